@@ -1,0 +1,59 @@
+#include "cli/Commands.h"
+#include "core/audio/WaveFile.h"
+#include "core/time/TimeCode.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sundrel::cli {
+
+namespace {
+
+void PrintInfo(const CWaveFile& wave, std::ostream& out) {
+    const WaveLayout& layout = wave.m_layout;
+    out << wave.m_strPath.string() << "\n";
+    out << "  format:      " << DescribeFormat(layout.format) << "\n";
+    if (layout.container == Container::Rf64) {
+        out << "  container:   RF64\n";
+    }
+    out << "  frame size:  " << wave.m_wfx.nBlockAlign << " bytes\n";
+    out << "  data offset: " << wave.m_nDataOffset << "\n";
+    out << "  data size:   " << wave.m_nDataSize << " bytes";
+    if (layout.dataTruncated) {
+        out << " (the data chunk claims more than the file holds)";
+    }
+    if (layout.dataSizeRecovered) {
+        out << " (size field wrapped at 4 GiB; read to the end of the file)";
+    }
+    out << "\n";
+    out << "  duration:    " << FormatDuration(wave.GetDuration()) << "\n";
+}
+
+} // namespace
+
+void AddInfoCommand(CLI::App& app, int& status) {
+    auto* cmd = app.add_subcommand("info", "Show the format, data range and duration of WAV files");
+    auto files = std::make_shared<std::vector<std::string>>();
+    cmd->add_option("FILE", *files, "WAV files")->required();
+    cmd->callback([files, &status] {
+        bool first = true;
+        for (const std::string& path : *files) {
+            try {
+                const CWaveFile wave(path);
+                if (!first) {
+                    std::cout << "\n";
+                }
+                PrintInfo(wave, std::cout);
+                first = false;
+            } catch (const WaveFileError& e) {
+                std::cout.flush();
+                std::cerr << "sundrel-cli: " << e.what() << "\n";
+                status = kExitInput;
+            }
+        }
+    });
+}
+
+} // namespace sundrel::cli

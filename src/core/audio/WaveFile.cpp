@@ -1,0 +1,42 @@
+#include "core/audio/WaveFile.h"
+
+#include "core/riff/MappedFile.h"
+
+namespace sundrel {
+
+WaveFormatEx MakeWaveFormatEx(const WaveFormat& format) {
+    WaveFormatEx wfx;
+    wfx.wFormatTag = format.formatTag;
+    wfx.nChannels = format.channels;
+    wfx.nSamplesPerSec = format.sampleRate;
+    wfx.wBitsPerSample = format.bitsPerSample;
+    wfx.nBlockAlign = static_cast<std::uint16_t>(format.FrameSize());
+    wfx.nAvgBytesPerSec = static_cast<std::uint32_t>(format.ByteRate());
+    wfx.cbSize = 0;
+    return wfx;
+}
+
+} // namespace sundrel
+
+CWaveFile::CWaveFile(const std::filesystem::path& path) : m_strPath(path) {
+    try {
+        const sundrel::MappedFile file(path);
+        m_layout = sundrel::ReadWaveLayout(file.Bytes());
+        m_nFileSize = file.Size();
+    } catch (const sundrel::FileError& e) {
+        throw sundrel::WaveFileError(e.what());
+    } catch (const sundrel::WaveFormatError& e) {
+        throw sundrel::WaveFileError(path.string() + ": " + e.what());
+    }
+    if (m_layout.format.ByteRate() > 0xFFFFFFFFull) {
+        throw sundrel::WaveFileError(path.string() +
+                                     ": unsupported format: byte rate beyond 32 bits");
+    }
+    m_wfx = sundrel::MakeWaveFormatEx(m_layout.format);
+    m_nDataOffset = m_layout.dataOffset;
+    m_nDataSize = m_layout.dataSize;
+}
+
+double CWaveFile::GetDuration() const {
+    return static_cast<double>(m_nDataSize) / static_cast<double>(m_wfx.nAvgBytesPerSec);
+}

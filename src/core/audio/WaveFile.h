@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/riff/WaveLayout.h"
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+
+namespace sundrel {
+
+// Raised when a file cannot be used as a mix; the message names the file and the reason.
+class WaveFileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Bytes of the canonical WAV header (RIFF, a 16-byte fmt chunk, the data chunk header).
+inline constexpr std::uint64_t kCanonicalHeaderSize = 44;
+
+// The format record of a mix as it is handed to the output device and written into track
+// headers. Block align and byte rate are always computed from the other fields.
+struct WaveFormatEx {
+    std::uint16_t wFormatTag = 0; // kFormatPcm or kFormatFloat
+    std::uint16_t nChannels = 0;
+    std::uint32_t nSamplesPerSec = 0;
+    std::uint32_t nAvgBytesPerSec = 0;
+    std::uint16_t nBlockAlign = 0;
+    std::uint16_t wBitsPerSample = 0;
+    std::uint16_t cbSize = 0;
+};
+
+WaveFormatEx MakeWaveFormatEx(const WaveFormat& format);
+
+} // namespace sundrel
+
+// The loaded mix: its path, format and where its audio lies in the file.
+// Sizes and offsets are exact 64-bit byte counts.
+class CWaveFile {
+  public:
+    // Reads and checks the file's chunks. Throws sundrel::WaveFileError (whose message names
+    // the file and says what is wrong) for a file that cannot be opened or used.
+    explicit CWaveFile(const std::filesystem::path& path);
+    virtual ~CWaveFile() = default;
+    CWaveFile(const CWaveFile&) = delete;
+    CWaveFile& operator=(const CWaveFile&) = delete;
+
+    // Seconds of audio: data bytes / bytes per second.
+    double GetDuration() const;
+
+    // Length of the canonical file that would hold this audio (data size + 44). Position
+    // arithmetic that counts file bytes from a canonical header uses it, so files with extra
+    // chunks behave exactly like their canonical equivalent.
+    std::uint64_t GetLength() const { return m_nDataSize + sundrel::kCanonicalHeaderSize; }
+
+    // Writes track01.wav, track02.wav, ... into outDir, one per span between consecutive
+    // percentages (ascending, first 0, last 100). Throws on any failure.
+    void Split(const float* percents, int n, const std::filesystem::path& outDir = ".");
+
+    std::filesystem::path m_strPath;
+    sundrel::WaveFormatEx m_wfx;
+    sundrel::WaveLayout m_layout;
+    std::uint64_t m_nFileSize = 0;
+    std::uint64_t m_nDataOffset = 0; // first audio byte in the file
+    std::uint64_t m_nDataSize = 0;   // audio bytes
+    std::atomic<bool> m_bStop{false};
+};

@@ -1,0 +1,204 @@
+#include "core/riff/WaveLayout.h"
+
+#include <array>
+#include <cstring>
+#include <optional>
+
+namespace sundrel {
+
+namespace {
+
+constexpr std::uint64_t kChunkHeader = 8;
+constexpr std::uint32_t kSizeUnknown = 0xFFFFFFFFu;
+
+std::uint16_t Le16(std::span<const std::byte> b, std::uint64_t at) {
+    return static_cast<std::uint16_t>(std::to_integer<unsigned>(b[at]) |
+                                      (std::to_integer<unsigned>(b[at + 1]) << 8));
+}
+
+std::uint32_t Le32(std::span<const std::byte> b, std::uint64_t at) {
+    return std::uint32_t{Le16(b, at)} | (std::uint32_t{Le16(b, at + 2)} << 16);
+}
+
+std::uint64_t Le64(std::span<const std::byte> b, std::uint64_t at) {
+    return std::uint64_t{Le32(b, at)} | (std::uint64_t{Le32(b, at + 4)} << 32);
+}
+
+bool IdIs(std::span<const std::byte> b, std::uint64_t at, const char (&id)[5]) {
+    return std::memcmp(b.data() + at, id, 4) == 0;
+}
+
+// The tail shared by every sub-format GUID of WAVE_FORMAT_EXTENSIBLE.
+constexpr std::array<unsigned char, 14> kGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                     0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+std::string TagName(std::uint16_t tag) {
+    switch (tag) {
+    case 0x0002:
+        return "MS ADPCM";
+    case 0x0006:
+        return "A-law";
+    case 0x0007:
+        return "mu-law";
+    case 0x0011:
+        return "IMA ADPCM";
+    case 0x0050:
+        return "MPEG";
+    case 0x0055:
+        return "MPEG layer 3";
+    default: {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "format tag 0x%04X", static_cast<unsigned>(tag));
+        return buf;
+    }
+    }
+}
+
+WaveFormat ParseFormat(std::span<const std::byte> b, std::uint64_t body, std::uint64_t size) {
+    if (size < 16) {
+        throw WaveFormatError("unsupported format: fmt chunk of " + std::to_string(size) +
+                              " bytes is too short");
+    }
+    WaveFormat f;
+    const std::uint16_t tag = Le16(b, body);
+    f.channels = Le16(b, body + 2);
+    f.sampleRate = Le32(b, body + 4);
+    f.bitsPerSample = Le16(b, body + 14);
+    f.formatTag = tag;
+    if (tag == kFormatExtensible) {
+        if (size < 40) {
+            throw WaveFormatError("unsupported format: extensible fmt chunk is too short");
+        }
+        const std::uint16_t sub = Le16(b, body + 24);
+        if (std::memcmp(b.data() + body + 26, kGuidTail.data(), kGuidTail.size()) != 0) {
+            throw WaveFormatError("unsupported format: unknown extensible sub-format");
+        }
+        f.formatTag = sub;
+        f.extensible = true;
+    }
+    if (f.formatTag != kFormatPcm && f.formatTag != kFormatFloat) {
+        throw WaveFormatError("unsupported format: " + TagName(f.formatTag) +
+                              " (only PCM and 32-bit float WAV files can be used)");
+    }
+    if (f.channels == 0) {
+        throw WaveFormatError("unsupported format: 0 channels");
+    }
+    if (f.channels > 2) {
+        throw WaveFormatError("unsupported format: " + std::to_string(f.channels) +
+                              " channels (only mono and stereo)");
+    }
+    if (f.sampleRate == 0) {
+        throw WaveFormatError("unsupported format: sample rate 0");
+    }
+    if (f.formatTag == kFormatPcm) {
+        const auto bits = f.bitsPerSample;
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+            throw WaveFormatError("unsupported format: " + std::to_string(bits) + "-bit PCM");
+        }
+    } else if (f.bitsPerSample != 32) {
+        throw WaveFormatError("unsupported format: " + std::to_string(f.bitsPerSample) +
+                              "-bit float (only 32-bit)");
+    }
+    return f;
+}
+
+} // namespace
+
+WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
+    const std::uint64_t end = file.size();
+    if (end < 12) {
+        throw WaveFormatError("not a RIFF/WAVE file (only " + std::to_string(end) + " bytes)");
+    }
+    const bool rf64 = IdIs(file, 0, "RF64") || IdIs(file, 0, "BW64");
+    if ((!IdIs(file, 0, "RIFF") && !rf64) || !IdIs(file, 8, "WAVE")) {
+        throw WaveFormatError("not a RIFF/WAVE file");
+    }
+
+    WaveLayout layout;
+    layout.container = rf64 ? Container::Rf64 : Container::Riff;
+    std::optional<std::uint64_t> ds64DataSize;
+    bool haveFormat = false;
+    bool haveData = false;
+    std::uint32_t dataSizeField = 0;
+
+    // Every chunk header lies wholly inside the file; a body may be cut short by the end.
+    std::uint64_t at = 12;
+    while (at + kChunkHeader <= end && !(haveFormat && haveData)) {
+        const std::uint64_t body = at + kChunkHeader;
+        const std::uint32_t field = Le32(file, at + 4);
+        std::uint64_t size = field;
+        if (IdIs(file, at, "ds64") && rf64) {
+            if (body + 16 > end || size < 16) {
+                throw WaveFormatError("not a RIFF/WAVE file (damaged ds64 chunk)");
+            }
+            ds64DataSize = Le64(file, body + 8);
+        } else if (IdIs(file, at, "fmt ") && !haveFormat) {
+            if (body + std::min<std::uint64_t>(size, 40) > end) {
+                throw WaveFormatError("not a RIFF/WAVE file (fmt chunk cut short)");
+            }
+            layout.format = ParseFormat(file, body, size);
+            layout.formatOffset = body;
+            haveFormat = true;
+        } else if (IdIs(file, at, "data") && !haveData) {
+            if (rf64 && field == kSizeUnknown) {
+                if (!ds64DataSize) {
+                    throw WaveFormatError("not a RIFF/WAVE file (RF64 without ds64 chunk)");
+                }
+                size = *ds64DataSize;
+            }
+            layout.dataOffset = body;
+            dataSizeField = field;
+            layout.dataSize = size;
+            haveData = true;
+        }
+        if (haveFormat && haveData) {
+            break; // nothing after the data chunk is needed
+        }
+        const std::uint64_t next = body + size + (size & 1);
+        if (next <= at || next > end) {
+            break; // the chunk runs to (or past) the end of the file
+        }
+        at = next;
+    }
+
+    if (!haveFormat) {
+        throw WaveFormatError("not a RIFF/WAVE file (no fmt chunk)");
+    }
+    if (!haveData) {
+        throw WaveFormatError("no data chunk");
+    }
+
+    const std::uint64_t available = end - layout.dataOffset;
+    const std::uint32_t frame = layout.format.FrameSize();
+    // A plain RIFF file over 4 GiB cannot state its data size in 32 bits. Recorders then
+    // write 0xFFFFFFFF, 0, or the size modulo 2^32; the data runs to the end of the file.
+    if (!rf64 && available > 0xFFFFFFFFull) {
+        const std::uint64_t whole = available - available % frame;
+        const std::uint32_t wrappedAll = static_cast<std::uint32_t>(available);
+        const std::uint32_t wrappedWhole = static_cast<std::uint32_t>(whole);
+        if (dataSizeField == kSizeUnknown || dataSizeField == 0 || dataSizeField == wrappedAll ||
+            dataSizeField == wrappedWhole) {
+            layout.dataSize = whole;
+            layout.dataSizeRecovered = true;
+        }
+    }
+    if (layout.dataSize > available) {
+        layout.dataSize = available;
+        layout.dataTruncated = true;
+    }
+    return layout;
+}
+
+std::string DescribeFormat(const WaveFormat& f) {
+    std::string text = f.IsFloat() ? "float " : "PCM ";
+    text += std::to_string(f.bitsPerSample) + "-bit ";
+    text += f.channels == 1 ? "mono" : f.channels == 2 ? "stereo"
+                                                       : std::to_string(f.channels) + " channels";
+    text += " " + std::to_string(f.sampleRate) + " Hz";
+    if (f.extensible) {
+        text += " (extensible)";
+    }
+    return text;
+}
+
+} // namespace sundrel

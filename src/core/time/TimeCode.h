@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A time as whole hours, minutes, seconds and milliseconds, with its text form
+// "h:mm:ss.mmm". Fields are not range-limited: Parse stores whatever numbers the text holds.
+class CTimeCode {
+  public:
+    CTimeCode() = default;
+    virtual ~CTimeCode() = default;
+    CTimeCode(const CTimeCode&) = default;
+    CTimeCode& operator=(const CTimeCode&) = default;
+
+    // Splits a time in seconds into the four fields, truncating each toward zero.
+    void SetSeconds(float seconds);
+    // "%d:%.2d:%.2d.%.3d" of the four fields.
+    std::string Format() const;
+    // Reads "h:m:s.ms"; each field as atoi reads it (the milliseconds are a count, not a
+    // fraction). Numbers beyond the 32-bit range are held at its nearest end.
+    void Parse(std::string text);
+    // The fields as seconds; the milliseconds weigh the float nearest 0.001.
+    double GetSeconds() const;
+
+    std::int32_t m_nHours = 0;
+    std::int32_t m_nMinutes = 0;
+    std::int32_t m_nSeconds = 0;
+    std::int32_t m_nMilliseconds = 0;
+};
+
+namespace sundrel {
+
+// The float constants of the time arithmetic (nearest floats to 1/3600, 1/60 and 1/1000).
+inline constexpr float kHour = 0.00027777778450399637f;
+inline constexpr float kMin = 0.01666666753590107f;
+inline constexpr float kMs = 0.0010000000474974513f;
+
+// Converts toward zero to a 32-bit integer, holding values outside its range at the nearest
+// end and NaN at 0, so that no conversion is undefined.
+std::int32_t TruncToInt32(double value);
+
+// The text of a mix length given in double precision (the duration label).
+std::string FormatDuration(double seconds);
+
+// atoi with the 32-bit range held: leading white space, a sign, then digits.
+std::int32_t AtoiSaturated(const std::string& text);
+
+} // namespace sundrel

@@ -1,0 +1,166 @@
+#include "support/WavFixture.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fixture {
+
+void Put16(Bytes& b, std::uint32_t v) {
+    b.push_back(std::byte(v & 0xFF));
+    b.push_back(std::byte((v >> 8) & 0xFF));
+}
+void Put32(Bytes& b, std::uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+void Put64(Bytes& b, std::uint64_t v) {
+    Put32(b, static_cast<std::uint32_t>(v));
+    Put32(b, static_cast<std::uint32_t>(v >> 32));
+}
+void PutId(Bytes& b, const char* id) {
+    for (int i = 0; i < 4; ++i) {
+        b.push_back(std::byte(static_cast<unsigned char>(id[i])));
+    }
+}
+
+Bytes FmtBody(const Format& f, bool extensible) {
+    Bytes b;
+    Put16(b, extensible ? 0xFFFE : f.tag);
+    Put16(b, f.channels);
+    Put32(b, f.rate);
+    Put32(b, f.rate * f.FrameSize());
+    Put16(b, f.FrameSize());
+    Put16(b, f.bits);
+    if (extensible) {
+        Put16(b, 22);
+        Put16(b, f.bits);                          // valid bits
+        Put32(b, f.channels == 1 ? 0x4 : 0x3);     // channel mask
+        Put16(b, f.tag);                           // sub-format GUID: tag + fixed tail
+        const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        for (unsigned char c : tail) {
+            b.push_back(std::byte(c));
+        }
+    }
+    return b;
+}
+
+WavBuilder& WavBuilder::Chunk(const char* id, const Bytes& body) {
+    return ChunkDeclared(id, static_cast<std::uint32_t>(body.size()), body);
+}
+
+WavBuilder& WavBuilder::ChunkDeclared(const char* id, std::uint32_t declared, const Bytes& body) {
+    PutId(m_chunks, id);
+    Put32(m_chunks, declared);
+    m_chunks.insert(m_chunks.end(), body.begin(), body.end());
+    if (body.size() % 2 == 1 && declared == body.size()) {
+        m_chunks.push_back(std::byte{0}); // pad byte after an odd body
+    }
+    return *this;
+}
+
+Bytes WavBuilder::Build() const {
+    Bytes b;
+    PutId(b, "RIFF");
+    Put32(b, static_cast<std::uint32_t>(4 + m_chunks.size()));
+    PutId(b, "WAVE");
+    b.insert(b.end(), m_chunks.begin(), m_chunks.end());
+    return b;
+}
+
+Bytes CanonicalWav(const Format& f, const Bytes& audio) {
+    return WavBuilder().Fmt(f).Data(audio).Build();
+}
+
+Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> noise(-0.2, 0.2);
+    Bytes b;
+    const std::size_t elements = frames * f.channels;
+    b.reserve(elements * f.bits / 8);
+    for (std::size_t i = 0; i < elements; ++i) {
+        const std::size_t frame = i / f.channels;
+        double x = 0.7 * std::sin(0.031 * double(frame) * double(1 + i % f.channels)) + noise(rng);
+        if (i % 97 == 0) {
+            x = 1.0; // full scale, positive
+        } else if (i % 89 == 0) {
+            x = -1.0; // full scale, negative
+        }
+        x = std::fmax(-1.0, std::fmin(1.0, x));
+        if (f.tag == 3) {
+            float v = static_cast<float>(x);
+            std::uint32_t raw;
+            std::memcpy(&raw, &v, 4);
+            Put32(b, raw);
+            continue;
+        }
+        switch (f.bits) {
+        case 8:
+            b.push_back(std::byte(static_cast<unsigned char>(std::lround(127.5 + x * 127.5))));
+            break;
+        case 16:
+            Put16(b, static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                         x >= 1.0 ? 32767 : std::lround(x * 32768.0))));
+            break;
+        case 24: {
+            const auto v = static_cast<std::int32_t>(x >= 1.0 ? 8388607 : std::lround(x * 8388608.0));
+            const auto u = static_cast<std::uint32_t>(v);
+            b.push_back(std::byte(u & 0xFF));
+            b.push_back(std::byte((u >> 8) & 0xFF));
+            b.push_back(std::byte((u >> 16) & 0xFF));
+            break;
+        }
+        default: {
+            const double v = x >= 1.0 ? 2147483647.0 : std::round(x * 2147483648.0);
+            Put32(b, static_cast<std::uint32_t>(static_cast<std::int64_t>(v)));
+        }
+        }
+    }
+    return b;
+}
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write fixture " + path.string());
+    }
+}
+
+Bytes ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    Bytes b(std::filesystem::file_size(path));
+    in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    return b;
+}
+
+void WriteSparse(const std::filesystem::path& path, const Bytes& head, std::uint64_t totalSize) {
+    WriteFile(path, head);
+    if (::truncate(path.c_str(), static_cast<off_t>(totalSize)) != 0) {
+        throw std::runtime_error("cannot extend " + path.string());
+    }
+}
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "sundrel-test-XXXXXX").string();
+    if (::mkdtemp(tmpl.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary directory");
+    }
+    m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+} // namespace fixture
