@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+class QWidget;
+
+namespace sundrel::gui {
+
+// Every message box, file dialog and desktop hand-off of the program goes through this
+// interface, so tests can answer the questions and read the texts.
+class Prompt {
+  public:
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Information, Question, Warning, Stop };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Prompt() = default;
+
+    // A modal message box. An empty caption shows no caption text.
+    virtual Answer Message(QWidget* owner, const QString& text, const QString& caption,
+                           Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+    // An open-file dialog; nullopt when cancelled. `filter` is in Qt's form,
+    // for example "Windows PCM (*.wav)".
+    virtual std::optional<QString> OpenFile(QWidget* owner, const QString& filter) = 0;
+    // A save-file dialog that asks before replacing a file and adds `defaultSuffix` to a
+    // name without one; nullopt when cancelled.
+    virtual std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
+                                            const QString& defaultSuffix) = 0;
+    // Hands a document or web address to the desktop; false when nothing could open it.
+    virtual bool OpenUrl(const QUrl& url) = 0;
+};
+
+// The real thing: QMessageBox, QFileDialog and QDesktopServices.
+class QtPrompt final : public Prompt {
+  public:
+    Answer Message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
+    std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
+    std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
+                                    const QString& defaultSuffix) override;
+    bool OpenUrl(const QUrl& url) override;
+};
+
+} // namespace sundrel::gui

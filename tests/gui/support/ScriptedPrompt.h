@@ -1,0 +1,63 @@
+#pragma once
+
+#include "gui/app/Prompt.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QUrl>
+
+namespace sundrel::test {
+
+// A Prompt for tests: records every message and hand-off, and answers from queues that the
+// test fills beforehand. An empty answer queue answers Yes/Ok and cancels file dialogs.
+class ScriptedPrompt final : public gui::Prompt {
+  public:
+    struct Shown {
+        QString text;
+        QString caption;
+        Buttons buttons;
+        Icon icon;
+    };
+
+    Answer Message(QWidget*, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override {
+        messages.append({text, caption, buttons, icon});
+        if (!answers.isEmpty()) {
+            return answers.dequeue();
+        }
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    std::optional<QString> OpenFile(QWidget*, const QString& filter) override {
+        filters.append(filter);
+        if (files.isEmpty()) {
+            return std::nullopt;
+        }
+        return files.dequeue();
+    }
+    std::optional<QString> SaveFile(QWidget*, const QString& filter,
+                                    const QString& suffix) override {
+        filters.append(filter);
+        suffixes.append(suffix);
+        if (files.isEmpty()) {
+            return std::nullopt;
+        }
+        return files.dequeue();
+    }
+    bool OpenUrl(const QUrl& url) override {
+        urls.append(url);
+        return openUrlResult;
+    }
+
+    QString LastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+
+    QList<Shown> messages;
+    QQueue<Answer> answers;
+    QQueue<QString> files; // answers for OpenFile/SaveFile, in order
+    QList<QString> filters;
+    QList<QString> suffixes;
+    QList<QUrl> urls;
+    bool openUrlResult = true;
+};
+
+} // namespace sundrel::test
