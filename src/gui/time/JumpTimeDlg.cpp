@@ -1,0 +1,83 @@
+#include "gui/time/JumpTimeDlg.h"
+
+#include "core/time/JumpTime.h"
+#include "core/time/TimeCode.h"
+#include "gui/app/DialogUnits.h"
+#include "gui/app/Prompt.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+using sundrel::gui::DialogUnits;
+using sundrel::gui::Prompt;
+
+CJumpTimeDlg::CJumpTimeDlg(Prompt& prompt, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_prompt(prompt) {
+    setObjectName(QStringLiteral("jumpTimeDlg"));
+    setWindowTitle(QStringLiteral("Jump to time"));
+    const DialogUnits du(font());
+    setFixedSize(du.Size(150, 89));
+
+    // Created in template order, which is also the tab order; the first, "&Jump", gets the
+    // focus when the dialog opens.
+    m_pJump = new QPushButton(QStringLiteral("&Jump"), this);
+    m_pJump->setObjectName(QStringLiteral("jumpButton")); // 1013
+    m_pJump->setGeometry(du.Rect(16, 63, 50, 14));
+    m_pJump->setDefault(true);
+
+    m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pCancel->setObjectName(QStringLiteral("cancelButton")); // IDCANCEL
+    m_pCancel->setGeometry(du.Rect(77, 63, 50, 14));
+
+    m_pEdit = new QLineEdit(this);
+    m_pEdit->setObjectName(QStringLiteral("timeEdit")); // 1011
+    m_pEdit->setGeometry(du.Rect(15, 13, 53, 13));
+
+    auto* format = new QLabel(QStringLiteral("Minutes:Seconds"), this);
+    format->setObjectName(QStringLiteral("formatLabel"));
+    format->setGeometry(du.Rect(75, 14, 60, 19));
+    format->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Fonts wider than the template's may need more room than it gave the hint.
+    format->resize(std::max(format->width(), format->sizeHint().width()), format->height());
+
+    m_pMaxTime = new QLabel(QStringLiteral("Static"), this);
+    m_pMaxTime->setObjectName(QStringLiteral("maxTimeLabel")); // 1012
+    m_pMaxTime->setGeometry(du.Rect(27, 41, 76, 18));
+    m_pMaxTime->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    connect(m_pJump, &QPushButton::clicked, this, &CJumpTimeDlg::OnJump);
+    connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CJumpTimeDlg::showEvent(QShowEvent* event) {
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+        m_pJump->setFocus();
+    }
+    QDialog::showEvent(event);
+}
+
+void CJumpTimeDlg::OnInitDialog() {
+    CTimeCode code;
+    code.SetSeconds(m_fMaxTime);
+    m_pMaxTime->setText(QString::fromStdString(code.Format()));
+}
+
+void CJumpTimeDlg::OnJump() {
+    const sundrel::JumpRequest request =
+        sundrel::ReadJumpTime(m_pEdit->text().toStdString(), m_fMaxTime);
+    m_fJumpTime = request.jumpTime;
+    if (!request.Accepted()) {
+        // A time before the start is refused like one beyond the end.
+        m_prompt.Message(this, QStringLiteral("error"), QStringLiteral("Sundrel"));
+        return;
+    }
+    m_bJump = true;
+    accept();
+}
