@@ -1,7 +1,5 @@
 #include "core/time/JumpTime.h"
 
-#include "core/time/TimeCode.h"
-
 #include <gtest/gtest.h>
 
 using sundrel::JumpRefusal;
@@ -11,12 +9,6 @@ using sundrel::ReadJumpTime;
 namespace {
 
 constexpr float kMix = 185.5f;
-
-TEST(JumpTime, LongestAllowedTimeOfAMixReadsAsItsLength) {
-    CTimeCode code;
-    code.SetSeconds(kMix);
-    EXPECT_EQ(code.Format(), "0:03:05.500");
-}
 
 TEST(JumpTime, JumpInsideTheMixMovesPositionTrackbarLabelAndWindow) {
     const auto request = ReadJumpTime("0:01:30.000", kMix);
