@@ -1,0 +1,66 @@
+#pragma once
+
+// Identifiers of the main window's controls, menu commands, timer and the scroll
+// notification codes its handlers distinguish. Each control also carries an objectName
+// ("ctl" + id, e.g. "ctl1002") and each menu command one ("cmd" + id) so tests and
+// accessibility tools can find them.
+namespace sundrel::gui::ids {
+
+// Controls of the main window.
+inline constexpr int kSplit = 1; // the dialog's OK button
+inline constexpr int kSlider = 1001;
+inline constexpr int kPlay = 1002;
+inline constexpr int kAddMarker = 1003;
+inline constexpr int kZeroLabel = 1004;
+inline constexpr int kDuration = 1005;
+inline constexpr int kPosition = 1006;
+inline constexpr int kStop = 1007;
+inline constexpr int kPause = 1008;
+inline constexpr int kSplitStatus = 1009;
+inline constexpr int kMarkers = 1010;
+inline constexpr int kViewFrame = 1015;
+inline constexpr int kScrollBar = 1022;
+inline constexpr int kAnp = 1023;
+inline constexpr int kWaveView = 1000; // the view window created over kViewFrame
+inline constexpr int kPlayGroup = -1;  // the "Play" group box has no id of its own
+
+// Menu commands.
+inline constexpr int kCmdManual = 32772;
+inline constexpr int kCmdAbout = 32773;
+inline constexpr int kCmdSaveAs = 32775;
+inline constexpr int kCmdExit = 32776;
+inline constexpr int kCmdOpen = 32778;
+inline constexpr int kCmdLoadWave = 32779;
+inline constexpr int kCmdJumpToTime = 32780;
+inline constexpr int kCmdAutoJump = 32784;
+
+// The position tick of the transport.
+inline constexpr int kTimerTick = 101;
+inline constexpr int kTickMs = 100;
+
+// Position slider range: tenths of a percent of the mix.
+inline constexpr int kSliderMax = 1000;
+// View scroll bar: range 0..20, the thumb rests at 10.
+inline constexpr int kScrollMax = 20;
+inline constexpr int kScrollRest = 10;
+
+// Scroll notification codes (low word of a horizontal scroll message).
+inline constexpr int kSbLineLeft = 0;
+inline constexpr int kSbLineRight = 1;
+inline constexpr int kSbPageLeft = 2;
+inline constexpr int kSbPageRight = 3;
+inline constexpr int kSbThumbPosition = 4;
+inline constexpr int kSbThumbTrack = 5;
+inline constexpr int kSbEndScroll = 8;
+// The trackbar's codes share the values: TB_THUMBPOSITION 4, TB_THUMBTRACK 5, TB_ENDTRACK 8.
+inline constexpr int kTbLineUp = 0;
+inline constexpr int kTbLineDown = 1;
+inline constexpr int kTbPageUp = 2;
+inline constexpr int kTbPageDown = 3;
+inline constexpr int kTbThumbPosition = 4;
+inline constexpr int kTbThumbTrack = 5;
+inline constexpr int kTbTop = 6;
+inline constexpr int kTbBottom = 7;
+inline constexpr int kTbEndTrack = 8;
+
+} // namespace sundrel::gui::ids

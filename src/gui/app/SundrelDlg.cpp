@@ -1,0 +1,339 @@
+#include "gui/app/SundrelDlg.h"
+
+#include "gui/app/BitmapButton.h"
+#include "gui/app/ButtonFaces.h"
+#include "gui/app/ControlIds.h"
+#include "gui/app/Prompt.h"
+#include "gui/view/WaveViewCtrl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTimer>
+#include <QUrl>
+
+using namespace sundrel::gui;
+
+namespace {
+
+// The window font: the desktop's sans-serif face at 8 points, which the layout's dialog
+// units are measured in.
+QFont WindowFont() {
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
+QString IdName(const char* prefix, int id) {
+    return QString::fromLatin1(prefix) + QString::number(id);
+}
+
+// Client area of the window in dialog units.
+constexpr int kClientWidth = 469;
+constexpr int kClientHeight = 297;
+
+} // namespace
+
+CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent)
+    : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font) {
+    setFont(m_font);
+    setWindowTitle(QStringLiteral("Sundrel"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(SundrelIcon());
+    m_pClient = new QWidget(this);
+    m_pClient->setObjectName(QStringLiteral("client"));
+    CreateMenu();
+    CreateControls();
+    // The first view object; its window is made over the frame in OnInitDialog.
+    m_pWaveView = new CWaveViewCtrl();
+    OnInitDialog();
+    ConnectSignals();
+}
+
+CSundrelDlg::~CSundrelDlg() = default;
+
+void CSundrelDlg::CreateMenu() {
+    m_pMenuBar = new QMenuBar(this);
+    m_pMenuBar->setObjectName(QStringLiteral("menu129"));
+    m_pMenuBar->setNativeMenuBar(false);
+    const auto add = [](QMenu* menu, const QString& text, int id) {
+        QAction* action = menu->addAction(text);
+        action->setData(id);
+        action->setObjectName(IdName("cmd", id));
+        return action;
+    };
+    m_pMenuFile = m_pMenuBar->addMenu(QStringLiteral("&File"));
+    m_pMenuFile->setObjectName(QStringLiteral("menuFile"));
+    add(m_pMenuFile, QStringLiteral("&Open..."), ids::kCmdOpen);
+    add(m_pMenuFile, QStringLiteral("&Save As..."), ids::kCmdSaveAs);
+    m_pMenuFile->addSeparator();
+    add(m_pMenuFile, QStringLiteral("Load Wave file..."), ids::kCmdLoadWave);
+    m_pMenuFile->addSeparator();
+    add(m_pMenuFile, QStringLiteral("&Exit"), ids::kCmdExit);
+
+    m_pMenuTool = m_pMenuBar->addMenu(QStringLiteral("&Tool"));
+    m_pMenuTool->setObjectName(QStringLiteral("menuTool"));
+    m_pMenuJump = m_pMenuTool->addMenu(QStringLiteral("Jump"));
+    m_pMenuJump->setObjectName(QStringLiteral("menuJump"));
+    add(m_pMenuJump, QStringLiteral("Jump to time..."), ids::kCmdJumpToTime);
+    add(m_pMenuJump, QStringLiteral("Auto Jump"), ids::kCmdAutoJump)->setCheckable(true);
+
+    m_pMenuHelp = m_pMenuBar->addMenu(QStringLiteral("&Help"));
+    m_pMenuHelp->setObjectName(QStringLiteral("menuHelp"));
+    add(m_pMenuHelp, QStringLiteral("Manual"), ids::kCmdManual);
+    m_pMenuHelp->addSeparator();
+    add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
+
+    for (QMenu* menu : {m_pMenuFile, m_pMenuTool, m_pMenuJump, m_pMenuHelp}) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { OnInitMenuPopup(menu); });
+    }
+}
+
+void CSundrelDlg::CreateControls() {
+    QWidget* c = m_pClient;
+    const auto place = [this](QWidget* w, int id, int x, int y, int width, int height) {
+        w->setObjectName(IdName("ctl", id));
+        w->setGeometry(m_units.Rect(x, y, width, height));
+    };
+    // Template order, which is also the tab order.
+    m_btnSplit = new QPushButton(QStringLiteral("&Split"), c);
+    place(m_btnSplit, ids::kSplit, 303, 269, 50, 14);
+    m_btnSplit->setDefault(true);
+
+    m_slider = new QSlider(Qt::Horizontal, c);
+    place(m_slider, ids::kSlider, 33, 244, 257, 12);
+    m_slider->setTickPosition(QSlider::NoTicks);
+
+    m_btnPlay = new CBitmapButton(QStringLiteral("&Play"), c);
+    place(m_btnPlay, ids::kPlay, 38, 266, 27, 14);
+
+    m_btnAddMarker = new QPushButton(QStringLiteral("&Add Marker"), c);
+    place(m_btnAddMarker, ids::kAddMarker, 303, 231, 50, 14);
+
+    m_stZero = new QLabel(QStringLiteral("0"), c);
+    place(m_stZero, ids::kZeroLabel, 44, 256, 16, 10);
+    m_stDuration = new QLabel(c);
+    place(m_stDuration, ids::kDuration, 251, 256, 45, 12);
+    m_stPosition = new QLabel(c);
+    place(m_stPosition, ids::kPosition, 204, 268, 54, 13);
+
+    m_btnStop = new CBitmapButton(QStringLiteral("Stop"), c);
+    place(m_btnStop, ids::kStop, 66, 267, 27, 14);
+    m_btnPause = new CBitmapButton(QStringLiteral("Pause"), c);
+    place(m_btnPause, ids::kPause, 94, 266, 27, 14);
+
+    m_stSplitStatus = new QLabel(c);
+    place(m_stSplitStatus, ids::kSplitStatus, 418, 280, 44, 10);
+
+    m_cbMarkers = new QComboBox(c);
+    place(m_cbMarkers, ids::kMarkers, 383, 231, 69, 40);
+    // The closed box is one line high; the 40 units hold the drop-down list as well.
+    m_cbMarkers->resize(m_cbMarkers->width(), m_cbMarkers->sizeHint().height());
+    m_cbMarkers->addItem(QStringLiteral("List Marker.."));
+
+    m_grpPlay = new QGroupBox(QStringLiteral("Play"), c);
+    m_grpPlay->setObjectName(QStringLiteral("grpPlay"));
+    m_grpPlay->setGeometry(m_units.Rect(24, 231, 276, 52));
+    m_grpPlay->lower(); // a frame only: the controls inside it stay on top and take the clicks
+
+    m_stViewFrame = new QLabel(c);
+    place(m_stViewFrame, ids::kViewFrame, 24, 15, 428, 185);
+
+    m_scrollBar = new QScrollBar(Qt::Horizontal, c);
+    place(m_scrollBar, ids::kScrollBar, 23, 204, 427, 13);
+
+    m_btnAnp = new QPushButton(QStringLiteral("ANP"), c);
+    place(m_btnAnp, ids::kAnp, 303, 249, 50, 14);
+}
+
+void CSundrelDlg::OnInitDialog() {
+    const int menuHeight = m_pMenuBar->sizeHint().height();
+    const QSize client(m_units.X(kClientWidth), m_units.Y(kClientHeight));
+    m_pMenuBar->setGeometry(0, 0, client.width(), menuHeight);
+    m_pClient->setGeometry(0, menuHeight, client.width(), client.height());
+    setFixedSize(client.width(), client.height() + menuHeight);
+
+    m_cbMarkers->setCurrentIndex(0);
+    m_slider->setRange(0, ids::kSliderMax);
+
+    m_btnPlay->LoadBitmaps(PlayFace(), PlayFaceDisabled());
+    m_btnPlay->SizeToContent();
+    m_btnStop->LoadBitmaps(StopFace(), StopFaceDisabled());
+    m_btnStop->SizeToContent();
+    m_btnPause->LoadBitmaps(PauseFace(), PauseFaceDisabled());
+    m_btnPause->SizeToContent();
+
+    m_pTimer = new QTimer(this);
+    m_pTimer->setObjectName(QStringLiteral("timer101"));
+    m_pTimer->setInterval(ids::kTickMs);
+    m_pTimer->start();
+
+    m_scrollBar->setRange(0, ids::kScrollMax);
+    m_scrollBar->setValue(ids::kScrollRest);
+    m_scrollBar->setPageStep(1);
+
+    m_pWaveView->Create(ViewFrameRect(), m_pClient, ids::kWaveView);
+    ApplyControlStates(sundrel::app::Action::WindowOpened);
+}
+
+void CSundrelDlg::ConnectSignals() {
+    // Menu commands of this window.
+    connect(Command(ids::kCmdLoadWave), &QAction::triggered, this, [this] { OnLoadWave(); });
+    connect(Command(ids::kCmdExit), &QAction::triggered, this, [this] { OnExit(); });
+    connect(Command(ids::kCmdManual), &QAction::triggered, this, [this] { OnManual(); });
+    connect(Command(ids::kCmdAutoJump), &QAction::triggered, this, [this] { OnAutoJump(); });
+    // kCmdOpen and kCmdSaveAs: OnFileOpen / OnFileSaveAs of the project handlers.
+    // kCmdJumpToTime: OnJumpToTime of the Jump to time dialog's handlers.
+    // kCmdAbout: OnAbout of the About dialog's handlers.
+
+    // m_btnPlay, m_btnStop, m_btnPause: OnPlay, OnStop, OnPause of the transport handlers.
+    // m_pTimer's timeout: the transport's position tick.
+    // m_btnAddMarker, m_btnAnp, m_cbMarkers: OnAddMarker, OnChangeMarker, OnSelChangeMarker of
+    // the marker handlers.
+    // m_btnSplit: OnOK, the split.
+
+    // The position slider: dragging only moves the position; every other step applies it.
+    connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
+        switch (action) {
+        case QAbstractSlider::SliderMove:
+            OnSliderScroll(m_slider->isSliderDown() ? ids::kTbThumbTrack : ids::kTbThumbPosition);
+            break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            OnSliderScroll(ids::kTbLineDown);
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            OnSliderScroll(ids::kTbLineUp);
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            OnSliderScroll(ids::kTbPageDown);
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            OnSliderScroll(ids::kTbPageUp);
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            OnSliderScroll(ids::kTbTop);
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            OnSliderScroll(ids::kTbBottom);
+            break;
+        default:
+            break;
+        }
+    });
+    connect(m_slider, &QSlider::sliderReleased, this,
+            [this] { OnSliderScroll(ids::kTbThumbPosition); });
+
+    // The view scroll bar: only letting go of the thumb moves the window; the thumb then
+    // springs back to its rest in the middle.
+    connect(m_scrollBar, &QScrollBar::actionTriggered, this, [this](int action) {
+        if (action == QAbstractSlider::SliderMove && m_scrollBar->isSliderDown()) {
+            return; // thumb tracking
+        }
+        int code = ids::kSbEndScroll;
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            code = ids::kSbLineRight;
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            code = ids::kSbLineLeft;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            code = ids::kSbPageRight;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            code = ids::kSbPageLeft;
+            break;
+        default:
+            break;
+        }
+        OnViewScroll(code, m_scrollBar->sliderPosition());
+        m_scrollBar->setSliderPosition(ids::kScrollRest);
+    });
+    connect(m_scrollBar, &QScrollBar::sliderReleased, this, [this] {
+        OnViewScroll(ids::kSbThumbPosition, m_scrollBar->sliderPosition());
+        m_scrollBar->setValue(ids::kScrollRest);
+    });
+}
+
+QRect CSundrelDlg::ViewFrameRect() const { return m_stViewFrame->geometry(); }
+
+QAction* CSundrelDlg::Command(int id) const {
+    return findChild<QAction*>(IdName("cmd", id));
+}
+
+QWidget* CSundrelDlg::Control(int id) const {
+    return m_pClient->findChild<QWidget*>(IdName("ctl", id), Qt::FindDirectChildrenOnly);
+}
+
+void CSundrelDlg::ApplyControlStates(sundrel::app::Action action) {
+    using sundrel::app::Control;
+    const sundrel::app::ControlRow& row = sundrel::app::ControlChanges(action);
+    const std::pair<Control, QWidget*> controls[] = {
+        {Control::Split, m_btnSplit},         {Control::Play, m_btnPlay},
+        {Control::Stop, m_btnStop},           {Control::Pause, m_btnPause},
+        {Control::AddMarker, m_btnAddMarker}, {Control::Anp, m_btnAnp},
+        {Control::Markers, m_cbMarkers},      {Control::Slider, m_slider},
+    };
+    for (const auto& [control, widget] : controls) {
+        const auto change = row[static_cast<std::size_t>(control)];
+        widget->setEnabled(sundrel::app::ApplyChange(change, widget->isEnabled(), m_markers.size()));
+    }
+}
+
+void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
+    for (QAction* item : popup->actions()) {
+        if (item->isSeparator() || item->menu() != nullptr) {
+            continue; // a cascading entry keeps its state
+        }
+        switch (item->data().toInt()) {
+        case ids::kCmdSaveAs:
+        case ids::kCmdJumpToTime:
+            item->setEnabled(m_bLoaded);
+            break;
+        case ids::kCmdAutoJump:
+            OnUpdateAutoJump(item);
+            break;
+        default:
+            break; // no rule: the item keeps its state
+        }
+    }
+}
+
+void CSundrelDlg::OnUpdateAutoJump(QAction* item) const { item->setChecked(m_bAutoJump); }
+
+void CSundrelDlg::OnAutoJump() {
+    m_bAutoJump = !m_bAutoJump;
+    OnUpdateAutoJump(Command(ids::kCmdAutoJump));
+}
+
+void CSundrelDlg::OnExit() {
+    // Ends the window the way its OK button would, without the split that button runs.
+    QDialog::done(QDialog::Accepted);
+}
+
+void CSundrelDlg::OnManual() {
+    // The manual beside the mix's folder (the current directory) first, then the installed
+    // copy, then the one in the source tree of this build.
+    const QString candidates[] = {
+        QDir::current().absoluteFilePath(QStringLiteral("Manual.txt")),
+        QStringLiteral(SUNDREL_MANUAL_INSTALLED),
+        QStringLiteral(SUNDREL_MANUAL_BUILT),
+    };
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isFile()) {
+            m_prompt.OpenUrl(QUrl::fromLocalFile(candidate));
+            return;
+        }
+    }
+}

@@ -1,0 +1,60 @@
+// sundrel: the desktop program. `sundrel` opens the window empty, `sundrel FILE.wav` loads
+// a mix at start, `sundrel --demo` writes a synthetic demo mix to the cache folder (once)
+// and loads it.
+
+#include "core/demo/DemoMix.h"
+#include "gui/app/Prompt.h"
+#include "gui/app/SundrelDlg.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+
+// The application: sets up Qt, runs the main window until it closes, and ends the process.
+class CSundrelApp : public QApplication {
+  public:
+    CSundrelApp(int& argc, char** argv) : QApplication(argc, argv) {
+        setApplicationName(QStringLiteral("Sundrel"));
+        setApplicationVersion(QStringLiteral("0.1.0"));
+        setDesktopFileName(QStringLiteral("sundrel"));
+    }
+
+    int InitInstance() {
+        QCommandLineParser parser;
+        parser.setApplicationDescription(
+            QStringLiteral("Cut a recorded DJ mix into its tracks at markers."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        const QCommandLineOption demo(QStringLiteral("demo"),
+                                      QStringLiteral("Load a generated demo mix."));
+        parser.addOption(demo);
+        parser.addPositionalArgument(QStringLiteral("file"),
+                                     QStringLiteral("A WAV mix to load at start."),
+                                     QStringLiteral("[FILE.wav]"));
+        parser.process(*this);
+
+        sundrel::gui::QtPrompt prompt;
+        CSundrelDlg dlg(prompt);
+        dlg.show();
+        if (parser.isSet(demo)) {
+            try {
+                const auto path = sundrel::demo::EnsureDemoMix(sundrel::demo::DemoCacheDir());
+                dlg.LoadWaveFile(path);
+            } catch (const std::exception& e) {
+                prompt.Message(&dlg, QString::fromLocal8Bit(e.what()), QStringLiteral("Sundrel"),
+                               sundrel::gui::Prompt::Buttons::Ok,
+                               sundrel::gui::Prompt::Icon::Stop);
+            }
+        } else if (!parser.positionalArguments().isEmpty()) {
+            const QString file = parser.positionalArguments().constFirst();
+            dlg.LoadWaveFile(std::filesystem::path(QFile::encodeName(file).toStdString()));
+        }
+        dlg.exec();
+        return 0;
+    }
+};
+
+int main(int argc, char** argv) {
+    CSundrelApp app(argc, argv);
+    return app.InitInstance();
+}
