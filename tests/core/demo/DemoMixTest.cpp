@@ -1,0 +1,95 @@
+#include "core/demo/DemoMix.h"
+
+#include "core/audio/WaveFile.h"
+#include "support/WavFixture.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace sundrel::demo;
+
+DemoPlan ShortPlan() {
+    DemoPlan plan;
+    plan.tracks = {{120.0, 55.0, 0.8, 3.0}, {140.0, 73.4, 0.2, 3.0}};
+    plan.crossfadeSeconds = 1.0;
+    return plan;
+}
+
+// Root mean square of the left channel over [from, to) seconds.
+double Rms(const std::vector<std::int16_t>& s, double from, double to) {
+    double sum = 0.0;
+    const auto a = static_cast<std::size_t>(from * kDemoRate);
+    const auto b = static_cast<std::size_t>(to * kDemoRate);
+    for (std::size_t i = a; i < b; ++i) {
+        sum += double(s[2 * i]) * s[2 * i];
+    }
+    return std::sqrt(sum / double(b - a));
+}
+
+TEST(DemoMix, TracksOverlapByTheCrossfade) {
+    const auto samples = GenerateDemoMix(ShortPlan());
+    EXPECT_EQ(samples.size(), 2u * 5 * kDemoRate); // 3 + 3 - 1 seconds, stereo
+    // Each part carries sound, also through the crossfade, and the two tracks differ.
+    const double first = Rms(samples, 0.0, 1.5);
+    const double fade = Rms(samples, 2.0, 3.0);
+    const double second = Rms(samples, 3.5, 5.0);
+    EXPECT_GT(first, 1000.0);
+    EXPECT_GT(fade, 1000.0);
+    EXPECT_GT(second, 1000.0);
+    EXPECT_GT(std::abs(first - second), 100.0);
+    // The channels are not copies of each other (the pads and hats are spread).
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < samples.size(); i += 2) {
+        differing += samples[i] != samples[i + 1];
+    }
+    EXPECT_GT(differing, samples.size() / 4);
+    // The plan decides the mix: the same plan gives the same samples.
+    EXPECT_EQ(samples, GenerateDemoMix(ShortPlan()));
+}
+
+TEST(DemoMix, WrittenOnceAsACanonicalWav) {
+    fixture::TempDir dir;
+    const auto cache = dir.Path() / "cache" / "sundrel";
+    const auto path = EnsureDemoMix(cache, ShortPlan());
+    const CWaveFile mix(path);
+    EXPECT_EQ(mix.m_wfx.nChannels, 2);
+    EXPECT_EQ(mix.m_wfx.wBitsPerSample, 16);
+    EXPECT_EQ(mix.m_wfx.nSamplesPerSec, 44100u);
+    EXPECT_EQ(mix.m_nDataOffset, 44u);
+    EXPECT_DOUBLE_EQ(mix.GetDuration(), 5.0);
+    // No temporary file is left behind, and a second call reuses the file.
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(cache)) {
+        ++files;
+        (void)entry;
+    }
+    EXPECT_EQ(files, 1u);
+    const auto written = std::filesystem::last_write_time(path);
+    EXPECT_EQ(EnsureDemoMix(cache, ShortPlan()), path);
+    EXPECT_EQ(std::filesystem::last_write_time(path), written);
+}
+
+TEST(DemoMix, CacheFolderFollowsXdg) {
+    const char* old = std::getenv("XDG_CACHE_HOME");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("XDG_CACHE_HOME", "/some/cache", 1);
+    EXPECT_EQ(DemoCacheDir(), std::filesystem::path("/some/cache/sundrel"));
+    setenv("XDG_CACHE_HOME", "relative", 1); // not absolute: ignored, as the XDG rules say
+    EXPECT_NE(DemoCacheDir(), std::filesystem::path("relative/sundrel"));
+    if (old != nullptr) {
+        setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_CACHE_HOME");
+    }
+}
+
+TEST(DemoMix, AnUnwritableCacheIsReported) {
+    fixture::TempDir dir;
+    fixture::WriteFile(dir / "file", {});
+    EXPECT_THROW(EnsureDemoMix(dir / "file" / "sundrel", ShortPlan()), std::runtime_error);
+}
+
+} // namespace
