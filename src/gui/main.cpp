@@ -42,8 +42,7 @@ class CSundrelApp : public QApplication {
                 dlg.LoadWaveFile(path);
             } catch (const std::exception& e) {
                 prompt.Message(&dlg, QString::fromLocal8Bit(e.what()), QStringLiteral("Sundrel"),
-                               sundrel::gui::Prompt::Buttons::Ok,
-                               sundrel::gui::Prompt::Icon::Stop);
+                               sundrel::gui::Prompt::Buttons::Ok, sundrel::gui::Prompt::Icon::Stop);
             }
         } else if (!parser.positionalArguments().isEmpty()) {
             const QString file = parser.positionalArguments().constFirst();

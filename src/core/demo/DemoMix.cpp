@@ -62,10 +62,10 @@ class TrackVoice {
         const double offBeat = std::fmod(t + beat / 2.0, beat);
         const double bassEnv = std::exp(-offBeat * 5.0) * std::min(1.0, offBeat * 200.0);
         m_bassPhase += kTwoPi * bassHz / kDemoRate;
-        const double bass = 0.3 * bassEnv *
-                            (std::sin(m_bassPhase) +
-                             m_track.brightness * 0.35 * std::sin(2.0 * m_bassPhase) +
-                             m_track.brightness * 0.15 * std::sin(3.0 * m_bassPhase));
+        const double bass =
+            0.3 * bassEnv *
+            (std::sin(m_bassPhase) + m_track.brightness * 0.35 * std::sin(2.0 * m_bassPhase) +
+             m_track.brightness * 0.15 * std::sin(3.0 * m_bassPhase));
 
         // Hats on the eighths: short noise bursts, panned a little right.
         const double eighth = std::fmod(t, beat / 2.0);
@@ -152,10 +152,10 @@ std::string FileName(const DemoPlan& plan) {
 DemoPlan DefaultDemoPlan() {
     DemoPlan plan;
     plan.tracks = {
-        {122.0, 55.00, 0.8, 48.0},  // A, steady house
-        {128.0, 49.00, 1.0, 48.0},  // G, brighter and faster
-        {100.0, 65.41, 0.3, 48.0},  // C, slow and dark
-        {134.0, 61.74, 0.9, 48.0},  // B, the peak
+        {122.0, 55.00, 0.8, 48.0}, // A, steady house
+        {128.0, 49.00, 1.0, 48.0}, // G, brighter and faster
+        {100.0, 65.41, 0.3, 48.0}, // C, slow and dark
+        {134.0, 61.74, 0.9, 48.0}, // B, the peak
     };
     plan.crossfadeSeconds = 6.0;
     return plan;
@@ -181,7 +181,8 @@ std::vector<std::int16_t> GenerateDemoMix(const DemoPlan& plan) {
                 gain *= std::sin(0.5 * std::numbers::pi * static_cast<double>(i) / fadeLength);
             }
             if (fadeOut && i + fade > frames) {
-                gain *= std::sin(0.5 * std::numbers::pi * static_cast<double>(frames - i) / fadeLength);
+                gain *=
+                    std::sin(0.5 * std::numbers::pi * static_cast<double>(frames - i) / fadeLength);
             }
             const Stereo s = voice.At(static_cast<double>(i) / kDemoRate);
             left[start + i] += gain * s.left;

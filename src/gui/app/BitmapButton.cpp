@@ -16,9 +16,13 @@ void CBitmapButton::LoadBitmaps(const QPixmap& normal, const QPixmap& disabled) 
     update();
 }
 
-void CBitmapButton::SizeToContent() { resize(m_normal.size()); }
+void CBitmapButton::SizeToContent() {
+    resize(m_normal.size());
+}
 
-QSize CBitmapButton::sizeHint() const { return m_normal.size(); }
+QSize CBitmapButton::sizeHint() const {
+    return m_normal.size();
+}
 
 void CBitmapButton::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -17,8 +17,7 @@ const QColor kGrey(128, 128, 128);
 
 // A face of the given size with `draw` called once for the white shadow (offset by one
 // pixel down and right) and once for the picture itself.
-QPixmap Face(int width, int height, const QColor& ink,
-             const std::function<void(QPainter&)>& draw) {
+QPixmap Face(int width, int height, const QColor& ink, const std::function<void(QPainter&)>& draw) {
     QPixmap pixmap(width, height);
     pixmap.fill(kFace);
     QPainter p(&pixmap);
@@ -38,7 +37,9 @@ QPixmap Triangle(int width, int height, const QColor& ink, QPolygon shape) {
 
 } // namespace
 
-QPixmap PlayFace() { return Triangle(20, 17, kInk, QPolygon({{7, 3}, {7, 13}, {13, 8}})); }
+QPixmap PlayFace() {
+    return Triangle(20, 17, kInk, QPolygon({{7, 3}, {7, 13}, {13, 8}}));
+}
 
 QPixmap PlayFaceDisabled() {
     return Triangle(15, 14, kGrey, QPolygon({{5, 2}, {5, 11}, {10, 6}}));

@@ -266,7 +266,9 @@ void CSundrelDlg::ConnectSignals() {
     });
 }
 
-QRect CSundrelDlg::ViewFrameRect() const { return m_stViewFrame->geometry(); }
+QRect CSundrelDlg::ViewFrameRect() const {
+    return m_stViewFrame->geometry();
+}
 
 QAction* CSundrelDlg::Command(int id) const {
     return findChild<QAction*>(IdName("cmd", id));
@@ -287,7 +289,8 @@ void CSundrelDlg::ApplyControlStates(sundrel::app::Action action) {
     };
     for (const auto& [control, widget] : controls) {
         const auto change = row[static_cast<std::size_t>(control)];
-        widget->setEnabled(sundrel::app::ApplyChange(change, widget->isEnabled(), m_markers.size()));
+        widget->setEnabled(
+            sundrel::app::ApplyChange(change, widget->isEnabled(), m_markers.size()));
     }
 }
 
@@ -310,7 +313,9 @@ void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
     }
 }
 
-void CSundrelDlg::OnUpdateAutoJump(QAction* item) const { item->setChecked(m_bAutoJump); }
+void CSundrelDlg::OnUpdateAutoJump(QAction* item) const {
+    item->setChecked(m_bAutoJump);
+}
 
 void CSundrelDlg::OnAutoJump() {
     m_bAutoJump = !m_bAutoJump;

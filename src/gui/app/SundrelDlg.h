@@ -106,9 +106,9 @@ class CSundrelDlg : public QDialog {
 
     // Program state.
     std::shared_ptr<CWaveFile> m_pWaveFile; // shared: a playback may still hold the old one
-    float m_fPosition = 0.0f;                // seconds
-    CWaveViewCtrl* m_pWaveView = nullptr;    // child of the client area, replaced per window
-    std::list<float> m_markers{0.0f};        // percentages of the audio data, start first
+    float m_fPosition = 0.0f;               // seconds
+    CWaveViewCtrl* m_pWaveView = nullptr;   // child of the client area, replaced per window
+    std::list<float> m_markers{0.0f};       // percentages of the audio data, start first
     bool m_bLoaded = false;
     bool m_bPlaying = false;
     float m_fViewFrom = 0.0f;

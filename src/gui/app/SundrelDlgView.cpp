@@ -62,8 +62,8 @@ void CSundrelDlg::OnLButtonDown(QPoint point) {
     if (m_bPlaying || !m_bLoaded) {
         return;
     }
-    m_fPosition = sundrel::view::ClickTime(m_fViewFrom, m_fViewTo, point.x(),
-                                           ViewFrameRect().width());
+    m_fPosition =
+        sundrel::view::ClickTime(m_fViewFrom, m_fViewTo, point.x(), ViewFrameRect().width());
     ShowPosition();
     m_pWaveView->SetCursorLine(point.x(), point.y());
 }

@@ -4,10 +4,10 @@
 #include "core/view/WaveTraces.h"
 
 #include <QDeadlineTimer>
-#include <QThread>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -77,8 +77,8 @@ bool CWaveViewCtrl::Create(const QRect& rect, QWidget* parent, int id) {
     setParent(parent);
     setObjectName(QStringLiteral("ctl%1").arg(id));
     setGeometry(rect);
-    m_rcClient = QRect(0, 0, std::max(0, rect.width() - 2 * kEdge),
-                       std::max(0, rect.height() - 2 * kEdge));
+    m_rcClient =
+        QRect(0, 0, std::max(0, rect.width() - 2 * kEdge), std::max(0, rect.height() - 2 * kEdge));
     show();
     return true;
 }
@@ -117,7 +117,8 @@ void CWaveViewCtrl::StartRender() {
     // The reader and the flag belong to this view, which waits for the worker before they go.
     const sundrel::SampleReader* reader = &*m_reader;
     const std::atomic<bool>* cancel = &m_bCancel;
-    m_render = QtConcurrent::run([reader, window, cancel] { return RenderWave(*reader, window, cancel); });
+    m_render =
+        QtConcurrent::run([reader, window, cancel] { return RenderWave(*reader, window, cancel); });
     m_watcher.setFuture(m_render);
 }
 
@@ -216,8 +217,7 @@ void CWaveViewCtrl::mousePressEvent(QMouseEvent* event) {
     m_nCursorX = point.x();
     m_ptCaret = QPoint(point.x(), kCursorTop);
     update();
-    if (sundrel::view::InPressBand(point.x(), point.y(), m_rcClient.width(),
-                                   m_rcClient.height())) {
+    if (sundrel::view::InPressBand(point.x(), point.y(), m_rcClient.width(), m_rcClient.height())) {
         emit pressed(point);
     }
 }
@@ -231,7 +231,9 @@ void CWaveViewCtrl::mouseReleaseEvent(QMouseEvent* event) {
     emit released(ToClient(event->position().toPoint()));
 }
 
-void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 void CWaveViewCtrl::focusInEvent(QFocusEvent* event) {
     QFrame::focusInEvent(event);

@@ -42,10 +42,10 @@ WaveWindow Window(std::int64_t first, std::int64_t last, int width, int height,
 }
 
 TEST(TraceStep, FifteenPointsPerColumnAndGuards) {
-    EXPECT_EQ(TraceStep(Window(0, 0, 636, 300, 1)), 9);  // perSecond 4770
-    EXPECT_EQ(TraceStep(Window(0, 0, 636, 300, 2)), 10); // made even for stereo
+    EXPECT_EQ(TraceStep(Window(0, 0, 636, 300, 1)), 9);       // perSecond 4770
+    EXPECT_EQ(TraceStep(Window(0, 0, 636, 300, 2)), 10);      // made even for stereo
     EXPECT_EQ(TraceStep(Window(0, 0, 636, 300, 1, 4000)), 1); // rate below perSecond
-    EXPECT_EQ(TraceStep(Window(0, 0, 0, 300, 1)), 0);          // nothing to draw on
+    EXPECT_EQ(TraceStep(Window(0, 0, 0, 300, 1)), 0);         // nothing to draw on
     WaveWindow shortWindow = Window(0, 0, 636, 300, 1);
     shortWindow.from = 5.0f;
     shortWindow.to = 5.5f; // shorter than a second: counted as one second
@@ -88,7 +88,7 @@ TEST(WaveTraces, EightBitUnsignedExtremes) {
     const WaveTraces t = ComputeWaveTraces(reader, Window(0, 30, 100, 300, 1, 100));
     ASSERT_EQ(t.first.size(), 31u);
     EXPECT_EQ(t.first[1].y, 75);
-    EXPECT_EQ(t.first[2].y, 150);    // byte 0 -> -quarter
+    EXPECT_EQ(t.first[2].y, 150);     // byte 0 -> -quarter
     EXPECT_EQ(t.first[3].y, 75 - 74); // byte 255 -> 127 * 75 / 128 = 74
 }
 
@@ -154,7 +154,7 @@ TEST(Ruler, TwentyOneTicksAndFiveLabels) {
         }
     }
     EXPECT_EQ(labels, (std::vector<std::string>{"0:00:10.000", "0:00:10.500", "0:00:11.000",
-                                                 "0:00:11.500", "0:00:12.000"}));
+                                                "0:00:11.500", "0:00:12.000"}));
     EXPECT_EQ(RulerTicks(0.0f, 2.0f, 636)[5].x, 159);
 }
 
