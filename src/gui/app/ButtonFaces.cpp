@@ -1,16 +1,15 @@
 #include "gui/app/ButtonFaces.h"
 
+#include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPalette>
 #include <QPolygon>
-#include <array>
 #include <functional>
 
 namespace sundrel::gui {
 
 namespace {
 
-const QColor kFace(192, 192, 192);
 const QColor kInk(0, 0, 0);
 const QColor kShadow(255, 255, 255);
 const QColor kGrey(128, 128, 128);
@@ -19,7 +18,7 @@ const QColor kGrey(128, 128, 128);
 // pixel down and right) and once for the picture itself.
 QPixmap Face(int width, int height, const QColor& ink, const std::function<void(QPainter&)>& draw) {
     QPixmap pixmap(width, height);
-    pixmap.fill(kFace);
+    pixmap.fill(QApplication::palette().color(QPalette::Button));
     QPainter p(&pixmap);
     p.setPen(Qt::NoPen);
     p.translate(1, 1);
@@ -68,45 +67,10 @@ QPixmap PauseFaceDisabled() {
 }
 
 QIcon SundrelIcon() {
-    // A dark tile with a green waveform cut by an orange marker line, as in sundrel.svg
-    // (drawn on a 64-unit grid).
-    QIcon icon;
-    for (const int size : std::array{96, 72, 64, 48, 32, 16}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 64.0, size / 64.0);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x1d, 0x27, 0x33));
-        p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
-        QPainterPath wave;
-        const std::array<QPointF, 13> points{{{8, 32},
-                                              {12, 22},
-                                              {16, 40},
-                                              {20, 14},
-                                              {24, 48},
-                                              {28, 26},
-                                              {32, 36},
-                                              {36, 18},
-                                              {40, 44},
-                                              {44, 24},
-                                              {48, 38},
-                                              {52, 28},
-                                              {56, 32}}};
-        wave.moveTo(points[0]);
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            wave.lineTo(points[i]);
-        }
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(0x3c, 0xd0, 0x5a), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(wave);
-        p.setPen(QPen(QColor(0xff, 0x9a, 0x1f), 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(34, 8), QPointF(34, 56));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    // The picture shipped in res/icons/sundrel.svg, also installed for the desktop. Without
+    // an SVG reader the window simply has no icon.
+    QIcon icon(QStringLiteral(":/icons/sundrel.svg"));
+    return icon.availableSizes().isEmpty() && icon.pixmap(64).isNull() ? QIcon() : icon;
 }
 
 } // namespace sundrel::gui

@@ -21,6 +21,11 @@
 #include <QTimer>
 #include <QUrl>
 
+// The resources live in the sundrel_gui library; register them before their first use.
+static void InitResources() {
+    Q_INIT_RESOURCE(sundrel);
+}
+
 using namespace sundrel::gui;
 
 namespace {
@@ -45,6 +50,7 @@ constexpr int kClientHeight = 297;
 
 CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent)
     : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font) {
+    InitResources();
     setFont(m_font);
     setWindowTitle(QStringLiteral("Sundrel"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

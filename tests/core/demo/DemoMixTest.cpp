@@ -4,7 +4,6 @@
 #include "support/WavFixture.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,20 +69,6 @@ TEST(DemoMix, WrittenOnceAsACanonicalWav) {
     const auto written = std::filesystem::last_write_time(path);
     EXPECT_EQ(EnsureDemoMix(cache, ShortPlan()), path);
     EXPECT_EQ(std::filesystem::last_write_time(path), written);
-}
-
-TEST(DemoMix, CacheFolderFollowsXdg) {
-    const char* old = std::getenv("XDG_CACHE_HOME");
-    const std::string saved = old != nullptr ? old : "";
-    setenv("XDG_CACHE_HOME", "/some/cache", 1);
-    EXPECT_EQ(DemoCacheDir(), std::filesystem::path("/some/cache/sundrel"));
-    setenv("XDG_CACHE_HOME", "relative", 1); // not absolute: ignored, as the XDG rules say
-    EXPECT_NE(DemoCacheDir(), std::filesystem::path("relative/sundrel"));
-    if (old != nullptr) {
-        setenv("XDG_CACHE_HOME", saved.c_str(), 1);
-    } else {
-        unsetenv("XDG_CACHE_HOME");
-    }
 }
 
 TEST(DemoMix, AnUnwritableCacheIsReported) {
