@@ -1,11 +1,15 @@
 #pragma once
 
+#include "core/play/PlayResult.h"
 #include "core/riff/WaveLayout.h"
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
+#include <stop_token>
+#include <string>
 
 namespace sundrel {
 
@@ -32,6 +36,8 @@ struct WaveFormatEx {
 
 WaveFormatEx MakeWaveFormatEx(const WaveFormat& format);
 
+class WaveOut;
+
 } // namespace sundrel
 
 // The loaded mix: its path, format and where its audio lies in the file.
@@ -56,6 +62,16 @@ class CWaveFile {
     // Writes track01.wav, track02.wav, ... into outDir, one per span between consecutive
     // percentages (ascending, first 0, last 100). Throws on any failure.
     void Split(const float* percents, int n, const std::filesystem::path& outDir = ".");
+
+    // Plays the audio from `startSecond` on through `out`: 1024-byte reads into a ring of 20
+    // blocks of 8192 bytes, each full block (and the last partial one) handed to the device.
+    // After every read `label` (if set) gets the time read so far as "h:mm:ss.mmm". Returns
+    // when the data has played to the end, when `stop` is requested (the device is silenced
+    // at once and gets nothing more), or on a failure, which the result describes. The device
+    // is closed on return. Runs on the calling thread; the descriptor is not modified.
+    sundrel::PlayResult Play(sundrel::WaveOut& out,
+                             const std::function<void(const std::string&)>& label,
+                             float startSecond, std::stop_token stop = {}) const;
 
     std::filesystem::path m_strPath;
     sundrel::WaveFormatEx m_wfx;

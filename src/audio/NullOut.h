@@ -1,0 +1,40 @@
+#pragma once
+
+#include "audio/BlockStream.h"
+#include "core/play/WaveOut.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace sundrel::audio {
+
+// An output device without sound: a thread of its own consumes the written blocks at the
+// format's byte rate, so blocks come back and the clock advances in real time. Used where
+// there is no sound server (SUNDREL_AUDIO=null), in widget tests and in benchmarks.
+class NullOut final : public WaveOut {
+  public:
+    NullOut() = default;
+    ~NullOut() override;
+
+    WaveOutStatus Open(const WaveFormatEx& format, DoneCallback onDone) override;
+    void Write(std::span<const std::byte> block) override;
+    void Reset() override;
+    void Close() override;
+    std::uint64_t FramesPlayed() const override;
+
+  private:
+    void Consume(std::stop_token stop);
+
+    BlockStream m_blocks;
+    std::uint32_t m_nByteRate = 0;
+    std::uint32_t m_nFrameSize = 1;
+    bool m_bOpen = false;
+
+    std::mutex m_mutex; // wakes the consumer when blocks arrive
+    std::condition_variable_any m_cv;
+    std::jthread m_consumer;
+};
+
+} // namespace sundrel::audio
