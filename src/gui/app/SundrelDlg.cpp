@@ -200,8 +200,8 @@ void CSundrelDlg::ConnectSignals() {
     connect(Command(ids::kCmdManual), &QAction::triggered, this, [this] { OnManual(); });
     connect(Command(ids::kCmdAutoJump), &QAction::triggered, this, [this] { OnAutoJump(); });
     // kCmdOpen and kCmdSaveAs: OnFileOpen / OnFileSaveAs of the project handlers.
-    // kCmdJumpToTime: OnJumpToTime of the Jump to time dialog's handlers.
-    // kCmdAbout: OnAbout of the About dialog's handlers.
+    connect(Command(ids::kCmdJumpToTime), &QAction::triggered, this, [this] { OnJumpToTime(); });
+    connect(Command(ids::kCmdAbout), &QAction::triggered, this, [this] { OnAbout(); });
 
     // m_btnPlay, m_btnStop, m_btnPause: OnPlay, OnStop, OnPause of the transport handlers.
     // m_pTimer's timeout: the transport's position tick.

@@ -65,6 +65,10 @@ class CSundrelDlg : public QDialog {
     void OnSliderScroll(int code);
     void OnViewScroll(int code, int thumb);
 
+    // Tool > Jump > Jump to time... and Help > About Sundrel.
+    void OnJumpToTime();
+    void OnAbout();
+
     // Enables and disables the controls as `action` does (the control-state table).
     void ApplyControlStates(sundrel::app::Action action);
 

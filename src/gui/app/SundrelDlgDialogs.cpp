@@ -1,0 +1,38 @@
+// Jump to time and the About box, as seen from the main window.
+
+#include "gui/about/AboutDlg.h"
+#include "gui/app/Prompt.h"
+#include "gui/app/SundrelDlg.h"
+#include "gui/time/JumpTimeDlg.h"
+
+#include "core/time/JumpTime.h"
+
+#include <QLabel>
+#include <QSlider>
+
+void CSundrelDlg::OnJumpToTime() {
+    if (!m_bLoaded || !m_pWaveFile) {
+        m_prompt.Message(this, QStringLiteral("Please load a wave file"),
+                         QStringLiteral("Sundrel"));
+        return;
+    }
+    const double length = m_pWaveFile->GetDuration();
+    CJumpTimeDlg dlg(m_prompt, this);
+    dlg.m_fMaxTime = static_cast<float>(length);
+    dlg.exec(); // only m_bJump tells whether a time was accepted
+    if (!dlg.m_bJump) {
+        return;
+    }
+    const sundrel::JumpTarget target = sundrel::JumpTo(dlg.m_fJumpTime, length);
+    m_fPosition = target.position;
+    m_slider->setValue(target.slider);
+    m_stPosition->setText(QString::fromStdString(target.label));
+    m_fViewFrom = target.viewFrom;
+    m_fViewTo = target.viewTo;
+    ApplyTimeView(); // warns when the window leaves the mix near either end
+}
+
+void CSundrelDlg::OnAbout() {
+    CAboutDlg dlg(m_prompt, this);
+    dlg.exec();
+}
