@@ -12,5 +12,7 @@ inline constexpr int kExitOutput = 3;
 
 // Each command registers its subcommand and sets `status` when it runs.
 void AddInfoCommand(CLI::App& app, int& status);
+void AddSplitCommand(CLI::App& app, int& status);
+void AddProjectCommand(CLI::App& app, int& status);
 
 } // namespace sundrel::cli

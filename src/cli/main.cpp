@@ -1,12 +1,17 @@
 #include "cli/Commands.h"
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // A track that reaches the file-size limit is reported as a failed write, not a crash.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"sundrel-cli: inspect and split DJ mixes held in WAV files"};
     app.require_subcommand(1);
     int status = sundrel::cli::kExitOk;
     sundrel::cli::AddInfoCommand(app, status);
+    sundrel::cli::AddSplitCommand(app, status);
+    sundrel::cli::AddProjectCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

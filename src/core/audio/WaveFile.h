@@ -2,6 +2,7 @@
 
 #include "core/play/PlayResult.h"
 #include "core/riff/WaveLayout.h"
+#include "core/split/SplitTypes.h"
 
 #include <atomic>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <stdexcept>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 namespace sundrel {
 
@@ -60,8 +62,23 @@ class CWaveFile {
     std::uint64_t GetLength() const { return m_nDataSize + sundrel::kCanonicalHeaderSize; }
 
     // Writes track01.wav, track02.wav, ... into outDir, one per span between consecutive
-    // percentages (ascending, first 0, last 100). Throws on any failure.
+    // percentages (ascending, first 0, last 100; see sundrel::PlanTracks for the cut), each a
+    // header and a byte-exact slice of the audio data. Existing files of those names are
+    // replaced. Throws std::invalid_argument for percentages that cannot be cut at and
+    // sundrel::SplitError (naming the file and the reason) for any failure to read the mix or
+    // write a track; a track is written under a temporary name and renamed only once it is
+    // complete, so no partial track is left behind.
     void Split(const float* percents, int n, const std::filesystem::path& outDir = ".");
+    // The same, with options; returns the tracks written.
+    std::vector<sundrel::SplitTrack> Split(const float* percents, int n,
+                                           const std::filesystem::path& outDir,
+                                           const sundrel::SplitOptions& options);
+
+    // Writes the header of a track holding nDataSize bytes of this mix's audio at the start of
+    // the open file `fd` (see sundrel::MakeTrackHeader); throws sundrel::SplitError naming
+    // `name`. Returns the header's size, where the audio follows.
+    std::uint64_t WriteWavHeader(int fd, std::uint64_t nDataSize,
+                                 const std::filesystem::path& name) const;
 
     // Plays the audio from `startSecond` on through `out`: 1024-byte reads into a ring of 20
     // blocks of 8192 bytes, each full block (and the last partial one) handed to the device.

@@ -1,0 +1,67 @@
+#include "cli/Commands.h"
+#include "core/audio/WaveFile.h"
+#include "core/markers/MarkerMath.h"
+#include "core/project/ProjectFile.h"
+#include "core/time/TimeCode.h"
+
+#include <charconv>
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace sundrel::cli {
+
+namespace {
+
+// The shortest text that reads back as the same float.
+std::string FloatText(float value) {
+    char buf[32];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, result.ptr);
+}
+
+void PrintProject(const ProjectFile& project, std::ostream& out) {
+    out << "version:   " << project.version << "\n";
+    std::unique_ptr<CWaveFile> wave;
+    if (project.version == 1) {
+        out << "wave file: (none: version 1 files do not name one)\n";
+    } else {
+        out << "wave file: " << project.wavePath;
+        try {
+            wave = std::make_unique<CWaveFile>(project.wavePath);
+        } catch (const WaveFileError& e) {
+            out << "  (cannot be used: " << e.what() << ")";
+        }
+        out << "\n";
+    }
+    out << "markers:   " << project.markers.size() << "\n";
+    for (std::size_t i = 0; i < project.markers.size(); ++i) {
+        const float p = project.markers[i];
+        out << "  " << i << "  " << FloatText(p) << " %";
+        if (wave) {
+            CTimeCode time;
+            time.SetSeconds(PositionOfMarker(p, wave->GetDuration()));
+            out << "  " << time.Format();
+        }
+        out << "\n";
+    }
+}
+
+} // namespace
+
+void AddProjectCommand(CLI::App& app, int& status) {
+    auto* cmd =
+        app.add_subcommand("project", "Show the version, WAV path and markers of a project");
+    auto file = std::make_shared<std::string>();
+    cmd->add_option("FILE", *file, "Project file (.sdr)")->required()->type_name("FILE.sdr");
+    cmd->callback([file, &status] {
+        try {
+            PrintProject(ReadProject(*file), std::cout);
+        } catch (const ProjectError& e) {
+            std::cerr << "sundrel-cli project: " << e.what() << "\n";
+            status = kExitInput;
+        }
+    });
+}
+
+} // namespace sundrel::cli

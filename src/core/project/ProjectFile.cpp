@@ -1,0 +1,228 @@
+#include "core/project/ProjectFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sundrel {
+
+namespace {
+
+constexpr char kMagic[5] = {'S', 'n', 'd', 'r', 'l'};
+constexpr std::size_t kVersion1Header = 7;                         // magic, version, count
+constexpr std::size_t kVersion2Header = 6 + kProjectPathField + 1; // 267
+// Nothing longer than a full version 2 file can be a project.
+constexpr std::size_t kLargestProject = kVersion2Header + 4 * kProjectMaxMarkers;
+
+using Kind = ProjectError::Kind;
+
+bool IsPercent(float p) {
+    return p >= 0.0f && p <= 100.0f;
+} // false for NaN
+
+std::string ErrnoText(const std::filesystem::path& path, const char* what, int error) {
+    return path.string() + ": " + what + ": " + std::strerror(error);
+}
+
+class Fd {
+  public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return m_fd; }
+    int Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+  private:
+    int m_fd;
+};
+
+std::atomic<unsigned> g_nTempCounter{0};
+
+} // namespace
+
+std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const float> markers) {
+    if (wavePath.size() > kProjectMaxPath) {
+        throw ProjectError(Kind::Unsaveable, "The path of the Wave file is " +
+                                                 std::to_string(wavePath.size()) +
+                                                 " bytes long; a project file can hold at most " +
+                                                 std::to_string(kProjectMaxPath) + ": " + wavePath);
+    }
+    if (wavePath.find('\0') != std::string::npos) {
+        throw ProjectError(Kind::Unsaveable,
+                           "The path of the Wave file holds a zero byte and cannot be saved");
+    }
+    if (markers.size() > kProjectMaxMarkers) {
+        throw ProjectError(Kind::Unsaveable, "A project file can hold at most " +
+                                                 std::to_string(kProjectMaxMarkers) +
+                                                 " markers, not " + std::to_string(markers.size()));
+    }
+    if (!std::all_of(markers.begin(), markers.end(), IsPercent)) {
+        throw ProjectError(Kind::Unsaveable, "A marker is not a percentage in 0..100");
+    }
+
+    std::vector<std::byte> bytes;
+    bytes.reserve(kVersion2Header + 4 * markers.size());
+    for (char c : kMagic) {
+        bytes.push_back(static_cast<std::byte>(c));
+    }
+    bytes.push_back(std::byte{2});
+    for (std::size_t i = 0; i < kProjectPathField; ++i) {
+        bytes.push_back(i < wavePath.size() ? static_cast<std::byte>(wavePath[i]) : std::byte{0});
+    }
+    bytes.push_back(static_cast<std::byte>(markers.size()));
+    for (float p : markers) {
+        const auto bits = std::bit_cast<std::uint32_t>(p);
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<std::byte>((bits >> shift) & 0xFF));
+        }
+    }
+    return bytes;
+}
+
+ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& name) {
+    auto malformed = [&name](const std::string& why) {
+        return ProjectError(Kind::Malformed, name + ": not a usable project file: " + why);
+    };
+    if (bytes.size() < 6) {
+        throw malformed("it is cut short (" + std::to_string(bytes.size()) + " bytes)");
+    }
+    ProjectFile project;
+    project.version = std::to_integer<int>(bytes[5]);
+    std::size_t at = 6;
+    if (project.version == 2) {
+        if (bytes.size() < kVersion2Header) {
+            throw malformed("it is cut short (" + std::to_string(bytes.size()) + " bytes)");
+        }
+        const auto field = bytes.subspan(at, kProjectPathField);
+        const auto zero = std::find(field.begin(), field.end(), std::byte{0});
+        if (zero == field.end()) {
+            throw malformed("its Wave file path has no end");
+        }
+        project.wavePath.assign(reinterpret_cast<const char*>(field.data()),
+                                static_cast<std::size_t>(zero - field.begin()));
+        at += kProjectPathField;
+    } else if (project.version != 1) {
+        throw malformed("unknown version " + std::to_string(project.version));
+    } else if (bytes.size() < kVersion1Header) {
+        throw malformed("it is cut short (" + std::to_string(bytes.size()) + " bytes)");
+    }
+
+    const std::size_t count = std::to_integer<std::size_t>(bytes[at++]);
+    const std::size_t expected = at + 4 * count;
+    if (bytes.size() < expected) {
+        throw malformed("it is cut short (" + std::to_string(bytes.size()) + " bytes; " +
+                        std::to_string(count) + " markers need " + std::to_string(expected) + ")");
+    }
+    if (bytes.size() > expected) {
+        throw malformed(std::to_string(bytes.size() - expected) + " bytes follow its last marker");
+    }
+    project.markers.reserve(count);
+    for (std::size_t i = 0; i < count; ++i, at += 4) {
+        std::uint32_t bits = 0;
+        for (std::size_t b = 0; b < 4; ++b) {
+            bits |= std::to_integer<std::uint32_t>(bytes[at + b]) << (8 * b);
+        }
+        const float p = std::bit_cast<float>(bits);
+        if (!IsPercent(p)) {
+            throw malformed("marker " + std::to_string(i) + " is not a percentage in 0..100");
+        }
+        project.markers.push_back(p);
+    }
+    return project;
+}
+
+ProjectFile ReadProject(const std::filesystem::path& path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        throw ProjectError(Kind::Unreadable, ErrnoText(path, "cannot open", errno));
+    }
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) {
+        throw ProjectError(Kind::Unreadable, ErrnoText(path, "cannot read", errno));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        throw ProjectError(Kind::Unreadable, path.string() + ": not a regular file");
+    }
+    // Read one byte past the largest project, so that anything longer is recognised.
+    std::vector<std::byte> bytes(kLargestProject + 1);
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw ProjectError(Kind::Unreadable, ErrnoText(path, "cannot read", errno));
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return DecodeProject(bytes, path.string());
+}
+
+void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
+                  std::span<const float> markers) {
+    const std::vector<std::byte> bytes = EncodeProject(wavePath, markers);
+
+    auto fail = [&path](const char* what, int error) {
+        return ProjectError(Kind::Unwritable, ErrnoText(path, what, error));
+    };
+    const std::filesystem::path temp =
+        path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) +
+                              "." + std::to_string(g_nTempCounter++) + ".part");
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.Get() < 0) {
+        throw fail("cannot create", errno);
+    }
+    try {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                throw fail("cannot write", n < 0 ? errno : EIO);
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        if (::fsync(fd.Get()) != 0) {
+            throw fail("cannot write", errno);
+        }
+        if (const int error = fd.Close(); error != 0) {
+            throw fail("cannot write", error);
+        }
+        if (::rename(temp.c_str(), path.c_str()) != 0) {
+            throw fail("cannot replace", errno);
+        }
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+    // Make the new name durable too; a directory that cannot be synced is no failure.
+    const auto dir = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.Get() >= 0) {
+        ::fsync(dirFd.Get());
+    }
+}
+
+} // namespace sundrel

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sundrel {
+
+// The .sdr project file: "Sndrl", a version byte, (version 2) a 260-byte zero-terminated WAV
+// path, a marker count byte, then the markers as little-endian floats.
+inline constexpr std::size_t kProjectPathField = 260;
+inline constexpr std::size_t kProjectMaxPath = kProjectPathField - 1; // bytes before the zero
+inline constexpr std::size_t kProjectMaxMarkers = 255;
+
+// Raised when a project file cannot be read, used or written. For WaveMissing the message is
+// exactly "Wave file doesn't exist" (what the window shows, caption "error"); Path() is then
+// the WAV path and Detail() the reason it could not be opened. For the other kinds the
+// message names the project file and says what is wrong.
+class ProjectError : public std::runtime_error {
+  public:
+    enum class Kind {
+        Unreadable,   // the project file cannot be opened or read
+        Malformed,    // its contents are not a project this program can use
+        Unsaveable,   // the path or the markers cannot be stored in a project file
+        Unwritable,   // the project file cannot be written
+        WaveMissing,  // the WAV it names cannot be opened
+        WaveUnusable, // the WAV it names is not a mix this program can use
+    };
+    ProjectError(Kind kind, const std::string& message, std::filesystem::path path = {},
+                 std::string detail = {})
+        : std::runtime_error(message), m_kind(kind), m_path(std::move(path)),
+          m_detail(std::move(detail)) {}
+    Kind GetKind() const { return m_kind; }
+    const std::filesystem::path& Path() const { return m_path; }
+    const std::string& Detail() const { return m_detail; }
+
+  private:
+    Kind m_kind;
+    std::filesystem::path m_path;
+    std::string m_detail;
+};
+
+inline constexpr const char* kWaveMissingMessage = "Wave file doesn't exist";
+
+struct ProjectFile {
+    int version = 2;
+    std::string wavePath;       // empty for version 1, which stores none
+    std::vector<float> markers; // percentages 0..100, in the file's order
+};
+
+// The bytes of a version 2 file. Throws ProjectError (Unsaveable) for a path longer than
+// kProjectMaxPath bytes or holding a zero byte, more than kProjectMaxMarkers markers, or a
+// marker that is not a number in 0..100: nothing is encoded that the reader would refuse.
+std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const float> markers);
+
+// Reads a whole version 1 or 2 file held in memory. The magic is not compared. Throws
+// ProjectError (Malformed) for an unknown version, a file cut short or longer than its
+// marker count says, a path field without a zero byte, or a marker outside 0..100 or NaN;
+// `name` goes into the message.
+ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& name);
+
+// Reads and decodes the file; nothing is returned unless the whole file is good.
+ProjectFile ReadProject(const std::filesystem::path& path);
+
+// Encodes first (refusing what cannot be stored), then writes a temporary file beside `path`,
+// flushes it to disk and renames it over `path`, so that `path` holds either its old contents
+// or the whole new file. Throws ProjectError (Unsaveable or Unwritable).
+void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
+                  std::span<const float> markers);
+
+} // namespace sundrel

@@ -1,0 +1,33 @@
+#include "core/project/ProjectLoader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace sundrel {
+
+OpenedProject OpenProject(const std::filesystem::path& path) {
+    OpenedProject opened;
+    opened.file = ReadProject(path);
+    if (opened.file.version == 1) {
+        return opened;
+    }
+    const std::filesystem::path wav = opened.file.wavePath;
+    // The same test as opening the file for reading: it must exist and be readable.
+    const int fd = wav.empty() ? -1 : ::open(wav.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = wav.empty() ? ENOENT : errno;
+        throw ProjectError(ProjectError::Kind::WaveMissing, kWaveMissingMessage, wav,
+                           std::strerror(error));
+    }
+    ::close(fd);
+    try {
+        opened.wave = std::make_unique<CWaveFile>(wav);
+    } catch (const WaveFileError& e) {
+        throw ProjectError(ProjectError::Kind::WaveUnusable, e.what(), wav);
+    }
+    return opened;
+}
+
+} // namespace sundrel

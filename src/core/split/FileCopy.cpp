@@ -1,0 +1,210 @@
+#include "core/split/FileCopy.h"
+
+#include "core/split/SplitTypes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace sundrel {
+
+namespace {
+
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+constexpr std::uint64_t kKernelChunk = std::uint64_t{1} << 30; // bytes per copy_file_range call
+
+[[noreturn]] void Fail(SplitError::Side side, const std::filesystem::path& path, const char* what,
+                       int error) {
+    throw SplitError(side, FileErrorText(path, what, error));
+}
+
+constexpr auto kMix = SplitError::Side::Mix;
+constexpr auto kTrack = SplitError::Side::Track;
+
+[[noreturn]] void EndedEarly(const std::filesystem::path& src, std::uint64_t at) {
+    throw SplitError(kMix, src.string() + ": the file ends at byte " + std::to_string(at) +
+                               ", before its audio data does (it was changed after it was loaded)");
+}
+
+// copy_file_range refuses these when the files or file systems cannot do it; the same copy
+// then works through read and write.
+bool KernelCopyUnsupported(int error) {
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP ||
+           error == ENOTSUP;
+}
+
+bool IsWriteError(int error) {
+    return error == ENOSPC || error == EFBIG || error == EDQUOT || error == EROFS || error == EPERM;
+}
+
+struct Copier {
+    int src;
+    int dst;
+    const std::filesystem::path& srcName;
+    const std::filesystem::path& dstName;
+    std::vector<std::byte>& buffer;
+    bool kernel = true;
+
+    // Copies [from, to) of the source to dstAt of the destination.
+    void Data(std::uint64_t from, std::uint64_t to, std::uint64_t dstAt) {
+        while (from < to) {
+            const std::uint64_t want = to - from;
+            if (kernel) {
+                auto in = static_cast<loff_t>(from);
+                auto out = static_cast<loff_t>(dstAt);
+                const ssize_t n =
+                    ::copy_file_range(src, &in, dst, &out, std::min(want, kKernelChunk), 0);
+                if (n > 0) {
+                    from += static_cast<std::uint64_t>(n);
+                    dstAt += static_cast<std::uint64_t>(n);
+                    continue;
+                }
+                if (n == 0) {
+                    EndedEarly(srcName, from);
+                }
+                const int error = errno;
+                if (error == EINTR) {
+                    continue;
+                }
+                if (KernelCopyUnsupported(error)) {
+                    kernel = false;
+                    continue;
+                }
+                if (IsWriteError(error)) {
+                    Fail(kTrack, dstName, "cannot write", error);
+                }
+                Fail(kTrack, dstName, ("cannot copy from " + srcName.string()).c_str(), error);
+            }
+            if (buffer.size() < kBufferSize) {
+                buffer.resize(kBufferSize);
+            }
+            const std::size_t chunk =
+                static_cast<std::size_t>(std::min<std::uint64_t>(want, buffer.size()));
+            const ssize_t n = ::pread(src, buffer.data(), chunk, static_cast<off_t>(from));
+            if (n == 0) {
+                EndedEarly(srcName, from);
+            }
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                Fail(kMix, srcName, "cannot read", errno);
+            }
+            const auto got = static_cast<std::size_t>(n);
+            WriteAt(buffer.data(), got, dstAt);
+            from += got;
+            dstAt += got;
+        }
+    }
+
+    void WriteAt(const std::byte* data, std::size_t size, std::uint64_t at) {
+        while (size > 0) {
+            const ssize_t n = ::pwrite(dst, data, size, static_cast<off_t>(at));
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                Fail(kTrack, dstName, "cannot write", errno);
+            }
+            if (n == 0) {
+                Fail(kTrack, dstName, "cannot write", EIO);
+            }
+            data += n;
+            size -= static_cast<std::size_t>(n);
+            at += static_cast<std::uint64_t>(n);
+        }
+    }
+
+    std::uint64_t SourceSize() {
+        struct stat st {};
+        if (::fstat(src, &st) != 0) {
+            Fail(kMix, srcName, "cannot read", errno);
+        }
+        return static_cast<std::uint64_t>(st.st_size);
+    }
+};
+
+} // namespace
+
+std::string FileErrorText(const std::filesystem::path& path, const char* what, int error) {
+    return path.string() + ": " + what + ": " + std::strerror(error);
+}
+
+UniqueFd::~UniqueFd() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+UniqueFd::UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+int UniqueFd::Close() {
+    const int fd = std::exchange(m_fd, -1);
+    if (fd >= 0 && ::close(fd) != 0) {
+        return errno;
+    }
+    return 0;
+}
+
+void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffset,
+               std::uint64_t length, const std::filesystem::path& srcName,
+               const std::filesystem::path& dstName, std::vector<std::byte>& buffer) {
+    Copier copier{src, dst, srcName, dstName, buffer};
+    const std::uint64_t end = srcOffset + length;
+    std::uint64_t pos = srcOffset;
+    bool endsInHole = false;
+    while (pos < end) {
+        // Find the next stretch of data; what lies before it is a hole that reads as zeros
+        // and is left unwritten in the copy.
+        std::uint64_t dataAt = pos;
+        const off_t data = ::lseek(src, static_cast<off_t>(pos), SEEK_DATA);
+        if (data >= 0) {
+            dataAt = static_cast<std::uint64_t>(data);
+        } else if (errno == ENXIO) {
+            const std::uint64_t size = copier.SourceSize();
+            if (size < end) {
+                EndedEarly(srcName, std::max(pos, size));
+            }
+            dataAt = end; // nothing but a hole up to the end of the range
+        }
+        if (dataAt > pos) {
+            pos = std::min(dataAt, end);
+            endsInHole = true;
+            continue;
+        }
+        std::uint64_t holeAt = end;
+        const off_t hole = ::lseek(src, static_cast<off_t>(pos), SEEK_HOLE);
+        if (hole >= 0 && static_cast<std::uint64_t>(hole) > pos) {
+            holeAt = std::min(static_cast<std::uint64_t>(hole), end);
+        }
+        copier.Data(pos, holeAt, dstOffset + (pos - srcOffset));
+        pos = holeAt;
+        endsInHole = false;
+    }
+    if (endsInHole && ::ftruncate(dst, static_cast<off_t>(dstOffset + length)) != 0) {
+        Fail(kTrack, dstName, "cannot write", errno);
+    }
+}
+
+void WriteAllAt(int fd, const std::vector<std::byte>& bytes, std::uint64_t offset,
+                const std::filesystem::path& name) {
+    std::vector<std::byte> unused;
+    Copier writer{-1, fd, name, name, unused};
+    writer.WriteAt(bytes.data(), bytes.size(), offset);
+}
+
+} // namespace sundrel

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace sundrel {
+
+// Raised when Split cannot finish; the message names the file and the reason. Tracks written
+// completely before the failure stay; the track being written is not left behind.
+class SplitError : public std::runtime_error {
+  public:
+    enum class Side {
+        Mix,   // the mix cannot be opened or read, or no longer holds its audio
+        Track, // a track file cannot be created, written or put in place
+    };
+    SplitError(Side side, const std::string& message) : std::runtime_error(message), m_side(side) {}
+    Side GetSide() const { return m_side; }
+
+  private:
+    Side m_side;
+};
+
+// One stretch of the audio data: `offset` bytes from the first audio byte, `size` bytes long.
+struct TrackSpan {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    friend bool operator==(const TrackSpan&, const TrackSpan&) = default;
+};
+
+// A track file as Split wrote it.
+struct SplitTrack {
+    int number = 0;             // 1, 2, ...
+    std::filesystem::path path; // outDir / "trackNN.wav"
+    TrackSpan span;             // the audio it holds
+};
+
+struct SplitOptions {
+    // Flush each track to disk before it gets its final name, so that a crash never leaves a
+    // file named like a track that lacks its data.
+    bool sync = true;
+    // Called after each track has its final name.
+    std::function<void(const SplitTrack&)> onTrackWritten;
+};
+
+} // namespace sundrel
