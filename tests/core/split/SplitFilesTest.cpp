@@ -1,0 +1,395 @@
+#include "core/audio/WaveFile.h"
+#include "core/riff/MappedFile.h"
+#include "core/riff/WaveLayout.h"
+#include "core/split/SplitPlan.h"
+#include "support/WavFixture.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <sndfile.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixture::Bytes;
+using fixture::Format;
+
+Bytes Slice(const Bytes& b, std::size_t from, std::size_t length) {
+    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
+                 b.begin() + static_cast<std::ptrdiff_t>(from + length));
+}
+
+Bytes ReadAt(const fs::path& path, std::uint64_t offset, std::size_t length) {
+    Bytes b(length);
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    const ssize_t n = ::pread(fd, b.data(), length, static_cast<off_t>(offset));
+    ::close(fd);
+    b.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return b;
+}
+
+void WriteAt(const fs::path& path, std::uint64_t offset, const Bytes& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
+              static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+}
+
+std::vector<std::string> Listing(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes Pattern(std::initializer_list<int> values) {
+    Bytes b;
+    for (int v : values) {
+        b.push_back(static_cast<std::byte>(v));
+    }
+    return b;
+}
+
+sundrel::SplitOptions NoSync() {
+    sundrel::SplitOptions options;
+    options.sync = false;
+    return options;
+}
+
+// The 1,000,044-byte canonical 16-bit stereo mix of the worked examples.
+struct MillionByteMix {
+    fixture::TempDir dir;
+    Bytes audio = fixture::TestSignal(Format{}, 250'000);
+    fs::path mix = dir / "mix.wav";
+    fs::path out = dir / "out";
+    MillionByteMix() {
+        fixture::WriteFile(mix, fixture::CanonicalWav(Format{}, audio));
+        fs::create_directory(out);
+    }
+};
+
+TEST(Split, HalfOfTheMillionByteMixReplacesOldTracks) {
+    MillionByteMix m;
+    ASSERT_EQ(fs::file_size(m.mix), 1'000'044u);
+    fixture::WriteFile(m.out / "track01.wav", Bytes(2'000'000, std::byte{0x55}));
+    CWaveFile wave(m.mix);
+    const float p[] = {0.0f, 50.0f, 100.0f};
+    wave.Split(p, 3, m.out);
+
+    const Bytes t1 = fixture::ReadFile(m.out / "track01.wav");
+    const unsigned char header[44] = {
+        0x52, 0x49, 0x46, 0x46, 0x40, 0xa1, 0x07, 0x00, 0x57, 0x41, 0x56, 0x45, 0x66, 0x6d, 0x74,
+        0x20, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x44, 0xac, 0x00, 0x00, 0x10, 0xb1,
+        0x02, 0x00, 0x04, 0x00, 0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x1c, 0xa1, 0x07, 0x00};
+    ASSERT_EQ(t1.size(), 44u + 499'996u);
+    EXPECT_EQ(std::memcmp(t1.data(), header, 44), 0);
+    EXPECT_EQ(Slice(t1, 44, 499'996), Slice(m.audio, 0, 499'996));
+
+    // The second track runs to the last byte of the data.
+    const Bytes t2 = fixture::ReadFile(m.out / "track02.wav");
+    ASSERT_EQ(t2.size(), 44u + 500'004u);
+    EXPECT_EQ(Slice(t2, 44, 500'004), Slice(m.audio, 499'996, 500'004));
+    EXPECT_EQ(Listing(m.out), (std::vector<std::string>{"track01.wav", "track02.wav"}));
+}
+
+TEST(Split, HundredthTrackIsTrack100) {
+    fixture::TempDir dir;
+    const Format f{1, 1, 8000, 8};
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav(f, fixture::TestSignal(f, 8000)));
+    CWaveFile wave(dir / "mix.wav");
+    std::vector<float> p;
+    for (int i = 0; i <= 100; ++i) {
+        p.push_back(static_cast<float>(i));
+    }
+    const auto tracks = wave.Split(p.data(), static_cast<int>(p.size()), dir.Path(), NoSync());
+    ASSERT_EQ(tracks.size(), 100u);
+    EXPECT_EQ(tracks.back().path, dir / "track100.wav");
+    EXPECT_TRUE(fs::exists(dir / "track99.wav"));
+    EXPECT_TRUE(fs::exists(dir / "track100.wav"));
+    EXPECT_FALSE(fs::exists(dir / "track101.wav"));
+}
+
+TEST(Split, LargeMixIsCutAtExactOffsetsAndKeepsItsHoles) {
+    fixture::TempDir dir;
+    const fs::path mix = dir / "mix.wav";
+    const Bytes head = fixture::WavBuilder().Fmt(Format{}).ChunkDeclared("data", 700'000'000, {}).Build();
+    fixture::WriteSparse(mix, head, 700'000'044);
+    const std::uint64_t cut = 44 + 349'999'992;
+    WriteAt(mix, cut - 4, Pattern({1, 2, 3, 4, 5, 6, 7, 8}));
+    WriteAt(mix, 700'000'040, Pattern({9, 10, 11, 12}));
+
+    CWaveFile wave(mix);
+    const float p[] = {0.0f, 50.0f, 100.0f};
+    wave.Split(p, 3, dir.Path(), NoSync());
+    EXPECT_EQ(fs::file_size(dir / "track01.wav"), 44u + 349'999'992u);
+    EXPECT_EQ(fs::file_size(dir / "track02.wav"), 44u + 350'000'008u);
+    EXPECT_EQ(ReadAt(dir / "track01.wav", 44 + 349'999'988, 4), Pattern({1, 2, 3, 4}));
+    EXPECT_EQ(ReadAt(dir / "track02.wav", 44, 4), Pattern({5, 6, 7, 8}));
+    EXPECT_EQ(ReadAt(dir / "track02.wav", 44 + 350'000'004, 4), Pattern({9, 10, 11, 12}));
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "track02.wav").c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, 1 << 20); // the zeros of the mix were not written out
+}
+
+TEST(Split, TrackOfFourGibibytesIsWrittenAsRf64) {
+    fixture::TempDir dir;
+    const fs::path mix = dir / "mix.wav";
+    // A plain RIFF file over 4 GiB whose data size field says "unknown".
+    const std::uint64_t dataSize = (std::uint64_t{4} << 30) + 400;
+    const Bytes head = fixture::WavBuilder().Fmt(Format{}).ChunkDeclared("data", 0xFFFFFFFFu, {}).Build();
+    fixture::WriteSparse(mix, head, 44 + dataSize);
+    WriteAt(mix, 44, Pattern({1, 2, 3, 4}));
+    WriteAt(mix, 44 + dataSize - 4, Pattern({5, 6, 7, 8}));
+
+    CWaveFile wave(mix);
+    ASSERT_EQ(wave.m_nDataSize, dataSize);
+    const float p[] = {0.0f, 100.0f};
+    wave.Split(p, 2, dir.Path(), NoSync());
+
+    const fs::path track = dir / "track01.wav";
+    ASSERT_EQ(fs::file_size(track), 80 + dataSize);
+    const sundrel::MappedFile file(track);
+    const auto layout = sundrel::ReadWaveLayout(file.Bytes());
+    EXPECT_EQ(layout.container, sundrel::Container::Rf64);
+    EXPECT_EQ(layout.dataOffset, 80u);
+    EXPECT_EQ(layout.dataSize, dataSize);
+    EXPECT_FALSE(layout.dataTruncated);
+    EXPECT_EQ(ReadAt(track, 80, 4), Pattern({1, 2, 3, 4}));
+    EXPECT_EQ(ReadAt(track, 80 + dataSize - 4, 4), Pattern({5, 6, 7, 8}));
+
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(track.c_str(), SFM_READ, &info);
+    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(info.frames, static_cast<sf_count_t>(dataSize / 4));
+    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
+    sf_close(sf);
+}
+
+// Random marker sets on every supported format, with and without extra chunks: the tracks,
+// read back by our reader and by libsndfile, hold the source data byte for byte and every
+// cut falls on a frame.
+TEST(Split, TracksReproduceTheDataOfEveryFormat) {
+    const Format formats[] = {{1, 1, 22050, 8},  {1, 2, 44100, 8},  {1, 1, 44100, 16},
+                              {1, 2, 44100, 16}, {1, 1, 48000, 24}, {1, 2, 48000, 24},
+                              {1, 1, 96000, 32}, {1, 2, 96000, 32}, {3, 1, 48000, 32},
+                              {3, 2, 48000, 32}};
+    std::mt19937 rng(11);
+    fixture::TempDir dir;
+    int round = 0;
+    for (const Format& f : formats) {
+        for (int variant = 0; variant < 4; ++variant, ++round) {
+            const bool extensible = variant & 1;
+            const bool extraChunks = variant & 2;
+            const Bytes audio = fixture::TestSignal(f, 500 + rng() % 3000, static_cast<std::uint32_t>(rng()));
+            fixture::WavBuilder builder;
+            if (extraChunks) {
+                builder.Chunk("LIST", Bytes(11, std::byte{7}));
+            }
+            builder.Fmt(f, extensible);
+            if (extraChunks) {
+                builder.Chunk("JUNK", Bytes(6, std::byte{0}));
+            }
+            builder.Data(audio);
+            if (extraChunks) {
+                builder.Chunk("id3 ", Bytes(9, std::byte{3}));
+            }
+            const fs::path mix = dir / "mix.wav";
+            const fs::path out = dir / ("out" + std::to_string(round));
+            fixture::WriteFile(mix, builder.Build());
+            fs::create_directory(out);
+
+            std::vector<float> p{0.0f};
+            const int markers = static_cast<int>(rng() % 12);
+            for (int i = 0; i < markers; ++i) {
+                p.push_back(static_cast<float>(rng() % 10001) / 100.0f);
+                if (rng() % 5 == 0) {
+                    p.push_back(p.back()); // an empty track
+                }
+            }
+            std::sort(p.begin(), p.end());
+            p.push_back(100.0f);
+
+            CWaveFile wave(mix);
+            const auto tracks = wave.Split(p.data(), static_cast<int>(p.size()), out, NoSync());
+            ASSERT_EQ(tracks.size(), p.size() - 1);
+            Bytes joined;
+            for (const auto& track : tracks) {
+                SCOPED_TRACE("round " + std::to_string(round) + " " + track.path.string());
+                ASSERT_EQ(track.span.offset % f.FrameSize(), 0u);
+                const Bytes bytes = fixture::ReadFile(track.path);
+                const auto layout = sundrel::ReadWaveLayout(bytes);
+                EXPECT_EQ(layout.format.formatTag, f.tag);
+                EXPECT_EQ(layout.format.channels, f.channels);
+                EXPECT_EQ(layout.format.sampleRate, f.rate);
+                EXPECT_EQ(layout.format.bitsPerSample, f.bits);
+                EXPECT_FALSE(layout.format.extensible);
+                ASSERT_EQ(layout.dataOffset, 44u);
+                ASSERT_EQ(layout.dataSize, bytes.size() - 44);
+                joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
+
+                SF_INFO info{};
+                SNDFILE* sf = sf_open(track.path.c_str(), SFM_READ, &info);
+                ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
+                EXPECT_EQ(info.frames, static_cast<sf_count_t>(layout.dataSize / f.FrameSize()));
+                EXPECT_EQ(info.channels, f.channels);
+                sf_close(sf);
+            }
+            ASSERT_EQ(joined, audio) << "round " << round;
+        }
+    }
+}
+
+TEST(Split, CopiesAcrossFileSystems) {
+    // /dev/shm is a different file system from the test's temporary folder on most machines;
+    // there the copy goes through reads and writes instead of copy_file_range.
+    std::string tmpl = "/dev/shm/sundrel-test-XXXXXX";
+    if (::mkdtemp(tmpl.data()) == nullptr) {
+        GTEST_SKIP() << "no /dev/shm";
+    }
+    const fs::path shm = tmpl;
+    fixture::TempDir out;
+    const Format f{1, 2, 48000, 24};
+    const Bytes audio = fixture::TestSignal(f, 300'000); // 1.8 MB: more than one buffer
+    fixture::WriteFile(shm / "mix.wav", fixture::CanonicalWav(f, audio));
+    CWaveFile wave(shm / "mix.wav");
+    const float p[] = {0.0f, 12.5f, 100.0f};
+    const auto tracks = wave.Split(p, 3, out.Path(), NoSync());
+    Bytes joined;
+    for (const auto& track : tracks) {
+        const Bytes bytes = fixture::ReadFile(track.path);
+        joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
+    }
+    fs::remove_all(shm);
+    EXPECT_EQ(joined, audio);
+}
+
+// Runs Split in a child process whose files may not grow past `limit` bytes; returns the
+// error message it reported, or "" if it reported none.
+std::string SplitUnderFileSizeLimit(CWaveFile& wave, const fs::path& out, rlim_t limit) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit rl{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        std::string report;
+        try {
+            const float p[] = {0.0f, 50.0f, 100.0f};
+            wave.Split(p, 3, out);
+        } catch (const sundrel::SplitError& e) {
+            report = (e.GetSide() == sundrel::SplitError::Side::Track ? "track: " : "mix: ") +
+                     std::string(e.what());
+        }
+        [[maybe_unused]] const auto n = ::write(fds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
+        report.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return report;
+}
+
+TEST(SplitFailure, FileSizeLimitStopsATrackAndLeavesNoPartOfIt) {
+    MillionByteMix m;
+    CWaveFile wave(m.mix);
+    // Room for track01.wav (500,040 bytes) but not for track02.wav (500,048).
+    const std::string report = SplitUnderFileSizeLimit(wave, m.out, 500'045);
+    EXPECT_NE(report.find("track: "), std::string::npos) << report;
+    EXPECT_NE(report.find("track02.wav"), std::string::npos) << report;
+    EXPECT_NE(report.find(std::strerror(EFBIG)), std::string::npos) << report;
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{"track01.wav"});
+    EXPECT_EQ(fs::file_size(m.out / "track01.wav"), 500'040u);
+}
+
+TEST(SplitFailure, OutputFolderThatCannotHoldFiles) {
+    MillionByteMix m;
+    fixture::WriteFile(m.dir / "plain", Bytes(3));
+    CWaveFile wave(m.mix);
+    const float p[] = {0.0f, 50.0f, 100.0f};
+    try {
+        wave.Split(p, 3, m.dir / "plain" / "out");
+        FAIL() << "no error reported";
+    } catch (const sundrel::SplitError& e) {
+        EXPECT_EQ(e.GetSide(), sundrel::SplitError::Side::Track);
+        EXPECT_NE(std::string(e.what()).find("plain/out/track01.wav: cannot create: " +
+                                              std::string(std::strerror(ENOTDIR))),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(SplitFailure, MixDeletedOrShortenedAfterLoading) {
+    const float p[] = {0.0f, 50.0f, 100.0f};
+    {
+        MillionByteMix m;
+        CWaveFile wave(m.mix);
+        fs::remove(m.mix);
+        try {
+            wave.Split(p, 3, m.out);
+            FAIL() << "no error reported";
+        } catch (const sundrel::SplitError& e) {
+            EXPECT_EQ(e.GetSide(), sundrel::SplitError::Side::Mix);
+            EXPECT_NE(std::string(e.what()).find(m.mix.string() + ": cannot open"),
+                      std::string::npos);
+        }
+        EXPECT_TRUE(Listing(m.out).empty());
+    }
+    {
+        MillionByteMix m;
+        CWaveFile wave(m.mix);
+        fs::resize_file(m.mix, 600'000);
+        EXPECT_THROW(wave.Split(p, 3, m.out), sundrel::SplitError);
+        EXPECT_TRUE(Listing(m.out).empty());
+    }
+    {
+        // Shortened between two tracks: the first stays whole, the second is not left.
+        MillionByteMix m;
+        CWaveFile wave(m.mix);
+        sundrel::SplitOptions options;
+        options.onTrackWritten = [&m](const sundrel::SplitTrack&) {
+            fs::resize_file(m.mix, 600'000);
+        };
+        try {
+            wave.Split(p, 3, m.out, options);
+            FAIL() << "no error reported";
+        } catch (const sundrel::SplitError& e) {
+            EXPECT_EQ(e.GetSide(), sundrel::SplitError::Side::Mix);
+            EXPECT_NE(std::string(e.what()).find("ends at byte 600000"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(Listing(m.out), std::vector<std::string>{"track01.wav"});
+        EXPECT_EQ(fs::file_size(m.out / "track01.wav"), 500'040u);
+    }
+}
+
+TEST(SplitFailure, NeverReplacesTheMixItself) {
+    fixture::TempDir dir;
+    const Bytes original = fixture::CanonicalWav(Format{}, fixture::TestSignal(Format{}, 1000));
+    fixture::WriteFile(dir / "track02.wav", original);
+    CWaveFile wave(dir / "track02.wav");
+    const float p[] = {0.0f, 50.0f, 100.0f};
+    EXPECT_THROW(wave.Split(p, 3, dir.Path()), sundrel::SplitError);
+    EXPECT_EQ(fixture::ReadFile(dir / "track02.wav"), original);
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"track02.wav"});
+}
+
+} // namespace
