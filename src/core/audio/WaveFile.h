@@ -66,8 +66,8 @@ class CWaveFile {
     // header and a byte-exact slice of the audio data. Existing files of those names are
     // replaced. Throws std::invalid_argument for percentages that cannot be cut at and
     // sundrel::SplitError (naming the file and the reason) for any failure to read the mix or
-    // write a track; a track is written under a temporary name and renamed only once it is
-    // complete, so no partial track is left behind.
+    // write a track. Tracks are written under temporary names and renamed only once all are
+    // complete, so no partial track is ever left behind.
     void Split(const float* percents, int n, const std::filesystem::path& outDir = ".");
     // The same, with options; returns the tracks written.
     std::vector<sundrel::SplitTrack> Split(const float* percents, int n,

@@ -47,6 +47,28 @@ UniqueFd CreateTemporary(const std::filesystem::path& final, std::filesystem::pa
     }
 }
 
+// Tracks written under temporary names; whatever has not been renamed when this goes out of
+// scope is removed.
+struct PendingTrack {
+    SplitTrack track;
+    std::filesystem::path temp;
+    UniqueFd fd;
+};
+struct PendingTracks {
+    std::vector<PendingTrack> tracks;
+    PendingTracks() = default;
+    PendingTracks(const PendingTracks&) = delete;
+    PendingTracks& operator=(const PendingTracks&) = delete;
+    ~PendingTracks() {
+        for (PendingTrack& p : tracks) {
+            p.fd.Close();
+            if (!p.temp.empty()) {
+                ::unlink(p.temp.c_str());
+            }
+        }
+    }
+};
+
 bool SameFile(const struct stat& a, const std::filesystem::path& path) {
     struct stat b {};
     return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -100,37 +122,57 @@ std::vector<SplitTrack> CWaveFile::Split(const float* percents, int n,
         }
     }
 
-    std::vector<SplitTrack> written;
+    // Every track is written under a temporary name first, its writeback started at once so
+    // the disk works while the next track is copied. Only when all are complete (and, with
+    // `sync`, on disk) do they take their names: a failure leaves no track of this run.
+    PendingTracks pending;
     std::vector<std::byte> buffer;
+    std::uint64_t done = 0;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
-        SplitTrack track;
-        track.number = static_cast<int>(k);
-        track.path = outDir / sundrel::TrackName(track.number);
-        track.span = plan[k - 1];
-
-        std::filesystem::path temp;
-        UniqueFd out = CreateTemporary(track.path, temp);
-        try {
-            const std::uint64_t header = WriteWavHeader(out.Get(), track.span.size, track.path);
-            sundrel::CopyRange(src.Get(), m_nDataOffset + track.span.offset, out.Get(), header,
-                               track.span.size, m_strPath, track.path, buffer);
-            if (options.sync && ::fsync(out.Get()) != 0) {
-                Fail(kTrack, track.path, "cannot write", errno);
-            }
-            if (const int error = out.Close(); error != 0) {
-                Fail(kTrack, track.path, "cannot write", error);
-            }
-            if (::rename(temp.c_str(), track.path.c_str()) != 0) {
-                Fail(kTrack, track.path, "cannot create", errno);
-            }
-        } catch (...) {
-            out.Close();
-            ::unlink(temp.c_str());
-            throw;
+        PendingTrack& p = pending.tracks.emplace_back();
+        p.track.number = static_cast<int>(k);
+        p.track.path = outDir / sundrel::TrackName(p.track.number);
+        p.track.span = plan[k - 1];
+        p.fd = CreateTemporary(p.track.path, p.temp);
+        const std::uint64_t header = WriteWavHeader(p.fd.Get(), p.track.span.size, p.track.path);
+        sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, p.fd.Get(), header,
+                           p.track.span.size, m_strPath, p.track.path, buffer);
+        if (options.sync) {
+            // Start writing this track out while the next one is copied. A hint only: the
+            // fsync below is what reports a failure.
+            ::sync_file_range(p.fd.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
         }
-        written.push_back(track);
+        done += p.track.span.size;
+        if (options.onProgress) {
+            options.onProgress(done, m_nDataSize);
+        }
+    }
+    if (options.sync) {
+        // Let all the audio reach the disk first, so that the fsyncs below commit the
+        // metadata of every track at once instead of one track at a time.
+        for (PendingTrack& p : pending.tracks) {
+            ::sync_file_range(p.fd.Get(), 0, 0,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                  SYNC_FILE_RANGE_WAIT_AFTER);
+        }
+    }
+    for (PendingTrack& p : pending.tracks) {
+        if (options.sync && ::fsync(p.fd.Get()) != 0) {
+            Fail(kTrack, p.track.path, "cannot write", errno);
+        }
+        if (const int error = p.fd.Close(); error != 0) {
+            Fail(kTrack, p.track.path, "cannot write", error);
+        }
+    }
+    std::vector<SplitTrack> written;
+    for (PendingTrack& p : pending.tracks) {
+        if (::rename(p.temp.c_str(), p.track.path.c_str()) != 0) {
+            Fail(kTrack, p.track.path, "cannot create", errno);
+        }
+        p.temp.clear();
+        written.push_back(p.track);
         if (options.onTrackWritten) {
-            options.onTrackWritten(track);
+            options.onTrackWritten(p.track);
         }
     }
 

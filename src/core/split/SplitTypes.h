@@ -8,8 +8,9 @@
 
 namespace sundrel {
 
-// Raised when Split cannot finish; the message names the file and the reason. Tracks written
-// completely before the failure stay; the track being written is not left behind.
+// Raised when Split cannot finish; the message names the file and the reason. Tracks take
+// their names only once all of them are complete, so a failure leaves no track of the run
+// (and replaces no older file) unless it is the renaming itself that fails part-way.
 class SplitError : public std::runtime_error {
   public:
     enum class Side {
@@ -38,10 +39,13 @@ struct SplitTrack {
 };
 
 struct SplitOptions {
-    // Flush each track to disk before it gets its final name, so that a crash never leaves a
-    // file named like a track that lacks its data.
+    // Flush the tracks to disk before they get their final names, so that not even a system
+    // crash leaves a file named like a track that lacks its data.
     bool sync = true;
-    // Called after each track has its final name.
+    // Called after each track's audio has been copied (under a temporary name), with the
+    // audio bytes copied so far and in all.
+    std::function<void(std::uint64_t done, std::uint64_t total)> onProgress;
+    // Called for each track once all are complete, as it takes its final name.
     std::function<void(const SplitTrack&)> onTrackWritten;
 };
 

@@ -46,8 +46,7 @@ TEST(MarkerList, AddKeepsEntriesBesideElementsAndSortKeepsLabels) {
     EXPECT_EQ(list.Add(60.0f, 120.0), 1u);
     EXPECT_EQ(list.Add(30.0f, 120.0), 2u);
     EXPECT_EQ(list.Values(), (std::vector<float>{0.0f, 50.0f, 25.0f}));
-    EXPECT_EQ(list.Entries(),
-              (std::vector<std::string>{"List Marker..", "Marker 1", "Marker 2"}));
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"List Marker..", "Marker 1", "Marker 2"}));
 
     EXPECT_EQ(list.SplitPercents(), (std::vector<float>{0.0f, 25.0f, 50.0f, 100.0f}));
     list.Sort();
@@ -89,8 +88,7 @@ TEST(MarkerList, ReplaceFromAProjectKeepsTheStartMarker) {
     const float saved[] = {0.0f, 25.5f, 60.0f};
     list.Replace(saved);
     EXPECT_EQ(list.Values(), (std::vector<float>{0.0f, 25.5f, 60.0f}));
-    EXPECT_EQ(list.Entries(),
-              (std::vector<std::string>{"List Marker--", "Marker 1", "Marker 2"}));
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"List Marker--", "Marker 1", "Marker 2"}));
 
     list.Replace({}); // a project with no markers
     EXPECT_EQ(list.Values(), std::vector<float>{0.0f});

@@ -1,5 +1,5 @@
-#include "core/markers/MarkerList.h"
 #include "core/project/ProjectFile.h"
+#include "core/markers/MarkerList.h"
 #include "core/project/ProjectLoader.h"
 #include "support/WavFixture.h"
 
@@ -43,7 +43,8 @@ TEST(ProjectFile, LayoutOfVersion2) {
     const Bytes b = sundrel::EncodeProject("/music/mix.wav", one);
     ASSERT_EQ(b.size(), 271u);
     EXPECT_EQ(std::memcmp(b.data(), "Sndrl\x02/music/mix.wav\0", 21), 0);
-    EXPECT_TRUE(std::all_of(b.begin() + 20, b.begin() + 266, [](std::byte x) { return x == std::byte{0}; }));
+    EXPECT_TRUE(std::all_of(b.begin() + 20, b.begin() + 266,
+                            [](std::byte x) { return x == std::byte{0}; }));
     EXPECT_EQ(b[266], std::byte{1});
 
     const float three[] = {0.0f, 25.5f, 60.0f};
@@ -67,7 +68,8 @@ TEST(ProjectFile, CountsUpTo255RoundTrip) {
     }
     const std::vector<float> two100(markers.begin(), markers.begin() + 200);
     EXPECT_EQ(sundrel::DecodeProject(sundrel::EncodeProject("m.wav", two100), "p").markers, two100);
-    EXPECT_EQ(sundrel::DecodeProject(sundrel::EncodeProject("m.wav", markers), "p").markers, markers);
+    EXPECT_EQ(sundrel::DecodeProject(sundrel::EncodeProject("m.wav", markers), "p").markers,
+              markers);
     markers.push_back(50.0f);
     EXPECT_THROW(sundrel::EncodeProject("m.wav", markers), ProjectError);
 }

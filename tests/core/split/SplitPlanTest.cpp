@@ -1,5 +1,5 @@
-#include "core/riff/WaveLayout.h"
 #include "core/split/SplitPlan.h"
+#include "core/riff/WaveLayout.h"
 #include "core/split/TrackHeader.h"
 
 #include <algorithm>
@@ -72,16 +72,19 @@ TEST(SplitPlan, AlignsToTheFrameWhereFourBytesAreNotWholeFrames) {
     EXPECT_EQ(sundrel::AlignmentUnit(8), 8u);
     const float p[] = {0.0f, 50.0f, 100.0f};
     // 24-bit stereo: raw 499,999, remainder 1 of 6.
-    EXPECT_EQ(Sizes(PlanTracks(p, 6 * 100'000, 6)),
-              (std::vector<std::uint64_t>{299'994, 300'006}));
+    EXPECT_EQ(Sizes(PlanTracks(p, 6 * 100'000, 6)), (std::vector<std::uint64_t>{299'994, 300'006}));
 }
 
 TEST(SplitPlan, RefusesPercentagesItCannotCutAt) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<std::vector<float>> bad = {
-        {},           {0.0f},        {0.0f, 50.0f},       {10.0f, 100.0f},
-        {0.0f, 60.0f, 40.0f, 100.0f}, {0.0f, nan, 100.0f}, {0.0f, 100.5f},
-        {-1.0f, 0.0f, 100.0f}};
+    const std::vector<std::vector<float>> bad = {{},
+                                                 {0.0f},
+                                                 {0.0f, 50.0f},
+                                                 {10.0f, 100.0f},
+                                                 {0.0f, 60.0f, 40.0f, 100.0f},
+                                                 {0.0f, nan, 100.0f},
+                                                 {0.0f, 100.5f},
+                                                 {-1.0f, 0.0f, 100.0f}};
     for (const auto& p : bad) {
         EXPECT_THROW(PlanTracks(p, kMillion, 4), std::invalid_argument) << p.size();
     }
@@ -95,8 +98,9 @@ TEST(SplitPlan, TracksTileTheDataForRandomMarkers) {
     for (int round = 0; round < 3000; ++round) {
         const std::uint32_t frame = frames[round % 6];
         const std::uint64_t size =
-            round % 5 == 0 ? rng() % 64 : std::uniform_int_distribution<std::uint64_t>(
-                                              0, std::uint64_t{1} << 36)(rng);
+            round % 5 == 0
+                ? rng() % 64
+                : std::uniform_int_distribution<std::uint64_t>(0, std::uint64_t{1} << 36)(rng);
         std::vector<float> p{0.0f};
         const int markers = static_cast<int>(rng() % 255);
         for (int i = 0; i < markers; ++i) {

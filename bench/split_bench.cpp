@@ -1,0 +1,202 @@
+// Split throughput on a 1 GiB mix, as a ratio against plain copies of the same bytes measured
+// in the same run:
+//   read/write   a cat/cp-like copy of the whole file through a 128 KiB buffer
+//   kernel copy  copy_file_range of the whole file
+// first with everything left in the page cache (no flush), then with each output flushed to
+// disk (fsync) as Split does by default.
+//
+// Usage: split_bench [DIR]   (default: a new folder under $TMPDIR or /var/tmp, never tmpfs)
+
+#include "core/audio/WaveFile.h"
+#include "core/split/SplitPlan.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <linux/magic.h>
+#include <random>
+#include <string>
+#include <sys/statfs.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint64_t kDataSize = std::uint64_t{1} << 30;
+
+void Die(const std::string& what) {
+    std::perror(what.c_str());
+    std::exit(1);
+}
+
+void WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n <= 0) {
+            Die("write");
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void Put(std::vector<unsigned char>& b, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    }
+}
+
+// A canonical 16-bit stereo 44.1 kHz WAV file with 1 GiB of noise.
+void MakeMix(const fs::path& path) {
+    std::vector<unsigned char> header;
+    for (char c : std::string("RIFF"))
+        header.push_back(static_cast<unsigned char>(c));
+    Put(header, static_cast<std::uint32_t>(kDataSize + 36), 4);
+    for (char c : std::string("WAVEfmt "))
+        header.push_back(static_cast<unsigned char>(c));
+    Put(header, 16, 4);
+    Put(header, 1, 2);
+    Put(header, 2, 2);
+    Put(header, 44100, 4);
+    Put(header, 176400, 4);
+    Put(header, 4, 2);
+    Put(header, 16, 2);
+    for (char c : std::string("data"))
+        header.push_back(static_cast<unsigned char>(c));
+    Put(header, static_cast<std::uint32_t>(kDataSize), 4);
+
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        Die(path.string());
+    }
+    WriteAll(fd, header.data(), header.size());
+    std::mt19937_64 rng(1);
+    std::vector<std::uint64_t> block((8u << 20) / 8);
+    for (std::uint64_t done = 0; done < kDataSize; done += block.size() * 8) {
+        for (auto& v : block) {
+            v = rng();
+        }
+        WriteAll(fd, block.data(), block.size() * 8);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        Die("close");
+    }
+}
+
+void CopyReadWrite(const fs::path& from, const fs::path& to, bool flush) {
+    const int in = ::open(from.c_str(), O_RDONLY);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0) {
+        Die("open");
+    }
+    std::vector<char> buffer(128 * 1024);
+    for (ssize_t n; (n = ::read(in, buffer.data(), buffer.size())) > 0;) {
+        WriteAll(out, buffer.data(), static_cast<std::size_t>(n));
+    }
+    if (flush && ::fsync(out) != 0) {
+        Die("fsync");
+    }
+    ::close(in);
+    ::close(out);
+}
+
+void CopyKernel(const fs::path& from, const fs::path& to, bool flush) {
+    const int in = ::open(from.c_str(), O_RDONLY);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0) {
+        Die("open");
+    }
+    for (ssize_t n; (n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0)) > 0;) {
+    }
+    if (flush && ::fsync(out) != 0) {
+        Die("fsync");
+    }
+    ::close(in);
+    ::close(out);
+}
+
+template <class F> double Seconds(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Empties the output folder and lets the disk settle, outside the timed part.
+void Clear(const fs::path& out) {
+    fs::remove_all(out);
+    fs::create_directory(out);
+    ::sync();
+}
+
+fs::path WorkFolder(int argc, char** argv) {
+    fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
+    struct statfs st {};
+    if (argc <= 1 && ::statfs(base.c_str(), &st) == 0 && st.f_type == TMPFS_MAGIC) {
+        base = "/var/tmp"; // a copy inside RAM would not measure the disk
+    }
+    std::string tmpl = (base / "split-bench-XXXXXX").string();
+    if (::mkdtemp(tmpl.data()) == nullptr) {
+        Die(tmpl);
+    }
+    return tmpl;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path dir = WorkFolder(argc, argv);
+    const fs::path mix = dir / "mix.wav";
+    const fs::path out = dir / "out";
+    std::printf("folder %s\ngenerating a mix of %llu MiB ...\n", dir.c_str(),
+                static_cast<unsigned long long>(kDataSize >> 20));
+    MakeMix(mix);
+
+    // Fifteen markers at uneven places: sixteen tracks.
+    std::vector<float> percents{0.0f};
+    std::mt19937 rng(3);
+    for (int i = 0; i < 15; ++i) {
+        percents.push_back(static_cast<float>(rng() % 10000) / 100.0f);
+    }
+    std::sort(percents.begin(), percents.end());
+    percents.push_back(100.0f);
+
+    CWaveFile wave(mix);
+    for (bool flush : {false, true}) {
+        const int rounds = flush ? 3 : 5;
+        std::vector<double> readWrite, kernel, split;
+        for (int round = 0; round < rounds; ++round) {
+            Clear(out);
+            readWrite.push_back(Seconds([&] { CopyReadWrite(mix, out / "copy.wav", flush); }));
+            Clear(out);
+            kernel.push_back(Seconds([&] { CopyKernel(mix, out / "copy.wav", flush); }));
+            Clear(out);
+            sundrel::SplitOptions options;
+            options.sync = flush;
+            split.push_back(Seconds([&] {
+                wave.Split(percents.data(), static_cast<int>(percents.size()), out, options);
+            }));
+        }
+        const double mib = static_cast<double>(kDataSize >> 20);
+        const double rw = Median(readWrite), kc = Median(kernel), sp = Median(split);
+        std::printf("\n%s (median of %d)\n",
+                    flush ? "flushed to disk (fsync)" : "page cache, no flush", rounds);
+        std::printf("  read/write copy   %7.3f s  %7.0f MiB/s\n", rw, mib / rw);
+        std::printf("  kernel copy       %7.3f s  %7.0f MiB/s\n", kc, mib / kc);
+        std::printf("  Split, 16 tracks  %7.3f s  %7.0f MiB/s\n", sp, mib / sp);
+        std::printf("  Split / read-write copy = %.2fx   Split / kernel copy = %.2fx\n", sp / rw,
+                    sp / kc);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
