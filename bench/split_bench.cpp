@@ -173,19 +173,30 @@ int main(int argc, char** argv) {
 
     CWaveFile wave(mix);
     for (bool flush : {false, true}) {
-        const int rounds = flush ? 3 : 5;
+        const int rounds = flush ? 3 : 6;
         std::vector<double> readWrite, kernel, split;
         for (int round = 0; round < rounds; ++round) {
-            Clear(out);
-            readWrite.push_back(Seconds([&] { CopyReadWrite(mix, out / "copy.wav", flush); }));
-            Clear(out);
-            kernel.push_back(Seconds([&] { CopyKernel(mix, out / "copy.wav", flush); }));
-            Clear(out);
-            sundrel::SplitOptions options;
-            options.sync = flush;
-            split.push_back(Seconds([&] {
-                wave.Split(percents.data(), static_cast<int>(percents.size()), out, options);
-            }));
+            // The three take turns going first, so no one always meets a busier disk.
+            for (int turn = 0; turn < 3; ++turn) {
+                Clear(out);
+                switch ((round + turn) % 3) {
+                case 0:
+                    readWrite.push_back(
+                        Seconds([&] { CopyReadWrite(mix, out / "copy.wav", flush); }));
+                    break;
+                case 1:
+                    kernel.push_back(Seconds([&] { CopyKernel(mix, out / "copy.wav", flush); }));
+                    break;
+                default: {
+                    sundrel::SplitOptions options;
+                    options.sync = flush;
+                    split.push_back(Seconds([&] {
+                        wave.Split(percents.data(), static_cast<int>(percents.size()), out,
+                                   options);
+                    }));
+                }
+                }
+            }
         }
         const double mib = static_cast<double>(kDataSize >> 20);
         const double rw = Median(readWrite), kc = Median(kernel), sp = Median(split);
