@@ -6,6 +6,8 @@
 #include "gui/app/Prompt.h"
 #include "gui/view/WaveViewCtrl.h"
 
+#include "audio/MakeWaveOut.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -48,9 +50,14 @@ constexpr int kClientHeight = 297;
 
 } // namespace
 
-CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent)
+CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
+                         sundrel::PlaybackSession::DeviceFactory makeDevice)
     : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font) {
     InitResources();
+    if (!makeDevice) {
+        makeDevice = sundrel::audio::MakeWaveOut;
+    }
+    m_pPlayThread = std::make_unique<sundrel::PlaybackSession>(std::move(makeDevice));
     setFont(m_font);
     setWindowTitle(QStringLiteral("Sundrel"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -67,7 +74,10 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent)
     ConnectSignals();
 }
 
-CSundrelDlg::~CSundrelDlg() = default;
+CSundrelDlg::~CSundrelDlg() {
+    // The worker reads m_pWaveFile and posts to this window: end it while both still exist.
+    HaltPlayer();
+}
 
 void CSundrelDlg::CreateMenu() {
     m_pMenuBar = new QMenuBar(this);
@@ -203,8 +213,11 @@ void CSundrelDlg::ConnectSignals() {
     connect(Command(ids::kCmdJumpToTime), &QAction::triggered, this, [this] { OnJumpToTime(); });
     connect(Command(ids::kCmdAbout), &QAction::triggered, this, [this] { OnAbout(); });
 
-    // m_btnPlay, m_btnStop, m_btnPause: OnPlay, OnStop, OnPause of the transport handlers.
-    // m_pTimer's timeout: the transport's position tick.
+    // The transport.
+    connect(m_btnPlay, &QAbstractButton::clicked, this, [this] { OnPlay(); });
+    connect(m_btnStop, &QAbstractButton::clicked, this, [this] { OnStop(); });
+    connect(m_btnPause, &QAbstractButton::clicked, this, [this] { OnPause(); });
+    connect(m_pTimer, &QTimer::timeout, this, [this] { OnPositionTick(); });
     // m_btnAddMarker, m_btnAnp, m_cbMarkers: OnAddMarker, OnChangeMarker, OnSelChangeMarker of
     // the marker handlers.
     // m_btnSplit: OnOK, the split.

@@ -2,13 +2,17 @@
 
 #include "core/app/ControlStates.h"
 #include "core/audio/WaveFile.h"
+#include "core/play/PlayResult.h"
+#include "core/play/PlaybackSession.h"
 #include "gui/app/DialogUnits.h"
 
 #include <QDialog>
 #include <QPointer>
+#include <cstdint>
 #include <filesystem>
 #include <list>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -37,8 +41,14 @@ class Prompt;
 class CSundrelDlg : public QDialog {
     Q_OBJECT
   public:
-    explicit CSundrelDlg(sundrel::gui::Prompt& prompt, QWidget* parent = nullptr);
+    // `makeDevice` opens the sound output for each Play; empty means the program's own
+    // (PortAudio, or the null device when SUNDREL_AUDIO=null).
+    explicit CSundrelDlg(sundrel::gui::Prompt& prompt, QWidget* parent = nullptr,
+                         sundrel::PlaybackSession::DeviceFactory makeDevice = {});
     ~CSundrelDlg() override;
+
+    // Ending the window (Exit, the close box, Escape) ends a running playback first.
+    void done(int result) override;
 
     // Loading a mix. OnLoadWave asks for the file; LoadWaveFile takes it from the command
     // line or the demo. A file that cannot be used is reported and changes nothing.
@@ -68,6 +78,16 @@ class CSundrelDlg : public QDialog {
     // Tool > Jump > Jump to time... and Help > About Sundrel.
     void OnJumpToTime();
     void OnAbout();
+
+    // The transport: Play, Stop and Pause, and the 100 ms position tick.
+    void OnPlay();
+    void OnStop();
+    void OnPause();
+    void OnPositionTick();
+    // Ends a running playback where it is, leaving the transport idle (Play on, Stop and
+    // Pause off) and the position alone. Commands that replace the mix (Load, Open) call it
+    // before m_pWaveFile changes, since the player reads the current one.
+    void StopPlayback();
 
     // Enables and disables the controls as `action` does (the control-state table).
     void ApplyControlStates(sundrel::app::Action action);
@@ -119,6 +139,8 @@ class CSundrelDlg : public QDialog {
     float m_fViewTo = 0.0f;
     std::filesystem::path m_szWavePath;
     bool m_bAutoJump = true;
+    // The playback worker: one player at a time, each Play with a fresh output device.
+    std::unique_ptr<sundrel::PlaybackSession> m_pPlayThread;
 
   private:
     void CreateControls();
@@ -127,9 +149,17 @@ class CSundrelDlg : public QDialog {
     void OnInitDialog();
     // Replaces the view by a fresh one over the frame; the old one goes once its events end.
     void NewWaveView();
+    // Stops the worker and makes every callback it has posted stale; returns where the
+    // sound stopped (empty when no player was active).
+    std::optional<double> HaltPlayer();
+    // Results the worker posts to this thread, tagged with the Play they belong to.
+    void OnPlayLabel(std::uint64_t generation, const QString& text);
+    void OnPlayEnded(std::uint64_t generation, const sundrel::PlayResult& result);
 
     sundrel::gui::Prompt& m_prompt;
     QFont m_font;
     sundrel::gui::DialogUnits m_units;
     QWidget* m_pClient = nullptr;
+    // Counts Plays and halts; a worker's posted callback with an older count is ignored.
+    std::uint64_t m_nPlayGeneration = 0;
 };

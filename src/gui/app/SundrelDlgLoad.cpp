@@ -33,6 +33,8 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
                          sundrel::gui::Prompt::Buttons::Ok, sundrel::gui::Prompt::Icon::Stop);
         return false;
     }
+    // The player reads the current mix: end it before the mix is replaced.
+    StopPlayback();
     m_szWavePath = full;
     m_pWaveFile = std::move(file);
     m_bLoaded = true;
