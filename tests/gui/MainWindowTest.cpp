@@ -115,7 +115,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.m_scrollBar->value(), 10);
         QVERIFY(dlg.m_pTimer->isActive());
         QCOMPARE(dlg.m_pTimer->interval(), 100);
-        QCOMPARE(dlg.m_markers, std::list<float>{0.0f});
+        QCOMPARE(dlg.m_markers.Values(), std::vector<float>{0.0f});
         QVERIFY(dlg.m_bAutoJump);
         QVERIFY(!dlg.m_bLoaded);
 
@@ -180,7 +180,7 @@ class MainWindowTest : public QObject {
                 return -1;
             }
             dlg.LoadWaveFile(mix);
-            dlg.m_markers.push_back(50.0f); // a split would now write two tracks
+            dlg.m_markers.Add(2.0f, 4.0); // a split would now write two tracks
             dlg.m_btnSplit->setEnabled(true);
             how(dlg);
             return dlg.isVisible() ? -1 : dlg.result();
@@ -253,11 +253,11 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.m_slider->value(), 0);
 
         // Markers carry over to the next mix, and the position is kept.
-        dlg.m_markers.push_back(25.0f);
+        dlg.m_markers.Add(15.0f, 60.0); // 25 %
         dlg.m_fPosition = 90.0f; // beyond the next mix: the slider stays at its end
         const auto second = WriteMix(dir, "second.wav", 30.0);
         QVERIFY(dlg.LoadWaveFile(second));
-        QCOMPARE(dlg.m_markers.size(), std::size_t{2});
+        QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f}));
         QCOMPARE(dlg.m_fPosition, 90.0f);
         QCOMPARE(dlg.m_slider->value(), 1000);
         QCOMPARE(dlg.m_stDuration->text(), QStringLiteral("0:00:30.000"));

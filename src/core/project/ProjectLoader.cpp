@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,7 +14,16 @@ OpenedProject OpenProject(const std::filesystem::path& path) {
     if (opened.file.version == 1) {
         return opened;
     }
-    const std::filesystem::path wav = opened.file.wavePath;
+    // A relative path counts from the current folder, now: the mix keeps working when the
+    // current folder changes later (the window makes it the mix's folder).
+    std::filesystem::path wav = opened.file.wavePath;
+    if (!wav.empty()) {
+        std::error_code ec;
+        std::filesystem::path full = std::filesystem::absolute(wav, ec);
+        if (!ec) {
+            wav = std::move(full);
+        }
+    }
     // The same test as opening the file for reading: it must exist and be readable.
     const int fd = wav.empty() ? -1 : ::open(wav.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

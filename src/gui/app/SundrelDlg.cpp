@@ -209,7 +209,8 @@ void CSundrelDlg::ConnectSignals() {
     connect(Command(ids::kCmdExit), &QAction::triggered, this, [this] { OnExit(); });
     connect(Command(ids::kCmdManual), &QAction::triggered, this, [this] { OnManual(); });
     connect(Command(ids::kCmdAutoJump), &QAction::triggered, this, [this] { OnAutoJump(); });
-    // kCmdOpen and kCmdSaveAs: OnFileOpen / OnFileSaveAs of the project handlers.
+    connect(Command(ids::kCmdOpen), &QAction::triggered, this, [this] { OnFileOpen(); });
+    connect(Command(ids::kCmdSaveAs), &QAction::triggered, this, [this] { OnFileSaveAs(); });
     connect(Command(ids::kCmdJumpToTime), &QAction::triggered, this, [this] { OnJumpToTime(); });
     connect(Command(ids::kCmdAbout), &QAction::triggered, this, [this] { OnAbout(); });
 
@@ -218,9 +219,14 @@ void CSundrelDlg::ConnectSignals() {
     connect(m_btnStop, &QAbstractButton::clicked, this, [this] { OnStop(); });
     connect(m_btnPause, &QAbstractButton::clicked, this, [this] { OnPause(); });
     connect(m_pTimer, &QTimer::timeout, this, [this] { OnPositionTick(); });
-    // m_btnAddMarker, m_btnAnp, m_cbMarkers: OnAddMarker, OnChangeMarker, OnSelChangeMarker of
-    // the marker handlers.
-    // m_btnSplit: OnOK, the split.
+
+    // The markers. Only the user's choice in the list box is a selection change; the entries
+    // the handlers select themselves are not.
+    connect(m_btnAddMarker, &QAbstractButton::clicked, this, [this] { OnAddMarker(); });
+    connect(m_btnAnp, &QAbstractButton::clicked, this, [this] { OnChangeMarker(); });
+    connect(m_cbMarkers, &QComboBox::activated, this, [this] { OnSelChangeMarker(); });
+    // Split, the default button: a click or Enter.
+    connect(m_btnSplit, &QAbstractButton::clicked, this, [this] { OnOK(); });
 
     // The position slider: dragging only moves the position; every other step applies it.
     connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
@@ -309,7 +315,19 @@ void CSundrelDlg::ApplyControlStates(sundrel::app::Action action) {
     for (const auto& [control, widget] : controls) {
         const auto change = row[static_cast<std::size_t>(control)];
         widget->setEnabled(
-            sundrel::app::ApplyChange(change, widget->isEnabled(), m_markers.size()));
+            sundrel::app::ApplyChange(change, widget->isEnabled(), m_markers.Count()));
+    }
+}
+
+void CSundrelDlg::StopForMarkerSelection() {
+    if (m_bPlaying) {
+        // The transport's Stop, with all its effects, belongs here once it is built.
+    }
+}
+
+void CSundrelDlg::StopBeforeReplacingMix() {
+    if (m_bPlaying) {
+        // The transport's halt of the player belongs here once it is built.
     }
 }
 

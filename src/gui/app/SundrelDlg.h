@@ -2,6 +2,7 @@
 
 #include "core/app/ControlStates.h"
 #include "core/audio/WaveFile.h"
+#include "core/markers/MarkerList.h"
 #include "core/play/PlayResult.h"
 #include "core/play/PlaybackSession.h"
 #include "gui/app/DialogUnits.h"
@@ -10,11 +11,11 @@
 #include <QPointer>
 #include <cstdint>
 #include <filesystem>
-#include <list>
 #include <memory>
 #include <optional>
 
 class QAction;
+class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -75,6 +76,20 @@ class CSundrelDlg : public QDialog {
     void OnSliderScroll(int code);
     void OnViewScroll(int code, int thumb);
 
+    // The markers: Add Marker, selecting an entry of the marker list, and "ANP", which moves
+    // the selected marker to the position. AddMarker appends the marker of the position.
+    void OnAddMarker();
+    void AddMarker();
+    void OnSelChangeMarker();
+    void OnChangeMarker();
+
+    // The Split button: cuts the mix at the markers into track files in the current folder.
+    void OnOK();
+
+    // File > Save As... and File > Open...: the project file with the mix path and markers.
+    void OnFileSaveAs();
+    void OnFileOpen();
+
     // Tool > Jump > Jump to time... and Help > About Sundrel.
     void OnJumpToTime();
     void OnAbout();
@@ -132,7 +147,8 @@ class CSundrelDlg : public QDialog {
     std::shared_ptr<CWaveFile> m_pWaveFile; // shared: a playback may still hold the old one
     float m_fPosition = 0.0f;               // seconds
     CWaveViewCtrl* m_pWaveView = nullptr;   // child of the client area, replaced per window
-    std::list<float> m_markers{0.0f};       // percentages of the audio data, start first
+    sundrel::MarkerList m_markers;          // percentages of the audio data, start first;
+                                            // element k belongs to entry k of m_cbMarkers
     bool m_bLoaded = false;
     bool m_bPlaying = false;
     float m_fViewFrom = 0.0f;
@@ -155,6 +171,18 @@ class CSundrelDlg : public QDialog {
     // Results the worker posts to this thread, tagged with the Play they belong to.
     void OnPlayLabel(std::uint64_t generation, const QString& text);
     void OnPlayEnded(std::uint64_t generation, const sundrel::PlayResult& result);
+    // A fresh view showing m_fViewFrom..m_fViewTo of the mix, when that window lies inside
+    // it; otherwise warns and leaves the view blank (false).
+    bool ShowViewWindow();
+    // Refills the marker list box from m_markers, selecting the header entry.
+    void FillMarkerBox();
+    // Playback must end before a marker is selected (with all of Stop's effects) and before
+    // Open replaces the mix the player reads.
+    void StopForMarkerSelection();
+    void StopBeforeReplacingMix();
+    // Runs the split on a worker while the window stays painted but takes no input.
+    void RunSplit(const std::vector<float>& percents);
+    void closeEvent(QCloseEvent* event) override;
 
     sundrel::gui::Prompt& m_prompt;
     QFont m_font;
@@ -162,4 +190,5 @@ class CSundrelDlg : public QDialog {
     QWidget* m_pClient = nullptr;
     // Counts Plays and halts; a worker's posted callback with an older count is ignored.
     std::uint64_t m_nPlayGeneration = 0;
+    bool m_bSplitting = false; // a split is running: the window cannot be closed
 };

@@ -29,16 +29,24 @@ void CSundrelDlg::NewWaveView() {
 }
 
 void CSundrelDlg::ApplyTimeView() {
+    if (!ShowViewWindow()) {
+        return;
+    }
+    m_pWaveView->SetCursorLine(400, 196);
+    m_slider->setValue(sundrel::view::TrackbarValue(m_fPosition, m_pWaveFile->GetDuration()));
+}
+
+bool CSundrelDlg::ShowViewWindow() {
     NewWaveView();
     if (!m_pWaveFile) {
-        return;
+        return false;
     }
     const double duration = m_pWaveFile->GetDuration();
     if (!sundrel::view::IsValidWindow(m_fViewFrom, m_fViewTo, duration)) {
         m_prompt.Message(this, QStringLiteral("The period of time view chosen is not valid"),
                          QStringLiteral("Warning"), sundrel::gui::Prompt::Buttons::Ok,
                          sundrel::gui::Prompt::Icon::Information);
-        return;
+        return false;
     }
     const std::uint64_t length = m_pWaveFile->GetLength();
     const sundrel::WaveFormat& format = m_pWaveFile->m_layout.format;
@@ -47,8 +55,7 @@ void CSundrelDlg::ApplyTimeView() {
     m_pWaveView->m_fFrom = m_fViewFrom;
     m_pWaveView->m_fTo = m_fViewTo;
     m_pWaveView->MapWaveFile(m_szWavePath);
-    m_pWaveView->SetCursorLine(400, 196);
-    m_slider->setValue(sundrel::view::TrackbarValue(m_fPosition, duration));
+    return true;
 }
 
 void CSundrelDlg::ShowPosition() {
