@@ -254,7 +254,7 @@ class MainWindowTest : public QObject {
 
         // Markers carry over to the next mix, and the position is kept.
         dlg.m_markers.Add(15.0f, 60.0); // 25 %
-        dlg.m_fPosition = 90.0f; // beyond the next mix: the slider stays at its end
+        dlg.m_fPosition = 90.0f;        // beyond the next mix: the slider stays at its end
         const auto second = WriteMix(dir, "second.wav", 30.0);
         QVERIFY(dlg.LoadWaveFile(second));
         QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f}));

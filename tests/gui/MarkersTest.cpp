@@ -24,8 +24,8 @@ namespace {
 std::filesystem::path WriteMix(const fixture::TempDir& dir, double seconds) {
     const fixture::Format format{1, 1, 8000, 8};
     const auto path = dir / "mix.wav";
-    fixture::WriteFile(path, fixture::CanonicalWav(format,
-                                                   fixture::TestSignal(format, std::size_t(seconds * 8000))));
+    fixture::WriteFile(path, fixture::CanonicalWav(
+                                 format, fixture::TestSignal(format, std::size_t(seconds * 8000))));
     return path;
 }
 
@@ -63,9 +63,8 @@ class MarkersTest : public QObject {
         QVERIFY(dlg.LoadWaveFile(WriteMix(dir, 100.0)));
         prompt.messages.clear();
 
-        for (const auto& [at, text] :
-             {std::pair{0.5f, "You can't set Marker at the begin point"},
-              std::pair{99.5f, "You can't set Marker at the end point"}}) {
+        for (const auto& [at, text] : {std::pair{0.5f, "You can't set Marker at the begin point"},
+                                       std::pair{99.5f, "You can't set Marker at the end point"}}) {
             AddAt(dlg, at);
             QCOMPARE(prompt.messages.size(), 1);
             QCOMPARE(prompt.messages[0].text, QString::fromLatin1(text));
@@ -89,8 +88,7 @@ class MarkersTest : public QObject {
         QCOMPARE(prompt.messages[1].icon, Icon::Information);
         AddAt(dlg, 99.0f);
         QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 1.0f, 99.0f}));
-        QCOMPARE(Entries(dlg.m_cbMarkers),
-                 (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
+        QCOMPARE(Entries(dlg.m_cbMarkers), (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
         // The new entry is selected without moving position or view.
         QCOMPARE(dlg.m_cbMarkers->currentIndex(), 2);
         QCOMPARE(dlg.m_fPosition, 99.0f);
@@ -144,7 +142,8 @@ class MarkersTest : public QObject {
         QCOMPARE(dlg.m_fViewFrom, 59.0f);
         QCOMPARE(dlg.m_fViewTo, 61.0f);
         QVERIFY(dlg.m_pWaveView->m_bMapped);
-        QCOMPARE(dlg.m_pWaveView->m_nFirstSample, std::int64_t{472024}); // 59 / 120 * 960044, aligned
+        QCOMPARE(dlg.m_pWaveView->m_nFirstSample,
+                 std::int64_t{472024}); // 59 / 120 * 960044, aligned
         QVERIFY(dlg.m_btnAnp->isEnabled());
         QVERIFY(prompt.messages.isEmpty());
 
@@ -165,8 +164,7 @@ class MarkersTest : public QObject {
         dlg.m_btnSplit->click();
         QCOMPARE(dlg.m_stSplitStatus->text(), QStringLiteral("Finished Split"));
         QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f, 50.0f}));
-        QCOMPARE(Entries(dlg.m_cbMarkers),
-                 (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
+        QCOMPARE(Entries(dlg.m_cbMarkers), (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
         Choose(dlg, 1);
         QCOMPARE(dlg.m_fPosition, 30.0f);
         QCOMPARE(dlg.m_slider->value(), 250);

@@ -25,8 +25,9 @@ namespace {
 const fixture::Format kStereo{1, 2, 44100, 16};
 
 std::filesystem::path WriteMix(const std::filesystem::path& path, double seconds) {
-    fixture::WriteFile(path, fixture::CanonicalWav(kStereo, fixture::TestSignal(
-                                                                kStereo, std::size_t(seconds * 44100))));
+    fixture::WriteFile(
+        path,
+        fixture::CanonicalWav(kStereo, fixture::TestSignal(kStereo, std::size_t(seconds * 44100))));
     return path;
 }
 
@@ -77,9 +78,8 @@ struct Snapshot {
     explicit Snapshot(const CSundrelDlg& d)
         : markers(d.m_markers.Values()), entries(Entries(d.m_cbMarkers)),
           selected(d.m_cbMarkers->currentIndex()), wave(d.m_pWaveFile), view(d.m_pWaveView),
-          wavePath(d.m_szWavePath), from(d.m_fViewFrom), to(d.m_fViewTo),
-          position(d.m_fPosition), split(d.m_btnSplit->isEnabled()),
-          anp(d.m_btnAnp->isEnabled()) {}
+          wavePath(d.m_szWavePath), from(d.m_fViewFrom), to(d.m_fViewTo), position(d.m_fPosition),
+          split(d.m_btnSplit->isEnabled()), anp(d.m_btnAnp->isEnabled()) {}
     bool operator==(const Snapshot&) const = default;
 };
 
@@ -195,8 +195,7 @@ class SplitProjectWindowTest : public QObject {
         QCOMPARE(dlg.m_szWavePath, mix);
         QCOMPARE(dlg.m_pWaveFile->m_strPath, mix);
         QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.5f, 60.0f}));
-        QCOMPARE(Entries(dlg.m_cbMarkers),
-                 (QStringList{"List Marker--", "Marker 1", "Marker 2"}));
+        QCOMPARE(Entries(dlg.m_cbMarkers), (QStringList{"List Marker--", "Marker 1", "Marker 2"}));
         QCOMPARE(dlg.m_cbMarkers->currentIndex(), 0);
         for (int id : {ids::kSplit, ids::kPlay, ids::kAddMarker, ids::kMarkers, ids::kSlider}) {
             QVERIFY2(dlg.Control(id)->isEnabled(), qPrintable(QString::number(id)));
@@ -238,8 +237,7 @@ class SplitProjectWindowTest : public QObject {
              "Wave file doesn't exist", "error"},
             {"future.sdr", Project(3, mix.string(), {0.0f, 30.0f}), "future.sdr", "Sundrel"},
             {"cut.sdr", fixture::Bytes(good.begin(), good.end() - 1), "cut.sdr", "Sundrel"},
-            {"short.sdr", fixture::Bytes(good.begin(), good.begin() + 100), "short.sdr",
-             "Sundrel"},
+            {"short.sdr", fixture::Bytes(good.begin(), good.begin() + 100), "short.sdr", "Sundrel"},
             {"range.sdr", Project(2, mix.string(), {0.0f, 130.0f}), "range.sdr", "Sundrel"},
         };
         ScriptedPrompt prompt;
@@ -295,8 +293,7 @@ class SplitProjectWindowTest : public QObject {
         dlg.Command(ids::kCmdOpen)->trigger();
         QVERIFY(prompt.messages.isEmpty());
         QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 10.0f, 20.0f}));
-        QCOMPARE(Entries(dlg.m_cbMarkers),
-                 (QStringList{"List Marker--", "Marker 1", "Marker 2"}));
+        QCOMPARE(Entries(dlg.m_cbMarkers), (QStringList{"List Marker--", "Marker 1", "Marker 2"}));
         QCOMPARE(dlg.m_pWaveFile, wave);
         QCOMPARE(dlg.m_pWaveView, view);
         QCOMPARE(dlg.m_szWavePath, mix);

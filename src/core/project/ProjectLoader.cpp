@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 #include <fcntl.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace sundrel {

@@ -84,8 +84,7 @@ void CSundrelDlg::OnChangeMarker() {
                          Prompt::Icon::Question) != Prompt::Answer::Yes) {
         return;
     }
-    m_markers.Change(static_cast<std::size_t>(selected), m_fPosition,
-                     m_pWaveFile->GetDuration());
+    m_markers.Change(static_cast<std::size_t>(selected), m_fPosition, m_pWaveFile->GetDuration());
     m_prompt.Message(this, QStringLiteral("Changed position of Marker successfully"), QString(),
                      Prompt::Buttons::Ok, Prompt::Icon::Information);
 }

@@ -25,10 +25,9 @@ void CSundrelDlg::OnOK() {
         RunSplit(m_markers.SplitPercents());
     } catch (const std::exception& e) {
         m_stSplitStatus->setText(QStringLiteral("Split failed"));
-        m_prompt.Message(this,
-                         QStringLiteral("The split did not finish:\n") +
-                             QString::fromLocal8Bit(e.what()),
-                         QStringLiteral("Split"), Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        m_prompt.Message(
+            this, QStringLiteral("The split did not finish:\n") + QString::fromLocal8Bit(e.what()),
+            QStringLiteral("Split"), Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return;
     }
     m_stSplitStatus->setText(QStringLiteral("Finished Split"));

@@ -177,6 +177,16 @@ TEST(ProjectFile, OpenLoadsTheMixOrChangesNothing) {
     fixture::WriteFile(dir / "v1.sdr", Version1({0.0f, 5.0f}));
     EXPECT_EQ(sundrel::OpenProject(dir / "v1.sdr").wave, nullptr);
 
+    // A relative path counts from the current folder at Open; the mix keeps its whole path,
+    // so it still reads after the current folder changes.
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir.Path());
+    sundrel::WriteProject("relative.sdr", "mix.wav", markers);
+    const auto relative = sundrel::OpenProject("relative.sdr");
+    fs::current_path(cwd);
+    ASSERT_NE(relative.wave, nullptr);
+    EXPECT_EQ(relative.wave->m_strPath, fs::canonical(wav));
+
     // Every failed Open leaves the window's markers as they were.
     sundrel::MarkerList list;
     list.Add(30.0f, 120.0);
