@@ -151,6 +151,11 @@ void CSundrelDlg::CreateControls() {
 
     m_stSplitStatus = new QLabel(c);
     place(m_stSplitStatus, ids::kSplitStatus, 418, 280, 44, 10);
+    // The desktop font is wider than the one the layout was drawn for: "Finished Split" does
+    // not fit the 44 units. The label keeps its right edge and grows to the left, into the
+    // free space under the marker list, with its text at the right.
+    m_stSplitStatus->setGeometry(m_units.Rect(383, 280, 79, 10));
+    m_stSplitStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_cbMarkers = new QComboBox(c);
     place(m_cbMarkers, ids::kMarkers, 383, 231, 69, 40);
