@@ -1,6 +1,7 @@
 // The marker commands in the main window: Add Marker with its limits and questions, selecting
 // entries of the marker list, "ANP", and the list's limit.
 
+#include "gui/app/BitmapButton.h"
 #include "gui/app/ControlIds.h"
 #include "gui/app/SundrelDlg.h"
 #include "gui/view/WaveViewCtrl.h"
@@ -168,6 +169,25 @@ class MarkersTest : public QObject {
         Choose(dlg, 1);
         QCOMPARE(dlg.m_fPosition, 30.0f);
         QCOMPARE(dlg.m_slider->value(), 250);
+    }
+
+    void selectingWhilePlayingStopsFirst() {
+        fixture::TempDir dir;
+        ScriptedPrompt prompt;
+        CSundrelDlg dlg(prompt); // the silent device of SUNDREL_AUDIO=null
+        QVERIFY(dlg.LoadWaveFile(WriteMix(dir, 120.0)));
+        AddAt(dlg, 60.0f);
+        dlg.m_fPosition = 10.0f;
+        dlg.OnPlay();
+        QVERIFY(dlg.m_bPlaying);
+        QVERIFY(!dlg.m_btnSplit->isEnabled());
+        Choose(dlg, 1);
+        QVERIFY(!dlg.m_bPlaying);
+        QVERIFY(!dlg.m_pPlayThread->IsActive());
+        QVERIFY(dlg.m_btnSplit->isEnabled()); // Stop's states
+        QVERIFY(dlg.m_btnPlay->isEnabled());
+        QCOMPARE(dlg.m_fPosition, 60.0f); // then the selection's position
+        QCOMPARE(dlg.m_fViewFrom, 59.0f);
     }
 
     void aMarkerNearTheEndGivesTheViewsWarning() {

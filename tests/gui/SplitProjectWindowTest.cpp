@@ -213,6 +213,15 @@ class SplitProjectWindowTest : public QObject {
         QCOMPARE(dlg.m_slider->value(), 0);
         QCOMPARE(dlg.m_pWaveView->m_nCursorX, -1);
 
+        // Opening while playing ends the playback of the mix being replaced first.
+        dlg.OnPlay();
+        QVERIFY(dlg.m_bPlaying);
+        prompt.files.enqueue(QString::fromStdString(three.string()));
+        dlg.Command(ids::kCmdOpen)->trigger();
+        QVERIFY(!dlg.m_bPlaying);
+        QVERIFY(!dlg.m_pPlayThread->IsActive());
+        QVERIFY(dlg.m_btnPlay->isEnabled());
+
         // One marker: Split stays off.
         CSundrelDlg fresh(prompt);
         prompt.files.enqueue(QString::fromStdString(one.string()));

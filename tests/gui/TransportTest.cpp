@@ -260,14 +260,14 @@ class TransportTest : public QObject {
         Window w;
         w.log->failOpen = true;
         QVERIFY(w.dlg.LoadWaveFile(WriteMix(dir, "mix.wav", 10.0)));
-        w.dlg.m_markers = {0.0f, 25.0f, 50.0f};
+        w.dlg.m_markers.Replace(std::vector<float>{0.0f, 25.0f, 50.0f});
         w.dlg.m_fPosition = 4.0f;
         w.dlg.m_btnPlay->click();
         QTRY_VERIFY(!w.dlg.m_bPlaying);
         QCOMPARE(w.prompt.messages.size(), 1);
         QCOMPARE(w.prompt.messages[0].text, QStringLiteral("error sound"));
         QCOMPARE(w.prompt.messages[0].caption, QString());
-        QCOMPARE((w.dlg.m_markers), (std::list<float>{0.0f, 25.0f, 50.0f}));
+        QCOMPARE(w.dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f, 50.0f}));
         QCOMPARE(w.dlg.m_fPosition, 4.0f);
         QCOMPARE(w.Buttons().left(3), QStringLiteral("100"));
         QVERIFY(!w.dlg.m_pPlayThread->IsActive());

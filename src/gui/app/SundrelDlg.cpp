@@ -324,18 +324,6 @@ void CSundrelDlg::ApplyControlStates(sundrel::app::Action action) {
     }
 }
 
-void CSundrelDlg::StopForMarkerSelection() {
-    if (m_bPlaying) {
-        // The transport's Stop, with all its effects, belongs here once it is built.
-    }
-}
-
-void CSundrelDlg::StopBeforeReplacingMix() {
-    if (m_bPlaying) {
-        // The transport's halt of the player belongs here once it is built.
-    }
-}
-
 void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
     for (QAction* item : popup->actions()) {
         if (item->isSeparator() || item->menu() != nullptr) {

@@ -176,10 +176,6 @@ class CSundrelDlg : public QDialog {
     bool ShowViewWindow();
     // Refills the marker list box from m_markers, selecting the header entry.
     void FillMarkerBox();
-    // Playback must end before a marker is selected (with all of Stop's effects) and before
-    // Open replaces the mix the player reads.
-    void StopForMarkerSelection();
-    void StopBeforeReplacingMix();
     // Runs the split on a worker while the window stays painted but takes no input.
     void RunSplit(const std::vector<float>& percents);
     void closeEvent(QCloseEvent* event) override;

@@ -46,7 +46,7 @@ void CSundrelDlg::AddMarker() {
 
 void CSundrelDlg::OnSelChangeMarker() {
     if (m_bPlaying) {
-        StopForMarkerSelection();
+        OnStop(); // with all its effects; the selection then sets the position
     }
     const int selected = m_cbMarkers->currentIndex();
     const std::optional<float> marker =

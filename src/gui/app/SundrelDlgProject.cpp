@@ -64,7 +64,7 @@ void CSundrelDlg::OnFileOpen() {
     // A version 1 project names no mix: it replaces the markers only.
     const bool withMix = project.wave != nullptr;
     if (withMix) {
-        StopBeforeReplacingMix();
+        StopPlayback(); // the player reads the mix being replaced
         m_szWavePath = project.wave->m_strPath;
         m_pWaveFile = std::move(project.wave);
         m_bLoaded = true;
