@@ -1,5 +1,6 @@
 #include "support/WavFixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -39,9 +40,9 @@ Bytes FmtBody(const Format& f, bool extensible) {
     Put16(b, f.bits);
     if (extensible) {
         Put16(b, 22);
-        Put16(b, f.bits);                          // valid bits
-        Put32(b, f.channels == 1 ? 0x4 : 0x3);     // channel mask
-        Put16(b, f.tag);                           // sub-format GUID: tag + fixed tail
+        Put16(b, f.bits);                      // valid bits
+        Put32(b, f.channels == 1 ? 0x4 : 0x3); // channel mask
+        Put16(b, f.tag);                       // sub-format GUID: tag + fixed tail
         const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
         for (unsigned char c : tail) {
@@ -78,6 +79,16 @@ Bytes CanonicalWav(const Format& f, const Bytes& audio) {
     return WavBuilder().Fmt(f).Data(audio).Build();
 }
 
+Bytes ChunkyWav(const Format& f, const Bytes& audio, bool extensible) {
+    return WavBuilder()
+        .Chunk("LIST", Bytes(34, std::byte{0x4C}))
+        .Fmt(f, extensible)
+        .Chunk("JUNK", Bytes(7, std::byte{0x7F}))
+        .Data(audio)
+        .Chunk("id3 ", Bytes(9, std::byte{0x33}))
+        .Build();
+}
+
 Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> noise(-0.2, 0.2);
@@ -105,11 +116,12 @@ Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed) {
             b.push_back(std::byte(static_cast<unsigned char>(std::lround(127.5 + x * 127.5))));
             break;
         case 16:
-            Put16(b, static_cast<std::uint16_t>(static_cast<std::int16_t>(
-                         x >= 1.0 ? 32767 : std::lround(x * 32768.0))));
+            Put16(b, static_cast<std::uint16_t>(
+                         static_cast<std::int16_t>(x >= 1.0 ? 32767 : std::lround(x * 32768.0))));
             break;
         case 24: {
-            const auto v = static_cast<std::int32_t>(x >= 1.0 ? 8388607 : std::lround(x * 8388608.0));
+            const auto v =
+                static_cast<std::int32_t>(x >= 1.0 ? 8388607 : std::lround(x * 8388608.0));
             const auto u = static_cast<std::uint32_t>(v);
             b.push_back(std::byte(u & 0xFF));
             b.push_back(std::byte((u >> 8) & 0xFF));
@@ -127,7 +139,8 @@ Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed) {
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write fixture " + path.string());
     }
@@ -141,6 +154,22 @@ Bytes ReadFile(const std::filesystem::path& path) {
     Bytes b(std::filesystem::file_size(path));
     in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
     return b;
+}
+
+Bytes Slice(const Bytes& b, std::size_t from, std::size_t length) {
+    from = std::min(from, b.size());
+    length = std::min(length, b.size() - from);
+    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
+                 b.begin() + static_cast<std::ptrdiff_t>(from + length));
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteSparse(const std::filesystem::path& path, const Bytes& head, std::uint64_t totalSize) {

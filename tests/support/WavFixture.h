@@ -49,12 +49,20 @@ class WavBuilder {
 // A canonical 44-byte-header file.
 Bytes CanonicalWav(const Format& f, const Bytes& audio);
 
+// The same audio among the chunks recorders and taggers add: a LIST chunk before fmt, an
+// odd-sized JUNK chunk (with its pad byte) between fmt and data, and a chunk after the data.
+Bytes ChunkyWav(const Format& f, const Bytes& audio, bool extensible = false);
+
 // Deterministic audio: `frames` frames of a format, a mix of tones and noise that uses the
 // whole range of the sample type (including its extremes).
 Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed = 1);
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& path);
+// `length` bytes of `b` from `from` (to the end by default; empty past the end).
+Bytes Slice(const Bytes& b, std::size_t from, std::size_t length = SIZE_MAX);
+// The names in a directory, sorted.
+std::vector<std::string> Listing(const std::filesystem::path& dir);
 
 // Writes `head` at the start of a new file, then extends it to `totalSize` without
 // allocating the hole (a sparse file that reads as zeros).

@@ -2,12 +2,14 @@
 #include "core/riff/MappedFile.h"
 #include "core/riff/WaveLayout.h"
 #include "core/split/SplitPlan.h"
+#include "support/Thrown.h"
 #include "support/WavFixture.h"
 
 #include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <sndfile.h>
@@ -21,10 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 using fixture::Bytes;
 using fixture::Format;
+using fixture::Listing;
+using fixture::Slice;
+using sundrel::SplitError;
+using testing::HasSubstr;
 
-Bytes Slice(const Bytes& b, std::size_t from, std::size_t length) {
-    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
-                 b.begin() + static_cast<std::ptrdiff_t>(from + length));
+Bytes B(std::initializer_list<int> values) {
+    Bytes b;
+    for (int v : values) {
+        b.push_back(static_cast<std::byte>(v));
+    }
+    return b;
 }
 
 Bytes ReadAt(const fs::path& path, std::uint64_t offset, std::size_t length) {
@@ -43,28 +52,27 @@ void WriteAt(const fs::path& path, std::uint64_t offset, const Bytes& bytes) {
     ::close(fd);
 }
 
-std::vector<std::string> Listing(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
+// The frame count libsndfile reads from a file, or -1 when it cannot open it.
+sf_count_t SndfileFrames(const fs::path& path, int* format = nullptr) {
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
+    if (sf == nullptr) {
+        return -1;
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    sf_close(sf);
+    if (format != nullptr) {
+        *format = info.format;
+    }
+    return info.frames;
 }
 
-Bytes Pattern(std::initializer_list<int> values) {
-    Bytes b;
-    for (int v : values) {
-        b.push_back(static_cast<std::byte>(v));
-    }
-    return b;
-}
-
-sundrel::SplitOptions NoSync() {
-    sundrel::SplitOptions options;
+std::vector<sundrel::SplitTrack> SplitAt(CWaveFile& wave, const std::vector<float>& p,
+                                         const fs::path& out, sundrel::SplitOptions options = {}) {
     options.sync = false;
-    return options;
+    return wave.Split(p.data(), static_cast<int>(p.size()), out, options);
 }
+
+const float kHalf[] = {0.0f, 50.0f, 100.0f};
 
 // The 1,000,044-byte canonical 16-bit stereo mix of the worked examples.
 struct MillionByteMix {
@@ -80,25 +88,20 @@ struct MillionByteMix {
 
 TEST(Split, HalfOfTheMillionByteMixReplacesOldTracks) {
     MillionByteMix m;
-    ASSERT_EQ(fs::file_size(m.mix), 1'000'044u);
     fixture::WriteFile(m.out / "track01.wav", Bytes(2'000'000, std::byte{0x55}));
     CWaveFile wave(m.mix);
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    wave.Split(p, 3, m.out);
+    wave.Split(kHalf, 3, m.out);
 
     const Bytes t1 = fixture::ReadFile(m.out / "track01.wav");
-    const unsigned char header[44] = {
-        0x52, 0x49, 0x46, 0x46, 0x40, 0xa1, 0x07, 0x00, 0x57, 0x41, 0x56, 0x45, 0x66, 0x6d, 0x74,
-        0x20, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x44, 0xac, 0x00, 0x00, 0x10, 0xb1,
-        0x02, 0x00, 0x04, 0x00, 0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x1c, 0xa1, 0x07, 0x00};
+    const Bytes header =
+        B({0x52, 0x49, 0x46, 0x46, 0x40, 0xa1, 0x07, 0x00, 0x57, 0x41, 0x56, 0x45, 0x66, 0x6d, 0x74,
+           0x20, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x44, 0xac, 0x00, 0x00, 0x10, 0xb1,
+           0x02, 0x00, 0x04, 0x00, 0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x1c, 0xa1, 0x07, 0x00});
     ASSERT_EQ(t1.size(), 44u + 499'996u);
-    EXPECT_EQ(std::memcmp(t1.data(), header, 44), 0);
-    EXPECT_EQ(Slice(t1, 44, 499'996), Slice(m.audio, 0, 499'996));
-
+    EXPECT_EQ(Slice(t1, 0, 44), header);
+    EXPECT_EQ(Slice(t1, 44), Slice(m.audio, 0, 499'996));
     // The second track runs to the last byte of the data.
-    const Bytes t2 = fixture::ReadFile(m.out / "track02.wav");
-    ASSERT_EQ(t2.size(), 44u + 500'004u);
-    EXPECT_EQ(Slice(t2, 44, 500'004), Slice(m.audio, 499'996, 500'004));
+    EXPECT_EQ(Slice(fixture::ReadFile(m.out / "track02.wav"), 44), Slice(m.audio, 499'996));
     EXPECT_EQ(Listing(m.out), (std::vector<std::string>{"track01.wav", "track02.wav"}));
 }
 
@@ -111,32 +114,26 @@ TEST(Split, HundredthTrackIsTrack100) {
     for (int i = 0; i <= 100; ++i) {
         p.push_back(static_cast<float>(i));
     }
-    const auto tracks = wave.Split(p.data(), static_cast<int>(p.size()), dir.Path(), NoSync());
-    ASSERT_EQ(tracks.size(), 100u);
-    EXPECT_EQ(tracks.back().path, dir / "track100.wav");
-    EXPECT_TRUE(fs::exists(dir / "track99.wav"));
-    EXPECT_TRUE(fs::exists(dir / "track100.wav"));
-    EXPECT_FALSE(fs::exists(dir / "track101.wav"));
+    EXPECT_EQ(SplitAt(wave, p, dir.Path()).back().path, dir / "track100.wav");
+    EXPECT_EQ(Listing(dir.Path()).size(), 101u); // the mix, track01.wav ... track100.wav
 }
 
 TEST(Split, LargeMixIsCutAtExactOffsetsAndKeepsItsHoles) {
     fixture::TempDir dir;
     const fs::path mix = dir / "mix.wav";
-    const Bytes head =
-        fixture::WavBuilder().Fmt(Format{}).ChunkDeclared("data", 700'000'000, {}).Build();
-    fixture::WriteSparse(mix, head, 700'000'044);
-    const std::uint64_t cut = 44 + 349'999'992;
-    WriteAt(mix, cut - 4, Pattern({1, 2, 3, 4, 5, 6, 7, 8}));
-    WriteAt(mix, 700'000'040, Pattern({9, 10, 11, 12}));
+    fixture::WriteSparse(
+        mix, fixture::WavBuilder().Fmt(Format{}).ChunkDeclared("data", 700'000'000, {}).Build(),
+        700'000'044);
+    WriteAt(mix, 44 + 349'999'992 - 4, B({1, 2, 3, 4, 5, 6, 7, 8})); // across the cut
+    WriteAt(mix, 700'000'040, B({9, 10, 11, 12}));
 
     CWaveFile wave(mix);
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    wave.Split(p, 3, dir.Path(), NoSync());
+    SplitAt(wave, {0.0f, 50.0f, 100.0f}, dir.Path());
     EXPECT_EQ(fs::file_size(dir / "track01.wav"), 44u + 349'999'992u);
     EXPECT_EQ(fs::file_size(dir / "track02.wav"), 44u + 350'000'008u);
-    EXPECT_EQ(ReadAt(dir / "track01.wav", 44 + 349'999'988, 4), Pattern({1, 2, 3, 4}));
-    EXPECT_EQ(ReadAt(dir / "track02.wav", 44, 4), Pattern({5, 6, 7, 8}));
-    EXPECT_EQ(ReadAt(dir / "track02.wav", 44 + 350'000'004, 4), Pattern({9, 10, 11, 12}));
+    EXPECT_EQ(ReadAt(dir / "track01.wav", 44 + 349'999'988, 4), B({1, 2, 3, 4}));
+    EXPECT_EQ(ReadAt(dir / "track02.wav", 44, 4), B({5, 6, 7, 8}));
+    EXPECT_EQ(ReadAt(dir / "track02.wav", 44 + 350'000'004, 4), B({9, 10, 11, 12}));
     struct stat st {};
     ASSERT_EQ(::stat((dir / "track02.wav").c_str(), &st), 0);
     EXPECT_LT(st.st_blocks * 512, 1 << 20); // the zeros of the mix were not written out
@@ -147,34 +144,26 @@ TEST(Split, TrackOfFourGibibytesIsWrittenAsRf64) {
     const fs::path mix = dir / "mix.wav";
     // A plain RIFF file over 4 GiB whose data size field says "unknown".
     const std::uint64_t dataSize = (std::uint64_t{4} << 30) + 400;
-    const Bytes head =
-        fixture::WavBuilder().Fmt(Format{}).ChunkDeclared("data", 0xFFFFFFFFu, {}).Build();
-    fixture::WriteSparse(mix, head, 44 + dataSize);
-    WriteAt(mix, 44, Pattern({1, 2, 3, 4}));
-    WriteAt(mix, 44 + dataSize - 4, Pattern({5, 6, 7, 8}));
+    fixture::WriteSparse(
+        mix, fixture::WavBuilder().Fmt(Format{}).ChunkDeclared("data", 0xFFFFFFFFu, {}).Build(),
+        44 + dataSize);
+    WriteAt(mix, 44, B({1, 2, 3, 4}));
+    WriteAt(mix, 44 + dataSize - 4, B({5, 6, 7, 8}));
 
     CWaveFile wave(mix);
-    ASSERT_EQ(wave.m_nDataSize, dataSize);
-    const float p[] = {0.0f, 100.0f};
-    wave.Split(p, 2, dir.Path(), NoSync());
-
+    SplitAt(wave, {0.0f, 100.0f}, dir.Path());
     const fs::path track = dir / "track01.wav";
-    ASSERT_EQ(fs::file_size(track), 80 + dataSize);
     const sundrel::MappedFile file(track);
     const auto layout = sundrel::ReadWaveLayout(file.Bytes());
     EXPECT_EQ(layout.container, sundrel::Container::Rf64);
     EXPECT_EQ(layout.dataOffset, 80u);
     EXPECT_EQ(layout.dataSize, dataSize);
-    EXPECT_FALSE(layout.dataTruncated);
-    EXPECT_EQ(ReadAt(track, 80, 4), Pattern({1, 2, 3, 4}));
-    EXPECT_EQ(ReadAt(track, 80 + dataSize - 4, 4), Pattern({5, 6, 7, 8}));
-
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(track.c_str(), SFM_READ, &info);
-    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
-    EXPECT_EQ(info.frames, static_cast<sf_count_t>(dataSize / 4));
-    EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
-    sf_close(sf);
+    EXPECT_EQ(fs::file_size(track), 80 + dataSize);
+    EXPECT_EQ(ReadAt(track, 80, 4), B({1, 2, 3, 4}));
+    EXPECT_EQ(ReadAt(track, 80 + dataSize - 4, 4), B({5, 6, 7, 8}));
+    int format = 0;
+    EXPECT_EQ(SndfileFrames(track, &format), static_cast<sf_count_t>(dataSize / 4));
+    EXPECT_EQ(format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
 }
 
 // Random marker sets on every supported format, with and without extra chunks: the tracks,
@@ -190,30 +179,17 @@ TEST(Split, TracksReproduceTheDataOfEveryFormat) {
     int round = 0;
     for (const Format& f : formats) {
         for (int variant = 0; variant < 4; ++variant, ++round) {
-            const bool extensible = variant & 1;
-            const bool extraChunks = variant & 2;
             const Bytes audio =
                 fixture::TestSignal(f, 500 + rng() % 3000, static_cast<std::uint32_t>(rng()));
-            fixture::WavBuilder builder;
-            if (extraChunks) {
-                builder.Chunk("LIST", Bytes(11, std::byte{7}));
-            }
-            builder.Fmt(f, extensible);
-            if (extraChunks) {
-                builder.Chunk("JUNK", Bytes(6, std::byte{0}));
-            }
-            builder.Data(audio);
-            if (extraChunks) {
-                builder.Chunk("id3 ", Bytes(9, std::byte{3}));
-            }
-            const fs::path mix = dir / "mix.wav";
+            const bool extensible = variant & 1;
+            fixture::WriteFile(dir / "mix.wav",
+                               variant & 2
+                                   ? fixture::ChunkyWav(f, audio, extensible)
+                                   : fixture::WavBuilder().Fmt(f, extensible).Data(audio).Build());
             const fs::path out = dir / ("out" + std::to_string(round));
-            fixture::WriteFile(mix, builder.Build());
             fs::create_directory(out);
-
             std::vector<float> p{0.0f};
-            const int markers = static_cast<int>(rng() % 12);
-            for (int i = 0; i < markers; ++i) {
+            for (int i = 0, n = static_cast<int>(rng() % 12); i < n; ++i) {
                 p.push_back(static_cast<float>(rng() % 10001) / 100.0f);
                 if (rng() % 5 == 0) {
                     p.push_back(p.back()); // an empty track
@@ -222,8 +198,8 @@ TEST(Split, TracksReproduceTheDataOfEveryFormat) {
             std::sort(p.begin(), p.end());
             p.push_back(100.0f);
 
-            CWaveFile wave(mix);
-            const auto tracks = wave.Split(p.data(), static_cast<int>(p.size()), out, NoSync());
+            CWaveFile wave(dir / "mix.wav");
+            const auto tracks = SplitAt(wave, p, out);
             ASSERT_EQ(tracks.size(), p.size() - 1);
             Bytes joined;
             for (const auto& track : tracks) {
@@ -231,21 +207,14 @@ TEST(Split, TracksReproduceTheDataOfEveryFormat) {
                 ASSERT_EQ(track.span.offset % f.FrameSize(), 0u);
                 const Bytes bytes = fixture::ReadFile(track.path);
                 const auto layout = sundrel::ReadWaveLayout(bytes);
-                EXPECT_EQ(layout.format.formatTag, f.tag);
-                EXPECT_EQ(layout.format.channels, f.channels);
-                EXPECT_EQ(layout.format.sampleRate, f.rate);
-                EXPECT_EQ(layout.format.bitsPerSample, f.bits);
-                EXPECT_FALSE(layout.format.extensible);
+                EXPECT_EQ((std::tuple{layout.format.formatTag, layout.format.channels,
+                                      layout.format.sampleRate, layout.format.bitsPerSample}),
+                          (std::tuple{f.tag, f.channels, f.rate, f.bits}));
                 ASSERT_EQ(layout.dataOffset, 44u);
                 ASSERT_EQ(layout.dataSize, bytes.size() - 44);
+                EXPECT_EQ(SndfileFrames(track.path),
+                          static_cast<sf_count_t>(layout.dataSize / f.FrameSize()));
                 joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
-
-                SF_INFO info{};
-                SNDFILE* sf = sf_open(track.path.c_str(), SFM_READ, &info);
-                ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
-                EXPECT_EQ(info.frames, static_cast<sf_count_t>(layout.dataSize / f.FrameSize()));
-                EXPECT_EQ(info.channels, f.channels);
-                sf_close(sf);
             }
             ASSERT_EQ(joined, audio) << "round " << round;
         }
@@ -265,10 +234,8 @@ TEST(Split, CopiesAcrossFileSystems) {
     const Bytes audio = fixture::TestSignal(f, 300'000); // 1.8 MB: more than one buffer
     fixture::WriteFile(shm / "mix.wav", fixture::CanonicalWav(f, audio));
     CWaveFile wave(shm / "mix.wav");
-    const float p[] = {0.0f, 12.5f, 100.0f};
-    const auto tracks = wave.Split(p, 3, out.Path(), NoSync());
     Bytes joined;
-    for (const auto& track : tracks) {
+    for (const auto& track : SplitAt(wave, {0.0f, 12.5f, 100.0f}, out.Path())) {
         const Bytes bytes = fixture::ReadFile(track.path);
         joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
     }
@@ -277,24 +244,20 @@ TEST(Split, CopiesAcrossFileSystems) {
 }
 
 // Runs Split in a child process whose files may not grow past `limit` bytes; returns the
-// error message it reported, or "" if it reported none.
+// error it reported ("track: ..." or "mix: ..."), or "" if it reported none.
 std::string SplitUnderFileSizeLimit(CWaveFile& wave, const fs::path& out, rlim_t limit) {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(fds[0]);
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit rl{limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &rl);
-        std::string report;
-        try {
-            const float p[] = {0.0f, 50.0f, 100.0f};
-            wave.Split(p, 3, out);
-        } catch (const sundrel::SplitError& e) {
-            report = (e.GetSide() == sundrel::SplitError::Side::Track ? "track: " : "mix: ") +
-                     std::string(e.what());
-        }
+        const auto e = fixture::Thrown<SplitError>([&] { wave.Split(kHalf, 3, out); });
+        const std::string report =
+            !e ? ""
+               : (e->GetSide() == SplitError::Side::Track ? "track: " : "mix: ") +
+                     std::string(e->what());
         [[maybe_unused]] const auto n = ::write(fds[1], report.data(), report.size());
         ::_exit(0);
     }
@@ -316,9 +279,9 @@ TEST(SplitFailure, FileSizeLimitStopsTheSplitAndLeavesNothing) {
     CWaveFile wave(m.mix);
     // Room for track01.wav (500,040 bytes) but not for track02.wav (500,048).
     const std::string report = SplitUnderFileSizeLimit(wave, m.out, 500'045);
-    EXPECT_NE(report.find("track: "), std::string::npos) << report;
-    EXPECT_NE(report.find("track02.wav"), std::string::npos) << report;
-    EXPECT_NE(report.find(std::strerror(EFBIG)), std::string::npos) << report;
+    EXPECT_THAT(report, HasSubstr("track: "));
+    EXPECT_THAT(report, HasSubstr("track02.wav"));
+    EXPECT_THAT(report, HasSubstr(std::strerror(EFBIG)));
     EXPECT_TRUE(Listing(m.out).empty()); // not even the complete first track
 }
 
@@ -326,66 +289,42 @@ TEST(SplitFailure, OutputFolderThatCannotHoldFiles) {
     MillionByteMix m;
     fixture::WriteFile(m.dir / "plain", Bytes(3));
     CWaveFile wave(m.mix);
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    try {
-        wave.Split(p, 3, m.dir / "plain" / "out");
-        FAIL() << "no error reported";
-    } catch (const sundrel::SplitError& e) {
-        EXPECT_EQ(e.GetSide(), sundrel::SplitError::Side::Track);
-        EXPECT_NE(std::string(e.what()).find("plain/out/track01.wav: cannot create: " +
-                                             std::string(std::strerror(ENOTDIR))),
-                  std::string::npos)
-            << e.what();
-    }
+    const auto e =
+        fixture::Thrown<SplitError>([&] { wave.Split(kHalf, 3, m.dir / "plain" / "out"); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetSide(), SplitError::Side::Track);
+    EXPECT_THAT(e->what(), HasSubstr("plain/out/track01.wav: cannot create: " +
+                                     std::string(std::strerror(ENOTDIR))));
 }
 
 TEST(SplitFailure, MixDeletedOrShortenedAfterLoading) {
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    {
-        MillionByteMix m;
-        CWaveFile wave(m.mix);
-        fs::remove(m.mix);
-        try {
-            wave.Split(p, 3, m.out);
-            FAIL() << "no error reported";
-        } catch (const sundrel::SplitError& e) {
-            EXPECT_EQ(e.GetSide(), sundrel::SplitError::Side::Mix);
-            EXPECT_NE(std::string(e.what()).find(m.mix.string() + ": cannot open"),
-                      std::string::npos);
+    MillionByteMix m;
+    CWaveFile wave(m.mix);
+    fs::remove(m.mix);
+    auto e = fixture::Thrown<SplitError>([&] { wave.Split(kHalf, 3, m.out); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
+    EXPECT_THAT(e->what(), HasSubstr(m.mix.string() + ": cannot open"));
+    EXPECT_TRUE(Listing(m.out).empty());
+
+    // Shortened after the first track is written: that track is removed again.
+    MillionByteMix s;
+    CWaveFile shortened(s.mix);
+    sundrel::SplitOptions options;
+    options.onProgress = [&s](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(total, 1'000'000u);
+        if (done == 499'996) {
+            fs::resize_file(s.mix, 600'000);
         }
-        EXPECT_TRUE(Listing(m.out).empty());
-    }
-    {
-        MillionByteMix m;
-        CWaveFile wave(m.mix);
-        fs::resize_file(m.mix, 600'000);
-        EXPECT_THROW(wave.Split(p, 3, m.out), sundrel::SplitError);
-        EXPECT_TRUE(Listing(m.out).empty());
-    }
-    {
-        // Shortened between two tracks.
-        MillionByteMix m;
-        CWaveFile wave(m.mix);
-        sundrel::SplitOptions options;
-        options.onProgress = [&m](std::uint64_t done, std::uint64_t total) {
-            EXPECT_EQ(total, 1'000'000u);
-            if (done == 499'996) {
-                fs::resize_file(m.mix, 600'000);
-            }
-        };
-        options.onTrackWritten = [](const sundrel::SplitTrack& t) {
-            ADD_FAILURE() << t.path << " reported as written";
-        };
-        try {
-            wave.Split(p, 3, m.out, options);
-            FAIL() << "no error reported";
-        } catch (const sundrel::SplitError& e) {
-            EXPECT_EQ(e.GetSide(), sundrel::SplitError::Side::Mix);
-            EXPECT_NE(std::string(e.what()).find("ends at byte 600000"), std::string::npos)
-                << e.what();
-        }
-        EXPECT_TRUE(Listing(m.out).empty());
-    }
+    };
+    options.onTrackWritten = [](const sundrel::SplitTrack& t) {
+        ADD_FAILURE() << t.path << " reported as written";
+    };
+    e = fixture::Thrown<SplitError>([&] { SplitAt(shortened, {0, 50, 100}, s.out, options); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
+    EXPECT_THAT(e->what(), HasSubstr("ends at byte 600000"));
+    EXPECT_TRUE(Listing(s.out).empty());
 }
 
 TEST(SplitFailure, NeverReplacesTheMixItself) {
@@ -393,8 +332,7 @@ TEST(SplitFailure, NeverReplacesTheMixItself) {
     const Bytes original = fixture::CanonicalWav(Format{}, fixture::TestSignal(Format{}, 1000));
     fixture::WriteFile(dir / "track02.wav", original);
     CWaveFile wave(dir / "track02.wav");
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    EXPECT_THROW(wave.Split(p, 3, dir.Path()), sundrel::SplitError);
+    EXPECT_THROW(wave.Split(kHalf, 3, dir.Path()), SplitError);
     EXPECT_EQ(fixture::ReadFile(dir / "track02.wav"), original);
     EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"track02.wav"});
 }

@@ -1,4 +1,5 @@
 #include "core/split/SplitPlan.h"
+#include "core/audio/WaveFile.h"
 #include "core/riff/WaveLayout.h"
 #include "core/split/TrackHeader.h"
 
@@ -16,63 +17,41 @@ namespace {
 using sundrel::PlanTracks;
 using sundrel::TrackSpan;
 
-std::vector<std::uint64_t> Sizes(const std::vector<TrackSpan>& tracks) {
-    std::vector<std::uint64_t> sizes;
-    for (const auto& t : tracks) {
-        sizes.push_back(t.size);
-    }
-    return sizes;
-}
-
-// 1,000,000 data bytes of 16-bit stereo audio: the canonical file of 1,000,044 bytes.
-constexpr std::uint64_t kMillion = 1'000'000;
-
-TEST(SplitPlan, OneMarkerAtHalfOfAMillionBytes) {
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    // Raw 499,999 each; aligned down to 499,996; the last track runs to the end of the data.
-    EXPECT_EQ(PlanTracks(p, kMillion, 4),
-              (std::vector<TrackSpan>{{0, 499'996}, {499'996, 500'004}}));
-}
+constexpr std::uint64_t kMillion = 1'000'000; // the data of the 1,000,044-byte file
 
 TEST(SplitPlan, WorkedMarkerSets) {
-    const float none[] = {0.0f, 100.0f};
-    EXPECT_EQ(PlanTracks(none, kMillion, 4), (std::vector<TrackSpan>{{0, kMillion}}));
-
-    const float quarters[] = {0.0f, 25.0f, 50.0f, 75.0f, 100.0f};
-    const auto q = PlanTracks(quarters, kMillion, 4);
-    EXPECT_EQ(Sizes(q), (std::vector<std::uint64_t>{249'996, 250'000, 249'996, 250'008}));
-    // File offsets 44, 250,040, 500,040 and 750,036.
-    EXPECT_EQ(q[1].offset + 44, 250'040u);
-    EXPECT_EQ(q[2].offset + 44, 500'040u);
-    EXPECT_EQ(q[3].offset + 44, 750'036u);
-
-    const float third[] = {0.0f, 33.3f, 100.0f};
-    EXPECT_EQ(Sizes(PlanTracks(third, kMillion, 4)),
-              (std::vector<std::uint64_t>{332'996, 667'004}));
-
-    // Equal markers: the carried byte is cut off again, leaving an empty track.
-    const float equal[] = {0.0f, 50.0f, 50.0f, 100.0f};
-    EXPECT_EQ(Sizes(PlanTracks(equal, kMillion, 4)),
-              (std::vector<std::uint64_t>{499'996, 0, 500'004}));
-}
-
-TEST(SplitPlan, LargeMixUsesExactSizes) {
-    // 700,000,044-byte file: the data size is exact, not the float 700,000,064.
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    EXPECT_EQ(PlanTracks(p, 700'000'000, 4),
-              (std::vector<TrackSpan>{{0, 349'999'992}, {349'999'992, 350'000'008}}));
-}
-
-TEST(SplitPlan, AlignsToTheFrameWhereFourBytesAreNotWholeFrames) {
-    EXPECT_EQ(sundrel::AlignmentUnit(1), 4u);
-    EXPECT_EQ(sundrel::AlignmentUnit(2), 4u);
-    EXPECT_EQ(sundrel::AlignmentUnit(4), 4u);
-    EXPECT_EQ(sundrel::AlignmentUnit(3), 3u);
-    EXPECT_EQ(sundrel::AlignmentUnit(6), 6u);
-    EXPECT_EQ(sundrel::AlignmentUnit(8), 8u);
-    const float p[] = {0.0f, 50.0f, 100.0f};
-    // 24-bit stereo: raw 499,999, remainder 1 of 6.
-    EXPECT_EQ(Sizes(PlanTracks(p, 6 * 100'000, 6)), (std::vector<std::uint64_t>{299'994, 300'006}));
+    struct Case {
+        std::vector<float> p;
+        std::uint64_t size;
+        std::uint32_t frame;
+        std::vector<std::uint64_t> sizes;
+    };
+    const Case cases[] = {
+        // Raw 499,999 each, aligned down to 499,996; the last track runs to the end.
+        {{0, 50, 100}, kMillion, 4, {499'996, 500'004}},
+        {{0, 100}, kMillion, 4, {kMillion}},
+        // Tracks at file offsets 44, 250,040, 500,040 and 750,036.
+        {{0, 25, 50, 75, 100}, kMillion, 4, {249'996, 250'000, 249'996, 250'008}},
+        {{0, 33.3f, 100}, kMillion, 4, {332'996, 667'004}},
+        // Equal markers: the carried byte is cut off again, leaving an empty track.
+        {{0, 50, 50, 100}, kMillion, 4, {499'996, 0, 500'004}},
+        // The 700,000,044-byte file: exact sizes, not the float 700,000,064.
+        {{0, 50, 100}, 700'000'000, 4, {349'999'992, 350'000'008}},
+        // 24-bit stereo: 4 bytes are not whole frames, so cuts fall on 6-byte frames.
+        {{0, 50, 100}, 600'000, 6, {299'994, 300'006}},
+    };
+    for (const Case& c : cases) {
+        std::vector<TrackSpan> expected;
+        std::uint64_t at = 0;
+        for (const std::uint64_t size : c.sizes) {
+            expected.push_back({at, size});
+            at += size;
+        }
+        EXPECT_EQ(PlanTracks(c.p, c.size, c.frame), expected) << c.p[1] << " of " << c.size;
+    }
+    for (const auto& [frame, unit] : {std::pair{1u, 4u}, {2u, 4u}, {4u, 4u}, {3u, 3u}, {8u, 8u}}) {
+        EXPECT_EQ(sundrel::AlignmentUnit(frame), unit) << frame;
+    }
 }
 
 TEST(SplitPlan, RefusesPercentagesItCannotCutAt) {
@@ -82,7 +61,7 @@ TEST(SplitPlan, RefusesPercentagesItCannotCutAt) {
                                                  {0.0f, 50.0f},
                                                  {10.0f, 100.0f},
                                                  {0.0f, 60.0f, 40.0f, 100.0f},
-                                                 {0.0f, nan, 100.0f},
+                                                 {0, nan, 100},
                                                  {0.0f, 100.5f},
                                                  {-1.0f, 0.0f, 100.0f}};
     for (const auto& p : bad) {
@@ -102,8 +81,7 @@ TEST(SplitPlan, TracksTileTheDataForRandomMarkers) {
                 ? rng() % 64
                 : std::uniform_int_distribution<std::uint64_t>(0, std::uint64_t{1} << 36)(rng);
         std::vector<float> p{0.0f};
-        const int markers = static_cast<int>(rng() % 255);
-        for (int i = 0; i < markers; ++i) {
+        for (int i = 0, n = static_cast<int>(rng() % 255); i < n; ++i) {
             // Mostly spread, sometimes bunched up near one spot.
             p.push_back(round % 3 == 0 ? 99.0f + static_cast<float>(rng() % 100) / 100.0f
                                        : static_cast<float>(rng() % 100001) / 1000.0f);
@@ -130,52 +108,20 @@ TEST(SplitPlan, TracksTileTheDataForRandomMarkers) {
     }
 }
 
-TEST(TrackHeader, CanonicalHeaderBytes) {
-    sundrel::WaveFormatEx wfx;
-    wfx.wFormatTag = 1;
-    wfx.nChannels = 2;
-    wfx.nSamplesPerSec = 44100;
-    wfx.nAvgBytesPerSec = 176400;
-    wfx.nBlockAlign = 4;
-    wfx.wBitsPerSample = 16;
-    const unsigned char expected[44] = {
-        0x52, 0x49, 0x46, 0x46, 0x40, 0xa1, 0x07, 0x00, 0x57, 0x41, 0x56, 0x45, 0x66, 0x6d, 0x74,
-        0x20, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x44, 0xac, 0x00, 0x00, 0x10, 0xb1,
-        0x02, 0x00, 0x04, 0x00, 0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x1c, 0xa1, 0x07, 0x00};
-    const auto header = sundrel::MakeTrackHeader(wfx, 499'996);
-    ASSERT_EQ(header.size(), 44u);
-    EXPECT_EQ(std::memcmp(header.data(), expected, 44), 0);
-}
-
 TEST(TrackHeader, TracksTooLargeForThirtyTwoBitSizesAreRf64) {
-    sundrel::WaveFormatEx wfx;
-    wfx.wFormatTag = 3;
-    wfx.nChannels = 2;
-    wfx.nSamplesPerSec = 48000;
-    wfx.nAvgBytesPerSec = 384000;
-    wfx.nBlockAlign = 8;
-    wfx.wBitsPerSample = 32;
+    const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatFloat, 2, 48000, 32, false});
     EXPECT_EQ(sundrel::MakeTrackHeader(wfx, 0xFFFFFFFFull - 36).size(), 44u);
     EXPECT_TRUE(sundrel::NeedsRf64(0xFFFFFFFFull - 35));
 
-    // The reader of mixes finds the 64-bit size in the ds64 chunk.
+    // The ds64 chunk holds the RIFF size, the data size and the frame count.
     const std::uint64_t size = (std::uint64_t{5} << 30) + 8;
-    auto file = sundrel::MakeTrackHeader(wfx, size);
+    const auto file = sundrel::MakeTrackHeader(wfx, size);
     ASSERT_EQ(file.size(), sundrel::kRf64HeaderSize);
-    file.resize(file.size() + 64); // a few frames of the data; the rest is "missing"
-    const auto layout = sundrel::ReadWaveLayout(file);
-    EXPECT_EQ(layout.container, sundrel::Container::Rf64);
-    EXPECT_EQ(layout.dataOffset, sundrel::kRf64HeaderSize);
-    EXPECT_EQ(layout.format.formatTag, 3);
-    EXPECT_EQ(layout.format.channels, 2);
-    EXPECT_TRUE(layout.dataTruncated); // it claims all of `size`
-    std::uint64_t riffSize = 0, dataSize = 0, frames = 0;
-    std::memcpy(&riffSize, file.data() + 20, 8);
-    std::memcpy(&dataSize, file.data() + 28, 8);
-    std::memcpy(&frames, file.data() + 36, 8);
-    EXPECT_EQ(riffSize, size + 72);
-    EXPECT_EQ(dataSize, size);
-    EXPECT_EQ(frames, size / 8);
+    std::uint64_t ds64[3];
+    std::memcpy(ds64, file.data() + 20, sizeof ds64);
+    EXPECT_EQ(ds64[0], size + 72);
+    EXPECT_EQ(ds64[1], size);
+    EXPECT_EQ(ds64[2], size / 8);
 }
 
 } // namespace
