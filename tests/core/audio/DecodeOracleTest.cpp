@@ -28,22 +28,13 @@ class DecodeOracle : public ::testing::TestWithParam<Case> {};
 TEST_P(DecodeOracle, MatchesLibsndfile) {
     const Case c = GetParam();
     fixture::TempDir dir;
-    const std::size_t frames = 3001; // odd, so 8-bit mono data gets a pad byte
-    const fixture::Bytes audio = fixture::TestSignal(c.format, frames, 7);
-    fixture::WavBuilder builder;
-    if (c.extraChunks) {
-        builder.Chunk("LIST", fixture::Bytes(33)).Chunk("JUNK", fixture::Bytes(7));
-    }
-    builder.Fmt(c.format, c.extensible);
-    if (c.extraChunks) {
-        builder.Chunk("fact", fixture::Bytes(4));
-    }
-    builder.Data(audio);
-    if (c.extraChunks) {
-        builder.Chunk("LIST", fixture::Bytes(20, std::byte{0x55}));
-    }
+    // An odd frame count, so 8-bit mono data gets a pad byte.
+    const fixture::Bytes audio = fixture::TestSignal(c.format, 3001, 7);
     const auto path = dir / "case.wav";
-    fixture::WriteFile(path, builder.Build());
+    fixture::WriteFile(path,
+                       c.extraChunks
+                           ? fixture::ChunkyWav(c.format, audio, c.extensible)
+                           : fixture::WavBuilder().Fmt(c.format, c.extensible).Data(audio).Build());
 
     const CWaveFile wave(path);
     const sundrel::MappedFile mapped(path);
@@ -63,8 +54,11 @@ TEST_P(DecodeOracle, MatchesLibsndfile) {
         std::vector<float> ref(static_cast<std::size_t>(info.frames * info.channels));
         sf_readf_float(sf, ref.data(), info.frames);
         for (std::size_t i = 0; i < ref.size(); ++i) {
-            const double expect = std::fmax(-32768.0, std::fmin(32767.0, std::round(ref[i] * 32767.0)));
-            ASSERT_EQ(reader.Element(static_cast<std::int64_t>(i)), static_cast<std::int32_t>(expect)) << i;
+            const double expect =
+                std::fmax(-32768.0, std::fmin(32767.0, std::round(ref[i] * 32767.0)));
+            ASSERT_EQ(reader.Element(static_cast<std::int64_t>(i)),
+                      static_cast<std::int32_t>(expect))
+                << i;
         }
     } else {
         const int expectSub = c.format.bits == 8    ? SF_FORMAT_PCM_U8
@@ -84,37 +78,30 @@ TEST_P(DecodeOracle, MatchesLibsndfile) {
     EXPECT_THROW(reader.Element(-1), std::out_of_range);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, DecodeOracle,
-    ::testing::Values(Case{"u8mono", {1, 1, 22050, 8}, false, false},
-                      Case{"u8stereo", {1, 2, 11025, 8}, false, true},
-                      Case{"s16stereo", {1, 2, 44100, 16}, false, false},
-                      Case{"s16monoChunks", {1, 1, 44100, 16}, false, true},
-                      Case{"s24stereo", {1, 2, 48000, 24}, false, true},
-                      Case{"s24ext", {1, 2, 96000, 24}, true, false},
-                      Case{"s32mono", {1, 1, 48000, 32}, false, false},
-                      Case{"s32ext", {1, 2, 44100, 32}, true, true},
-                      Case{"f32stereo", {3, 2, 44100, 32}, false, true},
-                      Case{"f32ext", {3, 1, 48000, 32}, true, false}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, DecodeOracle,
+                         ::testing::Values(Case{"u8mono", {1, 1, 22050, 8}, false, false},
+                                           Case{"u8stereo", {1, 2, 11025, 8}, false, true},
+                                           Case{"s16stereo", {1, 2, 44100, 16}, false, false},
+                                           Case{"s16monoChunks", {1, 1, 44100, 16}, false, true},
+                                           Case{"s24stereo", {1, 2, 48000, 24}, false, true},
+                                           Case{"s24ext", {1, 2, 96000, 24}, true, false},
+                                           Case{"s32mono", {1, 1, 48000, 32}, false, false},
+                                           Case{"s32ext", {1, 2, 44100, 32}, true, true},
+                                           Case{"f32stereo", {3, 2, 44100, 32}, false, true},
+                                           Case{"f32ext", {3, 1, 48000, 32}, true, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(SampleReader, ScaleKeepsEightBitStepsAndSixteenBitRange) {
     const fixture::Bytes u8 = {std::byte{0}, std::byte{128}, std::byte{255}};
-    const sundrel::SampleReader r8({u8.data(), u8.size()}, {1, 1, 8000, 8, false});
-    EXPECT_EQ(r8.Scale(), 128);
-    EXPECT_EQ(r8.Element(0), -128);
-    EXPECT_EQ(r8.Element(1), 0);
-    EXPECT_EQ(r8.Element(2), 127);
+    const sundrel::SampleReader r8(u8, {1, 1, 8000, 8, false});
+    EXPECT_EQ((std::tuple{r8.Scale(), r8.Element(0), r8.Element(1), r8.Element(2)}),
+              (std::tuple{128, -128, 0, 127}));
     fixture::Bytes s16;
-    fixture::Put16(s16, 0x8000);
-    fixture::Put16(s16, 0x7FFF);
-    const sundrel::SampleReader r16({s16.data(), s16.size()}, {1, 1, 8000, 16, false});
-    EXPECT_EQ(r16.Scale(), 32767);
-    EXPECT_EQ(r16.Element(0), -32768);
-    EXPECT_EQ(r16.Element(1), 32767);
-    // A trailing partial element is not an element.
-    s16.push_back(std::byte{1});
-    EXPECT_EQ(sundrel::SampleReader({s16.data(), s16.size()}, {1, 1, 8000, 16, false}).ElementCount(), 2);
+    fixture::Put32(s16, 0x7FFF8000);
+    s16.push_back(std::byte{1}); // a trailing partial element is not an element
+    const sundrel::SampleReader r16(s16, {1, 1, 8000, 16, false});
+    EXPECT_EQ((std::tuple{r16.Scale(), r16.Element(0), r16.Element(1), r16.ElementCount()}),
+              (std::tuple{32767, -32768, 32767, std::int64_t{2}}));
 }
 
 } // namespace
