@@ -1,54 +1,36 @@
 #include "core/cli/CliRunner.h"
 
-#include <cstdio>
+#include "support/WavFixture.h"
+
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace clitest {
 
 namespace {
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+std::string Text(const std::filesystem::path& path) {
+    const auto b = fixture::ReadFile(path);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
 } // namespace
 
 Result RunCli(const std::vector<std::string>& args) {
-    char outName[] = "/tmp/sundrel-cli-out-XXXXXX";
-    char errName[] = "/tmp/sundrel-cli-err-XXXXXX";
-    const int outFd = ::mkstemp(outName);
-    const int errFd = ::mkstemp(errName);
-    Result result;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(outFd, 1);
-        ::dup2(errFd, 2);
-        std::vector<char*> argv;
-        std::string exe = SUNDREL_CLI_PATH;
-        argv.push_back(exe.data());
-        std::vector<std::string> copy = args;
-        for (auto& a : copy) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
-        ::_exit(127);
+    const fixture::TempDir dir;
+    std::string command = Quote(SUNDREL_CLI_PATH);
+    for (const auto& a : args) {
+        command += " " + Quote(a);
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    ::close(outFd);
-    ::close(errFd);
-    result.out = Slurp(outName);
-    result.err = Slurp(errName);
-    std::remove(outName);
-    std::remove(errName);
-    return result;
+    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string());
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir / "out"), Text(dir / "err")};
 }
 
 } // namespace clitest

@@ -18,8 +18,8 @@ TEST(CliInfo, ReportsEveryFileAndNamesTheUnusableOnes) {
                                           .Build());
     fixture::WriteFile(dir / "bad.wav", fixture::Bytes(50, std::byte{'x'}));
 
-    const auto r = RunCli({"info", (dir / "a.wav").string(), (dir / "bad.wav").string(),
-                           (dir / "b.wav").string()});
+    const auto r = RunCli(
+        {"info", (dir / "a.wav").string(), (dir / "bad.wav").string(), (dir / "b.wav").string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, (dir / "a.wav").string() +
                          "\n"
@@ -50,15 +50,13 @@ TEST(CliInfo, UsageErrorsExitWithOne) {
 
 TEST(CliInfo, ReportsSparseFilesOverFourGiB) {
     fixture::TempDir dir;
-    fixture::Bytes head = fixture::CanonicalWav(Format{}, {});
-    head.resize(40);
-    fixture::Put32(head, 0xFFFFFFFFu);
     const std::uint64_t total = 6ull << 30;
-    fixture::WriteSparse(dir / "long.wav", head, total);
+    fixture::WriteSparse(
+        dir / "long.wav",
+        fixture::WavBuilder().Fmt({}).ChunkDeclared("data", 0xFFFFFFFFu, {}).Build(), total);
     const auto r = RunCli({"info", (dir / "long.wav").string()});
     EXPECT_EQ(r.status, 0) << r.err;
-    const std::uint64_t data = total - 44;
-    EXPECT_NE(r.out.find("  data size:   " + std::to_string(data) +
+    EXPECT_NE(r.out.find("  data size:   " + std::to_string(total - 44) +
                          " bytes (size field wrapped at 4 GiB; read to the end of the file)\n"),
               std::string::npos)
         << r.out;
