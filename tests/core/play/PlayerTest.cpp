@@ -1,7 +1,6 @@
 #include "core/audio/WaveFile.h"
 #include "core/play/BlockRing.h"
 #include "core/play/RecordingWaveOut.h"
-#include "core/play/StartOffset.h"
 #include "core/time/TimeCode.h"
 #include "support/WavFixture.h"
 
@@ -10,12 +9,14 @@
 
 namespace {
 
+using fixture::Bytes;
+using fixture::Slice;
 using testing_play::RecordingWaveOut;
 
 // Audio whose every 4-byte word holds its own byte offset in the data, so any byte that
 // reaches the device tells where it came from.
-fixture::Bytes Counting(std::size_t size) {
-    fixture::Bytes b;
+Bytes Counting(std::size_t size) {
+    Bytes b;
     for (std::uint32_t i = 0; b.size() < size; i += 4) {
         fixture::Put32(b, i);
     }
@@ -23,153 +24,97 @@ fixture::Bytes Counting(std::size_t size) {
     return b;
 }
 
-fixture::Bytes Slice(const fixture::Bytes& b, std::size_t from) {
-    return from >= b.size() ? fixture::Bytes{} : fixture::Bytes(b.begin() + long(from), b.end());
-}
-
-struct PlayRun {
-    sundrel::PlayResult result;
-    std::vector<std::string> labels;
-};
-
-PlayRun PlayAll(const CWaveFile& wave, RecordingWaveOut& out, float start) {
-    PlayRun run;
-    run.result = wave.Play(
-        out, [&](const std::string& text) { run.labels.push_back(text); }, start);
-    return run;
-}
-
 const fixture::Format kStereo16{1, 2, 44100, 16};
-const fixture::Format kMono8{1, 1, 22050, 8};
 
-class Player : public ::testing::Test {
-  protected:
-    fixture::TempDir dir;
-    std::filesystem::path Write(const std::string& name, const fixture::Bytes& file) {
-        fixture::WriteFile(dir / name, file);
-        return dir / name;
-    }
-};
-
-TEST(StartOffset, CountsFromTheCanonicalHeaderAndAlignsPastTheByte) {
-    const auto wfx = [](fixture::Format f) {
-        return sundrel::MakeWaveFormatEx({f.tag, f.channels, f.rate, f.bits, false});
+TEST(Player, SendsTheDataFromTheStartByteInFullBlocksThenTheTail) {
+    const fixture::Format mono8{1, 1, 22050, 8}, wide{1, 2, 1000, 24};
+    struct Case {
+        fixture::Format f;
+        bool chunky;
+        float start;
+        std::size_t offset; // from the data start
     };
-    EXPECT_EQ(sundrel::PlayStartOffset(wfx(kStereo16), 0.0f), 4u);       // file byte 48
-    EXPECT_EQ(sundrel::PlayStartOffset(wfx(kStereo16), 1.0f), 176'404u); // 176,448
-    EXPECT_EQ(sundrel::PlayStartOffset(wfx(kMono8), 0.5f), 11'028u);     // 11,072
-    EXPECT_EQ(sundrel::PlayStartOffset(wfx(kStereo16), -3.0f), 4u);      // no negative start
-    // 24-bit stereo frames are 6 bytes: start on whole frames, past the byte.
-    const auto wide = wfx({1, 2, 1000, 24}); // 6000 B/s
-    EXPECT_EQ(sundrel::PlayStartOffset(wide, 0.0f), 6u);
-    EXPECT_EQ(sundrel::PlayStartOffset(wide, 0.0205f), 126u); // b = 123 -> 120 + 6
-}
-
-TEST_F(Player, SendsTheDataFromTheStartByteInFullBlocksThenTheTail) {
-    const fixture::Bytes audio = Counting(190'000); // 1.077 s of 16-bit stereo
-    const CWaveFile wave(Write("mix.wav", fixture::CanonicalWav(kStereo16, audio)));
-    for (const auto& [start, offset] : {std::pair{0.0f, 4u}, std::pair{1.0f, 176'404u}}) {
-        SCOPED_TRACE(start);
+    const Case cases[] = {
+        {kStereo16, false, 0.0f, 4},       // file byte 48
+        {kStereo16, false, 1.0f, 176'404}, // file byte 176,448 at 176,400 B/s
+        {mono8, false, 0.5f, 11'028},      // file byte 11,072 at 22,050 B/s
+        {kStereo16, true, 0.0f, 4},        // the same offsets from a later data chunk
+        {kStereo16, true, 1.0f, 176'404},
+        {mono8, true, 0.5f, 11'028},
+        {kStereo16, false, -3.0f, 4}, // no negative start
+        // 24-bit stereo frames are 6 bytes: start on whole frames, past the byte.
+        {wide, false, 0.0f, 6},
+        {wide, false, 0.0205f, 126}, // byte 123 -> 120 + 6
+    };
+    fixture::TempDir dir;
+    const Bytes audio = Counting(189'996); // 1.077 s of 16-bit stereo, whole 24-bit frames
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.f.bits << "-bit from " << c.start);
+        fixture::WriteFile(dir / "mix.wav", c.chunky ? fixture::ChunkyWav(c.f, audio, true)
+                                                     : fixture::CanonicalWav(c.f, audio));
+        const CWaveFile wave(dir / "mix.wav");
         RecordingWaveOut out(true);
-        const PlayRun run = PlayAll(wave, out, start);
-        EXPECT_EQ(run.result.end, sundrel::PlayEnd::Finished);
-        EXPECT_EQ(out.bytes, Slice(audio, offset)); // byte 48 / 176,448 of the file first
-        const std::size_t total = audio.size() - offset;
-        ASSERT_EQ(out.blockSizes.size(), (total + 8191) / 8192);
-        for (std::size_t i = 0; i + 1 < out.blockSizes.size(); ++i) {
-            EXPECT_EQ(out.blockSizes[i], 8192u);
-        }
+        std::vector<std::string> labels;
+        const auto result = wave.Play(
+            out, [&](const std::string& text) { labels.push_back(text); }, c.start);
+        EXPECT_EQ(result.end, sundrel::PlayEnd::Finished);
+        EXPECT_EQ(out.bytes, Slice(audio, c.offset)); // nothing of a chunk after the data
+        const std::size_t total = audio.size() - c.offset;
+        EXPECT_EQ(out.blockSizes.size(), (total + 8191) / 8192);
+        EXPECT_EQ(out.blockSizes.front(), 8192u);
         EXPECT_EQ(out.blockSizes.back(), total % 8192); // the tail is played
         EXPECT_EQ(out.closes, 1);
         EXPECT_EQ(out.resets, 0);
         // One label per read, the time read so far.
-        EXPECT_EQ(run.labels.size(), (total + 1023) / 1024);
-        CTimeCode end;
-        end.SetSeconds(static_cast<float>(start + static_cast<double>(total) / 176400.0));
-        EXPECT_EQ(run.labels.back(), end.Format());
+        EXPECT_EQ(labels.size(), (total + 1023) / 1024);
+        CTimeCode last;
+        last.Parse(labels.back());
+        EXPECT_NEAR(last.GetSeconds(), c.start + double(total) / (c.f.rate * c.f.FrameSize()),
+                    0.0011);
     }
 }
 
-TEST_F(Player, EightBitMonoStartsAtByte11072ForHalfASecond) {
-    const fixture::Bytes audio = Counting(30'000);
-    const CWaveFile wave(Write("mono.wav", fixture::CanonicalWav(kMono8, audio)));
+TEST(Player, StartBeyondTheEndPlaysNothingAndEnds) {
+    fixture::TempDir dir;
+    fixture::WriteFile(dir / "short.wav", fixture::CanonicalWav(kStereo16, Counting(8000)));
+    const CWaveFile wave(dir / "short.wav");
     RecordingWaveOut out(true);
-    PlayAll(wave, out, 0.5f);
-    EXPECT_EQ(out.bytes, Slice(audio, 11'028));
-}
-
-TEST_F(Player, PlaysOnlyTheDataChunkOfAFileWithExtraChunks) {
-    const fixture::Bytes audio = Counting(40'000);
-    fixture::Bytes list(37, std::byte{0x4C});
-    const fixture::Bytes file = fixture::WavBuilder()
-                                    .Chunk("LIST", list)
-                                    .Fmt(kStereo16, true) // 40-byte extensible fmt
-                                    .Chunk("fact", fixture::Bytes(4, std::byte{1}))
-                                    .Data(audio)
-                                    .Chunk("JUNK", fixture::Bytes(5000, std::byte{0x7F}))
-                                    .Build();
-    const CWaveFile wave(Write("chunks.wav", file));
-    ASSERT_NE(wave.m_nDataOffset, 44u);
-    for (const auto& [start, offset] : {std::pair{0.0f, 4u}, std::pair{0.1f, 17'644u}}) {
-        RecordingWaveOut out(true);
-        PlayAll(wave, out, start);
-        EXPECT_EQ(out.bytes, Slice(audio, offset)); // nothing of the JUNK chunk after it
-    }
-}
-
-TEST_F(Player, StartBeyondTheEndPlaysNothingAndEnds) {
-    const CWaveFile wave(Write("short.wav", fixture::CanonicalWav(kStereo16, Counting(8000))));
-    RecordingWaveOut out(true);
-    const PlayRun run = PlayAll(wave, out, 60.0f);
-    EXPECT_EQ(run.result.end, sundrel::PlayEnd::Finished);
+    std::vector<std::string> labels;
+    const auto result = wave.Play(
+        out, [&](const std::string& t) { labels.push_back(t); }, 60.0f);
+    EXPECT_EQ(result.end, sundrel::PlayEnd::Finished);
     EXPECT_TRUE(out.blockSizes.empty());
-    EXPECT_EQ(run.labels, std::vector<std::string>{"0:01:00.000"}); // the start time
+    EXPECT_EQ(labels, std::vector<std::string>{"0:01:00.000"}); // the start time
     EXPECT_EQ(out.closes, 1);
 }
 
-TEST_F(Player, DeviceThatCannotOpenIsReportedAndNothingIsRead) {
-    const CWaveFile wave(Write("mix.wav", fixture::CanonicalWav(kStereo16, Counting(50'000))));
-    RecordingWaveOut out(true);
-    out.openResult = {sundrel::WaveOutError::NoDevice, "no sound output device"};
-    const PlayRun run = PlayAll(wave, out, 0.0f);
-    EXPECT_EQ(run.result.end, sundrel::PlayEnd::DeviceError);
-    EXPECT_EQ(run.result.message, "no sound output device");
-    EXPECT_TRUE(out.blockSizes.empty());
-    EXPECT_TRUE(run.labels.empty());
-}
-
-TEST(BlockRingTest, AChunkThatCompletesABlockQueuesItAndTheNextStartsEmpty) {
+TEST(BlockRing, OnlyFullBlocksGoToTheDeviceAndACrossingChunkStartsTheNext) {
     RecordingWaveOut out;
     out.Open({}, nullptr);
     sundrel::BlockRing ring(out);
-    const fixture::Bytes chunk = Counting(1024);
-    for (int i = 0; i < 7; ++i) {
-        ring.WriteAudio(chunk.data(), chunk.size(), {});
+    const Bytes data = Counting(8 * 1024 + 8000 + 1024);
+    // Eight 1024-byte chunks: the eighth completes a block, and the next starts empty.
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(out.Written(), 0u);
+        ring.WriteAudio(data.data() + i * 1024, 1024, {});
     }
-    EXPECT_EQ(out.Written(), 0u); // only full blocks go to the device
-    ring.WriteAudio(chunk.data(), chunk.size(), {});
     EXPECT_EQ(out.blockSizes, std::vector<std::size_t>{8192});
     EXPECT_EQ(ring.CurrentFill(), 0u);
     EXPECT_EQ(ring.FreeBlocks(), 19);
-}
-
-TEST(BlockRingTest, AChunkThatCrossesABoundaryPutsTheRestAtTheStartOfTheNextBlock) {
-    RecordingWaveOut out;
-    out.Open({}, nullptr);
-    sundrel::BlockRing ring(out);
-    const fixture::Bytes data = Counting(8000 + 1024);
-    ring.WriteAudio(data.data(), 8000, {});
-    ring.WriteAudio(data.data() + 8000, 1024, {});
-    EXPECT_EQ(out.bytes, fixture::Bytes(data.begin(), data.begin() + 8192));
+    // A chunk that crosses a boundary puts the rest at the start of the next block.
+    ring.WriteAudio(data.data() + 8192, 8000, {});
+    ring.WriteAudio(data.data() + 8192 + 8000, 1024, {});
     EXPECT_EQ(ring.CurrentFill(), 832u);
     ring.WriteTail();
     EXPECT_EQ(out.bytes, data);
-    EXPECT_EQ(out.blockSizes, (std::vector<std::size_t>{8192, 832}));
+    EXPECT_EQ(out.blockSizes, (std::vector<std::size_t>{8192, 8192, 832}));
 }
 
-TEST_F(Player, The21stBlockWaitsUntilOneComesBackAndStopHandsNothingMore) {
-    const fixture::Bytes audio = Counting(30 * 8192);
-    const CWaveFile wave(Write("mix.wav", fixture::CanonicalWav(kStereo16, audio)));
+TEST(Player, The21stBlockWaitsUntilOneComesBackAndStopHandsNothingMore) {
+    fixture::TempDir dir;
+    const Bytes audio = Counting(30 * 8192);
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav(kStereo16, audio));
+    const CWaveFile wave(dir / "mix.wav");
     RecordingWaveOut out;
     std::stop_source stop;
     sundrel::PlayResult result;
@@ -181,15 +126,13 @@ TEST_F(Player, The21stBlockWaitsUntilOneComesBackAndStopHandsNothingMore) {
     out.Complete(1);
     ASSERT_TRUE(out.WaitForBlocks(21));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(out.Written(), 21u);
-
     stop.request_stop();
     worker.join();
     EXPECT_EQ(result.end, sundrel::PlayEnd::Stopped);
     EXPECT_EQ(out.Written(), 21u); // nothing more after the stop
     EXPECT_EQ(out.resets, 1);      // silenced at once
     EXPECT_EQ(out.closes, 1);
-    EXPECT_EQ(out.bytes, fixture::Bytes(audio.begin() + 4, audio.begin() + 4 + 21 * 8192));
+    EXPECT_EQ(out.bytes, Slice(audio, 4, 21 * 8192));
 
     // A later Play on the same device has a ring and a count of its own: it again hands
     // out exactly 20 blocks before it waits, and starts from its own start byte.
@@ -201,8 +144,7 @@ TEST_F(Player, The21stBlockWaitsUntilOneComesBackAndStopHandsNothingMore) {
     EXPECT_EQ(out.Pending(), 20u);
     stop2.request_stop();
     second.join();
-    EXPECT_EQ(fixture::Bytes(out.bytes.begin() + 21 * 8192, out.bytes.begin() + 22 * 8192),
-              fixture::Bytes(audio.begin() + 4, audio.begin() + 4 + 8192));
+    EXPECT_EQ(Slice(out.bytes, 21 * 8192, 8192), Slice(audio, 4, 8192));
 }
 
 } // namespace
