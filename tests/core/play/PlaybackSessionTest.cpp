@@ -1,6 +1,5 @@
 #include "core/play/PlaybackSession.h"
 #include "core/play/RecordingWaveOut.h"
-#include "core/play/StartOffset.h"
 #include "support/WavFixture.h"
 
 #include <future>
@@ -51,29 +50,30 @@ class Session : public ::testing::Test {
     }
 };
 
+// Starts a player and waits until it ends by itself.
+sundrel::PlayResult PlayToTheEnd(sundrel::PlaybackSession& session, const CWaveFile& wave,
+                                 float start) {
+    std::promise<sundrel::PlayResult> ended;
+    session.Start(wave, start, {}, [&](const sundrel::PlayResult& r) { ended.set_value(r); });
+    auto future = ended.get_future();
+    EXPECT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    return future.get();
+}
+
 TEST_F(Session, EndsByItselfWithThePositionAtTheLastFramePlayed) {
     Devices devices;
     devices.autoComplete = true;
     sundrel::PlaybackSession session(devices.Factory());
-    std::promise<sundrel::PlayResult> ended;
-    session.Start(*wave, 0.25f, {}, [&](const sundrel::PlayResult& r) { ended.set_value(r); });
-    auto future = ended.get_future();
-    ASSERT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(future.get().end, sundrel::PlayEnd::Finished);
-    ASSERT_TRUE(session.Result().has_value());
+    EXPECT_EQ(PlayToTheEnd(session, *wave, 0.25f).end, sundrel::PlayEnd::Finished);
     EXPECT_EQ(session.Result()->end, sundrel::PlayEnd::Finished);
-
-    const auto frames =
-        static_cast<double>((wave->m_nDataSize - sundrel::PlayStartOffset(wave->m_wfx, 0.25f)) / 4);
-    const double expected = 0.25 + frames / 44100.0;
-    ASSERT_TRUE(session.Position().has_value());
-    EXPECT_DOUBLE_EQ(*session.Position(), expected);
+    // 0.25 s is byte 44,100 of the data, plus the 4 bytes the start is raised by.
+    const double expected = 0.25 + double((wave->m_nDataSize - 44'104) / 4) / 44100.0;
+    EXPECT_DOUBLE_EQ(session.Position().value(), expected);
     EXPECT_TRUE(session.IsActive());
     EXPECT_DOUBLE_EQ(session.Stop().value(), expected);
     EXPECT_FALSE(session.IsActive());
     EXPECT_FALSE(session.Result().has_value());
     EXPECT_FALSE(session.Position().has_value());
-    EXPECT_FALSE(session.Stop().has_value());
 }
 
 TEST_F(Session, PositionFollowsTheFramesTheDeviceHasPlayed) {
@@ -96,11 +96,10 @@ TEST_F(Session, StartingAgainStopsThePlayerBeforeTheNextOneOpensItsDevice) {
     ASSERT_TRUE(devices.made.at(0)->WaitForBlocks(20));
     session.Start(*wave, 0.5f);
     ASSERT_EQ(devices.made.size(), 2u);
-    const auto& first = *devices.made[0];
-    EXPECT_EQ(first.resets, 1);
-    EXPECT_EQ(first.closes, 1);
+    EXPECT_EQ(devices.made[0]->resets, 1);
+    EXPECT_EQ(devices.made[0]->closes, 1);
     ASSERT_TRUE(devices.made[1]->WaitForBlocks(20));
-    EXPECT_EQ(first.Written(), 20u); // the old player handed nothing more
+    EXPECT_EQ(devices.made[0]->Written(), 20u); // the old player handed nothing more
     session.Stop();
 }
 
@@ -108,21 +107,15 @@ TEST_F(Session, ADeviceThatCannotOpenIsReportedAndTheSessionStaysUsable) {
     Devices devices;
     devices.openResult = {sundrel::WaveOutError::NoDevice, "no sound output device"};
     sundrel::PlaybackSession session(devices.Factory());
-    std::promise<sundrel::PlayResult> ended;
-    session.Start(*wave, 0.0f, {}, [&](const sundrel::PlayResult& r) { ended.set_value(r); });
-    auto future = ended.get_future();
-    ASSERT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(future.get().end, sundrel::PlayEnd::DeviceError);
-    EXPECT_EQ(session.Result()->message, "no sound output device");
+    const auto failed = PlayToTheEnd(session, *wave, 0.0f);
+    EXPECT_EQ(failed.end, sundrel::PlayEnd::DeviceError);
+    EXPECT_EQ(failed.message, "no sound output device");
+    EXPECT_TRUE(devices.made[0]->blockSizes.empty());
     session.Stop();
 
     devices.openResult = {};
     devices.autoComplete = true;
-    std::promise<sundrel::PlayResult> again;
-    session.Start(*wave, 0.0f, {}, [&](const sundrel::PlayResult& r) { again.set_value(r); });
-    auto second = again.get_future();
-    ASSERT_EQ(second.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(second.get().end, sundrel::PlayEnd::Finished);
+    EXPECT_EQ(PlayToTheEnd(session, *wave, 0.0f).end, sundrel::PlayEnd::Finished);
 }
 
 } // namespace

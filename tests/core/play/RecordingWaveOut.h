@@ -24,7 +24,6 @@ class RecordingWaveOut : public sundrel::WaveOut {
 
     sundrel::WaveOutStatus Open(const sundrel::WaveFormatEx& format, DoneCallback onDone) override {
         std::lock_guard lock(m_mutex);
-        ++opens;
         if (!openResult.Ok()) {
             return openResult;
         }
@@ -105,7 +104,6 @@ class RecordingWaveOut : public sundrel::WaveOut {
     // Recorded by the device (read them once the player is done).
     std::vector<std::byte> bytes;
     std::vector<std::size_t> blockSizes;
-    int opens = 0;
     int resets = 0;
     int closes = 0;
 
