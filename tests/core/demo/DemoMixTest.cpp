@@ -3,6 +3,7 @@
 #include "core/audio/WaveFile.h"
 #include "support/WavFixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -32,12 +33,8 @@ TEST(DemoMix, TracksOverlapByTheCrossfade) {
     const auto samples = GenerateDemoMix(ShortPlan());
     EXPECT_EQ(samples.size(), 2u * 5 * kDemoRate); // 3 + 3 - 1 seconds, stereo
     // Each part carries sound, also through the crossfade, and the two tracks differ.
-    const double first = Rms(samples, 0.0, 1.5);
-    const double fade = Rms(samples, 2.0, 3.0);
-    const double second = Rms(samples, 3.5, 5.0);
-    EXPECT_GT(first, 1000.0);
-    EXPECT_GT(fade, 1000.0);
-    EXPECT_GT(second, 1000.0);
+    const double first = Rms(samples, 0.0, 1.5), second = Rms(samples, 3.5, 5.0);
+    EXPECT_GT(std::min({first, Rms(samples, 2.0, 3.0), second}), 1000.0);
     EXPECT_GT(std::abs(first - second), 100.0);
     // The channels are not copies of each other (the pads and hats are spread).
     std::size_t differing = 0;
@@ -54,18 +51,11 @@ TEST(DemoMix, WrittenOnceAsACanonicalWav) {
     const auto cache = dir.Path() / "cache" / "sundrel";
     const auto path = EnsureDemoMix(cache, ShortPlan());
     const CWaveFile mix(path);
-    EXPECT_EQ(mix.m_wfx.nChannels, 2);
-    EXPECT_EQ(mix.m_wfx.wBitsPerSample, 16);
-    EXPECT_EQ(mix.m_wfx.nSamplesPerSec, 44100u);
+    EXPECT_EQ(mix.m_wfx.nBlockAlign, 4);
     EXPECT_EQ(mix.m_nDataOffset, 44u);
     EXPECT_DOUBLE_EQ(mix.GetDuration(), 5.0);
     // No temporary file is left behind, and a second call reuses the file.
-    std::size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(cache)) {
-        ++files;
-        (void)entry;
-    }
-    EXPECT_EQ(files, 1u);
+    EXPECT_EQ(fixture::Listing(cache).size(), 1u);
     const auto written = std::filesystem::last_write_time(path);
     EXPECT_EQ(EnsureDemoMix(cache, ShortPlan()), path);
     EXPECT_EQ(std::filesystem::last_write_time(path), written);
