@@ -1,6 +1,7 @@
 #include "support/WavFixture.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -93,45 +94,21 @@ Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> noise(-0.2, 0.2);
     Bytes b;
-    const std::size_t elements = frames * f.channels;
-    b.reserve(elements * f.bits / 8);
-    for (std::size_t i = 0; i < elements; ++i) {
+    for (std::size_t i = 0; i < frames * f.channels; ++i) {
         const std::size_t frame = i / f.channels;
         double x = 0.7 * std::sin(0.031 * double(frame) * double(1 + i % f.channels)) + noise(rng);
-        if (i % 97 == 0) {
-            x = 1.0; // full scale, positive
-        } else if (i % 89 == 0) {
-            x = -1.0; // full scale, negative
-        }
-        x = std::fmax(-1.0, std::fmin(1.0, x));
+        x = i % 97 == 0 ? 1.0 : i % 89 == 0 ? -1.0 : std::fmax(-1.0, std::fmin(1.0, x)); // extremes
         if (f.tag == 3) {
-            float v = static_cast<float>(x);
-            std::uint32_t raw;
-            std::memcpy(&raw, &v, 4);
-            Put32(b, raw);
-            continue;
-        }
-        switch (f.bits) {
-        case 8:
+            Put32(b, std::bit_cast<std::uint32_t>(static_cast<float>(x)));
+        } else if (f.bits == 8) {
             b.push_back(std::byte(static_cast<unsigned char>(std::lround(127.5 + x * 127.5))));
-            break;
-        case 16:
-            Put16(b, static_cast<std::uint16_t>(
-                         static_cast<std::int16_t>(x >= 1.0 ? 32767 : std::lround(x * 32768.0))));
-            break;
-        case 24: {
-            const auto v =
-                static_cast<std::int32_t>(x >= 1.0 ? 8388607 : std::lround(x * 8388608.0));
-            const auto u = static_cast<std::uint32_t>(v);
-            b.push_back(std::byte(u & 0xFF));
-            b.push_back(std::byte((u >> 8) & 0xFF));
-            b.push_back(std::byte((u >> 16) & 0xFF));
-            break;
-        }
-        default: {
-            const double v = x >= 1.0 ? 2147483647.0 : std::round(x * 2147483648.0);
-            Put32(b, static_cast<std::uint32_t>(static_cast<std::int64_t>(v)));
-        }
+        } else {
+            // Signed little-endian, full scale up to the largest value.
+            const double full = std::ldexp(1.0, f.bits - 1);
+            const auto v = static_cast<std::int64_t>(x >= 1.0 ? full - 1 : std::round(x * full));
+            for (int k = 0; k < f.bits / 8; ++k) {
+                b.push_back(std::byte(static_cast<unsigned char>((v >> (8 * k)) & 0xFF)));
+            }
         }
     }
     return b;

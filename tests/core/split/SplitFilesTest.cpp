@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <random>
@@ -37,19 +37,17 @@ Bytes B(std::initializer_list<int> values) {
 }
 
 Bytes ReadAt(const fs::path& path, std::uint64_t offset, std::size_t length) {
-    Bytes b(length);
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    const ssize_t n = ::pread(fd, b.data(), length, static_cast<off_t>(offset));
-    ::close(fd);
-    b.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return b;
+    const sundrel::MappedFile file(path);
+    const auto span = file.Bytes().subspan(offset, length);
+    return Bytes(span.begin(), span.end());
 }
 
 void WriteAt(const fs::path& path, std::uint64_t offset, const Bytes& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY);
-    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
-              static_cast<ssize_t>(bytes.size()));
-    ::close(fd);
+    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good());
 }
 
 // The frame count libsndfile reads from a file, or -1 when it cannot open it.
