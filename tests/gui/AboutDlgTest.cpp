@@ -1,10 +1,11 @@
-#include "gui/about/AboutDlg.h"
-#include "support/ScriptedPrompt.h"
+// Help > About Sundrel: the dialog from the window, and its links' look, colours and clicks.
 
+#include "gui/about/AboutDlg.h"
+#include "support/Window.h"
+
+#include <QAction>
 #include <QEnterEvent>
 #include <QImage>
-#include <QPushButton>
-#include <QtTest>
 
 using sundrel::test::ScriptedPrompt;
 
@@ -42,18 +43,29 @@ class AboutDlgTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void linksAreUnderlinedHandsThatShowTheirWholeAddress() {
-        ScriptedPrompt prompt;
-        CAboutDlg dlg(prompt);
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("About Sundrel"));
-        QVERIFY(dlg.m_linkProduct.text().endsWith(QStringLiteral("/Manual.txt")));
-        for (CLinkStatic* link : {&dlg.m_linkProduct, &dlg.m_linkMaker}) {
-            QVERIFY(link->text().startsWith(QStringLiteral("file:///")));
-            QVERIFY(link->font().underline());
-            QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-            QVERIFY(link->width() >= link->sizeHint().width());
-            QVERIFY(dlg.rect().contains(link->geometry()));
+    void opensFromTheWindowWithUnderlinedHandsThatShowTheirWholeAddress() {
+        sundrel::test::Window w;
+        QString title;
+        QStringList links;
+        bool looks = true; // underlined, a pointing hand, wide enough for the whole address
+        sundrel::test::WhenModal<CAboutDlg>([&](CAboutDlg* dlg) {
+            title = dlg->windowTitle();
+            for (CLinkStatic* link : {&dlg->m_linkProduct, &dlg->m_linkMaker}) {
+                links << link->text();
+                looks = looks && link->font().underline() &&
+                        link->cursor().shape() == Qt::PointingHandCursor &&
+                        link->width() >= link->sizeHint().width();
+            }
+            dlg->accept();
+        });
+        w.dlg.Command(sundrel::gui::ids::kCmdAbout)->trigger();
+        QCOMPARE(title, QStringLiteral("About Sundrel"));
+        QCOMPARE(links.size(), 2);
+        QVERIFY(links[0].endsWith(QStringLiteral("/Manual.txt")));
+        for (const QString& link : links) {
+            QVERIFY(link.startsWith(QStringLiteral("file:///")));
         }
+        QVERIFY(looks);
     }
 
     void colourFollowsHoverUntilVisited() {

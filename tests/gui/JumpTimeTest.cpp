@@ -1,0 +1,140 @@
+// Tool > Jump > Jump to time...: the dialog on its own (what it shows, what it refuses, Enter,
+// Cancel and Escape) and the jump it makes in the main window.
+
+#include "gui/time/JumpTimeDlg.h"
+#include "support/Window.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace ids = sundrel::gui::ids;
+using sundrel::test::ScriptedPrompt;
+using sundrel::test::Window;
+
+namespace {
+
+QLineEdit* Edit(CJumpTimeDlg& dlg) {
+    return dlg.findChild<QLineEdit*>(QStringLiteral("timeEdit"));
+}
+QPushButton* Button(CJumpTimeDlg& dlg, const char* name) {
+    return dlg.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// Shows the dialog for a mix of 185.5 s.
+bool Open(CJumpTimeDlg& dlg) {
+    dlg.m_fMaxTime = 185.5f;
+    dlg.show();
+    return QTest::qWaitForWindowExposed(&dlg);
+}
+
+// Answers the window's next Jump to time dialog with `text` and "&Jump".
+void TypeAndJump(const QString& text) {
+    sundrel::test::WhenModal<CJumpTimeDlg>([text](CJumpTimeDlg* dlg) {
+        Edit(*dlg)->setText(text);
+        QTest::mouseClick(Button(*dlg, "jumpButton"), Qt::LeftButton);
+        if (dlg->isVisible()) { // refused: close it so the test goes on to fail
+            dlg->reject();
+        }
+    });
+}
+
+} // namespace
+
+class JumpTimeTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void showsTheLongestTimeAndEnterActsAsJump() {
+        ScriptedPrompt prompt;
+        CJumpTimeDlg dlg(prompt);
+        QVERIFY(Open(dlg));
+        QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("maxTimeLabel"))->text(),
+                 QStringLiteral("0:03:05.500"));
+        QCOMPARE(QApplication::focusWidget(), Button(dlg, "jumpButton"));
+        auto* format = dlg.findChild<QLabel*>(QStringLiteral("formatLabel")); // not cut off
+        QVERIFY(dlg.rect().contains(format->geometry()));
+        QVERIFY(format->width() >= format->sizeHint().width());
+        Edit(dlg)->setText(QStringLiteral("0:01:30.000"));
+        Edit(dlg)->setFocus();
+        QTest::keyClick(Edit(dlg), Qt::Key_Return);
+        QVERIFY(dlg.m_bJump);
+        QCOMPARE(dlg.m_fJumpTime, 90.0f);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void refusedTimeSaysErrorAndStaysOpen_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("beyond the end") << QStringLiteral("3:25");
+        QTest::newRow("negative") << QStringLiteral("0:00:-01.000");
+    }
+    void refusedTimeSaysErrorAndStaysOpen() {
+        QFETCH(QString, text);
+        ScriptedPrompt prompt;
+        CJumpTimeDlg dlg(prompt);
+        QVERIFY(Open(dlg));
+        Edit(dlg)->setText(text);
+        QTest::mouseClick(Button(dlg, "jumpButton"), Qt::LeftButton);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.LastText(), QStringLiteral("error"));
+        QVERIFY(!dlg.m_bJump);
+        QVERIFY(dlg.isVisible());
+
+        Edit(dlg)->setText(QStringLiteral("0:03:05.499")); // corrected
+        QTest::mouseClick(Button(dlg, "jumpButton"), Qt::LeftButton);
+        QVERIFY(dlg.m_bJump);
+        QCOMPARE(dlg.m_fJumpTime, 185.499f);
+    }
+
+    void cancelAndEscapeLeaveNoJump() {
+        ScriptedPrompt prompt;
+        CJumpTimeDlg cancelled(prompt);
+        QVERIFY(Open(cancelled));
+        Edit(cancelled)->setText(QStringLiteral("1"));
+        QTest::mouseClick(Button(cancelled, "cancelButton"), Qt::LeftButton);
+        QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+        QVERIFY(!cancelled.m_bJump);
+
+        CJumpTimeDlg dlg(prompt);
+        dlg.m_fMaxTime = 185.5f;
+        QTimer::singleShot(0, &dlg, [&dlg] {
+            Edit(dlg)->setText(QStringLiteral("1"));
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+        QVERIFY(!dlg.m_bJump);
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void jumpMovesPositionTrackbarLabelAndWindow() {
+        Window w;
+        CSundrelDlg& dlg = w.dlg;
+        dlg.Command(ids::kCmdJumpToTime)->trigger();
+        QCOMPARE(w.prompt.LastText(), QStringLiteral("Please load a wave file"));
+        w.prompt.messages.clear();
+
+        QVERIFY(w.Load(185.5, sundrel::test::kSmall));
+        TypeAndJump(QStringLiteral("0:01:30.000"));
+        dlg.Command(ids::kCmdJumpToTime)->trigger();
+        QCOMPARE(w.Where(), QStringLiteral("90 0:01:30.000 485"));
+        QCOMPARE(w.View(), QStringLiteral("89 91"));
+        QVERIFY(w.prompt.messages.isEmpty());
+
+        sundrel::test::WhenModal<CJumpTimeDlg>([](CJumpTimeDlg* d) { d->reject(); });
+        dlg.Command(ids::kCmdJumpToTime)->trigger(); // Cancel changes nothing
+        QCOMPARE(w.Where(), QStringLiteral("90 0:01:30.000 485"));
+        QCOMPARE(w.View(), QStringLiteral("89 91"));
+
+        // An empty field jumps to 0; the window -1..1 is refused by the view's check.
+        TypeAndJump(QString());
+        dlg.Command(ids::kCmdJumpToTime)->trigger();
+        QCOMPARE(w.Where(), QStringLiteral("0 0:00:00.000 0"));
+        QCOMPARE(w.prompt.LastText(),
+                 QStringLiteral("The period of time view chosen is not valid"));
+    }
+};
+
+QTEST_MAIN(JumpTimeTest)
+#include "JumpTimeTest.moc"

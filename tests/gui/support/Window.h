@@ -1,0 +1,120 @@
+#pragma once
+
+// What the widget tests share: mixes written into a temporary folder, a main window answered
+// by a ScriptedPrompt, and helpers for the marker list, menus and modal dialogs.
+
+#include "gui/app/ControlIds.h"
+#include "gui/app/SundrelDlg.h"
+#include "support/ScriptedPrompt.h"
+#include "support/WavFixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <initializer_list>
+
+namespace sundrel::test {
+
+// 8-bit mono at 8000 Hz: small files with exact durations, one second is 8000 bytes.
+inline constexpr fixture::Format kSmall{1, 1, 8000, 8};
+
+// Writes `seconds` of the test signal in `format` as a canonical WAV file at `path`.
+inline std::filesystem::path WriteMix(const std::filesystem::path& path, double seconds,
+                                      fixture::Format format = {}) {
+    const auto frames = static_cast<std::size_t>(seconds * format.rate);
+    fixture::WriteFile(path, fixture::CanonicalWav(format, fixture::TestSignal(format, frames)));
+    return path;
+}
+
+inline QStringList Entries(const QComboBox* box) {
+    QStringList entries;
+    for (int i = 0; i < box->count(); ++i) {
+        entries << box->itemText(i);
+    }
+    return entries;
+}
+
+// Opens a drop-down as a click on the menu does (its update rules run), then closes it. The
+// offscreen platform's notes that it cannot grab the keyboard for a menu are left out.
+inline void OpenMenu(QMenu* menu) {
+    static const QtMessageHandler defaultHandler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(QStringLiteral("This plugin does not support"))) {
+                defaultHandler(type, context, text);
+            }
+        });
+    menu->popup(QPoint(0, 0));
+    menu->hide();
+}
+
+// Runs `act` on the modal dialog of type Dialog once its event loop runs.
+template <typename Dialog> void WhenModal(std::function<void(Dialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dlg = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        QVERIFY(dlg != nullptr);
+        act(dlg);
+    });
+}
+
+// A main window with its prompt and a folder for its mixes. Loading moves the current
+// directory into that folder; it moves back when the Window goes.
+struct Window {
+    explicit Window(sundrel::PlaybackSession::DeviceFactory makeDevice = {})
+        : dlg(prompt, nullptr, std::move(makeDevice)) {}
+    ~Window() { std::filesystem::current_path(cwd); }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Writes `seconds` of mix as `name` in the folder.
+    std::filesystem::path Mix(double seconds, fixture::Format format = {},
+                              const std::string& name = "mix.wav") {
+        return WriteMix(dir / name, seconds, format);
+    }
+    bool Load(double seconds, fixture::Format format = {}) {
+        return dlg.LoadWaveFile(Mix(seconds, format));
+    }
+    // The answer to the next file dialog.
+    void Pick(const std::filesystem::path& path) {
+        prompt.files.enqueue(QString::fromStdString(path.string()));
+    }
+    // Add Marker with the position at `seconds`.
+    void AddAt(float seconds) {
+        dlg.m_fPosition = seconds;
+        dlg.m_btnAddMarker->click();
+    }
+    // The user picks entry k of the marker list.
+    void Choose(int k) {
+        dlg.m_cbMarkers->setCurrentIndex(k);
+        emit dlg.m_cbMarkers->activated(k);
+    }
+    // '1' for each control that is enabled, '0' for each that is not.
+    QString Enabled(std::initializer_list<int> ids) const {
+        QString s;
+        for (const int id : ids) {
+            s += dlg.Control(id)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        }
+        return s;
+    }
+    // The position (to 6 digits), its label and the trackbar, as "65.25 0:01:05.250 932".
+    QString Where() const {
+        return QStringLiteral("%1 %2 %3")
+            .arg(dlg.m_fPosition)
+            .arg(dlg.m_stPosition->text())
+            .arg(dlg.m_slider->value());
+    }
+    // The visible window, from and to (to 6 digits), as "64.25 66.25".
+    QString View() const { return QStringLiteral("%1 %2").arg(dlg.m_fViewFrom).arg(dlg.m_fViewTo); }
+
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    fixture::TempDir dir;
+    ScriptedPrompt prompt;
+    CSundrelDlg dlg;
+};
+
+} // namespace sundrel::test
