@@ -200,13 +200,6 @@ class SplitProjectWindowTest : public QObject {
         bytes.erase(bytes.begin() + 6, bytes.begin() + 266); // version 1 has no path field
         bytes[5] = std::byte{1};
         fixture::WriteFile(v1, bytes);
-        // Without a mix, Split comes on but says what it needs.
-        w.Pick(v1);
-        w.dlg.Command(ids::kCmdOpen)->trigger();
-        QCOMPARE(w.Enabled({ids::kSplit, ids::kPlay}), QStringLiteral("10"));
-        w.dlg.m_btnSplit->click();
-        QCOMPARE(w.prompt.LastText(), QStringLiteral("Please load a wave file"));
-
         // With a mix, the mix and its view stay.
         QVERIFY(w.Load(10.0));
         w.AddAt(5.0f);

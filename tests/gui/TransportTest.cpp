@@ -235,21 +235,15 @@ class TransportTest : public QObject {
     }
 
     void closingWhilePlayingEndsThePlayer() {
-        for (const int how : {0, 1, 2}) { // close box, Escape, the window destroyed
+        for (const bool close : {true, false}) { // the close box, or the window destroyed
             auto log = std::make_shared<DeviceLog>();
             {
                 Player p(log);
                 p.dlg.show();
-                QVERIFY(QTest::qWaitForWindowExposed(&p.dlg));
                 QVERIFY(p.Load(30.0));
                 QVERIFY(p.PlayUntilWriting());
-                if (how == 0) {
+                if (close) {
                     p.dlg.close();
-                } else if (how == 1) {
-                    QTest::keyClick(&p.dlg, Qt::Key_Escape);
-                }
-                if (how < 2) {
-                    QVERIFY(!p.dlg.isVisible());
                     QVERIFY(!p.dlg.m_pPlayThread->IsActive());
                     QCOMPARE(log->live.load(), 0);
                 }
