@@ -48,7 +48,9 @@ MappedFile::MappedFile(const std::filesystem::path& path) {
     m_nSize = static_cast<std::size_t>(st.st_size);
 }
 
-MappedFile::~MappedFile() { Release(); }
+MappedFile::~MappedFile() {
+    Release();
+}
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
     : m_pData(std::exchange(other.m_pData, nullptr)), m_nSize(std::exchange(other.m_nSize, 0)),

@@ -192,8 +192,9 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
 std::string DescribeFormat(const WaveFormat& f) {
     std::string text = f.IsFloat() ? "float " : "PCM ";
     text += std::to_string(f.bitsPerSample) + "-bit ";
-    text += f.channels == 1 ? "mono" : f.channels == 2 ? "stereo"
-                                                       : std::to_string(f.channels) + " channels";
+    text += f.channels == 1   ? "mono"
+            : f.channels == 2 ? "stereo"
+                              : std::to_string(f.channels) + " channels";
     text += " " + std::to_string(f.sampleRate) + " Hz";
     if (f.extensible) {
         text += " (extensible)";

@@ -59,6 +59,8 @@ std::optional<QString> QtPrompt::SaveFile(QWidget* owner, const QString& filter,
     return dialog.selectedFiles().constFirst();
 }
 
-bool QtPrompt::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtPrompt::OpenUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 } // namespace sundrel::gui

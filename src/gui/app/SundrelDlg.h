@@ -66,6 +66,8 @@ class CSundrelDlg : public QDialog {
 
     // The visible time window and the position.
     void ApplyTimeView();
+    // Sets the visible window to from..to, then applies it.
+    void ApplyTimeView(float from, float to);
     void ShowPosition();
     void ShowDuration();
     // Presses and releases forwarded by the view, in its client coordinates.

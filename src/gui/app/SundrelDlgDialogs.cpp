@@ -27,9 +27,8 @@ void CSundrelDlg::OnJumpToTime() {
     m_fPosition = target.position;
     m_slider->setValue(target.slider);
     m_stPosition->setText(QString::fromStdString(target.label));
-    m_fViewFrom = target.viewFrom;
-    m_fViewTo = target.viewTo;
-    ApplyTimeView(); // warns when the window leaves the mix near either end
+    ApplyTimeView(target.viewFrom,
+                  target.viewTo); // warns when the window leaves the mix near either end
 }
 
 void CSundrelDlg::OnAbout() {

@@ -42,9 +42,7 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     ShowDuration();
     // Tracks are written into the current directory: make it the mix's folder.
     std::filesystem::current_path(full.parent_path(), ec);
-    m_fViewFrom = 0.0f;
-    m_fViewTo = 2.0f;
-    ApplyTimeView();
+    ApplyTimeView(0.0f, 2.0f);
     return true;
 }
 

@@ -53,10 +53,8 @@ void CSundrelDlg::OnSelChangeMarker() {
         selected > 0 ? m_markers.At(static_cast<std::size_t>(selected)) : std::nullopt;
     if (!marker || !m_pWaveFile) {
         // The header entry (the start of the mix).
-        m_fViewFrom = 0.0f;
-        m_fViewTo = 2.0f;
         m_fPosition = 0.0f;
-        ApplyTimeView();
+        ApplyTimeView(0.0f, 2.0f);
         ShowPosition();
         m_slider->setValue(0);
         ApplyControlStates(sundrel::app::Action::HeaderSelected);
@@ -67,9 +65,7 @@ void CSundrelDlg::OnSelChangeMarker() {
     m_slider->setValue(view.slider);
     m_fPosition = view.position;
     ShowPosition();
-    m_fViewFrom = view.viewFrom;
-    m_fViewTo = view.viewTo;
-    ApplyTimeView(); // sets the slider again from the position
+    ApplyTimeView(view.viewFrom, view.viewTo); // sets the slider again from the position
 }
 
 void CSundrelDlg::OnChangeMarker() {

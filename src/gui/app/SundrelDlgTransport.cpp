@@ -43,9 +43,7 @@ void CSundrelDlg::OnStop() {
     ApplyControlStates(sundrel::app::Action::Stop);
     m_stPosition->setText(QString::fromStdString(out.label));
     if (out.window) {
-        m_fViewFrom = out.window->from;
-        m_fViewTo = out.window->to;
-        ApplyTimeView();
+        ApplyTimeView(out.window->from, out.window->to);
     }
 }
 
@@ -67,9 +65,7 @@ void CSundrelDlg::OnPause() {
     }
     m_fPosition = out.position;
     if (out.window) {
-        m_fViewFrom = out.window->from;
-        m_fViewTo = out.window->to;
-        ApplyTimeView();
+        ApplyTimeView(out.window->from, out.window->to);
     }
 }
 

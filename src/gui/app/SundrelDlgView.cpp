@@ -28,6 +28,12 @@ void CSundrelDlg::NewWaveView() {
     connect(m_pWaveView, &CWaveViewCtrl::released, this, &CSundrelDlg::OnLButtonUp);
 }
 
+void CSundrelDlg::ApplyTimeView(float from, float to) {
+    m_fViewFrom = from;
+    m_fViewTo = to;
+    ApplyTimeView();
+}
+
 void CSundrelDlg::ApplyTimeView() {
     if (!ShowViewWindow()) {
         return;
@@ -81,9 +87,7 @@ void CSundrelDlg::OnLButtonUp(QPoint point) {
     if (m_bPlaying || !client.contains(point) || !m_bLoaded || !(m_fPosition >= 1.0f)) {
         return;
     }
-    m_fViewFrom = m_fPosition - 1.0f;
-    m_fViewTo = m_fPosition + 1.0f;
-    ApplyTimeView();
+    ApplyTimeView(m_fPosition - 1.0f, m_fPosition + 1.0f);
 }
 
 void CSundrelDlg::OnSliderScroll(int code) {
@@ -94,9 +98,7 @@ void CSundrelDlg::OnSliderScroll(int code) {
         sundrel::view::TrackbarPosition(m_slider->sliderPosition(), m_pWaveFile->GetDuration());
     ShowPosition();
     if (code != ids::kTbThumbTrack) {
-        m_fViewFrom = m_fPosition - 1.0f;
-        m_fViewTo = m_fPosition + 1.0f;
-        ApplyTimeView();
+        ApplyTimeView(m_fPosition - 1.0f, m_fPosition + 1.0f);
     }
 }
 
