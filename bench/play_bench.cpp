@@ -7,6 +7,7 @@
 #include "audio/NullOut.h"
 #include "core/audio/WaveFile.h"
 #include "core/play/PlaybackSession.h"
+#include "core/split/TrackHeader.h"
 
 #include <algorithm>
 #include <array>
@@ -30,31 +31,21 @@ double CpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-void Put(std::ofstream& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-}
-
 // A canonical 16-bit stereo 44.1 kHz file of `seconds` of a simple tone.
 void WriteMix(const std::filesystem::path& path, double seconds) {
     const auto frames = static_cast<std::uint32_t>(seconds * 44100);
+    const sundrel::WaveFormatEx format =
+        sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 2, 44100, 16, false});
+    const std::vector<std::byte> header = sundrel::MakeTrackHeader(format, frames * 4ull);
     std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    Put(out, 36 + frames * 4, 4);
-    out.write("WAVEfmt ", 8);
-    Put(out, 16, 4);
-    Put(out, 1, 2);
-    Put(out, 2, 2);
-    Put(out, 44100, 4);
-    Put(out, 176400, 4);
-    Put(out, 4, 2);
-    Put(out, 16, 2);
-    out.write("data", 4);
-    Put(out, frames * 4, 4);
+    out.write(reinterpret_cast<const char*>(header.data()),
+              static_cast<std::streamsize>(header.size()));
     for (std::uint32_t i = 0; i < frames; ++i) {
         const auto v = static_cast<std::uint32_t>(static_cast<std::uint16_t>((i * 37) % 20000));
-        Put(out, v | (v << 16), 4);
+        const std::uint32_t both = v | (v << 16);
+        const char bytes[4] = {static_cast<char>(both), static_cast<char>(both >> 8),
+                               static_cast<char>(both >> 16), static_cast<char>(both >> 24)};
+        out.write(bytes, 4);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/audio/WaveFile.h"
 #include "core/split/SplitPlan.h"
+#include "core/split/TrackHeader.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,31 +47,14 @@ void WriteAll(int fd, const void* data, std::size_t size) {
     }
 }
 
-void Put(std::vector<unsigned char>& b, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-    }
+// The format of the benchmark mix: 16-bit stereo 44.1 kHz.
+sundrel::WaveFormatEx MixFormat() {
+    return sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 2, 44100, 16, false});
 }
 
 // A canonical 16-bit stereo 44.1 kHz WAV file with 1 GiB of noise.
 void MakeMix(const fs::path& path) {
-    std::vector<unsigned char> header;
-    for (char c : std::string("RIFF"))
-        header.push_back(static_cast<unsigned char>(c));
-    Put(header, static_cast<std::uint32_t>(kDataSize + 36), 4);
-    for (char c : std::string("WAVEfmt "))
-        header.push_back(static_cast<unsigned char>(c));
-    Put(header, 16, 4);
-    Put(header, 1, 2);
-    Put(header, 2, 2);
-    Put(header, 44100, 4);
-    Put(header, 176400, 4);
-    Put(header, 4, 2);
-    Put(header, 16, 2);
-    for (char c : std::string("data"))
-        header.push_back(static_cast<unsigned char>(c));
-    Put(header, static_cast<std::uint32_t>(kDataSize), 4);
-
+    const std::vector<std::byte> header = sundrel::MakeTrackHeader(MixFormat(), kDataSize);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
         Die(path.string());
