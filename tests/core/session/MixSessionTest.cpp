@@ -1,0 +1,665 @@
+#include "core/session/MixSession.h"
+#include "core/markers/MarkerPrint.h"
+#include "core/play/RecordingWaveOut.h"
+#include "core/project/ProjectFile.h"
+#include "support/WavFixture.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace changed = sundrel::changed;
+using sundrel::Marker;
+using sundrel::MarkerList;
+using sundrel::MixSession;
+using Told = std::vector<unsigned>;
+
+// 16-bit stereo at 2500 Hz: 1,000,000 bytes of audio, 250,000 frames, exactly 100 s, so
+// a position of p seconds is p % and the worked numbers of Split apply.
+const fixture::Format kFormat{1, 2, 2500, 16};
+constexpr std::int64_t kFrames = 250'000;
+
+void WriteMix(const std::filesystem::path& path, std::size_t frames) {
+    fixture::WriteFile(path, fixture::CanonicalWav(kFormat, fixture::Bytes(frames * 4)));
+}
+
+std::shared_ptr<CWaveFile> Open(const std::filesystem::path& path) {
+    return std::make_shared<CWaveFile>(path);
+}
+
+// No sound card: every play goes to a recording device that never finishes a block, so a
+// play runs until it is stopped.
+sundrel::PlaybackSession::DeviceFactory NoSoundCard() {
+    return [] { return std::make_unique<testing_play::RecordingWaveOut>(); };
+}
+
+struct Listener : sundrel::SessionListener {
+    Told told;
+    void OnSessionChanged(unsigned what) override { told.push_back(what); }
+};
+
+// The marker list as one line: "entry=frame[@percent%][:title/artist]" for each element,
+// then the selected entry.
+std::string Describe(const MixSession& session) {
+    std::ostringstream out;
+    const MarkerList& list = session.Markers();
+    for (std::size_t k = 0; k < list.Count(); ++k) {
+        out << (k ? ", " : "") << list.Entries()[k] << "=";
+        sundrel::PrintTo(*list.At(k), &out);
+    }
+    out << " | sel " << session.Selected();
+    return out.str();
+}
+
+const std::string kFresh = "List Marker..=0@0% | sel 0";
+
+class MixSessionTest : public ::testing::Test {
+  protected:
+    fixture::TempDir dir;
+    std::filesystem::path mix = dir / "mix.wav";
+    MixSession session{NoSoundCard()};
+    Listener listener;
+
+    void SetUp() override {
+        WriteMix(mix, kFrames);
+        session.Load(Open(mix), false);
+        session.AddListener(&listener);
+    }
+    void TearDown() override { session.RemoveListener(&listener); }
+};
+
+// ---- Operations as tables
+
+struct Op {
+    enum Kind { AddFrame, AddPos, Move, Remove, Rename, Change, Select, Undo, Redo, Begin, End };
+    Kind kind;
+    std::int64_t a = 0; // frame, index, seconds of the position
+    std::int64_t b = 0; // frame of a move
+    const char* title = "";
+    const char* artist = "";
+    bool ok = true;
+};
+
+Op AddFrame(std::int64_t frame) {
+    return {Op::AddFrame, frame};
+}
+Op AddPos(std::int64_t seconds) {
+    return {Op::AddPos, seconds};
+}
+Op Move(std::size_t index, std::int64_t frame, bool ok = true) {
+    return {Op::Move, static_cast<std::int64_t>(index), frame, "", "", ok};
+}
+Op Remove(std::size_t index, bool ok = true) {
+    return {Op::Remove, static_cast<std::int64_t>(index), 0, "", "", ok};
+}
+Op Rename(std::size_t index, const char* title, const char* artist, bool ok = true) {
+    return {Op::Rename, static_cast<std::int64_t>(index), 0, title, artist, ok};
+}
+Op Change(std::size_t index, std::int64_t seconds, bool ok = true) {
+    return {Op::Change, static_cast<std::int64_t>(index), seconds, "", "", ok};
+}
+Op Select(std::size_t entry) {
+    return {Op::Select, static_cast<std::int64_t>(entry)};
+}
+Op Undo(bool ok = true) {
+    return {Op::Undo, 0, 0, "", "", ok};
+}
+Op Redo(bool ok = true) {
+    return {Op::Redo, 0, 0, "", "", ok};
+}
+const Op kBegin{Op::Begin};
+const Op kEnd{Op::End};
+
+bool Apply(MixSession& s, const Op& op) {
+    const auto index = static_cast<std::size_t>(op.a);
+    switch (op.kind) {
+    case Op::AddFrame:
+        return s.AddAtFrame(op.a).has_value();
+    case Op::AddPos:
+        s.SetPosition(static_cast<float>(op.a));
+        return s.AddAtPosition().has_value();
+    case Op::Move:
+        return s.Move(index, op.b);
+    case Op::Remove:
+        return s.Remove(index);
+    case Op::Rename:
+        return s.Rename(index, op.title, op.artist);
+    case Op::Change:
+        s.SetPosition(static_cast<float>(op.b));
+        return s.ChangeToPosition(index);
+    case Op::Select:
+        s.Select(index);
+        return true;
+    case Op::Undo:
+        return s.Undo();
+    case Op::Redo:
+        return s.Redo();
+    case Op::Begin:
+        s.BeginGesture();
+        return true;
+    case Op::End:
+        s.EndGesture();
+        return true;
+    }
+    return false;
+}
+
+struct Sequence {
+    const char* name;
+    std::vector<Op> ops;
+    std::string markers; // Describe() at the end
+    std::size_t steps;   // undo steps back to the fresh list
+    bool canRedo = false;
+};
+
+TEST_F(MixSessionTest, SequencesEndInTheExpectedMarkers) {
+    const Sequence cases[] = {
+        {"frames and positions",
+         {AddFrame(1000), AddPos(50)},
+         "List Marker..=0@0%, Marker 1=1000, Marker 2=124999@50% | sel 2",
+         2},
+        // Percentage markers land where Split cuts: 25/50/75 % of 1,000,000 bytes.
+        {"percentages as Split cuts them",
+         {AddPos(50), AddPos(25), AddPos(75)},
+         "List Marker..=0@0%, Marker 1=124999@50%, Marker 2=62499@25%, Marker 3=187498@75% | "
+         "sel 3",
+         3},
+        {"ANP to the start, then a move",
+         {AddFrame(1), Change(1, 0), Move(1, 7)},
+         "List Marker..=0@0%, Marker 1=7 | sel 1",
+         3},
+        // Removing the selected marker selects the entry before it.
+        {"remove the selected",
+         {AddFrame(10), AddFrame(20), AddFrame(30), Select(2), Remove(2)},
+         "List Marker..=0@0%, Marker 1=10, Marker 3=30 | sel 1",
+         4},
+        // Removing one before the selection keeps the same marker selected.
+        {"remove before the selected",
+         {AddFrame(10), AddFrame(20), AddFrame(30), Remove(1)},
+         "List Marker..=0@0%, Marker 2=20, Marker 3=30 | sel 2",
+         4},
+        {"remove after the selected",
+         {AddFrame(10), AddFrame(20), AddFrame(30), Select(1), Remove(3)},
+         "List Marker..=0@0%, Marker 1=10, Marker 2=20 | sel 1",
+         4},
+        // The other percentage markers stay where Split cuts for the list without it.
+        {"remove a percentage",
+         {AddPos(50), AddPos(25), AddPos(75), Remove(3)},
+         "List Marker..=0@0%, Marker 1=124999@50%, Marker 2=62499@25% | sel 2",
+         4},
+        {"the start stays",
+         {AddFrame(10), Remove(0, false), Move(0, 500, false), Rename(0, "x", "", false),
+          Change(0, 50, false)},
+         "List Marker..=0@0%, Marker 1=10 | sel 1",
+         1},
+        {"outside the list",
+         {AddFrame(10), Remove(2, false), Move(2, 5, false), Rename(9, "x", "", false),
+          Change(2, 50, false), Select(7)},
+         "List Marker..=0@0%, Marker 1=10 | sel 0",
+         1},
+        {"moves are held within the mix",
+         {AddFrame(10), Move(1, -7), AddFrame(20), Move(2, 1'000'000'000'000)},
+         "List Marker..=0@0%, Marker 1=0, Marker 2=250000 | sel 2",
+         4},
+        {"adds are held within the mix",
+         {AddFrame(-5), AddFrame(kFrames + 1)},
+         "List Marker..=0@0%, Marker 1=0, Marker 2=250000 | sel 2",
+         2},
+        {"a percentage marker moved is exact",
+         {AddPos(50), Move(1, 100'000)},
+         "List Marker..=0@0%, Marker 1=100000 | sel 1",
+         2},
+        {"ANP makes a frame marker a percentage, names kept",
+         {AddFrame(1000), Rename(1, "Intro", "DJ"), Change(1, 50)},
+         "List Marker..=0@0%, Marker 1=124999@50%:Intro/DJ | sel 1",
+         3},
+        {"rename",
+         {AddFrame(10), AddFrame(20), Rename(1, "Intro", "DJ"), Rename(2, "", "B"),
+          Rename(1, "Intro", "")},
+         "List Marker..=0@0%, Marker 1=10:Intro/, Marker 2=20:/B | sel 2",
+         5},
+        // Edits that change nothing are no steps.
+        {"no change",
+         {AddFrame(10), Rename(1, "", "", false), Move(1, 10, false), AddPos(50),
+          Change(2, 50, false)},
+         "List Marker..=0@0%, Marker 1=10, Marker 2=124999@50% | sel 2",
+         2},
+        {"undo and redo a remove",
+         {AddFrame(10), AddFrame(20), Remove(1), Undo(), Undo(), Redo(), Redo()},
+         "List Marker..=0@0%, Marker 2=20 | sel 1",
+         3},
+        {"undo restores the selection",
+         {AddFrame(10), AddFrame(20), Select(1), Remove(1), Undo()},
+         "List Marker..=0@0%, Marker 1=10, Marker 2=20 | sel 1",
+         2,
+         true},
+        {"undo restores names and frames",
+         {AddFrame(10), Rename(1, "A", "B"), Move(1, 99), Undo(), Undo()},
+         "List Marker..=0@0%, Marker 1=10 | sel 1",
+         1,
+         true},
+        {"undo everything, then more",
+         {AddFrame(10), Undo(), Undo(false), Redo(), Redo(false)},
+         "List Marker..=0@0%, Marker 1=10 | sel 1",
+         1},
+        // A new edit drops the steps that could be redone.
+        {"an edit after undo",
+         {AddFrame(10), AddFrame(20), Undo(), AddFrame(30), Redo(false)},
+         "List Marker..=0@0%, Marker 1=10, Marker 2=30 | sel 2",
+         2},
+        // Undoing a remove of a percentage marker puts the others' frames back too.
+        {"undo a percentage remove",
+         {AddPos(50), AddPos(25), AddPos(75), Remove(2), Undo()},
+         "List Marker..=0@0%, Marker 1=124999@50%, Marker 2=62499@25%, Marker 3=187498@75% | "
+         "sel 3",
+         3,
+         true},
+        // A drag is one step, however many moves it makes.
+        {"drag",
+         {AddFrame(1000), kBegin, Move(1, 1100), Move(1, 1200), Move(1, 1300), kEnd},
+         "List Marker..=0@0%, Marker 1=1300 | sel 1",
+         2},
+        {"two drags",
+         {AddFrame(1000), kBegin, Move(1, 1100), Move(1, 1200), kEnd, kBegin, Move(1, 900), kEnd,
+          Undo()},
+         "List Marker..=0@0%, Marker 1=1200 | sel 1",
+         2,
+         true},
+        {"an edit after a drag",
+         {kBegin, AddFrame(10), Move(1, 20), kEnd, Move(1, 30)},
+         "List Marker..=0@0%, Marker 1=30 | sel 1",
+         2},
+        {"a drag that moves nothing",
+         {AddFrame(10), kBegin, kEnd, kBegin, Move(1, 10, false), kEnd},
+         "List Marker..=0@0%, Marker 1=10 | sel 1",
+         1},
+    };
+    for (const Sequence& c : cases) {
+        SCOPED_TRACE(c.name);
+        MixSession s(NoSoundCard());
+        s.Load(Open(mix), false);
+        for (std::size_t i = 0; i < c.ops.size(); ++i) {
+            EXPECT_EQ(Apply(s, c.ops[i]), c.ops[i].ok) << "op " << i;
+        }
+        EXPECT_EQ(Describe(s), c.markers);
+        EXPECT_EQ(s.CanRedo(), c.canRedo);
+        // Every step undoes to the fresh list, and redoing them all comes back.
+        const std::string end = Describe(s);
+        std::size_t steps = 0;
+        while (s.Undo()) {
+            ++steps;
+        }
+        EXPECT_EQ(steps, c.steps);
+        EXPECT_EQ(Describe(s), kFresh);
+        EXPECT_FALSE(s.IsModified());
+        if (!c.canRedo) {
+            for (std::size_t i = 0; i < steps; ++i) {
+                EXPECT_TRUE(s.Redo());
+            }
+            EXPECT_EQ(Describe(s), end);
+        }
+    }
+}
+
+// ---- The modified flag and the title
+
+TEST_F(MixSessionTest, ModifiedFollowsEditsSavesAndUndo) {
+    const std::filesystem::path project = dir / "set.sdr";
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+        bool modified;
+        const char* title;
+    };
+    const Step steps[] = {
+        {"loaded", [] {}, false, "mix.wav - Sundrel"},
+        {"add", [&] { session.AddAtFrame(1000); }, true, "mix.wav* - Sundrel"},
+        {"save", [&] { session.SaveProject(project); }, false, "set.sdr - Sundrel"},
+        {"no change", [&] { session.Move(1, 1000); }, false, "set.sdr - Sundrel"},
+        {"select", [&] { session.Select(0); }, false, "set.sdr - Sundrel"},
+        {"sort", [&] { session.SortMarkers(); }, false, "set.sdr - Sundrel"},
+        {"move", [&] { session.Move(1, 2000); }, true, "set.sdr* - Sundrel"},
+        {"undo to the saved", [&] { session.Undo(); }, false, "set.sdr - Sundrel"},
+        {"redo", [&] { session.Redo(); }, true, "set.sdr* - Sundrel"},
+        {"undo again", [&] { session.Undo(); }, false, "set.sdr - Sundrel"},
+        {"undo past the saved", [&] { session.Undo(); }, true, "set.sdr* - Sundrel"},
+        {"redo to the saved", [&] { session.Redo(); }, false, "set.sdr - Sundrel"},
+        // Past the saved state, then a new edit: the saved state cannot come back by redo.
+        {"undo", [&] { session.Undo(); }, true, "set.sdr* - Sundrel"},
+        {"other edit", [&] { session.AddAtFrame(5); }, true, "set.sdr* - Sundrel"},
+        {"undo it", [&] { session.Undo(); }, true, "set.sdr* - Sundrel"},
+        {"save again", [&] { session.SaveProject(project); }, false, "set.sdr - Sundrel"},
+        {"open", [&] { session.OpenProject(project); }, false, "set.sdr - Sundrel"},
+        {"add after open", [&] { session.AddAtFrame(7); }, true, "set.sdr* - Sundrel"},
+        // Another mix: the project is forgotten; kept markers are unsaved work for it.
+        {"load keeping", [&] { session.Load(Open(mix), true); }, true, "mix.wav* - Sundrel"},
+        {"load fresh", [&] { session.Load(Open(mix), false); }, false, "mix.wav - Sundrel"},
+        // Only the start marker to keep: nothing unsaved.
+        {"load keeping nothing", [&] { session.Load(Open(mix), true); }, false,
+         "mix.wav - Sundrel"},
+    };
+    for (const Step& step : steps) {
+        step.run();
+        EXPECT_EQ(session.IsModified(), step.modified) << step.what;
+        EXPECT_EQ(session.WindowTitle(), step.title) << step.what;
+    }
+    EXPECT_FALSE(session.CanUndo()); // a load forgets the history
+    EXPECT_FALSE(session.CanRedo());
+}
+
+TEST(MixSessionTitle, NoMixNoName) {
+    MixSession session(NoSoundCard());
+    EXPECT_EQ(session.WindowTitle(), "Sundrel");
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_FALSE(session.AddAtFrame(10).has_value());
+    EXPECT_FALSE(session.AddAtPosition().has_value());
+    EXPECT_EQ(session.Frames(), 0);
+    EXPECT_EQ(Describe(session), kFresh);
+}
+
+// A drag that ends where it started changed nothing: no step, nothing unsaved.
+TEST_F(MixSessionTest, ADragBackToItsStartLeavesNothingToSave) {
+    session.AddAtFrame(1000);
+    session.SaveProject(dir / "set.sdr");
+    session.BeginGesture();
+    EXPECT_TRUE(session.Move(1, 1500));
+    EXPECT_TRUE(session.Move(1, 1000));
+    session.EndGesture();
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_EQ(session.WindowTitle(), "set.sdr - Sundrel");
+    // The one step left is the add.
+    EXPECT_TRUE(session.Undo());
+    EXPECT_FALSE(session.CanUndo());
+}
+
+// ---- What listeners are told
+
+TEST_F(MixSessionTest, ListenersAreToldOncePerOperationWithWhatChanged) {
+    const unsigned edit = changed::kMarkers | changed::kDocument;
+    const unsigned editSelect = edit | changed::kSelection;
+    const std::filesystem::path project = dir / "set.sdr";
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+        Told told;
+    };
+    const Step steps[] = {
+        {"add at a frame", [&] { session.AddAtFrame(100); }, {editSelect}},
+        {"add at the position",
+         [&] {
+             session.SetPosition(50.0f);
+             session.AddAtPosition();
+         },
+         {editSelect}},
+        {"add another", [&] { session.AddAtFrame(300); }, {editSelect}},
+        {"move", [&] { session.Move(1, 200); }, {edit}},
+        {"rename", [&] { session.Rename(1, "A", "B"); }, {edit}},
+        {"same frame", [&] { session.Move(1, 200); }, {}},
+        {"same names", [&] { session.Rename(1, "A", "B"); }, {}},
+        {"ANP", [&] { session.ChangeToPosition(1); }, {edit}},
+        {"select", [&] { session.Select(1); }, {changed::kSelection}},
+        {"select the same", [&] { session.Select(1); }, {}},
+        // The selected entry moves up with the marker it names.
+        {"remove the selected", [&] { session.Remove(1); }, {editSelect}},
+        {"remove after the selected", [&] { session.Remove(2); }, {edit}},
+        {"undo", [&] { session.Undo(); }, {editSelect}},
+        {"redo", [&] { session.Redo(); }, {editSelect}},
+        {"nothing to redo", [&] { session.Redo(); }, {}},
+        {"the start", [&] { session.Remove(0); }, {}},
+        {"outside", [&] { session.Move(9, 5); }, {}},
+        {"gesture without edits",
+         [&] {
+             session.BeginGesture();
+             session.EndGesture();
+         },
+         {}},
+        {"sorted already", [&] { session.SortMarkers(); }, {}},
+        {"out of order", [&] { session.AddAtFrame(10); }, {editSelect}},
+        {"sort", [&] { session.SortMarkers(); }, {changed::kMarkers}},
+        {"save", [&] { session.SaveProject(project); }, {changed::kDocument}},
+        {"open",
+         [&] { session.OpenProject(project); },
+         {changed::kMix | changed::kMarkers | changed::kSelection | changed::kDocument}},
+        {"load fresh",
+         [&] { session.Load(Open(mix), false); },
+         {changed::kMix | changed::kMarkers | changed::kSelection | changed::kDocument}},
+        {"load keeping",
+         [&] { session.Load(Open(mix), true); },
+         {changed::kMix | changed::kMarkers | changed::kDocument}},
+    };
+    for (const Step& step : steps) {
+        listener.told.clear();
+        step.run();
+        EXPECT_EQ(listener.told, step.told) << step.what;
+    }
+}
+
+TEST_F(MixSessionTest, FailedSaveAndOpenChangeNothingAndTellNothing) {
+    session.AddAtFrame(100);
+    session.Rename(1, "A", "");
+    const std::string before = Describe(session);
+    const std::shared_ptr<CWaveFile> wave = session.Wave();
+    listener.told.clear();
+
+    EXPECT_THROW(session.SaveProject(dir / "no such folder" / "x.sdr"), sundrel::ProjectError);
+    fixture::WriteFile(dir / "bad.sdr", fixture::Bytes(9, std::byte{'x'}));
+    EXPECT_THROW(session.OpenProject(dir / "bad.sdr"), sundrel::ProjectError);
+    EXPECT_THROW(session.OpenProject(dir / "missing.sdr"), sundrel::ProjectError);
+    // A good project whose mix is gone.
+    sundrel::WriteProject(dir / "orphan.sdr", (dir / "gone.wav").string(),
+                          std::vector<float>{0.0f, 10.0f});
+    EXPECT_THROW(session.OpenProject(dir / "orphan.sdr"), sundrel::ProjectError);
+
+    EXPECT_EQ(listener.told, Told{});
+    EXPECT_EQ(Describe(session), before);
+    EXPECT_EQ(session.Wave(), wave);
+    EXPECT_TRUE(session.IsModified());
+    EXPECT_TRUE(session.ProjectPath().empty());
+    EXPECT_EQ(session.WindowTitle(), "mix.wav* - Sundrel");
+    EXPECT_TRUE(session.CanUndo());
+}
+
+TEST_F(MixSessionTest, ARemovedListenerIsNotTold) {
+    Listener other;
+    session.AddListener(&other);
+    session.AddAtFrame(10);
+    session.RemoveListener(&other);
+    session.AddAtFrame(20);
+    EXPECT_EQ(other.told.size(), 1u);
+    EXPECT_EQ(listener.told.size(), 2u);
+
+    // A listener may leave while it is being told; the others are still told.
+    struct Leaving : sundrel::SessionListener {
+        MixSession* s = nullptr;
+        int calls = 0;
+        void OnSessionChanged(unsigned) override {
+            ++calls;
+            s->RemoveListener(this);
+        }
+    } leaving;
+    leaving.s = &session;
+    session.AddListener(&leaving);
+    session.AddListener(&other);
+    session.Remove(1);
+    session.Remove(1);
+    EXPECT_EQ(leaving.calls, 1);
+    EXPECT_EQ(other.told.size(), 3u);
+    session.RemoveListener(&other);
+}
+
+// The start marker stays element 0 through a sort, so it still cannot be removed, and a
+// named marker at the first frame (a cue sheet's first track) can still be renamed.
+TEST_F(MixSessionTest, SortKeepsTheStartMarkerFirst) {
+    session.AddAtFrame(500);
+    session.AddAtFrame(0, "Intro", "DJ");
+    session.SortMarkers();
+    ASSERT_EQ(session.Markers().Count(), 3u);
+    EXPECT_EQ(*session.Markers().At(0), sundrel::PercentMarker(0.0f));
+    EXPECT_EQ(session.Markers().At(1)->title, "Intro");
+    EXPECT_TRUE(session.Rename(1, "Intro (edit)", "DJ"));
+    EXPECT_FALSE(session.Remove(0));
+    EXPECT_EQ(session.Markers().Count(), 3u);
+}
+
+// ---- Limits
+
+TEST_F(MixSessionTest, TheListHoldsAtMost255Markers) {
+    for (std::int64_t i = 1; i < 255; ++i) {
+        ASSERT_EQ(session.AddAtFrame(i * 100), static_cast<std::size_t>(i));
+    }
+    EXPECT_EQ(session.Markers().Count(), 255u);
+    session.SetPosition(50.0f);
+    EXPECT_EQ(session.CheckAddAtPosition(), sundrel::AddMarkerCheck::ListFull);
+    const std::string full = Describe(session);
+    listener.told.clear();
+    EXPECT_FALSE(session.AddAtFrame(5).has_value());
+    EXPECT_FALSE(session.AddAtPosition().has_value());
+    EXPECT_EQ(listener.told, Told{});
+    EXPECT_EQ(Describe(session), full);
+    // The refusals are no steps: one undo takes the last add.
+    EXPECT_TRUE(session.Undo());
+    EXPECT_EQ(session.Markers().Count(), 254u);
+    EXPECT_TRUE(session.AddAtPosition().has_value());
+}
+
+// ---- Where a marker is
+
+TEST_F(MixSessionTest, TimeAndViewOfAMarker) {
+    session.AddAtFrame(2500 * 37);        // 37 s
+    session.AddAtFrame(2500 * 37 + 1250); // 37.5 s
+    session.SetPosition(25.0f);
+    session.AddAtPosition(); // 25 %
+    EXPECT_EQ(session.SecondsOf(0), 0.0);
+    EXPECT_EQ(session.SecondsOf(1), 37.0);
+    EXPECT_EQ(session.SecondsOf(2), 37.5);
+    EXPECT_EQ(session.SecondsOf(3), 25.0);
+    EXPECT_EQ(session.SecondsOf(4), std::nullopt);
+    const auto view = session.ViewOf(2);
+    ASSERT_TRUE(view.has_value());
+    EXPECT_EQ(std::tuple(view->slider, view->position, view->viewFrom, view->viewTo),
+              std::tuple(375, 37.5f, 36.5f, 38.5f));
+    const auto percent = session.ViewOf(3);
+    ASSERT_TRUE(percent.has_value());
+    EXPECT_EQ(std::tuple(percent->slider, percent->position), std::tuple(250, 25.0f));
+    EXPECT_EQ(session.ViewOf(4), std::nullopt);
+}
+
+// ---- Loading another mix
+
+TEST_F(MixSessionTest, LoadingAnotherMixKeepsOrDropsTheMarkers) {
+    const std::filesystem::path longer = dir / "long.wav";
+    WriteMix(longer, 2 * kFrames);
+    session.SetPosition(50.0f);
+    session.AddAtPosition();     // 50 %
+    session.AddAtFrame(200'000); // a frame marker
+    session.Rename(2, "Outro", "DJ");
+
+    session.Load(Open(longer), true);
+    // The percentage moves with the length (2,000,000 bytes: 999,996); the frame stays.
+    EXPECT_EQ(Describe(session),
+              "List Marker..=0@0%, Marker 1=249999@50%, Marker 2=200000:Outro/DJ | sel 2");
+    EXPECT_EQ(session.WavePath(), longer);
+    EXPECT_FALSE(session.CanUndo());
+    EXPECT_TRUE(session.IsModified());
+
+    session.Load(Open(mix), false);
+    EXPECT_EQ(Describe(session), kFresh);
+    EXPECT_FALSE(session.IsModified());
+}
+
+// Every marker of the list lies within the mix, also after a shorter mix is loaded with the
+// markers kept: Split and the view never see a boundary beyond the audio.
+TEST_F(MixSessionTest, KeptMarkersAreHeldWithinAShorterMix) {
+    const std::filesystem::path shorter = dir / "short.wav";
+    WriteMix(shorter, 100'000);
+    session.AddAtFrame(50'000);
+    session.AddAtFrame(200'000);
+    session.Load(Open(shorter), true);
+    ASSERT_EQ(session.Frames(), 100'000);
+    for (const Marker& m : session.Markers().Markers()) {
+        EXPECT_LE(m.frame, session.Frames()) << m.frame;
+    }
+}
+
+// ---- Projects
+
+TEST_F(MixSessionTest, PercentageProjectRoundTrips) {
+    session.SetPosition(25.0f);
+    session.AddAtPosition();
+    session.SetPosition(75.0f);
+    session.AddAtPosition();
+    session.SetPosition(50.0f);
+    session.AddAtPosition();
+    session.Remove(2); // entries "Marker 1", "Marker 3": an opened project numbers afresh
+    session.SaveProject(dir / "set.sdr");
+    EXPECT_EQ(session.ProjectPath(), dir / "set.sdr");
+
+    MixSession opened(NoSoundCard());
+    EXPECT_TRUE(opened.OpenProject(dir / "set.sdr"));
+    EXPECT_EQ(Describe(opened),
+              "List Marker--=0@0%, Marker 1=62499@25%, Marker 2=124999@50% | sel 0");
+    EXPECT_EQ(opened.WavePath(), mix);
+    EXPECT_EQ(opened.Frames(), kFrames);
+    EXPECT_EQ(opened.ProjectPath(), dir / "set.sdr");
+    EXPECT_FALSE(opened.IsModified());
+    EXPECT_FALSE(opened.CanUndo());
+    EXPECT_EQ(opened.WindowTitle(), "set.sdr - Sundrel");
+    // Numbering goes on after the opened markers.
+    opened.AddAtFrame(10);
+    EXPECT_EQ(opened.Markers().Entries().back(), "Marker 3");
+}
+
+// Markers of exact frames and their names come back from the project as they were saved.
+TEST_F(MixSessionTest, FrameMarkersAndNamesRoundTrip) {
+    session.AddAtFrame(2500 * 37);
+    session.Rename(1, "Intro", "DJ Ünïcode");
+    session.SetPosition(50.0f);
+    session.AddAtPosition();
+    session.AddAtFrame(kFrames - 1);
+    session.SaveProject(dir / "named.sdr");
+
+    MixSession opened(NoSoundCard());
+    ASSERT_TRUE(opened.OpenProject(dir / "named.sdr"));
+    EXPECT_EQ(opened.Markers().Markers(), session.Markers().Markers());
+    EXPECT_FALSE(opened.IsModified());
+}
+
+// ---- The transport
+
+TEST_F(MixSessionTest, PlayAndStopTellTheTransport) {
+    session.SetPosition(10.0f);
+    session.Play([](std::uint64_t) { return MixSession::PlayCallbacks{}; });
+    EXPECT_TRUE(session.IsPlaying());
+    EXPECT_EQ(listener.told, Told{changed::kTransport});
+    listener.told.clear();
+    session.StopPlayback();
+    EXPECT_FALSE(session.IsPlaying());
+    EXPECT_EQ(listener.told, Told{changed::kTransport});
+    listener.told.clear();
+    session.StopPlayback();
+    EXPECT_EQ(listener.told, Told{});
+}
+
+// Loading or opening while a mix plays stops it, and that is still one change.
+TEST_F(MixSessionTest, LoadWhilePlayingIsOneChange) {
+    session.AddAtFrame(100);
+    session.SaveProject(dir / "set.sdr");
+    const unsigned all = changed::kMix | changed::kMarkers | changed::kSelection |
+                         changed::kDocument | changed::kTransport;
+    for (const auto& [what, run] : {std::pair<const char*, std::function<void()>>{
+                                        "load", [&] { session.Load(Open(mix), false); }},
+                                    {"open", [&] { session.OpenProject(dir / "set.sdr"); }}}) {
+        session.Play([](std::uint64_t) { return MixSession::PlayCallbacks{}; });
+        ASSERT_TRUE(session.IsPlaying());
+        listener.told.clear();
+        run();
+        EXPECT_FALSE(session.IsPlaying()) << what;
+        EXPECT_EQ(listener.told, Told{all}) << what;
+    }
+}
+
+} // namespace
