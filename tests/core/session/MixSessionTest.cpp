@@ -4,6 +4,7 @@
 #include "core/project/ProjectFile.h"
 #include "support/WavFixture.h"
 
+#include <bit>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -626,6 +627,30 @@ TEST_F(MixSessionTest, FrameMarkersAndNamesRoundTrip) {
     ASSERT_TRUE(opened.OpenProject(dir / "named.sdr"));
     EXPECT_EQ(opened.Markers().Markers(), session.Markers().Markers());
     EXPECT_FALSE(opened.IsModified());
+}
+
+// A version 1 project names no mix: its markers go onto the mix that is open.
+TEST_F(MixSessionTest, AVersion1ProjectKeepsTheOpenMix) {
+    fixture::Bytes v1;
+    fixture::PutId(v1, "Sndr");
+    v1.push_back(std::byte{'l'});
+    v1.push_back(std::byte{1});
+    v1.push_back(std::byte{2});
+    for (float p : {0.0f, 50.0f}) {
+        fixture::Put32(v1, std::bit_cast<std::uint32_t>(p));
+    }
+    fixture::WriteFile(dir / "old.sdr", v1);
+    session.AddAtFrame(100);
+    const std::shared_ptr<CWaveFile> wave = session.Wave();
+    listener.told.clear();
+
+    EXPECT_FALSE(session.OpenProject(dir / "old.sdr"));
+    EXPECT_EQ(session.Wave(), wave);
+    EXPECT_EQ(session.WavePath(), mix);
+    EXPECT_EQ(Describe(session), "List Marker--=0@0%, Marker 1=124999@50% | sel 0");
+    EXPECT_EQ(listener.told, Told{changed::kMarkers | changed::kSelection | changed::kDocument});
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_EQ(session.WindowTitle(), "old.sdr - Sundrel");
 }
 
 // ---- The transport
