@@ -14,6 +14,8 @@ namespace ids = sundrel::gui::ids;
 using sundrel::test::ScriptedPrompt;
 using sundrel::test::Window;
 
+using namespace sundrel::test;
+
 namespace {
 
 QLineEdit* Edit(CJumpTimeDlg& dlg) {

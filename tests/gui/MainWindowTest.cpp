@@ -12,6 +12,8 @@ namespace ids = sundrel::gui::ids;
 using sundrel::test::ScriptedPrompt;
 using sundrel::test::Window;
 
+using namespace sundrel::test;
+
 namespace {
 // Every control with an id, in template order.
 const std::initializer_list<int> kAll = {
@@ -31,16 +33,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Sundrel"));
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize()); // fixed size
         QCOMPARE(dlg.ClientArea()->size(), QSize(dlg.Units().X(469), dlg.Units().Y(297)));
-        QCOMPARE(dlg.m_pWaveView->geometry(), dlg.ViewFrameRect());
+        QCOMPARE(dlg.WaveView()->geometry(), dlg.ViewFrameRect());
         QCOMPARE(w.Enabled(kAll), QStringLiteral("00001110010110"));
-        QCOMPARE(dlg.m_btnPlay->text(), QStringLiteral("&Play"));
-        QVERIFY(dlg.m_btnSplit->isDefault());
-        QCOMPARE(dlg.m_btnSplit->nextInFocusChain(), static_cast<QWidget*>(dlg.m_slider));
-        QCOMPARE(dlg.m_cbMarkers->currentText(), QStringLiteral("List Marker.."));
-        QCOMPARE(dlg.m_scrollBar->value(), 10);
-        QCOMPARE(dlg.m_pTimer->interval(), 100);
-        QVERIFY(dlg.m_pTimer->isActive());
-        QCOMPARE(dlg.m_markers.Values(), std::vector<float>{0.0f});
+        QCOMPARE(Button(dlg, ids::kPlay)->text(), QStringLiteral("&Play"));
+        QCOMPARE(Button(dlg, ids::kSplit)->nextInFocusChain(), static_cast<QWidget*>(Slider(dlg)));
+        QCOMPARE(MarkerBox(dlg)->currentText(), QStringLiteral("List Marker.."));
+        QCOMPARE(ScrollBar(dlg)->value(), 10);
+        QCOMPARE(Timer(dlg)->interval(), 100);
+        QVERIFY(Timer(dlg)->isActive());
+        QCOMPARE(Percents(dlg), std::vector<float>{0.0f});
     }
 
     void menuStatesFollowTheLoadedMixAndAutoJump() {
@@ -48,7 +49,7 @@ class MainWindowTest : public QObject {
         QAction* saveAs = w.dlg.Command(ids::kCmdSaveAs);
         QAction* jumpTo = w.dlg.Command(ids::kCmdJumpToTime);
         QAction* autoJump = w.dlg.Command(ids::kCmdAutoJump);
-        for (QMenu* menu : {w.dlg.m_pMenuFile, w.dlg.m_pMenuTool, w.dlg.m_pMenuJump}) {
+        for (QMenu* menu : {Menu(w.dlg, "menuFile"), Menu(w.dlg, "menuTool"), Menu(w.dlg, "menuJump")}) {
             sundrel::test::OpenMenu(menu);
         }
         QVERIFY(!saveAs->isEnabled());
@@ -61,17 +62,17 @@ class MainWindowTest : public QObject {
 
         QVERIFY(w.Load(3.0));
         QVERIFY(!saveAs->isEnabled()); // the rules run when a drop-down opens, not before
-        sundrel::test::OpenMenu(w.dlg.m_pMenuFile);
-        sundrel::test::OpenMenu(w.dlg.m_pMenuJump);
+        sundrel::test::OpenMenu(Menu(w.dlg, "menuFile"));
+        sundrel::test::OpenMenu(Menu(w.dlg, "menuJump"));
         QVERIFY(saveAs->isEnabled());
         QVERIFY(jumpTo->isEnabled());
 
         autoJump->trigger();
-        QVERIFY(!w.dlg.m_bAutoJump);
-        sundrel::test::OpenMenu(w.dlg.m_pMenuJump);
+        QVERIFY(!w.dlg.Session().AutoJump());
+        sundrel::test::OpenMenu(Menu(w.dlg, "menuJump"));
         QVERIFY(!autoJump->isChecked());
         autoJump->trigger();
-        QVERIFY(w.dlg.m_bAutoJump);
+        QVERIFY(w.dlg.Session().AutoJump());
     }
 
     void escapeCloseAndExitEndWithoutSplitting() {
@@ -81,8 +82,9 @@ class MainWindowTest : public QObject {
             if (!QTest::qWaitForWindowExposed(&w.dlg) || !w.Load(4.0)) {
                 return -1;
             }
-            w.dlg.m_markers.Add(2.0f, 4.0); // a split would now write two tracks
-            w.dlg.m_btnSplit->setEnabled(true);
+            AddMarkerAt(w.dlg, 2.0f); // a split would now write two tracks
+            w.prompt.choices.enqueue(1); // discard the unsaved marker
+            Button(w.dlg, ids::kSplit)->setEnabled(true);
             how(w.dlg);
             const bool split = std::filesystem::exists(w.dir / "track01.wav");
             return w.dlg.isVisible() || split ? -1 : w.dlg.result();
@@ -116,37 +118,37 @@ class MainWindowTest : public QObject {
         const auto mix = w.Mix(60.0);
         dlg.Command(ids::kCmdLoadWave)->trigger(); // cancelled: nothing changes
         QCOMPARE(w.prompt.filters, QList<QString>{QStringLiteral("Windows PCM (*.wav)")});
-        QVERIFY(!dlg.m_bLoaded);
+        QVERIFY(!dlg.Session().IsLoaded());
 
         w.Pick(mix);
         dlg.Command(ids::kCmdLoadWave)->trigger();
         QVERIFY(w.prompt.messages.isEmpty());
-        QCOMPARE(dlg.m_szWavePath, mix);
-        QCOMPARE(dlg.m_stDuration->text(), QStringLiteral("0:01:00.000"));
-        QCOMPARE(dlg.m_stPosition->text(), QString()); // loading does not show the position
+        QCOMPARE(dlg.Session().WavePath(), mix);
+        QCOMPARE(Label(dlg, ids::kDuration)->text(), QStringLiteral("0:01:00.000"));
+        QCOMPARE(Label(dlg, ids::kPosition)->text(), QString()); // loading does not show the position
         QCOMPARE(w.Enabled(kAll), QStringLiteral("01111110011110"));
         // Tracks are written beside the mix: its folder is now the current one.
         QCOMPARE(std::filesystem::current_path(), std::filesystem::canonical(w.dir.Path()));
         // The first two seconds, as element indices of the 16-bit stereo data.
-        QCOMPARE(dlg.m_fViewTo, 2.0f);
-        QCOMPARE(dlg.m_pWaveView->m_nFirstSample, std::int64_t{0});
-        QCOMPARE(dlg.m_pWaveView->m_nLastSample, std::int64_t{176402});
-        QCOMPARE(dlg.m_pWaveView->m_nCursorX, 400);
+        QCOMPARE(dlg.Session().View().to, 2.0f);
+        QCOMPARE(dlg.WaveView()->m_nFirstSample, std::int64_t{0});
+        QCOMPARE(dlg.WaveView()->m_nLastSample, std::int64_t{176402});
+        QCOMPARE(dlg.WaveView()->m_nCursorX, 400);
 
         // Markers and the position carry over to the next mix.
-        dlg.m_markers.Add(15.0f, 60.0); // 25 %
-        dlg.m_fPosition = 90.0f;        // beyond the next mix: the slider stays at its end
+        AddMarkerAt(dlg, 15.0f); // 25 %
+        dlg.Session().SetPosition(90.0f);        // beyond the next mix: the slider stays at its end
         QVERIFY(dlg.LoadWaveFile(w.Mix(30.0, {}, "second.wav")));
-        QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f}));
-        QCOMPARE(dlg.m_slider->value(), 1000);
-        QCOMPARE(dlg.m_stDuration->text(), QStringLiteral("0:00:30.000"));
+        QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.0f}));
+        QCOMPARE(Slider(dlg)->value(), 1000);
+        QCOMPARE(Label(dlg, ids::kDuration)->text(), QStringLiteral("0:00:30.000"));
     }
 
     void aRefusedFileChangesNothing() {
         Window w;
         QVERIFY(w.Load(3.0));
-        const auto file = w.dlg.m_pWaveFile;
-        CWaveViewCtrl* view = w.dlg.m_pWaveView;
+        const auto file = w.dlg.Session().Wave();
+        CWaveViewCtrl* view = w.dlg.WaveView();
         std::filesystem::create_directory(w.dir / "elsewhere");
         const auto bad = w.dir / "elsewhere" / "bad.wav";
         fixture::WriteFile(bad, fixture::Bytes(100, std::byte{'x'}));
@@ -158,8 +160,8 @@ class MainWindowTest : public QObject {
             QVERIFY(w.prompt.LastText().contains(QString::fromStdString(path.string())));
             QCOMPARE(w.prompt.messages[0].icon, ScriptedPrompt::Icon::Stop);
             w.prompt.messages.clear();
-            QCOMPARE(w.dlg.m_pWaveFile, file);
-            QCOMPARE(w.dlg.m_pWaveView, view);
+            QCOMPARE(w.dlg.Session().Wave(), file);
+            QCOMPARE(w.dlg.WaveView(), view);
             QVERIFY(view->m_bMapped);
             QCOMPARE(std::filesystem::current_path(), std::filesystem::canonical(w.dir.Path()));
         }
@@ -173,13 +175,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.prompt.LastText(),
                  QStringLiteral("The period of time view chosen is not valid"));
         QCOMPARE(w.prompt.messages[0].caption, QStringLiteral("Warning"));
-        QVERIFY(!w.dlg.m_pWaveView->m_bMapped); // blank
-        QVERIFY(w.dlg.m_bLoaded);
+        QVERIFY(!w.dlg.WaveView()->m_bMapped); // blank
+        QVERIFY(w.dlg.Session().IsLoaded());
         QCOMPARE(w.Enabled({ids::kPlay, ids::kSlider}), QStringLiteral("11"));
-        QCOMPARE(w.dlg.m_stDuration->text(), QStringLiteral("0:00:01.500"));
+        QCOMPARE(Label(w.dlg, ids::kDuration)->text(), QStringLiteral("0:00:01.500"));
         // A press on the blank view does nothing.
-        QTest::mouseClick(w.dlg.m_pWaveView, Qt::LeftButton, {}, QPoint(100, 100));
-        QCOMPARE(w.dlg.m_fPosition, 0.0f);
+        QTest::mouseClick(w.dlg.WaveView(), Qt::LeftButton, {}, QPoint(100, 100));
+        QCOMPARE(w.dlg.Session().Position(), 0.0f);
     }
 };
 

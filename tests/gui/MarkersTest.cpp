@@ -14,6 +14,8 @@ using sundrel::test::Entries;
 using sundrel::test::kSmall;
 using sundrel::test::ScriptedPrompt;
 using sundrel::test::Window;
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
 
 class MarkersTest : public QObject {
     Q_OBJECT
@@ -28,9 +30,9 @@ class MarkersTest : public QObject {
             QCOMPARE(w.prompt.LastText(), QString::fromLatin1(text));
             QCOMPARE(w.prompt.messages[0].caption, QStringLiteral("Error"));
             w.prompt.messages.clear();
-            QCOMPARE(w.dlg.m_cbMarkers->count(), 1);
+            QCOMPARE(MarkerBox(w.dlg)->count(), 1);
         }
-        QCOMPARE(w.dlg.m_markers.Values(), std::vector<float>{0.0f});
+        QCOMPARE(Percents(w.dlg), std::vector<float>{0.0f});
 
         // Exactly one second from either end is accepted.
         w.AddAt(1.0f);
@@ -40,14 +42,14 @@ class MarkersTest : public QObject {
         QCOMPARE(w.prompt.messages[0].buttons, ScriptedPrompt::Buttons::YesNo);
         QCOMPARE(w.prompt.LastText(), QStringLiteral("Added Marker successfully"));
         w.AddAt(99.0f);
-        QCOMPARE(w.dlg.m_markers.Values(), (std::vector<float>{0.0f, 1.0f, 99.0f}));
-        QCOMPARE(Entries(w.dlg.m_cbMarkers),
+        QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 1.0f, 99.0f}));
+        QCOMPARE(Entries(MarkerBox(w.dlg)),
                  (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
         // The new entry is selected without moving position or view.
-        QCOMPARE(w.dlg.m_cbMarkers->currentIndex(), 2);
-        QCOMPARE(w.dlg.m_fViewFrom, 0.0f);
-        QVERIFY(w.dlg.m_btnSplit->isEnabled());
-        QVERIFY(w.dlg.m_btnAnp->isEnabled());
+        QCOMPARE(MarkerBox(w.dlg)->currentIndex(), 2);
+        QCOMPARE(w.dlg.Session().View().from, 0.0f);
+        QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled());
+        QVERIFY(Button(w.dlg, ids::kAnp)->isEnabled());
     }
 
     void noAnswersChangeNothingAndAnpMovesTheSelectedMarker() {
@@ -58,16 +60,16 @@ class MarkersTest : public QObject {
         w.prompt.answers.enqueue(ScriptedPrompt::Answer::No);
         w.AddAt(30.0f);
         w.prompt.answers.enqueue(ScriptedPrompt::Answer::No);
-        w.dlg.m_btnAnp->click();
+        Button(w.dlg, ids::kAnp)->click();
         QCOMPARE(w.prompt.messages.size(), 2); // the two questions, no success message
         QCOMPARE(w.prompt.LastText(),
                  QStringLiteral("Do you really want to change the selected Marker"));
-        QCOMPARE(w.dlg.m_markers.Values(), (std::vector<float>{0.0f, 50.0f}));
+        QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 50.0f}));
 
-        w.dlg.m_btnAnp->click(); // Yes moves it, keeping its place and its label
+        Button(w.dlg, ids::kAnp)->click(); // Yes moves it, keeping its place and its label
         QCOMPARE(w.prompt.LastText(), QStringLiteral("Changed position of Marker successfully"));
-        QCOMPARE(w.dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f}));
-        QCOMPARE(Entries(w.dlg.m_cbMarkers), (QStringList{"List Marker..", "Marker 1"}));
+        QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 25.0f}));
+        QCOMPARE(Entries(MarkerBox(w.dlg)), (QStringList{"List Marker..", "Marker 1"}));
     }
 
     void selectingEntriesMovesPositionAndWindow() {
@@ -76,29 +78,29 @@ class MarkersTest : public QObject {
         QVERIFY(w.Load(120.0, kSmall));
         w.AddAt(60.0f);
         w.AddAt(30.0f);
-        QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 50.0f, 25.0f}));
-        dlg.m_fPosition = 7.0f;
+        QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 50.0f, 25.0f}));
+        dlg.Session().SetPosition(7.0f);
         w.prompt.messages.clear();
 
         w.Choose(1);
         QCOMPARE(w.Where(), QStringLiteral("60 0:01:00.000 500"));
         QCOMPARE(w.View(), QStringLiteral("59 61"));
-        QCOMPARE(dlg.m_pWaveView->m_nFirstSample, std::int64_t{472024}); // 59/120 * 960044
+        QCOMPARE(dlg.WaveView()->m_nFirstSample, std::int64_t{472024}); // 59/120 * 960044
         QVERIFY(w.prompt.messages.isEmpty());
 
         // The header entry goes back to the start and disables "ANP".
         w.Choose(0);
         QCOMPARE(w.Where(), QStringLiteral("0 0:00:00.000 0"));
         QCOMPARE(w.View(), QStringLiteral("0 2"));
-        QVERIFY(!dlg.m_btnAnp->isEnabled());
+        QVERIFY(!Button(dlg, ids::kAnp)->isEnabled());
         dlg.OnChangeMarker(); // pressed anyway: the start marker stays, nothing is asked
-        QCOMPARE(dlg.m_markers.Values().front(), 0.0f);
+        QCOMPARE(Percents(dlg).front(), 0.0f);
         QVERIFY(w.prompt.messages.isEmpty());
 
         // Split sorts the markers; the labels stay, so "Marker 1" now selects 25 %.
-        dlg.m_btnSplit->click();
-        QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f, 50.0f}));
-        QCOMPARE(Entries(dlg.m_cbMarkers), (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
+        Button(dlg, ids::kSplit)->click();
+        QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.0f, 50.0f}));
+        QCOMPARE(Entries(MarkerBox(dlg)), (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
         w.Choose(1);
         QCOMPARE(w.Where(), QStringLiteral("30 0:00:30.000 250"));
     }
@@ -107,31 +109,31 @@ class MarkersTest : public QObject {
         Window w; // the silent device of SUNDREL_AUDIO=null
         QVERIFY(w.Load(120.0, kSmall));
         w.AddAt(60.0f);
-        w.dlg.m_fPosition = 10.0f;
+        w.dlg.Session().SetPosition(10.0f);
         w.dlg.OnPlay();
-        QVERIFY(w.dlg.m_bPlaying);
+        QVERIFY(w.dlg.Session().IsPlaying());
         w.Choose(1);
-        QVERIFY(!w.dlg.m_pPlayThread->IsActive());
-        QVERIFY(w.dlg.m_btnSplit->isEnabled()); // Stop's states
-        QVERIFY(w.dlg.m_btnPlay->isEnabled());
-        QCOMPARE(w.dlg.m_fViewFrom, 59.0f); // then the selection's window
+        QVERIFY(!w.dlg.Session().IsPlayerActive());
+        QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled()); // Stop's states
+        QVERIFY(Button(w.dlg, ids::kPlay)->isEnabled());
+        QCOMPARE(w.dlg.Session().View().from, 59.0f); // then the selection's window
     }
 
     void theListHoldsAtMost254Markers() {
         Window w;
         QVERIFY(w.Load(10.0, kSmall));
-        w.dlg.m_fPosition = 5.0f;
+        w.dlg.Session().SetPosition(5.0f);
         for (int i = 0; i < 253; ++i) {
             w.dlg.AddMarker();
         }
-        w.dlg.m_btnAddMarker->click(); // the 254th besides the start is still taken
-        QCOMPARE(w.dlg.m_cbMarkers->itemText(254), QStringLiteral("Marker 254"));
+        Button(w.dlg, ids::kAddMarker)->click(); // the 254th besides the start is still taken
+        QCOMPARE(MarkerBox(w.dlg)->itemText(254), QStringLiteral("Marker 254"));
         w.prompt.messages.clear();
-        w.dlg.m_btnAddMarker->click();
+        Button(w.dlg, ids::kAddMarker)->click();
         QCOMPARE(w.prompt.messages.size(), 1);
         QCOMPARE(w.prompt.LastText(), QStringLiteral("You can't set more than 254 Markers"));
-        QCOMPARE(w.dlg.m_markers.Count(), std::size_t{255});
-        QCOMPARE(w.dlg.m_cbMarkers->count(), 255);
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{255});
+        QCOMPARE(MarkerBox(w.dlg)->count(), 255);
     }
 };
 

@@ -20,6 +20,8 @@ using sundrel::test::Entries;
 using sundrel::test::ScriptedPrompt;
 using sundrel::test::Window;
 
+using namespace sundrel::test;
+
 namespace {
 
 fixture::Bytes Project(const std::filesystem::path& wav, const std::vector<float>& markers) {
@@ -37,10 +39,10 @@ struct Snapshot {
     float from, to, position;
     bool split, anp;
     explicit Snapshot(const CSundrelDlg& d)
-        : markers(d.m_markers.Values()), entries(Entries(d.m_cbMarkers)),
-          selected(d.m_cbMarkers->currentIndex()), wave(d.m_pWaveFile), view(d.m_pWaveView),
-          wavePath(d.m_szWavePath), from(d.m_fViewFrom), to(d.m_fViewTo), position(d.m_fPosition),
-          split(d.m_btnSplit->isEnabled()), anp(d.m_btnAnp->isEnabled()) {}
+        : markers(Percents(d)), entries(Entries(MarkerBox(d))),
+          selected(MarkerBox(d)->currentIndex()), wave(d.Session().Wave()), view(d.WaveView()),
+          wavePath(d.Session().WavePath()), from(d.Session().View().from), to(d.Session().View().to), position(d.Session().Position()),
+          split(Button(d, ids::kSplit)->isEnabled()), anp(Button(d, ids::kAnp)->isEnabled()) {}
     bool operator==(const Snapshot&) const = default;
 };
 
@@ -57,9 +59,17 @@ class SplitProjectWindowTest : public QObject {
         fixture::WriteFile(w.dir / "track02.wav", fixture::Bytes(7)); // replaced
         w.prompt.messages.clear();
 
-        w.dlg.m_btnSplit->click();
-        QVERIFY(w.prompt.messages.isEmpty());
-        QCOMPARE(w.dlg.m_stSplitStatus->text(), QStringLiteral("Finished Split"));
+        Button(w.dlg, ids::kSplit)->click();
+        // The mix's folder is offered, the one track file there is replaced after asking, and
+        // the end says where the tracks went.
+        QCOMPARE(w.prompt.offeredFolders.size(), 1);
+        QCOMPARE(std::filesystem::path(w.prompt.offeredFolders[0].toStdString()), w.dir.Path());
+        QCOMPARE(w.prompt.questions.size(), 1);
+        QVERIFY(w.prompt.questions[0].text.startsWith(QStringLiteral("1 track files")));
+        QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("track02.wav")));
+        QCOMPARE(w.prompt.messages.size(), 1);
+        QVERIFY(w.prompt.LastText().startsWith(QStringLiteral("Wrote 3 tracks")));
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
         const fixture::Bytes source = fixture::ReadFile(w.dir / "mix.wav");
         fixture::Bytes joined;
         std::vector<std::size_t> sizes;
@@ -82,25 +92,25 @@ class SplitProjectWindowTest : public QObject {
         Window w;
         w.dlg.OnOK(); // no mix yet
         QCOMPARE(w.prompt.LastText(), QStringLiteral("Please load a wave file"));
-        QCOMPARE(w.dlg.m_stSplitStatus->text(), QString());
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QString());
 
         QVERIFY(w.Load(4.0));
         w.AddAt(2.0f);
-        w.dlg.m_btnSplit->click();
-        QCOMPARE(w.dlg.m_stSplitStatus->text(), QStringLiteral("Finished Split"));
+        Button(w.dlg, ids::kSplit)->click();
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
 
         // The output folder disappears: no track can be created in it.
         std::filesystem::create_directory(w.dir / "gone");
         std::filesystem::current_path(w.dir / "gone");
         std::filesystem::remove(w.dir / "gone");
         w.prompt.messages.clear();
-        w.dlg.m_btnSplit->click();
+        Button(w.dlg, ids::kSplit)->click();
         QCOMPARE(w.prompt.messages.size(), 1);
         QCOMPARE(w.prompt.messages[0].caption, QStringLiteral("Split"));
         QVERIFY2(w.prompt.LastText().contains(QStringLiteral("track01.wav")) &&
                      w.prompt.LastText().contains(QStringLiteral("No such file or directory")),
                  qPrintable(w.prompt.LastText()));
-        QCOMPARE(w.dlg.m_stSplitStatus->text(), QStringLiteral("Split failed"));
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Split failed"));
     }
 
     void saveAsAndOpenRoundTrip() {
@@ -128,31 +138,31 @@ class SplitProjectWindowTest : public QObject {
         CSundrelDlg& dlg = w.dlg;
         w.Pick(saved.dir / "one.sdr");
         dlg.Command(ids::kCmdOpen)->trigger();
-        QCOMPARE(Entries(dlg.m_cbMarkers), QStringList{"List Marker--"});
+        QCOMPARE(Entries(MarkerBox(dlg)), QStringList{"List Marker--"});
         QCOMPARE(w.Enabled({ids::kSplit, ids::kPlay}), QStringLiteral("01"));
-        dlg.m_fPosition = 5.0f;
+        dlg.Session().SetPosition(5.0f);
         w.Pick(saved.dir / "three.sdr");
         dlg.Command(ids::kCmdOpen)->trigger();
         QVERIFY(w.prompt.messages.isEmpty());
-        QCOMPARE(dlg.m_pWaveFile->m_strPath, mix);
-        QCOMPARE(dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.5f, 60.0f}));
-        QCOMPARE(Entries(dlg.m_cbMarkers), (QStringList{"List Marker--", "Marker 1", "Marker 2"}));
+        QCOMPARE(dlg.Session().Wave()->m_strPath, mix);
+        QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.5f, 60.0f}));
+        QCOMPARE(Entries(MarkerBox(dlg)), (QStringList{"List Marker--", "Marker 1", "Marker 2"}));
         QCOMPARE(w.Enabled({ids::kSplit, ids::kPlay, ids::kAddMarker, ids::kAnp}),
                  QStringLiteral("1110"));
         QCOMPARE(std::filesystem::current_path(), std::filesystem::canonical(saved.dir.Path()));
-        QCOMPARE(dlg.m_fViewTo, 2.0f);
+        QCOMPARE(dlg.Session().View().to, 2.0f);
         // trunc(2 / 10 * 1764044) = 352808, halved for 16-bit elements.
-        QCOMPARE(dlg.m_pWaveView->m_nLastSample, std::int64_t{176404});
-        QCOMPARE(dlg.m_fPosition, 5.0f); // position and trackbar are left alone
-        QCOMPARE(dlg.m_slider->value(), 0);
+        QCOMPARE(dlg.WaveView()->m_nLastSample, std::int64_t{176404});
+        QCOMPARE(dlg.Session().Position(), 5.0f); // position and trackbar are left alone
+        QCOMPARE(Slider(dlg)->value(), 0);
 
         // Opening while playing ends the playback of the mix being replaced first.
         dlg.OnPlay();
-        QVERIFY(dlg.m_bPlaying);
+        QVERIFY(dlg.Session().IsPlaying());
         w.Pick(saved.dir / "three.sdr");
         dlg.Command(ids::kCmdOpen)->trigger();
-        QVERIFY(!dlg.m_pPlayThread->IsActive());
-        QVERIFY(dlg.m_btnPlay->isEnabled());
+        QVERIFY(!dlg.Session().IsPlayerActive());
+        QVERIFY(Button(dlg, ids::kPlay)->isEnabled());
     }
 
     void aFailedOpenChangesNothing() {
@@ -174,7 +184,7 @@ class SplitProjectWindowTest : public QObject {
         };
         QVERIFY(w.dlg.LoadWaveFile(mix));
         w.AddAt(5.0f);
-        w.dlg.m_fPosition = 3.0f;
+        w.dlg.Session().SetPosition(3.0f);
         w.prompt.messages.clear();
         const Snapshot before(w.dlg);
 
@@ -183,6 +193,7 @@ class SplitProjectWindowTest : public QObject {
         for (const auto& c : cases) {
             fixture::WriteFile(w.dir / c.name, c.bytes);
             w.Pick(w.dir / c.name);
+            w.prompt.choices.enqueue(1); // discard the unsaved marker
             w.dlg.Command(ids::kCmdOpen)->trigger();
             QCOMPARE(w.prompt.messages.size(), 1);
             QVERIFY2(w.prompt.LastText().contains(QString::fromLatin1(c.text)),
@@ -203,16 +214,17 @@ class SplitProjectWindowTest : public QObject {
         // With a mix, the mix and its view stay.
         QVERIFY(w.Load(10.0));
         w.AddAt(5.0f);
-        const auto wave = w.dlg.m_pWaveFile;
-        CWaveViewCtrl* view = w.dlg.m_pWaveView;
+        const auto wave = w.dlg.Session().Wave();
+        CWaveViewCtrl* view = w.dlg.WaveView();
         w.prompt.messages.clear();
         w.Pick(v1);
+        w.prompt.choices.enqueue(1); // discard the unsaved marker
         w.dlg.Command(ids::kCmdOpen)->trigger();
         QVERIFY(w.prompt.messages.isEmpty());
-        QCOMPARE(w.dlg.m_markers.Values(), (std::vector<float>{0.0f, 10.0f, 20.0f}));
-        QCOMPARE(w.dlg.m_cbMarkers->itemText(0), QStringLiteral("List Marker--"));
-        QCOMPARE(w.dlg.m_pWaveFile, wave);
-        QCOMPARE(w.dlg.m_pWaveView, view);
+        QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 10.0f, 20.0f}));
+        QCOMPARE(MarkerBox(w.dlg)->itemText(0), QStringLiteral("List Marker--"));
+        QCOMPARE(w.dlg.Session().Wave(), wave);
+        QCOMPARE(w.dlg.WaveView(), view);
     }
 
     void openingAShortMixWarnsAndShowsABlankView() {
@@ -223,8 +235,8 @@ class SplitProjectWindowTest : public QObject {
         QCOMPARE(w.prompt.messages.size(), 1);
         QCOMPARE(w.prompt.LastText(),
                  QStringLiteral("The period of time view chosen is not valid"));
-        QVERIFY(w.dlg.m_bLoaded);
-        QVERIFY(!w.dlg.m_pWaveView->m_bMapped);
+        QVERIFY(w.dlg.Session().IsLoaded());
+        QVERIFY(!w.dlg.WaveView()->m_bMapped);
     }
 };
 

@@ -16,6 +16,8 @@
 namespace ids = sundrel::gui::ids;
 using sundrel::test::kSmall;
 
+using namespace sundrel::test;
+
 namespace {
 
 // Waits for a worker without running the event loop, so what it posts stays queued.
@@ -84,7 +86,7 @@ class TestDevice final : public sundrel::WaveOut {
 struct Player {
     explicit Player(std::shared_ptr<DeviceLog> deviceLog = std::make_shared<DeviceLog>())
         : log(std::move(deviceLog)), w([l = log] { return std::make_unique<TestDevice>(l); }) {
-        dlg.m_pTimer->stop();
+        Timer(dlg)->stop();
     }
     std::shared_ptr<DeviceLog> log;
     sundrel::test::Window w;
@@ -97,7 +99,7 @@ struct Player {
     // Presses Play and waits until the new player hands blocks to its device.
     bool PlayUntilWriting() {
         const int before = log->writes;
-        dlg.m_btnPlay->click();
+        Button(dlg, ids::kPlay)->click();
         return QTest::qWaitFor([&] { return log->writes > before; });
     }
 };
@@ -112,7 +114,7 @@ class TransportTest : public QObject {
         CSundrelDlg& dlg = p.dlg;
         QVERIFY(p.Load(70.0));
         QCOMPARE(p.Buttons(), QStringLiteral("1000")); // Play, Stop, Pause, Split
-        dlg.m_fPosition = 10.0f;
+        dlg.Session().SetPosition(10.0f);
         p.log->clock = 0;
         dlg.OnPlay();
         QCOMPARE(p.Buttons(), QStringLiteral("0110"));
@@ -126,22 +128,22 @@ class TransportTest : public QObject {
         // 55.25 s heard from 10 s on: the label reads 0:01:05.250 when Pause comes.
         p.log->clock = 55 * 8000 + 2000;
         dlg.OnPositionTick();
-        dlg.m_btnPause->click();
+        Button(dlg, ids::kPause)->click();
         QCOMPARE(p.Buttons(), QStringLiteral("1101"));
         QCOMPARE(p.w.Where(), QStringLiteral("65.25 0:01:05.250 932"));
         QCOMPARE(p.w.View(), QStringLiteral("64.25 66.25"));
         dlg.OnPositionTick(); // paused: the tick moves nothing
-        QCOMPARE(dlg.m_fPosition, 65.25f);
+        QCOMPARE(dlg.Session().Position(), 65.25f);
 
         // Without Auto Jump the window stays where it was.
         dlg.OnAutoJump();
         p.log->clock = 4000;
         QVERIFY(p.PlayUntilWriting());
         dlg.OnPause();
-        QCOMPARE(dlg.m_fPosition, 65.75f); // resumed where the sound stopped
+        QCOMPARE(dlg.Session().Position(), 65.75f); // resumed where the sound stopped
         QCOMPARE(p.w.View(), QStringLiteral("64.25 66.25"));
         QVERIFY(p.PlayUntilWriting());
-        dlg.m_btnStop->click();
+        Button(dlg, ids::kStop)->click();
         QCOMPARE(p.Buttons(), QStringLiteral("1001"));
         QCOMPARE(p.w.Where(), QStringLiteral("0 0:00:00.000 0"));
         QCOMPARE(p.w.View(), QStringLiteral("64.25 66.25"));
@@ -151,7 +153,7 @@ class TransportTest : public QObject {
         QVERIFY(p.PlayUntilWriting());
         dlg.OnStop();
         QCOMPARE(p.w.View(), QStringLiteral("0 2"));
-        QVERIFY(!dlg.m_pPlayThread->IsActive());
+        QVERIFY(!dlg.Session().IsPlayerActive());
         QVERIFY(p.log->resets >= 3); // each Pause and Stop silenced the device at once
         QCOMPARE(p.log->live.load(), 0);
         QVERIFY(p.w.prompt.messages.isEmpty());
@@ -173,38 +175,39 @@ class TransportTest : public QObject {
         Player p;
         p.log->autoComplete = true;
         QVERIFY(p.Load(3.0));
-        p.dlg.m_fPosition = 1.0f;
-        p.dlg.m_btnPlay->click();
-        QTRY_VERIFY(!p.dlg.m_bPlaying);
-        QVERIFY(!p.dlg.m_pPlayThread->IsActive());
+        p.dlg.Session().SetPosition(1.0f);
+        Button(p.dlg, ids::kPlay)->click();
+        QTRY_VERIFY(!p.dlg.Session().IsPlaying());
+        QVERIFY(!p.dlg.Session().IsPlayerActive());
         QCOMPARE(p.Buttons(), QStringLiteral("1001"));
         QCOMPARE(p.w.Where(), QStringLiteral("0 0:00:00.000 0"));
         QCOMPARE(p.log->live.load(), 0);
 
         // An end posted by a player that Pause has already ended changes nothing.
         p.dlg.OnAutoJump(); // (a window around the end would reach past it)
-        p.dlg.m_btnPlay->click();
-        QVERIFY(WaitQuietly([&] { return p.dlg.m_pPlayThread->Result().has_value(); }));
+        Button(p.dlg, ids::kPlay)->click();
+        QVERIFY(WaitQuietly([&] { return p.dlg.Session().PlayerResult().has_value(); }));
         p.dlg.OnPause(); // joins the worker, so its end is already posted
         QCoreApplication::processEvents();
         QCOMPARE(p.Buttons(), QStringLiteral("1101")); // still paused
         // Where the sound ended: playing from 0 s skips the first 4 bytes of the data.
-        QCOMPARE(p.dlg.m_fPosition, 2.999f);
+        QCOMPARE(p.dlg.Session().Position(), 2.999f);
     }
 
     void deviceThatCannotOpenKeepsEverything() {
         Player p;
         p.log->failOpen = true;
         QVERIFY(p.Load(10.0));
-        p.dlg.m_markers.Replace(std::vector<float>{0.0f, 25.0f, 50.0f});
-        p.dlg.m_fPosition = 4.0f;
-        p.dlg.m_btnPlay->click();
-        QTRY_VERIFY(!p.dlg.m_bPlaying);
+        AddMarkerAt(p.dlg, 2.5f);
+        AddMarkerAt(p.dlg, 5.0f);
+        p.dlg.Session().SetPosition(4.0f);
+        Button(p.dlg, ids::kPlay)->click();
+        QTRY_VERIFY(!p.dlg.Session().IsPlaying());
         QCOMPARE(p.w.prompt.messages.size(), 1);
         QCOMPARE(p.w.prompt.LastText(), QStringLiteral("error sound"));
         QCOMPARE(p.w.prompt.messages[0].caption, QString());
-        QCOMPARE(p.dlg.m_markers.Values(), (std::vector<float>{0.0f, 25.0f, 50.0f}));
-        QCOMPARE(p.dlg.m_fPosition, 4.0f);
+        QCOMPARE(Percents(p.dlg), (std::vector<float>{0.0f, 25.0f, 50.0f}));
+        QCOMPARE(p.dlg.Session().Position(), 4.0f);
         QCOMPARE(p.Buttons().left(3), QStringLiteral("100"));
 
         p.log->failOpen = false; // the program goes on: once a device opens, Play plays
@@ -225,7 +228,7 @@ class TransportTest : public QObject {
 
         // Loading another mix ends the player before the old mix goes away.
         QVERIFY(p.dlg.LoadWaveFile(p.w.Mix(30.0, {1, 1, 11025, 8}, "b.wav")));
-        QVERIFY(!p.dlg.m_pPlayThread->IsActive());
+        QVERIFY(!p.dlg.Session().IsPlayerActive());
         QCOMPARE(p.log->live.load(), 0);
         QCOMPARE(p.Buttons().left(3), QStringLiteral("100"));
         QVERIFY(p.PlayUntilWriting());
@@ -244,7 +247,7 @@ class TransportTest : public QObject {
                 QVERIFY(p.PlayUntilWriting());
                 if (close) {
                     p.dlg.close();
-                    QVERIFY(!p.dlg.m_pPlayThread->IsActive());
+                    QVERIFY(!p.dlg.Session().IsPlayerActive());
                     QCOMPARE(log->live.load(), 0);
                 }
             }

@@ -12,6 +12,9 @@
 
 using sundrel::test::Window;
 
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
+
 namespace {
 
 const QColor kGreen(0, 150, 0);
@@ -30,16 +33,14 @@ QImage Rendered(Window& w, const std::vector<std::int16_t>& values) {
     }
     fixture::WriteFile(w.dir / "constant.wav", fixture::CanonicalWav(f, audio));
     w.dlg.show();
-    if (!w.dlg.LoadWaveFile(w.dir / "constant.wav") || !w.dlg.m_pWaveView->WaitRendered(5000)) {
+    if (!w.dlg.LoadWaveFile(w.dir / "constant.wav") || !w.dlg.WaveView()->WaitRendered(5000)) {
         return {};
     }
-    return w.dlg.m_pWaveView->CachedImage();
+    return w.dlg.WaveView()->CachedImage();
 }
 
 void SetWindow(CSundrelDlg& dlg, float from, float to) {
-    dlg.m_fViewFrom = from;
-    dlg.m_fViewTo = to;
-    dlg.ApplyTimeView();
+    dlg.ApplyTimeView(from, to);
 }
 
 // Widget coordinates of a point given in the view's client coordinates.
@@ -62,7 +63,7 @@ class WaveViewTest : public QObject {
     void silenceLiesOnTheZeroLinesInsideTheFrame() {
         Window w;
         const QImage image = Rendered(w, {0, 0});
-        CWaveViewCtrl* view = w.dlg.m_pWaveView;
+        CWaveViewCtrl* view = w.dlg.WaveView();
         QCOMPARE(image.size(), view->ClientRect().size());
         const int width = image.width();
         const int h = image.height();
@@ -116,60 +117,60 @@ class WaveViewTest : public QObject {
         dlg.show();
         QVERIFY(w.Load(60.0));
         SetWindow(dlg, 10.0f, 12.0f);
-        CWaveViewCtrl* view = dlg.m_pWaveView;
+        CWaveViewCtrl* view = dlg.WaveView();
 
         QTest::mousePress(view, Qt::LeftButton, {}, At(view, 318, 100));
         const double expected = 10.0 + 2.0 * 318 / dlg.ViewFrameRect().width() + 0.01;
-        QVERIFY(std::abs(dlg.m_fPosition - expected) < 1e-4);
+        QVERIFY(std::abs(dlg.Session().Position() - expected) < 1e-4);
         QCOMPARE(view->m_nCursorX, 318);
-        QCOMPARE(dlg.m_stPosition->text(),
+        QCOMPARE(Label(dlg, ids::kPosition)->text(),
                  QString::asprintf("0:00:%06.3f", std::trunc(expected * 1000) / 1000));
-        QCOMPARE(dlg.m_pWaveView, view); // the press alone keeps the window
+        QCOMPARE(dlg.WaveView(), view); // the press alone keeps the window
         QTest::mouseRelease(view, Qt::LeftButton, {}, At(view, 318, 100));
-        QCOMPARE(dlg.m_fViewFrom, dlg.m_fPosition - 1.0f);
-        QCOMPARE(dlg.m_fViewTo, dlg.m_fPosition + 1.0f);
-        QCOMPARE(dlg.m_slider->value(), static_cast<int>(dlg.m_fPosition * 1000 / 60));
+        QCOMPARE(dlg.Session().View().from, dlg.Session().Position() - 1.0f);
+        QCOMPARE(dlg.Session().View().to, dlg.Session().Position() + 1.0f);
+        QCOMPARE(Slider(dlg)->value(), static_cast<int>(dlg.Session().Position() * 1000 / 60));
 
         // A press above the band moves the cursor but not the position.
-        view = dlg.m_pWaveView;
-        const float position = dlg.m_fPosition;
+        view = dlg.WaveView();
+        const float position = dlg.Session().Position();
         QTest::mouseClick(view, Qt::LeftButton, {}, At(view, 100, 10));
-        QCOMPARE(dlg.m_fPosition, position);
+        QCOMPARE(dlg.Session().Position(), position);
         QCOMPARE(view->m_nCursorX, 100);
         QVERIFY(!view->IsCursorLineShown());
 
         // Within the first second the release leaves the window where it is.
         SetWindow(dlg, 0.0f, 2.0f);
-        view = dlg.m_pWaveView;
+        view = dlg.WaveView();
         QTest::mouseClick(view, Qt::LeftButton, {}, At(view, 20, 100));
-        QVERIFY(dlg.m_fPosition < 1.0f);
-        QCOMPARE(dlg.m_pWaveView, view);
+        QVERIFY(dlg.Session().Position() < 1.0f);
+        QCOMPARE(dlg.WaveView(), view);
 
         // While playing, clicks are the transport's business.
-        dlg.m_bPlaying = true;
-        const float playing = dlg.m_fPosition;
+        dlg.OnPlay(); // the null device plays in real time
+        const float playing = dlg.Session().Position();
         QTest::mouseClick(view, Qt::LeftButton, {}, At(view, 300, 100));
-        QCOMPARE(dlg.m_fPosition, playing);
+        QCOMPARE(dlg.Session().Position(), playing);
     }
 
     void theSliderAppliesOnlyWhenLetGo() {
         Window w;
         QVERIFY(w.Load(60.0));
         CSundrelDlg& dlg = w.dlg;
-        CWaveViewCtrl* view = dlg.m_pWaveView;
-        QSlider* slider = dlg.m_slider;
+        CWaveViewCtrl* view = dlg.WaveView();
+        QSlider* slider = Slider(dlg);
 
         slider->setSliderDown(true);
         slider->setSliderPosition(500); // dragging: TB_THUMBTRACK
         QCOMPARE(w.Where(), QStringLiteral("30 0:00:30.000 500"));
-        QCOMPARE(dlg.m_pWaveView, view);
+        QCOMPARE(dlg.WaveView(), view);
         slider->setSliderDown(false); // let go
         QCOMPARE(w.View(), QStringLiteral("29 31"));
 
         // A page step applies at once.
         slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(dlg.m_fPosition, static_cast<float>(60.0 * slider->value() * 0.001f));
-        QCOMPARE(dlg.m_fViewFrom, dlg.m_fPosition - 1.0f);
+        QCOMPARE(dlg.Session().Position(), static_cast<float>(60.0 * slider->value() * 0.001f));
+        QCOMPARE(dlg.Session().View().from, dlg.Session().Position() - 1.0f);
         QVERIFY(w.prompt.messages.isEmpty());
 
         // Within the first second the window is refused: one warning for the gesture.
@@ -177,21 +178,21 @@ class WaveViewTest : public QObject {
         slider->setSliderPosition(5);
         slider->setSliderDown(false);
         QCOMPARE(w.prompt.messages.size(), 1);
-        QVERIFY(!dlg.m_pWaveView->m_bMapped);
+        QVERIFY(!dlg.WaveView()->m_bMapped);
     }
 
     void theScrollBarMovesTheWindowByWholeSeconds() {
         Window w;
         QVERIFY(w.Load(60.0));
         CSundrelDlg& dlg = w.dlg;
-        QScrollBar* bar = dlg.m_scrollBar;
+        QScrollBar* bar = ScrollBar(dlg);
 
         SetWindow(dlg, 10.0f, 12.0f);
         ReleaseThumb(bar, 20);
         QCOMPARE(w.View(), QStringLiteral("12 14"));
         QCOMPARE(w.Where(), QStringLiteral("13 0:00:13.000 216"));
         // 12 / 60 * (data + 44) = 2116808.8 bytes, on a multiple of 4, halved.
-        QCOMPARE(dlg.m_pWaveView->m_nFirstSample, std::int64_t{1058404});
+        QCOMPARE(dlg.WaveView()->m_nFirstSample, std::int64_t{1058404});
         QCOMPARE(bar->value(), 10); // the thumb springs back
 
         SetWindow(dlg, 1.5f, 3.5f);
@@ -199,19 +200,19 @@ class WaveViewTest : public QObject {
         QCOMPARE(w.View(), QStringLiteral("0.5 2.5"));
 
         SetWindow(dlg, 1.0f, 3.0f);
-        CWaveViewCtrl* view = dlg.m_pWaveView;
+        CWaveViewCtrl* view = dlg.WaveView();
         ReleaseThumb(bar, 0);
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd); // arrows and pages: nothing
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        QCOMPARE(dlg.m_fViewFrom, 1.0f);
-        QCOMPARE(dlg.m_pWaveView, view);
+        QCOMPARE(dlg.Session().View().from, 1.0f);
+        QCOMPARE(dlg.WaveView(), view);
         QVERIFY(w.prompt.messages.isEmpty());
 
         // While playing only the window values move.
-        dlg.m_bPlaying = true;
+        dlg.OnPlay(); // the null device plays in real time
         ReleaseThumb(bar, 20);
-        QCOMPARE(dlg.m_fViewFrom, 3.0f);
-        QCOMPARE(dlg.m_pWaveView, view);
+        QCOMPARE(dlg.Session().View().from, 3.0f);
+        QCOMPARE(dlg.WaveView(), view);
     }
 
     void replacedViewsGoAwayWithoutWaitingForAPaint() {
@@ -220,12 +221,12 @@ class WaveViewTest : public QObject {
         QVERIFY(w.Load(60.0));
         // Each view starts its rendering and is replaced while it may still run.
         for (int i = 0; i < 40; ++i) {
-            w.dlg.m_pWaveView->StartRender();
+            w.dlg.WaveView()->StartRender();
             SetWindow(w.dlg, static_cast<float>(i), static_cast<float>(i + 2));
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(w.dlg.findChildren<CWaveViewCtrl*>().size(), 1);
-        QVERIFY(w.dlg.m_pWaveView->WaitRendered(5000));
+        QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
     }
 
     void aFileTheViewCannotUseLeavesItBlank() {
@@ -235,12 +236,12 @@ class WaveViewTest : public QObject {
         // The mix changes under the program: cut short, then no longer a WAV file.
         std::filesystem::resize_file(w.dir / "mix.wav", 44 + 4 * 44100);
         SetWindow(w.dlg, 4.0f, 6.0f); // past the data now: bounded, drawn as far as it goes
-        QVERIFY(w.dlg.m_pWaveView->WaitRendered(5000));
+        QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
         fixture::WriteFile(w.dir / "mix.wav", fixture::Bytes(64, std::byte{0}));
         SetWindow(w.dlg, 2.0f, 4.0f);
-        QVERIFY(!w.dlg.m_pWaveView->m_bMapped);
+        QVERIFY(!w.dlg.WaveView()->m_bMapped);
         QVERIFY(w.prompt.messages.isEmpty());
-        w.dlg.m_pWaveView->repaint();
+        w.dlg.WaveView()->repaint();
     }
 };
 

@@ -2,50 +2,98 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace sundrel {
+
+namespace {
+
+bool IsStart(const Marker& marker) {
+    return marker.percent ? *marker.percent == 0.0f : marker.frame == 0;
+}
+
+} // namespace
 
 std::string MarkerLabel(std::size_t number) {
     return "Marker " + std::to_string(number);
 }
 
-MarkerList::MarkerList() : m_values{0.0f}, m_entries{kHeaderInitial} {}
+MarkerList::MarkerList() : m_markers{PercentMarker(0.0f)}, m_entries{kHeaderInitial} {}
+
+const Marker* MarkerList::At(std::size_t index) const {
+    return index < m_markers.size() ? &m_markers[index] : nullptr;
+}
 
 AddMarkerCheck MarkerList::CheckAdd(float position, double duration) const {
-    return CheckAddMarker(position, duration, m_values.size());
+    return CheckAddMarker(position, duration, m_markers.size());
+}
+
+std::size_t MarkerList::Add(Marker marker) {
+    if (m_markers.size() >= kMaxMarkers) {
+        throw std::length_error(AddMarkerMessage(AddMarkerCheck::ListFull));
+    }
+    m_markers.push_back(std::move(marker));
+    m_entries.push_back(MarkerLabel(m_nNext++));
+    return m_markers.size() - 1;
 }
 
 std::size_t MarkerList::Add(float position, double duration) {
-    if (m_values.size() >= kMaxMarkers) {
-        throw std::length_error(AddMarkerMessage(AddMarkerCheck::ListFull));
-    }
-    const std::size_t n = m_values.size();
-    m_values.push_back(PercentOfPosition(position, duration));
-    m_entries.push_back(MarkerLabel(n));
-    return n;
+    return Add(PercentMarker(PercentOfPosition(position, duration)));
 }
 
-bool MarkerList::Change(std::size_t index, float position, double duration) {
-    if (index == 0 || index >= m_values.size()) {
+bool MarkerList::Set(std::size_t index, Marker marker) {
+    if (index == 0 || index >= m_markers.size()) {
         return false;
     }
-    m_values[index] = PercentOfPosition(position, duration);
+    m_markers[index] = std::move(marker);
     return true;
 }
 
-std::optional<float> MarkerList::At(std::size_t index) const {
-    if (index >= m_values.size()) {
-        return std::nullopt;
+bool MarkerList::Change(std::size_t index, float position, double duration) {
+    if (index == 0 || index >= m_markers.size()) {
+        return false;
     }
-    return m_values[index];
+    Marker& marker = m_markers[index];
+    marker.percent = PercentOfPosition(position, duration);
+    marker.frame = 0; // derived from the percentage by ResolveFrames
+    return true;
+}
+
+bool MarkerList::Remove(std::size_t index) {
+    if (index == 0 || index >= m_markers.size()) {
+        return false;
+    }
+    m_markers.erase(m_markers.begin() + static_cast<std::ptrdiff_t>(index));
+    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
 }
 
 void MarkerList::Sort() {
-    std::stable_sort(m_values.begin(), m_values.end());
+    // By frame, then by percentage: percentage markers' frames rise with their percentages,
+    // and markers without frames yet (no mix) still sort by percentage. A frame marker goes
+    // before percentage markers at the same frame.
+    static constexpr float kNone = -1.0f;
+    std::stable_sort(m_markers.begin(), m_markers.end(), [](const Marker& a, const Marker& b) {
+        return std::pair(a.frame, a.percent.value_or(kNone)) <
+               std::pair(b.frame, b.percent.value_or(kNone));
+    });
 }
 
-std::vector<float> MarkerList::SplitPercents() const {
-    return sundrel::SplitPercents(m_values);
+void MarkerList::Replace(std::span<const Marker> markers) {
+    m_markers.assign(markers.begin(), markers.end());
+    if ((m_markers.empty() || !IsStart(m_markers.front())) && m_markers.size() < kMaxMarkers) {
+        m_markers.insert(m_markers.begin(), PercentMarker(0.0f));
+    }
+    m_entries.clear();
+    m_entries.emplace_back(kHeaderOpened);
+    for (std::size_t k = 1; k < m_markers.size(); ++k) {
+        m_entries.push_back(MarkerLabel(k));
+    }
+    m_nNext = m_markers.size();
+}
+
+void MarkerList::ResolveFrames(std::uint64_t dataSize, std::uint32_t frameSize) {
+    ResolvePercentFrames(m_markers, dataSize, frameSize);
 }
 
 std::vector<float> SplitPercents(std::span<const float> markers) {
@@ -56,18 +104,6 @@ std::vector<float> SplitPercents(std::span<const float> markers) {
     }
     percents.push_back(100.0f);
     return percents;
-}
-
-void MarkerList::Replace(std::span<const float> markers) {
-    m_values.assign(markers.begin(), markers.end());
-    if ((m_values.empty() || m_values.front() != 0.0f) && m_values.size() < kMaxMarkers) {
-        m_values.insert(m_values.begin(), 0.0f);
-    }
-    m_entries.clear();
-    m_entries.emplace_back(kHeaderOpened);
-    for (std::size_t k = 1; k < m_values.size(); ++k) {
-        m_entries.push_back(MarkerLabel(k));
-    }
 }
 
 } // namespace sundrel

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,56 +12,62 @@
 
 namespace sundrel {
 
-// The marker list of the main window together with the entries of its marker combo box.
+// The markers of the open mix together with the entries of the window's marker list box.
 // Element k and entry k belong together: entry 0 is the header entry and stands for the start
-// marker (element 0, always 0 %), entry k >= 1 is labelled "Marker %d" with the number it was
-// given when it was added. Entries are never renumbered; sorting rearranges the elements only.
-// Every access is bounds-checked: nothing reads or writes outside the list.
+// marker (element 0, always at the first frame), entry k >= 1 is labelled "Marker n" with the
+// number it was given when it was added. Entries are never renumbered; sorting rearranges the
+// elements only, as the list box always did. Every access is bounds-checked.
 class MarkerList {
   public:
     static constexpr const char* kHeaderInitial = "List Marker..";
     static constexpr const char* kHeaderOpened = "List Marker--";
 
-    // The list of a fresh window: the start marker 0.0 and the initial header entry.
+    // The list of a fresh window: the start marker (0 %) and the initial header entry.
     MarkerList();
 
-    const std::vector<float>& Values() const { return m_values; }
+    const std::vector<Marker>& Markers() const { return m_markers; }
     const std::vector<std::string>& Entries() const { return m_entries; }
-    std::size_t Count() const { return m_values.size(); }
+    std::size_t Count() const { return m_markers.size(); }
+    // Element `index`, or nothing outside the list.
+    const Marker* At(std::size_t index) const;
 
     // Add Marker's limits for a position in a mix of `duration` seconds.
     AddMarkerCheck CheckAdd(float position, double duration) const;
 
-    // Appends the marker of `position` and its entry "Marker n" (n = count before the append);
-    // returns the new index. Throws std::length_error when the list is full; the position
-    // limits are the caller's to check (CheckAdd), as the window asks before adding.
+    // Appends `marker` with the entry "Marker n"; returns its index. Throws std::length_error
+    // when the list is full (kMaxMarkers); other limits are the caller's to check.
+    std::size_t Add(Marker marker);
+    // Appends the percentage marker of `position` (the Add Marker button's rule).
     std::size_t Add(float position, double duration);
 
-    // "ANP": moves marker `index` to `position`, keeping its index and label. The start
-    // marker (index 0, the header entry) cannot be moved, since Split relies on it being 0;
-    // returns false, changing nothing, for it and for an index outside the list.
+    // Replaces element `index` (not the start marker) keeping its entry; false, changing
+    // nothing, for the start marker and for an index outside the list.
+    bool Set(std::size_t index, Marker marker);
+    // "ANP": moves marker `index` to the percentage of `position`, keeping its names.
     bool Change(std::size_t index, float position, double duration);
-
-    // Element `index`, or nothing outside the list.
-    std::optional<float> At(std::size_t index) const;
+    // Removes element `index` and its entry; the start marker cannot be removed.
+    bool Remove(std::size_t index);
 
     // Stable ascending sort of the elements, as Split does before it cuts; the entries keep
     // their labels.
     void Sort();
 
-    // The percentages Split cuts at: the elements in ascending order, starting with 0 and
-    // ending with the 100 appended here.
-    std::vector<float> SplitPercents() const;
+    // Replaces the list with the markers of a project file and rebuilds the entries: the
+    // header "List Marker--", then "Marker 1", "Marker 2", ... A file whose first marker is
+    // not the start of the mix (or that holds none) gets the start marker put in front, so
+    // entry k still stands for element k and Split still starts at the first frame.
+    void Replace(std::span<const Marker> markers);
 
-    // Replaces the list with the markers read from a project file and rebuilds the entries:
-    // the header "List Marker--", then "Marker 1", "Marker 2", ... A file whose first marker is
-    // not 0 (or that holds none) gets the start marker put in front, so entry k still stands
-    // for element k and Split still starts at the beginning of the data.
-    void Replace(std::span<const float> markers);
+    // Sets the frames of the percentage markers for a mix of `dataSize` bytes of audio in
+    // frames of `frameSize` bytes (see ResolvePercentFrames).
+    void ResolveFrames(std::uint64_t dataSize, std::uint32_t frameSize);
+
+    friend bool operator==(const MarkerList&, const MarkerList&) = default;
 
   private:
-    std::vector<float> m_values;
+    std::vector<Marker> m_markers;
     std::vector<std::string> m_entries;
+    std::size_t m_nNext = 1; // the number of the next "Marker n" entry
 };
 
 // "Marker %d".

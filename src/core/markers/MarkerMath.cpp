@@ -1,6 +1,7 @@
 #include "core/markers/MarkerMath.h"
 
 #include "core/time/TimeCode.h"
+#include "core/view/TimeWindow.h"
 
 namespace sundrel {
 
@@ -53,8 +54,9 @@ MarkerView ViewOfMarker(float percent, double duration) {
     MarkerView view;
     view.slider = SliderStep(percent);
     view.position = PositionOfMarker(percent, duration);
-    view.viewFrom = view.position - 1.0f;
-    view.viewTo = view.position + 1.0f;
+    const TimeWindow window = WindowAround(view.position);
+    view.viewFrom = window.from;
+    view.viewTo = window.to;
     return view;
 }
 

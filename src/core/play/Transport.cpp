@@ -20,19 +20,11 @@ TransportControls ControlsFor(TransportState state) {
     return {};
 }
 
-namespace {
-std::string TimeText(float seconds) {
-    CTimeCode time;
-    time.SetSeconds(seconds);
-    return time.Format();
-}
-} // namespace
-
 StopOutcome StopTransport(bool autoJump) {
     StopOutcome out;
-    out.label = TimeText(0.0f);
+    out.label = FormatTime(0.0f);
     if (autoJump) {
-        out.window = TimeWindow{0.0f, 2.0f};
+        out.window = kOpeningWindow;
     }
     return out;
 }
@@ -42,7 +34,7 @@ PauseOutcome PauseTransport(const std::string& labelText, float tickPosition, bo
     PauseOutcome out;
     std::string text = labelText;
     if (stoppedAt) {
-        text = TimeText(static_cast<float>(*stoppedAt));
+        text = FormatTime(static_cast<float>(*stoppedAt));
         out.label = text;
     }
     out.position = tickPosition;
@@ -52,7 +44,7 @@ PauseOutcome PauseTransport(const std::string& labelText, float tickPosition, bo
         out.position = static_cast<float>(time.GetSeconds());
     }
     if (autoJump) {
-        out.window = TimeWindow{out.position - 1.0f, out.position + 1.0f};
+        out.window = WindowAround(out.position);
     }
     return out;
 }
@@ -74,7 +66,7 @@ TickOutcome PositionTick(bool loaded, bool playing, float position, double durat
     double s = 0.0;
     if (devicePosition) {
         s = std::clamp(*devicePosition, 0.0, std::max(duration, 0.0));
-        out.label = TimeText(static_cast<float>(s));
+        out.label = FormatTime(static_cast<float>(s));
     } else {
         if (!(duration > static_cast<double>(position))) {
             return out;

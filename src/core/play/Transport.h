@@ -3,6 +3,8 @@
 // The transport's rules without any window: which buttons are enabled in each state, where
 // Stop and Pause leave the position and the visible window, and the position tick.
 
+#include "core/view/TimeWindow.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,11 +28,6 @@ struct TransportControls {
 };
 
 TransportControls ControlsFor(TransportState state);
-
-struct TimeWindow {
-    float from = 0.0f;
-    float to = 0.0f;
-};
 
 // Where Stop leaves things: position 0, trackbar 0, label "0:00:00.000" and, with Auto Jump,
 // the window 0..2 s. Playback that reaches the end by itself ends the same way.

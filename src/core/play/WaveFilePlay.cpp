@@ -54,7 +54,6 @@ sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out,
     std::array<std::byte, sundrel::kPlayChunkSize> chunk{};
     const double rate = m_wfx.nAvgBytesPerSec;
     float x = startSecond;
-    CTimeCode time;
     bool readFailed = false;
     for (;;) {
         std::size_t n = 0;
@@ -73,8 +72,7 @@ sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out,
         }
         x = static_cast<float>(static_cast<double>(x) + static_cast<double>(n) / rate);
         if (label) {
-            time.SetSeconds(x);
-            label(time.Format());
+            label(sundrel::FormatTime(x));
         }
         if (stop.stop_requested()) {
             return stopped();

@@ -1,6 +1,7 @@
 #include "core/time/JumpTime.h"
 
 #include "core/time/TimeCode.h"
+#include "core/view/TimeWindow.h"
 
 namespace sundrel {
 
@@ -22,13 +23,11 @@ JumpRequest ReadJumpTime(const std::string& text, float maxTime) {
 JumpTarget JumpTo(float time, double length) {
     JumpTarget target;
     target.position = time;
-    const float p = time * 1000.0f;
-    target.slider = length > 0.0 ? TruncToInt32(static_cast<double>(p) / length) : 0;
-    CTimeCode code;
-    code.SetSeconds(time);
-    target.label = code.Format();
-    target.viewFrom = time - 1.0f;
-    target.viewTo = time + 1.0f;
+    target.slider = view::TrackbarValue(time, length);
+    target.label = FormatTime(time);
+    const TimeWindow window = WindowAround(time);
+    target.viewFrom = window.from;
+    target.viewTo = window.to;
     return target;
 }
 

@@ -1,8 +1,10 @@
 #include "core/time/TimeCode.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <climits>
 #include <limits>
 
 namespace sundrel {
@@ -51,6 +53,23 @@ std::string FormatFields(std::int32_t h, std::int32_t m, std::int32_t s, std::in
     return buf;
 }
 } // namespace
+
+std::string FormatTime(float seconds) {
+    CTimeCode code;
+    code.SetSeconds(seconds);
+    return code.Format();
+}
+
+std::string FormatFrameTime(std::int64_t frame, std::uint32_t rate) {
+    if (rate == 0 || frame < 0) {
+        return FormatFields(0, 0, 0, 0);
+    }
+    const std::int64_t whole = frame / rate;
+    const auto ms = static_cast<std::int32_t>((frame % rate) * 1000 / rate);
+    const auto hours = static_cast<std::int32_t>(std::min<std::int64_t>(whole / 3600, INT32_MAX));
+    return FormatFields(hours, static_cast<std::int32_t>(whole / 60 % 60),
+                        static_cast<std::int32_t>(whole % 60), ms);
+}
 
 std::string FormatDuration(double d) {
     const std::int32_t hours = TruncToInt32(d * static_cast<double>(kHour));

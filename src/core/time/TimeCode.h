@@ -39,6 +39,14 @@ inline constexpr float kMs = 0.0010000000474974513f;
 // end and NaN at 0, so that no conversion is undefined.
 std::int32_t TruncToInt32(double value);
 
+// The text of a position in seconds as every label shows it: "h:mm:ss.mmm" of CTimeCode's
+// fields, each truncated toward zero.
+std::string FormatTime(float seconds);
+
+// The text of frame `frame` at `rate` frames a second, exact to the millisecond (truncated,
+// in integers, so a frame at 369 s shows as 0:06:09.000 at every rate).
+std::string FormatFrameTime(std::int64_t frame, std::uint32_t rate);
+
 // The text of a mix length given in double precision (the duration label).
 std::string FormatDuration(double seconds);
 

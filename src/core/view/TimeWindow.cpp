@@ -5,6 +5,14 @@
 #include <cmath>
 #include <limits>
 
+namespace sundrel {
+
+TimeWindow WindowAround(float position) {
+    return {position - 1.0f, position + 1.0f};
+}
+
+} // namespace sundrel
+
 namespace sundrel::view {
 
 std::uint32_t IndexAlignment(const WaveFormat& format) {

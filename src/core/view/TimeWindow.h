@@ -7,6 +7,24 @@
 // The arithmetic of the visible time window: seconds to sample elements, clicks to seconds,
 // the position slider, and the scroll-bar moves. D is the mix duration in seconds and L the
 // length of its canonical file (data bytes + 44), as CWaveFile reports them.
+namespace sundrel {
+
+// A span of the mix in seconds: the visible window of the view.
+struct TimeWindow {
+    float from = 0.0f;
+    float to = 0.0f;
+    friend bool operator==(const TimeWindow&, const TimeWindow&) = default;
+};
+
+// The window one second either side of `position`: where a click, the slider, a jump, a
+// selected marker and Pause put the view.
+TimeWindow WindowAround(float position);
+
+// The window a mix opens with, and Stop returns to: its first two seconds.
+inline constexpr TimeWindow kOpeningWindow{0.0f, 2.0f};
+
+} // namespace sundrel
+
 namespace sundrel::view {
 
 // Bytes that a window bound is aligned to before it becomes an element index: 4, or the

@@ -80,9 +80,7 @@ std::array<RulerTick, 21> RulerTicks(float from, float to, int clientWidth) {
         tick.x = TruncToInt32(static_cast<float>(clientWidth * i) * 0.05f);
         tick.labelled = i % 5 == 0;
         if (tick.labelled) {
-            CTimeCode code;
-            code.SetSeconds(t);
-            tick.label = code.Format();
+            tick.label = FormatTime(t);
         }
     }
     return ticks;

@@ -21,6 +21,7 @@ inline constexpr int kMarkers = 1010;
 inline constexpr int kViewFrame = 1015;
 inline constexpr int kScrollBar = 1022;
 inline constexpr int kAnp = 1023;
+inline constexpr int kRemoveMarker = 1024;
 inline constexpr int kWaveView = 1000; // the view window created over kViewFrame
 inline constexpr int kPlayGroup = -1;  // the "Play" group box has no id of its own
 
@@ -33,6 +34,10 @@ inline constexpr int kCmdOpen = 32778;
 inline constexpr int kCmdLoadWave = 32779;
 inline constexpr int kCmdJumpToTime = 32780;
 inline constexpr int kCmdAutoJump = 32784;
+inline constexpr int kCmdUndo = 32790;
+inline constexpr int kCmdRedo = 32791;
+inline constexpr int kCmdRemoveMarker = 32792;
+inline constexpr int kCmdRenameMarker = 32793;
 
 // The position tick of the transport.
 inline constexpr int kTimerTick = 101;

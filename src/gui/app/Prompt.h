@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 
@@ -21,6 +22,18 @@ class Prompt {
     // A modal message box. An empty caption shows no caption text.
     virtual Answer Message(QWidget* owner, const QString& text, const QString& caption,
                            Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+    // A question with its own answers (the last one cancels, as Escape and the close box
+    // do); returns the index of the answer chosen.
+    virtual int Choose(QWidget* owner, const QString& text, const QString& caption,
+                       const QStringList& answers) = 0;
+    // A folder chooser opened at `start`; nullopt when cancelled.
+    virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption,
+                                                const QString& start) = 0;
+    // A small form of labelled text fields filled with `values`; the edited values, or
+    // nullopt when cancelled.
+    virtual std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
+                                                 const QStringList& labels,
+                                                 const QStringList& values) = 0;
     // An open-file dialog; nullopt when cancelled. `filter` is in Qt's form,
     // for example "Windows PCM (*.wav)".
     virtual std::optional<QString> OpenFile(QWidget* owner, const QString& filter) = 0;
@@ -37,6 +50,13 @@ class QtPrompt final : public Prompt {
   public:
     Answer Message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
+    int Choose(QWidget* owner, const QString& text, const QString& caption,
+               const QStringList& answers) override;
+    std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption,
+                                        const QString& start) override;
+    std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
+                                         const QStringList& labels,
+                                         const QStringList& values) override;
     std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                     const QString& defaultSuffix) override;

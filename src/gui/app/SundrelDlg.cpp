@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeySequence>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -52,14 +53,11 @@ constexpr int kClientHeight = 297;
 
 CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
                          sundrel::PlaybackSession::DeviceFactory makeDevice)
-    : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font) {
+    : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font),
+      m_session(makeDevice ? std::move(makeDevice) : sundrel::audio::MakeWaveOut) {
     InitResources();
-    if (!makeDevice) {
-        makeDevice = sundrel::audio::MakeWaveOut;
-    }
-    m_pPlayThread = std::make_unique<sundrel::PlaybackSession>(std::move(makeDevice));
     setFont(m_font);
-    setWindowTitle(QStringLiteral("Sundrel"));
+    setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -72,11 +70,13 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     m_pWaveView = new CWaveViewCtrl();
     OnInitDialog();
     ConnectSignals();
+    m_session.AddListener(this);
 }
 
 CSundrelDlg::~CSundrelDlg() {
-    // The worker reads m_pWaveFile and posts to this window: end it while both still exist.
-    HaltPlayer();
+    // The worker posts to this window: end it while the window still exists.
+    m_session.HaltPlayer();
+    m_session.RemoveListener(this);
 }
 
 void CSundrelDlg::CreateMenu() {
@@ -91,12 +91,27 @@ void CSundrelDlg::CreateMenu() {
     };
     m_pMenuFile = m_pMenuBar->addMenu(QStringLiteral("&File"));
     m_pMenuFile->setObjectName(QStringLiteral("menuFile"));
-    add(m_pMenuFile, QStringLiteral("&Open..."), ids::kCmdOpen);
+    add(m_pMenuFile, QStringLiteral("&Open..."), ids::kCmdOpen)->setShortcut(QKeySequence::Open);
     add(m_pMenuFile, QStringLiteral("&Save As..."), ids::kCmdSaveAs);
     m_pMenuFile->addSeparator();
     add(m_pMenuFile, QStringLiteral("Load Wave file..."), ids::kCmdLoadWave);
     m_pMenuFile->addSeparator();
     add(m_pMenuFile, QStringLiteral("&Exit"), ids::kCmdExit);
+
+    m_pMenuEdit = m_pMenuBar->addMenu(QStringLiteral("&Edit"));
+    m_pMenuEdit->setObjectName(QStringLiteral("menuEdit"));
+    add(m_pMenuEdit, QStringLiteral("&Undo"), ids::kCmdUndo)->setShortcut(QKeySequence::Undo);
+    add(m_pMenuEdit, QStringLiteral("&Redo"), ids::kCmdRedo)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                        QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_pMenuEdit->addSeparator();
+    add(m_pMenuEdit, QStringLiteral("Re&move Marker"), ids::kCmdRemoveMarker)
+        ->setShortcut(QKeySequence::Delete);
+    add(m_pMenuEdit, QStringLiteral("Re&name Marker..."), ids::kCmdRenameMarker)
+        ->setShortcut(QKeySequence(Qt::Key_F2));
+    for (QAction* action : m_pMenuEdit->actions()) {
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
 
     m_pMenuTool = m_pMenuBar->addMenu(QStringLiteral("&Tool"));
     m_pMenuTool->setObjectName(QStringLiteral("menuTool"));
@@ -111,7 +126,7 @@ void CSundrelDlg::CreateMenu() {
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
 
-    for (QMenu* menu : {m_pMenuFile, m_pMenuTool, m_pMenuJump, m_pMenuHelp}) {
+    for (QMenu* menu : {m_pMenuFile, m_pMenuEdit, m_pMenuTool, m_pMenuJump, m_pMenuHelp}) {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { OnInitMenuPopup(menu); });
     }
 }
@@ -125,7 +140,8 @@ void CSundrelDlg::CreateControls() {
     // Template order, which is also the tab order.
     m_btnSplit = new QPushButton(QStringLiteral("&Split"), c);
     place(m_btnSplit, ids::kSplit, 303, 269, 50, 14);
-    m_btnSplit->setDefault(true);
+    // Not the default button: Enter runs Split only while the button itself has the focus,
+    // never from the slider or the marker list, since a split replaces track files.
 
     m_slider = new QSlider(Qt::Horizontal, c);
     place(m_slider, ids::kSlider, 33, 244, 257, 12);
@@ -176,6 +192,10 @@ void CSundrelDlg::CreateControls() {
 
     m_btnAnp = new QPushButton(QStringLiteral("ANP"), c);
     place(m_btnAnp, ids::kAnp, 303, 249, 50, 14);
+
+    // Beside the marker list: removes the selected marker (Edit > Remove Marker, Delete).
+    m_btnRemove = new QPushButton(QStringLiteral("&Remove Marker"), c);
+    place(m_btnRemove, ids::kRemoveMarker, 383, 249, 69, 14);
 }
 
 void CSundrelDlg::OnInitDialog() {
@@ -206,6 +226,11 @@ void CSundrelDlg::OnInitDialog() {
 
     m_pWaveView->Create(ViewFrameRect(), m_pClient, ids::kWaveView);
     ApplyControlStates(sundrel::app::Action::WindowOpened);
+    // Nothing to remove, undo or redo yet.
+    m_btnRemove->setEnabled(false);
+    for (int id : {ids::kCmdUndo, ids::kCmdRedo, ids::kCmdRemoveMarker, ids::kCmdRenameMarker}) {
+        Command(id)->setEnabled(false);
+    }
 }
 
 void CSundrelDlg::ConnectSignals() {
@@ -218,6 +243,12 @@ void CSundrelDlg::ConnectSignals() {
     connect(Command(ids::kCmdSaveAs), &QAction::triggered, this, [this] { OnFileSaveAs(); });
     connect(Command(ids::kCmdJumpToTime), &QAction::triggered, this, [this] { OnJumpToTime(); });
     connect(Command(ids::kCmdAbout), &QAction::triggered, this, [this] { OnAbout(); });
+    connect(Command(ids::kCmdUndo), &QAction::triggered, this, [this] { OnUndo(); });
+    connect(Command(ids::kCmdRedo), &QAction::triggered, this, [this] { OnRedo(); });
+    connect(Command(ids::kCmdRemoveMarker), &QAction::triggered, this,
+            [this] { OnRemoveMarker(); });
+    connect(Command(ids::kCmdRenameMarker), &QAction::triggered, this,
+            [this] { OnRenameMarker(); });
 
     // The transport.
     connect(m_btnPlay, &QAbstractButton::clicked, this, [this] { OnPlay(); });
@@ -229,8 +260,9 @@ void CSundrelDlg::ConnectSignals() {
     // the handlers select themselves are not.
     connect(m_btnAddMarker, &QAbstractButton::clicked, this, [this] { OnAddMarker(); });
     connect(m_btnAnp, &QAbstractButton::clicked, this, [this] { OnChangeMarker(); });
+    connect(m_btnRemove, &QAbstractButton::clicked, this, [this] { OnRemoveMarker(); });
     connect(m_cbMarkers, &QComboBox::activated, this, [this] { OnSelChangeMarker(); });
-    // Split, the default button: a click or Enter.
+    // Split: a click, or Enter and Space while it has the focus.
     connect(m_btnSplit, &QAbstractButton::clicked, this, [this] { OnOK(); });
 
     // The position slider: dragging only moves the position; every other step applies it.
@@ -320,7 +352,7 @@ void CSundrelDlg::ApplyControlStates(sundrel::app::Action action) {
     for (const auto& [control, widget] : controls) {
         const auto change = row[static_cast<std::size_t>(control)];
         widget->setEnabled(
-            sundrel::app::ApplyChange(change, widget->isEnabled(), m_markers.Count()));
+            sundrel::app::ApplyChange(change, widget->isEnabled(), m_session.Markers().Count()));
     }
 }
 
@@ -332,7 +364,7 @@ void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
         switch (item->data().toInt()) {
         case ids::kCmdSaveAs:
         case ids::kCmdJumpToTime:
-            item->setEnabled(m_bLoaded);
+            item->setEnabled(m_session.IsLoaded());
             break;
         case ids::kCmdAutoJump:
             OnUpdateAutoJump(item);
@@ -344,17 +376,59 @@ void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
 }
 
 void CSundrelDlg::OnUpdateAutoJump(QAction* item) const {
-    item->setChecked(m_bAutoJump);
+    item->setChecked(m_session.AutoJump());
 }
 
 void CSundrelDlg::OnAutoJump() {
-    m_bAutoJump = !m_bAutoJump;
+    m_session.SetAutoJump(!m_session.AutoJump());
     OnUpdateAutoJump(Command(ids::kCmdAutoJump));
 }
 
 void CSundrelDlg::OnExit() {
     // Ends the window the way its OK button would, without the split that button runs.
-    QDialog::done(QDialog::Accepted);
+    done(QDialog::Accepted);
+}
+
+void CSundrelDlg::done(int result) {
+    if (!MayDiscardChanges()) {
+        return; // the window stays, and so do the markers
+    }
+    StopPlayback();
+    QDialog::done(result);
+}
+
+bool CSundrelDlg::MayDiscardChanges() {
+    if (!m_session.IsModified()) {
+        return true;
+    }
+    switch (m_prompt.Choose(this, QStringLiteral("Save changes to the markers?"),
+                            QStringLiteral("Sundrel"),
+                            {QStringLiteral("&Save"), QStringLiteral("&Discard"),
+                             QStringLiteral("Cancel")})) {
+    case 0:
+        return SaveProject(false);
+    case 1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CSundrelDlg::OnSessionChanged(unsigned what) {
+    using namespace sundrel::changed;
+    if ((what & kMarkers) != 0) {
+        FillMarkerBox();
+    } else if ((what & kSelection) != 0) {
+        m_cbMarkers->setCurrentIndex(static_cast<int>(m_session.Selected()));
+    }
+    if ((what & (kMarkers | kSelection)) != 0) {
+        m_btnRemove->setEnabled(m_session.Selected() > 0);
+    }
+    setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
+    Command(ids::kCmdUndo)->setEnabled(m_session.CanUndo());
+    Command(ids::kCmdRedo)->setEnabled(m_session.CanRedo());
+    Command(ids::kCmdRemoveMarker)->setEnabled(m_session.Selected() > 0);
+    Command(ids::kCmdRenameMarker)->setEnabled(m_session.Selected() > 0);
 }
 
 void CSundrelDlg::OnManual() {

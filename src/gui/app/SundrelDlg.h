@@ -2,9 +2,9 @@
 
 #include "core/app/ControlStates.h"
 #include "core/audio/WaveFile.h"
-#include "core/markers/MarkerList.h"
 #include "core/play/PlayResult.h"
-#include "core/play/PlaybackSession.h"
+#include "core/session/MixSession.h"
+#include "core/split/SplitTypes.h"
 #include "gui/app/DialogUnits.h"
 
 #include <QDialog>
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QCloseEvent;
@@ -33,13 +34,11 @@ class Prompt;
 } // namespace sundrel::gui
 
 // The program's only window: the waveform view, the transport buttons, the position slider,
-// the marker controls and the Split button under a File/Tool/Help menu. It owns all program
-// state. Handlers are grouped by subsystem in their own files (SundrelDlg*.cpp); a subsystem
-// adds its handlers by declaring them here and connecting them in ConnectSignals().
-//
-// Members keep their established names; they are public so every subsystem's handlers and
-// the widget tests can reach them without friends.
-class CSundrelDlg : public QDialog {
+// the marker controls and the Split button under a File/Edit/Tool/Help menu. The open mix and
+// everything done with it live in a sundrel::MixSession; each handler reads its controls,
+// calls session operations and shows the result. Handlers are grouped by subsystem in their
+// own files (SundrelDlg*.cpp) and connected in ConnectSignals().
+class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     Q_OBJECT
   public:
     // `makeDevice` opens the sound output for each Play; empty means the program's own
@@ -48,11 +47,13 @@ class CSundrelDlg : public QDialog {
                          sundrel::PlaybackSession::DeviceFactory makeDevice = {});
     ~CSundrelDlg() override;
 
-    // Ending the window (Exit, the close box, Escape) ends a running playback first.
+    // Ending the window (Exit, the close box, Escape): asks to save markers with unsaved
+    // changes (Save / Discard / Cancel), then ends a running playback and closes.
     void done(int result) override;
 
     // Loading a mix. OnLoadWave asks for the file; LoadWaveFile takes it from the command
-    // line or the demo. A file that cannot be used is reported and changes nothing.
+    // line or the demo. A file that cannot be used is reported and changes nothing. With
+    // markers in the list the user chooses to keep them for the new mix or start fresh.
     void OnLoadWave();
     bool LoadWaveFile(const std::filesystem::path& path);
 
@@ -78,19 +79,28 @@ class CSundrelDlg : public QDialog {
     void OnSliderScroll(int code);
     void OnViewScroll(int code, int thumb);
 
-    // The markers: Add Marker, selecting an entry of the marker list, and "ANP", which moves
-    // the selected marker to the position. AddMarker appends the marker of the position.
+    // The markers: Add Marker, selecting an entry of the marker list, "ANP", which moves
+    // the selected marker to the position, and Edit's Remove and Rename of the selected one.
     void OnAddMarker();
     void AddMarker();
     void OnSelChangeMarker();
     void OnChangeMarker();
+    void OnRemoveMarker();
+    void OnRenameMarker();
+    // Edit > Undo and Redo of marker edits.
+    void OnUndo();
+    void OnRedo();
 
-    // The Split button: cuts the mix at the markers into track files in the current folder.
+    // The Split button: cuts the mix at the markers into track files in a folder the user
+    // confirms (the mix's folder unless another is chosen).
     void OnOK();
 
     // File > Save As... and File > Open...: the project file with the mix path and markers.
+    // SaveProject asks for a file when the session has none yet (or `ask` is set); false
+    // when nothing was written.
     void OnFileSaveAs();
     void OnFileOpen();
+    bool SaveProject(bool ask);
 
     // Tool > Jump > Jump to time... and Help > About Sundrel.
     void OnJumpToTime();
@@ -102,21 +112,49 @@ class CSundrelDlg : public QDialog {
     void OnPause();
     void OnPositionTick();
     // Ends a running playback where it is, leaving the transport idle (Play on, Stop and
-    // Pause off) and the position alone. Commands that replace the mix (Load, Open) call it
-    // before m_pWaveFile changes, since the player reads the current one.
+    // Pause off) and the position alone.
     void StopPlayback();
 
     // Enables and disables the controls as `action` does (the control-state table).
     void ApplyControlStates(sundrel::app::Action action);
 
+    // The model of the open mix that every handler works on.
+    sundrel::MixSession& Session() { return m_session; }
+    const sundrel::MixSession& Session() const { return m_session; }
+
     // The rectangle of the view frame 1015 in client coordinates of the window.
     QRect ViewFrameRect() const;
     // The area below the menu bar that holds the controls.
     QWidget* ClientArea() const { return m_pClient; }
+    // The current waveform view (a new one replaces it whenever the window moves).
+    CWaveViewCtrl* WaveView() const { return m_pWaveView; }
     sundrel::gui::Prompt& GetPrompt() const { return m_prompt; }
     const sundrel::gui::DialogUnits& Units() const { return m_units; }
     QAction* Command(int id) const;
     QWidget* Control(int id) const;
+
+  private:
+    void CreateControls();
+    void CreateMenu();
+    void ConnectSignals();
+    void OnInitDialog();
+    void OnSessionChanged(unsigned what) override;
+    // Replaces the view by a fresh one over the frame; the old one goes once its events end.
+    void NewWaveView();
+    // Results the worker posts to this thread, tagged with the Play they belong to.
+    void OnPlayLabel(std::uint64_t generation, const QString& text);
+    void OnPlayEnded(std::uint64_t generation, const sundrel::PlayResult& result);
+    // A fresh view showing the session's window of the mix, when that window lies inside
+    // it; otherwise warns and leaves the view blank (false).
+    bool ShowViewWindow();
+    // Refills the marker list box from the session, selecting the session's entry.
+    void FillMarkerBox();
+    // Asks what to do with unsaved marker changes; true when the window may go on (saved or
+    // discarded, or nothing to save), false when the user cancelled.
+    bool MayDiscardChanges();
+    // Runs the split on a worker while the window stays painted but takes no input.
+    std::vector<sundrel::SplitTrack> RunSplit(const std::filesystem::path& outDir);
+    void closeEvent(QCloseEvent* event) override;
 
     // Controls, in template order where they have an id.
     QPushButton* m_btnSplit = nullptr;
@@ -134,59 +172,24 @@ class CSundrelDlg : public QDialog {
     QLabel* m_stViewFrame = nullptr;
     QScrollBar* m_scrollBar = nullptr;
     QPushButton* m_btnAnp = nullptr;
+    QPushButton* m_btnRemove = nullptr;
 
     // Menu 129.
     QMenuBar* m_pMenuBar = nullptr;
     QMenu* m_pMenuFile = nullptr;
+    QMenu* m_pMenuEdit = nullptr;
     QMenu* m_pMenuTool = nullptr;
     QMenu* m_pMenuJump = nullptr;
     QMenu* m_pMenuHelp = nullptr;
 
     // The transport's position tick (timer 101, 100 ms), running from start-up.
     QTimer* m_pTimer = nullptr;
-
-    // Program state.
-    std::shared_ptr<CWaveFile> m_pWaveFile; // shared: a playback may still hold the old one
-    float m_fPosition = 0.0f;               // seconds
-    CWaveViewCtrl* m_pWaveView = nullptr;   // child of the client area, replaced per window
-    sundrel::MarkerList m_markers;          // percentages of the audio data, start first;
-                                            // element k belongs to entry k of m_cbMarkers
-    bool m_bLoaded = false;
-    bool m_bPlaying = false;
-    float m_fViewFrom = 0.0f;
-    float m_fViewTo = 0.0f;
-    std::filesystem::path m_szWavePath;
-    bool m_bAutoJump = true;
-    // The playback worker: one player at a time, each Play with a fresh output device.
-    std::unique_ptr<sundrel::PlaybackSession> m_pPlayThread;
-
-  private:
-    void CreateControls();
-    void CreateMenu();
-    void ConnectSignals();
-    void OnInitDialog();
-    // Replaces the view by a fresh one over the frame; the old one goes once its events end.
-    void NewWaveView();
-    // Stops the worker and makes every callback it has posted stale; returns where the
-    // sound stopped (empty when no player was active).
-    std::optional<double> HaltPlayer();
-    // Results the worker posts to this thread, tagged with the Play they belong to.
-    void OnPlayLabel(std::uint64_t generation, const QString& text);
-    void OnPlayEnded(std::uint64_t generation, const sundrel::PlayResult& result);
-    // A fresh view showing m_fViewFrom..m_fViewTo of the mix, when that window lies inside
-    // it; otherwise warns and leaves the view blank (false).
-    bool ShowViewWindow();
-    // Refills the marker list box from m_markers, selecting the header entry.
-    void FillMarkerBox();
-    // Runs the split on a worker while the window stays painted but takes no input.
-    void RunSplit(const std::vector<float>& percents);
-    void closeEvent(QCloseEvent* event) override;
+    CWaveViewCtrl* m_pWaveView = nullptr; // child of the client area, replaced per window
 
     sundrel::gui::Prompt& m_prompt;
     QFont m_font;
     sundrel::gui::DialogUnits m_units;
     QWidget* m_pClient = nullptr;
-    // Counts Plays and halts; a worker's posted callback with an older count is ignored.
-    std::uint64_t m_nPlayGeneration = 0;
+    sundrel::MixSession m_session;
     bool m_bSplitting = false; // a split is running: the window cannot be closed
 };

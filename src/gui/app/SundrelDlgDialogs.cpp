@@ -11,12 +11,12 @@
 #include <QSlider>
 
 void CSundrelDlg::OnJumpToTime() {
-    if (!m_bLoaded || !m_pWaveFile) {
+    if (!m_session.IsLoaded()) {
         m_prompt.Message(this, QStringLiteral("Please load a wave file"),
                          QStringLiteral("Sundrel"));
         return;
     }
-    const double length = m_pWaveFile->GetDuration();
+    const double length = m_session.Duration();
     CJumpTimeDlg dlg(m_prompt, this);
     dlg.m_fMaxTime = static_cast<float>(length);
     dlg.exec(); // only m_bJump tells whether a time was accepted
@@ -24,7 +24,7 @@ void CSundrelDlg::OnJumpToTime() {
         return;
     }
     const sundrel::JumpTarget target = sundrel::JumpTo(dlg.m_fJumpTime, length);
-    m_fPosition = target.position;
+    m_session.SetPosition(target.position);
     m_slider->setValue(target.slider);
     m_stPosition->setText(QString::fromStdString(target.label));
     ApplyTimeView(target.viewFrom,

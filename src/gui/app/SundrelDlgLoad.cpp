@@ -33,22 +33,43 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
                          sundrel::gui::Prompt::Buttons::Ok, sundrel::gui::Prompt::Icon::Stop);
         return false;
     }
+    // Markers placed on another mix rarely fit this one: the user says whether they stay.
+    bool keep = true;
+    if (m_session.Markers().Count() > 1) {
+        const int answer = m_prompt.Choose(
+            this,
+            QStringLiteral("The marker list holds %1 markers. Keep them for %2, or start with "
+                           "no markers?")
+                .arg(m_session.Markers().Count() - 1)
+                .arg(QString::fromStdString(full.filename().string())),
+            QStringLiteral("Load Wave file"),
+            {QStringLiteral("&Keep markers"), QStringLiteral("&Start fresh"),
+             QStringLiteral("Cancel")});
+        if (answer != 0 && answer != 1) {
+            return false;
+        }
+        keep = answer == 0;
+        if (!keep && !MayDiscardChanges()) {
+            return false;
+        }
+    }
     // The player reads the current mix: end it before the mix is replaced.
     StopPlayback();
-    m_szWavePath = full;
-    m_pWaveFile = std::move(file);
-    m_bLoaded = true;
+    m_session.Load(std::move(file), keep);
     ApplyControlStates(sundrel::app::Action::LoadWave);
+    if (!keep) {
+        ApplyControlStates(sundrel::app::Action::HeaderSelected);
+    }
     ShowDuration();
     // Tracks are written into the current directory: make it the mix's folder.
     std::filesystem::current_path(full.parent_path(), ec);
-    ApplyTimeView(0.0f, 2.0f);
+    ApplyTimeView(sundrel::kOpeningWindow.from, sundrel::kOpeningWindow.to);
     return true;
 }
 
 void CSundrelDlg::ShowDuration() {
-    if (m_pWaveFile) {
+    if (m_session.IsLoaded()) {
         m_stDuration->setText(
-            QString::fromStdString(sundrel::FormatDuration(m_pWaveFile->GetDuration())));
+            QString::fromStdString(sundrel::FormatDuration(m_session.Duration())));
     }
 }

@@ -1,6 +1,6 @@
-// The marker commands: Add Marker, selecting an entry of the marker list box, and "ANP".
-// m_markers keeps the entries' labels beside the values, so entry k of the list box always
-// stands for element k.
+// The marker commands: Add Marker, selecting an entry of the marker list box, "ANP", Remove
+// and Rename, and undo/redo of them. The session keeps the entries' labels beside the
+// markers, so entry k of the list box always stands for marker k.
 
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
@@ -15,11 +15,10 @@
 using sundrel::gui::Prompt;
 
 void CSundrelDlg::OnAddMarker() {
-    if (!m_pWaveFile) {
+    if (!m_session.IsLoaded()) {
         return; // the button is enabled only with a mix
     }
-    const sundrel::AddMarkerCheck check =
-        m_markers.CheckAdd(m_fPosition, m_pWaveFile->GetDuration());
+    const sundrel::AddMarkerCheck check = m_session.CheckAddAtPosition();
     if (check != sundrel::AddMarkerCheck::Ok) {
         m_prompt.Message(this, QString::fromLatin1(sundrel::AddMarkerMessage(check)),
                          QStringLiteral("Error"));
@@ -31,48 +30,49 @@ void CSundrelDlg::OnAddMarker() {
         return;
     }
     AddMarker();
-    // Selecting the new entry from here is no user selection: position and view stay.
-    m_cbMarkers->setCurrentIndex(m_cbMarkers->count() - 1);
     ApplyControlStates(sundrel::app::Action::AddMarker);
     m_prompt.Message(this, QStringLiteral("Added Marker successfully"), QString(),
                      Prompt::Buttons::Ok, Prompt::Icon::Information);
 }
 
 void CSundrelDlg::AddMarker() {
-    const std::size_t index = m_markers.Add(m_fPosition, m_pWaveFile->GetDuration());
-    m_cbMarkers->addItem(QString::fromStdString(m_markers.Entries().at(index)));
-    m_btnSplit->setEnabled(true);
+    // The new entry is selected; selecting it from here is no user selection, so position
+    // and view stay.
+    if (m_session.AddAtPosition()) {
+        m_btnSplit->setEnabled(true);
+    }
 }
 
 void CSundrelDlg::OnSelChangeMarker() {
-    if (m_bPlaying) {
+    if (m_session.IsPlaying()) {
         OnStop(); // with all its effects; the selection then sets the position
     }
     const int selected = m_cbMarkers->currentIndex();
-    const std::optional<float> marker =
-        selected > 0 ? m_markers.At(static_cast<std::size_t>(selected)) : std::nullopt;
-    if (!marker || !m_pWaveFile) {
+    m_session.Select(selected > 0 ? static_cast<std::size_t>(selected) : 0);
+    const std::optional<sundrel::MarkerView> view =
+        selected > 0 ? m_session.ViewOf(static_cast<std::size_t>(selected)) : std::nullopt;
+    if (!view) {
         // The header entry (the start of the mix).
-        m_fPosition = 0.0f;
-        ApplyTimeView(0.0f, 2.0f);
+        m_session.SetPosition(0.0f);
+        ApplyTimeView(sundrel::kOpeningWindow.from, sundrel::kOpeningWindow.to);
         ShowPosition();
         m_slider->setValue(0);
         ApplyControlStates(sundrel::app::Action::HeaderSelected);
         return;
     }
     ApplyControlStates(sundrel::app::Action::MarkerSelected);
-    const sundrel::MarkerView view = sundrel::ViewOfMarker(*marker, m_pWaveFile->GetDuration());
-    m_slider->setValue(view.slider);
-    m_fPosition = view.position;
+    m_slider->setValue(view->slider);
+    m_session.SetPosition(view->position);
     ShowPosition();
-    ApplyTimeView(view.viewFrom, view.viewTo); // sets the slider again from the position
+    ApplyTimeView(view->viewFrom, view->viewTo); // sets the slider again from the position
 }
 
 void CSundrelDlg::OnChangeMarker() {
     // The header entry stands for the start marker, which stays at 0 (Split starts there);
     // "ANP" is disabled while it is selected, and does nothing should it be pressed anyway.
     const int selected = m_cbMarkers->currentIndex();
-    if (selected <= 0 || !m_markers.At(static_cast<std::size_t>(selected)) || !m_pWaveFile) {
+    if (selected <= 0 || !m_session.Markers().At(static_cast<std::size_t>(selected)) ||
+        !m_session.IsLoaded()) {
         return;
     }
     if (m_prompt.Message(this, QStringLiteral("Do you really want to change the selected Marker"),
@@ -80,15 +80,48 @@ void CSundrelDlg::OnChangeMarker() {
                          Prompt::Icon::Question) != Prompt::Answer::Yes) {
         return;
     }
-    m_markers.Change(static_cast<std::size_t>(selected), m_fPosition, m_pWaveFile->GetDuration());
+    m_session.ChangeToPosition(static_cast<std::size_t>(selected));
     m_prompt.Message(this, QStringLiteral("Changed position of Marker successfully"), QString(),
                      Prompt::Buttons::Ok, Prompt::Icon::Information);
 }
 
+void CSundrelDlg::OnRemoveMarker() {
+    // No question: Edit > Undo brings the marker back.
+    if (m_session.Remove(m_session.Selected()) && m_session.Selected() == 0) {
+        ApplyControlStates(sundrel::app::Action::HeaderSelected);
+    }
+}
+
+void CSundrelDlg::OnRenameMarker() {
+    const std::size_t index = m_session.Selected();
+    const sundrel::Marker* marker = m_session.Markers().At(index);
+    if (index == 0 || marker == nullptr) {
+        return;
+    }
+    const std::optional<QStringList> names = m_prompt.EditTexts(
+        this, QStringLiteral("Rename ") + m_cbMarkers->itemText(static_cast<int>(index)),
+        {QStringLiteral("&Title:"), QStringLiteral("&Artist:")},
+        {QString::fromStdString(marker->title), QString::fromStdString(marker->artist)});
+    if (!names || names->size() != 2) {
+        return;
+    }
+    m_session.Rename(index, names->at(0).trimmed().toStdString(),
+                     names->at(1).trimmed().toStdString());
+}
+
+void CSundrelDlg::OnUndo() {
+    m_session.Undo();
+}
+
+void CSundrelDlg::OnRedo() {
+    m_session.Redo();
+}
+
 void CSundrelDlg::FillMarkerBox() {
     m_cbMarkers->clear();
-    for (const std::string& entry : m_markers.Entries()) {
+    for (const std::string& entry : m_session.Markers().Entries()) {
         m_cbMarkers->addItem(QString::fromStdString(entry));
     }
-    m_cbMarkers->setCurrentIndex(0);
+    m_cbMarkers->setCurrentIndex(static_cast<int>(m_session.Selected()));
+    m_btnAnp->setEnabled(m_btnAnp->isEnabled() && m_session.Selected() > 0);
 }

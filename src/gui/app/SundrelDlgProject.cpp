@@ -4,7 +4,7 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
-#include "core/project/ProjectLoader.h"
+#include "core/project/ProjectFile.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -23,33 +23,44 @@ std::filesystem::path LocalPath(const QString& name) {
 } // namespace
 
 void CSundrelDlg::OnFileSaveAs() {
-    if (!m_bLoaded) {
+    SaveProject(true);
+}
+
+bool CSundrelDlg::SaveProject(bool ask) {
+    if (!m_session.IsLoaded()) {
         // The menu item is enabled only with a mix: a project names its mix.
         m_prompt.Message(this, QStringLiteral("Please load a wave file"),
                          QStringLiteral("Sundrel"));
-        return;
+        return false;
     }
-    const std::optional<QString> chosen =
-        m_prompt.SaveFile(this, kProjectFilter, QStringLiteral("sdr"));
-    if (!chosen) {
-        return;
+    std::filesystem::path path = m_session.ProjectPath();
+    if (ask || path.empty()) {
+        const std::optional<QString> chosen =
+            m_prompt.SaveFile(this, kProjectFilter, QStringLiteral("sdr"));
+        if (!chosen) {
+            return false;
+        }
+        path = LocalPath(*chosen);
     }
     try {
-        sundrel::WriteProject(LocalPath(*chosen), m_szWavePath.string(), m_markers.Values());
+        m_session.SaveProject(path);
     } catch (const std::exception& e) {
         m_prompt.Message(this, QString::fromLocal8Bit(e.what()), QStringLiteral("Sundrel"),
                          Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return false;
     }
+    return true;
 }
 
 void CSundrelDlg::OnFileOpen() {
     const std::optional<QString> chosen = m_prompt.OpenFile(this, kProjectFilter);
-    if (!chosen) {
+    if (!chosen || !MayDiscardChanges()) {
         return;
     }
-    sundrel::OpenedProject project;
+    bool withMix = false;
+    const bool wasPlaying = m_session.IsPlaying();
     try {
-        project = sundrel::OpenProject(LocalPath(*chosen));
+        withMix = m_session.OpenProject(LocalPath(*chosen));
     } catch (const sundrel::ProjectError& e) {
         if (e.GetKind() == sundrel::ProjectError::Kind::WaveMissing) {
             m_prompt.Message(this, QString::fromLatin1(sundrel::kWaveMissingMessage),
@@ -60,17 +71,10 @@ void CSundrelDlg::OnFileOpen() {
         }
         return; // nothing has changed
     }
-
-    // A version 1 project names no mix: it replaces the markers only.
-    const bool withMix = project.wave != nullptr;
-    if (withMix) {
-        StopPlayback(); // the player reads the mix being replaced
-        m_szWavePath = project.wave->m_strPath;
-        m_pWaveFile = std::move(project.wave);
-        m_bLoaded = true;
+    if (wasPlaying && !m_session.IsPlaying()) {
+        ApplyControlStates(sundrel::app::Action::Stop); // the new mix replaced the playing one
     }
-    m_markers.Replace(project.file.markers);
-    FillMarkerBox();
+    // A version 1 project names no mix: it replaces the markers only.
     ApplyControlStates(withMix ? sundrel::app::Action::OpenProjectWithWave
                                : sundrel::app::Action::OpenProjectWithoutWave);
     // The header entry is selected: "ANP" would move the start marker.
@@ -81,11 +85,10 @@ void CSundrelDlg::OnFileOpen() {
     ShowDuration();
     // Tracks are written into the current directory: make it the mix's folder.
     std::error_code ec;
-    std::filesystem::current_path(m_szWavePath.parent_path(), ec);
+    std::filesystem::current_path(m_session.WavePath().parent_path(), ec);
     // The first two seconds; the position, the trackbar and the cursor line stay. A mix
     // shorter than that gets the view's warning and a blank view, as loading it does.
-    m_fViewFrom = 0.0f;
-    m_fViewTo = 2.0f;
+    m_session.SetView(sundrel::kOpeningWindow);
     ShowViewWindow();
     update();
 }

@@ -1,28 +1,74 @@
 // The Split button (the dialog's OK button): the markers, sorted, cut the loaded mix into
-// track01.wav, track02.wav, ... in the current folder, which loading made the mix's folder.
+// track01.wav, track02.wav, ... in a folder the user confirms (the mix's folder, which loading
+// made the current one, unless another is chosen).
 
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
+#include "core/split/TrackFiles.h"
+
 #include <QCloseEvent>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <exception>
 #include <thread>
 
 using sundrel::gui::Prompt;
 
+namespace {
+
+QString Names(const std::vector<std::filesystem::path>& files) {
+    QStringList names;
+    for (const std::filesystem::path& file : files) {
+        names << QString::fromStdString(file.filename().string());
+    }
+    if (names.size() > 4) {
+        return names.front() + QStringLiteral(" … ") + names.back();
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+QString Shown(const std::filesystem::path& folder) {
+    return QDir::toNativeSeparators(QFile::decodeName(folder.c_str()));
+}
+
+} // namespace
+
 void CSundrelDlg::OnOK() {
-    if (!m_pWaveFile) {
+    if (!m_session.IsLoaded()) {
         // Possible after opening a project that names no mix.
         m_prompt.Message(this, QStringLiteral("Please load a wave file"),
                          QStringLiteral("Sundrel"));
         return;
     }
+    std::error_code ec;
+    const std::filesystem::path current = std::filesystem::current_path(ec);
+    const std::optional<QString> chosen =
+        m_prompt.ChooseFolder(this, QStringLiteral("Split into folder"), Shown(current));
+    if (!chosen) {
+        return;
+    }
+    const std::filesystem::path folder(QFile::encodeName(*chosen).toStdString());
+    const int tracks = static_cast<int>(m_session.Markers().Count());
+    const std::vector<std::filesystem::path> replaced =
+        sundrel::TrackFilesIn(folder, 1, tracks);
+    if (!replaced.empty() &&
+        m_prompt.Choose(this,
+                        QStringLiteral("%1 track files in %2 will be replaced (%3). Replace them?")
+                            .arg(replaced.size())
+                            .arg(Shown(folder), Names(replaced)),
+                        QStringLiteral("Split"),
+                        {QStringLiteral("&Replace"), QStringLiteral("Cancel")}) != 0) {
+        return;
+    }
+
     m_stSplitStatus->setText(QStringLiteral("Splitting..."));
-    m_markers.Sort(); // the list stays sorted; the entries keep their labels
+    m_session.SortMarkers(); // the list stays sorted; the entries keep their labels
+    std::vector<sundrel::SplitTrack> written;
     try {
-        RunSplit(m_markers.SplitPercents());
+        written = RunSplit(folder);
     } catch (const std::exception& e) {
         m_stSplitStatus->setText(QStringLiteral("Split failed"));
         m_prompt.Message(
@@ -31,13 +77,49 @@ void CSundrelDlg::OnOK() {
         return;
     }
     m_stSplitStatus->setText(QStringLiteral("Finished Split"));
+
+    std::vector<std::filesystem::path> names;
+    for (const sundrel::SplitTrack& track : written) {
+        names.push_back(track.path);
+    }
+    const QString done = QStringLiteral("Wrote %1 tracks (%2) to %3.")
+                             .arg(written.size())
+                             .arg(Names(names), Shown(folder));
+    // Tracks of an earlier split with more markers would pass for part of this one.
+    const std::vector<std::filesystem::path> stale =
+        sundrel::TrackFilesIn(folder, tracks + 1, sundrel::kMaxTrackNumber);
+    if (stale.empty()) {
+        m_prompt.Message(this, done, QStringLiteral("Split"), Prompt::Buttons::Ok,
+                         Prompt::Icon::Information);
+        return;
+    }
+    if (m_prompt.Choose(this,
+                        done + QStringLiteral("\n\n%1 track files of an earlier split remain "
+                                              "there (%2). Remove them?")
+                                   .arg(stale.size())
+                                   .arg(Names(stale)),
+                        QStringLiteral("Split"),
+                        {QStringLiteral("&Remove them"), QStringLiteral("&Keep them")}) == 0) {
+        try {
+            sundrel::RemoveTrackFiles(stale);
+        } catch (const std::exception& e) {
+            m_prompt.Message(this, QString::fromLocal8Bit(e.what()), QStringLiteral("Split"),
+                             Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        }
+    }
 }
 
-void CSundrelDlg::RunSplit(const std::vector<float>& percents) {
+std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::path& outDir) {
     // A long mix takes a while to copy and flush to disk. The copy runs on a worker while
     // this thread keeps the window painted; the window takes no input meanwhile, so nothing
     // can change the mix or the markers under the split, and it cannot be closed.
-    const std::shared_ptr<CWaveFile> wave = m_pWaveFile;
+    const std::shared_ptr<CWaveFile> wave = m_session.Wave();
+    std::vector<float> markers; // TODO(merge): split at the markers' frames
+    for (const sundrel::Marker& marker : m_session.Markers().Markers()) {
+        markers.push_back(marker.percent.value_or(0.0f));
+    }
+    const std::vector<float> percents = sundrel::SplitPercents(markers);
+    std::vector<sundrel::SplitTrack> written;
     std::exception_ptr failure;
     QEventLoop loop;
     const QPointer<QWidget> focus = focusWidget();
@@ -45,8 +127,8 @@ void CSundrelDlg::RunSplit(const std::vector<float>& percents) {
     setEnabled(false);
     std::thread worker([&] {
         try {
-            wave->Split(percents.data(), static_cast<int>(percents.size()), ".",
-                        sundrel::SplitOptions{});
+            written = wave->Split(percents.data(), static_cast<int>(percents.size()), outDir,
+                                  sundrel::SplitOptions{});
         } catch (...) {
             failure = std::current_exception();
         }
@@ -62,6 +144,7 @@ void CSundrelDlg::RunSplit(const std::vector<float>& percents) {
     if (failure) {
         std::rethrow_exception(failure);
     }
+    return written;
 }
 
 void CSundrelDlg::closeEvent(QCloseEvent* event) {

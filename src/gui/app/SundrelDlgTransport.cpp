@@ -12,33 +12,34 @@
 #include <algorithm>
 
 void CSundrelDlg::OnPlay() {
-    if (!m_bLoaded || !m_pWaveFile) {
+    if (!m_session.IsLoaded()) {
         return;
     }
-    HaltPlayer(); // one player at a time
-    const std::uint64_t generation = m_nPlayGeneration;
     // Both callbacks run on the worker: they only post to this thread and never wait.
-    auto label = [this, generation](const std::string& text) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, t = QString::fromStdString(text)] { OnPlayLabel(generation, t); },
-            Qt::QueuedConnection);
-    };
-    auto ended = [this, generation](const sundrel::PlayResult& result) {
-        QMetaObject::invokeMethod(
-            this, [this, generation, result] { OnPlayEnded(generation, result); },
-            Qt::QueuedConnection);
-    };
-    m_pPlayThread->Start(*m_pWaveFile, m_fPosition, std::move(label), std::move(ended));
-    m_bPlaying = true;
+    m_session.Play([this](std::uint64_t generation) {
+        sundrel::MixSession::PlayCallbacks callbacks;
+        callbacks.label = [this, generation](const std::string& text) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, t = QString::fromStdString(text)] {
+                    OnPlayLabel(generation, t);
+                },
+                Qt::QueuedConnection);
+        };
+        callbacks.ended = [this, generation](const sundrel::PlayResult& result) {
+            QMetaObject::invokeMethod(
+                this, [this, generation, result] { OnPlayEnded(generation, result); },
+                Qt::QueuedConnection);
+        };
+        return callbacks;
+    });
     ApplyControlStates(sundrel::app::Action::Play);
 }
 
 void CSundrelDlg::OnStop() {
-    HaltPlayer();
-    m_bPlaying = false;
-    const sundrel::StopOutcome out = sundrel::StopTransport(m_bAutoJump);
-    m_fPosition = out.position;
+    m_session.StopPlayback();
+    const sundrel::StopOutcome out = sundrel::StopTransport(m_session.AutoJump());
+    m_session.SetPosition(out.position);
     m_slider->setValue(out.trackbar);
     ApplyControlStates(sundrel::app::Action::Stop);
     m_stPosition->setText(QString::fromStdString(out.label));
@@ -48,40 +49,40 @@ void CSundrelDlg::OnStop() {
 }
 
 void CSundrelDlg::OnPause() {
-    if (!m_bPlaying) {
+    if (!m_session.IsPlaying()) {
         return;
     }
-    std::optional<double> stoppedAt = HaltPlayer();
-    if (stoppedAt && m_pWaveFile) {
-        stoppedAt = std::min(*stoppedAt, m_pWaveFile->GetDuration());
+    std::optional<double> stoppedAt = m_session.HaltPlayer();
+    m_session.StopPlayback();
+    if (stoppedAt) {
+        stoppedAt = std::min(*stoppedAt, m_session.Duration());
     }
-    m_bPlaying = false;
     ApplyControlStates(sundrel::app::Action::Pause);
     // Where the sound stopped becomes the label's text, and the position is read back from it.
-    const sundrel::PauseOutcome out = sundrel::PauseTransport(m_stPosition->text().toStdString(),
-                                                              m_fPosition, m_bAutoJump, stoppedAt);
+    const sundrel::PauseOutcome out =
+        sundrel::PauseTransport(m_stPosition->text().toStdString(), m_session.Position(),
+                                m_session.AutoJump(), stoppedAt);
     if (out.label) {
         m_stPosition->setText(QString::fromStdString(*out.label));
     }
-    m_fPosition = out.position;
+    m_session.SetPosition(out.position);
     if (out.window) {
         ApplyTimeView(out.window->from, out.window->to);
     }
 }
 
 void CSundrelDlg::OnPositionTick() {
-    if (!m_pWaveFile) {
+    if (!m_session.IsLoaded()) {
         return;
     }
     // While playing, the position follows the frames the device has actually played.
-    const std::optional<double> played =
-        m_bPlaying ? m_pPlayThread->Position() : std::optional<double>();
-    const sundrel::TickOutcome out = sundrel::PositionTick(m_bLoaded, m_bPlaying, m_fPosition,
-                                                           m_pWaveFile->GetDuration(), played);
+    const sundrel::TickOutcome out =
+        sundrel::PositionTick(true, m_session.IsPlaying(), m_session.Position(),
+                              m_session.Duration(), m_session.PlayedPosition());
     if (!out.moved) {
         return;
     }
-    m_fPosition = out.position;
+    m_session.SetPosition(out.position);
     m_slider->setValue(out.trackbar);
     if (out.label) {
         m_stPosition->setText(QString::fromStdString(*out.label));
@@ -89,34 +90,26 @@ void CSundrelDlg::OnPositionTick() {
 }
 
 void CSundrelDlg::StopPlayback() {
-    HaltPlayer();
-    if (m_bPlaying) {
-        m_bPlaying = false;
+    if (m_session.IsPlaying()) {
+        m_session.StopPlayback();
         ApplyControlStates(sundrel::app::Action::Stop);
+    } else {
+        m_session.HaltPlayer(); // a player that ended by itself, not yet told here
     }
-}
-
-void CSundrelDlg::done(int result) {
-    StopPlayback();
-    QDialog::done(result);
-}
-
-std::optional<double> CSundrelDlg::HaltPlayer() {
-    ++m_nPlayGeneration;
-    return m_pPlayThread ? m_pPlayThread->Stop() : std::nullopt;
 }
 
 void CSundrelDlg::OnPlayLabel(std::uint64_t generation, const QString& text) {
     // The worker's text is the time read so far, ahead of the sound; the tick's text from the
     // device clock wins whenever there is one.
-    if (generation != m_nPlayGeneration || !m_bPlaying || m_pPlayThread->Position()) {
+    if (!m_session.IsCurrentPlay(generation) || !m_session.IsPlaying() ||
+        m_session.PlayedPosition()) {
         return;
     }
     m_stPosition->setText(text);
 }
 
 void CSundrelDlg::OnPlayEnded(std::uint64_t generation, const sundrel::PlayResult& result) {
-    if (generation != m_nPlayGeneration || !m_bPlaying) {
+    if (!m_session.IsCurrentPlay(generation) || !m_session.IsPlaying()) {
         return; // a player that was stopped or replaced in the meantime
     }
     using sundrel::PlayEnd;

@@ -29,8 +29,7 @@ void CSundrelDlg::NewWaveView() {
 }
 
 void CSundrelDlg::ApplyTimeView(float from, float to) {
-    m_fViewFrom = from;
-    m_fViewTo = to;
+    m_session.SetView({from, to});
     ApplyTimeView();
 }
 
@@ -39,44 +38,45 @@ void CSundrelDlg::ApplyTimeView() {
         return;
     }
     m_pWaveView->SetCursorLine(400, 196);
-    m_slider->setValue(sundrel::view::TrackbarValue(m_fPosition, m_pWaveFile->GetDuration()));
+    m_slider->setValue(sundrel::view::TrackbarValue(m_session.Position(), m_session.Duration()));
 }
 
 bool CSundrelDlg::ShowViewWindow() {
     NewWaveView();
-    if (!m_pWaveFile) {
+    const std::shared_ptr<CWaveFile>& wave = m_session.Wave();
+    if (!wave) {
         return false;
     }
-    const double duration = m_pWaveFile->GetDuration();
-    if (!sundrel::view::IsValidWindow(m_fViewFrom, m_fViewTo, duration)) {
+    const double duration = wave->GetDuration();
+    const sundrel::TimeWindow window = m_session.View();
+    if (!sundrel::view::IsValidWindow(window.from, window.to, duration)) {
         m_prompt.Message(this, QStringLiteral("The period of time view chosen is not valid"),
                          QStringLiteral("Warning"), sundrel::gui::Prompt::Buttons::Ok,
                          sundrel::gui::Prompt::Icon::Information);
         return false;
     }
-    const std::uint64_t length = m_pWaveFile->GetLength();
-    const sundrel::WaveFormat& format = m_pWaveFile->m_layout.format;
-    m_pWaveView->m_nFirstSample = sundrel::view::SampleIndex(m_fViewFrom, duration, length, format);
-    m_pWaveView->m_nLastSample = sundrel::view::SampleIndex(m_fViewTo, duration, length, format);
-    m_pWaveView->m_fFrom = m_fViewFrom;
-    m_pWaveView->m_fTo = m_fViewTo;
-    m_pWaveView->MapWaveFile(m_szWavePath);
+    const std::uint64_t length = wave->GetLength();
+    const sundrel::WaveFormat& format = wave->m_layout.format;
+    m_pWaveView->m_nFirstSample = sundrel::view::SampleIndex(window.from, duration, length, format);
+    m_pWaveView->m_nLastSample = sundrel::view::SampleIndex(window.to, duration, length, format);
+    m_pWaveView->m_fFrom = window.from;
+    m_pWaveView->m_fTo = window.to;
+    m_pWaveView->MapWaveFile(m_session.WavePath());
     return true;
 }
 
 void CSundrelDlg::ShowPosition() {
-    CTimeCode code;
-    code.SetSeconds(m_fPosition);
-    m_stPosition->setText(QString::fromStdString(code.Format()));
+    m_stPosition->setText(QString::fromStdString(sundrel::FormatTime(m_session.Position())));
 }
 
 void CSundrelDlg::OnLButtonDown(QPoint point) {
     // The view only forwards presses inside its band, so the point needs no further test.
-    if (m_bPlaying || !m_bLoaded) {
+    if (m_session.IsPlaying() || !m_session.IsLoaded()) {
         return;
     }
-    m_fPosition =
-        sundrel::view::ClickTime(m_fViewFrom, m_fViewTo, point.x(), ViewFrameRect().width());
+    const sundrel::TimeWindow window = m_session.View();
+    m_session.SetPosition(
+        sundrel::view::ClickTime(window.from, window.to, point.x(), ViewFrameRect().width()));
     ShowPosition();
     m_pWaveView->SetCursorLine(point.x(), point.y());
 }
@@ -84,37 +84,41 @@ void CSundrelDlg::OnLButtonDown(QPoint point) {
 void CSundrelDlg::OnLButtonUp(QPoint point) {
     // A release counts when it lies on the view's client area (a drag may end elsewhere).
     const QRect client = m_pWaveView->ClientRect();
-    if (m_bPlaying || !client.contains(point) || !m_bLoaded || !(m_fPosition >= 1.0f)) {
+    if (m_session.IsPlaying() || !client.contains(point) || !m_session.IsLoaded() ||
+        !(m_session.Position() >= 1.0f)) {
         return;
     }
-    ApplyTimeView(m_fPosition - 1.0f, m_fPosition + 1.0f);
+    const sundrel::TimeWindow window = sundrel::WindowAround(m_session.Position());
+    ApplyTimeView(window.from, window.to);
 }
 
 void CSundrelDlg::OnSliderScroll(int code) {
-    if (m_bPlaying || !m_pWaveFile) {
+    if (m_session.IsPlaying() || !m_session.IsLoaded()) {
         return;
     }
-    m_fPosition =
-        sundrel::view::TrackbarPosition(m_slider->sliderPosition(), m_pWaveFile->GetDuration());
+    m_session.SetPosition(
+        sundrel::view::TrackbarPosition(m_slider->sliderPosition(), m_session.Duration()));
     ShowPosition();
     if (code != ids::kTbThumbTrack) {
-        ApplyTimeView(m_fPosition - 1.0f, m_fPosition + 1.0f);
+        const sundrel::TimeWindow window = sundrel::WindowAround(m_session.Position());
+        ApplyTimeView(window.from, window.to);
     }
 }
 
 void CSundrelDlg::OnViewScroll(int code, int thumb) {
-    if (code != ids::kSbThumbPosition || !m_bLoaded || !m_pWaveFile) {
+    if (code != ids::kSbThumbPosition || !m_session.IsLoaded()) {
         return;
     }
-    const int move =
-        sundrel::view::ScrollMove(thumb, m_fViewFrom, m_fViewTo, m_pWaveFile->GetDuration());
+    sundrel::TimeWindow window = m_session.View();
+    const int move = sundrel::view::ScrollMove(thumb, window.from, window.to, m_session.Duration());
     if (move == 0) {
         return;
     }
-    m_fViewFrom += static_cast<float>(move);
-    m_fViewTo += static_cast<float>(move);
-    if (!m_bPlaying) {
-        m_fPosition = m_fViewFrom + 1.0f;
+    window.from += static_cast<float>(move);
+    window.to += static_cast<float>(move);
+    m_session.SetView(window);
+    if (!m_session.IsPlaying()) {
+        m_session.SetPosition(window.from + 1.0f);
         ApplyTimeView();
         ShowPosition();
     }

@@ -64,9 +64,7 @@ void CJumpTimeDlg::showEvent(QShowEvent* event) {
 }
 
 void CJumpTimeDlg::OnInitDialog() {
-    CTimeCode code;
-    code.SetSeconds(m_fMaxTime);
-    m_pMaxTime->setText(QString::fromStdString(code.Format()));
+    m_pMaxTime->setText(QString::fromStdString(sundrel::FormatTime(m_fMaxTime)));
 }
 
 void CJumpTimeDlg::OnJump() {

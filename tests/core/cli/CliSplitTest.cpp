@@ -48,7 +48,11 @@ TEST(CliSplit, TimesGiveTheSameTracksAsAddMarker) {
     sundrel::MarkerList list;
     list.Add(180.5f, wave.GetDuration());
     list.Add(61.0f, wave.GetDuration());
-    const auto percents = list.SplitPercents();
+    std::vector<float> values;
+    for (const sundrel::Marker& marker : list.Markers()) {
+        values.push_back(*marker.percent);
+    }
+    const auto percents = sundrel::SplitPercents(values);
     wave.Split(percents.data(), static_cast<int>(percents.size()), m.dir.Path());
     const auto tracks = fixture::Listing(m.dir / "cli");
     EXPECT_EQ(tracks, (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));

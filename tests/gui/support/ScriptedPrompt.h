@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 namespace sundrel::test {
@@ -27,6 +28,29 @@ class ScriptedPrompt final : public gui::Prompt {
             return answers.dequeue();
         }
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    // Answers from `choices` (an index); with none queued, the first answer.
+    int Choose(QWidget*, const QString& text, const QString& caption,
+               const QStringList& answers) override {
+        questions.append({text, caption, answers});
+        return choices.isEmpty() ? 0 : choices.dequeue();
+    }
+    // Answers from `folders`; with none queued, the folder offered.
+    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString& start) override {
+        offeredFolders.append(start);
+        if (folders.isEmpty()) {
+            return start;
+        }
+        return folders.dequeue();
+    }
+    // Answers from `texts`; with none queued, cancels.
+    std::optional<QStringList> EditTexts(QWidget*, const QString&, const QStringList&,
+                                         const QStringList& values) override {
+        editedValues.append(values);
+        if (texts.isEmpty()) {
+            return std::nullopt;
+        }
+        return texts.dequeue();
     }
     std::optional<QString> OpenFile(QWidget*, const QString& filter) override {
         filters.append(filter);
@@ -51,7 +75,19 @@ class ScriptedPrompt final : public gui::Prompt {
 
     QString LastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
+    struct Question {
+        QString text;
+        QString caption;
+        QStringList answers;
+    };
+
     QList<Shown> messages;
+    QList<Question> questions;
+    QQueue<int> choices;
+    QList<QString> offeredFolders;
+    QQueue<std::optional<QString>> folders; // nullopt cancels the folder chooser
+    QList<QStringList> editedValues;
+    QQueue<QStringList> texts;
     QQueue<Answer> answers;
     QQueue<QString> files; // answers for OpenFile/SaveFile, in order
     QList<QString> filters;

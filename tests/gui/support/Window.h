@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTimer>
 #include <QtTest>
@@ -20,6 +21,8 @@
 #include <initializer_list>
 
 namespace sundrel::test {
+
+
 
 // 8-bit mono at 8000 Hz: small files with exact durations, one second is 8000 bytes.
 inline constexpr fixture::Format kSmall{1, 1, 8000, 8};
@@ -38,6 +41,44 @@ inline QStringList Entries(const QComboBox* box) {
         entries << box->itemText(i);
     }
     return entries;
+}
+
+// The main window's controls by id, and its other named children.
+inline QAbstractButton* Button(const CSundrelDlg& dlg, int id) {
+    return qobject_cast<QAbstractButton*>(dlg.Control(id));
+}
+inline QComboBox* MarkerBox(const CSundrelDlg& dlg) {
+    return qobject_cast<QComboBox*>(dlg.Control(sundrel::gui::ids::kMarkers));
+}
+inline QSlider* Slider(const CSundrelDlg& dlg) {
+    return qobject_cast<QSlider*>(dlg.Control(sundrel::gui::ids::kSlider));
+}
+inline QScrollBar* ScrollBar(const CSundrelDlg& dlg) {
+    return qobject_cast<QScrollBar*>(dlg.Control(sundrel::gui::ids::kScrollBar));
+}
+inline QLabel* Label(const CSundrelDlg& dlg, int id) {
+    return qobject_cast<QLabel*>(dlg.Control(id));
+}
+inline QTimer* Timer(const CSundrelDlg& dlg) {
+    return dlg.findChild<QTimer*>(QStringLiteral("timer101"));
+}
+inline QMenu* Menu(const CSundrelDlg& dlg, const char* name) {
+    return dlg.findChild<QMenu*>(QString::fromLatin1(name));
+}
+
+// The markers' percentages (0 for a marker of a frame alone).
+inline std::vector<float> Percents(const CSundrelDlg& dlg) {
+    std::vector<float> percents;
+    for (const Marker& marker : dlg.Session().Markers().Markers()) {
+        percents.push_back(marker.percent.value_or(0.0f));
+    }
+    return percents;
+}
+
+// A percentage marker at `seconds`, as Add Marker makes it, without its questions.
+inline void AddMarkerAt(CSundrelDlg& dlg, float seconds) {
+    dlg.Session().SetPosition(seconds);
+    dlg.Session().AddAtPosition();
 }
 
 // Opens a drop-down as a click on the menu does (its update rules run), then closes it. The
@@ -85,13 +126,13 @@ struct Window {
     }
     // Add Marker with the position at `seconds`.
     void AddAt(float seconds) {
-        dlg.m_fPosition = seconds;
-        dlg.m_btnAddMarker->click();
+        dlg.Session().SetPosition(seconds);
+        Button(dlg, sundrel::gui::ids::kAddMarker)->click();
     }
     // The user picks entry k of the marker list.
     void Choose(int k) {
-        dlg.m_cbMarkers->setCurrentIndex(k);
-        emit dlg.m_cbMarkers->activated(k);
+        MarkerBox(dlg)->setCurrentIndex(k);
+        emit MarkerBox(dlg)->activated(k);
     }
     // '1' for each control that is enabled, '0' for each that is not.
     QString Enabled(std::initializer_list<int> ids) const {
@@ -104,12 +145,12 @@ struct Window {
     // The position (to 6 digits), its label and the trackbar, as "65.25 0:01:05.250 932".
     QString Where() const {
         return QStringLiteral("%1 %2 %3")
-            .arg(dlg.m_fPosition)
-            .arg(dlg.m_stPosition->text())
-            .arg(dlg.m_slider->value());
+            .arg(dlg.Session().Position())
+            .arg(Label(dlg, sundrel::gui::ids::kPosition)->text())
+            .arg(Slider(dlg)->value());
     }
     // The visible window, from and to (to 6 digits), as "64.25 66.25".
-    QString View() const { return QStringLiteral("%1 %2").arg(dlg.m_fViewFrom).arg(dlg.m_fViewTo); }
+    QString View() const { return QStringLiteral("%1 %2").arg(dlg.Session().View().from).arg(dlg.Session().View().to); }
 
     const std::filesystem::path cwd = std::filesystem::current_path();
     fixture::TempDir dir;

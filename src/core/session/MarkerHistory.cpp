@@ -1,0 +1,64 @@
+#include "core/session/MarkerHistory.h"
+
+#include <utility>
+
+namespace sundrel {
+
+namespace {
+// Undo keeps this many steps; the oldest go first.
+constexpr std::size_t kMaxSteps = 1000;
+} // namespace
+
+void MarkerHistory::Record(State before) {
+    if (m_bInGesture && m_bGestureRecorded) {
+        return; // the gesture's step already holds the state before it
+    }
+    m_bGestureRecorded = m_bInGesture;
+    m_undo.push_back({std::move(before), m_currentId});
+    if (m_undo.size() > kMaxSteps) {
+        m_undo.erase(m_undo.begin());
+    }
+    m_redo.clear();
+    m_currentId = m_nextId++;
+}
+
+std::optional<MarkerHistory::State> MarkerHistory::Undo(State current) {
+    if (m_undo.empty()) {
+        return std::nullopt;
+    }
+    Step step = std::move(m_undo.back());
+    m_undo.pop_back();
+    m_redo.push_back({std::move(current), m_currentId});
+    m_currentId = step.id;
+    return std::move(step.state);
+}
+
+std::optional<MarkerHistory::State> MarkerHistory::Redo(State current) {
+    if (m_redo.empty()) {
+        return std::nullopt;
+    }
+    Step step = std::move(m_redo.back());
+    m_redo.pop_back();
+    m_undo.push_back({std::move(current), m_currentId});
+    m_currentId = step.id;
+    return std::move(step.state);
+}
+
+void MarkerHistory::BeginGesture() {
+    m_bInGesture = true;
+    m_bGestureRecorded = false;
+}
+
+void MarkerHistory::EndGesture() {
+    m_bInGesture = false;
+    m_bGestureRecorded = false;
+}
+
+void MarkerHistory::Reset(bool saved) {
+    m_undo.clear();
+    m_redo.clear();
+    m_currentId = m_nextId++;
+    m_savedId = saved ? std::optional<std::uint64_t>(m_currentId) : std::nullopt;
+}
+
+} // namespace sundrel

@@ -1,0 +1,317 @@
+#include "core/session/MixSession.h"
+
+#include "core/project/ProjectLoader.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace sundrel {
+
+MixSession::MixSession(PlaybackSession::DeviceFactory makeDevice)
+    : m_player(std::make_unique<PlaybackSession>(std::move(makeDevice))) {}
+
+MixSession::~MixSession() {
+    // The player reads the mix: end it while the mix is still held.
+    HaltPlayer();
+}
+
+void MixSession::AddListener(SessionListener* listener) {
+    m_listeners.push_back(listener);
+}
+
+void MixSession::RemoveListener(SessionListener* listener) {
+    std::erase(m_listeners, listener);
+}
+
+void MixSession::Notify(unsigned what) {
+    if (what == 0) {
+        return;
+    }
+    // A listener may remove itself while being told.
+    const std::vector<SessionListener*> listeners = m_listeners;
+    for (SessionListener* listener : listeners) {
+        listener->OnSessionChanged(what);
+    }
+}
+
+std::int64_t MixSession::Frames() const {
+    if (!m_wave || m_wave->m_wfx.nBlockAlign == 0) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(m_wave->m_nDataSize / m_wave->m_wfx.nBlockAlign);
+}
+
+void MixSession::ResolveFrames() {
+    if (m_wave) {
+        m_markers.ResolveFrames(m_wave->m_nDataSize, m_wave->m_wfx.nBlockAlign);
+    }
+}
+
+void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
+    StopPlayback();
+    m_wave = std::move(wave);
+    m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
+    m_projectPath.clear();
+    unsigned what = changed::kMix | changed::kDocument;
+    if (keepMarkers) {
+        // The kept markers are work not saved anywhere for this mix.
+        m_history.Reset(m_markers.Count() <= 1);
+    } else {
+        m_markers = MarkerList();
+        m_nSelected = 0;
+        m_history.Reset();
+        what |= changed::kMarkers | changed::kSelection;
+    }
+    ResolveFrames();
+    Notify(what | changed::kMarkers);
+}
+
+void MixSession::Select(std::size_t entry) {
+    const std::size_t clamped = entry < m_markers.Count() ? entry : 0;
+    if (clamped != m_nSelected) {
+        m_nSelected = clamped;
+        Notify(changed::kSelection);
+    }
+}
+
+template <typename Edit> bool MixSession::EditMarkers(Edit&& edit) {
+    MarkerHistory::State before{m_markers, m_nSelected};
+    if (!edit()) {
+        return false;
+    }
+    ResolveFrames();
+    if (m_markers == before.markers) {
+        m_nSelected = before.selected;
+        return false; // nothing changed: no step
+    }
+    if (m_nSelected >= m_markers.Count()) {
+        m_nSelected = m_markers.Count() - 1;
+    }
+    const bool selectionMoved = m_nSelected != before.selected;
+    m_history.Record(std::move(before));
+    Notify(changed::kMarkers | changed::kDocument | (selectionMoved ? changed::kSelection : 0u));
+    return true;
+}
+
+AddMarkerCheck MixSession::CheckAddAtPosition() const {
+    return m_markers.CheckAdd(m_fPosition, Duration());
+}
+
+std::optional<std::size_t> MixSession::AddAtPosition() {
+    if (!m_wave || m_markers.Count() >= kMaxMarkers) {
+        return std::nullopt;
+    }
+    std::size_t index = 0;
+    EditMarkers([&] {
+        index = m_markers.Add(m_fPosition, Duration());
+        m_nSelected = index;
+        return true;
+    });
+    return index;
+}
+
+std::optional<std::size_t> MixSession::AddAtFrame(std::int64_t frame, std::string title,
+                                                  std::string artist) {
+    if (!m_wave || m_markers.Count() >= kMaxMarkers) {
+        return std::nullopt;
+    }
+    Marker marker = FrameMarker(std::clamp<std::int64_t>(frame, 0, Frames()));
+    marker.title = std::move(title);
+    marker.artist = std::move(artist);
+    std::size_t index = 0;
+    EditMarkers([&] {
+        index = m_markers.Add(std::move(marker));
+        m_nSelected = index;
+        return true;
+    });
+    return index;
+}
+
+bool MixSession::ChangeToPosition(std::size_t index) {
+    if (!m_wave) {
+        return false;
+    }
+    return EditMarkers([&] { return m_markers.Change(index, m_fPosition, Duration()); });
+}
+
+bool MixSession::Move(std::size_t index, std::int64_t frame) {
+    const Marker* current = m_markers.At(index);
+    if (!m_wave || current == nullptr || index == 0) {
+        return false;
+    }
+    Marker moved = *current;
+    moved.frame = std::clamp<std::int64_t>(frame, 0, Frames());
+    moved.percent.reset(); // now exact to the frame
+    return EditMarkers([&] { return m_markers.Set(index, std::move(moved)); });
+}
+
+bool MixSession::Remove(std::size_t index) {
+    return EditMarkers([&] {
+        if (!m_markers.Remove(index)) {
+            return false;
+        }
+        if (m_nSelected == index) {
+            m_nSelected = index - 1; // the entry before it: the list box keeps a selection
+        } else if (m_nSelected > index) {
+            --m_nSelected;
+        }
+        return true;
+    });
+}
+
+bool MixSession::Rename(std::size_t index, std::string title, std::string artist) {
+    const Marker* current = m_markers.At(index);
+    if (current == nullptr || index == 0) {
+        return false;
+    }
+    Marker renamed = *current;
+    renamed.title = std::move(title);
+    renamed.artist = std::move(artist);
+    return EditMarkers([&] { return m_markers.Set(index, std::move(renamed)); });
+}
+
+void MixSession::SortMarkers() {
+    const MarkerList before = m_markers;
+    m_markers.Sort();
+    if (!(m_markers == before)) {
+        Notify(changed::kMarkers);
+    }
+}
+
+std::optional<double> MixSession::SecondsOf(std::size_t index) const {
+    const Marker* marker = m_markers.At(index);
+    if (marker == nullptr || !m_wave) {
+        return std::nullopt;
+    }
+    if (marker->percent) {
+        return PositionOfMarker(*marker->percent, Duration());
+    }
+    return SecondsAtFrame(marker->frame, m_wave->m_wfx.nSamplesPerSec);
+}
+
+std::optional<MarkerView> MixSession::ViewOf(std::size_t index) const {
+    const Marker* marker = m_markers.At(index);
+    if (marker == nullptr || !m_wave) {
+        return std::nullopt;
+    }
+    if (marker->percent) {
+        return ViewOfMarker(*marker->percent, Duration());
+    }
+    MarkerView view;
+    view.position = static_cast<float>(*SecondsOf(index));
+    view.slider = view::TrackbarValue(view.position, Duration());
+    const TimeWindow window = WindowAround(view.position);
+    view.viewFrom = window.from;
+    view.viewTo = window.to;
+    return view;
+}
+
+void MixSession::BeginGesture() {
+    m_history.BeginGesture();
+}
+
+void MixSession::EndGesture() {
+    m_history.EndGesture();
+}
+
+bool MixSession::Undo() {
+    std::optional<MarkerHistory::State> state = m_history.Undo({m_markers, m_nSelected});
+    if (!state) {
+        return false;
+    }
+    m_markers = std::move(state->markers);
+    m_nSelected = state->selected;
+    ResolveFrames();
+    Notify(changed::kMarkers | changed::kSelection | changed::kDocument);
+    return true;
+}
+
+bool MixSession::Redo() {
+    std::optional<MarkerHistory::State> state = m_history.Redo({m_markers, m_nSelected});
+    if (!state) {
+        return false;
+    }
+    m_markers = std::move(state->markers);
+    m_nSelected = state->selected;
+    ResolveFrames();
+    Notify(changed::kMarkers | changed::kSelection | changed::kDocument);
+    return true;
+}
+
+std::string MixSession::WindowTitle() const {
+    std::string name;
+    if (!m_projectPath.empty()) {
+        name = m_projectPath.filename().string();
+    } else if (m_wave) {
+        name = m_wavePath.filename().string();
+    }
+    if (name.empty()) {
+        return "Sundrel";
+    }
+    return name + (IsModified() ? "*" : "") + " - Sundrel";
+}
+
+void MixSession::SaveProject(const std::filesystem::path& path) {
+    std::vector<float> percents;
+    for (const Marker& marker : m_markers.Markers()) {
+        percents.push_back(marker.percent.value_or(0.0f));
+    }
+    WriteProject(path, m_wavePath.string(), percents);
+    m_projectPath = path;
+    m_history.MarkSaved();
+    Notify(changed::kDocument);
+}
+
+bool MixSession::OpenProject(const std::filesystem::path& path) {
+    OpenedProject project = sundrel::OpenProject(path); // throws, changing nothing
+    const bool withMix = project.wave != nullptr;
+    unsigned what = changed::kMarkers | changed::kSelection | changed::kDocument;
+    if (withMix) {
+        StopPlayback(); // the player reads the mix being replaced
+        m_wave = std::move(project.wave);
+        m_wavePath = m_wave->m_strPath;
+        what |= changed::kMix;
+    }
+    std::vector<Marker> markers;
+    for (float percent : project.file.markers) {
+        markers.push_back(PercentMarker(percent));
+    }
+    m_markers.Replace(markers);
+    m_nSelected = 0;
+    ResolveFrames();
+    m_projectPath = path;
+    m_history.Reset();
+    Notify(what);
+    return withMix;
+}
+
+void MixSession::Play(const std::function<PlayCallbacks(std::uint64_t generation)>& make) {
+    HaltPlayer(); // one player at a time
+    if (!m_wave) {
+        return;
+    }
+    PlayCallbacks callbacks = make(m_nGeneration);
+    m_player->Start(*m_wave, m_fPosition, std::move(callbacks.label),
+                    std::move(callbacks.ended));
+    m_bPlaying = true;
+    Notify(changed::kTransport);
+}
+
+std::optional<double> MixSession::HaltPlayer() {
+    ++m_nGeneration;
+    return m_player ? m_player->Stop() : std::nullopt;
+}
+
+void MixSession::StopPlayback() {
+    HaltPlayer();
+    if (m_bPlaying) {
+        m_bPlaying = false;
+        Notify(changed::kTransport);
+    }
+}
+
+std::optional<double> MixSession::PlayedPosition() const {
+    return m_bPlaying ? m_player->Position() : std::nullopt;
+}
+
+} // namespace sundrel

@@ -1,0 +1,173 @@
+#pragma once
+
+#include "core/audio/WaveFile.h"
+#include "core/markers/MarkerList.h"
+#include "core/play/PlaybackSession.h"
+#include "core/session/MarkerHistory.h"
+#include "core/view/TimeWindow.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sundrel {
+
+// What a session change touched; a listener is told once per operation with all of them.
+namespace changed {
+inline constexpr unsigned kMix = 1u << 0;       // the loaded mix (or its path)
+inline constexpr unsigned kMarkers = 1u << 1;   // the markers or their entries
+inline constexpr unsigned kSelection = 1u << 2; // the selected marker entry
+inline constexpr unsigned kDocument = 1u << 3;  // project path, modified flag, undo/redo
+inline constexpr unsigned kTransport = 1u << 4; // playing or not
+} // namespace changed
+
+class SessionListener {
+  public:
+    virtual void OnSessionChanged(unsigned what) = 0;
+
+  protected:
+    ~SessionListener() = default;
+};
+
+// The open mix and everything the user does with it: the loaded CWaveFile, the markers (with
+// undo and redo), the selected marker, the position and the visible window, the transport
+// state, the project file and whether the markers have unsaved changes. The window, the
+// command line and the tests drive it; it owns no widget and knows no toolkit. Listeners are
+// told what changed after each operation that changed something.
+//
+// Markers are edited only through the session, so every edit is one undo step and sets the
+// modified flag; an edit that changes nothing records nothing. A gesture (a drag) groups its
+// edits into one step.
+class MixSession {
+  public:
+    explicit MixSession(PlaybackSession::DeviceFactory makeDevice);
+    ~MixSession();
+    MixSession(const MixSession&) = delete;
+    MixSession& operator=(const MixSession&) = delete;
+
+    void AddListener(SessionListener* listener);
+    void RemoveListener(SessionListener* listener);
+
+    // ---- The mix
+    // Shared: a playback or a split may still hold the previous one.
+    const std::shared_ptr<CWaveFile>& Wave() const { return m_wave; }
+    bool IsLoaded() const { return m_wave != nullptr; }
+    const std::filesystem::path& WavePath() const { return m_wavePath; }
+    double Duration() const { return m_wave ? m_wave->GetDuration() : 0.0; }
+    // Frames of audio in the loaded mix (0 without one).
+    std::int64_t Frames() const;
+
+    // Makes `wave` the open mix; ends a running playback first. With `keepMarkers` the
+    // markers stay (percentage markers move with the new mix's length, as they always did)
+    // and count as unsaved work for the new mix; otherwise the list starts fresh. The project
+    // path is forgotten either way (the project named the other mix) and so is the undo
+    // history (its frames belong to the other mix). Position and window stay for the caller.
+    void Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers);
+
+    // ---- Position and visible window (seconds)
+    float Position() const { return m_fPosition; }
+    void SetPosition(float seconds) { m_fPosition = seconds; }
+    TimeWindow View() const { return m_view; }
+    void SetView(TimeWindow range) { m_view = range; }
+
+    // ---- Markers
+    const MarkerList& Markers() const { return m_markers; }
+    // The selected entry of the marker list (0 is the header entry, the start).
+    std::size_t Selected() const { return m_nSelected; }
+    void Select(std::size_t entry);
+    // Add Marker's limits at the position.
+    AddMarkerCheck CheckAddAtPosition() const;
+    // Add Marker: a percentage marker at the position; its index, or nothing without a mix.
+    // The limits are the caller's to check (CheckAddAtPosition), as the window asks first.
+    std::optional<std::size_t> AddAtPosition();
+    // A marker exactly at `frame` (keys, clicks, imports, suggestions); nothing when the list
+    // is full or there is no mix.
+    std::optional<std::size_t> AddAtFrame(std::int64_t frame, std::string title = {},
+                                          std::string artist = {});
+    // "ANP": marker `index` to the percentage of the position.
+    bool ChangeToPosition(std::size_t index);
+    // Marker `index` exactly to `frame` (held within the mix).
+    bool Move(std::size_t index, std::int64_t frame);
+    bool Remove(std::size_t index);
+    bool Rename(std::size_t index, std::string title, std::string artist);
+    // Sorts the markers as Split cuts them; the order is not an edit.
+    void SortMarkers();
+    // Where selecting marker `index` puts the position, the trackbar and the window.
+    std::optional<MarkerView> ViewOf(std::size_t index) const;
+    // The time of marker `index` in seconds.
+    std::optional<double> SecondsOf(std::size_t index) const;
+
+    // A drag: the edits between Begin and End are one undo step.
+    void BeginGesture();
+    void EndGesture();
+
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    bool Undo();
+    bool Redo();
+
+    // ---- The project
+    const std::filesystem::path& ProjectPath() const { return m_projectPath; }
+    // Markers edited since the last save, open or fresh load.
+    bool IsModified() const { return m_history.IsModified(); }
+    // "name* - Sundrel": the project's file name, else the mix's, with "*" while modified.
+    std::string WindowTitle() const;
+    // Writes the project (throws ProjectError); the session then refers to it and is saved.
+    void SaveProject(const std::filesystem::path& path);
+    // Reads and checks the project and loads its mix (throws ProjectError, changing nothing);
+    // then replaces mix (when the project names one) and markers. Ends a running playback
+    // before the mix is replaced. Returns whether the project named a mix.
+    bool OpenProject(const std::filesystem::path& path);
+
+    // ---- The transport
+    bool IsPlaying() const { return m_bPlaying; }
+    bool AutoJump() const { return m_bAutoJump; }
+    void SetAutoJump(bool on) { m_bAutoJump = on; }
+    // What a play reports on the player's thread; the callbacks must only post.
+    struct PlayCallbacks {
+        PlaybackSession::Label label;
+        PlaybackSession::EndHandler ended;
+    };
+    // Ends a running player, then plays from the position with the callbacks `make` gives
+    // for the new play's generation (results of older generations are stale).
+    void Play(const std::function<PlayCallbacks(std::uint64_t generation)>& make);
+    // Ends a running player, making its pending results stale; returns where the sound
+    // stopped. Leaves the playing flag to SetStopped.
+    std::optional<double> HaltPlayer();
+    // Halts the player and marks the transport idle.
+    void StopPlayback();
+    bool IsCurrentPlay(std::uint64_t generation) const { return generation == m_nGeneration; }
+    // A player was started and not halted since (it may have ended by itself), and how it
+    // ended once it did.
+    bool IsPlayerActive() const { return m_player->IsActive(); }
+    std::optional<PlayResult> PlayerResult() const { return m_player->Result(); }
+    // Seconds heard so far while playing (the device clock).
+    std::optional<double> PlayedPosition() const;
+
+  private:
+    void Notify(unsigned what);
+    // Records the markers before an edit, applies it, and tells the listeners.
+    template <typename Edit> bool EditMarkers(Edit&& edit);
+    void ResolveFrames();
+
+    std::vector<SessionListener*> m_listeners;
+    std::shared_ptr<CWaveFile> m_wave;
+    std::filesystem::path m_wavePath;
+    MarkerList m_markers;
+    std::size_t m_nSelected = 0;
+    MarkerHistory m_history;
+    float m_fPosition = 0.0f;
+    TimeWindow m_view;
+    std::filesystem::path m_projectPath;
+
+    bool m_bPlaying = false;
+    bool m_bAutoJump = true;
+    std::uint64_t m_nGeneration = 0;
+    std::unique_ptr<PlaybackSession> m_player;
+};
+
+} // namespace sundrel
