@@ -73,7 +73,8 @@ void MarkerList::Sort() {
     // and markers without frames yet (no mix) still sort by percentage. A frame marker goes
     // before percentage markers at the same frame.
     static constexpr float kNone = -1.0f;
-    std::stable_sort(m_markers.begin(), m_markers.end(), [](const Marker& a, const Marker& b) {
+    // Element 0 is the start marker and stays first, whatever else sits at the first frame.
+    std::stable_sort(m_markers.begin() + 1, m_markers.end(), [](const Marker& a, const Marker& b) {
         return std::pair(a.frame, a.percent.value_or(kNone)) <
                std::pair(b.frame, b.percent.value_or(kNone));
     });

@@ -49,9 +49,16 @@ void MarkerHistory::BeginGesture() {
     m_bGestureRecorded = false;
 }
 
-void MarkerHistory::EndGesture() {
+bool MarkerHistory::EndGesture(const MarkerList& current) {
+    const bool drop =
+        m_bGestureRecorded && !m_undo.empty() && m_undo.back().state.markers == current;
+    if (drop) {
+        m_currentId = m_undo.back().id;
+        m_undo.pop_back();
+    }
     m_bInGesture = false;
     m_bGestureRecorded = false;
+    return drop;
 }
 
 void MarkerHistory::Reset(bool saved) {

@@ -31,7 +31,9 @@ class MarkerHistory {
     bool CanRedo() const { return !m_redo.empty(); }
 
     void BeginGesture();
-    void EndGesture();
+    // Ends the gesture; one that left the markers as they were before it leaves no step
+    // (returns true when its step was dropped).
+    bool EndGesture(const MarkerList& current);
 
     // Forgets every step; the current state is the saved one (a fresh list, an opened
     // project) or, with `saved` false, unsaved work (markers kept for another mix).

@@ -48,7 +48,7 @@ void MixSession::ResolveFrames() {
 }
 
 void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
-    StopPlayback();
+    const unsigned transport = EndPlay();
     m_wave = std::move(wave);
     m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
     m_projectPath.clear();
@@ -63,7 +63,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
         what |= changed::kMarkers | changed::kSelection;
     }
     ResolveFrames();
-    Notify(what | changed::kMarkers);
+    Notify(what | transport | changed::kMarkers);
 }
 
 void MixSession::Select(std::size_t entry) {
@@ -211,7 +211,9 @@ void MixSession::BeginGesture() {
 }
 
 void MixSession::EndGesture() {
-    m_history.EndGesture();
+    if (m_history.EndGesture(m_markers)) {
+        Notify(changed::kDocument); // the step went: undo and the modified flag changed
+    }
 }
 
 bool MixSession::Undo() {
@@ -267,7 +269,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
     const bool withMix = project.wave != nullptr;
     unsigned what = changed::kMarkers | changed::kSelection | changed::kDocument;
     if (withMix) {
-        StopPlayback(); // the player reads the mix being replaced
+        what |= EndPlay(); // the player reads the mix being replaced
         m_wave = std::move(project.wave);
         m_wavePath = m_wave->m_strPath;
         what |= changed::kMix;
@@ -302,12 +304,17 @@ std::optional<double> MixSession::HaltPlayer() {
     return m_player ? m_player->Stop() : std::nullopt;
 }
 
-void MixSession::StopPlayback() {
+unsigned MixSession::EndPlay() {
     HaltPlayer();
-    if (m_bPlaying) {
-        m_bPlaying = false;
-        Notify(changed::kTransport);
+    if (!m_bPlaying) {
+        return 0;
     }
+    m_bPlaying = false;
+    return changed::kTransport;
+}
+
+void MixSession::StopPlayback() {
+    Notify(EndPlay());
 }
 
 std::optional<double> MixSession::PlayedPosition() const {

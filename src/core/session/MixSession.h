@@ -153,6 +153,8 @@ class MixSession {
     // Records the markers before an edit, applies it, and tells the listeners.
     template <typename Edit> bool EditMarkers(Edit&& edit);
     void ResolveFrames();
+    // Halts the player and marks the transport idle; the change to tell, if any.
+    unsigned EndPlay();
 
     std::vector<SessionListener*> m_listeners;
     std::shared_ptr<CWaveFile> m_wave;

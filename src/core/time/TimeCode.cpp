@@ -64,8 +64,11 @@ std::string FormatFrameTime(std::int64_t frame, std::uint32_t rate) {
     if (rate == 0 || frame < 0) {
         return FormatFields(0, 0, 0, 0);
     }
-    const std::int64_t whole = frame / rate;
-    const auto ms = static_cast<std::int32_t>((frame % rate) * 1000 / rate);
+    // To the nearest millisecond, so a time typed in milliseconds (which became the nearest
+    // frame) shows back as typed.
+    const std::int64_t totalMs = (frame / rate) * 1000 + ((frame % rate) * 1000 + rate / 2) / rate;
+    const std::int64_t whole = totalMs / 1000;
+    const auto ms = static_cast<std::int32_t>(totalMs % 1000);
     const auto hours = static_cast<std::int32_t>(std::min<std::int64_t>(whole / 3600, INT32_MAX));
     return FormatFields(hours, static_cast<std::int32_t>(whole / 60 % 60),
                         static_cast<std::int32_t>(whole % 60), ms);

@@ -43,8 +43,9 @@ std::int32_t TruncToInt32(double value);
 // fields, each truncated toward zero.
 std::string FormatTime(float seconds);
 
-// The text of frame `frame` at `rate` frames a second, exact to the millisecond (truncated,
-// in integers, so a frame at 369 s shows as 0:06:09.000 at every rate).
+// The text of frame `frame` at `rate` frames a second, to the nearest millisecond in integer
+// arithmetic, so a frame at 369 s shows as 0:06:09.000 at every rate and a time typed to the
+// millisecond shows back as typed.
 std::string FormatFrameTime(std::int64_t frame, std::uint32_t rate);
 
 // The text of a mix length given in double precision (the duration label).

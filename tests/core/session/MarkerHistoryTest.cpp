@@ -71,7 +71,7 @@ TEST(MarkerHistory, AGestureRecordsItsFirstStateOnly) {
     history.Record(StateAt(1));
     history.Record(StateAt(2));
     history.Record(StateAt(3));
-    history.EndGesture();
+    EXPECT_FALSE(history.EndGesture(StateAt(3).markers)); // moved: the step stays
     history.Record(StateAt(4));
     std::optional<MarkerHistory::State> state = history.Undo(StateAt(5));
     ASSERT_TRUE(state.has_value());

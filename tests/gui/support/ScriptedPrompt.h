@@ -31,8 +31,8 @@ class ScriptedPrompt final : public gui::Prompt {
     }
     // Answers from `choices` (an index); with none queued, the first answer.
     int Choose(QWidget*, const QString& text, const QString& caption,
-               const QStringList& answers) override {
-        questions.append({text, caption, answers});
+               const QStringList& offered) override {
+        questions.append({text, caption, offered});
         return choices.isEmpty() ? 0 : choices.dequeue();
     }
     // Answers from `folders`; with none queued, the folder offered.
