@@ -1,11 +1,35 @@
 // Decodes arbitrary bytes as a project file. A file that decodes must hold only what the
-// encoder would write, and encoding it again must give a file that decodes to the same.
+// encoder would write, and encoding it again must give a file that decodes to the same; a
+// version 3 file that is written as version 3 again must come back byte for byte.
+#include "core/markers/Marker.h"
 #include "core/project/ProjectFile.h"
+#include "core/project/ProjectVersion3.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <utf8cpp/utf8.h>
+
+namespace {
+
+bool GoodName(const std::string& text) {
+    return text.size() <= sundrel::kProjectMaxName && text.find('\0') == std::string::npos &&
+           utf8::is_valid(text.begin(), text.end());
+}
+
+bool GoodMarker(const sundrel::Marker& m, int version) {
+    if (m.percent && !(*m.percent >= 0.0f && *m.percent <= 100.0f)) {
+        return false;
+    }
+    if (version < 3) {
+        // Percentages alone: no frame until a mix is loaded, no names.
+        return m.percent && m.frame == 0 && m.title.empty() && m.artist.empty();
+    }
+    return m.frame >= 0 && GoodName(m.title) && GoodName(m.artist);
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::byte> bytes(reinterpret_cast<const std::byte*>(data), size);
@@ -15,18 +39,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const sundrel::ProjectError&) {
         return 0;
     }
-    if (project.markers.size() > sundrel::kProjectMaxMarkers ||
-        project.wavePath.size() > sundrel::kProjectMaxPath) {
+    const std::size_t maxPath =
+        project.version < 3 ? sundrel::kProjectMaxPath : sundrel::kProjectV3MaxPath;
+    if (project.version < 1 || project.version > 3 ||
+        project.markers.size() > sundrel::kProjectMaxMarkers || project.wavePath.size() > maxPath ||
+        project.wavePath.find('\0') != std::string::npos) {
         std::abort();
     }
-    for (float m : project.markers) {
-        if (!(m >= 0.0f && m <= 100.0f)) {
+    for (const sundrel::Marker& m : project.markers) {
+        if (!GoodMarker(m, project.version)) {
             std::abort();
         }
     }
     const auto encoded = sundrel::EncodeProject(project.wavePath, project.markers);
     const auto again = sundrel::DecodeProject(encoded, "again.sdr");
-    if (again.wavePath != project.wavePath || again.markers != project.markers) {
+    if (again.wavePath != project.wavePath || again.markers.size() != project.markers.size()) {
+        std::abort();
+    }
+    for (std::size_t i = 0; i < again.markers.size(); ++i) {
+        sundrel::Marker expected = project.markers[i];
+        if (again.version < 3) {
+            expected.frame = 0; // version 2 stores the percentage alone
+        }
+        if (again.markers[i] != expected) {
+            std::abort();
+        }
+    }
+    // Version 3 has one encoding of each project (the magic aside, which is not compared).
+    if (project.version == 3 && again.version == 3 &&
+        (encoded.size() != size ||
+         !std::equal(encoded.begin() + 5, encoded.end(), bytes.begin() + 5))) {
         std::abort();
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "core/audio/WaveFile.h"
+#include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
 #include "core/project/ProjectFile.h"
 #include "core/time/TimeCode.h"
@@ -36,12 +37,30 @@ void PrintProject(const ProjectFile& project, std::ostream& out) {
     }
     out << "markers:   " << project.markers.size() << "\n";
     for (std::size_t i = 0; i < project.markers.size(); ++i) {
-        const float p = project.markers[i];
-        out << "  " << i << "  " << FloatText(p) << " %";
-        if (wave) {
-            CTimeCode time;
-            time.SetSeconds(PositionOfMarker(p, wave->GetDuration()));
-            out << "  " << time.Format();
+        const Marker& m = project.markers[i];
+        out << "  " << i << "  ";
+        if (project.version < 3) {
+            // Percentages alone, as these versions store them.
+            out << FloatText(*m.percent) << " %";
+            if (wave) {
+                CTimeCode time;
+                time.SetSeconds(PositionOfMarker(*m.percent, wave->GetDuration()));
+                out << "  " << time.Format();
+            }
+        } else {
+            out << "frame " << m.frame;
+            if (wave) {
+                out << "  " << FormatDuration(SecondsAtFrame(m.frame, wave->m_wfx.nSamplesPerSec));
+            }
+            if (m.percent) {
+                out << "  " << FloatText(*m.percent) << " %";
+            }
+            if (!m.title.empty()) {
+                out << "  title \"" << m.title << "\"";
+            }
+            if (!m.artist.empty()) {
+                out << "  artist \"" << m.artist << "\"";
+            }
         }
         out << "\n";
     }

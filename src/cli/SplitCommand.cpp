@@ -1,9 +1,9 @@
 #include "cli/Commands.h"
 #include "core/audio/WaveFile.h"
-#include "core/markers/MarkerList.h"
+#include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
 #include "core/project/ProjectFile.h"
-#include "core/split/SplitPlan.h"
+#include "core/split/TrackFiles.h"
 #include "core/time/ClockTime.h"
 #include "core/time/TimeCode.h"
 
@@ -25,6 +25,7 @@ struct SplitArgs {
     std::vector<std::string> percents;
     std::string project;
     std::string outDir = ".";
+    bool clean = false;
 };
 
 // A failure with the exit status it ends the command with.
@@ -44,11 +45,14 @@ std::optional<float> ParsePercent(const std::string& text) {
 }
 
 // The marker list the window would hold: the project's markers (or the start marker alone),
-// then a marker for each time, by the rule and within the limits of Add Marker, then the
-// percentages as given.
-std::vector<float> CollectMarkers(const SplitArgs& args, const std::vector<float>* fromProject,
-                                  double duration) {
-    std::vector<float> markers = fromProject ? *fromProject : std::vector<float>{0.0f};
+// then a marker at the exact frame of each time, within the limits of Add Marker, then the
+// percentages as given. The percentage markers' frames are set for the mix.
+std::vector<Marker> CollectMarkers(const SplitArgs& args, const std::vector<Marker>* fromProject,
+                                   const CWaveFile& wave) {
+    const double duration = wave.GetDuration();
+    const std::uint32_t frameSize = wave.m_wfx.nBlockAlign;
+    const auto frames = static_cast<std::int64_t>(wave.m_nDataSize / frameSize);
+    std::vector<Marker> markers = fromProject ? *fromProject : std::vector{PercentMarker(0.0f)};
     for (const std::string& text : args.times) {
         const auto seconds = ParseClockTime(text);
         if (!seconds) {
@@ -62,7 +66,7 @@ std::vector<float> CollectMarkers(const SplitArgs& args, const std::vector<float
             throw Failure{kExitUsage, "--at " + text + ": " + AddMarkerMessage(check) +
                                           " (mix length " + FormatDuration(duration) + ")"};
         }
-        markers.push_back(PercentOfPosition(position, duration));
+        markers.push_back(FrameMarker(FrameAtSeconds(*seconds, wave.m_wfx.nSamplesPerSec, frames)));
     }
     for (const std::string& text : args.percents) {
         const auto percent = ParsePercent(text);
@@ -72,9 +76,49 @@ std::vector<float> CollectMarkers(const SplitArgs& args, const std::vector<float
         if (markers.size() >= kMaxMarkers) {
             throw Failure{kExitUsage, AddMarkerMessage(AddMarkerCheck::ListFull)};
         }
-        markers.push_back(*percent);
+        markers.push_back(PercentMarker(*percent));
     }
+    ResolvePercentFrames(markers, wave.m_nDataSize, frameSize);
     return markers;
+}
+
+// "track04.wav, track05.wav", or the first two and the last of a longer list.
+std::string TrackNames(const std::vector<TrackFile>& files) {
+    std::string text;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files.size() > 4 && i == 2) {
+            text += ", …";
+            i = files.size() - 1;
+        }
+        text += (i == 0 ? "" : ", ") + files[i].path.filename().string();
+    }
+    return text;
+}
+
+// Track files beyond the new count would pass for part of this split: report them, or with
+// --clean remove them.
+void HandleStaleTracks(const SplitArgs& args, std::size_t count, const CWaveFile& wave) {
+    const std::vector<TrackFile> stale = StaleTracks(args.outDir, count, wave.m_strPath);
+    if (stale.empty()) {
+        return;
+    }
+    const std::string files = std::to_string(stale.size()) +
+                              (stale.size() == 1 ? " track file" : " track files") +
+                              " of an earlier split";
+    if (!args.clean) {
+        std::cout.flush();
+        std::cerr << "sundrel-cli split: " << files
+                  << (stale.size() == 1 ? " remains: " : " remain: ") << TrackNames(stale)
+                  << "; --clean removes " << (stale.size() == 1 ? "it" : "them") << "\n";
+        return;
+    }
+    try {
+        RemoveTrackFiles(stale);
+    } catch (const SplitError& e) {
+        throw Failure{kExitOutput, e.what()};
+    }
+    std::cout.flush();
+    std::cerr << "sundrel-cli split: removed " << files << ": " << TrackNames(stale) << "\n";
 }
 
 void RunSplit(const SplitArgs& args) {
@@ -105,10 +149,8 @@ void RunSplit(const SplitArgs& args) {
     } catch (const WaveFileError& e) {
         throw Failure{kExitInput, e.what()};
     }
-    const double duration = wave->GetDuration();
-    const std::vector<float> markers =
-        CollectMarkers(args, project ? &project->markers : nullptr, duration);
-    const std::vector<float> percents = SplitPercents(markers);
+    const std::vector<Marker> markers =
+        CollectMarkers(args, project ? &project->markers : nullptr, *wave);
 
     const double byteRate = wave->m_wfx.nAvgBytesPerSec;
     SplitOptions options;
@@ -117,11 +159,13 @@ void RunSplit(const SplitArgs& args) {
                   << FormatDuration(static_cast<double>(track.span.offset) / byteRate) << "  "
                   << FormatDuration(static_cast<double>(track.span.size) / byteRate) << "\n";
     };
+    std::size_t count = 0;
     try {
-        wave->Split(percents.data(), static_cast<int>(percents.size()), args.outDir, options);
+        count = wave->Split(markers, args.outDir, options).size();
     } catch (const SplitError& e) {
         throw Failure{e.GetSide() == SplitError::Side::Mix ? kExitInput : kExitOutput, e.what()};
     }
+    HandleStaleTracks(args, count, *wave);
 }
 
 } // namespace
@@ -130,12 +174,13 @@ void AddSplitCommand(CLI::App& app, int& status) {
     auto* cmd =
         app.add_subcommand("split", "Split a mix into track01.wav, track02.wav, ... at markers");
     cmd->footer(
-        "Markers are percentages of the audio data, as in the window: a time becomes the\n"
-        "same marker that Add Marker would make at that position, and, as there, a time\n"
-        "less than 1 s from the start or the end of the mix is refused. --percent is taken\n"
-        "as given. The project's markers come first; the start (0 %) is always a cut.\n"
-        "Existing track files in DIR are replaced. Exit status: 0 done, 1 usage,\n"
-        "2 the mix or project cannot be read, 3 a track cannot be written.");
+        "A time cuts at the exact frame of that time (369 s at 44.1 kHz: frame 16,272,900);\n"
+        "as with Add Marker, a time less than 1 s from the start or the end of the mix is\n"
+        "refused. --percent P cuts where the window cuts for a marker of P % of the audio\n"
+        "data. The project's markers come first; the start is always a cut. Existing track\n"
+        "files in DIR are replaced; track files of an earlier split beyond the new count are\n"
+        "reported (--clean removes them). Exit status: 0 done, 1 usage, 2 the mix or\n"
+        "project cannot be read, 3 a track cannot be written (or removed).");
     auto args = std::make_shared<SplitArgs>();
     cmd->add_option("MIX", args->mix, "The mix (a WAV file); default: the project's");
     cmd->add_option("--at", args->times,
@@ -147,6 +192,8 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("FILE.sdr");
     cmd->add_option("-o,--output", args->outDir, "Write the tracks into DIR (default: .)")
         ->type_name("DIR");
+    cmd->add_flag("--clean", args->clean,
+                  "After the split, remove track files of an earlier split beyond the new count");
     cmd->callback([args, &status] {
         try {
             RunSplit(*args);

@@ -24,7 +24,11 @@ using namespace sundrel::test;
 
 namespace {
 
-fixture::Bytes Project(const std::filesystem::path& wav, const std::vector<float>& markers) {
+fixture::Bytes Project(const std::filesystem::path& wav, const std::vector<float>& percents) {
+    std::vector<sundrel::Marker> markers;
+    for (const float percent : percents) {
+        markers.push_back(sundrel::PercentMarker(percent));
+    }
     return sundrel::EncodeProject(wav.string(), markers);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/markers/Marker.h"
 #include "core/play/PlayResult.h"
 #include "core/riff/WaveLayout.h"
 #include "core/split/SplitTypes.h"
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
@@ -73,6 +75,12 @@ class CWaveFile {
     std::vector<sundrel::SplitTrack> Split(const float* percents, int n,
                                            const std::filesystem::path& outDir,
                                            const sundrel::SplitOptions& options);
+    // The same, cut at the markers' frames (see sundrel::PlanTracksAtFrames): each boundary
+    // lies at byte frame * frame size of the audio data. Percentage markers cut at the frame
+    // they hold, so run sundrel::ResolvePercentFrames on them first. Returns the tracks written.
+    std::vector<sundrel::SplitTrack> Split(std::span<const sundrel::Marker> markers,
+                                           const std::filesystem::path& outDir,
+                                           const sundrel::SplitOptions& options = {});
 
     // Writes the header of a track holding nDataSize bytes of this mix's audio at the start of
     // the open file `fd` (see sundrel::MakeTrackHeader); throws sundrel::SplitError naming
@@ -97,4 +105,10 @@ class CWaveFile {
     std::uint64_t m_nDataOffset = 0; // first audio byte in the file
     std::uint64_t m_nDataSize = 0;   // audio bytes
     std::atomic<bool> m_bStop{false};
+
+  private:
+    // Writes one track per span of `plan` (the spans tile the audio data) into outDir.
+    std::vector<sundrel::SplitTrack> WriteTracks(std::span<const sundrel::TrackSpan> plan,
+                                                 const std::filesystem::path& outDir,
+                                                 const sundrel::SplitOptions& options);
 };

@@ -1,5 +1,7 @@
 #include "core/project/ProjectFile.h"
 
+#include "core/project/ProjectVersion3.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -17,8 +19,9 @@ namespace {
 constexpr char kMagic[5] = {'S', 'n', 'd', 'r', 'l'};
 constexpr std::size_t kVersion1Header = 7;                         // magic, version, count
 constexpr std::size_t kVersion2Header = 6 + kProjectPathField + 1; // 267
-// Nothing longer than a full version 2 file can be a project.
-constexpr std::size_t kLargestProject = kVersion2Header + 4 * kProjectMaxMarkers;
+// Nothing longer than a full version 3 file can be a project.
+constexpr std::size_t kLargestProject = kProjectV3Largest;
+static_assert(kProjectV3Largest > kVersion2Header + 4 * kProjectMaxMarkers);
 
 using Kind = ProjectError::Kind;
 
@@ -55,7 +58,10 @@ std::atomic<unsigned> g_nTempCounter{0};
 
 } // namespace
 
-std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const float> markers) {
+namespace {
+
+// The bytes of a version 2 file; throws ProjectError (Unsaveable) for what it cannot hold.
+std::vector<std::byte> EncodeVersion2(const std::string& wavePath, std::span<const float> markers) {
     if (wavePath.size() > kProjectMaxPath) {
         throw ProjectError(Kind::Unsaveable, "The path of the Wave file is " +
                                                  std::to_string(wavePath.size()) +
@@ -94,6 +100,20 @@ std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<cons
     return bytes;
 }
 
+} // namespace
+
+std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers) {
+    if (!AllPercentUnnamed(markers) || wavePath.size() > kProjectMaxPath) {
+        return EncodeProjectV3(wavePath, markers);
+    }
+    std::vector<float> percents;
+    percents.reserve(markers.size());
+    for (const Marker& m : markers) {
+        percents.push_back(*m.percent);
+    }
+    return EncodeVersion2(wavePath, percents);
+}
+
 ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& name) {
     auto malformed = [&name](const std::string& why) {
         return ProjectError(Kind::Malformed, name + ": not a usable project file: " + why);
@@ -104,6 +124,9 @@ ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& n
     ProjectFile project;
     project.version = std::to_integer<int>(bytes[5]);
     std::size_t at = 6;
+    if (project.version == 3) {
+        return DecodeProjectV3(bytes, name);
+    }
     if (project.version == 2) {
         if (bytes.size() < kVersion2Header) {
             throw malformed("it is cut short (" + std::to_string(bytes.size()) + " bytes)");
@@ -141,7 +164,7 @@ ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& n
         if (!IsPercent(p)) {
             throw malformed("marker " + std::to_string(i) + " is not a percentage in 0..100");
         }
-        project.markers.push_back(p);
+        project.markers.push_back(PercentMarker(p));
     }
     return project;
 }
@@ -179,7 +202,7 @@ ProjectFile ReadProject(const std::filesystem::path& path) {
 }
 
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
-                  std::span<const float> markers) {
+                  std::span<const Marker> markers) {
     const std::vector<std::byte> bytes = EncodeProject(wavePath, markers);
 
     auto fail = [&path](const char* what, int error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/markers/Marker.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -12,9 +14,11 @@
 namespace sundrel {
 
 // The .sdr project file: "Sndrl", a version byte, (version 2) a 260-byte zero-terminated WAV
-// path, a marker count byte, then the markers as little-endian floats.
+// path, a marker count byte, then the markers as little-endian floats. Version 3 (see
+// ProjectVersion3.h) stores each marker's frame, percentage, title and artist.
 inline constexpr std::size_t kProjectPathField = 260;
-inline constexpr std::size_t kProjectMaxPath = kProjectPathField - 1; // bytes before the zero
+inline constexpr std::size_t kProjectMaxPath =
+    kProjectPathField - 1; // version 2: bytes before the zero
 inline constexpr std::size_t kProjectMaxMarkers = 255;
 
 // Raised when a project file cannot be read, used or written. For WaveMissing the message is
@@ -49,19 +53,24 @@ inline constexpr const char* kWaveMissingMessage = "Wave file doesn't exist";
 
 struct ProjectFile {
     int version = 2;
-    std::string wavePath;       // empty for version 1, which stores none
-    std::vector<float> markers; // percentages 0..100, in the file's order
+    std::string wavePath; // empty for version 1, which stores none
+    // In the file's order. The markers of versions 1 and 2 are percentage markers whose
+    // frames are 0 until ResolvePercentFrames sets them for a mix.
+    std::vector<Marker> markers;
 };
 
-// The bytes of a version 2 file. Throws ProjectError (Unsaveable) for a path longer than
-// kProjectMaxPath bytes or holding a zero byte, more than kProjectMaxMarkers markers, or a
-// marker that is not a number in 0..100: nothing is encoded that the reader would refuse.
-std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const float> markers);
+// The bytes of a project file. A list of percentage markers without names (AllPercentUnnamed)
+// is written as version 2, byte for byte as before markers had frames and names, unless its
+// path does not fit there (over kProjectMaxPath bytes); every other list as version 3.
+// Throws ProjectError (Unsaveable) for a path that no version can hold (too long or holding a
+// zero byte), more than kProjectMaxMarkers markers, or a marker the version would not store
+// (see EncodeProjectV3): nothing is encoded that the reader would refuse.
+std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers);
 
-// Reads a whole version 1 or 2 file held in memory. The magic is not compared. Throws
+// Reads a whole version 1, 2 or 3 file held in memory. The magic is not compared. Throws
 // ProjectError (Malformed) for an unknown version, a file cut short or longer than its
-// marker count says, a path field without a zero byte, or a marker outside 0..100 or NaN;
-// `name` goes into the message.
+// marker count says, a path field without a zero byte, a marker outside 0..100 or NaN, or (in
+// version 3) a field beyond its bound; `name` goes into the message.
 ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& name);
 
 // Reads and decodes the file; nothing is returned unless the whole file is good.
@@ -71,6 +80,6 @@ ProjectFile ReadProject(const std::filesystem::path& path);
 // flushes it to disk and renames it over `path`, so that `path` holds either its old contents
 // or the whole new file. Throws ProjectError (Unsaveable or Unwritable).
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
-                  std::span<const float> markers);
+                  std::span<const Marker> markers);
 
 } // namespace sundrel

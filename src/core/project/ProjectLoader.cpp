@@ -37,6 +37,8 @@ OpenedProject OpenProject(const std::filesystem::path& path) {
     } catch (const WaveFileError& e) {
         throw ProjectError(ProjectError::Kind::WaveUnusable, e.what(), wav);
     }
+    ResolvePercentFrames(opened.file.markers, opened.wave->m_nDataSize,
+                         opened.wave->m_wfx.nBlockAlign);
     return opened;
 }
 

@@ -8,8 +8,9 @@
 
 namespace sundrel {
 
-// A project read whole and checked, with the mix it names loaded (version 2) or none
-// (version 1, which names no mix).
+// A project read whole and checked, with the mix it names loaded (versions 2 and 3) or none
+// (version 1, which names no mix). With a mix loaded, the frames of the percentage markers
+// are set for it (ResolvePercentFrames); the frames of version 1 markers stay 0.
 struct OpenedProject {
     ProjectFile file;
     std::unique_ptr<CWaveFile> wave;

@@ -1,6 +1,7 @@
 #include "core/session/MixSession.h"
 
 #include "core/project/ProjectLoader.h"
+#include "core/split/SplitPlan.h"
 
 #include <algorithm>
 #include <utility>
@@ -170,6 +171,14 @@ bool MixSession::Rename(std::size_t index, std::string title, std::string artist
     return EditMarkers([&] { return m_markers.Set(index, std::move(renamed)); });
 }
 
+std::size_t MixSession::TrackCount() const {
+    if (!m_wave) {
+        return 0;
+    }
+    return PlanTracksAtFrames(m_markers.Markers(), m_wave->m_nDataSize, m_wave->m_wfx.nBlockAlign)
+        .size();
+}
+
 void MixSession::SortMarkers() {
     const MarkerList before = m_markers;
     m_markers.Sort();
@@ -254,11 +263,7 @@ std::string MixSession::WindowTitle() const {
 }
 
 void MixSession::SaveProject(const std::filesystem::path& path) {
-    std::vector<float> percents;
-    for (const Marker& marker : m_markers.Markers()) {
-        percents.push_back(marker.percent.value_or(0.0f));
-    }
-    WriteProject(path, m_wavePath.string(), percents);
+    WriteProject(path, m_wavePath.string(), m_markers.Markers());
     m_projectPath = path;
     m_history.MarkSaved();
     Notify(changed::kDocument);
@@ -274,11 +279,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         m_wavePath = m_wave->m_strPath;
         what |= changed::kMix;
     }
-    std::vector<Marker> markers;
-    for (float percent : project.file.markers) {
-        markers.push_back(PercentMarker(percent));
-    }
-    m_markers.Replace(markers);
+    m_markers.Replace(project.file.markers);
     m_nSelected = 0;
     ResolveFrames();
     m_projectPath = path;

@@ -94,6 +94,8 @@ class MixSession {
     bool Move(std::size_t index, std::int64_t frame);
     bool Remove(std::size_t index);
     bool Rename(std::size_t index, std::string title, std::string artist);
+    // The tracks a split of the markers writes.
+    std::size_t TrackCount() const;
     // Sorts the markers as Split cuts them; the order is not an edit.
     void SortMarkers();
     // Where selecting marker `index` puts the position, the trackbar and the window.

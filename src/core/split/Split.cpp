@@ -95,7 +95,19 @@ std::vector<SplitTrack> CWaveFile::Split(const float* percents, int n,
     }
     const auto plan = sundrel::PlanTracks(std::span<const float>(percents, std::size_t(n)),
                                           m_nDataSize, m_wfx.nBlockAlign);
+    return WriteTracks(plan, outDir, options);
+}
 
+std::vector<SplitTrack> CWaveFile::Split(std::span<const sundrel::Marker> markers,
+                                         const std::filesystem::path& outDir,
+                                         const SplitOptions& options) {
+    return WriteTracks(sundrel::PlanTracksAtFrames(markers, m_nDataSize, m_wfx.nBlockAlign), outDir,
+                       options);
+}
+
+std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpan> plan,
+                                               const std::filesystem::path& outDir,
+                                               const SplitOptions& options) {
     UniqueFd src(::open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!src) {
         Fail(kMix, m_strPath, "cannot open", errno);

@@ -76,6 +76,32 @@ std::vector<TrackSpan> PlanTracks(std::span<const float> percents, std::uint64_t
     return tracks;
 }
 
+std::vector<TrackSpan> PlanTracksAtFrames(std::span<const Marker> markers, std::uint64_t dataSize,
+                                          std::uint32_t frameSize) {
+    const std::uint64_t frames = frameSize == 0 ? 0 : dataSize / frameSize;
+    std::vector<std::uint64_t> bounds;
+    bounds.reserve(markers.size() + 1);
+    bool startMarked = false;
+    for (const Marker& m : markers) {
+        const std::uint64_t frame =
+            m.frame <= 0 ? 0 : std::min(static_cast<std::uint64_t>(m.frame), frames);
+        bounds.push_back(frame * frameSize);
+        startMarked = startMarked || (m.percent ? *m.percent == 0.0f : frame == 0);
+    }
+    if (!startMarked) {
+        bounds.push_back(0);
+    }
+    std::sort(bounds.begin(), bounds.end());
+
+    std::vector<TrackSpan> tracks;
+    tracks.reserve(bounds.size());
+    for (std::size_t i = 0; i < bounds.size(); ++i) {
+        const std::uint64_t end = i + 1 < bounds.size() ? bounds[i + 1] : dataSize;
+        tracks.push_back({bounds[i], end - bounds[i]});
+    }
+    return tracks;
+}
+
 std::string TrackName(int number) {
     char name[32];
     std::snprintf(name, sizeof name, "track%.2d.wav", number);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/markers/Marker.h"
 #include "core/split/SplitTypes.h"
 
 #include <cstdint>
@@ -26,6 +27,17 @@ void CheckSplitPercents(std::span<const float> percents);
 // end of the data fall on multiples of u.
 std::vector<TrackSpan> PlanTracks(std::span<const float> percents, std::uint64_t dataSize,
                                   std::uint32_t frameSize);
+
+// Cuts `dataSize` bytes of audio, in frames of `frameSize` bytes, at the markers' frames:
+// the boundaries are the frames in ascending order, each held within 0..dataSize / frameSize,
+// and track i runs from boundary i to boundary i + 1, the last track to the end of the data,
+// so the tracks tile the data. A boundary at 0 is put in front unless a marker stands at the
+// start: a marker of 0 % or, without a percentage, of frame 0 (a percentage marker above 0 %
+// whose frame is 0 still gets the empty track PlanTracks gives it). For markers of the
+// percentage rule, resolved by ResolvePercentFrames, the spans are exactly those PlanTracks
+// gives for their percentages.
+std::vector<TrackSpan> PlanTracksAtFrames(std::span<const Marker> markers, std::uint64_t dataSize,
+                                          std::uint32_t frameSize);
 
 // "track%.2d.wav".
 std::string TrackName(int number);

@@ -19,10 +19,10 @@ using sundrel::gui::Prompt;
 
 namespace {
 
-QString Names(const std::vector<std::filesystem::path>& files) {
+QString Names(const std::vector<sundrel::TrackFile>& files) {
     QStringList names;
-    for (const std::filesystem::path& file : files) {
-        names << QString::fromStdString(file.filename().string());
+    for (const sundrel::TrackFile& file : files) {
+        names << QString::fromStdString(file.path.filename().string());
     }
     if (names.size() > 4) {
         return names.front() + QStringLiteral(" … ") + names.back();
@@ -51,9 +51,8 @@ void CSundrelDlg::OnOK() {
         return;
     }
     const std::filesystem::path folder(QFile::encodeName(*chosen).toStdString());
-    const int tracks = static_cast<int>(m_session.Markers().Count());
-    const std::vector<std::filesystem::path> replaced =
-        sundrel::TrackFilesIn(folder, 1, tracks);
+    const std::size_t tracks = m_session.TrackCount();
+    const std::vector<sundrel::TrackFile> replaced = sundrel::ReplacedTracks(folder, tracks);
     if (!replaced.empty() &&
         m_prompt.Choose(this,
                         QStringLiteral("%1 track files in %2 will be replaced (%3). Replace them?")
@@ -78,16 +77,16 @@ void CSundrelDlg::OnOK() {
     }
     m_stSplitStatus->setText(QStringLiteral("Finished Split"));
 
-    std::vector<std::filesystem::path> names;
+    std::vector<sundrel::TrackFile> names;
     for (const sundrel::SplitTrack& track : written) {
-        names.push_back(track.path);
+        names.push_back({track.number, track.path});
     }
     const QString done = QStringLiteral("Wrote %1 tracks (%2) to %3.")
                              .arg(written.size())
                              .arg(Names(names), Shown(folder));
     // Tracks of an earlier split with more markers would pass for part of this one.
-    const std::vector<std::filesystem::path> stale =
-        sundrel::TrackFilesIn(folder, tracks + 1, sundrel::kMaxTrackNumber);
+    const std::vector<sundrel::TrackFile> stale =
+        sundrel::StaleTracks(folder, written.size(), m_session.WavePath());
     if (stale.empty()) {
         m_prompt.Message(this, done, QStringLiteral("Split"), Prompt::Buttons::Ok,
                          Prompt::Icon::Information);
@@ -114,11 +113,7 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     // this thread keeps the window painted; the window takes no input meanwhile, so nothing
     // can change the mix or the markers under the split, and it cannot be closed.
     const std::shared_ptr<CWaveFile> wave = m_session.Wave();
-    std::vector<float> markers; // TODO(merge): split at the markers' frames
-    for (const sundrel::Marker& marker : m_session.Markers().Markers()) {
-        markers.push_back(marker.percent.value_or(0.0f));
-    }
-    const std::vector<float> percents = sundrel::SplitPercents(markers);
+    const std::vector<sundrel::Marker> markers = m_session.Markers().Markers();
     std::vector<sundrel::SplitTrack> written;
     std::exception_ptr failure;
     QEventLoop loop;
@@ -127,8 +122,7 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     setEnabled(false);
     std::thread worker([&] {
         try {
-            written = wave->Split(percents.data(), static_cast<int>(percents.size()), outDir,
-                                  sundrel::SplitOptions{});
+            written = wave->Split(markers, outDir, sundrel::SplitOptions{});
         } catch (...) {
             failure = std::current_exception();
         }

@@ -1,7 +1,8 @@
 #include "core/audio/WaveFile.h"
 #include "core/cli/CliRunner.h"
-#include "core/markers/MarkerList.h"
+#include "core/markers/Marker.h"
 #include "core/project/ProjectFile.h"
+#include "core/split/SplitPlan.h"
 #include "support/WavFixture.h"
 
 #include <gmock/gmock.h>
@@ -36,37 +37,30 @@ TEST(CliSplit, PercentMarkersWriteAndListTheTracks) {
     EXPECT_EQ(fs::file_size(m.dir / "track02.wav"), 500'048u);
 }
 
-TEST(CliSplit, TimesGiveTheSameTracksAsAddMarker) {
+TEST(CliSplit, TimesCutAtTheirExactFrame) {
     Mixes m;
-    fs::create_directories(m.dir / "cli");
-    const auto run = RunCli({"split", m.long8.string(), "--at", "3:00.5", "--at", "61", "-o",
-                             (m.dir / "cli").string()});
+    const auto run =
+        RunCli({"split", m.long8.string(), "--at", "3:00.5", "--at", "61", "-o", m.out});
     ASSERT_EQ(run.status, 0) << run.err;
-
-    // The window: Add Marker at 180.5 s, then at 61 s, then Split.
-    CWaveFile wave(m.long8);
-    sundrel::MarkerList list;
-    list.Add(180.5f, wave.GetDuration());
-    list.Add(61.0f, wave.GetDuration());
-    std::vector<float> values;
-    for (const sundrel::Marker& marker : list.Markers()) {
-        values.push_back(*marker.percent);
+    EXPECT_EQ(run.out, "track01.wav  0:00:00.000  0:01:01.000\n"
+                       "track02.wav  0:01:01.000  0:01:59.500\n"
+                       "track03.wav  0:03:00.500  0:01:59.500\n");
+    // 8,000 frames of one byte a second: frames 488,000 and 1,444,000.
+    const Bytes audio = fixture::Slice(fixture::ReadFile(m.long8), 44);
+    const std::uint64_t cuts[] = {0, 488'000, 1'444'000, 2'400'000};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(fixture::Slice(fixture::ReadFile(m.dir / sundrel::TrackName(k + 1)), 44),
+                  fixture::Slice(audio, cuts[k], cuts[k + 1] - cuts[k]))
+            << k;
     }
-    const auto percents = sundrel::SplitPercents(values);
-    wave.Split(percents.data(), static_cast<int>(percents.size()), m.dir.Path());
-    const auto tracks = fixture::Listing(m.dir / "cli");
-    EXPECT_EQ(tracks, (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
-    for (const auto& name : tracks) {
-        EXPECT_EQ(fixture::ReadFile(m.dir / "cli" / name), fixture::ReadFile(m.dir / name));
-    }
-    // 61 s of 8,000 bytes per second, less the small shortfall of the 0.01f constant.
-    EXPECT_NEAR(double(fs::file_size(m.dir / "cli" / "track01.wav")), 44 + 488'000, 16);
 }
 
 TEST(CliSplit, ProjectSuppliesMarkersAndMix) {
     Mixes m;
     const fs::path project = m.dir / "set.sdr";
-    sundrel::WriteProject(project, m.million.string(), std::vector<float>{0.0f, 25.5f, 60.0f});
+    sundrel::WriteProject(project, m.million.string(),
+                          std::vector{sundrel::PercentMarker(0.0f), sundrel::PercentMarker(25.5f),
+                                      sundrel::PercentMarker(60.0f)});
     const auto shown = RunCli({"project", project.string()});
     EXPECT_EQ(shown.status, 0) << shown.err;
     EXPECT_THAT(shown.out,
@@ -77,6 +71,80 @@ TEST(CliSplit, ProjectSuppliesMarkersAndMix) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(fixture::Listing(m.dir.Path()).size(), 6u); // the mixes, the project, 3 tracks
     EXPECT_TRUE(fs::exists(m.dir / "track03.wav"));
+}
+
+TEST(CliSplit, ShowsAndSplitsVersion3Projects) {
+    Mixes m;
+    const fs::path project = m.dir / "named.sdr";
+    sundrel::Marker named = sundrel::FrameMarker(88'200);
+    named.title = "Señor Café";
+    named.artist = "DJ Ω";
+    sundrel::WriteProject(
+        project, m.million.string(),
+        std::vector{sundrel::PercentMarker(0.0f), named, sundrel::FrameMarker(200'000)});
+    const auto shown = RunCli({"project", project.string()});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.out,
+              "version:   3\nwave file: " + m.million.string() +
+                  "\n"
+                  "markers:   3\n"
+                  "  0  frame 0  0:00:00.000  0 %\n"
+                  "  1  frame 88200  0:00:02.000  title \"Señor Café\"  artist \"DJ Ω\"\n"
+                  "  2  frame 200000  0:00:04.535\n");
+
+    const auto run = RunCli({"split", "--project", project.string(), "-o", m.out});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::file_size(m.dir / "track01.wav"), 44u + 88'200u * 4);
+    EXPECT_EQ(fs::file_size(m.dir / "track02.wav"), 44u + (200'000u - 88'200u) * 4);
+    EXPECT_EQ(fs::file_size(m.dir / "track03.wav"), 44u + 1'000'000u - 200'000u * 4);
+}
+
+// Track files beyond the new count are reported, and removed with --clean; other files, and
+// the mix even under a track's name, are left alone.
+TEST(CliSplit, StaleTracksAreReportedOrCleaned) {
+    Mixes m;
+    fs::copy_file(m.million, m.dir / "track09.wav");
+    for (const char* other : {"track1.wav", "notes.txt"}) {
+        fixture::WriteFile(m.dir / other, Bytes(1));
+    }
+    const std::string mix = (m.dir / "track09.wav").string();
+    auto split = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"split", mix, "-o", m.out});
+        return RunCli(args);
+    };
+    auto percents = [](int n) {
+        std::vector<std::string> args;
+        for (int i = 1; i < n; ++i) {
+            args.insert(args.end(), {"--percent", std::to_string(i * 100 / n)});
+        }
+        return args;
+    };
+    ASSERT_EQ(split(percents(8)).status, 0);
+    auto run = split(percents(2));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "sundrel-cli split: 6 track files of an earlier split remain: "
+                       "track03.wav, track04.wav, …, track08.wav; --clean removes them\n");
+    EXPECT_TRUE(fs::exists(m.dir / "track08.wav"));
+
+    run = split(percents(6));
+    EXPECT_EQ(run.err, "sundrel-cli split: 2 track files of an earlier split remain: "
+                       "track07.wav, track08.wav; --clean removes them\n");
+    run = split({"--percent", "50", "--percent", "70", "--percent", "80", "--percent", "90",
+                 "--percent", "95", "--percent", "97", "--clean"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "sundrel-cli split: removed 1 track file of an earlier split: "
+                       "track08.wav\n");
+    EXPECT_EQ(
+        fixture::Listing(m.dir.Path()),
+        (std::vector<std::string>{"long.wav", "million.wav", "notes.txt", "track01.wav",
+                                  "track02.wav", "track03.wav", "track04.wav", "track05.wav",
+                                  "track06.wav", "track07.wav", "track09.wav", "track1.wav"}));
+    run = split({"--clean"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("removed 6 track files"));
+    EXPECT_TRUE(fs::exists(m.dir / "track09.wav")); // the mix
+    EXPECT_EQ(fixture::Listing(m.dir.Path()).size(), 6u);
+    EXPECT_TRUE(split({}).err.empty());
 }
 
 TEST(CliSplit, ExitStatusesSayWhatWentWrong) {

@@ -1,5 +1,6 @@
 #include "core/project/ProjectFile.h"
 #include "core/project/ProjectLoader.h"
+#include "core/split/SplitPlan.h"
 #include "support/Thrown.h"
 #include "support/WavFixture.h"
 
@@ -40,10 +41,19 @@ Bytes Version1(std::initializer_list<float> markers) {
     return b;
 }
 
-const std::vector<float> kThree = {0.0f, 25.5f, 60.0f};
+// Percentage markers, as versions 1 and 2 hold them.
+std::vector<sundrel::Marker> Percents(const std::vector<float>& percents) {
+    std::vector<sundrel::Marker> markers;
+    for (float p : percents) {
+        markers.push_back(sundrel::PercentMarker(p));
+    }
+    return markers;
+}
+
+const std::vector<sundrel::Marker> kThree = Percents({0.0f, 25.5f, 60.0f});
 
 TEST(ProjectFile, LayoutOfVersion2) {
-    const Bytes b = EncodeProject("/music/mix.wav", std::vector<float>{0.0f});
+    const Bytes b = EncodeProject("/music/mix.wav", Percents({0.0f}));
     ASSERT_EQ(b.size(), 271u);
     EXPECT_EQ(std::memcmp(b.data(), "Sndrl\x02/music/mix.wav\0", 21), 0);
     EXPECT_EQ(fixture::Slice(b, 20, 246), Bytes(246)); // the rest of the path field
@@ -56,27 +66,32 @@ TEST(ProjectFile, LayoutOfVersion2) {
     EXPECT_EQ(back.version, 2);
     EXPECT_EQ(back.wavePath, "/music/mix.wav");
     EXPECT_EQ(back.markers, kThree);
-    EXPECT_EQ(EncodeProject("/music/mix.wav", {}).size(), 267u);
-    EXPECT_TRUE(DecodeProject(EncodeProject("m.wav", {}), "p").markers.empty());
+    EXPECT_EQ(EncodeProject("/music/mix.wav", Percents({})).size(), 267u);
+    EXPECT_TRUE(DecodeProject(EncodeProject("m.wav", Percents({})), "p").markers.empty());
 }
 
 TEST(ProjectFile, CountsUpTo255RoundTripAndLongerPathsOrListsAreRefused) {
-    std::vector<float> markers;
+    std::vector<sundrel::Marker> markers;
     for (int i = 0; i < 255; ++i) {
-        markers.push_back(static_cast<float>(i) * 0.39f);
+        markers.push_back(sundrel::PercentMarker(static_cast<float>(i) * 0.39f));
         if (markers.size() == 200 || markers.size() == 255) {
             EXPECT_EQ(DecodeProject(EncodeProject("m.wav", markers), "p").markers, markers);
         }
     }
-    markers.push_back(50.0f);
+    markers.push_back(sundrel::PercentMarker(50.0f));
+    EXPECT_EQ(KindOf([&] { EncodeProject("m.wav", markers); }), Kind::Unsaveable);
+    markers.back() = sundrel::FrameMarker(10); // nor in version 3
     EXPECT_EQ(KindOf([&] { EncodeProject("m.wav", markers); }), Kind::Unsaveable);
 
-    const std::vector<float> one = {0.0f};
+    const auto one = Percents({0.0f});
     EXPECT_EQ(EncodeProject(std::string(259, 'a'), one).size(), 271u);
-    for (const auto& [path, p] : {std::pair{std::string(260, 'a'), one},
+    // A longer path does not fit version 2 and is written as version 3.
+    EXPECT_EQ(DecodeProject(EncodeProject(std::string(4096, 'a'), one), "p").version, 3);
+    for (const auto& [path, p] : {std::pair{std::string(4097, 'a'), one},
                                   {std::string("a\0b", 3), one},
-                                  {"m.wav", {std::numeric_limits<float>::quiet_NaN()}},
-                                  {"m.wav", {100.5f}}}) {
+                                  {std::string(300, 'a') + '\0', one},
+                                  {"m.wav", Percents({std::numeric_limits<float>::quiet_NaN()})},
+                                  {"m.wav", Percents({100.5f})}}) {
         EXPECT_EQ(KindOf([&] { EncodeProject(path, p); }), Kind::Unsaveable) << path.size();
     }
 }
@@ -85,7 +100,7 @@ TEST(ProjectFile, ReadsVersion1AndIgnoresTheMagic) {
     const auto v1 = DecodeProject(Version1({0.0f, 42.0f}), "p.sdr");
     EXPECT_EQ(v1.version, 1);
     EXPECT_TRUE(v1.wavePath.empty());
-    EXPECT_EQ(v1.markers, (std::vector<float>{0.0f, 42.0f}));
+    EXPECT_EQ(v1.markers, Percents({0.0f, 42.0f}));
 
     Bytes damaged = EncodeProject("/m.wav", kThree);
     std::memcpy(damaged.data(), "XXXXX", 5);
@@ -104,7 +119,7 @@ TEST(ProjectFile, RefusesDamagedFilesNamingThem) {
         [](Bytes& b) { b.push_back(std::byte{0}); }, // a trailing byte
         [](Bytes& b) { std::fill(b.begin() + 6, b.begin() + 266, std::byte{'a'}); }, // no zero
     };
-    for (int version : {0, 3, 255}) {
+    for (int version : {0, 4, 255}) {
         damages.push_back([version](Bytes& b) { b[5] = static_cast<std::byte>(version); });
     }
     for (float bad : {-1.0f, 100.01f, std::numeric_limits<float>::quiet_NaN(),
@@ -127,10 +142,10 @@ TEST(ProjectFile, RefusesDamagedFilesNamingThem) {
 TEST(ProjectFile, WriteReplacesWholeOrNotAtAll) {
     fixture::TempDir dir;
     const fs::path path = dir / "set.sdr";
-    sundrel::WriteProject(path, "/m.wav", std::vector<float>{0.0f, 10.0f});
+    sundrel::WriteProject(path, "/m.wav", Percents({0.0f, 10.0f}));
     const Bytes before = fixture::ReadFile(path);
-    EXPECT_EQ(sundrel::ReadProject(path).markers, (std::vector<float>{0.0f, 10.0f}));
-    EXPECT_EQ(KindOf([&] { sundrel::WriteProject(path, std::string(300, 'x'), kThree); }),
+    EXPECT_EQ(sundrel::ReadProject(path).markers, Percents({0.0f, 10.0f}));
+    EXPECT_EQ(KindOf([&] { sundrel::WriteProject(path, std::string(5000, 'x'), kThree); }),
               Kind::Unsaveable);
     EXPECT_EQ(fixture::ReadFile(path), before);
 
@@ -154,9 +169,19 @@ TEST(ProjectFile, OpenLoadsTheMixOrRefusesWithTheReason) {
     const auto opened = sundrel::OpenProject(dir / "good.sdr");
     ASSERT_NE(opened.wave, nullptr);
     EXPECT_EQ(opened.wave->m_nDataSize, 44100u * 4);
-    EXPECT_EQ(opened.file.markers, kThree);
+    // The markers keep their percentages and get the frames Split cuts at for them.
+    const auto plan =
+        sundrel::PlanTracks(std::vector<float>{0.0f, 25.5f, 60.0f, 100.0f}, 44100 * 4, 4);
+    ASSERT_EQ(opened.file.markers.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(opened.file.markers[i].percent, kThree[i].percent);
+        EXPECT_EQ(std::uint64_t(opened.file.markers[i].frame) * 4, plan[i].offset) << i;
+    }
+    EXPECT_GT(opened.file.markers[2].frame, 0);
     fixture::WriteFile(dir / "v1.sdr", Version1({0.0f, 5.0f}));
-    EXPECT_EQ(sundrel::OpenProject(dir / "v1.sdr").wave, nullptr);
+    const auto v1 = sundrel::OpenProject(dir / "v1.sdr");
+    EXPECT_EQ(v1.wave, nullptr);
+    EXPECT_EQ(v1.file.markers, Percents({0.0f, 5.0f})); // no mix, no frames
 
     // A relative path counts from the current folder at Open; the mix keeps its whole path,
     // so it still reads after the current folder changes.

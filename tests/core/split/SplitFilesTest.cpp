@@ -167,11 +167,23 @@ TEST(Split, TrackOfFourGibibytesIsWrittenAsRf64) {
 // Random marker sets on every supported format, with and without extra chunks: the tracks,
 // read back by our reader and by libsndfile, hold the source data byte for byte and every
 // cut falls on a frame.
+// Every format the core reads: 8/16/24/32-bit PCM and float, mono and stereo.
+const Format kFormats[] = {
+    {1, 1, 22050, 8},  {1, 2, 44100, 8},  {1, 1, 44100, 16}, {1, 2, 44100, 16}, {1, 1, 48000, 24},
+    {1, 2, 48000, 24}, {1, 1, 96000, 32}, {1, 2, 96000, 32}, {3, 1, 48000, 32}, {3, 2, 48000, 32}};
+
+// The audio of the tracks, one after the other.
+Bytes JoinedAudio(const std::vector<sundrel::SplitTrack>& tracks) {
+    Bytes joined;
+    for (const auto& track : tracks) {
+        const Bytes bytes = fixture::ReadFile(track.path);
+        joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
+    }
+    return joined;
+}
+
 TEST(Split, TracksReproduceTheDataOfEveryFormat) {
-    const Format formats[] = {{1, 1, 22050, 8},  {1, 2, 44100, 8},  {1, 1, 44100, 16},
-                              {1, 2, 44100, 16}, {1, 1, 48000, 24}, {1, 2, 48000, 24},
-                              {1, 1, 96000, 32}, {1, 2, 96000, 32}, {3, 1, 48000, 32},
-                              {3, 2, 48000, 32}};
+    const auto& formats = kFormats;
     std::mt19937 rng(11);
     fixture::TempDir dir;
     int round = 0;
@@ -219,6 +231,49 @@ TEST(Split, TracksReproduceTheDataOfEveryFormat) {
     }
 }
 
+// Times typed to the millisecond become the frame nearest them (exactly seconds * rate where
+// that is whole), and Split cuts there on every format: each track starts at its frame
+// times the frame size, and the tracks still hold the source data byte for byte.
+TEST(Split, TypedTimesCutAtTheirExactFrameOnEveryFormat) {
+    std::mt19937 rng(23);
+    fixture::TempDir dir;
+    int round = 0;
+    for (const Format& f : kFormats) {
+        const std::size_t frames = 5 * std::size_t{f.rate} + rng() % 1000;
+        const Bytes audio = fixture::TestSignal(f, frames, static_cast<std::uint32_t>(rng()));
+        fixture::WriteFile(dir / "mix.wav", fixture::ChunkyWav(f, audio));
+        CWaveFile wave(dir / "mix.wav");
+        for (int variant = 0; variant < 3; ++variant, ++round) {
+            std::vector<sundrel::Marker> markers = {sundrel::PercentMarker(0.0f)};
+            std::vector<std::uint64_t> expected = {0};
+            for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) {
+                // Whole seconds, then whole milliseconds, 1 s to 4 s into the mix.
+                const std::uint64_t ms =
+                    variant == 0 ? 1000 * (1 + rng() % 4) : 1000 + rng() % 3001;
+                const std::uint64_t frame = (ms * f.rate + 500) / 1000; // halves up
+                const auto at =
+                    sundrel::FrameAtSeconds(double(ms) / 1000.0, f.rate, std::int64_t(frames));
+                ASSERT_EQ(at, std::int64_t(frame)) << ms << " ms at " << f.rate;
+                markers.push_back(sundrel::FrameMarker(at));
+                expected.push_back(frame);
+            }
+            sundrel::ResolvePercentFrames(markers, audio.size(), f.FrameSize());
+            std::sort(expected.begin(), expected.end());
+            const fs::path out = dir / ("out" + std::to_string(round));
+            fs::create_directory(out);
+            sundrel::SplitOptions options;
+            options.sync = false;
+            const auto tracks = wave.Split(markers, out, options);
+            ASSERT_EQ(tracks.size(), expected.size());
+            for (std::size_t i = 0; i < tracks.size(); ++i) {
+                EXPECT_EQ(tracks[i].span.offset, expected[i] * f.FrameSize()) << round;
+                EXPECT_EQ(fs::file_size(tracks[i].path), 44 + tracks[i].span.size) << round;
+            }
+            ASSERT_EQ(JoinedAudio(tracks), audio) << "round " << round;
+        }
+    }
+}
+
 TEST(Split, CopiesAcrossFileSystems) {
     // /dev/shm is a different file system from the test's temporary folder on most machines;
     // there the copy goes through reads and writes instead of copy_file_range.
@@ -232,11 +287,7 @@ TEST(Split, CopiesAcrossFileSystems) {
     const Bytes audio = fixture::TestSignal(f, 300'000); // 1.8 MB: more than one buffer
     fixture::WriteFile(shm / "mix.wav", fixture::CanonicalWav(f, audio));
     CWaveFile wave(shm / "mix.wav");
-    Bytes joined;
-    for (const auto& track : SplitAt(wave, {0.0f, 12.5f, 100.0f}, out.Path())) {
-        const Bytes bytes = fixture::ReadFile(track.path);
-        joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
-    }
+    const Bytes joined = JoinedAudio(SplitAt(wave, {0.0f, 12.5f, 100.0f}, out.Path()));
     fs::remove_all(shm);
     EXPECT_EQ(joined, audio);
 }

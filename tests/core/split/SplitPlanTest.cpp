@@ -108,6 +108,105 @@ TEST(SplitPlan, TracksTileTheDataForRandomMarkers) {
     }
 }
 
+TEST(SplitPlan, FramesCutAtFrameTimesFrameSize) {
+    using sundrel::FrameMarker;
+    using sundrel::PercentMarker;
+    struct Case {
+        const char* what;
+        std::vector<sundrel::Marker> markers;
+        std::uint64_t size;
+        std::uint32_t frame;
+        std::vector<TrackSpan> tracks;
+    };
+    const Case cases[] = {
+        {"in any order",
+         {FrameMarker(0), FrameMarker(30), FrameMarker(10)},
+         240,
+         6,
+         {{0, 60}, {60, 120}, {180, 60}}},
+        {"start put in front", {FrameMarker(10)}, 240, 6, {{0, 60}, {60, 180}}},
+        {"no markers", {}, 240, 6, {{0, 240}}},
+        {"held within the data",
+         {FrameMarker(-5), FrameMarker(41), FrameMarker(1000)},
+         240,
+         6,
+         {{0, 240}, {240, 0}, {240, 0}}},
+        {"a partial last frame stays in the last track",
+         {FrameMarker(0), FrameMarker(40)},
+         243,
+         6,
+         {{0, 240}, {240, 3}}},
+        {"equal frames give an empty track",
+         {FrameMarker(0), FrameMarker(5), FrameMarker(5)},
+         80,
+         4,
+         {{0, 20}, {20, 0}, {20, 60}}},
+        // A percentage above 0 whose frame is 0 is not the start: the start is still cut.
+        {"0 % is the start", {PercentMarker(0.0f), FrameMarker(4)}, 80, 4, {{0, 16}, {16, 64}}},
+        {"a small percentage is not",
+         {PercentMarker(0.001f), FrameMarker(4)},
+         80,
+         4,
+         {{0, 0}, {0, 16}, {16, 64}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(sundrel::PlanTracksAtFrames(c.markers, c.size, c.frame), c.tracks) << c.what;
+    }
+}
+
+// Percentage markers, their frames set by ResolvePercentFrames, are cut by frames exactly
+// where PlanTracks cuts for their percentages, on every frame size, for lists in any order,
+// with or without the start marker, with repeats, ends and bunches near the end.
+TEST(SplitPlan, ResolvedPercentMarkersCutAsPlanTracks) {
+    std::mt19937 rng(19);
+    const std::uint32_t frames[] = {1, 2, 3, 4, 6, 8};
+    for (int round = 0; round < 6000; ++round) {
+        const std::uint32_t frame = frames[round % 6];
+        const std::uint64_t size =
+            round % 4 == 0
+                ? rng() % 200
+                : std::uniform_int_distribution<std::uint64_t>(0, std::uint64_t{1} << 34)(rng);
+        std::vector<float> p;
+        if (round % 3 != 0) {
+            p.push_back(0.0f); // the start marker of the window's list
+        }
+        for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i) {
+            switch (rng() % 6) {
+            case 0:
+                p.push_back(p.empty() ? 100.0f : p[rng() % p.size()]); // a repeat
+                break;
+            case 1:
+                p.push_back(static_cast<float>(rng() % 3) * 50.0f); // 0, 50 or 100
+                break;
+            case 2:
+                p.push_back(99.0f + static_cast<float>(rng() % 1000) / 1000.0f);
+                break;
+            case 3:
+                p.push_back(static_cast<float>(rng() % 1000) / 1e6f); // near the start
+                break;
+            default:
+                p.push_back(static_cast<float>(rng() % 100001) / 1000.0f);
+            }
+        }
+        // The reference: the percentages Split has always cut at.
+        std::vector<float> percents = p;
+        std::stable_sort(percents.begin(), percents.end());
+        if (percents.empty() || percents.front() > 0.0f) {
+            percents.insert(percents.begin(), 0.0f);
+        }
+        percents.push_back(100.0f);
+
+        std::vector<sundrel::Marker> markers;
+        for (float percent : p) {
+            markers.push_back(sundrel::PercentMarker(percent));
+        }
+        sundrel::ResolvePercentFrames(markers, size, frame);
+        ASSERT_EQ(sundrel::PlanTracksAtFrames(markers, size, frame),
+                  PlanTracks(percents, size, frame))
+            << "round " << round << ", " << p.size() << " markers, " << size << " bytes";
+    }
+}
+
 TEST(TrackHeader, TracksTooLargeForThirtyTwoBitSizesAreRf64) {
     const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatFloat, 2, 48000, 32, false});
     EXPECT_EQ(sundrel::MakeTrackHeader(wfx, 0xFFFFFFFFull - 36).size(), 44u);
