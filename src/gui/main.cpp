@@ -15,7 +15,7 @@ class CSundrelApp : public QApplication {
   public:
     CSundrelApp(int& argc, char** argv) : QApplication(argc, argv) {
         setApplicationName(QStringLiteral("Sundrel"));
-        setApplicationVersion(QStringLiteral("0.1.0"));
+        setApplicationVersion(QStringLiteral(SUNDREL_VERSION));
         setDesktopFileName(QStringLiteral("sundrel"));
     }
 

@@ -2,6 +2,8 @@
 
 #include "core/markers/Marker.h"
 
+#include "core/markers/MarkerMath.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -19,7 +21,7 @@ namespace sundrel {
 inline constexpr std::size_t kProjectPathField = 260;
 inline constexpr std::size_t kProjectMaxPath =
     kProjectPathField - 1; // version 2: bytes before the zero
-inline constexpr std::size_t kProjectMaxMarkers = 255;
+inline constexpr std::size_t kProjectMaxMarkers = kMaxMarkers; // one count byte
 
 // Raised when a project file cannot be read, used or written. For WaveMissing the message is
 // exactly "Wave file doesn't exist" (what the window shows, caption "error"); Path() is then

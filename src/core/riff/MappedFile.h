@@ -28,7 +28,6 @@ class MappedFile {
 
     std::span<const std::byte> Bytes() const { return {m_pData, m_nSize}; }
     std::uint64_t Size() const { return m_nSize; }
-    bool IsOpen() const { return m_pData != nullptr || m_bEmpty; }
 
   private:
     void Release() noexcept;

@@ -1,5 +1,7 @@
 #include "core/view/TimeWindow.h"
 
+#include "core/split/SplitPlan.h"
+
 #include "core/time/TimeCode.h"
 
 #include <cmath>
@@ -16,11 +18,7 @@ TimeWindow WindowAround(float position) {
 namespace sundrel::view {
 
 std::uint32_t IndexAlignment(const WaveFormat& format) {
-    const std::uint32_t frame = format.FrameSize();
-    if (frame == 0 || 4 % frame == 0) {
-        return 4;
-    }
-    return frame;
+    return AlignmentUnit(format.FrameSize());
 }
 
 std::int64_t SampleIndex(double seconds, double duration, std::uint64_t length,

@@ -23,7 +23,6 @@ inline constexpr int kScrollBar = 1022;
 inline constexpr int kAnp = 1023;
 inline constexpr int kRemoveMarker = 1024;
 inline constexpr int kWaveView = 1000; // the view window created over kViewFrame
-inline constexpr int kPlayGroup = -1;  // the "Play" group box has no id of its own
 
 // Menu commands.
 inline constexpr int kCmdManual = 32772;
@@ -40,7 +39,6 @@ inline constexpr int kCmdRemoveMarker = 32792;
 inline constexpr int kCmdRenameMarker = 32793;
 
 // The position tick of the transport.
-inline constexpr int kTimerTick = 101;
 inline constexpr int kTickMs = 100;
 
 // Position slider range: tenths of a percent of the mix.
@@ -55,7 +53,6 @@ inline constexpr int kSbLineRight = 1;
 inline constexpr int kSbPageLeft = 2;
 inline constexpr int kSbPageRight = 3;
 inline constexpr int kSbThumbPosition = 4;
-inline constexpr int kSbThumbTrack = 5;
 inline constexpr int kSbEndScroll = 8;
 // The trackbar's codes share the values: TB_THUMBPOSITION 4, TB_THUMBTRACK 5, TB_ENDTRACK 8.
 inline constexpr int kTbLineUp = 0;
@@ -66,6 +63,5 @@ inline constexpr int kTbThumbPosition = 4;
 inline constexpr int kTbThumbTrack = 5;
 inline constexpr int kTbTop = 6;
 inline constexpr int kTbBottom = 7;
-inline constexpr int kTbEndTrack = 8;
 
 } // namespace sundrel::gui::ids

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -196,6 +197,12 @@ void CSundrelDlg::CreateControls() {
     // Beside the marker list: removes the selected marker (Edit > Remove Marker, Delete).
     m_btnRemove = new QPushButton(QStringLiteral("&Remove Marker"), c);
     place(m_btnRemove, ids::kRemoveMarker, 383, 249, 69, 14);
+
+    // A dialog makes its first auto-default button the default one, which Enter presses from
+    // any control; none of these is (see keyPressEvent).
+    for (QPushButton* button : {m_btnSplit, m_btnAddMarker, m_btnAnp, m_btnRemove}) {
+        button->setAutoDefault(false);
+    }
 }
 
 void CSundrelDlg::OnInitDialog() {
@@ -382,6 +389,16 @@ void CSundrelDlg::OnUpdateAutoJump(QAction* item) const {
 void CSundrelDlg::OnAutoJump() {
     m_session.SetAutoJump(!m_session.AutoJump());
     OnUpdateAutoJump(Command(ids::kCmdAutoJump));
+}
+
+void CSundrelDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr) {
+            button->click();
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CSundrelDlg::OnExit() {

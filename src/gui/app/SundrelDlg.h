@@ -17,6 +17,7 @@
 
 class QAction;
 class QCloseEvent;
+class QKeyEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -155,6 +156,9 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Runs the split on a worker while the window stays painted but takes no input.
     std::vector<sundrel::SplitTrack> RunSplit(const std::filesystem::path& outDir);
     void closeEvent(QCloseEvent* event) override;
+    // Enter presses the push button that has the focus and nothing else: the dialog has no
+    // default button, so Enter in the slider or the marker list never runs Split.
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Controls, in template order where they have an id.
     QPushButton* m_btnSplit = nullptr;

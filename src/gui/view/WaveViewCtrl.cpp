@@ -73,14 +73,13 @@ CWaveViewCtrl::~CWaveViewCtrl() {
     m_render.waitForFinished();
 }
 
-bool CWaveViewCtrl::Create(const QRect& rect, QWidget* parent, int id) {
+void CWaveViewCtrl::Create(const QRect& rect, QWidget* parent, int id) {
     setParent(parent);
     setObjectName(QStringLiteral("ctl%1").arg(id));
     setGeometry(rect);
     m_rcClient =
         QRect(0, 0, std::max(0, rect.width() - 2 * kEdge), std::max(0, rect.height() - 2 * kEdge));
     show();
-    return true;
 }
 
 void CWaveViewCtrl::MapWaveFile(const std::filesystem::path& path) {

@@ -29,7 +29,7 @@ class CWaveViewCtrl : public QFrame {
     ~CWaveViewCtrl() override;
 
     // Makes the view a visible child of `parent` over `rect` (the parent's coordinates).
-    bool Create(const QRect& rect, QWidget* parent, int id);
+    void Create(const QRect& rect, QWidget* parent, int id);
 
     // Maps the file and finds its format and audio. A file the view cannot read or use
     // leaves it blank (nothing painted, presses ignored); nothing is reported.
@@ -48,7 +48,6 @@ class CWaveViewCtrl : public QFrame {
     // the black centre column.
     const QImage& CachedImage() const { return m_image; }
     bool IsCursorLineShown() const { return m_bLineShown; }
-    QPoint CaretPos() const { return m_ptCaret; }
     const QRect& ClientRect() const { return m_rcClient; }
 
     // Set by the owner before MapWaveFile; never changed by the view.
