@@ -77,6 +77,22 @@ class SessionWindowTest : public QObject {
                 }
             }
         }
+        // Save As names the project; Ctrl+S then saves into it without asking.
+        {
+            Window w;
+            QVERIFY(Shown(w));
+            QVERIFY(w.Load(10.0));
+            w.AddAt(5.0f);
+            w.Pick(w.dir / "set.sdr");
+            w.dlg.Command(ids::kCmdSaveAs)->trigger();
+            QCOMPARE(w.dlg.windowTitle(), QStringLiteral("set.sdr - Sundrel"));
+            w.AddAt(7.5f);
+            QCOMPARE(w.dlg.windowTitle(), QStringLiteral("set.sdr* - Sundrel"));
+            QTest::keyClick(&w.dlg, Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(w.prompt.filters.size(), 1); // no second file dialog
+            QCOMPARE(sundrel::ReadProject(w.dir / "set.sdr").markers.size(), std::size_t{3});
+            QCOMPARE(w.dlg.windowTitle(), QStringLiteral("set.sdr - Sundrel"));
+        }
         // A save that is cancelled keeps the window open.
         Window w;
         QVERIFY(Shown(w));

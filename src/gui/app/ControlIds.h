@@ -37,6 +37,7 @@ inline constexpr int kCmdUndo = 32790;
 inline constexpr int kCmdRedo = 32791;
 inline constexpr int kCmdRemoveMarker = 32792;
 inline constexpr int kCmdRenameMarker = 32793;
+inline constexpr int kCmdSave = 32794;
 
 // The position tick of the transport.
 inline constexpr int kTickMs = 100;

@@ -94,6 +94,8 @@ void CSundrelDlg::CreateMenu() {
     m_pMenuFile->setObjectName(QStringLiteral("menuFile"));
     add(m_pMenuFile, QStringLiteral("&Open..."), ids::kCmdOpen)->setShortcut(QKeySequence::Open);
     add(m_pMenuFile, QStringLiteral("&Save As..."), ids::kCmdSaveAs);
+    // Saves into the project the session has (asks for a file the first time).
+    add(m_pMenuFile, QStringLiteral("Sa&ve"), ids::kCmdSave)->setShortcut(QKeySequence::Save);
     m_pMenuFile->addSeparator();
     add(m_pMenuFile, QStringLiteral("Load Wave file..."), ids::kCmdLoadWave);
     m_pMenuFile->addSeparator();
@@ -248,6 +250,7 @@ void CSundrelDlg::ConnectSignals() {
     connect(Command(ids::kCmdAutoJump), &QAction::triggered, this, [this] { OnAutoJump(); });
     connect(Command(ids::kCmdOpen), &QAction::triggered, this, [this] { OnFileOpen(); });
     connect(Command(ids::kCmdSaveAs), &QAction::triggered, this, [this] { OnFileSaveAs(); });
+    connect(Command(ids::kCmdSave), &QAction::triggered, this, [this] { SaveProject(false); });
     connect(Command(ids::kCmdJumpToTime), &QAction::triggered, this, [this] { OnJumpToTime(); });
     connect(Command(ids::kCmdAbout), &QAction::triggered, this, [this] { OnAbout(); });
     connect(Command(ids::kCmdUndo), &QAction::triggered, this, [this] { OnUndo(); });
@@ -369,6 +372,7 @@ void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
             continue; // a cascading entry keeps its state
         }
         switch (item->data().toInt()) {
+        case ids::kCmdSave:
         case ids::kCmdSaveAs:
         case ids::kCmdJumpToTime:
             item->setEnabled(m_session.IsLoaded());
