@@ -49,7 +49,8 @@ class MainWindowTest : public QObject {
         QAction* saveAs = w.dlg.Command(ids::kCmdSaveAs);
         QAction* jumpTo = w.dlg.Command(ids::kCmdJumpToTime);
         QAction* autoJump = w.dlg.Command(ids::kCmdAutoJump);
-        for (QMenu* menu : {Menu(w.dlg, "menuFile"), Menu(w.dlg, "menuTool"), Menu(w.dlg, "menuJump")}) {
+        for (QMenu* menu :
+             {Menu(w.dlg, "menuFile"), Menu(w.dlg, "menuTool"), Menu(w.dlg, "menuJump")}) {
             sundrel::test::OpenMenu(menu);
         }
         QVERIFY(!saveAs->isEnabled());
@@ -82,7 +83,7 @@ class MainWindowTest : public QObject {
             if (!QTest::qWaitForWindowExposed(&w.dlg) || !w.Load(4.0)) {
                 return -1;
             }
-            AddMarkerAt(w.dlg, 2.0f); // a split would now write two tracks
+            AddMarkerAt(w.dlg, 2.0f);    // a split would now write two tracks
             w.prompt.choices.enqueue(1); // discard the unsaved marker
             Button(w.dlg, ids::kSplit)->setEnabled(true);
             how(w.dlg);
@@ -125,7 +126,8 @@ class MainWindowTest : public QObject {
         QVERIFY(w.prompt.messages.isEmpty());
         QCOMPARE(dlg.Session().WavePath(), mix);
         QCOMPARE(Label(dlg, ids::kDuration)->text(), QStringLiteral("0:01:00.000"));
-        QCOMPARE(Label(dlg, ids::kPosition)->text(), QString()); // loading does not show the position
+        QCOMPARE(Label(dlg, ids::kPosition)->text(),
+                 QString()); // loading does not show the position
         QCOMPARE(w.Enabled(kAll), QStringLiteral("01111110011110"));
         // Tracks are written beside the mix: its folder is now the current one.
         QCOMPARE(std::filesystem::current_path(), std::filesystem::canonical(w.dir.Path()));
@@ -136,8 +138,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.WaveView()->m_nCursorX, 400);
 
         // Markers and the position carry over to the next mix.
-        AddMarkerAt(dlg, 15.0f); // 25 %
-        dlg.Session().SetPosition(90.0f);        // beyond the next mix: the slider stays at its end
+        AddMarkerAt(dlg, 15.0f);          // 25 %
+        dlg.Session().SetPosition(90.0f); // beyond the next mix: the slider stays at its end
         QVERIFY(dlg.LoadWaveFile(w.Mix(30.0, {}, "second.wav")));
         QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.0f}));
         QCOMPARE(Slider(dlg)->value(), 1000);

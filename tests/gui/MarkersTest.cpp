@@ -43,8 +43,7 @@ class MarkersTest : public QObject {
         QCOMPARE(w.prompt.LastText(), QStringLiteral("Added Marker successfully"));
         w.AddAt(99.0f);
         QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 1.0f, 99.0f}));
-        QCOMPARE(Entries(MarkerBox(w.dlg)),
-                 (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
+        QCOMPARE(Entries(MarkerBox(w.dlg)), (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
         // The new entry is selected without moving position or view.
         QCOMPARE(MarkerBox(w.dlg)->currentIndex(), 2);
         QCOMPARE(w.dlg.Session().View().from, 0.0f);

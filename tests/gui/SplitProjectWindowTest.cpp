@@ -45,7 +45,8 @@ struct Snapshot {
     explicit Snapshot(const CSundrelDlg& d)
         : markers(Percents(d)), entries(Entries(MarkerBox(d))),
           selected(MarkerBox(d)->currentIndex()), wave(d.Session().Wave()), view(d.WaveView()),
-          wavePath(d.Session().WavePath()), from(d.Session().View().from), to(d.Session().View().to), position(d.Session().Position()),
+          wavePath(d.Session().WavePath()), from(d.Session().View().from),
+          to(d.Session().View().to), position(d.Session().Position()),
           split(Button(d, ids::kSplit)->isEnabled()), anp(Button(d, ids::kAnp)->isEnabled()) {}
     bool operator==(const Snapshot&) const = default;
 };

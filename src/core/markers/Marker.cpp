@@ -40,8 +40,8 @@ double SecondsAtFrame(std::int64_t frame, std::uint32_t rate) {
 void ResolvePercentFrames(std::span<Marker> markers, std::uint64_t dataSize,
                           std::uint32_t frameSize) {
     // Frame markers kept from a longer mix end at this one's end.
-    const auto frames = frameSize == 0 ? std::int64_t{0}
-                                       : static_cast<std::int64_t>(dataSize / frameSize);
+    const auto frames =
+        frameSize == 0 ? std::int64_t{0} : static_cast<std::int64_t>(dataSize / frameSize);
     for (Marker& marker : markers) {
         if (!marker.percent && frameSize != 0) {
             marker.frame = std::clamp<std::int64_t>(marker.frame, 0, frames);

@@ -41,8 +41,8 @@ double SecondsAtFrame(std::int64_t frame, std::uint32_t rate);
 // in front and 100 after them), in frames of `frameSize` bytes. Since PlanTracks carries each
 // track's alignment remainder into the next, a percentage marker's frame depends on the
 // percentage markers before it; markers of frames alone take no part and are left as they
-// are, except that they are held within the data. The result is that a list of percentage markers only is cut byte for byte as Split
-// always cut it.
+// are, except that they are held within the data. The result is that a list of percentage markers
+// only is cut byte for byte as Split always cut it.
 void ResolvePercentFrames(std::span<Marker> markers, std::uint64_t dataSize,
                           std::uint32_t frameSize);
 

@@ -20,7 +20,7 @@ namespace sundrel {
 // ProjectVersion3.h) stores each marker's frame, percentage, title and artist.
 inline constexpr std::size_t kProjectPathField = 260;
 inline constexpr std::size_t kProjectMaxPath =
-    kProjectPathField - 1; // version 2: bytes before the zero
+    kProjectPathField - 1;                                     // version 2: bytes before the zero
 inline constexpr std::size_t kProjectMaxMarkers = kMaxMarkers; // one count byte
 
 // Raised when a project file cannot be read, used or written. For WaveMissing the message is

@@ -294,8 +294,7 @@ void MixSession::Play(const std::function<PlayCallbacks(std::uint64_t generation
         return;
     }
     PlayCallbacks callbacks = make(m_nGeneration);
-    m_player->Start(*m_wave, m_fPosition, std::move(callbacks.label),
-                    std::move(callbacks.ended));
+    m_player->Start(*m_wave, m_fPosition, std::move(callbacks.label), std::move(callbacks.ended));
     m_bPlaying = true;
     Notify(changed::kTransport);
 }

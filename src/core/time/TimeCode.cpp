@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <climits>
 #include <limits>
 
 namespace sundrel {

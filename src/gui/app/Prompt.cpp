@@ -53,8 +53,8 @@ int QtPrompt::Choose(QWidget* owner, const QString& text, const QString& caption
     std::vector<QPushButton*> buttons;
     for (int i = 0; i < answers.size(); ++i) {
         const bool last = i + 1 == answers.size();
-        buttons.push_back(box.addButton(answers[i], last ? QMessageBox::RejectRole
-                                                         : QMessageBox::AcceptRole));
+        buttons.push_back(
+            box.addButton(answers[i], last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
     }
     if (buttons.empty()) {
         return -1;

@@ -10,12 +10,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeySequence>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -105,8 +105,8 @@ void CSundrelDlg::CreateMenu() {
     m_pMenuEdit->setObjectName(QStringLiteral("menuEdit"));
     add(m_pMenuEdit, QStringLiteral("&Undo"), ids::kCmdUndo)->setShortcut(QKeySequence::Undo);
     add(m_pMenuEdit, QStringLiteral("&Redo"), ids::kCmdRedo)
-        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                        QKeySequence(Qt::CTRL | Qt::Key_Y)});
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_pMenuEdit->addSeparator();
     add(m_pMenuEdit, QStringLiteral("Re&move Marker"), ids::kCmdRemoveMarker)
         ->setShortcut(QKeySequence::Delete);
@@ -422,10 +422,9 @@ bool CSundrelDlg::MayDiscardChanges() {
     if (!m_session.IsModified()) {
         return true;
     }
-    switch (m_prompt.Choose(this, QStringLiteral("Save changes to the markers?"),
-                            QStringLiteral("Sundrel"),
-                            {QStringLiteral("&Save"), QStringLiteral("&Discard"),
-                             QStringLiteral("Cancel")})) {
+    switch (m_prompt.Choose(
+        this, QStringLiteral("Save changes to the markers?"), QStringLiteral("Sundrel"),
+        {QStringLiteral("&Save"), QStringLiteral("&Discard"), QStringLiteral("Cancel")})) {
     case 0:
         return SaveProject(false);
     case 1:

@@ -59,9 +59,8 @@ void CSundrelDlg::OnPause() {
     }
     ApplyControlStates(sundrel::app::Action::Pause);
     // Where the sound stopped becomes the label's text, and the position is read back from it.
-    const sundrel::PauseOutcome out =
-        sundrel::PauseTransport(m_stPosition->text().toStdString(), m_session.Position(),
-                                m_session.AutoJump(), stoppedAt);
+    const sundrel::PauseOutcome out = sundrel::PauseTransport(
+        m_stPosition->text().toStdString(), m_session.Position(), m_session.AutoJump(), stoppedAt);
     if (out.label) {
         m_stPosition->setText(QString::fromStdString(*out.label));
     }

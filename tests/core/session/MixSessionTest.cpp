@@ -451,9 +451,9 @@ TEST_F(MixSessionTest, FailedSaveAndOpenChangeNothingAndTellNothing) {
     EXPECT_THROW(session.OpenProject(dir / "bad.sdr"), sundrel::ProjectError);
     EXPECT_THROW(session.OpenProject(dir / "missing.sdr"), sundrel::ProjectError);
     // A good project whose mix is gone.
-    sundrel::WriteProject(dir / "orphan.sdr", (dir / "gone.wav").string(),
-                          std::vector<sundrel::Marker>{sundrel::PercentMarker(0.0f),
-                                                       sundrel::PercentMarker(10.0f)});
+    sundrel::WriteProject(
+        dir / "orphan.sdr", (dir / "gone.wav").string(),
+        std::vector<sundrel::Marker>{sundrel::PercentMarker(0.0f), sundrel::PercentMarker(10.0f)});
     EXPECT_THROW(session.OpenProject(dir / "orphan.sdr"), sundrel::ProjectError);
 
     EXPECT_EQ(listener.told, Told{});

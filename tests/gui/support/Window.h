@@ -22,8 +22,6 @@
 
 namespace sundrel::test {
 
-
-
 // 8-bit mono at 8000 Hz: small files with exact durations, one second is 8000 bytes.
 inline constexpr fixture::Format kSmall{1, 1, 8000, 8};
 
@@ -150,7 +148,9 @@ struct Window {
             .arg(Slider(dlg)->value());
     }
     // The visible window, from and to (to 6 digits), as "64.25 66.25".
-    QString View() const { return QStringLiteral("%1 %2").arg(dlg.Session().View().from).arg(dlg.Session().View().to); }
+    QString View() const {
+        return QStringLiteral("%1 %2").arg(dlg.Session().View().from).arg(dlg.Session().View().to);
+    }
 
     const std::filesystem::path cwd = std::filesystem::current_path();
     fixture::TempDir dir;
