@@ -34,6 +34,7 @@ void NullOut::Write(std::span<const std::byte> block) {
 }
 
 void NullOut::Reset() {
+    const std::lock_guard hold(m_pullMutex); // the queue is dropped with the consumer held off
     m_blocks.Drop();
 }
 
@@ -78,6 +79,7 @@ void NullOut::Consume(std::stop_token stop) {
         const std::uint64_t consumed = m_blocks.BytesConsumed();
         if (due > consumed) {
             const std::size_t want = static_cast<std::size_t>(due - consumed);
+            const std::lock_guard pulling(m_pullMutex);
             if (m_blocks.Pull(nullptr, want) < want) {
                 running = false; // ran dry
             }

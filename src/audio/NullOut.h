@@ -34,6 +34,7 @@ class NullOut final : public WaveOut {
 
     std::mutex m_mutex; // wakes the consumer when blocks arrive
     std::condition_variable_any m_cv;
+    std::mutex m_pullMutex; // held by the consumer while it pulls, and by Reset to stop it
     std::jthread m_consumer;
 };
 

@@ -6,20 +6,6 @@
 
 namespace sundrel {
 
-TransportControls ControlsFor(TransportState state) {
-    switch (state) {
-    case TransportState::Idle:
-        return {true, false, false, std::nullopt};
-    case TransportState::Playing:
-        return {false, true, true, false};
-    case TransportState::Paused:
-        return {true, true, false, true};
-    case TransportState::Stopped:
-        return {true, false, false, true};
-    }
-    return {};
-}
-
 namespace {
 std::string TimeText(float seconds) {
     CTimeCode time;

@@ -1,31 +1,13 @@
 #pragma once
 
-// The transport's rules without any window: which buttons are enabled in each state, where
-// Stop and Pause leave the position and the visible window, and the position tick.
+// The transport's rules without any window: where Stop and Pause leave the position and the
+// visible window, and the position tick.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace sundrel {
-
-enum class TransportState {
-    Idle,    // a mix is loaded, nothing played yet
-    Playing, // after Play
-    Paused,  // after Pause
-    Stopped, // after Stop, or when playback reached the end by itself
-};
-
-// Enabled states of Play, Stop, Pause and Split. Split is empty where the state leaves it
-// as it was (a loaded mix enables it only once a marker exists).
-struct TransportControls {
-    bool play = false;
-    bool stop = false;
-    bool pause = false;
-    std::optional<bool> split;
-};
-
-TransportControls ControlsFor(TransportState state);
 
 struct TimeWindow {
     float from = 0.0f;
