@@ -111,8 +111,13 @@ std::size_t BlockStream::QueuedBytes() const {
 }
 
 void BlockStream::Notify(std::stop_token stop) {
-    while (!stop.stop_requested()) {
+    for (;;) {
+        // Read the wake count before the stop request: End requests the stop and then wakes,
+        // so either the stop is seen here or the wait below returns.
         const std::uint32_t seen = m_wake.load(std::memory_order_acquire);
+        if (stop.stop_requested()) {
+            return;
+        }
         std::uint64_t from = 0;
         std::uint64_t to = 0;
         std::uint64_t generation = 0;

@@ -20,6 +20,7 @@ WaveOutStatus NullOut::Open(const WaveFormatEx& format, DoneCallback onDone) {
     m_nByteRate = format.nAvgBytesPerSec;
     m_nFrameSize = format.nBlockAlign;
     m_blocks.Begin(std::move(onDone));
+    m_nOpenedAt = m_blocks.BytesConsumed(); // the clock starts at 0
     m_consumer = std::jthread([this](std::stop_token stop) { Consume(stop); });
     m_bOpen = true;
     return {};
@@ -54,7 +55,7 @@ void NullOut::Close() {
 }
 
 std::uint64_t NullOut::FramesPlayed() const {
-    return m_blocks.BytesConsumed() / m_nFrameSize;
+    return (m_blocks.BytesConsumed() - m_nOpenedAt) / m_nFrameSize;
 }
 
 void NullOut::Consume(std::stop_token stop) {

@@ -49,6 +49,13 @@ TEST(NullOut, ConsumesBlocksInRealTimeAndReportsEachInOrder) {
     }
     out.Close();
     EXPECT_EQ(out.FramesPlayed(), 10 * kBlock / 8); // holds after Close
+
+    // Opened again, the clock starts from 0.
+    ASSERT_TRUE(out.Open(Fast(), [&] { ++done; }).Ok());
+    EXPECT_EQ(out.FramesPlayed(), 0u);
+    out.Write(std::span(data).first(kBlock));
+    out.Close();
+    EXPECT_EQ(out.FramesPlayed(), kBlock / 8);
 }
 
 TEST(NullOut, ResetDropsQueuedBlocksAndTheDeviceStaysOpen) {
