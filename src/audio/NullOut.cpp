@@ -20,6 +20,7 @@ WaveOutStatus NullOut::Open(const WaveFormatEx& format, DoneCallback onDone) {
     m_nByteRate = format.nAvgBytesPerSec;
     m_nFrameSize = format.nBlockAlign;
     m_blocks.Begin(std::move(onDone));
+    m_nOpenedAt = m_blocks.BytesConsumed(); // the clock starts at 0
     m_consumer = std::jthread([this](std::stop_token stop) { Consume(stop); });
     m_bOpen = true;
     return {};
@@ -34,6 +35,7 @@ void NullOut::Write(std::span<const std::byte> block) {
 }
 
 void NullOut::Reset() {
+    const std::lock_guard hold(m_pullMutex); // the queue is dropped with the consumer held off
     m_blocks.Drop();
 }
 
@@ -53,7 +55,7 @@ void NullOut::Close() {
 }
 
 std::uint64_t NullOut::FramesPlayed() const {
-    return m_blocks.BytesConsumed() / m_nFrameSize;
+    return (m_blocks.BytesConsumed() - m_nOpenedAt) / m_nFrameSize;
 }
 
 void NullOut::Consume(std::stop_token stop) {
@@ -78,6 +80,7 @@ void NullOut::Consume(std::stop_token stop) {
         const std::uint64_t consumed = m_blocks.BytesConsumed();
         if (due > consumed) {
             const std::size_t want = static_cast<std::size_t>(due - consumed);
+            const std::lock_guard pulling(m_pullMutex);
             if (m_blocks.Pull(nullptr, want) < want) {
                 running = false; // ran dry
             }

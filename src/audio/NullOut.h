@@ -3,6 +3,7 @@
 #include "audio/BlockStream.h"
 #include "core/play/WaveOut.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -30,10 +31,12 @@ class NullOut final : public WaveOut {
     BlockStream m_blocks;
     std::uint32_t m_nByteRate = 0;
     std::uint32_t m_nFrameSize = 1;
+    std::atomic<std::uint64_t> m_nOpenedAt{0}; // bytes consumed when the device was opened
     bool m_bOpen = false;
 
     std::mutex m_mutex; // wakes the consumer when blocks arrive
     std::condition_variable_any m_cv;
+    std::mutex m_pullMutex; // held by the consumer while it pulls, and by Reset to stop it
     std::jthread m_consumer;
 };
 

@@ -126,8 +126,7 @@ WaveOutStatus PortAudioOut::Open(const WaveFormatEx& format, DoneCallback onDone
     m_silence = sampleFormat == paUInt8 ? std::byte{0x80} : std::byte{0};
     {
         const std::lock_guard lock(m_clockMutex);
-        m_nFramesBefore = m_nFramesInBuffer = 0;
-        m_fDacTime = 0.0;
+        m_clock.Store({});
         m_nReported = 0;
     }
     PaStream* stream = nullptr;
@@ -169,12 +168,9 @@ void PortAudioOut::Reset() {
     Pa_AbortStream(m_stream);
     {
         const std::lock_guard lock(m_clockMutex);
-        m_nReported = PlayedLocked(Pa_GetStreamTime(m_stream));
-        m_nFramesBefore = m_nReported;
-        m_nFramesInBuffer = 0;
-        m_bRunning = false;
+        HoldClockLocked(Pa_GetStreamTime(m_stream));
     }
-    m_blocks.Drop();
+    m_blocks.Drop(); // the callback is not running
     if (Pa_StartStream(m_stream) == paNoError) {
         const std::lock_guard lock(m_clockMutex);
         m_bRunning = true;
@@ -193,28 +189,22 @@ void PortAudioOut::Close() {
         1000 * static_cast<std::int64_t>(m_blocks.QueuedBytes()) / (m_nRate * m_nFrameSize));
     m_blocks.WaitEmpty(playTime + std::chrono::seconds(2));
     double until = 0.0;
-    {
-        const std::lock_guard lock(m_clockMutex);
-        if (m_nFramesInBuffer > 0) {
-            const double end = m_fDacTime > 0.0
-                                   ? m_fDacTime + static_cast<double>(m_nFramesInBuffer) / m_nRate
-                                   : Pa_GetStreamTime(m_stream) + m_fLatency;
-            until = end + 0.1;
-        }
+    if (const ClockSnapshot clock = m_clock.Load(); clock.framesInBuffer > 0) {
+        const double end = clock.dacTime > 0.0
+                               ? clock.dacTime + static_cast<double>(clock.framesInBuffer) / m_nRate
+                               : Pa_GetStreamTime(m_stream) + m_fLatency;
+        until = end + 0.1;
     }
     for (int i = 0; i < 100 && !m_bBroken && Pa_GetStreamTime(m_stream) < until; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     PaStream* stream = m_stream;
+    Pa_AbortStream(stream);
     {
         const std::lock_guard lock(m_clockMutex);
-        m_nReported = PlayedLocked(Pa_GetStreamTime(stream));
-        m_nFramesBefore = m_nReported;
-        m_nFramesInBuffer = 0;
-        m_bRunning = false;
+        HoldClockLocked(Pa_GetStreamTime(stream));
         m_stream = nullptr;
     }
-    Pa_AbortStream(stream);
     Pa_CloseStream(stream);
     m_blocks.End();
 }
@@ -228,19 +218,28 @@ std::uint64_t PortAudioOut::FramesPlayed() const {
 }
 
 std::uint64_t PortAudioOut::PlayedLocked(double now) const {
-    const std::uint64_t handedOut = m_nFramesBefore + m_nFramesInBuffer;
     if (!m_bRunning) {
         return m_nReported;
     }
+    const ClockSnapshot clock = m_clock.Load();
+    const std::uint64_t handedOut = clock.framesBefore + clock.framesInBuffer;
     double played = 0.0;
-    if (m_fDacTime > 0.0) {
-        played = static_cast<double>(m_nFramesBefore) + (now - m_fDacTime) * m_nRate;
+    if (clock.dacTime > 0.0) {
+        played = static_cast<double>(clock.framesBefore) + (now - clock.dacTime) * m_nRate;
     } else { // the host gives no DAC time: assume the reported output latency
         played = static_cast<double>(handedOut) - m_fLatency * m_nRate;
     }
     const double clamped = std::clamp(played, 0.0, static_cast<double>(handedOut));
     m_nReported = std::max(m_nReported, static_cast<std::uint64_t>(clamped));
     return m_nReported;
+}
+
+// With the stream stopped: the clock holds at what had played, and the next callback counts
+// on from there.
+void PortAudioOut::HoldClockLocked(double now) {
+    m_nReported = PlayedLocked(now);
+    m_clock.Store({m_nReported, 0, 0.0});
+    m_bRunning = false;
 }
 
 int PortAudioOut::Callback(const void*, void* output, unsigned long frames,
@@ -254,10 +253,11 @@ int PortAudioOut::Fill(std::byte* out, unsigned long frames, double dacTime) {
     const std::size_t taken = m_blocks.Pull(out, size);
     std::fill(out + taken, out + size, m_silence);
     if (taken > 0) {
-        const std::lock_guard lock(m_clockMutex);
-        m_nFramesBefore += m_nFramesInBuffer;
-        m_nFramesInBuffer = taken / m_nFrameSize;
-        m_fDacTime = dacTime;
+        ClockSnapshot clock = m_clock.Load(); // its own last store, or the stopped stream's
+        clock.framesBefore += clock.framesInBuffer;
+        clock.framesInBuffer = taken / m_nFrameSize;
+        clock.dacTime = dacTime;
+        m_clock.Store(clock);
     }
     return paContinue;
 }

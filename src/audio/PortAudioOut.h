@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/BlockStream.h"
+#include "audio/SeqLock.h"
 #include "core/play/WaveOut.h"
 
 #include <atomic>
@@ -13,8 +14,9 @@ struct PaStreamCallbackTimeInfo;
 namespace sundrel::audio {
 
 // The system's default output device through a PortAudio callback stream. The stream
-// callback pulls bytes from the queue of written blocks (silence when it runs dry); the
-// clock follows the stream's DAC time, so it counts what has reached the output.
+// callback pulls bytes from the queue of written blocks (silence when it runs dry) and
+// publishes what it handed out; it takes no lock, so it never waits for the player or the
+// UI. The clock follows the stream's DAC time, so it counts what has reached the output.
 // Formats: 8-bit unsigned, 16-, 24- (packed) and 32-bit integer, 32-bit float.
 class PortAudioOut final : public WaveOut {
   public:
@@ -28,10 +30,18 @@ class PortAudioOut final : public WaveOut {
     std::uint64_t FramesPlayed() const override;
 
   private:
+    // What the audio callback last handed out: published by the callback without a lock.
+    struct ClockSnapshot {
+        std::uint64_t framesBefore = 0;   // data frames handed out before that callback
+        std::uint64_t framesInBuffer = 0; // data frames in that callback's buffer
+        double dacTime = 0.0;             // stream time its first frame reaches the output
+    };
+
     static int Callback(const void* input, void* output, unsigned long frames,
                         const PaStreamCallbackTimeInfo* time, unsigned long flags, void* self);
     int Fill(std::byte* out, unsigned long frames, double dacTime);
     std::uint64_t PlayedLocked(double now) const;
+    void HoldClockLocked(double now);
 
     BlockStream m_blocks;
     PaStream* m_stream = nullptr;
@@ -41,12 +51,12 @@ class PortAudioOut final : public WaveOut {
     double m_fLatency = 0.0; // seconds from the callback to the output
     bool m_bBroken = false;  // the stream could not be restarted: blocks are dropped
 
-    // The clock: the last callback that handed out data, and what it handed out.
+    // Written by the callback while the stream runs, by Open, Reset and Close while it is
+    // stopped: one writer at a time.
+    SeqLock<ClockSnapshot> m_clock;
+    // The clock's readers and the stream's owner; the callback never takes it.
     mutable std::mutex m_clockMutex;
-    std::uint64_t m_nFramesBefore = 0;   // data frames handed out before that callback
-    std::uint64_t m_nFramesInBuffer = 0; // data frames in that callback's buffer
-    double m_fDacTime = 0.0;             // stream time its first frame reaches the output
-    bool m_bRunning = false;             // the stream is running (else the clock holds)
+    bool m_bRunning = false; // the stream is running (else the clock holds)
     mutable std::uint64_t m_nReported = 0;
 };
 

@@ -12,19 +12,18 @@ namespace sundrel::cli {
 namespace {
 
 void PrintInfo(const CWaveFile& wave, std::ostream& out) {
-    const WaveLayout& layout = wave.m_layout;
     out << wave.m_strPath.string() << "\n";
-    out << "  format:      " << DescribeFormat(layout.format) << "\n";
-    if (layout.container == Container::Rf64) {
+    out << "  format:      " << DescribeFormat(wave.GetFormat()) << "\n";
+    if (wave.m_container == Container::Rf64) {
         out << "  container:   RF64\n";
     }
     out << "  frame size:  " << wave.m_wfx.nBlockAlign << " bytes\n";
     out << "  data offset: " << wave.m_nDataOffset << "\n";
     out << "  data size:   " << wave.m_nDataSize << " bytes";
-    if (layout.dataTruncated) {
+    if (wave.m_bDataTruncated) {
         out << " (the data chunk claims more than the file holds)";
     }
-    if (layout.dataSizeRecovered) {
+    if (wave.m_bDataSizeRecovered) {
         out << " (size field wrapped at 4 GiB; read to the end of the file)";
     }
     out << "\n";

@@ -229,17 +229,29 @@ class WaveViewTest : public QObject {
         QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
     }
 
-    void aFileTheViewCannotUseLeavesItBlank() {
+    void aMixCutShortOnDiskIsDrawnAsFarAsItGoes() {
         Window w;
         w.dlg.show();
         QVERIFY(w.Load(10.0));
-        // The mix changes under the program: cut short, then no longer a WAV file.
-        std::filesystem::resize_file(w.dir / "mix.wav", 44 + 4 * 44100);
-        SetWindow(w.dlg, 4.0f, 6.0f); // past the data now: bounded, drawn as far as it goes
+        // The mix changes under the program: cut short, then almost empty. The view reads only
+        // the window's bytes of the loaded mix and draws what the file still holds.
+        std::filesystem::resize_file(w.dir / "mix.wav", 44 + 5 * 44100 * 4);
+        SetWindow(w.dlg, 4.0f, 6.0f);
         QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
+        const QImage half = w.dlg.WaveView()->CachedImage();
+        // Left of the middle there is sound; right of it, where the file ends, flat silence.
+        const int quarter = half.height() / 4;
+        int drawnLeft = 0;
+        int drawnRight = 0;
+        for (int y = 1; y < half.height() - 1; ++y) {
+            drawnLeft += half.pixelColor(half.width() / 4, y) != Qt::white;
+            drawnRight += y != quarter && half.pixelColor(half.width() * 3 / 4, y) != Qt::white;
+        }
+        QVERIFY(drawnLeft > 2);
+        QCOMPARE(drawnRight, 0);
         fixture::WriteFile(w.dir / "mix.wav", fixture::Bytes(64, std::byte{0}));
         SetWindow(w.dlg, 2.0f, 4.0f);
-        QVERIFY(!w.dlg.WaveView()->m_bMapped);
+        QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
         QVERIFY(w.prompt.messages.isEmpty());
         w.dlg.WaveView()->repaint();
     }

@@ -19,24 +19,39 @@ WaveFormatEx MakeWaveFormatEx(const WaveFormat& format) {
 } // namespace sundrel
 
 CWaveFile::CWaveFile(const std::filesystem::path& path) : m_strPath(path) {
+    sundrel::WaveLayout layout;
     try {
         const sundrel::MappedFile file(path);
-        m_layout = sundrel::ReadWaveLayout(file.Bytes());
+        layout = sundrel::ReadWaveLayout(file.Bytes());
         m_nFileSize = file.Size();
     } catch (const sundrel::FileError& e) {
         throw sundrel::WaveFileError(e.what());
     } catch (const sundrel::WaveFormatError& e) {
         throw sundrel::WaveFileError(path.string() + ": " + e.what());
     }
-    if (m_layout.format.ByteRate() > 0xFFFFFFFFull) {
+    if (layout.format.ByteRate() > 0xFFFFFFFFull) {
         throw sundrel::WaveFileError(path.string() +
                                      ": unsupported format: byte rate beyond 32 bits");
     }
-    m_wfx = sundrel::MakeWaveFormatEx(m_layout.format);
-    m_nDataOffset = m_layout.dataOffset;
-    m_nDataSize = m_layout.dataSize;
+    m_wfx = sundrel::MakeWaveFormatEx(layout.format);
+    m_nDataOffset = layout.dataOffset;
+    m_nDataSize = layout.dataSize;
+    m_container = layout.container;
+    m_bExtensible = layout.format.extensible;
+    m_bDataTruncated = layout.dataTruncated;
+    m_bDataSizeRecovered = layout.dataSizeRecovered;
 }
 
 double CWaveFile::GetDuration() const {
     return static_cast<double>(m_nDataSize) / static_cast<double>(m_wfx.nAvgBytesPerSec);
+}
+
+sundrel::WaveFormat CWaveFile::GetFormat() const {
+    sundrel::WaveFormat format;
+    format.formatTag = m_wfx.wFormatTag;
+    format.channels = m_wfx.nChannels;
+    format.sampleRate = m_wfx.nSamplesPerSec;
+    format.bitsPerSample = m_wfx.wBitsPerSample;
+    format.extensible = m_bExtensible;
+    return format;
 }

@@ -5,7 +5,6 @@
 #include "core/riff/WaveLayout.h"
 #include "core/split/SplitTypes.h"
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -51,7 +50,6 @@ class CWaveFile {
     // Reads and checks the file's chunks. Throws sundrel::WaveFileError (whose message names
     // the file and says what is wrong) for a file that cannot be opened or used.
     explicit CWaveFile(const std::filesystem::path& path);
-    virtual ~CWaveFile() = default;
     CWaveFile(const CWaveFile&) = delete;
     CWaveFile& operator=(const CWaveFile&) = delete;
 
@@ -98,13 +96,19 @@ class CWaveFile {
                              const std::function<void(const std::string&)>& label,
                              float startSecond, std::stop_token stop = {}) const;
 
+    // The format as the sample reader, the view and the format text take it.
+    sundrel::WaveFormat GetFormat() const;
+
     std::filesystem::path m_strPath;
     sundrel::WaveFormatEx m_wfx;
-    sundrel::WaveLayout m_layout;
     std::uint64_t m_nFileSize = 0;
     std::uint64_t m_nDataOffset = 0; // first audio byte in the file
-    std::uint64_t m_nDataSize = 0;   // audio bytes
-    std::atomic<bool> m_bStop{false};
+    std::uint64_t m_nDataSize = 0;   // audio bytes, never past the end of the file
+    // What the chunks said beyond the format and the data range.
+    sundrel::Container m_container = sundrel::Container::Riff;
+    bool m_bExtensible = false;        // the fmt chunk is WAVE_FORMAT_EXTENSIBLE
+    bool m_bDataTruncated = false;     // the data chunk claimed more bytes than the file holds
+    bool m_bDataSizeRecovered = false; // a wrapped 32-bit size of a >4 GiB file was read to the end
 
   private:
     // Writes one track per span of `plan` (the spans tile the audio data) into outDir.

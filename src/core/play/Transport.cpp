@@ -6,19 +6,6 @@
 
 namespace sundrel {
 
-TransportControls ControlsFor(TransportState state) {
-    switch (state) {
-    case TransportState::Idle:
-        return {true, false, false, std::nullopt};
-    case TransportState::Playing:
-        return {false, true, true, false};
-    case TransportState::Paused:
-        return {true, true, false, true};
-    case TransportState::Stopped:
-        return {true, false, false, true};
-    }
-    return {};
-}
 
 StopOutcome StopTransport(bool autoJump) {
     StopOutcome out;

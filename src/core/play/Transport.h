@@ -1,7 +1,7 @@
 #pragma once
 
-// The transport's rules without any window: which buttons are enabled in each state, where
-// Stop and Pause leave the position and the visible window, and the position tick.
+// The transport's rules without any window: where Stop and Pause leave the position and the
+// visible window, and the position tick.
 
 #include "core/view/TimeWindow.h"
 
@@ -10,24 +10,6 @@
 #include <string>
 
 namespace sundrel {
-
-enum class TransportState {
-    Idle,    // a mix is loaded, nothing played yet
-    Playing, // after Play
-    Paused,  // after Pause
-    Stopped, // after Stop, or when playback reached the end by itself
-};
-
-// Enabled states of Play, Stop, Pause and Split. Split is empty where the state leaves it
-// as it was (a loaded mix enables it only once a marker exists).
-struct TransportControls {
-    bool play = false;
-    bool stop = false;
-    bool pause = false;
-    std::optional<bool> split;
-};
-
-TransportControls ControlsFor(TransportState state);
 
 // Where Stop leaves things: position 0, trackbar 0, label "0:00:00.000" and, with Auto Jump,
 // the window 0..2 s. Playback that reaches the end by itself ends the same way.

@@ -2,6 +2,7 @@
 // of blocks, on the calling (worker) thread.
 
 #include "core/audio/WaveFile.h"
+#include "core/io/ErrorText.h"
 #include "core/play/BlockRing.h"
 #include "core/play/StartOffset.h"
 #include "core/play/WaveOut.h"
@@ -9,7 +10,6 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 
 using sundrel::PlayEnd;
@@ -45,9 +45,9 @@ sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out,
             in.seekg(static_cast<std::streamoff>(m_nDataOffset + pos));
         }
         if (!in) {
-            const std::string reason = std::strerror(errno);
+            const std::string reason = sundrel::io::FileErrorText(m_strPath, "cannot read", errno);
             out.Close();
-            return {PlayEnd::ReadError, m_strPath.string() + ": cannot read: " + reason};
+            return {PlayEnd::ReadError, reason};
         }
     }
 

@@ -1,13 +1,14 @@
 #include "core/project/ProjectFile.h"
 
 #include "core/project/ProjectVersion3.h"
+#include "core/io/AtomicFile.h"
+#include "core/io/ErrorText.h"
+#include "core/io/UniqueFd.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,33 +29,6 @@ using Kind = ProjectError::Kind;
 bool IsPercent(float p) {
     return p >= 0.0f && p <= 100.0f;
 } // false for NaN
-
-std::string ErrnoText(const std::filesystem::path& path, const char* what, int error) {
-    return path.string() + ": " + what + ": " + std::strerror(error);
-}
-
-class Fd {
-  public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    int Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0 ? 0 : errno;
-    }
-
-  private:
-    int m_fd;
-};
-
-std::atomic<unsigned> g_nTempCounter{0};
 
 } // namespace
 
@@ -170,13 +144,13 @@ ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& n
 }
 
 ProjectFile ReadProject(const std::filesystem::path& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        throw ProjectError(Kind::Unreadable, ErrnoText(path, "cannot open", errno));
+    io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        throw ProjectError(Kind::Unreadable, io::FileErrorText(path, "cannot open", errno));
     }
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) {
-        throw ProjectError(Kind::Unreadable, ErrnoText(path, "cannot read", errno));
+        throw ProjectError(Kind::Unreadable, io::FileErrorText(path, "cannot read", errno));
     }
     if (!S_ISREG(st.st_mode)) {
         throw ProjectError(Kind::Unreadable, path.string() + ": not a regular file");
@@ -190,7 +164,7 @@ ProjectFile ReadProject(const std::filesystem::path& path) {
             if (errno == EINTR) {
                 continue;
             }
-            throw ProjectError(Kind::Unreadable, ErrnoText(path, "cannot read", errno));
+            throw ProjectError(Kind::Unreadable, io::FileErrorText(path, "cannot read", errno));
         }
         if (n == 0) {
             break;
@@ -205,46 +179,10 @@ void WriteProject(const std::filesystem::path& path, const std::string& wavePath
                   std::span<const Marker> markers) {
     const std::vector<std::byte> bytes = EncodeProject(wavePath, markers);
 
-    auto fail = [&path](const char* what, int error) {
-        return ProjectError(Kind::Unwritable, ErrnoText(path, what, error));
-    };
-    const std::filesystem::path temp =
-        path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) +
-                              "." + std::to_string(g_nTempCounter++) + ".part");
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.Get() < 0) {
-        throw fail("cannot create", errno);
-    }
     try {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                throw fail("cannot write", n < 0 ? errno : EIO);
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        if (::fsync(fd.Get()) != 0) {
-            throw fail("cannot write", errno);
-        }
-        if (const int error = fd.Close(); error != 0) {
-            throw fail("cannot write", error);
-        }
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
-            throw fail("cannot replace", errno);
-        }
-    } catch (...) {
-        ::unlink(temp.c_str());
-        throw;
-    }
-    // Make the new name durable too; a directory that cannot be synced is no failure.
-    const auto dir = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.Get() >= 0) {
-        ::fsync(dirFd.Get());
+        io::WriteFileAtomically(path, bytes);
+    } catch (const io::IoError& e) {
+        throw ProjectError(Kind::Unwritable, e.what());
     }
 }
 

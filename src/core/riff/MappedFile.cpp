@@ -1,9 +1,10 @@
 #include "core/riff/MappedFile.h"
 
+#include "core/io/ErrorText.h"
+#include "core/io/UniqueFd.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,39 +12,28 @@
 
 namespace sundrel {
 
-namespace {
-std::string Reason(const std::filesystem::path& path, const char* what) {
-    return path.string() + ": " + what + ": " + std::strerror(errno);
-}
-} // namespace
-
 MappedFile::MappedFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw FileError(Reason(path, "cannot open"));
+    // The mapping stays valid once the descriptor is closed.
+    const io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        throw FileError(io::FileErrorText(path, "cannot open", errno));
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const std::string msg = Reason(path, "cannot read size");
-        ::close(fd);
-        throw FileError(msg);
+    if (::fstat(fd.Get(), &st) != 0) {
+        throw FileError(io::FileErrorText(path, "cannot read size", errno));
     }
     if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
         throw FileError(path.string() + ": not a regular file");
     }
     if (st.st_size == 0) {
-        ::close(fd);
         m_bEmpty = true;
         return;
     }
-    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    void* p =
+        ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd.Get(), 0);
     if (p == MAP_FAILED) {
-        const std::string msg = Reason(path, "cannot map");
-        ::close(fd);
-        throw FileError(msg);
+        throw FileError(io::FileErrorText(path, "cannot map", errno));
     }
-    ::close(fd); // the mapping stays valid without the descriptor
     m_pData = static_cast<const std::byte*>(p);
     m_nSize = static_cast<std::size_t>(st.st_size);
 }

@@ -1,14 +1,14 @@
 #include "core/split/FileCopy.h"
 
+#include "core/io/ErrorText.h"
+#include "core/io/WriteAll.h"
 #include "core/split/SplitTypes.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace sundrel {
 
@@ -19,7 +19,7 @@ constexpr std::uint64_t kKernelChunk = std::uint64_t{1} << 30; // bytes per copy
 
 [[noreturn]] void Fail(SplitError::Side side, const std::filesystem::path& path, const char* what,
                        int error) {
-    throw SplitError(side, FileErrorText(path, what, error));
+    throw SplitError(side, io::FileErrorText(path, what, error));
 }
 
 constexpr auto kMix = SplitError::Side::Mix;
@@ -102,21 +102,7 @@ struct Copier {
     }
 
     void WriteAt(const std::byte* data, std::size_t size, std::uint64_t at) {
-        while (size > 0) {
-            const ssize_t n = ::pwrite(dst, data, size, static_cast<off_t>(at));
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                Fail(kTrack, dstName, "cannot write", errno);
-            }
-            if (n == 0) {
-                Fail(kTrack, dstName, "cannot write", EIO);
-            }
-            data += n;
-            size -= static_cast<std::size_t>(n);
-            at += static_cast<std::uint64_t>(n);
-        }
+        WriteAllAt(dst, std::span(data, size), at, dstName);
     }
 
     std::uint64_t SourceSize() {
@@ -129,36 +115,6 @@ struct Copier {
 };
 
 } // namespace
-
-std::string FileErrorText(const std::filesystem::path& path, const char* what, int error) {
-    return path.string() + ": " + what + ": " + std::strerror(error);
-}
-
-UniqueFd::~UniqueFd() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
-UniqueFd::UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = std::exchange(other.m_fd, -1);
-    }
-    return *this;
-}
-
-int UniqueFd::Close() {
-    const int fd = std::exchange(m_fd, -1);
-    if (fd >= 0 && ::close(fd) != 0) {
-        return errno;
-    }
-    return 0;
-}
 
 void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffset,
                std::uint64_t length, const std::filesystem::path& srcName,
@@ -200,11 +156,11 @@ void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffse
     }
 }
 
-void WriteAllAt(int fd, const std::vector<std::byte>& bytes, std::uint64_t offset,
+void WriteAllAt(int fd, std::span<const std::byte> bytes, std::uint64_t offset,
                 const std::filesystem::path& name) {
-    std::vector<std::byte> unused;
-    Copier writer{-1, fd, name, name, unused};
-    writer.WriteAt(bytes.data(), bytes.size(), offset);
+    if (const int error = io::WriteAllAt(fd, bytes, offset); error != 0) {
+        Fail(kTrack, name, "cannot write", error);
+    }
 }
 
 } // namespace sundrel

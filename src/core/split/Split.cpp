@@ -1,22 +1,24 @@
 // CWaveFile::Split and CWaveFile::WriteWavHeader: cutting the loaded mix into track files.
 
 #include "core/audio/WaveFile.h"
+#include "core/io/AtomicFile.h"
+#include "core/io/ErrorText.h"
 #include "core/split/FileCopy.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <span>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using sundrel::SplitError;
 using sundrel::SplitOptions;
 using sundrel::SplitTrack;
-using sundrel::UniqueFd;
+using sundrel::io::UniqueFd;
 
 namespace {
 
@@ -25,25 +27,18 @@ constexpr auto kTrack = SplitError::Side::Track;
 
 [[noreturn]] void Fail(SplitError::Side side, const std::filesystem::path& path, const char* what,
                        int error) {
-    throw SplitError(side, sundrel::FileErrorText(path, what, error));
+    throw SplitError(side, sundrel::io::FileErrorText(path, what, error));
 }
-
-std::atomic<unsigned> g_nTempCounter{0};
 
 // Creates a hidden temporary file beside `final`, named so that it cannot be taken for a
 // track; returns its descriptor and sets `temp`.
 UniqueFd CreateTemporary(const std::filesystem::path& final, std::filesystem::path& temp) {
-    for (int attempt = 0;; ++attempt) {
-        temp = final.parent_path() /
-               ("." + final.filename().string() + "." + std::to_string(::getpid()) + "." +
-                std::to_string(g_nTempCounter++) + ".part");
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            return UniqueFd(fd);
-        }
-        if (errno != EEXIST || attempt >= 100) {
-            Fail(kTrack, final, "cannot create", errno);
-        }
+    try {
+        sundrel::io::TempFile file = sundrel::io::CreateTempBeside(final);
+        temp = std::move(file.path);
+        return std::move(file.fd);
+    } catch (const sundrel::io::IoError& e) {
+        throw SplitError(kTrack, e.what());
     }
 }
 
@@ -190,9 +185,8 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
 
     if (options.sync) {
         // Make the new names themselves durable.
-        UniqueFd dir(::open(outDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir && ::fsync(dir.Get()) != 0 && errno != EINVAL) {
-            Fail(kTrack, outDir, "cannot write", errno);
+        if (const int error = sundrel::io::SyncFolder(outDir); error != 0) {
+            Fail(kTrack, outDir, "cannot write", error);
         }
     }
     return written;

@@ -8,9 +8,6 @@
 class CTimeCode {
   public:
     CTimeCode() = default;
-    virtual ~CTimeCode() = default;
-    CTimeCode(const CTimeCode&) = default;
-    CTimeCode& operator=(const CTimeCode&) = default;
 
     // Splits a time in seconds into the four fields, truncating each toward zero.
     void SetSeconds(float seconds);

@@ -56,12 +56,12 @@ bool CSundrelDlg::ShowViewWindow() {
         return false;
     }
     const std::uint64_t length = wave->GetLength();
-    const sundrel::WaveFormat& format = wave->m_layout.format;
+    const sundrel::WaveFormat format = wave->GetFormat();
     m_pWaveView->m_nFirstSample = sundrel::view::SampleIndex(window.from, duration, length, format);
     m_pWaveView->m_nLastSample = sundrel::view::SampleIndex(window.to, duration, length, format);
     m_pWaveView->m_fFrom = window.from;
     m_pWaveView->m_fTo = window.to;
-    m_pWaveView->MapWaveFile(m_session.WavePath());
+    m_pWaveView->ShowMix(*wave);
     return true;
 }
 

@@ -1,5 +1,8 @@
 #include "gui/view/WaveViewCtrl.h"
 
+#include "core/audio/SampleReader.h"
+#include "core/audio/WaveFile.h"
+#include "core/io/UniqueFd.h"
 #include "core/view/TimeWindow.h"
 #include "core/view/WaveTraces.h"
 
@@ -9,6 +12,11 @@
 #include <QPolygon>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -57,6 +65,40 @@ QImage RenderWave(const sundrel::SampleReader& reader, const sundrel::view::Wave
     return image;
 }
 
+// Reads the bytes of elements window.firstSample..lastSample of the audio data with pread
+// (a file that shrank since loading gives fewer bytes, never a fault) and renders them.
+QImage RenderWindow(const std::filesystem::path& path, std::uint64_t dataOffset,
+                    std::uint64_t dataSize, const sundrel::WaveFormat& format,
+                    sundrel::view::WaveWindow window, const std::atomic<bool>* cancel) {
+    const std::uint64_t perElement = format.bitsPerSample / 8u;
+    const auto first = static_cast<std::uint64_t>(std::max<std::int64_t>(window.firstSample, 0));
+    const auto last = static_cast<std::uint64_t>(std::max<std::int64_t>(window.lastSample, 0));
+    const std::uint64_t begin = std::min(first * perElement, dataSize);
+    const std::uint64_t end = std::min((last + 1) * perElement, dataSize);
+    std::vector<std::byte> bytes(end > begin ? end - begin : 0);
+    std::size_t got = 0;
+    if (!bytes.empty()) {
+        const sundrel::io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        while (fd.Get() >= 0 && got < bytes.size()) {
+            const ssize_t n = ::pread(fd.Get(), bytes.data() + got, bytes.size() - got,
+                                      static_cast<off_t>(dataOffset + begin + got));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break; // the end of a file that shrank, or a read error: draw what there is
+            }
+            got += static_cast<std::size_t>(n);
+        }
+    }
+    bytes.resize(got);
+    const sundrel::SampleReader reader(bytes, format);
+    // The reader counts from the window's first element.
+    window.firstSample -= static_cast<std::int64_t>(first);
+    window.lastSample -= static_cast<std::int64_t>(first);
+    return RenderWave(reader, window, cancel);
+}
+
 } // namespace
 
 CWaveViewCtrl::CWaveViewCtrl() {
@@ -82,17 +124,13 @@ void CWaveViewCtrl::Create(const QRect& rect, QWidget* parent, int id) {
     show();
 }
 
-void CWaveViewCtrl::MapWaveFile(const std::filesystem::path& path) {
-    try {
-        sundrel::MappedFile file(path);
-        const sundrel::WaveLayout layout = sundrel::ReadWaveLayout(file.Bytes());
-        m_file = std::move(file);
-        m_format = layout.format;
-        m_reader.emplace(m_file.Bytes().subspan(static_cast<std::size_t>(layout.dataOffset),
-                                                static_cast<std::size_t>(layout.dataSize)),
-                         m_format);
-    } catch (const std::exception&) {
-        return; // blank view: a file that cannot be read or used shows nothing
+void CWaveViewCtrl::ShowMix(const CWaveFile& wave) {
+    m_source.path = wave.m_strPath;
+    m_source.dataOffset = wave.m_nDataOffset;
+    m_source.dataSize = wave.m_nDataSize;
+    m_source.format = wave.GetFormat();
+    if (m_source.format.bitsPerSample < 8 || m_source.format.channels == 0) {
+        return; // nothing the traces could be drawn from
     }
     m_bMapped = true;
     m_bCursorEnabled = true;
@@ -111,13 +149,14 @@ void CWaveViewCtrl::StartRender() {
     window.to = m_fTo;
     window.width = m_rcClient.width();
     window.height = m_rcClient.height();
-    window.channels = m_format.channels;
-    window.sampleRate = m_format.sampleRate;
-    // The reader and the flag belong to this view, which waits for the worker before they go.
-    const sundrel::SampleReader* reader = &*m_reader;
+    window.channels = m_source.format.channels;
+    window.sampleRate = m_source.format.sampleRate;
+    // The flag belongs to this view, which waits for the worker before it goes.
     const std::atomic<bool>* cancel = &m_bCancel;
-    m_render =
-        QtConcurrent::run([reader, window, cancel] { return RenderWave(*reader, window, cancel); });
+    m_render = QtConcurrent::run([source = m_source, window, cancel] {
+        return RenderWindow(source.path, source.dataOffset, source.dataSize, source.format, window,
+                            cancel);
+    });
     m_watcher.setFuture(m_render);
 }
 

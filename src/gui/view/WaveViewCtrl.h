@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/audio/SampleReader.h"
-#include "core/riff/MappedFile.h"
 #include "core/riff/WaveLayout.h"
 
 #include <QFrame>
@@ -21,6 +19,8 @@
 // cached image; every paint copies that image 25 pixels below the top and draws the ruler,
 // the cursor line and the caret over it. Client coordinates are those inside the sunken
 // edge.
+class CWaveFile;
+
 class CWaveViewCtrl : public QFrame {
     Q_OBJECT
   public:
@@ -31,9 +31,9 @@ class CWaveViewCtrl : public QFrame {
     // Makes the view a visible child of `parent` over `rect` (the parent's coordinates).
     void Create(const QRect& rect, QWidget* parent, int id);
 
-    // Maps the file and finds its format and audio. A file the view cannot read or use
-    // leaves it blank (nothing painted, presses ignored); nothing is reported.
-    void MapWaveFile(const std::filesystem::path& path);
+    // Shows the window of the loaded mix: its format and where its audio lies come from
+    // `wave`, so nothing is parsed again; the rendering reads only the window's bytes.
+    void ShowMix(const CWaveFile& wave);
 
     // Moves the cursor to x (client pixels) and, when (x, y) lies in the press band, draws
     // the dash-dot cursor line there.
@@ -57,7 +57,7 @@ class CWaveViewCtrl : public QFrame {
     float m_fTo = 0.0f;
 
     int m_nCursorX = -1;           // -1: no cursor
-    bool m_bMapped = false;        // audio located; gates painting and the caret
+    bool m_bMapped = false;        // a mix to show; gates painting and the caret
     bool m_bCursorEnabled = false; // gates presses and the cursor line
 
   signals:
@@ -79,9 +79,14 @@ class CWaveViewCtrl : public QFrame {
     void DrawRuler(QPainter& p) const;
     void OnRendered();
 
-    sundrel::MappedFile m_file;
-    sundrel::WaveFormat m_format;
-    std::optional<sundrel::SampleReader> m_reader;
+    // Where the rendering reads the window from.
+    struct Source {
+        std::filesystem::path path;
+        std::uint64_t dataOffset = 0;
+        std::uint64_t dataSize = 0;
+        sundrel::WaveFormat format;
+    };
+    Source m_source;
     QRect m_rcClient;
     QImage m_image;
     QFuture<QImage> m_render;

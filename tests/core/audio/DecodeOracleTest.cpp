@@ -39,7 +39,7 @@ TEST_P(DecodeOracle, MatchesLibsndfile) {
     const CWaveFile wave(path);
     const sundrel::MappedFile mapped(path);
     const sundrel::SampleReader reader(mapped.Bytes().subspan(wave.m_nDataOffset, wave.m_nDataSize),
-                                       wave.m_layout.format);
+                                       wave.GetFormat());
 
     SF_INFO info{};
     SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);

@@ -6,19 +6,6 @@ namespace {
 
 using sundrel::PauseTransport;
 using sundrel::PositionTick;
-using sundrel::TransportState;
-
-TEST(Transport, ControlStatesFollowTheTable) {
-    using Row = std::tuple<bool, bool, bool, std::optional<bool>>; // play, stop, pause, split
-    for (const auto& [state, row] :
-         {std::pair{TransportState::Idle, Row{true, false, false, std::nullopt}},
-          {TransportState::Playing, Row{false, true, true, false}},
-          {TransportState::Paused, Row{true, true, false, true}},
-          {TransportState::Stopped, Row{true, false, false, true}}}) {
-        const auto c = sundrel::ControlsFor(state);
-        EXPECT_EQ(Row(c.play, c.stop, c.pause, c.split), row) << static_cast<int>(state);
-    }
-}
 
 TEST(Transport, StopGoesBackToTheStartAndAutoJumpShowsTheFirstTwoSeconds) {
     const auto out = sundrel::StopTransport(true);

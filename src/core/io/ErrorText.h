@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace sundrel::io {
+
+// "<path>: <what>: <errno text>", the form of every file error the program reports.
+std::string FileErrorText(const std::filesystem::path& path, const char* what, int error);
+
+// A failed file operation: the message is FileErrorText, Error() the errno. Callers turn it
+// into their own error types, keeping the message.
+class IoError : public std::runtime_error {
+  public:
+    IoError(const std::filesystem::path& path, const char* what, int error)
+        : std::runtime_error(FileErrorText(path, what, error)), m_error(error) {}
+    int Error() const { return m_error; }
+
+  private:
+    int m_error;
+};
+
+} // namespace sundrel::io
