@@ -25,6 +25,8 @@ struct SplitArgs {
     std::vector<std::string> percents;
     std::string project;
     std::string outDir = ".";
+    bool suggested = false;
+    std::optional<int> tracks;
 };
 
 // A failure with the exit status it ends the command with.
@@ -77,6 +79,24 @@ std::vector<float> CollectMarkers(const SplitArgs& args, const std::vector<float
     return markers;
 }
 
+// A marker at each suggested boundary (see `sundrel-cli suggest`), under Add Marker's limits.
+void AddSuggestedMarkers(const std::string& mix, std::optional<int> tracks, double duration,
+                         std::vector<float>& markers) {
+    SuggestResult result;
+    try {
+        result = SuggestFor(mix, tracks, SuggestOptions{}.minTrackSeconds);
+    } catch (const std::runtime_error& e) {
+        throw Failure{kExitInput, e.what()};
+    }
+    for (const Suggestion& s : result.suggestions) {
+        const auto position =
+            static_cast<float>(static_cast<double>(s.frame) / static_cast<double>(result.rate));
+        if (CheckAddMarker(position, duration, markers.size()) == AddMarkerCheck::Ok) {
+            markers.push_back(PercentOfPosition(position, duration));
+        }
+    }
+}
+
 void RunSplit(const SplitArgs& args) {
     std::string mix = args.mix;
     std::optional<ProjectFile> project;
@@ -106,8 +126,11 @@ void RunSplit(const SplitArgs& args) {
         throw Failure{kExitInput, e.what()};
     }
     const double duration = wave->GetDuration();
-    const std::vector<float> markers =
+    std::vector<float> markers =
         CollectMarkers(args, project ? &project->markers : nullptr, duration);
+    if (args.suggested) {
+        AddSuggestedMarkers(mix, args.tracks, duration, markers);
+    }
     const std::vector<float> percents = SplitPercents(markers);
 
     const double byteRate = wave->m_wfx.nAvgBytesPerSec;
@@ -147,6 +170,12 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("FILE.sdr");
     cmd->add_option("-o,--output", args->outDir, "Write the tracks into DIR (default: .)")
         ->type_name("DIR");
+    auto* suggested = cmd->add_flag("--suggested", args->suggested,
+                                    "Also cut at the suggested boundaries (see suggest)");
+    cmd->add_option("--tracks", args->tracks, "With --suggested: the number of tracks")
+        ->type_name("N")
+        ->check(CLI::Range(1, 10000))
+        ->needs(suggested);
     cmd->callback([args, &status] {
         try {
             RunSplit(*args);

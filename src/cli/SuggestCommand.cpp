@@ -80,8 +80,7 @@ void AddSuggestCommand(CLI::App& app, int& status) {
     cmd->add_option("--tracks", args->tracks, "The number of tracks in the mix")
         ->type_name("N")
         ->check(CLI::Range(1, 10000));
-    cmd->add_option("--min-track", args->minTrack,
-                    "No boundaries closer than this (default: 60)")
+    cmd->add_option("--min-track", args->minTrack, "No boundaries closer than this (default: 60)")
         ->type_name("SECONDS")
         ->check(CLI::Range(1.0, 86400.0));
     cmd->add_flag("--json", args->json, "Print a JSON array");
@@ -91,8 +90,7 @@ void AddSuggestCommand(CLI::App& app, int& status) {
             Print(result, args->json, std::cout);
             if (result.suggestions.empty()) {
                 std::cout.flush();
-                std::cerr << "sundrel-cli suggest: no boundaries found in " << args->mix
-                          << "\n";
+                std::cerr << "sundrel-cli suggest: no boundaries found in " << args->mix << "\n";
             }
         } catch (const WaveFileError& e) {
             std::cout.flush();

@@ -25,8 +25,12 @@ constexpr double kChromaLow = 100.0;
 constexpr double kChromaHigh = 2500.0;
 constexpr float kPowerFloor = 1e-4f;
 
-double HzToMel(double hz) { return 2595.0 * std::log10(1.0 + hz / 700.0); }
-double MelToHz(double mel) { return 700.0 * (std::pow(10.0, mel / 2595.0) - 1.0); }
+double HzToMel(double hz) {
+    return 2595.0 * std::log10(1.0 + hz / 700.0);
+}
+double MelToHz(double mel) {
+    return 700.0 * (std::pow(10.0, mel / 2595.0) - 1.0);
+}
 
 // The fixed maps from spectrum bins to mel bands, cepstral coefficients and pitch classes.
 struct FeatureMaps {
@@ -35,7 +39,7 @@ struct FeatureMaps {
         std::vector<float> weights;
     };
     std::vector<Band> mel;
-    std::vector<float> dct; // kMfcc rows of kMelBands
+    std::vector<float> dct;      // kMfcc rows of kMelBands
     std::vector<int> pitchClass; // per bin, -1 outside the chroma range
 
     FeatureMaps(std::size_t bins, double rate) : dct(FeatureTrack::kMfcc * kMelBands) {
@@ -53,8 +57,9 @@ struct FeatureMaps {
             for (std::size_t k = band.firstBin;
                  k < bins && static_cast<double>(k) * binHz < edges[m + 2]; ++k) {
                 const double f = static_cast<double>(k) * binHz;
-                const double w = f < edges[m + 1] ? (f - edges[m]) / (edges[m + 1] - edges[m])
-                                                  : (edges[m + 2] - f) / (edges[m + 2] - edges[m + 1]);
+                const double w = f < edges[m + 1]
+                                     ? (f - edges[m]) / (edges[m + 1] - edges[m])
+                                     : (edges[m + 2] - f) / (edges[m + 2] - edges[m + 1]);
                 band.weights.push_back(static_cast<float>(std::max(0.0, w)));
             }
             mel.push_back(std::move(band));

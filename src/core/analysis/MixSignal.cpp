@@ -14,8 +14,8 @@ constexpr std::int64_t kChunkFrames = 1 << 16;
 
 // Folds frames [first, last) into `signal`; `first` is a multiple of both the decimation and
 // the block length, so every output sample and block but the last is written by one range.
-void FoldRange(const SampleReader& reader, MixSignal& signal, std::int64_t first,
-               std::int64_t last, std::atomic<std::int64_t>& done, std::stop_token stop) {
+void FoldRange(const SampleReader& reader, MixSignal& signal, std::int64_t first, std::int64_t last,
+               std::atomic<std::int64_t>& done, std::stop_token stop) {
     const int channels = signal.channels;
     const auto scale = static_cast<float>(reader.Scale());
     const std::int64_t d = signal.decimation;
@@ -55,7 +55,9 @@ void FoldRange(const SampleReader& reader, MixSignal& signal, std::int64_t first
 
 } // namespace
 
-std::uint32_t AnalysisDecimation(std::uint32_t rate) { return std::max(1u, rate / 11025u); }
+std::uint32_t AnalysisDecimation(std::uint32_t rate) {
+    return std::max(1u, rate / 11025u);
+}
 
 MixSignal ReadMixSignal(const SampleReader& reader, const WaveFormat& format,
                         const AnalysisProgress& progress, std::stop_token stop) {

@@ -22,7 +22,9 @@ double Median(std::vector<double> values) {
 
 } // namespace
 
-std::span<const double> DefaultNoveltyScales() { return kScales; }
+std::span<const double> DefaultNoveltyScales() {
+    return kScales;
+}
 
 std::vector<double> ComputeNovelty(const StandardFeatures& features,
                                    std::span<const double> scalesSeconds, double hopSeconds) {

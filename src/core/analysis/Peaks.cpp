@@ -7,9 +7,8 @@ namespace sundrel {
 namespace {
 
 bool FarEnough(const std::vector<std::size_t>& kept, std::size_t at, std::size_t minGap) {
-    return std::all_of(kept.begin(), kept.end(), [&](std::size_t k) {
-        return (k > at ? k - at : at - k) >= minGap;
-    });
+    return std::all_of(kept.begin(), kept.end(),
+                       [&](std::size_t k) { return (k > at ? k - at : at - k) >= minGap; });
 }
 
 } // namespace

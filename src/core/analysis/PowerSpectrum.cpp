@@ -38,8 +38,8 @@ PowerSpectrum::PowerSpectrum(std::size_t size)
         fftwf_free(m_plan->out);
         throw std::bad_alloc();
     }
-    m_plan->plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), m_plan->in, m_plan->out,
-                                         FFTW_ESTIMATE);
+    m_plan->plan =
+        fftwf_plan_dft_r2c_1d(static_cast<int>(size), m_plan->in, m_plan->out, FFTW_ESTIMATE);
 }
 
 PowerSpectrum::~PowerSpectrum() {

@@ -8,7 +8,9 @@ namespace sundrel {
 
 namespace {
 
-constexpr double kVarianceFloor = 0.05; // in units of the standardized features' variance
+// In units of the standardized features' variance: a track's own spread is rarely below it,
+// so steady stretches do not make every small change look like a new track.
+constexpr double kVarianceFloor = 0.25;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // The points a segmentation may cut at: 0, the candidates, the end.
@@ -54,13 +56,15 @@ std::vector<double> PointBonus(std::span<const std::size_t> candidates,
 
 } // namespace
 
-SegmentCost::SegmentCost(const StandardFeatures& features)
+SegmentCost::SegmentCost(const StandardFeatures& features, std::span<const std::uint8_t> skip)
     : m_nHops(features.hops), m_nDims(features.Dims()), m_weight(features.weight),
       m_sum((features.hops + 1) * features.Dims(), 0.0),
-      m_sq((features.hops + 1) * features.Dims(), 0.0) {
+      m_sq((features.hops + 1) * features.Dims(), 0.0), m_count(features.hops + 1, 0) {
     for (std::size_t h = 0; h < m_nHops; ++h) {
+        const bool skipped = h < skip.size() && skip[h];
+        m_count[h + 1] = m_count[h] + (skipped ? 0 : 1);
         for (std::size_t j = 0; j < m_nDims; ++j) {
-            const double v = features.values[h * m_nDims + j];
+            const double v = skipped ? 0.0 : features.values[h * m_nDims + j];
             m_sum[(h + 1) * m_nDims + j] = m_sum[h * m_nDims + j] + v;
             m_sq[(h + 1) * m_nDims + j] = m_sq[h * m_nDims + j] + v * v;
         }
@@ -68,15 +72,15 @@ SegmentCost::SegmentCost(const StandardFeatures& features)
 }
 
 double SegmentCost::operator()(std::size_t first, std::size_t end) const {
-    if (end <= first) {
+    if (end <= first || m_count[end] == m_count[first]) {
         return 0.0;
     }
-    const auto n = static_cast<double>(end - first);
+    const auto n = static_cast<double>(m_count[end] - m_count[first]);
     double total = 0.0;
     for (std::size_t j = 0; j < m_nDims; ++j) {
         const double mean = (m_sum[end * m_nDims + j] - m_sum[first * m_nDims + j]) / n;
-        const double var = std::max(
-            0.0, (m_sq[end * m_nDims + j] - m_sq[first * m_nDims + j]) / n - mean * mean);
+        const double var =
+            std::max(0.0, (m_sq[end * m_nDims + j] - m_sq[first * m_nDims + j]) / n - mean * mean);
         total += m_weight[j] * std::log(var + kVarianceFloor);
     }
     return n * total;
@@ -90,8 +94,8 @@ std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
     if (count == 0 || hops < 2) {
         return {};
     }
-    const std::size_t gap = std::max<std::size_t>(
-        1, minGap * (count + 1) <= hops ? minGap : hops / (count + 1) / 2);
+    const std::size_t gap =
+        std::max<std::size_t>(1, minGap * (count + 1) <= hops ? minGap : hops / (count + 1) / 2);
     const std::vector<std::size_t> points = Points(candidates, hops);
     const std::size_t p = points.size();
     const std::vector<double> pair = PairCosts(cost, points, gap);
@@ -180,8 +184,7 @@ std::vector<double> BoundaryGains(const SegmentCost& cost,
     for (std::size_t i = 0; i < boundaries.size(); ++i) {
         const std::size_t prev = i == 0 ? 0 : boundaries[i - 1];
         const std::size_t next = i + 1 == boundaries.size() ? cost.Hops() : boundaries[i + 1];
-        gains.push_back(cost(prev, next) - cost(prev, boundaries[i]) -
-                        cost(boundaries[i], next));
+        gains.push_back(cost(prev, next) - cost(prev, boundaries[i]) - cost(boundaries[i], next));
     }
     return gains;
 }

@@ -3,6 +3,7 @@
 #include "core/analysis/StandardFeatures.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -14,9 +15,10 @@ namespace sundrel {
 // A boundary pays off where the two halves are each more uniform than their union: a track is
 // a mixture of its sections, and its sections recur throughout it, while the next track's
 // sound differs from all of them.
+// Hops marked in `skip` (silence between tracks) belong to no track and count nowhere.
 class SegmentCost {
   public:
-    explicit SegmentCost(const StandardFeatures& features);
+    explicit SegmentCost(const StandardFeatures& features, std::span<const std::uint8_t> skip = {});
     double operator()(std::size_t first, std::size_t end) const;
     std::size_t Hops() const { return m_nHops; }
 
@@ -26,6 +28,7 @@ class SegmentCost {
     std::vector<double> m_weight;
     std::vector<double> m_sum; // prefix sums, (hops + 1) rows
     std::vector<double> m_sq;
+    std::vector<std::size_t> m_count; // hops counted, prefix
 };
 
 // The boundaries (a subset of `candidates`, ascending hop indices inside 1..hops-1) of the
@@ -49,7 +52,6 @@ std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
                                             std::size_t minGap);
 
 // What each boundary saves against merging its two neighbouring segments.
-std::vector<double> BoundaryGains(const SegmentCost& cost,
-                                  std::span<const std::size_t> boundaries);
+std::vector<double> BoundaryGains(const SegmentCost& cost, std::span<const std::size_t> boundaries);
 
 } // namespace sundrel

@@ -23,7 +23,7 @@ constexpr double kCandidateSpacingSeconds = 5.0;
 // With the count unknown a boundary must lower the segmentation cost by this much times the
 // log of the number of hops (a BIC-like penalty, scaled for features that are far from
 // independent from hop to hop).
-constexpr double kPenaltyPerLogHop = 30.0;
+constexpr double kPenaltyPerLogHop = 20.0;
 
 // The share of the work each stage takes, for the progress figure.
 constexpr double kReadShare = 0.55;
@@ -62,8 +62,8 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     if (signal.frames == 0) {
         return result;
     }
-    result.loudnessLufs = IntegratedLoudness(
-        signal.mono, static_cast<std::uint32_t>(std::lround(signal.MonoRate())));
+    result.loudnessLufs =
+        IntegratedLoudness(signal.mono, static_cast<std::uint32_t>(std::lround(signal.MonoRate())));
     if (progress) {
         progress(kReadShare + kLoudnessShare);
     }
@@ -78,8 +78,8 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     }
     result.silences = silences.size();
 
-    const FeatureTrack features = ComputeFeatures(
-        signal, Stage(progress, kReadShare + kLoudnessShare, kFeatureShare), stop);
+    const FeatureTrack features =
+        ComputeFeatures(signal, Stage(progress, kReadShare + kLoudnessShare, kFeatureShare), stop);
     const StandardFeatures standard = Standardize(features);
     const double hopSeconds = static_cast<double>(features.hopFrames) / signal.rate;
     const std::vector<double> novelty =
@@ -107,7 +107,19 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
 
-    const SegmentCost cost(standard);
+    // Hops that reach into a silence belong to no track.
+    std::vector<std::uint8_t> silent(standard.hops, 0);
+    const std::int64_t hopSpan = features.hopFrames + 2 * features.edgeOffset;
+    for (const SilentStretch& s : silences) {
+        for (std::size_t h = static_cast<std::size_t>(
+                 std::max<std::int64_t>(0, (s.first - hopSpan) / features.hopFrames));
+             h < standard.hops && static_cast<std::int64_t>(h) * features.hopFrames < s.end; ++h) {
+            if (static_cast<std::int64_t>(h) * features.hopFrames + hopSpan > s.first) {
+                silent[h] = 1;
+            }
+        }
+    }
+    const SegmentCost cost(standard, silent);
     const double penalty =
         kPenaltyPerLogHop * std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
     // A silence outweighs any saving a transition can make.
@@ -129,11 +141,10 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         const std::size_t t = chosen[i];
         if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
-            result.suggestions.push_back(
-                {it->second->Middle(),
-                 SilenceConfidence(*it->second, result.silenceThresholdDb,
-                                   options.minSilenceSeconds, signal.rate),
-                 SuggestionKind::Silence});
+            result.suggestions.push_back({it->second->Middle(),
+                                          SilenceConfidence(*it->second, result.silenceThresholdDb,
+                                                            options.minSilenceSeconds, signal.rate),
+                                          SuggestionKind::Silence});
         } else {
             result.suggestions.push_back({std::min(signal.frames - 1, features.EdgeFrame(t)),
                                           TransitionConfidence(gains[i], penalty),

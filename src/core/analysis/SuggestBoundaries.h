@@ -14,9 +14,9 @@ struct SuggestResult {
     std::vector<Suggestion> suggestions; // ascending frames
     std::uint32_t rate = 0;              // frames a second of the mix
     std::int64_t frames = 0;
-    double loudnessLufs = 0.0;      // integrated loudness; -infinity for a silent mix
+    double loudnessLufs = 0.0;       // integrated loudness; -infinity for a silent mix
     double silenceThresholdDb = 0.0; // block power below this counted as silence
-    std::size_t silences = 0;       // silent stretches found (before choosing among them)
+    std::size_t silences = 0;        // silent stretches found (before choosing among them)
 };
 
 // Suggests track boundaries: every silent stretch between two tracks (at its middle), and the
@@ -27,13 +27,11 @@ struct SuggestResult {
 // requested. `reader` holds the audio data in `format`.
 SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& format,
                                 const SuggestOptions& options,
-                                const AnalysisProgress& progress = {},
-                                std::stop_token stop = {});
+                                const AnalysisProgress& progress = {}, std::stop_token stop = {});
 
 // The same for a WAV file, read through CWaveFile's checks (every format the core reads).
 // Throws WaveFileError or FileError for a file it cannot use.
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
-                                const AnalysisProgress& progress = {},
-                                std::stop_token stop = {});
+                                const AnalysisProgress& progress = {}, std::stop_token stop = {});
 
 } // namespace sundrel
