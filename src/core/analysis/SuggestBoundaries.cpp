@@ -24,6 +24,9 @@ constexpr double kCandidateSpacingSeconds = 5.0;
 // log of the number of hops (a BIC-like penalty, scaled for features that are far from
 // independent from hop to hop).
 constexpr double kPenaltyPerLogHop = 20.0;
+// With the count known, choosing a silence is worth this many penalties: enough to prefer it
+// to a transition that explains the music as well, not enough to displace clear transitions.
+constexpr double kSilenceBonusPenalties = 0.5;
 
 // The share of the work each stage takes, for the progress figure.
 constexpr double kReadShare = 0.55;
@@ -122,10 +125,13 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     const SegmentCost cost(standard, silent);
     const double penalty =
         kPenaltyPerLogHop * std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
-    // A silence outweighs any saving a transition can make.
+    // Without the count every silence is a boundary. With it, a silence competes with the
+    // transitions on what it explains (its hops count in no track), so that a pause inside a
+    // track does not displace the real boundaries around it.
+    const double silenceBonus = options.tracks ? kSilenceBonusPenalties * penalty
+                                               : std::abs(cost(0, standard.hops)) +
+                                                     penalty * static_cast<double>(standard.hops);
     std::vector<double> bonus(candidates.size(), 0.0);
-    const double silenceBonus =
-        std::abs(cost(0, standard.hops)) + penalty * static_cast<double>(standard.hops);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         if (silenceAt.contains(candidates[i])) {
             bonus[i] = silenceBonus;
