@@ -14,15 +14,10 @@ bool FarEnough(const std::vector<std::size_t>& kept, std::size_t at, std::size_t
 } // namespace
 
 std::vector<std::size_t> PickPeaks(std::span<const double> score, std::size_t minGap,
-                                   double threshold, std::span<const std::size_t> forced) {
+                                   double threshold) {
     const std::size_t n = score.size();
     std::vector<std::size_t> kept;
     const auto inside = [&](std::size_t at) { return at >= minGap && at + minGap <= n; };
-    for (const std::size_t at : forced) {
-        if (at < n && inside(at) && FarEnough(kept, at, minGap)) {
-            kept.push_back(at);
-        }
-    }
     std::vector<std::size_t> peaks;
     for (std::size_t t = 1; t + 1 < n; ++t) {
         if (score[t] >= threshold && score[t] > score[t - 1] && score[t] >= score[t + 1]) {

@@ -8,9 +8,8 @@ namespace sundrel {
 
 // The local maxima of `score` of at least `threshold`, highest first, each kept unless it lies
 // closer than `minGap` to one already kept or to either end (index 0 or score.size()).
-// Positions in `forced` are taken first (in the order given) under the same spacing rule,
-// whatever their score. Returns ascending positions. A plateau counts once, at its first entry.
+// Returns ascending positions. A plateau counts once, at its first entry.
 std::vector<std::size_t> PickPeaks(std::span<const double> score, std::size_t minGap,
-                                   double threshold, std::span<const std::size_t> forced = {});
+                                   double threshold);
 
 } // namespace sundrel

@@ -19,24 +19,22 @@ struct PeakCase {
     std::vector<double> score;
     std::size_t minGap;
     double threshold;
-    std::vector<std::size_t> forced;
     std::vector<std::size_t> expected;
 };
 
-TEST(PickPeaks, SpacingThresholdForcedAndPlateaus) {
+TEST(PickPeaks, SpacingThresholdAndPlateaus) {
     const std::vector<double> s{0, 1, 0, 3, 0, 2, 0};
     const std::vector<PeakCase> cases{
-        {"every local maximum", s, 1, 0.0, {}, {1, 3, 5}},
-        {"the highest first, then those far enough from it and the ends", s, 2, 0.0, {}, {3, 5}},
-        {"below the threshold", s, 1, 2.5, {}, {3}},
-        {"a forced position first, even off a peak", s, 2, 0.0, {2}, {2, 5}},
-        {"a forced position too near an end is dropped", s, 2, 0.0, {1}, {3, 5}},
-        {"a plateau counts once", {0, 2, 2, 0, 0}, 1, 0.0, {}, {1}},
-        {"nothing in a flat score", {1, 1, 1, 1}, 1, 0.0, {}, {}},
+        {"every local maximum", s, 1, 0.0, {1, 3, 5}},
+        {"the highest first, then those far enough from it and the ends", s, 2, 0.0, {3, 5}},
+        {"a lower peak near a higher one gives way", {0, 0, 0, 3, 0, 2, 0, 0, 0}, 3, 0.0, {3}},
+        {"below the threshold", s, 1, 2.5, {3}},
+        {"a plateau counts once", {0, 2, 2, 0, 0}, 1, 0.0, {1}},
+        {"nothing in a flat score", {1, 1, 1, 1}, 1, 0.0, {}},
     };
     for (const PeakCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(PickPeaks(c.score, c.minGap, c.threshold, c.forced), c.expected);
+        EXPECT_EQ(PickPeaks(c.score, c.minGap, c.threshold), c.expected);
     }
 }
 
