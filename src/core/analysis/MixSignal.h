@@ -5,6 +5,8 @@
 #include "core/riff/WaveLayout.h"
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -29,9 +31,19 @@ struct MixSignal {
 // timbre and pitch features, a quarter of the work at 44.1 and 48 kHz.
 std::uint32_t AnalysisDecimation(std::uint32_t rate);
 
-// Reads every sample once, on the calling thread and one helper thread. Samples are the
-// reader's elements over its scale (so in [-1, 1)). `progress` (if set) gets 0..1 on the
-// calling thread; throws AnalysisCancelled when `stop` is requested.
+// Where a pass over the mix gets its samples: `out.size()` elements (channels interleaved, as
+// SampleReader::Elements gives them) from the first element of frame `firstFrame` on. Called
+// from two threads at once.
+using ElementSource = std::function<void(std::int64_t firstFrame, std::span<std::int32_t> out)>;
+
+// Reads every sample of `frames` frames once, on the calling thread and one helper thread.
+// Samples are elements over the scale SampleReader gives the format (so in [-1, 1)).
+// `progress` (if set) gets 0..1 on the calling thread; throws AnalysisCancelled when `stop`
+// is requested.
+MixSignal ReadMixSignal(const ElementSource& source, std::int64_t frames, const WaveFormat& format,
+                        const AnalysisProgress& progress, std::stop_token stop);
+
+// The same over audio data held in memory.
 MixSignal ReadMixSignal(const SampleReader& reader, const WaveFormat& format,
                         const AnalysisProgress& progress, std::stop_token stop);
 

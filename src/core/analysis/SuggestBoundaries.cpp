@@ -1,6 +1,7 @@
 #include "core/analysis/SuggestBoundaries.h"
 
 #include "core/analysis/Features.h"
+#include "core/analysis/FileElements.h"
 #include "core/analysis/Loudness.h"
 #include "core/analysis/MixSignal.h"
 #include "core/analysis/Novelty.h"
@@ -53,13 +54,12 @@ double SilenceConfidence(const SilentStretch& s, double thresholdDb, double minS
     return 0.5 + 0.25 * length + 0.25 * depth;
 }
 
-} // namespace
-
-SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& format,
-                                const SuggestOptions& options, const AnalysisProgress& progress,
-                                std::stop_token stop) {
+// Everything after the pass over the samples; `reader` serves the few samples that place the
+// edges of a silence exactly.
+SuggestResult Analyse(const MixSignal& signal, const SampleReader& reader,
+                      const SuggestOptions& options, const AnalysisProgress& progress,
+                      std::stop_token stop) {
     SuggestResult result;
-    const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
     result.rate = signal.rate;
     result.frames = signal.frames;
     if (signal.frames == 0) {
@@ -163,17 +163,33 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     return result;
 }
 
+} // namespace
+
+SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& format,
+                                const SuggestOptions& options, const AnalysisProgress& progress,
+                                std::stop_token stop) {
+    const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
+    return Analyse(signal, reader, options, progress, stop);
+}
+
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress, std::stop_token stop) {
     const CWaveFile wave(mix);
+    const WaveFormat& format = wave.m_layout.format;
     const MappedFile file(mix);
     if (wave.m_nDataOffset + wave.m_nDataSize > file.Size()) {
         throw WaveFileError(mix.string() + ": the file changed while it was opened");
     }
     const auto data = file.Bytes().subspan(static_cast<std::size_t>(wave.m_nDataOffset),
                                            static_cast<std::size_t>(wave.m_nDataSize));
-    const SampleReader reader(data, wave.m_layout.format);
-    return SuggestBoundaries(reader, wave.m_layout.format, options, progress, stop);
+    const SampleReader reader(data, format);
+    const FileElements elements(mix, wave.m_nDataOffset, format);
+    const std::int64_t frames =
+        format.FrameSize() ? static_cast<std::int64_t>(wave.m_nDataSize / format.FrameSize()) : 0;
+    const MixSignal signal = ReadMixSignal(
+        [&elements](std::int64_t first, std::span<std::int32_t> out) { elements(first, out); },
+        frames, format, Stage(progress, 0.0, kReadShare), stop);
+    return Analyse(signal, reader, options, progress, stop);
 }
 
 } // namespace sundrel
