@@ -1,6 +1,11 @@
 #pragma once
 
+#include "core/analysis/SuggestBoundaries.h"
+
 #include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
 
 namespace sundrel::cli {
 
@@ -14,5 +19,10 @@ inline constexpr int kExitOutput = 3;
 void AddInfoCommand(CLI::App& app, int& status);
 void AddSplitCommand(CLI::App& app, int& status);
 void AddProjectCommand(CLI::App& app, int& status);
+void AddSuggestCommand(CLI::App& app, int& status);
+
+// The suggested boundaries of a mix (see SuggestBoundaries); throws WaveFileError or
+// FileError for a mix that cannot be read.
+SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack);
 
 } // namespace sundrel::cli

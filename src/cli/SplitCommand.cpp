@@ -26,6 +26,8 @@ struct SplitArgs {
     std::string project;
     std::string outDir = ".";
     bool clean = false;
+    bool suggested = false;
+    std::optional<int> tracks;
 };
 
 // A failure with the exit status it ends the command with.
@@ -121,6 +123,25 @@ void HandleStaleTracks(const SplitArgs& args, std::size_t count, const CWaveFile
     std::cerr << "sundrel-cli split: removed " << files << ": " << TrackNames(stale) << "\n";
 }
 
+// A marker at each suggested boundary (see `sundrel-cli suggest`), under Add Marker's limits.
+void AddSuggestedMarkers(const std::string& mix, std::optional<int> tracks, const CWaveFile& wave,
+                         std::vector<Marker>& markers) {
+    const double duration = wave.GetDuration();
+    SuggestResult result;
+    try {
+        result = SuggestFor(mix, tracks, SuggestOptions{}.minTrackSeconds);
+    } catch (const std::runtime_error& e) {
+        throw Failure{kExitInput, e.what()};
+    }
+    for (const Suggestion& s : result.suggestions) {
+        const auto position =
+            static_cast<float>(static_cast<double>(s.frame) / static_cast<double>(result.rate));
+        if (CheckAddMarker(position, duration, markers.size()) == AddMarkerCheck::Ok) {
+            markers.push_back(FrameMarker(s.frame)); // exact, as every typed time
+        }
+    }
+}
+
 void RunSplit(const SplitArgs& args) {
     std::string mix = args.mix;
     std::optional<ProjectFile> project;
@@ -149,8 +170,11 @@ void RunSplit(const SplitArgs& args) {
     } catch (const WaveFileError& e) {
         throw Failure{kExitInput, e.what()};
     }
-    const std::vector<Marker> markers =
+    std::vector<Marker> markers =
         CollectMarkers(args, project ? &project->markers : nullptr, *wave);
+    if (args.suggested) {
+        AddSuggestedMarkers(mix, args.tracks, *wave, markers);
+    }
 
     const double byteRate = wave->m_wfx.nAvgBytesPerSec;
     SplitOptions options;
@@ -194,6 +218,12 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("DIR");
     cmd->add_flag("--clean", args->clean,
                   "After the split, remove track files of an earlier split beyond the new count");
+    auto* suggested = cmd->add_flag("--suggested", args->suggested,
+                                    "Also cut at the suggested boundaries (see suggest)");
+    cmd->add_option("--tracks", args->tracks, "With --suggested: the number of tracks")
+        ->type_name("N")
+        ->check(CLI::Range(1, 10000))
+        ->needs(suggested);
     cmd->callback([args, &status] {
         try {
             RunSplit(*args);

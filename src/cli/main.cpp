@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     sundrel::cli::AddInfoCommand(app, status);
     sundrel::cli::AddSplitCommand(app, status);
     sundrel::cli::AddProjectCommand(app, status);
+    sundrel::cli::AddSuggestCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

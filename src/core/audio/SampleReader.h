@@ -24,6 +24,10 @@ class SampleReader {
     // Element `index`, counted from the first audio byte. Throws std::out_of_range outside.
     std::int32_t Element(std::int64_t index) const;
 
+    // Elements first .. first + out.size() - 1 into `out`, as Element gives them, for passes
+    // over long stretches. Throws std::out_of_range unless all lie inside.
+    void Elements(std::int64_t first, std::span<std::int32_t> out) const;
+
   private:
     std::span<const std::byte> m_data;
     WaveFormat m_format;

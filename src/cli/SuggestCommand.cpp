@@ -1,0 +1,107 @@
+#include "cli/Commands.h"
+#include "core/analysis/SuggestBoundaries.h"
+#include "core/audio/WaveFile.h"
+#include "core/riff/MappedFile.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sundrel::cli {
+
+namespace {
+
+struct SuggestArgs {
+    std::string mix;
+    std::optional<int> tracks;
+    double minTrack = SuggestOptions{}.minTrackSeconds;
+    bool json = false;
+};
+
+// "185.500  0:03:05.500": seconds with three decimals and the same time as h:mm:ss.mmm, both
+// from the frame rounded to the millisecond.
+std::string FormatTimes(std::int64_t frame, std::uint32_t rate, bool json) {
+    const auto ms = static_cast<std::int64_t>(
+        std::llround(static_cast<double>(frame) * 1000.0 / static_cast<double>(rate)));
+    const std::int64_t s = ms / 1000;
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  json ? "\"seconds\": %" PRId64 ".%03" PRId64 ", \"time\": \"%" PRId64
+                         ":%02" PRId64 ":%02" PRId64 ".%03" PRId64 "\""
+                       : "%" PRId64 ".%03" PRId64 "  %" PRId64 ":%02" PRId64 ":%02" PRId64
+                         ".%03" PRId64,
+                  s, ms % 1000, s / 3600, s / 60 % 60, s % 60, ms % 1000);
+    return text;
+}
+
+void Print(const SuggestResult& result, bool json, std::ostream& out) {
+    char confidence[16];
+    if (json) {
+        out << "[";
+    }
+    for (std::size_t i = 0; i < result.suggestions.size(); ++i) {
+        const Suggestion& s = result.suggestions[i];
+        std::snprintf(confidence, sizeof confidence, "%.2f", s.confidence);
+        if (json) {
+            out << (i ? ",\n " : "\n ") << "{\"frame\": " << s.frame << ", "
+                << FormatTimes(s.frame, result.rate, true) << ", \"confidence\": " << confidence
+                << ", \"kind\": \"" << SuggestionKindName(s.kind) << "\"}";
+        } else {
+            out << FormatTimes(s.frame, result.rate, false) << "  " << confidence << "  "
+                << SuggestionKindName(s.kind) << "\n";
+        }
+    }
+    if (json) {
+        out << (result.suggestions.empty() ? "]\n" : "\n]\n");
+    }
+}
+
+} // namespace
+
+SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack) {
+    SuggestOptions options;
+    options.tracks = tracks;
+    options.minTrackSeconds = minTrack;
+    return SuggestBoundaries(mix, options);
+}
+
+void AddSuggestCommand(CLI::App& app, int& status) {
+    auto* cmd = app.add_subcommand("suggest", "Suggest track boundaries: silences and transitions");
+    cmd->footer("One suggestion a line: seconds, h:mm:ss.mmm, confidence (0..1) and kind\n"
+                "(silence or transition). With --tracks N exactly N - 1 boundaries are\n"
+                "suggested. Exit status: 0 done (also when nothing is found, which is said on\n"
+                "stderr), 1 usage, 2 the mix cannot be read.");
+    auto args = std::make_shared<SuggestArgs>();
+    cmd->add_option("MIX", args->mix, "The mix (a WAV file)")->required();
+    cmd->add_option("--tracks", args->tracks, "The number of tracks in the mix")
+        ->type_name("N")
+        ->check(CLI::Range(1, 10000));
+    cmd->add_option("--min-track", args->minTrack, "No boundaries closer than this (default: 60)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1.0, 86400.0));
+    cmd->add_flag("--json", args->json, "Print a JSON array");
+    cmd->callback([args, &status] {
+        try {
+            const SuggestResult result = SuggestFor(args->mix, args->tracks, args->minTrack);
+            Print(result, args->json, std::cout);
+            if (result.suggestions.empty()) {
+                std::cout.flush();
+                std::cerr << "sundrel-cli suggest: no boundaries found in " << args->mix << "\n";
+            }
+        } catch (const WaveFileError& e) {
+            std::cout.flush();
+            std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
+            status = kExitInput;
+        } catch (const FileError& e) {
+            std::cout.flush();
+            std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
+            status = kExitInput;
+        }
+    });
+}
+
+} // namespace sundrel::cli

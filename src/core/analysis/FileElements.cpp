@@ -1,0 +1,45 @@
+#include "core/analysis/FileElements.h"
+
+#include "core/audio/SampleReader.h"
+#include "core/riff/MappedFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace sundrel {
+
+FileElements::FileElements(const std::filesystem::path& path, std::uint64_t dataOffset,
+                           const WaveFormat& format)
+    : m_path(path), m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), m_nDataOffset(dataOffset),
+      m_format(format) {
+    if (!m_fd) {
+        throw FileError(FileErrorText(path, "cannot open", errno));
+    }
+}
+
+void FileElements::operator()(std::int64_t firstFrame, std::span<std::int32_t> out) const {
+    thread_local std::vector<std::byte> buffer;
+    const std::size_t bytesPerElement = m_format.bitsPerSample / 8u;
+    buffer.resize(out.size() * bytesPerElement);
+    const std::uint64_t at =
+        m_nDataOffset + static_cast<std::uint64_t>(firstFrame) * m_format.FrameSize();
+    for (std::size_t got = 0; got < buffer.size();) {
+        const ssize_t n = ::pread(m_fd.Get(), buffer.data() + got, buffer.size() - got,
+                                  static_cast<off_t>(at + got));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw FileError(FileErrorText(m_path, "cannot read", errno));
+        }
+        if (n == 0) {
+            throw FileError(m_path.string() + ": the file ended before its audio data");
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    SampleReader(buffer, m_format).Elements(0, out);
+}
+
+} // namespace sundrel

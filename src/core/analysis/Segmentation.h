@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/analysis/StandardFeatures.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace sundrel {
+
+// The cost of taking hops [first, end) as one track: the negative log-likelihood (up to
+// constants) of its features under one Gaussian per feature fitted to the segment,
+//   n * sum_j weight_j * log(variance_j + floor).
+// A boundary pays off where the two halves are each more uniform than their union: a track is
+// a mixture of its sections, and its sections recur throughout it, while the next track's
+// sound differs from all of them.
+// Hops marked in `skip` (silence between tracks) belong to no track and count nowhere.
+class SegmentCost {
+  public:
+    explicit SegmentCost(const StandardFeatures& features, std::span<const std::uint8_t> skip = {});
+    double operator()(std::size_t first, std::size_t end) const;
+    std::size_t Hops() const { return m_nHops; }
+
+  private:
+    std::size_t m_nHops;
+    std::size_t m_nDims;
+    std::vector<double> m_weight;
+    std::vector<double> m_sum; // prefix sums, (hops + 1) rows
+    std::vector<double> m_sq;
+    std::vector<std::size_t> m_count; // hops counted, prefix
+};
+
+// The boundaries (a subset of `candidates`, ascending hop indices inside 1..hops-1) of the
+// segmentation of least total cost, with no segment shorter than `minGap` hops. `bonus[i]`
+// (same length as candidates) is taken off the cost when candidate i is chosen: a silence
+// between tracks is a boundary whatever the features say.
+
+// With the count known: exactly `count` boundaries, or the most that fit when the candidates
+// cannot hold that many `minGap` apart. Where count + 1 segments of minGap do not fit in the
+// mix, the gap becomes half the mean track length.
+std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
+                                          std::span<const std::size_t> candidates,
+                                          std::span<const double> bonus, std::size_t count,
+                                          std::size_t minGap);
+
+// With the count unknown: each boundary costs `penalty`, so one is taken only where it lowers
+// the cost by more than that (penalized optimal partitioning).
+std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
+                                            std::span<const std::size_t> candidates,
+                                            std::span<const double> bonus, double penalty,
+                                            std::size_t minGap);
+
+// What each boundary saves against merging its two neighbouring segments.
+std::vector<double> BoundaryGains(const SegmentCost& cost, std::span<const std::size_t> boundaries);
+
+} // namespace sundrel

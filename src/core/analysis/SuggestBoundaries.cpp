@@ -1,0 +1,195 @@
+#include "core/analysis/SuggestBoundaries.h"
+
+#include "core/analysis/Features.h"
+#include "core/analysis/FileElements.h"
+#include "core/analysis/Loudness.h"
+#include "core/analysis/MixSignal.h"
+#include "core/analysis/Novelty.h"
+#include "core/analysis/Peaks.h"
+#include "core/analysis/Segmentation.h"
+#include "core/analysis/Silence.h"
+#include "core/audio/WaveFile.h"
+#include "core/riff/MappedFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace sundrel {
+
+namespace {
+
+// Candidate boundaries are the novelty peaks at least this far apart.
+constexpr double kCandidateSpacingSeconds = 5.0;
+// With the count unknown a boundary must lower the segmentation cost by this much times the
+// log of the number of hops (a BIC-like penalty, scaled for features that are far from
+// independent from hop to hop).
+constexpr double kPenaltyPerLogHop = 20.0;
+// With the count known, choosing a silence is worth this many penalties: enough to prefer it
+// to a transition that explains the music as well, not enough to displace clear transitions.
+constexpr double kSilenceBonusPenalties = 0.5;
+
+// The share of the work each stage takes, for the progress figure.
+constexpr double kReadShare = 0.55;
+constexpr double kLoudnessShare = 0.05;
+constexpr double kFeatureShare = 0.35;
+
+AnalysisProgress Stage(const AnalysisProgress& progress, double from, double share) {
+    if (!progress) {
+        return {};
+    }
+    return [progress, from, share](double done) { progress(from + share * done); };
+}
+
+// One half where a boundary saves exactly the penalty, nearing 1 well above it.
+double TransitionConfidence(double gain, double penalty) {
+    return 1.0 - std::exp(-std::log(2.0) * std::max(0.0, gain) / penalty);
+}
+
+double SilenceConfidence(const SilentStretch& s, double thresholdDb, double minSeconds,
+                         std::uint32_t rate) {
+    const double seconds = static_cast<double>(s.end - s.first) / rate;
+    const double length = std::min(1.0, seconds / (4.0 * std::max(minSeconds, 0.01)));
+    const double depth = std::clamp((thresholdDb - s.loudestBlockDb) / 20.0, 0.0, 1.0);
+    return 0.5 + 0.25 * length + 0.25 * depth;
+}
+
+// Everything after the pass over the samples; `reader` serves the few samples that place the
+// edges of a silence exactly.
+SuggestResult Analyse(const MixSignal& signal, const SampleReader& reader,
+                      const SuggestOptions& options, const AnalysisProgress& progress,
+                      std::stop_token stop) {
+    SuggestResult result;
+    result.rate = signal.rate;
+    result.frames = signal.frames;
+    if (signal.frames == 0) {
+        return result;
+    }
+    result.loudnessLufs =
+        IntegratedLoudness(signal.mono, static_cast<std::uint32_t>(std::lround(signal.MonoRate())));
+    if (progress) {
+        progress(kReadShare + kLoudnessShare);
+    }
+    if (stop.stop_requested()) {
+        throw AnalysisCancelled();
+    }
+    std::vector<SilentStretch> silences;
+    if (std::isfinite(result.loudnessLufs)) {
+        result.silenceThresholdDb = result.loudnessLufs - options.silenceBelowDb;
+        silences =
+            FindSilences(signal, reader, result.silenceThresholdDb, options.minSilenceSeconds);
+    }
+    result.silences = silences.size();
+
+    const FeatureTrack features =
+        ComputeFeatures(signal, Stage(progress, kReadShare + kLoudnessShare, kFeatureShare), stop);
+    const StandardFeatures standard = Standardize(features);
+    const double hopSeconds = static_cast<double>(features.hopFrames) / signal.rate;
+    const std::vector<double> novelty =
+        ComputeNovelty(standard, DefaultNoveltyScales(), hopSeconds);
+    const auto hopsFor = [hopSeconds](double seconds) {
+        return static_cast<std::size_t>(std::max(1.0, std::round(seconds / hopSeconds)));
+    };
+    const std::size_t minGap = hopsFor(options.minTrackSeconds);
+
+    // Candidates: every silence (at the hop edge nearest its middle) and the novelty peaks.
+    std::map<std::size_t, const SilentStretch*> silenceAt;
+    for (const SilentStretch& s : silences) {
+        const double at = static_cast<double>(s.Middle() - features.edgeOffset) /
+                          static_cast<double>(features.hopFrames);
+        const auto t = static_cast<std::size_t>(std::max(0.0, std::round(at)));
+        if (t > 0 && t < standard.hops) {
+            silenceAt.emplace(t, &s);
+        }
+    }
+    std::vector<std::size_t> candidates =
+        PickPeaks(novelty, hopsFor(kCandidateSpacingSeconds), 0.0);
+    for (const auto& [t, s] : silenceAt) {
+        candidates.push_back(t);
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+
+    // Hops that reach into a silence belong to no track.
+    std::vector<std::uint8_t> silent(standard.hops, 0);
+    const std::int64_t hopSpan = features.hopFrames + 2 * features.edgeOffset;
+    for (const SilentStretch& s : silences) {
+        for (std::size_t h = static_cast<std::size_t>(
+                 std::max<std::int64_t>(0, (s.first - hopSpan) / features.hopFrames));
+             h < standard.hops && static_cast<std::int64_t>(h) * features.hopFrames < s.end; ++h) {
+            if (static_cast<std::int64_t>(h) * features.hopFrames + hopSpan > s.first) {
+                silent[h] = 1;
+            }
+        }
+    }
+    const SegmentCost cost(standard, silent);
+    const double penalty =
+        kPenaltyPerLogHop * std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
+    // Without the count every silence is a boundary. With it, a silence competes with the
+    // transitions on what it explains (its hops count in no track), so that a pause inside a
+    // track does not displace the real boundaries around it.
+    const double silenceBonus = options.tracks ? kSilenceBonusPenalties * penalty
+                                               : std::abs(cost(0, standard.hops)) +
+                                                     penalty * static_cast<double>(standard.hops);
+    std::vector<double> bonus(candidates.size(), 0.0);
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (silenceAt.contains(candidates[i])) {
+            bonus[i] = silenceBonus;
+        }
+    }
+    const std::vector<std::size_t> chosen =
+        options.tracks
+            ? SegmentWithCount(cost, candidates, bonus,
+                               static_cast<std::size_t>(std::max(0, *options.tracks - 1)), minGap)
+            : SegmentWithPenalty(cost, candidates, bonus, penalty, minGap);
+    const std::vector<double> gains = BoundaryGains(cost, chosen);
+
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const std::size_t t = chosen[i];
+        if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
+            result.suggestions.push_back({it->second->Middle(),
+                                          SilenceConfidence(*it->second, result.silenceThresholdDb,
+                                                            options.minSilenceSeconds, signal.rate),
+                                          SuggestionKind::Silence});
+        } else {
+            result.suggestions.push_back({std::min(signal.frames - 1, features.EdgeFrame(t)),
+                                          TransitionConfidence(gains[i], penalty),
+                                          SuggestionKind::Transition});
+        }
+    }
+    if (progress) {
+        progress(1.0);
+    }
+    return result;
+}
+
+} // namespace
+
+SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& format,
+                                const SuggestOptions& options, const AnalysisProgress& progress,
+                                std::stop_token stop) {
+    const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
+    return Analyse(signal, reader, options, progress, stop);
+}
+
+SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
+                                const AnalysisProgress& progress, std::stop_token stop) {
+    const CWaveFile wave(mix);
+    const WaveFormat& format = wave.m_layout.format;
+    const MappedFile file(mix);
+    if (wave.m_nDataOffset + wave.m_nDataSize > file.Size()) {
+        throw WaveFileError(mix.string() + ": the file changed while it was opened");
+    }
+    const auto data = file.Bytes().subspan(static_cast<std::size_t>(wave.m_nDataOffset),
+                                           static_cast<std::size_t>(wave.m_nDataSize));
+    const SampleReader reader(data, format);
+    const FileElements elements(mix, wave.m_nDataOffset, format);
+    const std::int64_t frames =
+        format.FrameSize() ? static_cast<std::int64_t>(wave.m_nDataSize / format.FrameSize()) : 0;
+    const MixSignal signal = ReadMixSignal(
+        [&elements](std::int64_t first, std::span<std::int32_t> out) { elements(first, out); },
+        frames, format, Stage(progress, 0.0, kReadShare), stop);
+    return Analyse(signal, reader, options, progress, stop);
+}
+
+} // namespace sundrel
