@@ -1,6 +1,8 @@
 #include "core/analysis/FileElements.h"
 
 #include "core/audio/SampleReader.h"
+#include "core/io/ErrorText.h"
+#include "core/io/ReadAll.h"
 #include "core/riff/MappedFile.h"
 
 #include <cerrno>
@@ -15,7 +17,7 @@ FileElements::FileElements(const std::filesystem::path& path, std::uint64_t data
     : m_path(path), m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), m_nDataOffset(dataOffset),
       m_format(format) {
     if (!m_fd) {
-        throw FileError(FileErrorText(path, "cannot open", errno));
+        throw FileError(io::FileErrorText(path, "cannot open", errno));
     }
 }
 
@@ -25,19 +27,12 @@ void FileElements::operator()(std::int64_t firstFrame, std::span<std::int32_t> o
     buffer.resize(out.size() * bytesPerElement);
     const std::uint64_t at =
         m_nDataOffset + static_cast<std::uint64_t>(firstFrame) * m_format.FrameSize();
-    for (std::size_t got = 0; got < buffer.size();) {
-        const ssize_t n = ::pread(m_fd.Get(), buffer.data() + got, buffer.size() - got,
-                                  static_cast<off_t>(at + got));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            throw FileError(FileErrorText(m_path, "cannot read", errno));
-        }
-        if (n == 0) {
-            throw FileError(m_path.string() + ": the file ended before its audio data");
-        }
-        got += static_cast<std::size_t>(n);
+    const io::ReadResult read = io::ReadAllAt(m_fd.Get(), buffer, at);
+    if (read.error != 0) {
+        throw FileError(io::FileErrorText(m_path, "cannot read", read.error));
+    }
+    if (read.bytes < buffer.size()) {
+        throw FileError(m_path.string() + ": the file ended before its audio data");
     }
     SampleReader(buffer, m_format).Elements(0, out);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/io/UniqueFd.h"
 #include "core/riff/WaveLayout.h"
-#include "core/split/FileCopy.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -25,7 +25,7 @@ class FileElements {
 
   private:
     std::filesystem::path m_path;
-    UniqueFd m_fd;
+    io::UniqueFd m_fd;
     std::uint64_t m_nDataOffset;
     WaveFormat m_format;
 };

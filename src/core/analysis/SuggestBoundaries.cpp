@@ -175,7 +175,7 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress, std::stop_token stop) {
     const CWaveFile wave(mix);
-    const WaveFormat& format = wave.m_layout.format;
+    const WaveFormat format = wave.GetFormat();
     const MappedFile file(mix);
     if (wave.m_nDataOffset + wave.m_nDataSize > file.Size()) {
         throw WaveFileError(mix.string() + ": the file changed while it was opened");

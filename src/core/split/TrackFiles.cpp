@@ -1,5 +1,7 @@
 #include "core/split/TrackFiles.h"
 
+#include "core/io/ErrorText.h"
+
 #include "core/split/FileCopy.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/SplitTypes.h"
@@ -77,7 +79,7 @@ void RemoveTrackFiles(std::span<const TrackFile> files) {
     for (const TrackFile& f : files) {
         if (::unlink(f.path.c_str()) != 0 && errno != ENOENT) {
             throw SplitError(SplitError::Side::Track,
-                             FileErrorText(f.path, "cannot remove", errno));
+                             io::FileErrorText(f.path, "cannot remove", errno));
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/audio/SampleReader.h"
 #include "core/audio/WaveFile.h"
+#include "core/io/ReadAll.h"
 #include "core/io/UniqueFd.h"
 #include "core/view/TimeWindow.h"
 #include "core/view/WaveTraces.h"
@@ -76,22 +77,11 @@ QImage RenderWindow(const std::filesystem::path& path, std::uint64_t dataOffset,
     const std::uint64_t begin = std::min(first * perElement, dataSize);
     const std::uint64_t end = std::min((last + 1) * perElement, dataSize);
     std::vector<std::byte> bytes(end > begin ? end - begin : 0);
-    std::size_t got = 0;
     if (!bytes.empty()) {
+        // A file that cannot be opened or read any more draws as far as it could be read.
         const sundrel::io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        while (fd.Get() >= 0 && got < bytes.size()) {
-            const ssize_t n = ::pread(fd.Get(), bytes.data() + got, bytes.size() - got,
-                                      static_cast<off_t>(dataOffset + begin + got));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break; // the end of a file that shrank, or a read error: draw what there is
-            }
-            got += static_cast<std::size_t>(n);
-        }
+        bytes.resize(fd ? sundrel::io::ReadAllAt(fd.Get(), bytes, dataOffset + begin).bytes : 0);
     }
-    bytes.resize(got);
     const sundrel::SampleReader reader(bytes, format);
     // The reader counts from the window's first element.
     window.firstSample -= static_cast<std::int64_t>(first);
