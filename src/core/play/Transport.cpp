@@ -6,7 +6,6 @@
 
 namespace sundrel {
 
-
 StopOutcome StopTransport(bool autoJump) {
     StopOutcome out;
     out.label = FormatTime(0.0f);

@@ -1,9 +1,9 @@
 #include "core/project/ProjectFile.h"
 
-#include "core/project/ProjectVersion3.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
 #include "core/io/UniqueFd.h"
+#include "core/project/ProjectVersion3.h"
 
 #include <algorithm>
 #include <bit>

@@ -4,6 +4,7 @@
 #include "core/split/SplitPlan.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace sundrel {
@@ -177,6 +178,19 @@ std::size_t MixSession::TrackCount() const {
     }
     return PlanTracksAtFrames(m_markers.Markers(), m_wave->m_nDataSize, m_wave->m_wfx.nBlockAlign)
         .size();
+}
+
+MixSession::SplitJob MixSession::PrepareSplit() {
+    SortMarkers();
+    return {m_wave, m_markers.Markers()};
+}
+
+std::vector<SplitTrack> MixSession::SplitJob::operator()(const std::filesystem::path& outDir,
+                                                         const SplitOptions& options) const {
+    if (!wave) {
+        throw std::logic_error("no mix to split");
+    }
+    return wave->Split(markers, outDir, options);
 }
 
 void MixSession::SortMarkers() {

@@ -96,6 +96,16 @@ class MixSession {
     bool Rename(std::size_t index, std::string title, std::string artist);
     // The tracks a split of the markers writes.
     std::size_t TrackCount() const;
+    // Split: sorts the markers (as Split always did; not an edit) and returns the split of
+    // the mix at them as they are now. The job holds the mix and a copy of the markers, so it
+    // runs on any thread while the session goes on; it throws what CWaveFile::Split throws.
+    struct SplitJob {
+        std::shared_ptr<CWaveFile> wave;
+        std::vector<Marker> markers;
+        std::vector<SplitTrack> operator()(const std::filesystem::path& outDir,
+                                           const SplitOptions& options = {}) const;
+    };
+    SplitJob PrepareSplit();
     // Sorts the markers as Split cuts them; the order is not an edit.
     void SortMarkers();
     // Where selecting marker `index` puts the position, the trackbar and the window.

@@ -64,7 +64,6 @@ void CSundrelDlg::OnOK() {
     }
 
     m_stSplitStatus->setText(QStringLiteral("Splitting..."));
-    m_session.SortMarkers(); // the list stays sorted; the entries keep their labels
     std::vector<sundrel::SplitTrack> written;
     try {
         written = RunSplit(folder);
@@ -112,8 +111,8 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     // A long mix takes a while to copy and flush to disk. The copy runs on a worker while
     // this thread keeps the window painted; the window takes no input meanwhile, so nothing
     // can change the mix or the markers under the split, and it cannot be closed.
-    const std::shared_ptr<CWaveFile> wave = m_session.Wave();
-    const std::vector<sundrel::Marker> markers = m_session.Markers().Markers();
+    // The list stays sorted afterwards; the entries keep their labels.
+    const sundrel::MixSession::SplitJob split = m_session.PrepareSplit();
     std::vector<sundrel::SplitTrack> written;
     std::exception_ptr failure;
     QEventLoop loop;
@@ -122,7 +121,7 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     setEnabled(false);
     std::thread worker([&] {
         try {
-            written = wave->Split(markers, outDir, sundrel::SplitOptions{});
+            written = split(outDir);
         } catch (...) {
             failure = std::current_exception();
         }

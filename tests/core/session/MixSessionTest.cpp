@@ -689,3 +689,19 @@ TEST_F(MixSessionTest, LoadWhilePlayingIsOneChange) {
 }
 
 } // namespace
+
+// Split through the session: the markers sorted first, then cut at their exact frames (4 bytes
+// a frame here); the job keeps its own copy, so later edits do not reach a running split.
+TEST_F(MixSessionTest, SplitCutsAtTheMarkersFramesInOrder) {
+    session.AddAtFrame(200'000);
+    session.AddAtFrame(1'234);
+    const MixSession::SplitJob split = session.PrepareSplit();
+    EXPECT_EQ(session.Markers().At(1)->frame, 1'234);
+    session.Remove(2);
+    const std::vector<sundrel::SplitTrack> tracks = split(dir.Path());
+    ASSERT_EQ(tracks.size(), 3u);
+    EXPECT_EQ(tracks[0].span, (sundrel::TrackSpan{0, 1'234 * 4}));
+    EXPECT_EQ(tracks[1].span, (sundrel::TrackSpan{1'234 * 4, (200'000 - 1'234) * 4}));
+    EXPECT_EQ(tracks[2].span, (sundrel::TrackSpan{200'000 * 4, (kFrames - 200'000) * 4}));
+    EXPECT_EQ(session.TrackCount(), 2u);
+}
