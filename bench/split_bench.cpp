@@ -8,10 +8,12 @@
 // Usage: split_bench [DIR]   (default: a new folder under $TMPDIR or /var/tmp, never tmpfs)
 
 #include "core/audio/WaveFile.h"
+#include "core/io/WriteAll.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <linux/magic.h>
 #include <random>
+#include <span>
 #include <string>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -36,14 +39,11 @@ void Die(const std::string& what) {
 }
 
 void WriteAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n <= 0) {
-            Die("write");
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
+    const int error =
+        sundrel::io::WriteAll(fd, std::span(static_cast<const std::byte*>(data), size));
+    if (error != 0) {
+        errno = error;
+        Die("write");
     }
 }
 

@@ -7,13 +7,16 @@
 
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/demo/DemoMix.h"
+#include "core/io/WriteAll.h"
 #include "core/split/TrackHeader.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -30,14 +33,11 @@ void Die(const std::string& what) {
 }
 
 void WriteAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n <= 0) {
-            Die("write");
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
+    const int error =
+        sundrel::io::WriteAll(fd, std::span(static_cast<const std::byte*>(data), size));
+    if (error != 0) {
+        errno = error;
+        Die("write");
     }
 }
 

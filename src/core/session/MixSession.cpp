@@ -240,19 +240,14 @@ void MixSession::EndGesture() {
 }
 
 bool MixSession::Undo() {
-    std::optional<MarkerHistory::State> state = m_history.Undo({m_markers, m_nSelected});
-    if (!state) {
-        return false;
-    }
-    m_markers = std::move(state->markers);
-    m_nSelected = state->selected;
-    ResolveFrames();
-    Notify(changed::kMarkers | changed::kSelection | changed::kDocument);
-    return true;
+    return Restore(m_history.Undo({m_markers, m_nSelected}));
 }
 
 bool MixSession::Redo() {
-    std::optional<MarkerHistory::State> state = m_history.Redo({m_markers, m_nSelected});
+    return Restore(m_history.Redo({m_markers, m_nSelected}));
+}
+
+bool MixSession::Restore(std::optional<MarkerHistory::State> state) {
     if (!state) {
         return false;
     }

@@ -165,6 +165,8 @@ class MixSession {
     // Records the markers before an edit, applies it, and tells the listeners.
     template <typename Edit> bool EditMarkers(Edit&& edit);
     void ResolveFrames();
+    // Puts back a state undo or redo gave; false when there was none.
+    bool Restore(std::optional<MarkerHistory::State> state);
     // Halts the player and marks the transport idle; the change to tell, if any.
     unsigned EndPlay();
 
