@@ -2,6 +2,7 @@
 
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
+#include "core/io/OpenRegular.h"
 #include "core/io/UniqueFd.h"
 #include "core/project/ProjectVersion3.h"
 
@@ -144,16 +145,15 @@ ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& n
 }
 
 ProjectFile ReadProject(const std::filesystem::path& path) {
-    io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        throw ProjectError(Kind::Unreadable, io::FileErrorText(path, "cannot open", errno));
+    io::UniqueFd fd;
+    try {
+        fd = io::OpenRegularFile(path);
+    } catch (const std::runtime_error& e) {
+        throw ProjectError(Kind::Unreadable, e.what());
     }
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) {
         throw ProjectError(Kind::Unreadable, io::FileErrorText(path, "cannot read", errno));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        throw ProjectError(Kind::Unreadable, path.string() + ": not a regular file");
     }
     // Read one byte past the largest project, so that anything longer is recognised.
     std::vector<std::byte> bytes(kLargestProject + 1);
@@ -171,8 +171,22 @@ ProjectFile ReadProject(const std::filesystem::path& path) {
         }
         got += static_cast<std::size_t>(n);
     }
+    if (got > kLargestProject) {
+        // Decoding the first bytes would count only those past the last marker among them.
+        const auto size = std::max<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), got);
+        throw ProjectError(Kind::Malformed, path.string() + ": not a usable project file: it is " +
+                                                std::to_string(size) +
+                                                " bytes long; no project file is longer than " +
+                                                std::to_string(kLargestProject));
+    }
     bytes.resize(got);
-    return DecodeProject(bytes, path.string());
+    ProjectFile project = DecodeProject(bytes, path.string());
+    // A relative WAV path counts from the project file's folder, wherever the program runs.
+    const std::filesystem::path wave = project.wavePath;
+    if (!project.wavePath.empty() && wave.is_relative()) {
+        project.wavePath = (path.parent_path() / wave).string();
+    }
+    return project;
 }
 
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,

@@ -75,7 +75,10 @@ std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<cons
 // version 3) a field beyond its bound; `name` goes into the message.
 ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& name);
 
-// Reads and decodes the file; nothing is returned unless the whole file is good.
+// Reads and decodes the file; nothing is returned unless the whole file is good. A relative
+// WAV path is returned joined to the project file's folder ("sets/p.sdr" naming "mix.wav"
+// gives "sets/mix.wav"), so that it names the same file from any current folder; an absolute
+// one as stored. Refuses anything but a regular file without blocking on it (a FIFO).
 ProjectFile ReadProject(const std::filesystem::path& path);
 
 // Encodes first (refusing what cannot be stored), then writes a temporary file beside `path`,

@@ -14,8 +14,9 @@ OpenedProject OpenProject(const std::filesystem::path& path) {
     if (opened.file.version == 1) {
         return opened;
     }
-    // A relative path counts from the current folder, now: the mix keeps working when the
-    // current folder changes later (the window makes it the mix's folder).
+    // ReadProject joined a relative path to the project's folder; made absolute now, the mix
+    // keeps working when the current folder changes later (the window makes it the mix's
+    // folder).
     std::filesystem::path wav = opened.file.wavePath;
     if (!wav.empty()) {
         std::error_code ec;
@@ -24,8 +25,9 @@ OpenedProject OpenProject(const std::filesystem::path& path) {
             wav = std::move(full);
         }
     }
-    // The same test as opening the file for reading: it must exist and be readable.
-    const int fd = wav.empty() ? -1 : ::open(wav.c_str(), O_RDONLY | O_CLOEXEC);
+    // The same test as opening the file for reading: it must exist and be readable. Never
+    // blocking: a FIFO is then refused by CWaveFile as not a regular file.
+    const int fd = wav.empty() ? -1 : ::open(wav.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = wav.empty() ? ENOENT : errno;
         throw ProjectError(ProjectError::Kind::WaveMissing, kWaveMissingMessage, wav,

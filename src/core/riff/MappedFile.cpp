@@ -1,10 +1,10 @@
 #include "core/riff/MappedFile.h"
 
 #include "core/io/ErrorText.h"
+#include "core/io/OpenRegular.h"
 #include "core/io/UniqueFd.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,16 +14,15 @@ namespace sundrel {
 
 MappedFile::MappedFile(const std::filesystem::path& path) {
     // The mapping stays valid once the descriptor is closed.
-    const io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        throw FileError(io::FileErrorText(path, "cannot open", errno));
+    io::UniqueFd fd;
+    try {
+        fd = io::OpenRegularFile(path);
+    } catch (const std::runtime_error& e) {
+        throw FileError(e.what());
     }
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) {
         throw FileError(io::FileErrorText(path, "cannot read size", errno));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        throw FileError(path.string() + ": not a regular file");
     }
     if (st.st_size == 0) {
         m_bEmpty = true;

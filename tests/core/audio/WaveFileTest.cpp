@@ -113,7 +113,7 @@ TEST(WaveFile, RefusalNamesTheFileAndTheReason) {
          {std::pair{"missing.wav", ": cannot open: No such file or directory"},
           {"text.wav", ": not a RIFF/WAVE file"},
           {"empty.wav", ": not a RIFF/WAVE file (only 0 bytes)"},
-          {"", ": not a regular file"}}) {
+          {"", ": not a regular file (a directory)"}}) {
         const auto path = std::string(name).empty() ? dir.Path() : dir / name;
         EXPECT_EQ(fixture::Refusal<sundrel::WaveFileError>([&] { CWaveFile wave(path); }),
                   path.string() + reason);

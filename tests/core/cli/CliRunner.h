@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ struct Result {
 };
 
 // Runs the built sundrel-cli with the given arguments, capturing its output and exit status.
-Result RunCli(const std::vector<std::string>& args);
+// A command still running after `timeoutSeconds` is killed and reported with status 124, so
+// that a hang fails its test instead of stopping the run.
+Result RunCli(const std::vector<std::string>& args, int timeoutSeconds = 300);
+// The same, run in the folder `cwd`.
+Result RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args,
+                int timeoutSeconds = 300);
 
 } // namespace clitest

@@ -73,6 +73,34 @@ TEST(CliSplit, ProjectSuppliesMarkersAndMix) {
     EXPECT_TRUE(fs::exists(m.dir / "track03.wav"));
 }
 
+TEST(CliSplit, ProjectMixCountsFromTheProjectsFolder) {
+    fixture::TempDir dir;
+    fs::create_directory(dir / "set");
+    fs::create_directory(dir / "out");
+    const Bytes audio = fixture::TestSignal({}, 44100);
+    fixture::WriteFile(dir / "set" / "mix.wav", fixture::CanonicalWav({}, audio));
+    // A decoy of the same name in the current folder, twice as long.
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav({}, fixture::TestSignal({}, 88200)));
+    sundrel::WriteProject(dir / "set" / "p.sdr", "mix.wav",
+                          std::vector{sundrel::PercentMarker(0.0f), sundrel::PercentMarker(50.0f)});
+
+    const auto shown = clitest::RunCliIn(dir.Path(), {"project", "set/p.sdr"});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_THAT(shown.out, HasSubstr("wave file: set/mix.wav\n"));
+    EXPECT_THAT(shown.out, HasSubstr("  1  50 %  0:00:00.500\n"));
+
+    const auto run =
+        clitest::RunCliIn(dir.Path(), {"split", "--project", "set/p.sdr", "-o", "out"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fixture::Listing(dir / "out"),
+              (std::vector<std::string>{"track01.wav", "track02.wav"}));
+    // Laid end to end, the tracks are the project's mix, not the decoy.
+    Bytes joined = fixture::Slice(fixture::ReadFile(dir / "out" / "track01.wav"), 44);
+    const Bytes second = fixture::Slice(fixture::ReadFile(dir / "out" / "track02.wav"), 44);
+    joined.insert(joined.end(), second.begin(), second.end());
+    EXPECT_EQ(joined, audio);
+}
+
 TEST(CliSplit, ShowsAndSplitsVersion3Projects) {
     Mixes m;
     const fs::path project = m.dir / "named.sdr";

@@ -1,5 +1,6 @@
 #include "core/project/ProjectFile.h"
 #include "core/project/ProjectLoader.h"
+#include "core/project/ProjectVersion3.h"
 #include "core/split/SplitPlan.h"
 #include "support/Thrown.h"
 #include "support/WavFixture.h"
@@ -183,8 +184,8 @@ TEST(ProjectFile, OpenLoadsTheMixOrRefusesWithTheReason) {
     EXPECT_EQ(v1.wave, nullptr);
     EXPECT_EQ(v1.file.markers, Percents({0.0f, 5.0f})); // no mix, no frames
 
-    // A relative path counts from the current folder at Open; the mix keeps its whole path,
-    // so it still reads after the current folder changes.
+    // A relative path counts from the project's folder; the mix keeps its whole path, so it
+    // still reads after the current folder changes.
     const fs::path cwd = fs::current_path();
     fs::current_path(dir.Path());
     sundrel::WriteProject("relative.sdr", "mix.wav", kThree);
@@ -214,6 +215,43 @@ TEST(ProjectFile, OpenLoadsTheMixOrRefusesWithTheReason) {
                                      {"absent.sdr", Kind::Unreadable}}) {
         EXPECT_EQ(KindOf([&] { sundrel::OpenProject(dir / name); }), kind) << name;
     }
+}
+
+TEST(ProjectFile, RelativeMixPathCountsFromTheProjectsFolderNotTheCurrentOne) {
+    fixture::TempDir dir;
+    fs::create_directory(dir / "set");
+    const fs::path mix = dir / "set" / "mix.wav";
+    fixture::WriteFile(mix, fixture::CanonicalWav({}, fixture::TestSignal({}, 44100)));
+    // A decoy of the same name, twice as long, in the current folder.
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav({}, fixture::TestSignal({}, 88200)));
+    sundrel::WriteProject(dir / "set" / "p.sdr", "mix.wav", kThree);
+    sundrel::WriteProject(dir / "set" / "abs.sdr", (dir / "mix.wav").string(), kThree);
+
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir.Path());
+    const auto read = sundrel::ReadProject("set/p.sdr");
+    const auto opened = sundrel::OpenProject("set/p.sdr");
+    const auto absolute = sundrel::ReadProject("set/abs.sdr");
+    fs::current_path(cwd);
+    EXPECT_EQ(read.wavePath, "set/mix.wav");
+    ASSERT_NE(opened.wave, nullptr);
+    EXPECT_EQ(opened.wave->m_strPath, fs::canonical(mix));
+    EXPECT_EQ(opened.wave->m_nDataSize, 44100u * 4);
+    EXPECT_EQ(absolute.wavePath, (dir / "mix.wav").string()); // kept as stored
+}
+
+TEST(ProjectFile, ALongFileIsRefusedWithItsRealLength) {
+    fixture::TempDir dir;
+    Bytes b = EncodeProject("/m.wav", kThree);
+    b.resize(b.size() + (10u << 20));
+    fixture::WriteFile(dir / "long.sdr", b);
+    const auto e = fixture::Thrown<ProjectError>([&] { sundrel::ReadProject(dir / "long.sdr"); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetKind(), Kind::Malformed);
+    EXPECT_EQ(std::string(e->what()),
+              (dir / "long.sdr").string() + ": not a usable project file: it is " +
+                  std::to_string(b.size()) + " bytes long; no project file is longer than " +
+                  std::to_string(sundrel::kProjectV3Largest));
 }
 
 } // namespace

@@ -112,9 +112,9 @@ TEST(ProjectVersion3, LayoutAndRoundTrip) {
         full.push_back(std::move(m));
     }
     fixture::TempDir dir;
-    sundrel::WriteProject(dir / "full.sdr", std::string(4096, 'p'), full);
+    sundrel::WriteProject(dir / "full.sdr", "/" + std::string(4095, 'p'), full);
     const auto read = sundrel::ReadProject(dir / "full.sdr");
-    EXPECT_EQ(read.wavePath, std::string(4096, 'p'));
+    EXPECT_EQ(read.wavePath, "/" + std::string(4095, 'p'));
     EXPECT_EQ(read.markers, full);
 }
 

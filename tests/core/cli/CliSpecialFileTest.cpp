@@ -1,0 +1,64 @@
+#include "core/cli/CliRunner.h"
+#include "core/project/ProjectFile.h"
+#include "support/WavFixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+using clitest::RunCli;
+using testing::HasSubstr;
+
+// Long enough for any of these commands, short enough that a command waiting on the FIFO
+// fails quickly.
+constexpr int kSeconds = 20;
+
+struct WithFifo {
+    fixture::TempDir dir;
+    std::string fifo = (dir / "fifo.wav").string();
+    std::string a = (dir / "a.wav").string();
+    std::string b = (dir / "b.wav").string();
+    WithFifo() {
+        EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        fixture::WriteFile(a, fixture::CanonicalWav({}, fixture::Bytes(4000)));
+        fixture::WriteFile(b, fixture::CanonicalWav({}, fixture::Bytes(8000)));
+    }
+};
+
+TEST(CliSpecialFile, InfoRefusesAFifoAndReportsTheOthers) {
+    const WithFifo w;
+    const auto r = RunCli({"info", w.a, w.fifo, w.b}, kSeconds);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "sundrel-cli: " + w.fifo + ": not a regular file (a FIFO)\n");
+    EXPECT_THAT(r.out, HasSubstr(w.a + "\n"));
+    EXPECT_THAT(r.out, HasSubstr(w.b + "\n"));
+}
+
+TEST(CliSpecialFile, SplitAndProjectRefuseAFifo) {
+    const WithFifo w;
+    const auto split =
+        RunCli({"split", w.fifo, "--percent", "50", "-o", w.dir.Path().string()}, kSeconds);
+    EXPECT_EQ(split.status, 2);
+    EXPECT_THAT(split.err, HasSubstr(w.fifo + ": not a regular file (a FIFO)"));
+
+    const std::string fifoProject = (w.dir / "fifo.sdr").string();
+    ASSERT_EQ(::mkfifo(fifoProject.c_str(), 0600), 0);
+    const auto project = RunCli({"project", fifoProject}, kSeconds);
+    EXPECT_EQ(project.status, 2);
+    EXPECT_THAT(project.err, HasSubstr(fifoProject + ": not a regular file (a FIFO)"));
+
+    // A project naming a FIFO as its mix: shown, with the mix refused; split refuses it.
+    const std::string named = (w.dir / "named.sdr").string();
+    sundrel::WriteProject(named, w.fifo, {});
+    const auto shown = RunCli({"project", named}, kSeconds);
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_THAT(shown.out, HasSubstr("not a regular file (a FIFO)"));
+    const auto splitNamed = RunCli(
+        {"split", "--project", named, "--percent", "50", "-o", w.dir.Path().string()}, kSeconds);
+    EXPECT_EQ(splitNamed.status, 2);
+    EXPECT_THAT(splitNamed.err, HasSubstr(w.fifo + ": not a regular file (a FIFO)"));
+}
+
+} // namespace
