@@ -23,8 +23,16 @@ void PrintInfo(const CWaveFile& wave, std::ostream& out) {
     if (wave.m_bDataTruncated) {
         out << " (the data chunk claims more than the file holds)";
     }
+    const std::uint64_t after = wave.m_nFileSize - wave.m_nDataOffset - wave.m_nDataSize;
     if (wave.m_bDataSizeRecovered) {
-        out << " (size field wrapped at 4 GiB; read to the end of the file)";
+        // Less than a chunk header after the audio: only a partial frame was left out.
+        out << (after < 8 ? " (size field wrapped at 4 GiB; read to the end of the file)"
+                          : " (size field wrapped at 4 GiB; read to the chunk after the audio)");
+    }
+    if (wave.m_bDataSizeUncertain) {
+        out << " (WARNING: the file holds " << after
+            << " more bytes, and no chunk stands where the 32-bit size field ends; if it wrapped "
+               "at 4 GiB, audio after this is not read)";
     }
     out << "\n";
     out << "  duration:    " << FormatDuration(wave.GetDuration()) << "\n";

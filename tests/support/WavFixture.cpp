@@ -156,6 +156,16 @@ void WriteSparse(const std::filesystem::path& path, const Bytes& head, std::uint
     }
 }
 
+void WriteAt(const std::filesystem::path& path, std::uint64_t offset, const Bytes& bytes) {
+    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out.good()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
 TempDir::TempDir() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "sundrel-test-XXXXXX").string();
     if (::mkdtemp(tmpl.data()) == nullptr) {

@@ -67,6 +67,8 @@ std::vector<std::string> Listing(const std::filesystem::path& dir);
 // Writes `head` at the start of a new file, then extends it to `totalSize` without
 // allocating the hole (a sparse file that reads as zeros).
 void WriteSparse(const std::filesystem::path& path, const Bytes& head, std::uint64_t totalSize);
+// Overwrites the bytes of an existing file at `offset` (extending it if they reach past its end).
+void WriteAt(const std::filesystem::path& path, std::uint64_t offset, const Bytes& bytes);
 
 // A fresh directory under the system's temporary folder, removed with everything in it.
 class TempDir {

@@ -40,6 +40,7 @@ CWaveFile::CWaveFile(const std::filesystem::path& path) : m_strPath(path) {
     m_bExtensible = layout.format.extensible;
     m_bDataTruncated = layout.dataTruncated;
     m_bDataSizeRecovered = layout.dataSizeRecovered;
+    m_bDataSizeUncertain = layout.dataSizeUncertain;
 }
 
 double CWaveFile::GetDuration() const {

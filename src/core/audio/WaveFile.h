@@ -108,7 +108,8 @@ class CWaveFile {
     sundrel::Container m_container = sundrel::Container::Riff;
     bool m_bExtensible = false;        // the fmt chunk is WAVE_FORMAT_EXTENSIBLE
     bool m_bDataTruncated = false;     // the data chunk claimed more bytes than the file holds
-    bool m_bDataSizeRecovered = false; // a wrapped 32-bit size of a >4 GiB file was read to the end
+    bool m_bDataSizeRecovered = false; // a wrapped 32-bit size of a >4 GiB file was corrected
+    bool m_bDataSizeUncertain = false; // such a size could not be corrected; audio may be missed
 
   private:
     // Writes one track per span of `plan` (the spans tile the audio data) into outDir.

@@ -87,8 +87,10 @@ WaveFormat ParseFormat(std::span<const std::byte> b, std::uint64_t body, std::ui
         throw WaveFormatError("unsupported format: " + std::to_string(f.channels) +
                               " channels (only mono and stereo)");
     }
-    if (f.sampleRate == 0) {
-        throw WaveFormatError("unsupported format: sample rate 0");
+    if (f.sampleRate < kMinSampleRate || f.sampleRate > kMaxSampleRate) {
+        throw WaveFormatError("unsupported format: sample rate " + std::to_string(f.sampleRate) +
+                              " Hz (supported: " + std::to_string(kMinSampleRate) + "\u2013" +
+                              std::to_string(kMaxSampleRate) + ")");
     }
     if (f.formatTag == kFormatPcm) {
         const auto bits = f.bitsPerSample;
@@ -100,6 +102,57 @@ WaveFormat ParseFormat(std::span<const std::byte> b, std::uint64_t body, std::ui
                               "-bit float (only 32-bit)");
     }
     return f;
+}
+
+// The ids of chunks that follow the audio in WAV files written by recorders and editors.
+constexpr const char* kTrailingIds[] = {"LIST", "JUNK", "junk", "bext", "id3 ", "ID3 ", "fact",
+                                        "cue ", "smpl", "inst", "acid", "iXML", "axml", "PAD ",
+                                        "cart", "PEAK", "DISP", "umid", "_PMX", "labl", "plst"};
+
+bool IsPrintable(std::span<const std::byte> b, std::uint64_t at) {
+    for (std::uint64_t i = 0; i < 4; ++i) {
+        const auto c = std::to_integer<unsigned>(b[at + i]);
+        if (c < 0x20 || c > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A chunk header at `at` whose body fits in the file: with `known`, its id must be one that
+// follows audio; otherwise any four printable characters.
+bool ChunkHeaderAt(std::span<const std::byte> b, std::uint64_t at, bool known) {
+    const std::uint64_t end = b.size();
+    if (at + kChunkHeader > end || at + kChunkHeader + Le32(b, at + 4) > end) {
+        return false;
+    }
+    if (!known) {
+        return IsPrintable(b, at);
+    }
+    for (const char* id : kTrailingIds) {
+        if (std::memcmp(b.data() + at, id, 4) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The data size of a plain RIFF file over 4 GiB whose wrapped 32-bit field is followed by
+// another chunk: the one size field + k * 2^32 (k >= 1) at whose end a known chunk header
+// stands. Nothing when no such size, or more than one, exists.
+std::optional<std::uint64_t> WrappedSizeBeforeChunk(std::span<const std::byte> b,
+                                                    std::uint64_t dataOffset, std::uint32_t field) {
+    std::optional<std::uint64_t> found;
+    const std::uint64_t available = b.size() - dataOffset;
+    for (std::uint64_t size = field + (1ull << 32); size <= available; size += 1ull << 32) {
+        if (ChunkHeaderAt(b, dataOffset + size + (size & 1), true)) {
+            if (found) {
+                return std::nullopt; // two ends would fit: it cannot be decided
+            }
+            found = size;
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -120,6 +173,7 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
     bool haveFormat = false;
     bool haveData = false;
     std::uint32_t dataSizeField = 0;
+    std::optional<std::uint64_t> overrunAt; // a chunk before the data that runs past the end
 
     // Every chunk header lies wholly inside the file; a body may be cut short by the end.
     std::uint64_t at = 12;
@@ -156,6 +210,9 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
         }
         const std::uint64_t next = body + size + (size & 1);
         if (next <= at || next > end) {
+            if (body + size > end) {
+                overrunAt = at;
+            }
             break; // the chunk runs to (or past) the end of the file
         }
         at = next;
@@ -163,6 +220,16 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
 
     if (!haveFormat) {
         throw WaveFormatError("not a RIFF/WAVE file (no fmt chunk)");
+    }
+    if (!haveData && overrunAt) {
+        // Naming the chunk whose size is wrong says more than "no data chunk": the data chunk
+        // may well stand inside the bytes it claims.
+        const std::uint64_t body = *overrunAt + kChunkHeader;
+        const std::string id(reinterpret_cast<const char*>(file.data() + *overrunAt), 4);
+        const std::string what = id == "fmt " ? "fmt" : "'" + id + "'";
+        throw WaveFormatError("no data chunk: the " + what + " chunk is cut short (it claims " +
+                              std::to_string(Le32(file, *overrunAt + 4)) +
+                              " bytes; the file holds " + std::to_string(end - body) + ")");
     }
     if (!haveData) {
         throw WaveFormatError("no data chunk");
@@ -180,6 +247,16 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
             dataSizeField == wrappedWhole) {
             layout.dataSize = whole;
             layout.dataSizeRecovered = true;
+        } else if (!ChunkHeaderAt(file, layout.dataOffset + dataSizeField + (dataSizeField & 1),
+                                  false)) {
+            // No chunk where the field says the audio ends: the field may have wrapped with
+            // another chunk after the audio. Look for it 4 GiB, 8 GiB, ... further on.
+            if (const auto size = WrappedSizeBeforeChunk(file, layout.dataOffset, dataSizeField)) {
+                layout.dataSize = *size;
+                layout.dataSizeRecovered = true;
+            } else {
+                layout.dataSizeUncertain = true;
+            }
         }
     }
     if (layout.dataSize > available) {

@@ -19,6 +19,11 @@ inline constexpr std::uint16_t kFormatPcm = 1;
 inline constexpr std::uint16_t kFormatFloat = 3;
 inline constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
+// The sample rates a mix may have: what sound cards play, and what the time arithmetic (frames
+// and milliseconds in 32 and 64 bits) serves without overflow or degenerate steps.
+inline constexpr std::uint32_t kMinSampleRate = 1000;
+inline constexpr std::uint32_t kMaxSampleRate = 768000;
+
 // The audio format of a mix as the program uses it. An extensible file is described by its
 // sub-format, so formatTag is always kFormatPcm or kFormatFloat.
 struct WaveFormat {
@@ -44,12 +49,18 @@ struct WaveLayout {
     std::uint64_t dataOffset = 0;   // first byte of audio
     std::uint64_t dataSize = 0;     // bytes of audio, never past the end of the file
     bool dataTruncated = false;     // the data chunk claimed more bytes than the file holds
-    bool dataSizeRecovered = false; // a wrapped 32-bit size of a >4 GiB file was read to the end
+    // A wrapped 32-bit size of a plain RIFF file over 4 GiB was corrected: read to the end of
+    // the file, or to the chunk found 4 GiB (8 GiB, ...) past where the field ends.
+    bool dataSizeRecovered = false;
+    // Such a file's field ends where no chunk stands, and no corrected size could be decided:
+    // dataSize is what the field says, and audio after it may be missed.
+    bool dataSizeUncertain = false;
 };
 
 // Walks the RIFF chunks of a whole WAV file held in memory. Accepts any chunks before,
 // between and after "fmt " and "data", WAVE_FORMAT_EXTENSIBLE, RF64/BW64 with a ds64 chunk,
-// and plain RIFF files over 4 GiB whose 32-bit data size wrapped. Never reads outside `file`.
+// and plain RIFF files over 4 GiB whose 32-bit data size wrapped (also with chunks after the
+// audio). Never reads outside `file`.
 // Throws WaveFormatError for anything it cannot use.
 WaveLayout ReadWaveLayout(std::span<const std::byte> file);
 

@@ -1,12 +1,15 @@
 #include "core/cli/CliRunner.h"
 #include "support/WavFixture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
 
 using clitest::RunCli;
+using fixture::Bytes;
 using fixture::Format;
+using testing::HasSubstr;
 
 TEST(CliInfo, ReportsEveryFileAndNamesTheUnusableOnes) {
     fixture::TempDir dir;
@@ -61,6 +64,43 @@ TEST(CliInfo, ReportsSparseFilesOverFourGiB) {
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("  duration:    10:08:41.830"), std::string::npos) << r.out;
+}
+
+TEST(CliInfo, WrappedSizesBeforeAChunkAreFoundOrReportedAsUncertain) {
+    fixture::TempDir dir;
+    const std::uint64_t audio = 5ull << 30; // 8:27:14.858 of 16-bit stereo 44.1 kHz
+    const Bytes head = fixture::WavBuilder()
+                           .Fmt({})
+                           .ChunkDeclared("data", static_cast<std::uint32_t>(audio), {})
+                           .Build();
+    const Bytes list = {std::byte{'L'}, std::byte{'I'}, std::byte{'S'}, std::byte{'T'},
+                        std::byte{4},   std::byte{0},   std::byte{0},   std::byte{0},
+                        std::byte{'I'}, std::byte{'N'}, std::byte{'F'}, std::byte{'O'}};
+    fixture::WriteSparse(dir / "list.wav", head, 44 + audio);
+    fixture::WriteAt(dir / "list.wav", 44 + audio, list);
+    fixture::WriteSparse(dir / "odd.wav", head, 44 + audio + 12);
+
+    const auto r = RunCli({"info", (dir / "list.wav").string(), (dir / "odd.wav").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("  data size:   " + std::to_string(audio) +
+                                 " bytes (size field wrapped at 4 GiB; read to the chunk after "
+                                 "the audio)\n  duration:    8:27:14.858\n"));
+    EXPECT_THAT(r.out, HasSubstr("  data size:   1073741824 bytes (WARNING: the file holds " +
+                                 std::to_string(audio - (1u << 30) + 12) +
+                                 " more bytes, and no chunk stands where the 32-bit size field "
+                                 "ends; if it wrapped at 4 GiB, audio after this is not read)\n"));
+}
+
+TEST(CliInfo, WarnsOfADataChunkClaimingMoreThanTheFileHolds) {
+    fixture::TempDir dir;
+    fixture::WriteFile(
+        dir / "cut.wav",
+        fixture::WavBuilder().Fmt({}).ChunkDeclared("data", 1000, fixture::Bytes(400)).Build());
+    const auto r = RunCli({"info", (dir / "cut.wav").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out,
+                HasSubstr("  data size:   400 bytes (the data chunk claims more than the file "
+                          "holds)\n"));
 }
 
 } // namespace

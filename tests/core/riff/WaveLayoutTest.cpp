@@ -99,10 +99,21 @@ TEST(WaveLayout, RefusesWhatItCannotUseWithAReason) {
          "not a RIFF/WAVE file (no fmt chunk)"},
         {cutFmt, "not a RIFF/WAVE file (fmt chunk cut short)"},
         {WavBuilder().Fmt(Format{}).Chunk("LIST", Audio(4)).Build(), "no data chunk"},
+        // A size that runs past the end names that chunk, not only the data it hides.
+        {WavBuilder().ChunkDeclared("fmt ", 1000, fixture::FmtBody({})).Data(Audio(40)).Build(),
+         "no data chunk: the fmt chunk is cut short (it claims 1000 bytes; the file holds 64)"},
+        {WavBuilder().Fmt({}).ChunkDeclared("LIST", 500, Audio(10)).Build(),
+         "no data chunk: the 'LIST' chunk is cut short (it claims 500 bytes; the file holds 10)"},
         {with({0x55, 2, 44100, 0}),
          "unsupported format: MPEG layer 3 (only PCM and 32-bit float WAV files can be used)"},
         {with({1, 0, 44100, 16}), "unsupported format: 0 channels"},
-        {with({1, 2, 0, 16}), "unsupported format: sample rate 0"},
+        {with({1, 2, 0, 16}), "unsupported format: sample rate 0 Hz (supported: 1000\u2013768000)"},
+        {with({1, 2, 999, 16}),
+         "unsupported format: sample rate 999 Hz (supported: 1000\u2013768000)"},
+        {with({1, 2, 768001, 16}),
+         "unsupported format: sample rate 768001 Hz (supported: 1000\u2013768000)"},
+        {with({1, 1, 0xFFFFFFFFu, 8}),
+         "unsupported format: sample rate 4294967295 Hz (supported: 1000\u2013768000)"},
         {with({1, 2, 44100, 0}), "unsupported format: 0-bit PCM"},
         {with({1, 6, 44100, 16}), "unsupported format: 6 channels (only mono and stereo)"},
         {with({3, 2, 44100, 64}), "unsupported format: 64-bit float (only 32-bit)"},
@@ -111,6 +122,9 @@ TEST(WaveLayout, RefusesWhatItCannotUseWithAReason) {
     };
     for (const auto& [file, message] : cases) {
         EXPECT_EQ(Refusal(file), message);
+    }
+    for (const std::uint32_t rate : {1000u, 768000u}) {
+        EXPECT_EQ(ReadWaveLayout(with({1, 1, rate, 8})).format.sampleRate, rate);
     }
     // Every prefix of a good file is either refused or read inside its bounds.
     const Bytes good =
@@ -180,6 +194,44 @@ TEST(WaveLayout, WrappedSizesOfLargeRiffFilesAreReadToTheEndInWholeFrames) {
                                          .Build());
     EXPECT_EQ(honest.dataSize, 4000u);
     EXPECT_FALSE(honest.dataSizeRecovered);
+}
+
+// A sparse file of `total` bytes: `head` at the start and `tail` written at `tailAt`.
+sundrel::WaveLayout SparseLayoutWith(const Bytes& head, std::uint64_t total, const Bytes& tail,
+                                     std::uint64_t tailAt) {
+    fixture::TempDir dir;
+    fixture::WriteSparse(dir / "big.wav", head, total);
+    fixture::WriteAt(dir / "big.wav", tailAt, tail);
+    const sundrel::MappedFile mapped(dir / "big.wav");
+    return ReadWaveLayout(mapped.Bytes());
+}
+
+TEST(WaveLayout, WrappedSizesFollowedByAChunkAreFoundOrFlagged) {
+    const std::uint64_t audio = 5ull * 1024 * 1024 * 1024 + 1000; // whole 4-byte frames
+    const auto field = static_cast<std::uint32_t>(audio);
+    const Bytes head = WavBuilder().Fmt(Format{}).ChunkDeclared("data", field, {}).Build();
+    const Bytes list = WavBuilder().Chunk("LIST", Audio(26)).Build(); // "RIFF....WAVE" + chunk
+    const Bytes listChunk = fixture::Slice(list, 12);
+    const struct {
+        const char* what;
+        Bytes tail;
+        std::uint64_t extra; // bytes after the audio
+        std::uint64_t size;
+        bool recovered;
+        bool uncertain;
+    } cases[] = {
+        {"a LIST chunk after the audio", listChunk, listChunk.size(), audio, true, false},
+        // Bytes that are no chunk: the field is kept, and the doubt is reported.
+        {"no chunk after the audio", Bytes(34, std::byte{0}), 34, field, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto layout = SparseLayoutWith(head, 44 + audio + c.extra, c.tail, 44 + audio);
+        EXPECT_EQ(layout.dataOffset, 44u);
+        EXPECT_EQ(layout.dataSize, c.size);
+        EXPECT_EQ(layout.dataSizeRecovered, c.recovered);
+        EXPECT_EQ(layout.dataSizeUncertain, c.uncertain);
+    }
 }
 
 } // namespace
