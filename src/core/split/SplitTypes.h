@@ -9,8 +9,8 @@
 namespace sundrel {
 
 // Raised when Split cannot finish; the message names the file and the reason. Tracks take
-// their names only once all of them are complete, so a failure leaves no track of the run
-// (and replaces no older file) unless it is the renaming itself that fails part-way.
+// their names only once all of them are complete, and then all together (see PlaceAll), so a
+// failure leaves no track of the run and replaces no older file.
 class SplitError : public std::runtime_error {
   public:
     enum class Side {
@@ -45,7 +45,7 @@ struct SplitOptions {
     // Called after each track's audio has been copied (under a temporary name), with the
     // audio bytes copied so far and in all.
     std::function<void(std::uint64_t done, std::uint64_t total)> onProgress;
-    // Called for each track once all are complete, as it takes its final name.
+    // Called for each track once all have taken their final names.
     std::function<void(const SplitTrack&)> onTrackWritten;
 };
 
