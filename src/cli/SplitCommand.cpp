@@ -176,20 +176,27 @@ void RunSplit(const SplitArgs& args) {
         AddSuggestedMarkers(mix, args.tracks, *wave, markers);
     }
 
-    const double byteRate = wave->m_wfx.nAvgBytesPerSec;
-    SplitOptions options;
-    options.onTrackWritten = [byteRate](const SplitTrack& track) {
-        std::cout << track.path.filename().string() << "  "
-                  << FormatDuration(static_cast<double>(track.span.offset) / byteRate) << "  "
-                  << FormatDuration(static_cast<double>(track.span.size) / byteRate) << "\n";
-    };
-    std::size_t count = 0;
+    std::vector<SplitTrack> written;
     try {
-        count = wave->Split(markers, args.outDir, options).size();
+        written = wave->Split(markers, args.outDir, SplitOptions{});
     } catch (const SplitError& e) {
         throw Failure{e.GetSide() == SplitError::Side::Mix ? kExitInput : kExitOutput, e.what()};
     }
-    HandleStaleTracks(args, count, *wave);
+    // The listing comes only now, when every track is in place: a reader that goes away or a
+    // full device cannot stop the split half-way.
+    const double byteRate = wave->m_wfx.nAvgBytesPerSec;
+    for (const SplitTrack& track : written) {
+        std::cout << track.path.filename().string() << "  "
+                  << FormatDuration(static_cast<double>(track.span.offset) / byteRate) << "  "
+                  << FormatDuration(static_cast<double>(track.span.size) / byteRate) << "\n";
+    }
+    std::cout.flush();
+    const bool listed = static_cast<bool>(std::cout);
+    HandleStaleTracks(args, written.size(), *wave);
+    if (!listed) {
+        throw Failure{kExitOutput, "the tracks are written, but their list cannot be: standard "
+                                   "output cannot be written"};
+    }
 }
 
 } // namespace
@@ -204,7 +211,8 @@ void AddSplitCommand(CLI::App& app, int& status) {
         "data. The project's markers come first; the start is always a cut. Existing track\n"
         "files in DIR are replaced; track files of an earlier split beyond the new count are\n"
         "reported (--clean removes them). Exit status: 0 done, 1 usage, 2 the mix or\n"
-        "project cannot be read, 3 a track cannot be written (or removed).");
+        "project cannot be read, 3 a track cannot be written (or removed), or the list of\n"
+        "tracks cannot be written to standard output (the tracks are complete).");
     auto args = std::make_shared<SplitArgs>();
     cmd->add_option("MIX", args->mix, "The mix (a WAV file); default: the project's");
     cmd->add_option("--at", args->times,

@@ -5,8 +5,10 @@
 #include "core/split/SplitPlan.h"
 #include "support/WavFixture.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -175,6 +177,37 @@ TEST(CliSplit, ExitStatusesSayWhatWentWrong) {
         EXPECT_TRUE(run.out.empty()) << run.out;
     }
     EXPECT_FALSE(fs::exists(m.dir / "track01.wav"));
+}
+
+// Standard output that cannot take the list (a full device, a pipe whose reader has gone)
+// neither interrupts nor undoes the split: every track is complete and the status is 3.
+TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
+    for (const bool pipe : {false, true}) {
+        SCOPED_TRACE(pipe ? "closed pipe" : "/dev/full");
+        Mixes m;
+        const fs::path out = m.dir / "out";
+        fs::create_directory(out);
+        int fd = -1;
+        if (pipe) {
+            int fds[2];
+            ASSERT_EQ(::pipe(fds), 0);
+            ::close(fds[0]);
+            fd = fds[1];
+        } else {
+            fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+        }
+        const auto run = clitest::RunCliWithStdout(
+            {"split", m.million.string(), "--percent", "30", "--percent", "60", "-o", out}, fd);
+        ::close(fd);
+        EXPECT_EQ(run.status, 3);
+        EXPECT_THAT(run.err, HasSubstr("the tracks are written"));
+        EXPECT_EQ(fixture::Listing(out),
+                  (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+        EXPECT_EQ(fs::file_size(out / "track01.wav") + fs::file_size(out / "track02.wav") +
+                      fs::file_size(out / "track03.wav"),
+                  3 * 44 + 1'000'000u);
+    }
 }
 
 } // namespace
