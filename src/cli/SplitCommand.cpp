@@ -27,6 +27,7 @@ struct SplitArgs {
     std::string outDir = ".";
     bool clean = false;
     bool suggested = false;
+    bool noWait = false;
     std::optional<int> tracks;
 };
 
@@ -178,7 +179,13 @@ void RunSplit(const SplitArgs& args) {
 
     std::vector<SplitTrack> written;
     try {
-        written = wave->Split(markers, args.outDir, SplitOptions{});
+        SplitOptions options;
+        options.waitForFolder = !args.noWait;
+        options.onWaitForFolder = [&args] {
+            std::cerr << "sundrel-cli split: waiting for another split into " << args.outDir
+                      << "\n";
+        };
+        written = wave->Split(markers, args.outDir, options);
     } catch (const SplitError& e) {
         throw Failure{e.GetSide() == SplitError::Side::Mix ? kExitInput : kExitOutput, e.what()};
     }
@@ -226,6 +233,8 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("DIR");
     cmd->add_flag("--clean", args->clean,
                   "After the split, remove track files of an earlier split beyond the new count");
+    cmd->add_flag("--no-wait", args->noWait,
+                  "Fail (status 3) instead of waiting while another split writes into DIR");
     auto* suggested = cmd->add_flag("--suggested", args->suggested,
                                     "Also cut at the suggested boundaries (see suggest)");
     cmd->add_option("--tracks", args->tracks, "With --suggested: the number of tracks")

@@ -3,6 +3,7 @@
 #include "core/audio/WaveFile.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
+#include "core/io/FolderLock.h"
 #include "core/io/StaleTemps.h"
 #include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
@@ -118,6 +119,14 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                                    std::to_string(dataEnd) + " when it was loaded");
     }
     ::posix_fadvise(src.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    // One split at a time into a folder: another would replace tracks of this one.
+    bool opened = false;
+    const UniqueFd lock =
+        sundrel::io::LockFolder(outDir, options.waitForFolder, options.onWaitForFolder, opened);
+    if (opened && !lock) {
+        throw SplitError(kTrack, "another split into " + outDir.string() + " is running");
+    }
 
     // A track must never replace the mix it is cut from, nor a folder.
     std::vector<sundrel::Placement> placements;

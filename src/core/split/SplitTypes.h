@@ -45,6 +45,11 @@ struct SplitOptions {
     // Called after each track's audio has been copied (under a temporary name), with the
     // audio bytes copied so far and in all.
     std::function<void(std::uint64_t done, std::uint64_t total)> onProgress;
+    // Splits into one folder take turns (a lock on the folder for the whole split). When
+    // another holds it: wait for it (calling onWaitForFolder first), or fail with SplitError
+    // (Track) at once.
+    bool waitForFolder = true;
+    std::function<void()> onWaitForFolder;
     // Called for each track once all have taken their final names.
     std::function<void(const SplitTrack&)> onTrackWritten;
 };

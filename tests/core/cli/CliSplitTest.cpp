@@ -1,13 +1,16 @@
 #include "core/audio/WaveFile.h"
 #include "core/cli/CliRunner.h"
+#include "core/io/FolderLock.h"
 #include "core/markers/Marker.h"
 #include "core/project/ProjectFile.h"
 #include "core/split/SplitPlan.h"
 #include "support/WavFixture.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -208,6 +211,31 @@ TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
                       fs::file_size(out / "track03.wav"),
                   3 * 44 + 1'000'000u);
     }
+}
+
+// A split into a folder another split holds waits for it, or with --no-wait fails at once.
+TEST(CliSplit, SecondSplitIntoAFolderWaitsOrFails) {
+    Mixes m;
+    const fs::path out = m.dir / "out";
+    fs::create_directory(out);
+    bool opened = false;
+    sundrel::io::UniqueFd held = sundrel::io::LockFolder(out, false, {}, opened);
+    ASSERT_TRUE(held);
+
+    const auto refused = RunCli({"split", m.million.string(), "--no-wait", "-o", out});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_THAT(refused.err, HasSubstr("another split into " + out.string() + " is running"));
+    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{});
+
+    clitest::Result waited;
+    std::thread second([&] { waited = RunCli({"split", m.million.string(), "-o", out}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{}); // still waiting
+    held.Close();
+    second.join();
+    EXPECT_EQ(waited.status, 0) << waited.err;
+    EXPECT_THAT(waited.err, HasSubstr("waiting for another split into " + out.string()));
+    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{"track01.wav"});
 }
 
 } // namespace
