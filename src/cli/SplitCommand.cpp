@@ -3,6 +3,7 @@
 #include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
 #include "core/project/ProjectFile.h"
+#include "core/split/SplitPlan.h"
 #include "core/split/TrackFiles.h"
 #include "core/time/ClockTime.h"
 #include "core/time/TimeCode.h"
@@ -28,6 +29,8 @@ struct SplitArgs {
     bool clean = false;
     bool suggested = false;
     bool noWait = false;
+    bool strict = false;
+    bool sync = false;
     std::optional<int> tracks;
 };
 
@@ -143,6 +146,25 @@ void AddSuggestedMarkers(const std::string& mix, std::optional<int> tracks, cons
     }
 }
 
+// Names every track shorter than a second on stderr; with --strict such a split is refused
+// before anything is written.
+void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
+                     const CWaveFile& wave) {
+    const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
+    const auto shortTracks = ShortTracks(plan, wave.m_wfx.nAvgBytesPerSec);
+    const double byteRate = wave.m_wfx.nAvgBytesPerSec;
+    for (const std::size_t i : shortTracks) {
+        std::cerr << "sundrel-cli split: shorter than a second: "
+                  << TrackName(static_cast<int>(i + 1)) << " ("
+                  << FormatDuration(static_cast<double>(plan[i].size) / byteRate) << ")\n";
+    }
+    if (args.strict && !shortTracks.empty()) {
+        throw Failure{kExitUsage, std::to_string(shortTracks.size()) +
+                                      (shortTracks.size() == 1 ? " track is" : " tracks are") +
+                                      " shorter than a second; --strict refuses the split"};
+    }
+}
+
 void RunSplit(const SplitArgs& args) {
     std::string mix = args.mix;
     std::optional<ProjectFile> project;
@@ -177,9 +199,12 @@ void RunSplit(const SplitArgs& args) {
         AddSuggestedMarkers(mix, args.tracks, *wave, markers);
     }
 
+    WarnShortTracks(args, markers, *wave);
+
     std::vector<SplitTrack> written;
     try {
         SplitOptions options;
+        options.sync = args.sync;
         options.waitForFolder = !args.noWait;
         options.onWaitForFolder = [&args] {
             std::cerr << "sundrel-cli split: waiting for another split into " << args.outDir
@@ -233,6 +258,10 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("DIR");
     cmd->add_flag("--clean", args->clean,
                   "After the split, remove track files of an earlier split beyond the new count");
+    cmd->add_flag("--strict", args->strict,
+                  "Refuse (status 1) a split with a track shorter than a second");
+    cmd->add_flag("--sync", args->sync,
+                  "Flush every track and the folder to disk before reporting success");
     cmd->add_flag("--no-wait", args->noWait,
                   "Fail (status 3) instead of waiting while another split writes into DIR");
     auto* suggested = cmd->add_flag("--suggested", args->suggested,

@@ -158,11 +158,10 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         const std::uint64_t header = WriteWavHeader(fd, p.track.span.size, p.track.path);
         sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, fd, header,
                            p.track.span.size, m_strPath, p.track.path, buffer);
-        if (options.sync) {
-            // Start writing this track out while the next one is copied. A hint only: the
-            // fsync below is what reports a failure.
-            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        }
+        // Start writing this track out while the next one is copied, so that a large split
+        // does not leave gigabytes of dirty pages behind. A hint only: with `sync` the fsync
+        // below is what reports a failure.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         done += p.track.span.size;
         if (options.onProgress) {
             options.onProgress(done, m_nDataSize);
