@@ -4,6 +4,7 @@
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
 #include "core/io/FolderLock.h"
+#include "core/io/HoldSignals.h"
 #include "core/io/StaleTemps.h"
 #include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
@@ -13,6 +14,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -145,6 +147,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     // Every track is written as an unnamed file (or under a temporary name) first, its writeback
     // started at once so the disk works while the next track is copied. Only when all are complete
     // (and, with `sync`, on disk) do they take their names: a failure leaves no track of this run.
+    std::optional<sundrel::io::HoldSignals> hold; // released after `pending` cleans up
     PendingTracks pending;
     std::vector<std::byte> buffer;
     std::uint64_t done = 0;
@@ -180,6 +183,11 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         if (options.sync && ::fsync(p.file.fd.Get()) != 0) {
             Fail(kTrack, p.track.path, "cannot write", errno);
         }
+    }
+    // From the first temporary name to the last track in place, an interrupt waits: it would
+    // leave named temporaries, or a set of tracks half new and half old.
+    hold.emplace();
+    for (PendingTrack& p : pending.tracks) {
         try {
             sundrel::io::LinkBeside(p.file, p.track.path);
         } catch (const sundrel::io::IoError& e) {
@@ -200,6 +208,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         p.file.path.clear();
         written.push_back(p.track);
     }
+    hold.reset();
     for (const SplitTrack& track : written) {
         if (options.onTrackWritten) {
             options.onTrackWritten(track);
