@@ -38,7 +38,11 @@ void LinkBeside(TempFile& file, const std::filesystem::path& target) {
     const std::string self = "/proc/self/fd/" + std::to_string(file.fd.Get());
     for (int attempt = 0;; ++attempt) {
         std::filesystem::path name = TempNameBeside(target);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        // Through /proc (any user), or where /proc is missing, by the descriptor itself
+        // (which needs CAP_DAC_READ_SEARCH).
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            (errno == ENOENT &&
+             ::linkat(file.fd.Get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
             file.path = std::move(name);
             return;
         }

@@ -17,6 +17,7 @@ namespace {
 enum class Done {
     Exchanged, // the temporary name now holds the target's old file
     Renamed,   // the target had no file; the temporary name is gone
+    Replaced,  // the old file is gone (no exchange on this file system): cannot be undone
 };
 
 [[noreturn]] void Fail(const std::filesystem::path& path, const char* what, int error) {
@@ -48,7 +49,8 @@ bool ExchangeUnsupported(int error) {
 
 // Puts one temporary in place and sets what was done, or sets `error` and returns false.
 bool Place(const Placement& p, Done& done, int& error) {
-    if (ModeOf(p.target) != 0) {
+    const bool exists = ModeOf(p.target) != 0;
+    if (exists) {
         if (::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), RENAME_EXCHANGE) ==
             0) {
             done = Done::Exchanged;
@@ -63,7 +65,7 @@ bool Place(const Placement& p, Done& done, int& error) {
         error = errno;
         return false;
     }
-    done = Done::Renamed;
+    done = exists ? Done::Replaced : Done::Renamed;
     return true;
 }
 
@@ -72,9 +74,9 @@ bool Place(const Placement& p, Done& done, int& error) {
 void Undo(const Placement& p, Done done) {
     if (done == Done::Exchanged) {
         ::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), RENAME_EXCHANGE);
-    } else {
+    } else if (done == Done::Renamed) {
         ::rename(p.target.c_str(), p.temp.c_str());
-    }
+    } // a replaced file keeps its new contents rather than lose both
 }
 
 } // namespace
@@ -89,21 +91,22 @@ void PlaceAll(std::span<const Placement> placements) {
     CheckTargets(placements);
     std::vector<Done> done;
     done.reserve(placements.size());
-    for (const Placement& p : placements) {
-        Done d{};
-        int error = 0;
-        // A folder put at the name since the check would be exchanged like a file.
-        const bool placed = !S_ISDIR(ModeOf(p.target)) && Place(p, d, error);
-        if (!placed) {
-            for (std::size_t i = done.size(); i-- > 0;) {
-                Undo(placements[i], done[i]);
+    try {
+        for (const Placement& p : placements) {
+            Done d{};
+            int error = 0;
+            // A folder put at the name since the check would be exchanged like a file.
+            CheckTarget(p.target);
+            if (!Place(p, d, error)) {
+                Fail(p.target, "cannot create", error);
             }
-            if (error == 0) {
-                CheckTarget(p.target);
-            }
-            Fail(p.target, "cannot create", error);
+            done.push_back(d);
         }
-        done.push_back(d);
+    } catch (...) {
+        for (std::size_t i = done.size(); i-- > 0;) {
+            Undo(placements[i], done[i]);
+        }
+        throw;
     }
     for (std::size_t i = 0; i < done.size(); ++i) {
         if (done[i] == Done::Exchanged) {

@@ -21,7 +21,8 @@ void CheckTargets(std::span<const Placement> placements);
 // placement fails, the ones already made are undone (exchanged back, or a new name removed
 // back to its temporary), the targets hold what they held before, the temporaries their new
 // files, and SplitError (Track) names the target that failed. On a file system that cannot
-// exchange names, an existing target is replaced by a plain rename, which cannot be undone.
+// exchange names, an existing target is replaced by a plain rename; such a target keeps its
+// new file when a later placement fails.
 void PlaceAll(std::span<const Placement> placements);
 
 } // namespace sundrel
