@@ -3,6 +3,7 @@
 #include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
 #include "core/project/ProjectFile.h"
+#include "core/split/SplitPlan.h"
 #include "core/split/TrackFiles.h"
 #include "core/time/ClockTime.h"
 #include "core/time/TimeCode.h"
@@ -27,6 +28,9 @@ struct SplitArgs {
     std::string outDir = ".";
     bool clean = false;
     bool suggested = false;
+    bool noWait = false;
+    bool strict = false;
+    bool sync = false;
     std::optional<int> tracks;
 };
 
@@ -142,6 +146,25 @@ void AddSuggestedMarkers(const std::string& mix, std::optional<int> tracks, cons
     }
 }
 
+// Names every track shorter than a second on stderr; with --strict such a split is refused
+// before anything is written.
+void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
+                     const CWaveFile& wave) {
+    const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
+    const auto shortTracks = ShortTracks(plan, wave.m_wfx.nAvgBytesPerSec);
+    const double byteRate = wave.m_wfx.nAvgBytesPerSec;
+    for (const std::size_t i : shortTracks) {
+        std::cerr << "sundrel-cli split: shorter than a second: "
+                  << TrackName(static_cast<int>(i + 1)) << " ("
+                  << FormatDuration(static_cast<double>(plan[i].size) / byteRate) << ")\n";
+    }
+    if (args.strict && !shortTracks.empty()) {
+        throw Failure{kExitUsage, std::to_string(shortTracks.size()) +
+                                      (shortTracks.size() == 1 ? " track is" : " tracks are") +
+                                      " shorter than a second; --strict refuses the split"};
+    }
+}
+
 void RunSplit(const SplitArgs& args) {
     std::string mix = args.mix;
     std::optional<ProjectFile> project;
@@ -176,20 +199,36 @@ void RunSplit(const SplitArgs& args) {
         AddSuggestedMarkers(mix, args.tracks, *wave, markers);
     }
 
-    const double byteRate = wave->m_wfx.nAvgBytesPerSec;
-    SplitOptions options;
-    options.onTrackWritten = [byteRate](const SplitTrack& track) {
-        std::cout << track.path.filename().string() << "  "
-                  << FormatDuration(static_cast<double>(track.span.offset) / byteRate) << "  "
-                  << FormatDuration(static_cast<double>(track.span.size) / byteRate) << "\n";
-    };
-    std::size_t count = 0;
+    WarnShortTracks(args, markers, *wave);
+
+    std::vector<SplitTrack> written;
     try {
-        count = wave->Split(markers, args.outDir, options).size();
+        SplitOptions options;
+        options.sync = args.sync;
+        options.waitForFolder = !args.noWait;
+        options.onWaitForFolder = [&args] {
+            std::cerr << "sundrel-cli split: waiting for another split into " << args.outDir
+                      << "\n";
+        };
+        written = wave->Split(markers, args.outDir, options);
     } catch (const SplitError& e) {
         throw Failure{e.GetSide() == SplitError::Side::Mix ? kExitInput : kExitOutput, e.what()};
     }
-    HandleStaleTracks(args, count, *wave);
+    // The listing comes only now, when every track is in place: a reader that goes away or a
+    // full device cannot stop the split half-way.
+    const double byteRate = wave->m_wfx.nAvgBytesPerSec;
+    for (const SplitTrack& track : written) {
+        std::cout << track.path.filename().string() << "  "
+                  << FormatDuration(static_cast<double>(track.span.offset) / byteRate) << "  "
+                  << FormatDuration(static_cast<double>(track.span.size) / byteRate) << "\n";
+    }
+    std::cout.flush();
+    const bool listed = static_cast<bool>(std::cout);
+    HandleStaleTracks(args, written.size(), *wave);
+    if (!listed) {
+        throw Failure{kExitOutput, "the tracks are written, but their list cannot be: standard "
+                                   "output cannot be written"};
+    }
 }
 
 } // namespace
@@ -204,7 +243,8 @@ void AddSplitCommand(CLI::App& app, int& status) {
         "data. The project's markers come first; the start is always a cut. Existing track\n"
         "files in DIR are replaced; track files of an earlier split beyond the new count are\n"
         "reported (--clean removes them). Exit status: 0 done, 1 usage, 2 the mix or\n"
-        "project cannot be read, 3 a track cannot be written (or removed).");
+        "project cannot be read, 3 a track cannot be written (or removed), or the list of\n"
+        "tracks cannot be written to standard output (the tracks are complete).");
     auto args = std::make_shared<SplitArgs>();
     cmd->add_option("MIX", args->mix, "The mix (a WAV file); default: the project's");
     cmd->add_option("--at", args->times,
@@ -218,6 +258,12 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("DIR");
     cmd->add_flag("--clean", args->clean,
                   "After the split, remove track files of an earlier split beyond the new count");
+    cmd->add_flag("--strict", args->strict,
+                  "Refuse (status 1) a split with a track shorter than a second");
+    cmd->add_flag("--sync", args->sync,
+                  "Flush every track and the folder to disk before reporting success");
+    cmd->add_flag("--no-wait", args->noWait,
+                  "Fail (status 3) instead of waiting while another split writes into DIR");
     auto* suggested = cmd->add_flag("--suggested", args->suggested,
                                     "Also cut at the suggested boundaries (see suggest)");
     cmd->add_option("--tracks", args->tracks, "With --suggested: the number of tracks")

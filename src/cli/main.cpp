@@ -6,6 +6,9 @@
 int main(int argc, char** argv) {
     // A track that reaches the file-size limit is reported as a failed write, not a crash.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader that closes the pipe makes writes to standard output fail (EPIPE), which the
+    // commands report, instead of killing the program in the middle of its work.
+    std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{"sundrel-cli: inspect and split DJ mixes held in WAV files"};
     app.require_subcommand(1);
     int status = sundrel::cli::kExitOk;

@@ -26,12 +26,16 @@ std::filesystem::path FolderOf(const std::filesystem::path& path) {
     return path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
 }
 
-TempFile CreateTempBeside(const std::filesystem::path& target) {
+std::filesystem::path TempNameBeside(const std::filesystem::path& target) {
     const std::string name = target.filename().string().substr(0, kNameKept);
+    return target.parent_path() / ("." + name + "." + std::to_string(::getpid()) + "." +
+                                   std::to_string(g_nTempCounter++) + ".part");
+}
+
+TempFile CreateTempBeside(const std::filesystem::path& target) {
     TempFile temp;
     for (int attempt = 0;; ++attempt) {
-        temp.path = target.parent_path() / ("." + name + "." + std::to_string(::getpid()) + "." +
-                                            std::to_string(g_nTempCounter++) + ".part");
+        temp.path = TempNameBeside(target);
         const int fd = ::open(temp.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             temp.fd = UniqueFd(fd);

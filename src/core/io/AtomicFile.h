@@ -16,6 +16,10 @@ struct TempFile {
     std::filesystem::path path;
 };
 
+// The next candidate temporary name for `target` (".<name>.<pid>.<n>.part", n counting up in
+// the process); it may exist already, so whoever creates it must do so exclusively.
+std::filesystem::path TempNameBeside(const std::filesystem::path& target);
+
 // Creates the temporary file for `target` (never an existing file). Throws IoError naming
 // `target` ("cannot create") when the folder cannot hold it.
 TempFile CreateTempBeside(const std::filesystem::path& target);

@@ -3,12 +3,18 @@
 #include "core/audio/WaveFile.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
+#include "core/io/FolderLock.h"
+#include "core/io/HoldSignals.h"
+#include "core/io/StaleTemps.h"
+#include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
+#include "core/split/TrackPlacement.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -30,24 +36,21 @@ constexpr auto kTrack = SplitError::Side::Track;
     throw SplitError(side, sundrel::io::FileErrorText(path, what, error));
 }
 
-// Creates a hidden temporary file beside `final`, named so that it cannot be taken for a
-// track; returns its descriptor and sets `temp`.
-UniqueFd CreateTemporary(const std::filesystem::path& final, std::filesystem::path& temp) {
+// Creates a track's file without a name where the file system allows (else under a hidden
+// temporary name, see io::CreateTempBeside), so that a split that is killed leaves nothing.
+sundrel::io::TempFile CreateTemporary(const std::filesystem::path& final) {
     try {
-        sundrel::io::TempFile file = sundrel::io::CreateTempBeside(final);
-        temp = std::move(file.path);
-        return std::move(file.fd);
+        return sundrel::io::CreateUnnamedBeside(final);
     } catch (const sundrel::io::IoError& e) {
         throw SplitError(kTrack, e.what());
     }
 }
 
-// Tracks written under temporary names; whatever has not been renamed when this goes out of
-// scope is removed.
+// Tracks written as unnamed files or under temporary names; whatever has not taken its
+// track's name when this goes out of scope is removed.
 struct PendingTrack {
     SplitTrack track;
-    std::filesystem::path temp;
-    UniqueFd fd;
+    sundrel::io::TempFile file;
 };
 struct PendingTracks {
     std::vector<PendingTrack> tracks;
@@ -56,9 +59,9 @@ struct PendingTracks {
     PendingTracks& operator=(const PendingTracks&) = delete;
     ~PendingTracks() {
         for (PendingTrack& p : tracks) {
-            p.fd.Close();
-            if (!p.temp.empty()) {
-                ::unlink(p.temp.c_str());
+            p.file.fd.Close();
+            if (!p.file.path.empty()) {
+                ::unlink(p.file.path.c_str());
             }
         }
     }
@@ -119,7 +122,16 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     }
     ::posix_fadvise(src.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    // A track must never replace the mix it is cut from.
+    // One split at a time into a folder: another would replace tracks of this one.
+    bool opened = false;
+    const UniqueFd lock =
+        sundrel::io::LockFolder(outDir, options.waitForFolder, options.onWaitForFolder, opened);
+    if (opened && !lock) {
+        throw SplitError(kTrack, "another split into " + outDir.string() + " is running");
+    }
+
+    // A track must never replace the mix it is cut from, nor a folder.
+    std::vector<sundrel::Placement> placements;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
         const auto path = outDir / sundrel::TrackName(static_cast<int>(k));
         if (SameFile(st, path)) {
@@ -127,11 +139,15 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                              path.string() +
                                  ": this is the mix being split; choose another output folder");
         }
+        placements.push_back({{}, path});
     }
+    sundrel::CheckTargets(placements);
+    sundrel::io::RemoveStaleTemps(outDir);
 
-    // Every track is written under a temporary name first, its writeback started at once so
-    // the disk works while the next track is copied. Only when all are complete (and, with
-    // `sync`, on disk) do they take their names: a failure leaves no track of this run.
+    // Every track is written as an unnamed file (or under a temporary name) first, its writeback
+    // started at once so the disk works while the next track is copied. Only when all are complete
+    // (and, with `sync`, on disk) do they take their names: a failure leaves no track of this run.
+    std::optional<sundrel::io::HoldSignals> hold; // released after `pending` cleans up
     PendingTracks pending;
     std::vector<std::byte> buffer;
     std::uint64_t done = 0;
@@ -140,15 +156,15 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         p.track.number = static_cast<int>(k);
         p.track.path = outDir / sundrel::TrackName(p.track.number);
         p.track.span = plan[k - 1];
-        p.fd = CreateTemporary(p.track.path, p.temp);
-        const std::uint64_t header = WriteWavHeader(p.fd.Get(), p.track.span.size, p.track.path);
-        sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, p.fd.Get(), header,
+        p.file = CreateTemporary(p.track.path);
+        const int fd = p.file.fd.Get();
+        const std::uint64_t header = WriteWavHeader(fd, p.track.span.size, p.track.path);
+        sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, fd, header,
                            p.track.span.size, m_strPath, p.track.path, buffer);
-        if (options.sync) {
-            // Start writing this track out while the next one is copied. A hint only: the
-            // fsync below is what reports a failure.
-            ::sync_file_range(p.fd.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-        }
+        // Start writing this track out while the next one is copied, so that a large split
+        // does not leave gigabytes of dirty pages behind. A hint only: with `sync` the fsync
+        // below is what reports a failure.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         done += p.track.span.size;
         if (options.onProgress) {
             options.onProgress(done, m_nDataSize);
@@ -158,28 +174,44 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         // Let all the audio reach the disk first, so that the fsyncs below commit the
         // metadata of every track at once instead of one track at a time.
         for (PendingTrack& p : pending.tracks) {
-            ::sync_file_range(p.fd.Get(), 0, 0,
+            ::sync_file_range(p.file.fd.Get(), 0, 0,
                               SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                                   SYNC_FILE_RANGE_WAIT_AFTER);
         }
     }
     for (PendingTrack& p : pending.tracks) {
-        if (options.sync && ::fsync(p.fd.Get()) != 0) {
+        if (options.sync && ::fsync(p.file.fd.Get()) != 0) {
             Fail(kTrack, p.track.path, "cannot write", errno);
         }
-        if (const int error = p.fd.Close(); error != 0) {
+    }
+    // From the first temporary name to the last track in place, an interrupt waits: it would
+    // leave named temporaries, or a set of tracks half new and half old.
+    hold.emplace();
+    for (PendingTrack& p : pending.tracks) {
+        try {
+            sundrel::io::LinkBeside(p.file, p.track.path);
+        } catch (const sundrel::io::IoError& e) {
+            throw SplitError(kTrack, e.what());
+        }
+        if (const int error = p.file.fd.Close(); error != 0) {
             Fail(kTrack, p.track.path, "cannot write", error);
         }
     }
+    // All tracks take their names or none does; the files they replace are removed only
+    // once every track is in place.
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        placements[i].temp = pending.tracks[i].file.path;
+    }
+    sundrel::PlaceAll(placements);
     std::vector<SplitTrack> written;
     for (PendingTrack& p : pending.tracks) {
-        if (::rename(p.temp.c_str(), p.track.path.c_str()) != 0) {
-            Fail(kTrack, p.track.path, "cannot create", errno);
-        }
-        p.temp.clear();
+        p.file.path.clear();
         written.push_back(p.track);
+    }
+    hold.reset();
+    for (const SplitTrack& track : written) {
         if (options.onTrackWritten) {
-            options.onTrackWritten(p.track);
+            options.onTrackWritten(track);
         }
     }
 

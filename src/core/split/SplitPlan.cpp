@@ -108,4 +108,14 @@ std::string TrackName(int number) {
     return name;
 }
 
+std::vector<std::size_t> ShortTracks(std::span<const TrackSpan> plan, std::uint32_t byteRate) {
+    std::vector<std::size_t> tracks;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (plan[i].size < byteRate) {
+            tracks.push_back(i);
+        }
+    }
+    return tracks;
+}
+
 } // namespace sundrel

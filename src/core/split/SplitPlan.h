@@ -39,6 +39,10 @@ std::vector<TrackSpan> PlanTracks(std::span<const float> percents, std::uint64_t
 std::vector<TrackSpan> PlanTracksAtFrames(std::span<const Marker> markers, std::uint64_t dataSize,
                                           std::uint32_t frameSize);
 
+// The positions (from 0) of the tracks of `plan` that last less than one second at `byteRate`
+// bytes a second, empty tracks among them.
+std::vector<std::size_t> ShortTracks(std::span<const TrackSpan> plan, std::uint32_t byteRate);
+
 // "track%.2d.wav".
 std::string TrackName(int number);
 

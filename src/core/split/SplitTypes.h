@@ -9,8 +9,8 @@
 namespace sundrel {
 
 // Raised when Split cannot finish; the message names the file and the reason. Tracks take
-// their names only once all of them are complete, so a failure leaves no track of the run
-// (and replaces no older file) unless it is the renaming itself that fails part-way.
+// their names only once all of them are complete, and then all together (see PlaceAll), so a
+// failure leaves no track of the run and replaces no older file.
 class SplitError : public std::runtime_error {
   public:
     enum class Side {
@@ -39,13 +39,20 @@ struct SplitTrack {
 };
 
 struct SplitOptions {
-    // Flush the tracks to disk before they get their final names, so that not even a system
-    // crash leaves a file named like a track that lacks its data.
-    bool sync = true;
+    // Flush the tracks to disk before they get their final names, and the folder after, so
+    // that not even a system crash leaves a file named like a track that lacks its data.
+    // Without it the tracks are just as complete and atomically named, and their writeback is
+    // started at once, but success does not wait for the disk.
+    bool sync = false;
     // Called after each track's audio has been copied (under a temporary name), with the
     // audio bytes copied so far and in all.
     std::function<void(std::uint64_t done, std::uint64_t total)> onProgress;
-    // Called for each track once all are complete, as it takes its final name.
+    // Splits into one folder take turns (a lock on the folder for the whole split). When
+    // another holds it: wait for it (calling onWaitForFolder first), or fail with SplitError
+    // (Track) at once.
+    bool waitForFolder = true;
+    std::function<void()> onWaitForFolder;
+    // Called for each track once all have taken their final names.
     std::function<void(const SplitTrack&)> onTrackWritten;
 };
 

@@ -3,6 +3,8 @@
 #include "support/WavFixture.h"
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 namespace clitest {
@@ -41,6 +43,32 @@ Result RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>
     command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string());
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir / "out"), Text(dir / "err")};
+}
+
+Result RunCliWithStdout(const std::vector<std::string>& args, int stdoutFd) {
+    const fixture::TempDir dir;
+    const std::string errPath = (dir / "err").string();
+    std::vector<std::string> argv{SUNDREL_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargv;
+    for (std::string& a : argv) {
+        cargv.push_back(a.data());
+    }
+    cargv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = -1;
+    const int rc = ::posix_spawn(&pid, SUNDREL_CLI_PATH, &actions, nullptr, cargv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        return {};
+    }
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", Text(dir / "err")};
 }
 
 } // namespace clitest

@@ -20,4 +20,8 @@ Result RunCli(const std::vector<std::string>& args, int timeoutSeconds = 300);
 Result RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args,
                 int timeoutSeconds = 300);
 
+// Runs sundrel-cli with `stdoutFd` as its standard output; `out` is left empty. `status` is
+// -1 when the program did not exit normally (a signal ended it).
+Result RunCliWithStdout(const std::vector<std::string>& args, int stdoutFd);
+
 } // namespace clitest

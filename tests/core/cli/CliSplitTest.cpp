@@ -1,12 +1,17 @@
 #include "core/audio/WaveFile.h"
 #include "core/cli/CliRunner.h"
+#include "core/io/FolderLock.h"
 #include "core/markers/Marker.h"
 #include "core/project/ProjectFile.h"
 #include "core/split/SplitPlan.h"
 #include "support/WavFixture.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -154,14 +159,14 @@ TEST(CliSplit, StaleTracksAreReportedOrCleaned) {
                        "track03.wav, track04.wav, …, track08.wav; --clean removes them\n");
     EXPECT_TRUE(fs::exists(m.dir / "track08.wav"));
 
-    run = split(percents(6));
-    EXPECT_EQ(run.err, "sundrel-cli split: 2 track files of an earlier split remain: "
-                       "track07.wav, track08.wav; --clean removes them\n");
+    run = split(percents(6)); // tracks under a second: warned about as well
+    EXPECT_THAT(run.err, HasSubstr("sundrel-cli split: 2 track files of an earlier split remain: "
+                                   "track07.wav, track08.wav; --clean removes them\n"));
     run = split({"--percent", "50", "--percent", "70", "--percent", "80", "--percent", "90",
                  "--percent", "95", "--percent", "97", "--clean"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "sundrel-cli split: removed 1 track file of an earlier split: "
-                       "track08.wav\n");
+    EXPECT_THAT(run.err, HasSubstr("sundrel-cli split: removed 1 track file of an earlier split: "
+                                   "track08.wav\n"));
     EXPECT_EQ(
         fixture::Listing(m.dir.Path()),
         (std::vector<std::string>{"long.wav", "million.wav", "notes.txt", "track01.wav",
@@ -203,6 +208,112 @@ TEST(CliSplit, ExitStatusesSayWhatWentWrong) {
         EXPECT_TRUE(run.out.empty()) << run.out;
     }
     EXPECT_FALSE(fs::exists(m.dir / "track01.wav"));
+}
+
+// Standard output that cannot take the list (a full device, a pipe whose reader has gone)
+// neither interrupts nor undoes the split: every track is complete and the status is 3.
+TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
+    for (const bool pipe : {false, true}) {
+        SCOPED_TRACE(pipe ? "closed pipe" : "/dev/full");
+        Mixes m;
+        const fs::path out = m.dir / "out";
+        fs::create_directory(out);
+        int fd = -1;
+        if (pipe) {
+            int fds[2];
+            ASSERT_EQ(::pipe(fds), 0);
+            ::close(fds[0]);
+            fd = fds[1];
+        } else {
+            fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+        }
+        const auto run = clitest::RunCliWithStdout(
+            {"split", m.million.string(), "--percent", "30", "--percent", "60", "-o", out}, fd);
+        ::close(fd);
+        EXPECT_EQ(run.status, 3);
+        EXPECT_THAT(run.err, HasSubstr("the tracks are written"));
+        EXPECT_EQ(fixture::Listing(out),
+                  (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+        EXPECT_EQ(fs::file_size(out / "track01.wav") + fs::file_size(out / "track02.wav") +
+                      fs::file_size(out / "track03.wav"),
+                  3 * 44 + 1'000'000u);
+    }
+}
+
+// A split into a folder another split holds waits for it, or with --no-wait fails at once.
+TEST(CliSplit, SecondSplitIntoAFolderWaitsOrFails) {
+    Mixes m;
+    const fs::path out = m.dir / "out";
+    fs::create_directory(out);
+    bool opened = false;
+    sundrel::io::UniqueFd held = sundrel::io::LockFolder(out, false, {}, opened);
+    ASSERT_TRUE(held);
+
+    const auto refused = RunCli({"split", m.million.string(), "--no-wait", "-o", out});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_THAT(refused.err, HasSubstr("another split into " + out.string() + " is running"));
+    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{});
+
+    clitest::Result waited;
+    std::thread second([&] { waited = RunCli({"split", m.million.string(), "-o", out}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{}); // still waiting
+    held.Close();
+    second.join();
+    EXPECT_EQ(waited.status, 0) << waited.err;
+    EXPECT_THAT(waited.err, HasSubstr("waiting for another split into " + out.string()));
+    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{"track01.wav"});
+}
+
+// Tracks under a second are named on stderr; --strict refuses them before writing anything.
+TEST(CliSplit, ShortTracksWarnOrWithStrictRefuse) {
+    struct Case {
+        std::vector<std::string> cuts;
+        std::vector<std::string> warnings; // "trackNN.wav (length)"
+    };
+    // 300 s of 8 kHz mono 8-bit: 8,000 bytes a second.
+    const Case cases[] = {
+        {{"--at", "100"}, {}},
+        {{"--at", "100", "--at", "100.5"}, {"track02.wav (0:00:00.500)"}},
+        {{"--at", "100", "--at", "100"}, {"track02.wav (0:00:00.000)"}},
+        {{"--at", "299"}, {}}, // the last track lasts exactly a second
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"split"};
+        Mixes m;
+        args.push_back(m.long8.string());
+        args.insert(args.end(), c.cuts.begin(), c.cuts.end());
+        args.insert(args.end(), {"-o", (m.dir / "out").string()});
+        fs::create_directory(m.dir / "out");
+        SCOPED_TRACE(testing::PrintToString(c.cuts));
+
+        args.push_back("--strict");
+        const auto strict = RunCli(args);
+        EXPECT_EQ(strict.status, c.warnings.empty() ? 0 : 1) << strict.err;
+        if (!c.warnings.empty()) {
+            EXPECT_EQ(fixture::Listing(m.dir / "out"), std::vector<std::string>{});
+            EXPECT_THAT(strict.err, HasSubstr("--strict"));
+        }
+        args.pop_back();
+        const auto run = RunCli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        for (const std::string& w : c.warnings) {
+            EXPECT_THAT(run.err, HasSubstr("shorter than a second: " + w));
+        }
+        if (c.warnings.empty()) {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+}
+
+TEST(CliSplit, SyncWritesTheSameTracks) {
+    Mixes m;
+    const auto run =
+        RunCli({"split", m.million.string(), "--percent", "50", "--sync", "-o", m.out});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::file_size(m.dir / "track01.wav"), 500'040u);
+    EXPECT_EQ(fs::file_size(m.dir / "track02.wav"), 500'048u);
 }
 
 } // namespace

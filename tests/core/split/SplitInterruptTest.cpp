@@ -1,0 +1,134 @@
+#include "core/audio/WaveFile.h"
+#include "core/io/HoldSignals.h"
+#include "core/io/StaleTemps.h"
+#include "support/WavFixture.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixture::Bytes;
+using fixture::Listing;
+
+// Runs a split of `mix` in a child that stops after its first track; the child is then killed
+// with `sig`. Returns once it is gone.
+void KillSplitMidway(const fs::path& mix, const fs::path& out, int sig) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(fds[0]);
+        CWaveFile wave(mix);
+        sundrel::SplitOptions options;
+        options.sync = false;
+        bool told = false;
+        options.onProgress = [&](std::uint64_t, std::uint64_t) {
+            if (!told) {
+                told = true;
+                [[maybe_unused]] const auto n = ::write(fds[1], "x", 1);
+                ::pause();
+            }
+        };
+        const float percents[] = {0, 25, 50, 75, 100};
+        wave.Split(percents, 5, out, options);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    ASSERT_EQ(::read(fds[0], &c, 1), 1);
+    ::close(fds[0]);
+    ::kill(pid, sig);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+}
+
+TEST(SplitInterrupted, KilledSplitLeavesNoTemporaries) {
+    for (const int sig : {SIGTERM, SIGKILL, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        fixture::TempDir dir;
+        const fixture::Format f{};
+        fixture::WriteFile(dir / "mix.wav",
+                           fixture::CanonicalWav(f, fixture::TestSignal(f, 400'000)));
+        fs::create_directory(dir / "out");
+        KillSplitMidway(dir / "mix.wav", dir / "out", sig);
+        // The track written before the kill had no name yet.
+        EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
+    }
+}
+
+// A temporary named for a process that is gone is removed by the next split; one of a running
+// process (this one's parent stands for it) is kept.
+TEST(SplitInterrupted, NextSplitRemovesTemporariesOfDeadProcesses) {
+    fixture::TempDir dir;
+    const fixture::Format f{};
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav(f, fixture::TestSignal(f, 10'000)));
+    const pid_t dead = ::fork();
+    if (dead == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(dead, nullptr, 0);
+    const std::string deadTemp = ".track01.wav." + std::to_string(dead) + ".0.part";
+    const std::string liveTemp = ".track01.wav." + std::to_string(::getppid()) + ".3.part";
+    for (const std::string& name : {deadTemp, liveTemp, std::string(".notes.part")}) {
+        fixture::WriteFile(dir / name, Bytes(5));
+    }
+    CWaveFile wave(dir / "mix.wav");
+    const float percents[] = {0, 100};
+    sundrel::SplitOptions options;
+    options.sync = false;
+    wave.Split(percents, 2, dir.Path(), options);
+    EXPECT_EQ(Listing(dir.Path()),
+              (std::vector<std::string>{".notes.part", liveTemp, "mix.wav", "track01.wav"}));
+}
+
+TEST(SplitInterrupted, TempOwnerReadsOnlyTemporaryNames) {
+    EXPECT_EQ(sundrel::io::TempOwner(".track01.wav.123.4.part"), 123);
+    EXPECT_EQ(sundrel::io::TempOwner(".a.b.7.0.part"), 7);
+    for (const char* name : {"track01.wav.123.4.part", ".track01.wav.123.part", ".123.4.part",
+                             ".x.12a.4.part", ".x.0.4.part", ".x.-5.4.part", ".x.5.4.tmp"}) {
+        EXPECT_EQ(sundrel::io::TempOwner(name), std::nullopt) << name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A SIGTERM raised while signals are held does not end the process until they are released.
+TEST(HoldSignals, DelaysTerminationUntilReleased) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(fds[0]);
+            {
+                const sundrel::io::HoldSignals hold;
+                ::raise(sig);
+                [[maybe_unused]] const auto n = ::write(fds[1], "held", 4);
+            }
+            [[maybe_unused]] const auto n = ::write(fds[1], "!", 1); // not reached
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        std::string got;
+        char buf[16];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
+            got.append(buf, static_cast<std::size_t>(n));
+        }
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_EQ(got, "held") << sig;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+    }
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "core/split/TrackPlacement.h"
+#include "core/audio/WaveFile.h"
+#include "core/split/SplitTypes.h"
+#include "support/Thrown.h"
+#include "support/WavFixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixture::Bytes;
+using fixture::Listing;
+using sundrel::Placement;
+using sundrel::SplitError;
+using testing::HasSubstr;
+
+Bytes Filled(std::size_t n, int value) {
+    return Bytes(n, static_cast<std::byte>(value));
+}
+
+TEST(PlaceAll, ReplacesEveryTargetAndRemovesTheOldFiles) {
+    fixture::TempDir dir;
+    fixture::WriteFile(dir / "track01.wav", Filled(10, 1));
+    fixture::WriteFile(dir / ".t1", Filled(20, 2));
+    fixture::WriteFile(dir / ".t2", Filled(30, 3));
+    const Placement p[] = {{dir / ".t1", dir / "track01.wav"}, {dir / ".t2", dir / "track02.wav"}};
+    sundrel::PlaceAll(p);
+    EXPECT_EQ(fixture::ReadFile(dir / "track01.wav"), Filled(20, 2));
+    EXPECT_EQ(fixture::ReadFile(dir / "track02.wav"), Filled(30, 3));
+    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"track01.wav", "track02.wav"}));
+}
+
+// The third placement fails (its temporary is gone): the first two are undone, whether they
+// replaced a file or took a new name.
+TEST(PlaceAll, AFailedPlacementUndoesTheEarlierOnes) {
+    fixture::TempDir dir;
+    fixture::WriteFile(dir / "track01.wav", Filled(10, 1));
+    fixture::WriteFile(dir / "track03.wav", Filled(12, 4));
+    fixture::WriteFile(dir / ".t1", Filled(20, 2));
+    fixture::WriteFile(dir / ".t2", Filled(30, 3));
+    const Placement p[] = {{dir / ".t1", dir / "track01.wav"},
+                           {dir / ".t2", dir / "track02.wav"},
+                           {dir / ".t3", dir / "track03.wav"}};
+    const auto e = fixture::Thrown<SplitError>([&] { sundrel::PlaceAll(p); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetSide(), SplitError::Side::Track);
+    EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create"));
+    EXPECT_EQ(fixture::ReadFile(dir / "track01.wav"), Filled(10, 1));
+    EXPECT_EQ(fixture::ReadFile(dir / "track03.wav"), Filled(12, 4));
+    EXPECT_EQ(fixture::ReadFile(dir / ".t1"), Filled(20, 2));
+    EXPECT_EQ(fixture::ReadFile(dir / ".t2"), Filled(30, 3));
+    EXPECT_EQ(Listing(dir.Path()),
+              (std::vector<std::string>{".t1", ".t2", "track01.wav", "track03.wav"}));
+}
+
+struct OldTracks {
+    fixture::TempDir dir;
+    fs::path mix = dir / "mix.wav";
+    fs::path out = dir / "out";
+    OldTracks() {
+        fixture::WriteFile(mix, fixture::CanonicalWav({}, fixture::TestSignal({}, 30'000)));
+        fs::create_directory(out);
+        fixture::WriteFile(out / "track01.wav", Filled(100, 1));
+        fixture::WriteFile(out / "track02.wav", Filled(200, 2));
+    }
+};
+
+// A folder under a later track's name: found before any file is written or replaced.
+TEST(SplitPlacement, FolderAtALaterTrackNameFailsBeforeAnyTrackIsReplaced) {
+    OldTracks t;
+    fs::create_directory(t.out / "track03.wav");
+    CWaveFile wave(t.mix);
+    const float percents[] = {0, 30, 60, 100};
+    sundrel::SplitOptions options;
+    options.onProgress = [](std::uint64_t, std::uint64_t) { ADD_FAILURE() << "a track copied"; };
+    const auto e = fixture::Thrown<SplitError>([&] { wave.Split(percents, 4, t.out, options); });
+    ASSERT_TRUE(e);
+    EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create: a folder has this name"));
+    EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
+    EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
+    EXPECT_EQ(Listing(t.out),
+              (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+}
+
+// A folder appears at the last name while the tracks are copied: the renaming fails at that
+// name, and the tracks already put in place give way to the old files again.
+TEST(SplitPlacement, RenameFailingAtTheLastTrackRestoresTheOldTracks) {
+    OldTracks t;
+    CWaveFile wave(t.mix);
+    const float percents[] = {0, 30, 60, 100};
+    sundrel::SplitOptions options;
+    options.sync = false;
+    options.onProgress = [&](std::uint64_t done, std::uint64_t total) {
+        if (done == total) {
+            fs::create_directory(t.out / "track03.wav");
+        }
+    };
+    options.onTrackWritten = [](const sundrel::SplitTrack& track) {
+        ADD_FAILURE() << track.path << " reported";
+    };
+    const auto e = fixture::Thrown<SplitError>([&] { wave.Split(percents, 4, t.out, options); });
+    ASSERT_TRUE(e);
+    EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create"));
+    EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
+    EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
+    EXPECT_EQ(Listing(t.out),
+              (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+}
+
+} // namespace
