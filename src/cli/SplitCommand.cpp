@@ -193,6 +193,18 @@ void RunSplit(const SplitArgs& args) {
     } catch (const WaveFileError& e) {
         throw Failure{kExitInput, e.what()};
     }
+    // The same warnings `info` gives: the split cuts what the file holds.
+    if (wave->m_bDataTruncated) {
+        std::cerr << "sundrel-cli split: " << mix
+                  << ": the data chunk claims more than the file holds; splitting the "
+                  << wave->m_nDataSize << " bytes there are\n";
+    }
+    if (wave->m_bDataSizeUncertain) {
+        std::cerr << "sundrel-cli split: " << mix
+                  << ": WARNING: the 32-bit size field may have wrapped at 4 GiB and no chunk "
+                     "marks the audio's end; audio after "
+                  << wave->m_nDataSize << " bytes is not split\n";
+    }
     std::vector<Marker> markers =
         CollectMarkers(args, project ? &project->markers : nullptr, *wave);
     if (args.suggested) {

@@ -317,3 +317,17 @@ TEST(CliSplit, SyncWritesTheSameTracks) {
 }
 
 } // namespace
+
+// A mix whose data chunk claims more than the file holds is split as far as it goes, with the
+// warning `info` gives, never silently.
+TEST(CliSplit, WarnsOfADataChunkClaimingMoreThanTheFileHolds) {
+    fixture::TempDir dir;
+    fixture::WriteFile(
+        dir / "cut.wav",
+        fixture::WavBuilder().Fmt({}).ChunkDeclared("data", 1000, fixture::Bytes(400)).Build());
+    const auto r = RunCli({"split", (dir / "cut.wav").string(), "-o", dir.Path().string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("the data chunk claims more than the file holds; splitting the "
+                                 "400 bytes there are"));
+    EXPECT_EQ(fs::file_size(dir / "track01.wav"), 444u);
+}
