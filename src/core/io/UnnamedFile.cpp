@@ -13,9 +13,11 @@ namespace {
 
 constexpr int kLinkAttempts = 100;
 
-// O_TMPFILE fails with these where the file system (or the kernel) cannot make unnamed files.
+// O_TMPFILE fails with these where the file system (or the kernel) cannot make unnamed files,
+// and with EPERM in a folder that was removed: the named way then says what is wrong.
 bool UnnamedUnsupported(int error) {
-    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOENT;
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOENT ||
+           error == EPERM;
 }
 
 } // namespace
@@ -40,14 +42,24 @@ void LinkBeside(TempFile& file, const std::filesystem::path& target) {
         std::filesystem::path name = TempNameBeside(target);
         // Through /proc (any user), or where /proc is missing, by the descriptor itself
         // (which needs CAP_DAC_READ_SEARCH).
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-            (errno == ENOENT &&
-             ::linkat(file.fd.Get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             file.path = std::move(name);
             return;
         }
-        if (errno != EEXIST || attempt + 1 >= kLinkAttempts) {
-            throw IoError(target, "cannot create", errno);
+        int error = errno;
+        if (error == ENOENT) {
+            if (::linkat(file.fd.Get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+                file.path = std::move(name);
+                return;
+            }
+            // Without the capability the second way says only "not permitted"; the first
+            // way's answer (the folder is gone) is the one to report then.
+            if (errno != EPERM && errno != EACCES) {
+                error = errno;
+            }
+        }
+        if (error != EEXIST || attempt + 1 >= kLinkAttempts) {
+            throw IoError(target, "cannot create", error);
         }
     }
 }
