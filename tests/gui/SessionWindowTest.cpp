@@ -237,6 +237,15 @@ class SessionWindowTest : public QObject {
         w.prompt.questions.clear();
         QVERIFY(w.dlg.LoadWaveFile(second));
         QVERIFY(w.prompt.questions.isEmpty());
+
+        // A marker added and removed again is still unsaved work: only the save question.
+        w.AddAt(5.0f);
+        w.dlg.Session().Remove(1);
+        w.prompt.choices.enqueue(2); // Cancel
+        QVERIFY(!w.dlg.LoadWaveFile(third));
+        QCOMPARE(w.prompt.questions.size(), 1);
+        QCOMPARE(w.prompt.questions[0].text, QStringLiteral("Save changes to the markers?"));
+        QCOMPARE(w.dlg.Session().WavePath().filename(), std::filesystem::path("second.wav"));
     }
 };
 

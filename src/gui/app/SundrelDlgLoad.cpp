@@ -52,6 +52,8 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
         if (!keep && !MayDiscardChanges()) {
             return false;
         }
+    } else if (!MayDiscardChanges()) {
+        return false; // unsaved removals of a project's markers would go unnoticed
     }
     // The player reads the current mix: end it before the mix is replaced.
     StopPlayback();
