@@ -9,8 +9,8 @@
 // Usage: split_bench [DIR [MIB]]   (default: a new folder under $TMPDIR or /var/tmp, never
 // tmpfs; 1024 MiB)
 
+#include "BenchIo.h"
 #include "core/audio/WaveFile.h"
-#include "core/io/WriteAll.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
 
@@ -35,19 +35,8 @@ namespace {
 
 std::uint64_t g_nDataSize = std::uint64_t{1} << 30;
 
-void Die(const std::string& what) {
-    std::perror(what.c_str());
-    std::exit(1);
-}
-
-void WriteAll(int fd, const void* data, std::size_t size) {
-    const int error =
-        sundrel::io::WriteAll(fd, std::span(static_cast<const std::byte*>(data), size));
-    if (error != 0) {
-        errno = error;
-        Die("write");
-    }
-}
+using benchio::Die;
+using benchio::WriteAll;
 
 // The format of the benchmark mix: 16-bit stereo 44.1 kHz.
 sundrel::WaveFormatEx MixFormat() {

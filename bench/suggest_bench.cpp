@@ -5,9 +5,9 @@
 // Usage: suggest_bench [MIX.wav]   (default: a synthetic 2-hour mix written under /var/tmp,
 //                                   ten copies of twelve one-minute demo tracks)
 
+#include "BenchIo.h"
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/demo/DemoMix.h"
-#include "core/io/WriteAll.h"
 #include "core/split/TrackHeader.h"
 
 #include <cerrno>
@@ -27,19 +27,8 @@ namespace {
 
 constexpr double kMixSeconds = 2 * 3600.0;
 
-void Die(const std::string& what) {
-    std::perror(what.c_str());
-    std::exit(1);
-}
-
-void WriteAll(int fd, const void* data, std::size_t size) {
-    const int error =
-        sundrel::io::WriteAll(fd, std::span(static_cast<const std::byte*>(data), size));
-    if (error != 0) {
-        errno = error;
-        Die("write");
-    }
-}
+using benchio::Die;
+using benchio::WriteAll;
 
 void MakeMix(const fs::path& path) {
     sundrel::demo::DemoPlan plan;
