@@ -23,23 +23,21 @@ void MarkerHistory::Record(State before) {
 }
 
 std::optional<MarkerHistory::State> MarkerHistory::Undo(State current) {
-    if (m_undo.empty()) {
-        return std::nullopt;
-    }
-    Step step = std::move(m_undo.back());
-    m_undo.pop_back();
-    m_redo.push_back({std::move(current), m_currentId});
-    m_currentId = step.id;
-    return std::move(step.state);
+    return Move(m_undo, m_redo, std::move(current));
 }
 
 std::optional<MarkerHistory::State> MarkerHistory::Redo(State current) {
-    if (m_redo.empty()) {
+    return Move(m_redo, m_undo, std::move(current));
+}
+
+std::optional<MarkerHistory::State> MarkerHistory::Move(std::vector<Step>& from,
+                                                        std::vector<Step>& to, State current) {
+    if (from.empty()) {
         return std::nullopt;
     }
-    Step step = std::move(m_redo.back());
-    m_redo.pop_back();
-    m_undo.push_back({std::move(current), m_currentId});
+    Step step = std::move(from.back());
+    from.pop_back();
+    to.push_back({std::move(current), m_currentId});
     m_currentId = step.id;
     return std::move(step.state);
 }

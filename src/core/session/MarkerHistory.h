@@ -47,6 +47,9 @@ class MarkerHistory {
         State state;
         std::uint64_t id = 0;
     };
+    // Takes the newest step of `from` as the state to restore, `current` onto `to`.
+    std::optional<State> Move(std::vector<Step>& from, std::vector<Step>& to, State current);
+
     std::vector<Step> m_undo;
     std::vector<Step> m_redo;
     std::uint64_t m_currentId = 0;
