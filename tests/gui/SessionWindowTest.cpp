@@ -125,6 +125,8 @@ class SessionWindowTest : public QObject {
         QCOMPARE(Entries(MarkerBox(w.dlg)), (QStringList{"List Marker..", "Marker 1", "Marker 2"}));
         QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 25.0f, 50.0f}));
         QCOMPARE(MarkerBox(w.dlg)->currentIndex(), 1);
+        QVERIFY(Button(w.dlg, ids::kAnp)->isEnabled()); // the restored marker is selected
+        QVERIFY(remove->isEnabled());
         QTest::keyClick(&w.dlg, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(Percents(w.dlg), (std::vector<float>{0.0f, 50.0f}));
         QTest::keyClick(&w.dlg, Qt::Key_Y, Qt::ControlModifier); // nothing left to redo

@@ -442,7 +442,12 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
         m_cbMarkers->setCurrentIndex(static_cast<int>(m_session.Selected()));
     }
     if ((what & (kMarkers | kSelection)) != 0) {
+        // "ANP" and Remove act on the selected marker, never on the start (the header entry);
+        // undo and redo can change the selection as an edit does.
         m_btnRemove->setEnabled(m_session.Selected() > 0);
+        if (m_session.IsLoaded()) {
+            m_btnAnp->setEnabled(m_session.Selected() > 0);
+        }
     }
     setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
     Command(ids::kCmdUndo)->setEnabled(m_session.CanUndo());

@@ -123,5 +123,4 @@ void CSundrelDlg::FillMarkerBox() {
         m_cbMarkers->addItem(QString::fromStdString(entry));
     }
     m_cbMarkers->setCurrentIndex(static_cast<int>(m_session.Selected()));
-    m_btnAnp->setEnabled(m_btnAnp->isEnabled() && m_session.Selected() > 0);
 }
