@@ -55,8 +55,8 @@ MarkerView ViewOfMarker(float percent, double duration) {
     view.slider = SliderStep(percent);
     view.position = PositionOfMarker(percent, duration);
     const TimeWindow window = WindowAround(view.position);
-    view.viewFrom = window.from;
-    view.viewTo = window.to;
+    view.viewFrom = static_cast<float>(window.from);
+    view.viewTo = static_cast<float>(window.to);
     return view;
 }
 

@@ -224,8 +224,8 @@ std::optional<MarkerView> MixSession::ViewOf(std::size_t index) const {
     view.position = static_cast<float>(*SecondsOf(index));
     view.slider = view::TrackbarValue(view.position, Duration());
     const TimeWindow window = WindowAround(view.position);
-    view.viewFrom = window.from;
-    view.viewTo = window.to;
+    view.viewFrom = static_cast<float>(window.from);
+    view.viewTo = static_cast<float>(window.to);
     return view;
 }
 

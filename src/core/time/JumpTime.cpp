@@ -26,8 +26,8 @@ JumpTarget JumpTo(float time, double length) {
     target.slider = view::TrackbarValue(time, length);
     target.label = FormatTime(time);
     const TimeWindow window = WindowAround(time);
-    target.viewFrom = window.from;
-    target.viewTo = window.to;
+    target.viewFrom = static_cast<float>(window.from);
+    target.viewTo = static_cast<float>(window.to);
     return target;
 }
 

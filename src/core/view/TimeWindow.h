@@ -9,10 +9,11 @@
 // length of its canonical file (data bytes + 44), as CWaveFile reports them.
 namespace sundrel {
 
-// A span of the mix in seconds: the visible window of the view.
+// A span of the mix in seconds: the visible window of the view. Double, so a zoomed window
+// keeps sample precision over hours; every float the fixed 2-second rules produce is exact in it.
 struct TimeWindow {
-    float from = 0.0f;
-    float to = 0.0f;
+    double from = 0.0;
+    double to = 0.0;
     friend bool operator==(const TimeWindow&, const TimeWindow&) = default;
 };
 

@@ -12,7 +12,7 @@ TEST(Transport, StopGoesBackToTheStartAndAutoJumpShowsTheFirstTwoSeconds) {
     EXPECT_EQ(std::tuple(out.position, out.trackbar, out.label),
               std::tuple(0.0f, 0, "0:00:00.000"));
     ASSERT_TRUE(out.window.has_value());
-    EXPECT_EQ(std::pair(out.window->from, out.window->to), std::pair(0.0f, 2.0f));
+    EXPECT_EQ(std::pair(out.window->from, out.window->to), std::pair(0.0, 2.0));
     EXPECT_FALSE(sundrel::StopTransport(false).window.has_value());
 }
 
@@ -21,8 +21,8 @@ TEST(Transport, PauseReadsTheElevenCharacterLabelBackOrTheDeviceClock) {
     EXPECT_FLOAT_EQ(out.position, 65.25f);
     EXPECT_FALSE(out.label.has_value()); // the label stays as it is
     ASSERT_TRUE(out.window.has_value());
-    EXPECT_FLOAT_EQ(out.window->from, 64.25f);
-    EXPECT_FLOAT_EQ(out.window->to, 66.25f);
+    EXPECT_FLOAT_EQ(static_cast<float>(out.window->from), 64.25f);
+    EXPECT_FLOAT_EQ(static_cast<float>(out.window->to), 66.25f);
     EXPECT_FALSE(PauseTransport("0:01:05.250", 70.0f, false).window.has_value());
     // Ten hours or more: 12 characters, the tick's value stays.
     EXPECT_FLOAT_EQ(PauseTransport("10:00:00.000", 36001.5f, false).position, 36001.5f);
@@ -32,7 +32,7 @@ TEST(Transport, PauseReadsTheElevenCharacterLabelBackOrTheDeviceClock) {
     out = PauseTransport("0:00:41.900", 42.0f, true, 42.12345);
     EXPECT_EQ(out.label, std::optional<std::string>("0:00:42.123"));
     EXPECT_FLOAT_EQ(out.position, 42.123f);
-    EXPECT_FLOAT_EQ(out.window->from, 41.123f);
+    EXPECT_FLOAT_EQ(static_cast<float>(out.window->from), 41.123f);
 }
 
 TEST(Transport, TickAddsATenthOrFollowsTheDeviceClockUntilTheDuration) {
