@@ -10,7 +10,7 @@ namespace sundrel::view {
 
 struct Tick {
     double x = 0.0;     // view x, within 0..width
-    bool major = false; // a long tick; labelled unless its label would crowd the previous one
+    bool major = false; // a long tick; labelled unless its label would crowd a neighbour's
     std::string label;  // the tick's time: "h:mm:ss" for steps of whole seconds, otherwise
                         // with as many decimals as the step needs ("h:mm:ss.mmm" down to 1 ms)
 };
@@ -21,7 +21,7 @@ struct Tick {
 // widest label's width plus some spacing. Minor ticks divide the step where they stay at
 // least 4 pixels apart. A label whose box (minLabelGapPx wide, placed by LabelLeft) would
 // overlap the previous label's, or the last major tick's, is left empty: labels kept never
-// overlap once placed, and the first and last majors are always labelled.
+// overlap once placed, the last major is always labelled and the first whenever it clears it.
 std::vector<Tick> RulerTicksFor(TimeWindow w, int width, int minLabelGapPx);
 
 // The left x of a label `textWidth` wide centred on tick x, moved to stay inside 0..width
