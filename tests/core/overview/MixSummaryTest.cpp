@@ -1,6 +1,6 @@
 #include "core/overview/MixSummary.h"
+#include "core/overview/SummaryReference.h"
 #include "support/WavFixture.h"
-#include "tests/core/overview/SummaryReference.h"
 
 #include <algorithm>
 #include <atomic>
@@ -64,8 +64,8 @@ Peak Expected(const MixSummary& s, const summaryref::Samples& ref, int channel, 
 }
 
 TEST(MixSummary, RangeAndColumnsMatchBruteForceOnRandomRanges) {
-    for (const std::uint16_t channels : {1, 2}) {
-        const Mix mix(channels, 3 * kChunk + 12345);
+    for (const int channels : {1, 2}) {
+        const Mix mix(static_cast<std::uint16_t>(channels), 3 * kChunk + 12345);
         MixSummary summary(mix.Wave(), mix.Frames());
         for (std::int64_t k = 0; k < summary.ChunkCount(); ++k) {
             mix.Publish(summary, k);
@@ -133,7 +133,7 @@ TEST(MixSummary, RangeRefusesWhatItCannotAnswer) {
         std::int64_t from, to;
     } const refused[] = {
         {0, 0, 10},                        // its chunk is not published
-        {0, kChunk - 1, kChunk + 10},      // one block of it is not published
+        {0, kChunk - 600, kChunk + 10},    // one block of it is not published
         {0, 2 * kChunk, 2 * kChunk + 100}, // past the end
         {0, -200, 0},                      // before the start
         {0, kChunk + 50, kChunk + 50},     // empty
