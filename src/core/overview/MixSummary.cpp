@@ -207,10 +207,24 @@ std::optional<Peak> MixSummary::Range(int channel, std::int64_t from, std::int64
 void MixSummary::Columns(int channel, double firstFrame, double framesPerColumn,
                          std::span<Peak> out, std::span<bool> ready) const {
     const std::size_t n = std::min(out.size(), ready.size());
+    const bool usable =
+        std::isfinite(firstFrame) && std::isfinite(framesPerColumn) && framesPerColumn > 0;
+    // A frame position rounded down, kept within one frame of the mix so the conversion
+    // stays defined for any double.
+    const auto toFrame = [this](double x) {
+        return x < -1.0                             ? std::int64_t{-1}
+               : x > static_cast<double>(m_nFrames) ? m_nFrames
+                                                    : static_cast<std::int64_t>(std::floor(x));
+    };
     for (std::size_t c = 0; c < n; ++c) {
+        if (!usable) {
+            out[c] = Peak{};
+            ready[c] = false;
+            continue;
+        }
         const double start = firstFrame + static_cast<double>(c) * framesPerColumn;
-        const auto from = static_cast<std::int64_t>(std::floor(start));
-        const auto to = static_cast<std::int64_t>(std::floor(start + framesPerColumn));
+        const std::int64_t from = toFrame(start);
+        const std::int64_t to = toFrame(start + framesPerColumn);
         std::optional<Peak> peak;
         if (framesPerColumn < static_cast<double>(kBaseBlockFrames)) {
             if (from >= 0 && from < m_nFrames && channel >= 0 && channel < m_nChannels &&

@@ -52,7 +52,8 @@ class MixSummary {
     // One Peak per pixel column: column c covers frames [first + c * framesPerColumn,
     // first + (c + 1) * framesPerColumn), rounded down, summarised as Range does; a column
     // narrower than one level-0 block gets the block holding its first frame. ready[c] is false
-    // (and out[c] zero) where that data is not published yet or lies outside the mix.
+    // (and out[c] zero) where that data is not published yet or lies outside the mix, and
+    // everywhere for a non-finite position or a width that is not positive.
     // `out` and `ready` have the same size.
     void Columns(int channel, double firstFrame, double framesPerColumn, std::span<Peak> out,
                  std::span<bool> ready) const;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <thread>
@@ -143,6 +144,21 @@ TEST(MixSummary, RangeRefusesWhatItCannotAnswer) {
         EXPECT_FALSE(summary.Range(c.channel, c.from, c.to).has_value()) << c.from << ".." << c.to;
     }
     EXPECT_TRUE(summary.Range(1, kChunk, 2 * kChunk + 500).has_value()); // clipped to the mix
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, double> unusable[] = {{nan, 100},          {double(kChunk), nan},
+                                                  {double(kChunk), 0}, {double(kChunk), -5},
+                                                  {inf, 100},          {double(kChunk), inf}};
+    for (const auto& [first, width] : unusable) {
+        Peak out[3];
+        bool ready[3] = {true, true, true};
+        summary.Columns(0, first, width, out, ready);
+        EXPECT_FALSE(ready[0] || ready[1] || ready[2]) << first << " +" << width;
+    }
+    Peak far[2];
+    bool farReady[2];
+    summary.Columns(0, 1e300, 1e299, far, farReady); // far past the end: defined, not ready
+    EXPECT_FALSE(farReady[0] || farReady[1]);
     EXPECT_DOUBLE_EQ(summary.FilledShare(), 0.5);
     EXPECT_THROW(summary.Block(0, 0, 0), std::logic_error);
     EXPECT_THROW(mix.Publish(summary, 1), std::invalid_argument);
