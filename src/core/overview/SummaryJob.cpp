@@ -1,0 +1,145 @@
+#include "core/overview/SummaryJob.h"
+
+#include "core/audio/WaveFile.h"
+#include "core/io/ErrorText.h"
+#include "core/io/OpenRegular.h"
+#include "core/io/ReadAll.h"
+#include "core/overview/FullScale.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <exception>
+#include <span>
+
+namespace sundrel::overview {
+
+namespace {
+
+std::int64_t FrameCount(const WaveFormat& format, std::uint64_t dataSize) {
+    const std::uint32_t frameSize = format.FrameSize();
+    return frameSize == 0 ? 0 : static_cast<std::int64_t>(dataSize / frameSize);
+}
+
+} // namespace
+
+SummaryJob::SummaryJob(const CWaveFile& wave, int threads)
+    : m_path(wave.m_strPath), m_dataOffset(wave.m_nDataOffset), m_dataSize(wave.m_nDataSize),
+      m_format(wave.GetFormat()), m_nThreads(std::max(1, threads)),
+      m_summary(std::make_shared<MixSummary>(m_format, FrameCount(m_format, m_dataSize))) {}
+
+SummaryJob::~SummaryJob() {
+    Cancel();
+    Wait();
+}
+
+void SummaryJob::Start() {
+    if (m_started.exchange(true)) {
+        return;
+    }
+    try {
+        m_fd = io::OpenRegularFile(m_path);
+    } catch (const std::exception& e) {
+        Fail(e.what());
+        return;
+    }
+    m_running.store(m_nThreads, std::memory_order_release);
+    for (int i = 0; i < m_nThreads; ++i) {
+        m_workers.emplace_back([this, stop = m_stop.get_token()] { Work(stop); });
+    }
+}
+
+double SummaryJob::Progress() const {
+    if (Done()) {
+        return 1.0;
+    }
+    const std::int64_t chunks = m_summary->ChunkCount();
+    return chunks == 0 ? 1.0
+                       : static_cast<double>(m_handled.load(std::memory_order_acquire)) /
+                             static_cast<double>(chunks);
+}
+
+bool SummaryJob::Done() const {
+    return m_started.load(std::memory_order_acquire) &&
+           m_running.load(std::memory_order_acquire) == 0;
+}
+
+void SummaryJob::Cancel() {
+    m_stop.request_stop();
+}
+
+void SummaryJob::Wait() {
+    for (std::jthread& worker : m_workers) {
+        if (worker.joinable()) {
+            worker.join();
+        }
+    }
+}
+
+std::optional<std::string> SummaryJob::Error() const {
+    const std::lock_guard lock(m_errorMutex);
+    return m_error;
+}
+
+void SummaryJob::Fail(const std::string& message) {
+    {
+        const std::lock_guard lock(m_errorMutex);
+        if (!m_error) {
+            m_error = message;
+        }
+    }
+    m_stop.request_stop();
+}
+
+void SummaryJob::Work(std::stop_token stop) {
+    static_assert(std::endian::native == std::endian::little,
+                  "16-bit audio is read straight into int16 samples");
+    MixSummary& summary = *m_summary;
+    const std::uint32_t frameSize = m_format.FrameSize();
+    // 16-bit PCM is already full scale: it is read straight into the samples.
+    const bool direct = !m_format.IsFloat() && m_format.bitsPerSample == 16;
+    std::vector<std::byte> bytes;
+    std::vector<std::int16_t> samples;
+    try {
+        while (!stop.stop_requested()) {
+            const std::int64_t chunk = m_nextChunk.fetch_add(1, std::memory_order_relaxed);
+            if (chunk >= summary.ChunkCount()) {
+                break;
+            }
+            const auto frames = static_cast<std::size_t>(summary.ChunkFrameCount(chunk));
+            const std::size_t size = frames * frameSize;
+            const std::uint64_t offset =
+                m_dataOffset +
+                static_cast<std::uint64_t>(chunk * MixSummary::ChunkFrames()) * frameSize;
+            samples.resize(frames * m_format.channels);
+            std::span<std::byte> target;
+            if (direct) {
+                target = std::as_writable_bytes(std::span(samples));
+            } else {
+                bytes.resize(size);
+                target = bytes;
+            }
+            const io::ReadResult read = io::ReadAllAt(m_fd.Get(), target, offset);
+            if (read.error != 0) {
+                Fail(io::FileErrorText(m_path, "cannot read", read.error));
+                break;
+            }
+            if (read.bytes < size) {
+                Fail(m_path.string() + ": cannot read past byte " +
+                     std::to_string(offset + read.bytes) +
+                     " (the file is shorter than when it was loaded)");
+                break;
+            }
+            if (!direct) {
+                DecodeFullScale(bytes, m_format, samples);
+            }
+            summary.PublishChunk(chunk, samples);
+            m_handled.fetch_add(1, std::memory_order_acq_rel);
+        }
+    } catch (const std::exception& e) {
+        Fail(m_path.string() + ": cannot summarise the audio: " + e.what());
+    }
+    m_running.fetch_sub(1, std::memory_order_acq_rel);
+}
+
+} // namespace sundrel::overview
