@@ -90,6 +90,15 @@ Bytes ChunkyWav(const Format& f, const Bytes& audio, bool extensible) {
         .Build();
 }
 
+Bytes Counting(std::size_t size) {
+    Bytes b;
+    for (std::uint32_t i = 0; b.size() < size; i += 4) {
+        Put32(b, i);
+    }
+    b.resize(size);
+    return b;
+}
+
 Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> noise(-0.2, 0.2);

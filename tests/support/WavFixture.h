@@ -57,6 +57,10 @@ Bytes ChunkyWav(const Format& f, const Bytes& audio, bool extensible = false);
 // whole range of the sample type (including its extremes).
 Bytes TestSignal(const Format& f, std::size_t frames, std::uint32_t seed = 1);
 
+// Audio whose every 4-byte word holds its own byte offset in the data (little-endian), so
+// any byte that reaches a device tells where it came from.
+Bytes Counting(std::size_t size);
+
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& path);
 // `length` bytes of `b` from `from` (to the end by default; empty past the end).

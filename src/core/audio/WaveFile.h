@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/markers/Marker.h"
+#include "core/play/PlayRange.h"
 #include "core/play/PlayResult.h"
 #include "core/riff/WaveLayout.h"
 #include "core/split/SplitTypes.h"
@@ -95,6 +96,13 @@ class CWaveFile {
     sundrel::PlayResult Play(sundrel::WaveOut& out,
                              const std::function<void(const std::string&)>& label,
                              float startSecond, std::stop_token stop = {}) const;
+    // The same for the frames of `range` (held within the data): it starts exactly on the
+    // range's first frame, hands the device the range's bytes and nothing after them, and
+    // ends as at the end of the data (Finished) once they have played. The label counts from
+    // the first frame's time. An empty range plays nothing and ends at once.
+    sundrel::PlayResult Play(sundrel::WaveOut& out,
+                             const std::function<void(const std::string&)>& label,
+                             sundrel::PlayRange range, std::stop_token stop = {}) const;
 
     // The format as the sample reader, the view and the format text take it.
     sundrel::WaveFormat GetFormat() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/audio/WaveFile.h"
+#include "core/play/PlayRange.h"
 #include "core/play/PlayResult.h"
 #include "core/play/WaveOut.h"
 
@@ -9,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 
@@ -36,6 +38,9 @@ class PlaybackSession {
     // the destructor) has returned. `onEnd` runs on the worker when Play returns by itself
     // (end of data, device or read failure), not after Stop.
     void Start(const CWaveFile& file, float startSecond, Label label = {}, EndHandler onEnd = {});
+    // The same for the frames of `range` (held within the mix); `onEnd` gets Finished once
+    // the range's last frame has played.
+    void Start(const CWaveFile& file, PlayRange range, Label label = {}, EndHandler onEnd = {});
 
     // Ends the running player: nothing more reaches the device and the sound stops at once.
     // Waits for the worker. Returns the position where the sound stopped (as Position), or
@@ -48,15 +53,20 @@ class PlaybackSession {
     // How the player ended, once it ended by itself; empty while it runs and after Stop.
     std::optional<PlayResult> Result() const;
 
-    // Seconds of the mix at the output: start second + frames the device has played / rate.
-    // Empty when no player is active.
+    // Seconds of the mix at the output: start second (a range's first frame / rate) + frames
+    // the device has played / rate. Empty when no player is active.
     std::optional<double> Position() const;
 
   private:
+    using Player = std::function<PlayResult(WaveOut&, std::stop_token)>;
+    // Stops the running player, then runs `play` on a new device and worker; the position
+    // counts from `startSecond`.
+    void Launch(const CWaveFile& file, double startSecond, Player play, EndHandler onEnd);
+
     DeviceFactory m_makeDevice;
     std::unique_ptr<WaveOut> m_device;
     std::jthread m_worker;
-    float m_fStart = 0.0f;
+    double m_dStart = 0.0;
     std::uint32_t m_nRate = 0;
 
     mutable std::mutex m_mutex; // guards m_result

@@ -1,8 +1,9 @@
-// CWaveFile::Play: streams the mix from a start second to an output device through a ring
-// of blocks, on the calling (worker) thread.
+// CWaveFile::Play: streams the mix from a start second, or a range of frames, to an output
+// device through a ring of blocks, on the calling (worker) thread.
 
 #include "core/audio/WaveFile.h"
 #include "core/io/ErrorText.h"
+#include "core/markers/Marker.h"
 #include "core/play/BlockRing.h"
 #include "core/play/StartOffset.h"
 #include "core/play/WaveOut.h"
@@ -15,11 +16,20 @@
 using sundrel::PlayEnd;
 using sundrel::PlayResult;
 
-sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out,
-                                    const std::function<void(const std::string&)>& label,
-                                    float startSecond, std::stop_token stop) const {
+namespace {
+
+using Label = std::function<void(const std::string&)>;
+
+std::uint64_t FrameSize(const CWaveFile& wave) {
+    return wave.m_wfx.nBlockAlign > 0 ? wave.m_wfx.nBlockAlign : 1;
+}
+
+// Plays the data bytes start .. end - 1 (`end` on a whole frame) of `wave`; the label counts
+// the time read from `startSecond` on. A start at or past the end plays nothing.
+PlayResult Stream(const CWaveFile& wave, sundrel::WaveOut& out, const Label& label,
+                  std::uint64_t start, std::uint64_t end, float startSecond, std::stop_token stop) {
     sundrel::BlockRing ring(out);
-    const sundrel::WaveOutStatus opened = out.Open(m_wfx, [&ring] { ring.OnBlockDone(); });
+    const sundrel::WaveOutStatus opened = out.Open(wave.m_wfx, [&ring] { ring.OnBlockDone(); });
     if (!opened.Ok()) {
         return {PlayEnd::DeviceError, opened.message};
     }
@@ -31,28 +41,25 @@ sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out,
         return PlayResult{PlayEnd::Stopped, {}};
     };
 
-    // Only whole frames of the data chunk are played; bytes after it (other chunks, a torn
-    // last frame) never reach the device.
-    const std::uint64_t frame = m_wfx.nBlockAlign > 0 ? m_wfx.nBlockAlign : 1;
-    const std::uint64_t end = m_nDataSize - m_nDataSize % frame;
-    const std::uint64_t start = sundrel::PlayStartOffset(m_wfx, startSecond);
+    const std::uint64_t frame = FrameSize(wave);
     std::uint64_t pos = start;
 
     std::ifstream in;
     if (pos < end) {
-        in.open(m_strPath, std::ios::binary);
+        in.open(wave.m_strPath, std::ios::binary);
         if (in) {
-            in.seekg(static_cast<std::streamoff>(m_nDataOffset + pos));
+            in.seekg(static_cast<std::streamoff>(wave.m_nDataOffset + pos));
         }
         if (!in) {
-            const std::string reason = sundrel::io::FileErrorText(m_strPath, "cannot read", errno);
+            const std::string reason =
+                sundrel::io::FileErrorText(wave.m_strPath, "cannot read", errno);
             out.Close();
             return {PlayEnd::ReadError, reason};
         }
     }
 
     std::array<std::byte, sundrel::kPlayChunkSize> chunk{};
-    const double rate = m_wfx.nAvgBytesPerSec;
+    const double rate = wave.m_wfx.nAvgBytesPerSec;
     float x = startSecond;
     bool readFailed = false;
     for (;;) {
@@ -88,8 +95,30 @@ sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out,
     }
     out.Close();
     if (readFailed) {
-        return {PlayEnd::ReadError, m_strPath.string() + ": cannot read past byte " +
-                                        std::to_string(m_nDataOffset + pos)};
+        return {PlayEnd::ReadError, wave.m_strPath.string() + ": cannot read past byte " +
+                                        std::to_string(wave.m_nDataOffset + pos)};
     }
     return {PlayEnd::Finished, {}};
+}
+
+} // namespace
+
+sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out, const Label& label, float startSecond,
+                                    std::stop_token stop) const {
+    // Only whole frames of the data chunk are played; bytes after it (other chunks, a torn
+    // last frame) never reach the device.
+    const std::uint64_t end = m_nDataSize - m_nDataSize % FrameSize(*this);
+    return Stream(*this, out, label, sundrel::PlayStartOffset(m_wfx, startSecond), end, startSecond,
+                  stop);
+}
+
+sundrel::PlayResult CWaveFile::Play(sundrel::WaveOut& out, const Label& label,
+                                    sundrel::PlayRange range, std::stop_token stop) const {
+    const std::uint64_t frame = FrameSize(*this);
+    const sundrel::PlayRange held = range.Within(static_cast<std::int64_t>(m_nDataSize / frame));
+    const auto first = static_cast<std::uint64_t>(held.firstFrame);
+    const auto end = static_cast<std::uint64_t>(held.endFrame);
+    const double startSecond = sundrel::SecondsAtFrame(held.firstFrame, m_wfx.nSamplesPerSec);
+    return Stream(*this, out, label, first * frame, end * frame, static_cast<float>(startSecond),
+                  stop);
 }

@@ -297,13 +297,52 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
     return withMix;
 }
 
-void MixSession::Play(const std::function<PlayCallbacks(std::uint64_t generation)>& make) {
+void MixSession::Play(const MakeCallbacks& make) {
+    StartPlayer(std::nullopt, make);
+}
+
+void MixSession::PlayRange(std::int64_t first, std::int64_t end, const MakeCallbacks& make) {
+    StartPlayer(sundrel::PlayRange{first, end}.Within(Frames()), make);
+}
+
+bool MixSession::PreviewMarker(std::size_t index, double before, double after,
+                               const MakeCallbacks& make) {
+    const std::optional<sundrel::PlayRange> range = PreviewRangeOf(index, before, after);
+    if (!range) {
+        return false;
+    }
+    StartPlayer(range, make);
+    return true;
+}
+
+std::optional<sundrel::PlayRange> MixSession::PreviewRangeOf(std::size_t index, double before,
+                                                             double after) const {
+    const Marker* marker = m_markers.At(index);
+    if (marker == nullptr || !m_wave) {
+        return std::nullopt;
+    }
+    // FrameAtSeconds rounds each length to a frame and holds it within the mix, so the sums
+    // below stay far from overflow.
+    const std::uint32_t rate = m_wave->m_wfx.nSamplesPerSec;
+    const std::int64_t frames = Frames();
+    return sundrel::PlayRange{marker->frame - FrameAtSeconds(before, rate, frames),
+                              marker->frame + FrameAtSeconds(after, rate, frames)}
+        .Within(frames);
+}
+
+void MixSession::StartPlayer(std::optional<sundrel::PlayRange> range, const MakeCallbacks& make) {
     HaltPlayer(); // one player at a time
     if (!m_wave) {
         return;
     }
     PlayCallbacks callbacks = make(m_nGeneration);
-    m_player->Start(*m_wave, m_fPosition, std::move(callbacks.label), std::move(callbacks.ended));
+    if (range) {
+        m_player->Start(*m_wave, *range, std::move(callbacks.label), std::move(callbacks.ended));
+    } else {
+        m_player->Start(*m_wave, m_fPosition, std::move(callbacks.label),
+                        std::move(callbacks.ended));
+    }
+    m_playingRange = range;
     m_bPlaying = true;
     Notify(changed::kTransport);
 }
@@ -315,6 +354,7 @@ std::optional<double> MixSession::HaltPlayer() {
 
 unsigned MixSession::EndPlay() {
     HaltPlayer();
+    m_playingRange.reset();
     if (!m_bPlaying) {
         return 0;
     }

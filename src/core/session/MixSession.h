@@ -2,6 +2,7 @@
 
 #include "core/audio/WaveFile.h"
 #include "core/markers/MarkerList.h"
+#include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
 #include "core/session/MarkerHistory.h"
 #include "core/view/TimeWindow.h"
@@ -24,6 +25,10 @@ inline constexpr unsigned kSelection = 1u << 2; // the selected marker entry
 inline constexpr unsigned kDocument = 1u << 3;  // project path, modified flag, undo/redo
 inline constexpr unsigned kTransport = 1u << 4; // playing or not
 } // namespace changed
+
+// How long a marker preview plays before and after the marker, unless the caller says.
+inline constexpr double kPreviewBeforeSeconds = 5.0;
+inline constexpr double kPreviewAfterSeconds = 5.0;
 
 class SessionListener {
   public:
@@ -144,9 +149,32 @@ class MixSession {
         PlaybackSession::Label label;
         PlaybackSession::EndHandler ended;
     };
+    using MakeCallbacks = std::function<PlayCallbacks(std::uint64_t generation)>;
     // Ends a running player, then plays from the position with the callbacks `make` gives
     // for the new play's generation (results of older generations are stale).
-    void Play(const std::function<PlayCallbacks(std::uint64_t generation)>& make);
+    void Play(const MakeCallbacks& make);
+    // The same for the frames first .. end - 1 (held within the mix), frame-exact. The
+    // position is left where it is (the caller keeps it; see PlayingRange). The transport
+    // plays as with Play, so Stop and Pause end it, and `ended` gets Finished once the
+    // range's last frame has played.
+    void PlayRange(std::int64_t first, std::int64_t end, const MakeCallbacks& make);
+    // Plays from `before` seconds before marker `index` (an entry of the list; 0 is the
+    // start) to `after` seconds after it, as PreviewRangeOf gives; the position stays. False,
+    // changing nothing, without a mix or such a marker.
+    bool PreviewMarker(std::size_t index, double before, double after, const MakeCallbacks& make);
+    bool PreviewMarker(std::size_t index, const MakeCallbacks& make) {
+        return PreviewMarker(index, kPreviewBeforeSeconds, kPreviewAfterSeconds, make);
+    }
+    // The frames a preview of marker `index` plays: from its frame less `before` seconds to
+    // its frame plus `after` seconds (each rounded to the nearest frame; negative or NaN
+    // lengths count as 0), held within the mix. Nothing without a mix or such a marker.
+    std::optional<sundrel::PlayRange> PreviewRangeOf(std::size_t index, double before,
+                                                     double after) const;
+    // While a range plays (PlayRange, PreviewMarker): the frames it plays, held within the
+    // mix. Nothing while playing from the position or not playing.
+    std::optional<sundrel::PlayRange> PlayingRange() const {
+        return m_bPlaying ? m_playingRange : std::nullopt;
+    }
     // Ends a running player, making its pending results stale; returns where the sound
     // stopped. Leaves the playing flag to SetStopped.
     std::optional<double> HaltPlayer();
@@ -169,6 +197,8 @@ class MixSession {
     bool Restore(std::optional<MarkerHistory::State> state);
     // Halts the player and marks the transport idle; the change to tell, if any.
     unsigned EndPlay();
+    // Ends a running player, then plays `range`, or from the position without one.
+    void StartPlayer(std::optional<sundrel::PlayRange> range, const MakeCallbacks& make);
 
     std::vector<SessionListener*> m_listeners;
     std::shared_ptr<CWaveFile> m_wave;
@@ -183,6 +213,7 @@ class MixSession {
     bool m_bPlaying = false;
     bool m_bAutoJump = true;
     std::uint64_t m_nGeneration = 0;
+    std::optional<sundrel::PlayRange> m_playingRange; // the range being played, if any
     std::unique_ptr<PlaybackSession> m_player;
 };
 

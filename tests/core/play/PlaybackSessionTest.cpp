@@ -7,36 +7,8 @@
 
 namespace {
 
+using testing_play::Devices;
 using testing_play::RecordingWaveOut;
-
-// The session owns its devices; this one forwards to a recording device the test keeps.
-class Forwarding : public sundrel::WaveOut {
-  public:
-    explicit Forwarding(std::shared_ptr<RecordingWaveOut> target) : m_target(std::move(target)) {}
-    sundrel::WaveOutStatus Open(const sundrel::WaveFormatEx& f, DoneCallback done) override {
-        return m_target->Open(f, std::move(done));
-    }
-    void Write(std::span<const std::byte> block) override { m_target->Write(block); }
-    void Reset() override { m_target->Reset(); }
-    void Close() override { m_target->Close(); }
-    std::uint64_t FramesPlayed() const override { return m_target->FramesPlayed(); }
-
-  private:
-    std::shared_ptr<RecordingWaveOut> m_target;
-};
-
-struct Devices {
-    bool autoComplete = false;
-    sundrel::WaveOutStatus openResult;
-    std::vector<std::shared_ptr<RecordingWaveOut>> made;
-    sundrel::PlaybackSession::DeviceFactory Factory() {
-        return [this] {
-            made.push_back(std::make_shared<RecordingWaveOut>(autoComplete));
-            made.back()->openResult = openResult;
-            return std::make_unique<Forwarding>(made.back());
-        };
-    }
-};
 
 class Session : public ::testing::Test {
   protected:

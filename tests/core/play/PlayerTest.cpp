@@ -10,19 +10,9 @@
 namespace {
 
 using fixture::Bytes;
+using fixture::Counting;
 using fixture::Slice;
 using testing_play::RecordingWaveOut;
-
-// Audio whose every 4-byte word holds its own byte offset in the data, so any byte that
-// reaches the device tells where it came from.
-Bytes Counting(std::size_t size) {
-    Bytes b;
-    for (std::uint32_t i = 0; b.size() < size; i += 4) {
-        fixture::Put32(b, i);
-    }
-    b.resize(size);
-    return b;
-}
 
 const fixture::Format kStereo16{1, 2, 44100, 16};
 

@@ -3,6 +3,7 @@
 // A WaveOut for tests: records every block handed to it and finishes blocks only when the
 // test says so (or at once, in auto mode), calling the done-callback on the test's thread.
 
+#include "core/play/PlaybackSession.h"
 #include "core/play/WaveOut.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -116,6 +118,36 @@ class RecordingWaveOut : public sundrel::WaveOut {
     std::deque<std::size_t> m_pending;
     std::uint64_t m_playedBytes = 0;
     bool m_open = false;
+};
+
+// The session owns its devices; this one forwards to a recording device the test keeps.
+class Forwarding : public sundrel::WaveOut {
+  public:
+    explicit Forwarding(std::shared_ptr<RecordingWaveOut> target) : m_target(std::move(target)) {}
+    sundrel::WaveOutStatus Open(const sundrel::WaveFormatEx& f, DoneCallback done) override {
+        return m_target->Open(f, std::move(done));
+    }
+    void Write(std::span<const std::byte> block) override { m_target->Write(block); }
+    void Reset() override { m_target->Reset(); }
+    void Close() override { m_target->Close(); }
+    std::uint64_t FramesPlayed() const override { return m_target->FramesPlayed(); }
+
+  private:
+    std::shared_ptr<RecordingWaveOut> m_target;
+};
+
+// Makes the devices of a PlaybackSession (or MixSession), keeping each for the test to inspect.
+struct Devices {
+    bool autoComplete = false;
+    sundrel::WaveOutStatus openResult;
+    std::vector<std::shared_ptr<RecordingWaveOut>> made;
+    sundrel::PlaybackSession::DeviceFactory Factory() {
+        return [this] {
+            made.push_back(std::make_shared<RecordingWaveOut>(autoComplete));
+            made.back()->openResult = openResult;
+            return std::make_unique<Forwarding>(made.back());
+        };
+    }
 };
 
 } // namespace testing_play
