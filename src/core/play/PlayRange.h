@@ -19,7 +19,6 @@ struct PlayRange {
         const std::int64_t first = std::clamp<std::int64_t>(firstFrame, 0, limit);
         return {first, std::clamp<std::int64_t>(endFrame, first, limit)};
     }
-    bool Empty() const { return endFrame <= firstFrame; }
 
     friend bool operator==(const PlayRange&, const PlayRange&) = default;
 };

@@ -157,13 +157,11 @@ TEST(SummaryJob, CancelAndDestructionEndWithinAChunk) {
         EXPECT_LT(job.Summary()->FilledShare(), 1.0);
         EXPECT_EQ(job.Error(), std::nullopt);
     }
+    auto job = std::make_unique<SummaryJob>(wave, 2);
+    job->Start();
+    const std::shared_ptr<const MixSummary> kept = job->Summary();
     const auto start = std::chrono::steady_clock::now();
-    std::shared_ptr<const MixSummary> kept;
-    {
-        SummaryJob job(wave, 2);
-        job.Start();
-        kept = job.Summary();
-    }
+    job.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
     EXPECT_FALSE(kept->IsComplete()); // still usable after the job is gone
     EXPECT_TRUE(kept->ChunkReady(0) || !kept->Range(0, 0, 10).has_value());
