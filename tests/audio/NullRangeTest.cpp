@@ -41,7 +41,7 @@ TEST(NullRange, APreviewPlaysInRealTimeAndEndsOnItsLastFrame) {
     EXPECT_EQ(result.get().end, sundrel::PlayEnd::Finished);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 180ms); // 0.2 s of sound
     EXPECT_DOUBLE_EQ(session.PlayedPosition().value(), 8'800 / 8000.0);
-    EXPECT_FLOAT_EQ(session.Position(), 0.25f);
+    EXPECT_EQ(session.Position(), 0.25);
     session.StopPlayback();
 }
 

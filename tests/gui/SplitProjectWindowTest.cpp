@@ -40,7 +40,7 @@ struct Snapshot {
     std::shared_ptr<CWaveFile> wave;
     CWaveViewCtrl* view;
     std::filesystem::path wavePath;
-    float from, to, position;
+    double from, to, position;
     bool split, anp;
     explicit Snapshot(const CSundrelDlg& d)
         : markers(Percents(d)), entries(Entries(MarkerBox(d))),

@@ -40,7 +40,7 @@ QImage Rendered(Window& w, const std::vector<std::int16_t>& values) {
 }
 
 void SetWindow(CSundrelDlg& dlg, float from, float to) {
-    dlg.ApplyTimeView(from, to);
+    dlg.ApplyTimeView({from, to});
 }
 
 // Widget coordinates of a point given in the view's client coordinates.
@@ -125,30 +125,35 @@ class WaveViewTest : public QObject {
         QCOMPARE(view->m_nCursorX, 318);
         QCOMPARE(Label(dlg, ids::kPosition)->text(),
                  QString::asprintf("0:00:%06.3f", std::trunc(expected * 1000) / 1000));
-        QCOMPARE(dlg.WaveView(), view); // the press alone keeps the window
+        QCOMPARE(dlg.Session().View().from, 10.0); // the press alone keeps the window
         QTest::mouseRelease(view, Qt::LeftButton, {}, At(view, 318, 100));
-        QCOMPARE(dlg.Session().View().from, dlg.Session().Position() - 1.0f);
-        QCOMPARE(dlg.Session().View().to, dlg.Session().Position() + 1.0f);
+        const auto clicked = static_cast<float>(dlg.Session().Position());
+        QCOMPARE(dlg.Session().View().from, clicked - 1.0f);
+        QCOMPARE(dlg.Session().View().to, clicked + 1.0f);
         QCOMPARE(Slider(dlg)->value(), static_cast<int>(dlg.Session().Position() * 1000 / 60));
 
-        // A press above the band moves the cursor but not the position.
+        // A press above the band does not move the position; once let go, the line shows the
+        // position again.
         view = dlg.WaveView();
-        const float position = dlg.Session().Position();
-        QTest::mouseClick(view, Qt::LeftButton, {}, At(view, 100, 10));
-        QCOMPARE(dlg.Session().Position(), position);
+        const double position = dlg.Session().Position();
+        QTest::mousePress(view, Qt::LeftButton, {}, At(view, 100, 10));
         QCOMPARE(view->m_nCursorX, 100);
         QVERIFY(!view->IsCursorLineShown());
+        QTest::mouseRelease(view, Qt::LeftButton, {}, At(view, 100, 10));
+        QCOMPARE(dlg.Session().Position(), position);
+        QCOMPARE(view->m_nCursorX, static_cast<int>(view->XOf(position)));
+        QVERIFY(view->IsCursorLineShown());
 
         // Within the first second the release leaves the window where it is.
         SetWindow(dlg, 0.0f, 2.0f);
         view = dlg.WaveView();
         QTest::mouseClick(view, Qt::LeftButton, {}, At(view, 20, 100));
-        QVERIFY(dlg.Session().Position() < 1.0f);
-        QCOMPARE(dlg.WaveView(), view);
+        QVERIFY(dlg.Session().Position() < 1.0);
+        QCOMPARE(dlg.Session().View().from, 0.0);
 
         // While playing, clicks are the transport's business.
         dlg.OnPlay(); // the null device plays in real time
-        const float playing = dlg.Session().Position();
+        const double playing = dlg.Session().Position();
         QTest::mouseClick(view, Qt::LeftButton, {}, At(view, 300, 100));
         QCOMPARE(dlg.Session().Position(), playing);
     }
@@ -157,20 +162,21 @@ class WaveViewTest : public QObject {
         Window w;
         QVERIFY(w.Load(60.0));
         CSundrelDlg& dlg = w.dlg;
-        CWaveViewCtrl* view = dlg.WaveView();
         QSlider* slider = Slider(dlg);
 
         slider->setSliderDown(true);
         slider->setSliderPosition(500); // dragging: TB_THUMBTRACK
         QCOMPARE(w.Where(), QStringLiteral("30 0:00:30.000 500"));
-        QCOMPARE(dlg.WaveView(), view);
-        slider->setSliderDown(false); // let go
+        QCOMPARE(w.View(), QStringLiteral("0 2")); // the window waits for the let-go
+        slider->setSliderDown(false);              // let go
         QCOMPARE(w.View(), QStringLiteral("29 31"));
 
         // A page step applies at once.
         slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(dlg.Session().Position(), static_cast<float>(60.0 * slider->value() * 0.001f));
-        QCOMPARE(dlg.Session().View().from, dlg.Session().Position() - 1.0f);
+        QCOMPARE(dlg.Session().Position(),
+                 double(static_cast<float>(60.0 * slider->value() * 0.001f)));
+        QCOMPARE(dlg.Session().View().from,
+                 double(static_cast<float>(dlg.Session().Position()) - 1.0f));
         QVERIFY(w.prompt.messages.isEmpty());
 
         // Within the first second the window is refused: one warning for the gesture.
@@ -200,26 +206,25 @@ class WaveViewTest : public QObject {
         QCOMPARE(w.View(), QStringLiteral("0.5 2.5"));
 
         SetWindow(dlg, 1.0f, 3.0f);
-        CWaveViewCtrl* view = dlg.WaveView();
         ReleaseThumb(bar, 0);
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd); // arrows and pages: nothing
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        QCOMPARE(dlg.Session().View().from, 1.0f);
-        QCOMPARE(dlg.WaveView(), view);
+        QCOMPARE(dlg.Session().View().from, 1.0);
+        QCOMPARE(dlg.WaveView()->m_fFrom, 1.0);
         QVERIFY(w.prompt.messages.isEmpty());
 
         // While playing only the window values move.
         dlg.OnPlay(); // the null device plays in real time
         ReleaseThumb(bar, 20);
-        QCOMPARE(dlg.Session().View().from, 3.0f);
-        QCOMPARE(dlg.WaveView(), view);
+        QCOMPARE(dlg.Session().View().from, 3.0);
+        QCOMPARE(dlg.WaveView()->m_fFrom, 1.0); // the view follows the play head instead
     }
 
-    void replacedViewsGoAwayWithoutWaitingForAPaint() {
+    void overtakenRenderingsEndWithoutWaitingForAPaint() {
         Window w;
         w.dlg.show();
         QVERIFY(w.Load(60.0));
-        // Each view starts its rendering and is replaced while it may still run.
+        // Each window starts its rendering and is replaced while it may still run.
         for (int i = 0; i < 40; ++i) {
             w.dlg.WaveView()->StartRender();
             SetWindow(w.dlg, static_cast<float>(i), static_cast<float>(i + 2));

@@ -54,9 +54,9 @@ MarkerView ViewOfMarker(float percent, double duration) {
     MarkerView view;
     view.slider = SliderStep(percent);
     view.position = PositionOfMarker(percent, duration);
-    const TimeWindow window = WindowAround(view.position);
-    view.viewFrom = static_cast<float>(window.from);
-    view.viewTo = static_cast<float>(window.to);
+    const TimeWindow window = WindowAround(static_cast<float>(view.position));
+    view.viewFrom = window.from;
+    view.viewTo = window.to;
     return view;
 }
 

@@ -46,9 +46,9 @@ const char* AddMarkerMessage(AddMarkerCheck check);
 // one second either side of it.
 struct MarkerView {
     std::int32_t slider = 0;
-    float position = 0.0f;
-    float viewFrom = 0.0f;
-    float viewTo = 0.0f;
+    double position = 0.0; // a percentage marker's float position, a frame marker's exact time
+    double viewFrom = 0.0;
+    double viewTo = 0.0;
 };
 MarkerView ViewOfMarker(float percent, double duration);
 

@@ -1,5 +1,7 @@
 #include "core/session/MixSession.h"
 
+#include "core/view/ZoomMath.h"
+
 #include "core/project/ProjectLoader.h"
 #include "core/split/SplitPlan.h"
 
@@ -10,7 +12,8 @@
 namespace sundrel {
 
 MixSession::MixSession(PlaybackSession::DeviceFactory makeDevice)
-    : m_player(std::make_unique<PlaybackSession>(std::move(makeDevice))) {}
+    : m_zoomSpan(view::kDefaultSpan),
+      m_player(std::make_unique<PlaybackSession>(std::move(makeDevice))) {}
 
 MixSession::~MixSession() {
     // The player reads the mix: end it while the mix is still held.
@@ -36,6 +39,21 @@ void MixSession::Notify(unsigned what) {
     }
 }
 
+bool MixSession::IsDefaultZoom() const {
+    return m_zoomSpan == view::kDefaultSpan;
+}
+
+TimeWindow MixSession::WindowAt(double position) const {
+    if (IsDefaultZoom()) {
+        return WindowAround(static_cast<float>(position));
+    }
+    return view::SpanAround(position, m_zoomSpan, Duration());
+}
+
+std::int64_t MixSession::FrameAt(double seconds) const {
+    return m_wave ? FrameAtSeconds(seconds, m_wave->m_wfx.nSamplesPerSec, Frames()) : 0;
+}
+
 std::int64_t MixSession::Frames() const {
     if (!m_wave || m_wave->m_wfx.nBlockAlign == 0) {
         return 0;
@@ -54,6 +72,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     m_wave = std::move(wave);
     m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
     m_projectPath.clear();
+    m_zoomSpan = view::kDefaultSpan;
     unsigned what = changed::kMix | changed::kDocument;
     if (keepMarkers) {
         // The kept markers are work not saved anywhere for this mix.
@@ -96,7 +115,7 @@ template <typename Edit> bool MixSession::EditMarkers(Edit&& edit) {
 }
 
 AddMarkerCheck MixSession::CheckAddAtPosition() const {
-    return m_markers.CheckAdd(m_fPosition, Duration());
+    return m_markers.CheckAdd(FloatPosition(), Duration());
 }
 
 std::optional<std::size_t> MixSession::AddAtPosition() {
@@ -105,7 +124,7 @@ std::optional<std::size_t> MixSession::AddAtPosition() {
     }
     std::size_t index = 0;
     EditMarkers([&] {
-        index = m_markers.Add(m_fPosition, Duration());
+        index = m_markers.Add(FloatPosition(), Duration());
         m_nSelected = index;
         return true;
     });
@@ -133,7 +152,7 @@ bool MixSession::ChangeToPosition(std::size_t index) {
     if (!m_wave) {
         return false;
     }
-    return EditMarkers([&] { return m_markers.Change(index, m_fPosition, Duration()); });
+    return EditMarkers([&] { return m_markers.Change(index, FloatPosition(), Duration()); });
 }
 
 bool MixSession::Move(std::size_t index, std::int64_t frame) {
@@ -221,11 +240,11 @@ std::optional<MarkerView> MixSession::ViewOf(std::size_t index) const {
         return ViewOfMarker(*marker->percent, Duration());
     }
     MarkerView view;
-    view.position = static_cast<float>(*SecondsOf(index));
-    view.slider = view::TrackbarValue(view.position, Duration());
-    const TimeWindow window = WindowAround(view.position);
-    view.viewFrom = static_cast<float>(window.from);
-    view.viewTo = static_cast<float>(window.to);
+    view.position = *SecondsOf(index);
+    view.slider = view::TrackbarValue(static_cast<float>(view.position), Duration());
+    const TimeWindow window = WindowAround(static_cast<float>(view.position));
+    view.viewFrom = window.from;
+    view.viewTo = window.to;
     return view;
 }
 
@@ -286,6 +305,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         what |= EndPlay(); // the player reads the mix being replaced
         m_wave = std::move(project.wave);
         m_wavePath = m_wave->m_strPath;
+        m_zoomSpan = view::kDefaultSpan;
         what |= changed::kMix;
     }
     m_markers.Replace(project.file.markers);
@@ -339,7 +359,7 @@ void MixSession::StartPlayer(std::optional<sundrel::PlayRange> range, const Make
     if (range) {
         m_player->Start(*m_wave, *range, std::move(callbacks.label), std::move(callbacks.ended));
     } else {
-        m_player->Start(*m_wave, m_fPosition, std::move(callbacks.label),
+        m_player->Start(*m_wave, FloatPosition(), std::move(callbacks.label),
                         std::move(callbacks.ended));
     }
     m_playingRange = range;

@@ -74,10 +74,23 @@ class MixSession {
     void Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers);
 
     // ---- Position and visible window (seconds)
-    float Position() const { return m_fPosition; }
-    void SetPosition(float seconds) { m_fPosition = seconds; }
+    // Double precision, so a position set on a zoomed view is exact to the frame; the float
+    // values of the old rules are held exactly.
+    double Position() const { return m_position; }
+    void SetPosition(double seconds) { m_position = seconds; }
     TimeWindow View() const { return m_view; }
     void SetView(TimeWindow range) { m_view = range; }
+    // The zoom: the visible window's width in seconds. At the default width (2 s) windows
+    // follow the classic rules (one second either side of the position); loading a mix
+    // returns to it.
+    double ZoomSpan() const { return m_zoomSpan; }
+    bool IsDefaultZoom() const;
+    void SetZoomSpan(double seconds) { m_zoomSpan = seconds; }
+    // The window that shows `position` at the current zoom: the classic one second either
+    // side at the default zoom, else the zoom's width centred on it and held inside the mix.
+    TimeWindow WindowAt(double position) const;
+    // The frame nearest to `seconds`, held inside the mix (0 without one).
+    std::int64_t FrameAt(double seconds) const;
 
     // ---- Markers
     const MarkerList& Markers() const { return m_markers; }
@@ -190,6 +203,8 @@ class MixSession {
 
   private:
     void Notify(unsigned what);
+    // The position as the percentage rules and the player take it (a float of seconds).
+    float FloatPosition() const { return static_cast<float>(m_position); }
     // Records the markers before an edit, applies it, and tells the listeners.
     template <typename Edit> bool EditMarkers(Edit&& edit);
     void ResolveFrames();
@@ -206,8 +221,9 @@ class MixSession {
     MarkerList m_markers;
     std::size_t m_nSelected = 0;
     MarkerHistory m_history;
-    float m_fPosition = 0.0f;
+    double m_position = 0.0;
     TimeWindow m_view;
+    double m_zoomSpan;
     std::filesystem::path m_projectPath;
 
     bool m_bPlaying = false;

@@ -3,6 +3,8 @@
 #include "core/time/TimeCode.h"
 #include "core/view/TimeWindow.h"
 
+#include <cstdio>
+
 namespace sundrel {
 
 JumpRequest ReadJumpTime(const std::string& text, float maxTime) {
@@ -20,13 +22,39 @@ JumpRequest ReadJumpTime(const std::string& text, float maxTime) {
     return request;
 }
 
+std::string JumpReading(const std::string& text, float maxTime) {
+    CTimeCode code;
+    code.Parse(text);
+    // The seconds field and the millisecond count together, to the millisecond.
+    const std::int64_t ms = std::int64_t{code.m_nSeconds} * 1000 + code.m_nMilliseconds;
+    const std::int64_t whole = ms / 1000;
+    const std::int64_t part = ms % 1000;
+    char seconds[48];
+    std::snprintf(seconds, sizeof seconds, "%s%lld.%03lld", ms < 0 ? "-" : "",
+                  static_cast<long long>(whole < 0 ? -whole : whole),
+                  static_cast<long long>(part < 0 ? -part : part));
+    std::string reading = "Read as " + std::to_string(code.m_nHours) + " h " +
+                          std::to_string(code.m_nMinutes) + " min " + seconds + " s";
+    switch (ReadJumpTime(text, maxTime).refusal) {
+    case JumpRefusal::BeyondEnd:
+        reading += ": past the end";
+        break;
+    case JumpRefusal::Negative:
+        reading += ": before the start";
+        break;
+    case JumpRefusal::None:
+        break;
+    }
+    return reading;
+}
+
 JumpTarget JumpTo(float time, double length) {
     JumpTarget target;
     target.position = time;
     target.slider = view::TrackbarValue(time, length);
     target.label = FormatTime(time);
     const TimeWindow window = WindowAround(time);
-    target.viewFrom = static_cast<float>(window.from);
+    target.viewFrom = static_cast<float>(window.from); // float ends, held exactly
     target.viewTo = static_cast<float>(window.to);
     return target;
 }

@@ -21,6 +21,11 @@ struct JumpRequest {
 // tested against the unrounded time, so a time that only rounds down to maxTime is refused.
 JumpRequest ReadJumpTime(const std::string& text, float maxTime);
 
+// How the field text is read, shown while the user types: the four fields as hours, minutes
+// and seconds (so "3:15" shows as "3 h 0 min 0.015 s" and "195" as "0 h 0 min 0.195 s"), and
+// why Jump would refuse it.
+std::string JumpReading(const std::string& text, float maxTime);
+
 // Where the main window goes after an accepted jump.
 struct JumpTarget {
     float position = 0.0f;

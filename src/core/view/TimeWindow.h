@@ -9,8 +9,9 @@
 // length of its canonical file (data bytes + 44), as CWaveFile reports them.
 namespace sundrel {
 
-// A span of the mix in seconds: the visible window of the view. Double, so a zoomed window
-// keeps sample precision over hours; every float the fixed 2-second rules produce is exact in it.
+// A span of the mix in seconds: the visible window of the view. Double precision, so a window
+// a few samples wide still has exact ends hours into a mix; the float values of the 2-second
+// window rules are held exactly.
 struct TimeWindow {
     double from = 0.0;
     double to = 0.0;

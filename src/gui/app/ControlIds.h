@@ -38,6 +38,22 @@ inline constexpr int kCmdRedo = 32791;
 inline constexpr int kCmdRemoveMarker = 32792;
 inline constexpr int kCmdRenameMarker = 32793;
 inline constexpr int kCmdSave = 32794;
+inline constexpr int kCmdZoomIn = 32795;
+inline constexpr int kCmdZoomOut = 32796;
+inline constexpr int kCmdZoomFit = 32797;
+inline constexpr int kCmdZoomDefault = 32798;
+inline constexpr int kCmdPlayPause = 32799;
+inline constexpr int kCmdPlayFromPosition = 32800;
+inline constexpr int kCmdPreview = 32801;
+inline constexpr int kCmdPreviewLength = 32802;
+inline constexpr int kCmdPreviousMarker = 32803;
+inline constexpr int kCmdNextMarker = 32804;
+inline constexpr int kCmdAddMarkerHere = 32805;
+inline constexpr int kCmdHome = 32806;
+inline constexpr int kCmdEnd = 32807;
+inline constexpr int kCmdShortcuts = 32808;
+// Nudges of the position: back and forward by the four steps (see NudgeSeconds).
+inline constexpr int kCmdNudgeFirst = 32810; // 32810..32817
 
 // The position tick of the transport.
 inline constexpr int kTickMs = 100;

@@ -4,7 +4,13 @@
 #include "gui/app/ButtonFaces.h"
 #include "gui/app/ControlIds.h"
 #include "gui/app/Prompt.h"
+#include "gui/view/MarkedSlider.h"
+#include "gui/view/OverviewCtrl.h"
 #include "gui/view/WaveViewCtrl.h"
+
+#include "core/overview/SummaryJob.h"
+#include "core/view/PositionKeys.h"
+#include "core/view/ScrollMath.h"
 
 #include "audio/MakeWaveOut.h"
 
@@ -24,6 +30,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
+#include <cmath>
 
 // The resources live in the sundrel_gui library; register them before their first use.
 static void InitResources() {
@@ -50,6 +57,26 @@ QString IdName(const char* prefix, int id) {
 constexpr int kClientWidth = 469;
 constexpr int kClientHeight = 297;
 
+// The keys that nudge the position, finest step first (10 ms, 100 ms, 1 s, 10 s).
+struct NudgeKey {
+    bool ctrl;
+    bool alt;
+    bool shift;
+    Qt::KeyboardModifiers modifiers;
+};
+const NudgeKey kNudgeKeys[] = {
+    {true, true, false, Qt::ControlModifier | Qt::AltModifier},
+    {true, false, false, Qt::ControlModifier},
+    {false, false, false, Qt::NoModifier},
+    {false, false, true, Qt::ShiftModifier},
+};
+
+// "10 ms", "1 s".
+QString StepText(double seconds) {
+    return seconds < 1.0 ? QStringLiteral("%1 ms").arg(std::lround(seconds * 1000.0))
+                         : QStringLiteral("%1 s").arg(seconds);
+}
+
 } // namespace
 
 CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
@@ -60,22 +87,24 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     setFont(m_font);
     setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setWindowIcon(SundrelIcon());
     m_pClient = new QWidget(this);
     m_pClient->setObjectName(QStringLiteral("client"));
     CreateMenu();
     CreateControls();
-    // The first view object; its window is made over the frame in OnInitDialog.
+    // The view; its window is made over the frame in OnInitDialog.
     m_pWaveView = new CWaveViewCtrl();
+    m_pOverview = new COverviewCtrl(this);
     OnInitDialog();
     ConnectSignals();
     m_session.AddListener(this);
 }
 
 CSundrelDlg::~CSundrelDlg() {
-    // The worker posts to this window: end it while the window still exists.
+    // The workers post to or are read by this window: end them while it still exists.
+    m_summaryJob.reset();
     m_session.HaltPlayer();
     m_session.RemoveListener(this);
 }
@@ -112,24 +141,77 @@ void CSundrelDlg::CreateMenu() {
         ->setShortcut(QKeySequence::Delete);
     add(m_pMenuEdit, QStringLiteral("Re&name Marker..."), ids::kCmdRenameMarker)
         ->setShortcut(QKeySequence(Qt::Key_F2));
-    for (QAction* action : m_pMenuEdit->actions()) {
-        action->setShortcutContext(Qt::WindowShortcut);
+    m_pMenuEdit->addSeparator();
+    add(m_pMenuEdit, QStringLiteral("Add Marker at &Position"), ids::kCmdAddMarkerHere)
+        ->setShortcut(QKeySequence(Qt::Key_M));
+    add(m_pMenuEdit, QStringLiteral("Pre&vious Marker"), ids::kCmdPreviousMarker)
+        ->setShortcuts({QKeySequence(Qt::Key_BracketLeft), QKeySequence(Qt::Key_PageUp)});
+    add(m_pMenuEdit, QStringLiteral("Ne&xt Marker"), ids::kCmdNextMarker)
+        ->setShortcuts({QKeySequence(Qt::Key_BracketRight), QKeySequence(Qt::Key_PageDown)});
+
+    m_pMenuView = m_pMenuBar->addMenu(QStringLiteral("&View"));
+    m_pMenuView->setObjectName(QStringLiteral("menuView"));
+    add(m_pMenuView, QStringLiteral("Zoom &In"), ids::kCmdZoomIn)
+        ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal),
+                        QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    add(m_pMenuView, QStringLiteral("Zoom &Out"), ids::kCmdZoomOut)
+        ->setShortcuts({QKeySequence(Qt::Key_Minus), QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    add(m_pMenuView, QStringLiteral("Zoom to &Fit"), ids::kCmdZoomFit)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    add(m_pMenuView, QStringLiteral("Zoom to &2 s"), ids::kCmdZoomDefault)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+
+    m_pMenuPlay = m_pMenuBar->addMenu(QStringLiteral("&Play"));
+    m_pMenuPlay->setObjectName(QStringLiteral("menuPlay"));
+    add(m_pMenuPlay, QStringLiteral("Play / &Pause"), ids::kCmdPlayPause)
+        ->setShortcut(QKeySequence(Qt::Key_Space));
+    add(m_pMenuPlay, QStringLiteral("Play from Position (it &stays)"), ids::kCmdPlayFromPosition)
+        ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Space));
+    add(m_pMenuPlay, QStringLiteral("P&review Marker"), ids::kCmdPreview)
+        ->setShortcut(QKeySequence(Qt::Key_P));
+    add(m_pMenuPlay, QStringLiteral("Preview &Length..."), ids::kCmdPreviewLength);
+    m_pMenuPlay->addSeparator();
+    add(m_pMenuPlay, QStringLiteral("To the S&tart"), ids::kCmdHome)
+        ->setShortcut(QKeySequence(Qt::Key_Home));
+    add(m_pMenuPlay, QStringLiteral("To the &End"), ids::kCmdEnd)
+        ->setShortcut(QKeySequence(Qt::Key_End));
+    QMenu* nudge = m_pMenuPlay->addMenu(QStringLiteral("&Nudge Position"));
+    nudge->setObjectName(QStringLiteral("menuNudge"));
+    int nudgeId = ids::kCmdNudgeFirst;
+    for (const NudgeKey& key : kNudgeKeys) {
+        for (const int direction : {-1, 1}) {
+            const double step = sundrel::view::NudgeSeconds(key.ctrl, key.alt, key.shift);
+            add(nudge,
+                QStringLiteral("%1 %2").arg(direction < 0 ? QStringLiteral("Back")
+                                                          : QStringLiteral("Forward"),
+                                            StepText(step)),
+                nudgeId++)
+                ->setShortcut(
+                    QKeySequence(key.modifiers | (direction < 0 ? Qt::Key_Left : Qt::Key_Right)));
+        }
     }
 
     m_pMenuTool = m_pMenuBar->addMenu(QStringLiteral("&Tool"));
     m_pMenuTool->setObjectName(QStringLiteral("menuTool"));
     m_pMenuJump = m_pMenuTool->addMenu(QStringLiteral("Jump"));
     m_pMenuJump->setObjectName(QStringLiteral("menuJump"));
-    add(m_pMenuJump, QStringLiteral("Jump to time..."), ids::kCmdJumpToTime);
+    add(m_pMenuJump, QStringLiteral("Jump to time..."), ids::kCmdJumpToTime)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     add(m_pMenuJump, QStringLiteral("Auto Jump"), ids::kCmdAutoJump)->setCheckable(true);
 
     m_pMenuHelp = m_pMenuBar->addMenu(QStringLiteral("&Help"));
     m_pMenuHelp->setObjectName(QStringLiteral("menuHelp"));
     add(m_pMenuHelp, QStringLiteral("Manual"), ids::kCmdManual);
+    add(m_pMenuHelp, QStringLiteral("&Keyboard Shortcuts"), ids::kCmdShortcuts);
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
 
-    for (QMenu* menu : {m_pMenuFile, m_pMenuEdit, m_pMenuTool, m_pMenuJump, m_pMenuHelp}) {
+    // Keys work whichever control has the focus: every command is a shortcut of the window.
+    for (QAction* action : findChildren<QAction*>()) {
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    for (QMenu* menu : {m_pMenuFile, m_pMenuEdit, m_pMenuView, m_pMenuPlay, m_pMenuTool,
+                        m_pMenuJump, m_pMenuHelp}) {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { OnInitMenuPopup(menu); });
     }
 }
@@ -146,7 +228,7 @@ void CSundrelDlg::CreateControls() {
     // Not the default button: Enter runs Split only while the button itself has the focus,
     // never from the slider or the marker list, since a split replaces track files.
 
-    m_slider = new QSlider(Qt::Horizontal, c);
+    m_slider = new CMarkedSlider(c);
     place(m_slider, ids::kSlider, 33, 244, 257, 12);
     m_slider->setTickPosition(QSlider::NoTicks);
 
@@ -156,8 +238,9 @@ void CSundrelDlg::CreateControls() {
     m_btnAddMarker = new QPushButton(QStringLiteral("&Add Marker"), c);
     place(m_btnAddMarker, ids::kAddMarker, 303, 231, 50, 14);
 
-    m_stZero = new QLabel(QStringLiteral("0"), c);
-    place(m_stZero, ids::kZeroLabel, 44, 256, 16, 10);
+    // The start of the slider's scale, as a time like the other labels.
+    m_stZero = new QLabel(QStringLiteral("0:00:00.000"), c);
+    place(m_stZero, ids::kZeroLabel, 33, 256, 50, 10);
     m_stDuration = new QLabel(c);
     place(m_stDuration, ids::kDuration, 251, 256, 45, 12);
     m_stPosition = new QLabel(c);
@@ -208,11 +291,18 @@ void CSundrelDlg::CreateControls() {
 }
 
 void CSundrelDlg::OnInitDialog() {
-    const int menuHeight = m_pMenuBar->sizeHint().height();
-    const QSize client(m_units.X(kClientWidth), m_units.Y(kClientHeight));
-    m_pMenuBar->setGeometry(0, 0, client.width(), menuHeight);
-    m_pClient->setGeometry(0, menuHeight, client.width(), client.height());
-    setFixedSize(client.width(), client.height() + menuHeight);
+    m_menuHeight = m_pMenuBar->sizeHint().height();
+    m_minimumClient = QSize(m_units.X(kClientWidth), m_units.Y(kClientHeight));
+    m_baseViewFrame = m_stViewFrame->geometry();
+    for (QWidget* child : m_pClient->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        m_baseGeometry.emplace_back(child, child->geometry());
+    }
+    // The classic layout under the overview strip is the smallest size; the view and the
+    // overview take any room beyond it.
+    setMinimumSize(m_minimumClient.width(),
+                   m_menuHeight + kOverviewHeight + kOverviewGap + m_minimumClient.height());
+    resize(minimumSize());
+    LayoutControls();
 
     m_cbMarkers->setCurrentIndex(0);
     m_slider->setRange(0, ids::kSliderMax);
@@ -229,9 +319,10 @@ void CSundrelDlg::OnInitDialog() {
     m_pTimer->setInterval(ids::kTickMs);
     m_pTimer->start();
 
-    m_scrollBar->setRange(0, ids::kScrollMax);
-    m_scrollBar->setValue(ids::kScrollRest);
-    m_scrollBar->setPageStep(1);
+    ConfigureScrollBar();
+
+    m_pSummaryTimer = new QTimer(this);
+    m_pSummaryTimer->setInterval(50);
 
     m_pWaveView->Create(ViewFrameRect(), m_pClient, ids::kWaveView);
     ApplyControlStates(sundrel::app::Action::WindowOpened);
@@ -259,6 +350,45 @@ void CSundrelDlg::ConnectSignals() {
             [this] { OnRemoveMarker(); });
     connect(Command(ids::kCmdRenameMarker), &QAction::triggered, this,
             [this] { OnRenameMarker(); });
+    connect(Command(ids::kCmdShortcuts), &QAction::triggered, this, [this] { OnShortcuts(); });
+
+    // Zoom, keys and the overview.
+    connect(Command(ids::kCmdZoomIn), &QAction::triggered, this, [this] { OnZoom(2.0); });
+    connect(Command(ids::kCmdZoomOut), &QAction::triggered, this, [this] { OnZoom(0.5); });
+    connect(Command(ids::kCmdZoomFit), &QAction::triggered, this, [this] { OnZoomToFit(); });
+    connect(Command(ids::kCmdZoomDefault), &QAction::triggered, this, [this] { OnZoomDefault(); });
+    connect(Command(ids::kCmdPlayPause), &QAction::triggered, this, [this] { OnPlayPause(); });
+    connect(Command(ids::kCmdPlayFromPosition), &QAction::triggered, this,
+            [this] { OnPlayFromPosition(); });
+    connect(Command(ids::kCmdPreview), &QAction::triggered, this, [this] { OnPreviewMarker(); });
+    connect(Command(ids::kCmdPreviewLength), &QAction::triggered, this,
+            [this] { OnPreviewLength(); });
+    connect(Command(ids::kCmdPreviousMarker), &QAction::triggered, this,
+            [this] { OnStepMarker(-1); });
+    connect(Command(ids::kCmdNextMarker), &QAction::triggered, this, [this] { OnStepMarker(1); });
+    connect(Command(ids::kCmdAddMarkerHere), &QAction::triggered, this,
+            [this] { OnAddMarkerHere(); });
+    connect(Command(ids::kCmdHome), &QAction::triggered, this, [this] { OnHome(); });
+    connect(Command(ids::kCmdEnd), &QAction::triggered, this, [this] { OnEnd(); });
+    int nudgeId = ids::kCmdNudgeFirst;
+    for (const NudgeKey& key : kNudgeKeys) {
+        const double step = sundrel::view::NudgeSeconds(key.ctrl, key.alt, key.shift);
+        for (const int direction : {-1, 1}) {
+            connect(Command(nudgeId++), &QAction::triggered, this,
+                    [this, step, direction] { OnNudge(direction * step); });
+        }
+    }
+    connect(m_pOverview, &COverviewCtrl::seekRequested, this, &CSundrelDlg::OnOverviewSeek);
+    connect(m_pWaveView, &CWaveViewCtrl::pressed, this, &CSundrelDlg::OnLButtonDown);
+    connect(m_pWaveView, &CWaveViewCtrl::released, this, &CSundrelDlg::OnLButtonUp);
+    connect(m_pWaveView, &CWaveViewCtrl::zoomRequested, this,
+            [this](double factor, double anchor) { OnZoom(factor, anchor); });
+    connect(m_pWaveView, &CWaveViewCtrl::scrollRequested, this, &CSundrelDlg::OnScrollPages);
+    connect(m_pWaveView, &CWaveViewCtrl::markerDragStarted, this,
+            &CSundrelDlg::OnMarkerDragStarted);
+    connect(m_pWaveView, &CWaveViewCtrl::markerDragged, this, &CSundrelDlg::OnMarkerDragged);
+    connect(m_pWaveView, &CWaveViewCtrl::markerDragEnded, this, &CSundrelDlg::OnMarkerDragEnded);
+    connect(m_pSummaryTimer, &QTimer::timeout, this, [this] { OnSummaryTick(); });
 
     // The transport.
     connect(m_btnPlay, &QAbstractButton::clicked, this, [this] { OnPlay(); });
@@ -308,7 +438,12 @@ void CSundrelDlg::ConnectSignals() {
 
     // The view scroll bar: only letting go of the thumb moves the window; the thumb then
     // springs back to its rest in the middle.
+    // At other zoom levels it is an ordinary scroll bar over the mix: its value is the
+    // window's place.
     connect(m_scrollBar, &QScrollBar::actionTriggered, this, [this](int action) {
+        if (!m_session.IsDefaultZoom()) {
+            return; // the value change that follows moves the window
+        }
         if (action == QAbstractSlider::SliderMove && m_scrollBar->isSliderDown()) {
             return; // thumb tracking
         }
@@ -333,8 +468,18 @@ void CSundrelDlg::ConnectSignals() {
         m_scrollBar->setSliderPosition(ids::kScrollRest);
     });
     connect(m_scrollBar, &QScrollBar::sliderReleased, this, [this] {
+        if (!m_session.IsDefaultZoom()) {
+            return;
+        }
         OnViewScroll(ids::kSbThumbPosition, m_scrollBar->sliderPosition());
         m_scrollBar->setValue(ids::kScrollRest);
+    });
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_session.IsDefaultZoom() && m_session.IsLoaded()) {
+            m_session.SetView(
+                sundrel::view::WindowAtScrollValue(value, m_session.View(), m_session.Duration()));
+            ShowViewWindow();
+        }
     });
 }
 
@@ -436,6 +581,13 @@ bool CSundrelDlg::MayDiscardChanges() {
 
 void CSundrelDlg::OnSessionChanged(unsigned what) {
     using namespace sundrel::changed;
+    if ((what & kMix) != 0) {
+        m_bPositionChosen = false;
+        StartSummary();
+    }
+    if ((what & (kMix | kMarkers | kSelection)) != 0) {
+        ShowMarkersInViews();
+    }
     if ((what & kMarkers) != 0) {
         FillMarkerBox();
     } else if ((what & kSelection) != 0) {

@@ -28,6 +28,12 @@ class QScrollBar;
 class QSlider;
 class QTimer;
 class CWaveViewCtrl;
+class COverviewCtrl;
+class CMarkedSlider;
+
+namespace sundrel::overview {
+class SummaryJob;
+}
 
 namespace sundrel::gui {
 class CBitmapButton;
@@ -68,8 +74,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
 
     // The visible time window and the position.
     void ApplyTimeView();
-    // Sets the visible window to from..to, then applies it.
-    void ApplyTimeView(float from, float to);
+    // Sets the visible window, then applies it.
+    void ApplyTimeView(sundrel::TimeWindow window);
     void ShowPosition();
     void ShowDuration();
     // Presses and releases forwarded by the view, in its client coordinates.
@@ -106,6 +112,39 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Tool > Jump > Jump to time... and Help > About Sundrel.
     void OnJumpToTime();
     void OnAbout();
+    // Help > Keyboard Shortcuts: every command that has a key, with its keys.
+    void OnShortcuts();
+
+    // The View menu and the wheel: zoom by `factor` (> 1 in) around `anchor` (the window's
+    // middle when none), the whole mix, the default 2-second window, and scrolling by a share
+    // of the window.
+    void OnZoom(double factor, std::optional<double> anchor = std::nullopt);
+    void OnZoomToFit();
+    void OnZoomDefault();
+    void OnScrollPages(double pages);
+    // A press or drag on the overview: the position (and the window with it) goes there.
+    void OnOverviewSeek(double seconds);
+
+    // Keys and commands that move the position: by `seconds`, to the start, to the end.
+    void OnNudge(double seconds);
+    void OnHome();
+    void OnEnd();
+    // M: a marker exactly at the position, selected, without questions (undo removes it).
+    void OnAddMarkerHere();
+    // Previous/next marker in time from the position: selects it and previews it.
+    void OnStepMarker(int direction);
+    // P: plays from a few seconds before to a few after the selected marker; the position
+    // stays. Edit > Preview Length sets the seconds.
+    void OnPreviewMarker();
+    void OnPreviewLength();
+    // Plays from the position to the end without moving the position.
+    void OnPlayFromPosition();
+    // Space: Pause while playing, Play otherwise.
+    void OnPlayPause();
+    // A marker dragged in the view: one undo step from start to end.
+    void OnMarkerDragStarted(std::size_t index);
+    void OnMarkerDragged(std::size_t index, double seconds);
+    void OnMarkerDragEnded(std::size_t index);
 
     // The transport: Play, Stop and Pause, and the 100 ms position tick.
     void OnPlay();
@@ -125,10 +164,19 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
 
     // The rectangle of the view frame 1015 in client coordinates of the window.
     QRect ViewFrameRect() const;
-    // The area below the menu bar that holds the controls.
+    // The area below the menu bar and the overview that holds the controls.
     QWidget* ClientArea() const { return m_pClient; }
-    // The current waveform view (a new one replaces it whenever the window moves).
+    // The waveform view and the overview strip above it.
     CWaveViewCtrl* WaveView() const { return m_pWaveView; }
+    COverviewCtrl* Overview() const { return m_pOverview; }
+    // The overview's summary of the loaded mix is being computed.
+    bool IsSummarising() const;
+    // The play of a range (a preview, or play from the position) is running: the position
+    // stays where it was while it plays.
+    bool IsPlayingRange() const { return m_session.PlayingRange().has_value(); }
+    // Preview lengths before and after a marker, in seconds.
+    double PreviewBefore() const { return m_previewBefore; }
+    double PreviewAfter() const { return m_previewAfter; }
     sundrel::gui::Prompt& GetPrompt() const { return m_prompt; }
     const sundrel::gui::DialogUnits& Units() const { return m_units; }
     QAction* Command(int id) const;
@@ -140,8 +188,30 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void ConnectSignals();
     void OnInitDialog();
     void OnSessionChanged(unsigned what) override;
-    // Replaces the view by a fresh one over the frame; the old one goes once its events end.
-    void NewWaveView();
+    // The play callbacks for a play of generation `generation`: they only post to this
+    // window.
+    sundrel::MixSession::PlayCallbacks PlayCallbacksFor(std::uint64_t generation);
+    // Sets the position to `seconds` (held inside the mix) as a key or the overview does:
+    // label, slider and cursor line follow, and the window moves only when the position
+    // leaves it (at the default zoom: one second either side, as a click does).
+    void MovePosition(double seconds);
+    // The markers drawn in the view and the overview, from the session.
+    void ShowMarkersInViews();
+    // Starts summarising the session's mix for the overview (ending a summary still running).
+    void StartSummary();
+    void OnSummaryTick();
+    // The scroll bar's range and steps for the zoom: the classic 0..20 with its thumb at
+    // rest at the default zoom, the window's place in the mix otherwise.
+    void ConfigureScrollBar();
+    // Moves the controls for the window's size: the view and the overview take the extra
+    // room, the controls below them keep to the bottom and the right.
+    void LayoutControls();
+    void resizeEvent(QResizeEvent* event) override;
+    // Ends a preview or a play from the position, leaving the position where it was; false
+    // when none was running.
+    bool EndRangePlay();
+    // While playing: the play head in both views, and the window paging after it.
+    void FollowPlayback();
     // Results the worker posts to this thread, tagged with the Play they belong to.
     void OnPlayLabel(std::uint64_t generation, const QString& text);
     void OnPlayEnded(std::uint64_t generation, const sundrel::PlayResult& result);
@@ -160,9 +230,14 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // default button, so Enter in the slider or the marker list never runs Split.
     void keyPressEvent(QKeyEvent* event) override;
 
+    // The overview strip above the controls at the smallest window size, and the gap around
+    // it, in pixels.
+    static constexpr int kOverviewHeight = 64;
+    static constexpr int kOverviewGap = 4;
+
     // Controls, in template order where they have an id.
     QPushButton* m_btnSplit = nullptr;
-    QSlider* m_slider = nullptr;
+    CMarkedSlider* m_slider = nullptr;
     sundrel::gui::CBitmapButton* m_btnPlay = nullptr;
     QPushButton* m_btnAddMarker = nullptr;
     QLabel* m_stZero = nullptr;
@@ -185,10 +260,24 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QMenu* m_pMenuTool = nullptr;
     QMenu* m_pMenuJump = nullptr;
     QMenu* m_pMenuHelp = nullptr;
+    QMenu* m_pMenuView = nullptr;
+    QMenu* m_pMenuPlay = nullptr;
 
     // The transport's position tick (timer 101, 100 ms), running from start-up.
     QTimer* m_pTimer = nullptr;
-    CWaveViewCtrl* m_pWaveView = nullptr; // child of the client area, replaced per window
+    CWaveViewCtrl* m_pWaveView = nullptr; // child of the client area
+    COverviewCtrl* m_pOverview = nullptr;
+    std::unique_ptr<sundrel::overview::SummaryJob> m_summaryJob;
+    QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
+    // The controls' places at the smallest window size, which LayoutControls moves.
+    std::vector<std::pair<QWidget*, QRect>> m_baseGeometry;
+    QRect m_baseViewFrame;
+    QSize m_minimumClient;
+    int m_menuHeight = 0;
+    bool m_bPositionChosen = false; // a position was chosen since loading: show its line
+    bool m_bDragMoved = false;
+    double m_previewBefore = 5.0;
+    double m_previewAfter = 5.0;
 
     sundrel::gui::Prompt& m_prompt;
     QFont m_font;

@@ -4,6 +4,7 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 #include "gui/time/JumpTimeDlg.h"
+#include "gui/view/MarkedSlider.h"
 
 #include "core/time/JumpTime.h"
 
@@ -27,8 +28,12 @@ void CSundrelDlg::OnJumpToTime() {
     m_session.SetPosition(target.position);
     m_slider->setValue(target.slider);
     m_stPosition->setText(QString::fromStdString(target.label));
-    ApplyTimeView(target.viewFrom,
-                  target.viewTo); // warns when the window leaves the mix near either end
+    m_bPositionChosen = true;
+    // At the default zoom this warns when the window leaves the mix near either end.
+    m_session.SetView(m_session.IsDefaultZoom()
+                          ? sundrel::TimeWindow{target.viewFrom, target.viewTo}
+                          : m_session.WindowAt(target.position));
+    ApplyTimeView();
 }
 
 void CSundrelDlg::OnAbout() {

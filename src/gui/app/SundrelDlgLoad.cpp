@@ -65,7 +65,7 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     ShowDuration();
     // Tracks are written into the current directory: make it the mix's folder.
     std::filesystem::current_path(full.parent_path(), ec);
-    ApplyTimeView(sundrel::kOpeningWindow.from, sundrel::kOpeningWindow.to);
+    ApplyTimeView(sundrel::kOpeningWindow);
     return true;
 }
 

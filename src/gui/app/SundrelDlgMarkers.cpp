@@ -4,6 +4,7 @@
 
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/MarkedSlider.h"
 
 #include "core/markers/MarkerMath.h"
 
@@ -51,10 +52,13 @@ void CSundrelDlg::OnSelChangeMarker() {
     m_session.Select(selected > 0 ? static_cast<std::size_t>(selected) : 0);
     const std::optional<sundrel::MarkerView> view =
         selected > 0 ? m_session.ViewOf(static_cast<std::size_t>(selected)) : std::nullopt;
+    m_bPositionChosen = true;
     if (!view) {
         // The header entry (the start of the mix).
-        m_session.SetPosition(0.0f);
-        ApplyTimeView(sundrel::kOpeningWindow.from, sundrel::kOpeningWindow.to);
+        m_session.SetPosition(0.0);
+        m_session.SetView(m_session.IsDefaultZoom() ? sundrel::kOpeningWindow
+                                                    : m_session.WindowAt(0.0));
+        ApplyTimeView();
         ShowPosition();
         m_slider->setValue(0);
         ApplyControlStates(sundrel::app::Action::HeaderSelected);
@@ -64,7 +68,10 @@ void CSundrelDlg::OnSelChangeMarker() {
     m_slider->setValue(view->slider);
     m_session.SetPosition(view->position);
     ShowPosition();
-    ApplyTimeView(view->viewFrom, view->viewTo); // sets the slider again from the position
+    // Sets the slider again from the position.
+    m_session.SetView(m_session.IsDefaultZoom() ? sundrel::TimeWindow{view->viewFrom, view->viewTo}
+                                                : m_session.WindowAt(view->position));
+    ApplyTimeView();
 }
 
 void CSundrelDlg::OnChangeMarker() {

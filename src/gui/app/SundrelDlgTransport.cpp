@@ -3,40 +3,60 @@
 
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/MarkedSlider.h"
 
 #include "core/play/Transport.h"
+#include "core/view/ScrollMath.h"
+#include "gui/view/OverviewCtrl.h"
+#include "gui/view/WaveViewCtrl.h"
 
 #include <QLabel>
 #include <QMetaObject>
 #include <QSlider>
 #include <algorithm>
 
+sundrel::MixSession::PlayCallbacks CSundrelDlg::PlayCallbacksFor(std::uint64_t generation) {
+    // Both callbacks run on the worker: they only post to this thread and never wait.
+    sundrel::MixSession::PlayCallbacks callbacks;
+    callbacks.label = [this, generation](const std::string& text) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, t = QString::fromStdString(text)] { OnPlayLabel(generation, t); },
+            Qt::QueuedConnection);
+    };
+    callbacks.ended = [this, generation](const sundrel::PlayResult& result) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, result] { OnPlayEnded(generation, result); },
+            Qt::QueuedConnection);
+    };
+    return callbacks;
+}
+
 void CSundrelDlg::OnPlay() {
     if (!m_session.IsLoaded()) {
         return;
     }
-    // Both callbacks run on the worker: they only post to this thread and never wait.
-    m_session.Play([this](std::uint64_t generation) {
-        sundrel::MixSession::PlayCallbacks callbacks;
-        callbacks.label = [this, generation](const std::string& text) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, t = QString::fromStdString(text)] {
-                    OnPlayLabel(generation, t);
-                },
-                Qt::QueuedConnection);
-        };
-        callbacks.ended = [this, generation](const sundrel::PlayResult& result) {
-            QMetaObject::invokeMethod(
-                this, [this, generation, result] { OnPlayEnded(generation, result); },
-                Qt::QueuedConnection);
-        };
-        return callbacks;
-    });
+    m_session.Play([this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
     ApplyControlStates(sundrel::app::Action::Play);
 }
 
+bool CSundrelDlg::EndRangePlay() {
+    if (!IsPlayingRange()) {
+        return false;
+    }
+    // A preview or a play from the position: the sound stops, the position stays.
+    m_session.StopPlayback();
+    m_pWaveView->SetPlayHead(std::nullopt);
+    ShowPosition();
+    ApplyControlStates(sundrel::app::Action::Pause);
+    return true;
+}
+
 void CSundrelDlg::OnStop() {
+    if (EndRangePlay()) {
+        return;
+    }
+    m_pWaveView->SetPlayHead(std::nullopt);
     m_session.StopPlayback();
     const sundrel::StopOutcome out = sundrel::StopTransport(m_session.AutoJump());
     m_session.SetPosition(out.position);
@@ -44,14 +64,15 @@ void CSundrelDlg::OnStop() {
     ApplyControlStates(sundrel::app::Action::Stop);
     m_stPosition->setText(QString::fromStdString(out.label));
     if (out.window) {
-        ApplyTimeView(out.window->from, out.window->to);
+        ApplyTimeView(m_session.IsDefaultZoom() ? *out.window : m_session.WindowAt(out.position));
     }
 }
 
 void CSundrelDlg::OnPause() {
-    if (!m_session.IsPlaying()) {
+    if (!m_session.IsPlaying() || EndRangePlay()) {
         return;
     }
+    m_pWaveView->SetPlayHead(std::nullopt);
     std::optional<double> stoppedAt = m_session.HaltPlayer();
     m_session.StopPlayback();
     if (stoppedAt) {
@@ -60,13 +81,14 @@ void CSundrelDlg::OnPause() {
     ApplyControlStates(sundrel::app::Action::Pause);
     // Where the sound stopped becomes the label's text, and the position is read back from it.
     const sundrel::PauseOutcome out = sundrel::PauseTransport(
-        m_stPosition->text().toStdString(), m_session.Position(), m_session.AutoJump(), stoppedAt);
+        m_stPosition->text().toStdString(), static_cast<float>(m_session.Position()),
+        m_session.AutoJump(), stoppedAt);
     if (out.label) {
         m_stPosition->setText(QString::fromStdString(*out.label));
     }
     m_session.SetPosition(out.position);
     if (out.window) {
-        ApplyTimeView(out.window->from, out.window->to);
+        ApplyTimeView(m_session.IsDefaultZoom() ? *out.window : m_session.WindowAt(out.position));
     }
 }
 
@@ -74,9 +96,15 @@ void CSundrelDlg::OnPositionTick() {
     if (!m_session.IsLoaded()) {
         return;
     }
+    if (m_session.IsPlaying()) {
+        FollowPlayback();
+    }
+    if (IsPlayingRange()) {
+        return; // the position stays while a range plays
+    }
     // While playing, the position follows the frames the device has actually played.
     const sundrel::TickOutcome out =
-        sundrel::PositionTick(true, m_session.IsPlaying(), m_session.Position(),
+        sundrel::PositionTick(true, m_session.IsPlaying(), static_cast<float>(m_session.Position()),
                               m_session.Duration(), m_session.PlayedPosition());
     if (!out.moved) {
         return;
@@ -112,6 +140,11 @@ void CSundrelDlg::OnPlayEnded(std::uint64_t generation, const sundrel::PlayResul
         return; // a player that was stopped or replaced in the meantime
     }
     using sundrel::PlayEnd;
+    if (IsPlayingRange() && result.end != PlayEnd::DeviceError &&
+        result.end != PlayEnd::ReadError) {
+        EndRangePlay(); // a preview that reached its end
+        return;
+    }
     if (result.end == PlayEnd::DeviceError) {
         // Nothing was played: the transport is idle again, position, window and markers stay.
         StopPlayback();
@@ -126,4 +159,19 @@ void CSundrelDlg::OnPlayEnded(std::uint64_t generation, const sundrel::PlayResul
     }
     // At the end of the mix the transport returns to the start, as Stop leaves it.
     OnStop();
+}
+
+void CSundrelDlg::FollowPlayback() {
+    // The play head is where the device is; the window pages on when the head leaves it.
+    const std::optional<double> played = m_session.PlayedPosition();
+    const double head = played ? std::min(*played, m_session.Duration()) : m_session.Position();
+    const sundrel::TimeWindow window = m_session.View();
+    const sundrel::TimeWindow followed =
+        sundrel::view::FollowPosition(window, head, m_session.Duration());
+    if (!(followed == window)) {
+        m_session.SetView(followed);
+        ShowViewWindow();
+    }
+    m_pWaveView->SetPlayHead(head);
+    m_pOverview->SetPosition(head);
 }

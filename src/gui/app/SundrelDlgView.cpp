@@ -1,35 +1,31 @@
 // The visible time window: applying it, the position text, and moving both by a click in
-// the view, the position slider and the view scroll bar.
+// the view, the position slider, the view scroll bar, the wheel, zoom commands and the
+// overview; the overview's summary while it is computed.
 
 #include "gui/app/ControlIds.h"
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/MarkedSlider.h"
+#include "gui/view/OverviewCtrl.h"
 #include "gui/view/WaveViewCtrl.h"
 
+#include "core/overview/SummaryJob.h"
 #include "core/time/TimeCode.h"
+#include "core/view/ScrollMath.h"
 #include "core/view/TimeWindow.h"
+#include "core/view/ZoomMath.h"
 
 #include <QLabel>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
+#include <algorithm>
 
 namespace ids = sundrel::gui::ids;
 
-void CSundrelDlg::NewWaveView() {
-    if (m_pWaveView != nullptr) {
-        // The old view may be the sender of the release being handled: it is hidden now and
-        // deleted when control returns to the event loop (waiting for its rendering first).
-        m_pWaveView->disconnect(this);
-        m_pWaveView->hide();
-        m_pWaveView->deleteLater();
-    }
-    m_pWaveView = new CWaveViewCtrl();
-    m_pWaveView->Create(ViewFrameRect(), m_pClient, ids::kWaveView);
-    connect(m_pWaveView, &CWaveViewCtrl::pressed, this, &CSundrelDlg::OnLButtonDown);
-    connect(m_pWaveView, &CWaveViewCtrl::released, this, &CSundrelDlg::OnLButtonUp);
-}
-
-void CSundrelDlg::ApplyTimeView(float from, float to) {
-    m_session.SetView({from, to});
+void CSundrelDlg::ApplyTimeView(sundrel::TimeWindow window) {
+    m_session.SetView(window);
     ApplyTimeView();
 }
 
@@ -37,19 +33,22 @@ void CSundrelDlg::ApplyTimeView() {
     if (!ShowViewWindow()) {
         return;
     }
-    m_pWaveView->SetCursorLine(400, 196);
-    m_slider->setValue(sundrel::view::TrackbarValue(m_session.Position(), m_session.Duration()));
+    m_slider->setValue(sundrel::view::TrackbarValue(static_cast<float>(m_session.Position()),
+                                                    m_session.Duration()));
 }
 
 bool CSundrelDlg::ShowViewWindow() {
-    NewWaveView();
     const std::shared_ptr<CWaveFile>& wave = m_session.Wave();
     if (!wave) {
+        m_pWaveView->Blank();
         return false;
     }
     const double duration = wave->GetDuration();
     const sundrel::TimeWindow window = m_session.View();
-    if (!sundrel::view::IsValidWindow(window.from, window.to, duration)) {
+    const bool classic = m_session.IsDefaultZoom();
+    if (classic && !sundrel::view::IsValidWindow(static_cast<float>(window.from),
+                                                 static_cast<float>(window.to), duration)) {
+        m_pWaveView->Blank();
         m_prompt.Message(this, QStringLiteral("The period of time view chosen is not valid"),
                          QStringLiteral("Warning"), sundrel::gui::Prompt::Buttons::Ok,
                          sundrel::gui::Prompt::Icon::Information);
@@ -57,16 +56,46 @@ bool CSundrelDlg::ShowViewWindow() {
     }
     const std::uint64_t length = wave->GetLength();
     const sundrel::WaveFormat format = wave->GetFormat();
-    m_pWaveView->m_nFirstSample = sundrel::view::SampleIndex(window.from, duration, length, format);
-    m_pWaveView->m_nLastSample = sundrel::view::SampleIndex(window.to, duration, length, format);
-    m_pWaveView->m_fFrom = window.from;
-    m_pWaveView->m_fTo = window.to;
-    m_pWaveView->ShowMix(*wave);
+    m_pWaveView->ShowWindow(window, classic,
+                            sundrel::view::SampleIndex(window.from, duration, length, format),
+                            sundrel::view::SampleIndex(window.to, duration, length, format));
+    m_pOverview->SetWindow(window);
+    ConfigureScrollBar();
+    ShowPosition();
     return true;
 }
 
+void CSundrelDlg::ConfigureScrollBar() {
+    const QSignalBlocker blocker(m_scrollBar);
+    if (m_session.IsDefaultZoom() || !m_session.IsLoaded()) {
+        m_scrollBar->setRange(0, ids::kScrollMax);
+        m_scrollBar->setPageStep(1);
+        m_scrollBar->setSingleStep(1);
+        m_scrollBar->setValue(ids::kScrollRest);
+        return;
+    }
+    const sundrel::view::ScrollBarState state =
+        sundrel::view::ScrollBarFor(m_session.View(), m_session.Duration());
+    m_scrollBar->setRange(state.minimum, state.maximum);
+    m_scrollBar->setPageStep(state.pageStep);
+    m_scrollBar->setSingleStep(state.singleStep);
+    m_scrollBar->setValue(state.value);
+}
+
 void CSundrelDlg::ShowPosition() {
-    m_stPosition->setText(QString::fromStdString(sundrel::FormatTime(m_session.Position())));
+    m_stPosition->setText(
+        QString::fromStdString(sundrel::FormatTime(static_cast<float>(m_session.Position()))));
+    // The line shows the position once one was chosen, wherever it lies in the window.
+    const double x = m_pWaveView->XOf(m_session.Position());
+    if (m_bPositionChosen && m_pWaveView->m_bMapped && x >= 0.0 &&
+        x < m_pWaveView->ClientRect().width()) {
+        m_pWaveView->SetCursorLine(static_cast<int>(x), m_pWaveView->ClientRect().height() / 2);
+    } else {
+        m_pWaveView->HideCursorLine();
+    }
+    if (m_session.IsLoaded()) {
+        m_pOverview->SetPosition(m_session.Position());
+    }
 }
 
 void CSundrelDlg::OnLButtonDown(QPoint point) {
@@ -75,8 +104,15 @@ void CSundrelDlg::OnLButtonDown(QPoint point) {
         return;
     }
     const sundrel::TimeWindow window = m_session.View();
-    m_session.SetPosition(
-        sundrel::view::ClickTime(window.from, window.to, point.x(), ViewFrameRect().width()));
+    m_bPositionChosen = true;
+    if (m_session.IsDefaultZoom()) {
+        m_session.SetPosition(sundrel::view::ClickTime(static_cast<float>(window.from),
+                                                       static_cast<float>(window.to), point.x(),
+                                                       ViewFrameRect().width()));
+    } else {
+        m_session.SetPosition(
+            std::clamp(m_pWaveView->SecondsAt(point.x()), 0.0, m_session.Duration()));
+    }
     ShowPosition();
     m_pWaveView->SetCursorLine(point.x(), point.y());
 }
@@ -85,41 +121,241 @@ void CSundrelDlg::OnLButtonUp(QPoint point) {
     // A release counts when it lies on the view's client area (a drag may end elsewhere).
     const QRect client = m_pWaveView->ClientRect();
     if (m_session.IsPlaying() || !client.contains(point) || !m_session.IsLoaded() ||
-        !(m_session.Position() >= 1.0f)) {
+        !(m_session.Position() >= 1.0)) {
         return;
     }
-    const sundrel::TimeWindow window = sundrel::WindowAround(m_session.Position());
-    ApplyTimeView(window.from, window.to);
+    if (!m_session.IsDefaultZoom()) {
+        // Zoomed, a click only sets the position: the window stays where the user put it.
+        m_slider->setValue(sundrel::view::TrackbarValue(static_cast<float>(m_session.Position()),
+                                                        m_session.Duration()));
+        return;
+    }
+    const sundrel::TimeWindow window =
+        sundrel::WindowAround(static_cast<float>(m_session.Position()));
+    m_session.SetView(window);
+    ApplyTimeView();
 }
 
 void CSundrelDlg::OnSliderScroll(int code) {
     if (m_session.IsPlaying() || !m_session.IsLoaded()) {
         return;
     }
+    m_bPositionChosen = true;
     m_session.SetPosition(
         sundrel::view::TrackbarPosition(m_slider->sliderPosition(), m_session.Duration()));
     ShowPosition();
     if (code != ids::kTbThumbTrack) {
-        const sundrel::TimeWindow window = sundrel::WindowAround(m_session.Position());
-        ApplyTimeView(window.from, window.to);
+        m_session.SetView(m_session.WindowAt(m_session.Position()));
+        ApplyTimeView();
     }
 }
 
 void CSundrelDlg::OnViewScroll(int code, int thumb) {
-    if (code != ids::kSbThumbPosition || !m_session.IsLoaded()) {
+    if (code != ids::kSbThumbPosition || !m_session.IsLoaded() || !m_session.IsDefaultZoom()) {
         return;
     }
     sundrel::TimeWindow window = m_session.View();
-    const int move = sundrel::view::ScrollMove(thumb, window.from, window.to, m_session.Duration());
+    const int move = sundrel::view::ScrollMove(thumb, static_cast<float>(window.from),
+                                               static_cast<float>(window.to), m_session.Duration());
     if (move == 0) {
         return;
     }
-    window.from += static_cast<float>(move);
-    window.to += static_cast<float>(move);
+    window.from = static_cast<float>(window.from) + static_cast<float>(move);
+    window.to = static_cast<float>(window.to) + static_cast<float>(move);
     m_session.SetView(window);
     if (!m_session.IsPlaying()) {
-        m_session.SetPosition(window.from + 1.0f);
+        m_bPositionChosen = true;
+        m_session.SetPosition(static_cast<float>(window.from) + 1.0f);
         ApplyTimeView();
         ShowPosition();
+    }
+}
+
+void CSundrelDlg::OnZoom(double factor, std::optional<double> anchor) {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    const sundrel::TimeWindow window = m_session.View();
+    const double duration = m_session.Duration();
+    const sundrel::TimeWindow zoomed = sundrel::view::ZoomAround(
+        window, factor, anchor.value_or((window.from + window.to) / 2.0), duration,
+        sundrel::view::MinSpan(m_session.Wave()->m_wfx.nSamplesPerSec,
+                               m_pWaveView->ClientRect().width()));
+    m_session.SetZoomSpan(zoomed.to - zoomed.from);
+    m_session.SetView(zoomed);
+    ShowViewWindow();
+}
+
+void CSundrelDlg::OnZoomToFit() {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    const sundrel::TimeWindow whole = sundrel::view::FitWindow(m_session.Duration());
+    m_session.SetZoomSpan(whole.to - whole.from);
+    m_session.SetView(whole);
+    ShowViewWindow();
+}
+
+void CSundrelDlg::OnZoomDefault() {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    m_session.SetZoomSpan(sundrel::view::kDefaultSpan);
+    // The classic window around the position, as a click would show it; near the ends of the
+    // mix the first or last two seconds.
+    const double duration = m_session.Duration();
+    sundrel::TimeWindow window = sundrel::WindowAround(static_cast<float>(m_session.Position()));
+    if (!sundrel::view::IsValidWindow(static_cast<float>(window.from),
+                                      static_cast<float>(window.to), duration)) {
+        window =
+            sundrel::view::SpanAround(m_session.Position(), sundrel::view::kDefaultSpan, duration);
+    }
+    m_session.SetView(window);
+    ShowViewWindow();
+}
+
+void CSundrelDlg::OnScrollPages(double pages) {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    if (m_session.IsDefaultZoom()) {
+        // The classic window moves by whole seconds; the wheel scrolls it the same way.
+        const double duration = m_session.Duration();
+        sundrel::TimeWindow window = sundrel::view::ScrollBy(m_session.View(), pages, duration);
+        if (!sundrel::view::IsValidWindow(static_cast<float>(window.from),
+                                          static_cast<float>(window.to), duration)) {
+            return;
+        }
+        m_session.SetView(window);
+    } else {
+        m_session.SetView(sundrel::view::ScrollBy(m_session.View(), pages, m_session.Duration()));
+    }
+    ShowViewWindow();
+}
+
+void CSundrelDlg::OnOverviewSeek(double seconds) {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    const double position = std::clamp(seconds, 0.0, m_session.Duration());
+    if (m_session.IsPlaying()) {
+        // Playing: the sound goes on from there.
+        m_session.SetPosition(position);
+        if (!IsPlayingRange()) {
+            OnPlay();
+        }
+        m_session.SetView(m_session.WindowAt(position));
+        ShowViewWindow();
+        return;
+    }
+    m_bPositionChosen = true;
+    m_session.SetPosition(position);
+    // Near either end the window is held inside the mix.
+    sundrel::TimeWindow window = m_session.WindowAt(position);
+    if (m_session.IsDefaultZoom() &&
+        !sundrel::view::IsValidWindow(static_cast<float>(window.from),
+                                      static_cast<float>(window.to), m_session.Duration())) {
+        window =
+            sundrel::view::SpanAround(position, sundrel::view::kDefaultSpan, m_session.Duration());
+    }
+    m_session.SetView(window);
+    ApplyTimeView();
+}
+
+void CSundrelDlg::MovePosition(double seconds) {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    const double position = std::clamp(seconds, 0.0, m_session.Duration());
+    m_bPositionChosen = true;
+    m_session.SetPosition(position);
+    const sundrel::TimeWindow window = m_session.View();
+    if (position < window.from || position > window.to) {
+        m_session.SetView(m_session.IsDefaultZoom()
+                              ? sundrel::view::SpanAround(position, sundrel::view::kDefaultSpan,
+                                                          m_session.Duration())
+                              : m_session.WindowAt(position));
+        ShowViewWindow();
+    }
+    ShowPosition();
+    m_slider->setValue(
+        sundrel::view::TrackbarValue(static_cast<float>(position), m_session.Duration()));
+}
+
+void CSundrelDlg::ShowMarkersInViews() {
+    std::vector<sundrel::gui::ViewMarker> markers;
+    if (m_session.IsLoaded()) {
+        const std::vector<sundrel::Marker>& list = m_session.Markers().Markers();
+        const std::vector<std::string>& entries = m_session.Markers().Entries();
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            sundrel::gui::ViewMarker marker;
+            marker.index = i;
+            marker.seconds = *m_session.SecondsOf(i);
+            marker.selected = i == m_session.Selected() && i > 0;
+            if (i > 0) {
+                // "Marker 3" shows as 3, with the title when there is one.
+                QString label = QString::fromStdString(entries[i]);
+                label.remove(QStringLiteral("Marker "));
+                if (!list[i].title.empty()) {
+                    label += QStringLiteral(" ") + QString::fromStdString(list[i].title);
+                }
+                marker.label = label;
+            }
+            markers.push_back(std::move(marker));
+        }
+    }
+    m_pWaveView->SetMarkers(markers);
+    m_pOverview->SetMarkers(std::move(markers));
+    // The slider shows a tick at every marker.
+    QList<int> ticks;
+    for (const sundrel::gui::ViewMarker& marker : m_pOverview->Markers()) {
+        if (marker.index == 0) {
+            continue; // the start of the mix is the slider's own start
+        }
+        ticks.append(
+            sundrel::view::TrackbarValue(static_cast<float>(marker.seconds), m_session.Duration()));
+    }
+    m_slider->SetMarks(std::move(ticks));
+}
+
+bool CSundrelDlg::IsSummarising() const {
+    // Until the pictures have been drawn from the finished summary.
+    return m_pSummaryTimer->isActive();
+}
+
+void CSundrelDlg::StartSummary() {
+    m_pSummaryTimer->stop();
+    m_summaryJob.reset(); // cancels and waits for a summary of the previous mix
+    const std::shared_ptr<CWaveFile>& wave = m_session.Wave();
+    if (!wave) {
+        m_pOverview->ShowMix(nullptr, 0.0);
+        m_pWaveView->Blank();
+        return;
+    }
+    m_summaryJob = std::make_unique<sundrel::overview::SummaryJob>(*wave);
+    m_summaryJob->Start();
+    m_pOverview->ShowMix(m_summaryJob->Summary(), wave->GetDuration());
+    m_pWaveView->ShowMix(*wave, m_summaryJob->Summary());
+    m_pSummaryTimer->start();
+}
+
+void CSundrelDlg::OnSummaryTick() {
+    if (!m_summaryJob) {
+        m_pSummaryTimer->stop();
+        return;
+    }
+    const bool done = m_summaryJob->Done();
+    m_pOverview->Refresh();
+    if (m_pWaveView->IsPartial()) {
+        m_pWaveView->Refresh();
+    }
+    if (done) {
+        m_pSummaryTimer->stop();
+        if (const std::optional<std::string> error = m_summaryJob->Error()) {
+            // The overview stays as far as the mix could be read.
+            m_prompt.Message(this, QString::fromStdString(*error), QStringLiteral("Sundrel"),
+                             sundrel::gui::Prompt::Buttons::Ok,
+                             sundrel::gui::Prompt::Icon::Information);
+        }
     }
 }

@@ -21,10 +21,10 @@ CJumpTimeDlg::CJumpTimeDlg(Prompt& prompt, QWidget* parent)
     setObjectName(QStringLiteral("jumpTimeDlg"));
     setWindowTitle(QStringLiteral("Jump to time"));
     const DialogUnits du(font());
-    setFixedSize(du.Size(150, 89));
+    // Taller than the classic dialog by the line that shows how the time is read.
+    setFixedSize(du.Size(150, 103));
 
-    // Created in template order, which is also the tab order; the first, "&Jump", gets the
-    // focus when the dialog opens.
+    // Created in template order, which is also the tab order.
     m_pJump = new QPushButton(QStringLiteral("&Jump"), this);
     m_pJump->setObjectName(QStringLiteral("jumpButton")); // 1013
     m_pJump->setGeometry(du.Rect(16, 63, 50, 14));
@@ -50,6 +50,16 @@ CJumpTimeDlg::CJumpTimeDlg(Prompt& prompt, QWidget* parent)
     m_pMaxTime->setGeometry(du.Rect(27, 41, 76, 18));
     m_pMaxTime->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    m_pReading = new QLabel(this);
+    m_pReading->setObjectName(QStringLiteral("readingLabel"));
+    m_pReading->setGeometry(du.Rect(15, 27, 130, 10));
+    m_pReading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The Jump and Cancel buttons and the longest time move down to make room for it.
+    m_pMaxTime->move(m_pMaxTime->x(), du.Y(45));
+    m_pJump->move(m_pJump->x(), du.Y(79));
+    m_pCancel->move(m_pCancel->x(), du.Y(79));
+    connect(m_pEdit, &QLineEdit::textChanged, this, [this] { m_pReading->setText(ReadingText()); });
+
     connect(m_pJump, &QPushButton::clicked, this, &CJumpTimeDlg::OnJump);
     connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -58,13 +68,19 @@ void CJumpTimeDlg::showEvent(QShowEvent* event) {
     if (!m_bInitialised) {
         m_bInitialised = true;
         OnInitDialog();
-        m_pJump->setFocus();
+        // The field has the focus: the user types the time at once.
+        m_pEdit->setFocus();
     }
     QDialog::showEvent(event);
 }
 
 void CJumpTimeDlg::OnInitDialog() {
     m_pMaxTime->setText(QString::fromStdString(sundrel::FormatTime(m_fMaxTime)));
+    m_pReading->setText(ReadingText());
+}
+
+QString CJumpTimeDlg::ReadingText() const {
+    return QString::fromStdString(sundrel::JumpReading(m_pEdit->text().toStdString(), m_fMaxTime));
 }
 
 void CJumpTimeDlg::OnJump() {

@@ -25,6 +25,8 @@ class CJumpTimeDlg : public QDialog {
     void OnInitDialog();
     // Reads the field; accepts the dialog, or says "error" and stays open.
     void OnJump();
+    // The line under the field: how its text is read.
+    QString ReadingText() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -35,5 +37,6 @@ class CJumpTimeDlg : public QDialog {
     QPushButton* m_pCancel;
     QLineEdit* m_pEdit;
     QLabel* m_pMaxTime;
+    QLabel* m_pReading; // how the typed text is read, updated as it changes
     bool m_bInitialised = false;
 };

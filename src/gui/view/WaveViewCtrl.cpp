@@ -4,17 +4,24 @@
 #include "core/audio/WaveFile.h"
 #include "core/io/ReadAll.h"
 #include "core/io/UniqueFd.h"
+#include "core/overview/MixSummary.h"
+#include "core/view/MarkerHit.h"
+#include "core/view/TimeRuler.h"
 #include "core/view/TimeWindow.h"
+#include "core/view/WaveColumns.h"
 #include "core/view/WaveTraces.h"
+#include "core/view/ZoomMath.h"
 
 #include <QDeadlineTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QThread>
+#include <QWheelEvent>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -28,6 +35,17 @@ constexpr int kEdge = 3; // sunken edge around the client area
 const QColor kWavePen(0, 150, 0);
 const QColor kRulerPen(0, 51, 0);
 const QColor kCursorPen(115, 79, 26);
+const QColor kPeakPen(0, 130, 0);
+const QColor kRmsPen(120, 200, 120);
+const QColor kZeroPen(210, 210, 210);
+
+// Pixels within which a press picks up a marker.
+constexpr double kMarkerGrab = 4.0;
+// Pixels the mouse moves before a press on a marker becomes a drag.
+constexpr int kDragStart = 3;
+// One wheel notch: zoom by this factor with Ctrl, scroll by this share of the window without.
+constexpr double kWheelZoom = 1.25;
+constexpr double kWheelPages = 0.1;
 
 QPolygon ToPolygon(const std::vector<sundrel::view::WavePoint>& points) {
     QPolygon polygon;
@@ -66,27 +84,167 @@ QImage RenderWave(const sundrel::SampleReader& reader, const sundrel::view::Wave
     return image;
 }
 
-// Reads the bytes of elements window.firstSample..lastSample of the audio data with pread
-// (a file that shrank since loading gives fewer bytes, never a fault) and renders them.
+// Bytes first .. end - 1 of the audio data, read with pread: a file that shrank since loading
+// (or cannot be read any more) gives fewer bytes, never a fault.
+std::vector<std::byte> ReadData(const std::filesystem::path& path, std::uint64_t dataOffset,
+                                std::uint64_t dataSize, std::uint64_t first, std::uint64_t end) {
+    const std::uint64_t begin = std::min(first, dataSize);
+    end = std::min(end, dataSize);
+    std::vector<std::byte> bytes(end > begin ? end - begin : 0);
+    if (!bytes.empty()) {
+        const sundrel::io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        bytes.resize(fd ? sundrel::io::ReadAllAt(fd.Get(), bytes, dataOffset + begin).bytes : 0);
+    }
+    return bytes;
+}
+
+// Reads elements window.firstSample..lastSample of the audio data and renders them as the
+// classic trace.
 QImage RenderWindow(const std::filesystem::path& path, std::uint64_t dataOffset,
                     std::uint64_t dataSize, const sundrel::WaveFormat& format,
                     sundrel::view::WaveWindow window, const std::atomic<bool>* cancel) {
     const std::uint64_t perElement = format.bitsPerSample / 8u;
     const auto first = static_cast<std::uint64_t>(std::max<std::int64_t>(window.firstSample, 0));
     const auto last = static_cast<std::uint64_t>(std::max<std::int64_t>(window.lastSample, 0));
-    const std::uint64_t begin = std::min(first * perElement, dataSize);
-    const std::uint64_t end = std::min((last + 1) * perElement, dataSize);
-    std::vector<std::byte> bytes(end > begin ? end - begin : 0);
-    if (!bytes.empty()) {
-        // A file that cannot be opened or read any more draws as far as it could be read.
-        const sundrel::io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        bytes.resize(fd ? sundrel::io::ReadAllAt(fd.Get(), bytes, dataOffset + begin).bytes : 0);
-    }
+    const std::vector<std::byte> bytes =
+        ReadData(path, dataOffset, dataSize, first * perElement, (last + 1) * perElement);
     const sundrel::SampleReader reader(bytes, format);
     // The reader counts from the window's first element.
     window.firstSample -= static_cast<std::int64_t>(first);
     window.lastSample -= static_cast<std::int64_t>(first);
     return RenderWave(reader, window, cancel);
+}
+
+// The columns of a zoomed window: from the summary when a column spans at least one of its
+// blocks, else from the samples. `partial` is set when summary data was missing.
+struct ZoomData {
+    std::vector<std::vector<sundrel::view::ColumnPeak>> columns; // per lane
+    std::vector<std::vector<float>> samples;                     // per lane, when drawn as points
+    double firstSample = 0.0; // of `samples`, relative to its first entry
+    double perColumn = 0.0;
+    bool partial = false;
+};
+
+ZoomData ZoomColumns(const std::filesystem::path& path, std::uint64_t dataOffset,
+                     std::uint64_t dataSize, const sundrel::WaveFormat& format,
+                     const sundrel::overview::MixSummary* summary, sundrel::TimeWindow window,
+                     int width) {
+    ZoomData data;
+    const int lanes = sundrel::view::LaneCount(format.channels);
+    data.columns.resize(static_cast<std::size_t>(lanes));
+    const std::uint32_t frameSize = format.FrameSize();
+    if (width <= 0 || frameSize == 0 || format.sampleRate == 0) {
+        return data;
+    }
+    const double rate = format.sampleRate;
+    const double first = window.from * rate;
+    data.perColumn = (window.to - window.from) * rate / width;
+    const auto frames = static_cast<std::int64_t>(dataSize / frameSize);
+    if (summary != nullptr && data.perColumn >= static_cast<double>(summary->BlockFrames(0))) {
+        std::vector<sundrel::overview::Peak> peaks(static_cast<std::size_t>(width));
+        auto ready = std::make_unique<bool[]>(static_cast<std::size_t>(width));
+        for (int lane = 0; lane < lanes; ++lane) {
+            summary->Columns(lane, first, data.perColumn, peaks,
+                             std::span<bool>(ready.get(), static_cast<std::size_t>(width)));
+            auto& out = data.columns[static_cast<std::size_t>(lane)];
+            out.resize(static_cast<std::size_t>(width));
+            for (int c = 0; c < width; ++c) {
+                const auto i = static_cast<std::size_t>(c);
+                const double columnStart = first + c * data.perColumn;
+                if (!ready[i]) {
+                    data.partial = data.partial || columnStart < static_cast<double>(frames);
+                    continue;
+                }
+                out[i] = {static_cast<float>(peaks[i].min) / 32767.0f,
+                          static_cast<float>(peaks[i].max) / 32767.0f,
+                          static_cast<float>(peaks[i].rms) / 32767.0f, true};
+            }
+        }
+        return data;
+    }
+    // Fine zoom: read the window's frames (one more at each end so lines reach the edges).
+    const auto begin =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor(first)) - 1, 0, frames);
+    const auto end = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::ceil(first + data.perColumn * width)) + 2, 0, frames);
+    if (summary == nullptr && end - begin > std::int64_t{1} << 24) {
+        data.partial = true; // no summary yet and far too much to read on every repaint
+        return data;
+    }
+    const std::vector<std::byte> bytes =
+        ReadData(path, dataOffset, dataSize, static_cast<std::uint64_t>(begin) * frameSize,
+                 static_cast<std::uint64_t>(end) * frameSize);
+    const sundrel::SampleReader reader(bytes, format);
+    std::vector<std::vector<float>> lanesData = sundrel::view::LaneSamples(reader, format.channels);
+    data.firstSample = first - static_cast<double>(begin);
+    if (data.perColumn >= 1.0) {
+        for (int lane = 0; lane < lanes; ++lane) {
+            data.columns[static_cast<std::size_t>(lane)] = sundrel::view::SampleColumns(
+                lanesData[static_cast<std::size_t>(lane)], data.firstSample, data.perColumn, width);
+        }
+    } else {
+        data.samples = std::move(lanesData);
+    }
+    return data;
+}
+
+// A zoomed window's image: per lane a zero line, and either each column's min..max with its
+// RMS drawn lighter inside, or (past one sample per pixel) the samples as points joined by
+// lines.
+QImage RenderZoomed(const ZoomData& data, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    const int lanes = static_cast<int>(std::max(data.columns.size(), data.samples.size()));
+    const int laneHeight = lanes > 0 ? height / lanes : height;
+    for (int lane = 0; lane < lanes; ++lane) {
+        const int centre = lane * laneHeight + laneHeight / 2;
+        const double half = std::max(1, laneHeight / 2 - 3);
+        const auto y = [&](float v) { return static_cast<int>(std::lround(centre - v * half)); };
+        p.setPen(QPen(kZeroPen, 0));
+        p.drawLine(0, centre, width - 1, centre);
+        if (!data.samples.empty()) {
+            const std::vector<float>& samples = data.samples[static_cast<std::size_t>(lane)];
+            QPolygonF line;
+            line.reserve(static_cast<qsizetype>(samples.size()));
+            for (std::size_t i = 0; i < samples.size(); ++i) {
+                const double x = (static_cast<double>(i) - data.firstSample) / data.perColumn;
+                line.append(QPointF(x, y(samples[i])));
+            }
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(QPen(kPeakPen, 1));
+            p.drawPolyline(line);
+            if (1.0 / data.perColumn >= 6.0) {
+                p.setBrush(kPeakPen);
+                for (const QPointF& point : line) {
+                    p.drawEllipse(point, 2.0, 2.0);
+                }
+            }
+            p.setRenderHint(QPainter::Antialiasing, false);
+            continue;
+        }
+        const auto& columns = data.columns[static_cast<std::size_t>(lane)];
+        for (int x = 0; x < static_cast<int>(columns.size()); ++x) {
+            const sundrel::view::ColumnPeak& c = columns[static_cast<std::size_t>(x)];
+            if (!c.ready) {
+                continue;
+            }
+            const int top = y(c.max);
+            const int bottom = y(c.min);
+            p.setPen(QPen(kPeakPen, 0));
+            p.drawLine(x, top, x, bottom);
+            const int rmsTop = std::max(top, y(c.rms));
+            const int rmsBottom = std::min(bottom, y(-c.rms));
+            if (rmsTop < rmsBottom) {
+                p.setPen(QPen(kRmsPen, 0));
+                p.drawLine(x, rmsTop, x, rmsBottom);
+            }
+        }
+    }
+    p.setPen(QPen(Qt::black, 0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(0, 0, width - 1, height - 1);
+    return image;
 }
 
 } // namespace
@@ -96,11 +254,15 @@ CWaveViewCtrl::CWaveViewCtrl() {
     setLineWidth(2);
     setContentsMargins(1, 1, 1, 1);
     setFocusPolicy(Qt::NoFocus);
-    connect(&m_watcher, &QFutureWatcher<QImage>::finished, this, &CWaveViewCtrl::OnRendered);
+    setMouseTracking(true); // the pointer shows where a marker can be dragged
+    connect(&m_watcher, &QFutureWatcher<Rendered>::finished, this, &CWaveViewCtrl::OnRendered);
 }
 
 CWaveViewCtrl::~CWaveViewCtrl() {
-    m_bCancel = true;
+    // A rendering holds its own copies of everything it reads; it only needs to stop.
+    if (m_cancel) {
+        *m_cancel = true;
+    }
     m_watcher.disconnect(this);
     m_render.waitForFinished();
 }
@@ -114,17 +276,78 @@ void CWaveViewCtrl::Create(const QRect& rect, QWidget* parent, int id) {
     show();
 }
 
-void CWaveViewCtrl::ShowMix(const CWaveFile& wave) {
+void CWaveViewCtrl::ShowMix(const CWaveFile& wave,
+                            std::shared_ptr<const sundrel::overview::MixSummary> summary) {
     m_source.path = wave.m_strPath;
     m_source.dataOffset = wave.m_nDataOffset;
     m_source.dataSize = wave.m_nDataSize;
     m_source.format = wave.GetFormat();
+    m_source.summary = std::move(summary);
+    m_previousImage = QImage();
+    m_image = QImage();
+    Blank();
+}
+
+void CWaveViewCtrl::ShowWindow(sundrel::TimeWindow window, bool classic, std::int64_t firstSample,
+                               std::int64_t lastSample) {
     if (m_source.format.bitsPerSample < 8 || m_source.format.channels == 0) {
-        return; // nothing the traces could be drawn from
+        Blank(); // nothing the waveform could be drawn from
+        return;
     }
+    m_fFrom = window.from;
+    m_fTo = window.to;
+    m_nFirstSample = firstSample;
+    m_nLastSample = lastSample;
+    m_bClassic = classic;
     m_bMapped = true;
     m_bCursorEnabled = true;
+    Refresh();
+}
+
+void CWaveViewCtrl::Refresh() {
+    if (m_cancel) {
+        *m_cancel = true;
+    }
+    if (!m_image.isNull()) {
+        m_previousImage = m_image;
+    }
+    m_image = QImage();
+    m_bRenderStarted = false;
     update();
+}
+
+void CWaveViewCtrl::Blank() {
+    if (m_cancel) {
+        *m_cancel = true;
+    }
+    m_bMapped = false;
+    m_bCursorEnabled = false;
+    m_bLineShown = false;
+    m_nCursorX = -1;
+    m_image = QImage();
+    m_previousImage = QImage();
+    m_bRenderStarted = false;
+    update();
+}
+
+void CWaveViewCtrl::SetMarkers(std::vector<sundrel::gui::ViewMarker> markers) {
+    m_markers = std::move(markers);
+    update();
+}
+
+void CWaveViewCtrl::SetPlayHead(std::optional<double> seconds) {
+    if (m_playHead != seconds) {
+        m_playHead = seconds;
+        update();
+    }
+}
+
+double CWaveViewCtrl::XOf(double seconds) const {
+    return sundrel::view::XAtSeconds({m_fFrom, m_fTo}, seconds, m_rcClient.width());
+}
+
+double CWaveViewCtrl::SecondsAt(double x) const {
+    return sundrel::view::SecondsAtX({m_fFrom, m_fTo}, x, m_rcClient.width());
 }
 
 void CWaveViewCtrl::StartRender() {
@@ -132,21 +355,36 @@ void CWaveViewCtrl::StartRender() {
         return;
     }
     m_bRenderStarted = true;
-    sundrel::view::WaveWindow window;
-    window.firstSample = m_nFirstSample;
-    window.lastSample = m_nLastSample;
-    window.from = m_fFrom;
-    window.to = m_fTo;
-    window.width = m_rcClient.width();
-    window.height = m_rcClient.height();
-    window.channels = m_source.format.channels;
-    window.sampleRate = m_source.format.sampleRate;
-    // The flag belongs to this view, which waits for the worker before it goes.
-    const std::atomic<bool>* cancel = &m_bCancel;
-    m_render = QtConcurrent::run([source = m_source, window, cancel] {
-        return RenderWindow(source.path, source.dataOffset, source.dataSize, source.format, window,
-                            cancel);
-    });
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    const int width = m_rcClient.width();
+    const int height = m_rcClient.height();
+    if (m_bClassic) {
+        sundrel::view::WaveWindow window;
+        window.firstSample = m_nFirstSample;
+        window.lastSample = m_nLastSample;
+        window.from = static_cast<float>(m_fFrom);
+        window.to = static_cast<float>(m_fTo);
+        window.width = width;
+        window.height = height;
+        window.channels = m_source.format.channels;
+        window.sampleRate = m_source.format.sampleRate;
+        m_render = QtConcurrent::run([source = m_source, window, cancel = m_cancel] {
+            return Rendered{RenderWindow(source.path, source.dataOffset, source.dataSize,
+                                         source.format, window, cancel.get()),
+                            false};
+        });
+    } else {
+        const sundrel::TimeWindow window{m_fFrom, m_fTo};
+        m_render = QtConcurrent::run([source = m_source, window, width, height, cancel = m_cancel] {
+            const ZoomData columns =
+                ZoomColumns(source.path, source.dataOffset, source.dataSize, source.format,
+                            source.summary.get(), window, width);
+            if (cancel->load()) {
+                return Rendered{};
+            }
+            return Rendered{RenderZoomed(columns, width, height), columns.partial};
+        });
+    }
     m_watcher.setFuture(m_render);
 }
 
@@ -167,10 +405,14 @@ bool CWaveViewCtrl::WaitRendered(int timeoutMs) {
 }
 
 void CWaveViewCtrl::OnRendered() {
-    if (m_image.isNull() && m_render.isFinished() && m_render.resultCount() > 0) {
-        m_image = m_render.result();
-        update();
+    if (!m_image.isNull() || !m_render.isFinished() || m_render.resultCount() == 0 || !m_cancel ||
+        m_cancel->load()) {
+        return; // a rendering that was overtaken by a newer window
     }
+    Rendered rendered = m_render.result();
+    m_image = std::move(rendered.image);
+    m_bPartial = rendered.partial;
+    update();
 }
 
 QPoint CWaveViewCtrl::ToClient(const QPoint& widgetPoint) const {
@@ -186,13 +428,22 @@ void CWaveViewCtrl::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.translate(contentsRect().topLeft());
     p.setClipRect(QRect(QPoint(0, 0), m_rcClient.size()));
-    if (!m_image.isNull()) {
-        p.drawImage(QRect(0, kRulerHeight, m_rcClient.width(), m_rcClient.height()), m_image);
+    const QImage& image = m_image.isNull() ? m_previousImage : m_image;
+    if (!image.isNull()) {
+        p.drawImage(QRect(0, kRulerHeight, m_rcClient.width(), m_rcClient.height()), image);
     }
     DrawRuler(p);
+    DrawMarkers(p);
     if (m_bLineShown) {
         p.setPen(QPen(kCursorPen, 1, Qt::DashDotLine));
         p.drawLine(m_nCursorX, kCursorTop, m_nCursorX, m_rcClient.height() - 1);
+    }
+    if (m_playHead) {
+        const double x = XOf(*m_playHead);
+        if (x >= 0.0 && x < m_rcClient.width()) {
+            p.setPen(QPen(sundrel::gui::kPlayHeadColour, 2));
+            p.drawLine(QPointF(x, kRulerHeight), QPointF(x, m_rcClient.height() - 1));
+        }
     }
     if (m_bCaretShown) {
         p.fillRect(QRect(m_ptCaret.x(), m_ptCaret.y(), 1, m_rcClient.height()), Qt::black);
@@ -200,23 +451,71 @@ void CWaveViewCtrl::paintEvent(QPaintEvent* event) {
 }
 
 void CWaveViewCtrl::DrawRuler(QPainter& p) const {
-    QFont font(QStringLiteral("serif"));
-    font.setStyleHint(QFont::Serif);
-    font.setPixelSize(12);
-    font.setBold(true);
-    p.setFont(font);
+    // The window's own font, so the ruler reads like the rest of the window.
+    p.setFont(font());
+    const QFontMetrics metrics(p.font());
+    const int width = m_rcClient.width();
     const int top = m_rcClient.top();
-    for (const auto& tick : sundrel::view::RulerTicks(m_fFrom, m_fTo, m_rcClient.width())) {
-        p.setPen(QPen(kRulerPen, 1));
-        p.drawLine(tick.x, top + 23, tick.x, top + 24);
-        if (tick.labelled) {
-            p.setPen(Qt::black);
-            p.drawText(QRect(tick.x - 20, top, 160, 14), Qt::AlignLeft | Qt::AlignTop,
-                       QString::fromStdString(tick.label));
+    const auto label = [&](double x, const QString& text) {
+        const int textWidth = metrics.horizontalAdvance(text);
+        // Labels near either end stay whole inside the view.
+        const auto left =
+            static_cast<int>(std::lround(sundrel::view::LabelLeft(x, textWidth, width)));
+        p.setPen(Qt::black);
+        p.drawText(QRect(left, top, textWidth + 1, 19), Qt::AlignLeft | Qt::AlignTop, text);
+    };
+    if (m_bClassic) {
+        for (const auto& tick : sundrel::view::RulerTicks(static_cast<float>(m_fFrom),
+                                                          static_cast<float>(m_fTo), width)) {
             p.setPen(QPen(kRulerPen, 1));
-            p.drawLine(tick.x, top + 20, tick.x, top + 22);
+            p.drawLine(tick.x, top + 23, tick.x, top + 24);
+            if (tick.labelled) {
+                p.drawLine(tick.x, top + 20, tick.x, top + 22);
+                label(tick.x, QString::fromStdString(tick.label));
+            }
+        }
+        return;
+    }
+    // Room for the widest label ("0:00:00.00000") and a gap.
+    const int labelGap = metrics.horizontalAdvance(QStringLiteral("0:00:00.00000")) + 12;
+    for (const auto& tick : sundrel::view::RulerTicksFor({m_fFrom, m_fTo}, width, labelGap)) {
+        const auto x = static_cast<int>(std::lround(tick.x));
+        p.setPen(QPen(kRulerPen, 1));
+        p.drawLine(x, top + (tick.major ? 20 : 23), x, top + 24);
+        if (tick.major && !tick.label.empty()) {
+            label(tick.x, QString::fromStdString(tick.label));
         }
     }
+}
+
+void CWaveViewCtrl::DrawMarkers(QPainter& p) const {
+    p.setFont(font());
+    const int width = m_rcClient.width();
+    for (const sundrel::gui::ViewMarker& marker : m_markers) {
+        const double x = XOf(marker.seconds);
+        if (x < 0.0 || x >= width) {
+            continue;
+        }
+        sundrel::gui::DrawMarker(p, marker, static_cast<int>(std::lround(x)), kRulerHeight,
+                                 m_rcClient.height() - 1, kRulerHeight + 2, width);
+    }
+}
+
+std::optional<std::size_t> CWaveViewCtrl::MarkerAt(int x) const {
+    std::vector<double> xs;
+    std::vector<std::size_t> indices;
+    for (const sundrel::gui::ViewMarker& marker : m_markers) {
+        if (marker.index == 0) {
+            continue; // the start of the mix stays where it is
+        }
+        xs.push_back(XOf(marker.seconds));
+        indices.push_back(marker.index);
+    }
+    const std::optional<std::size_t> hit = sundrel::view::HitMarker(xs, x, kMarkerGrab);
+    if (!hit) {
+        return std::nullopt;
+    }
+    return indices[*hit];
 }
 
 void CWaveViewCtrl::SetCursorLine(int x, int y) {
@@ -226,6 +525,12 @@ void CWaveViewCtrl::SetCursorLine(int x, int y) {
     m_nCursorX = x;
     m_ptCaret = QPoint(x, kCursorTop);
     m_bLineShown = sundrel::view::InPressBand(x, y, m_rcClient.width(), m_rcClient.height());
+    update();
+}
+
+void CWaveViewCtrl::HideCursorLine() {
+    m_nCursorX = -1;
+    m_bLineShown = false;
     update();
 }
 
@@ -240,6 +545,12 @@ void CWaveViewCtrl::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint point = ToClient(event->position().toPoint());
+    m_pressedMarker = MarkerAt(point.x());
+    if (m_pressedMarker) {
+        m_pressPoint = point; // a drag, or a plain press if the mouse does not move
+        m_bDragging = false;
+        return;
+    }
     // The press wipes the previous line; the owner draws the new one if it takes the press.
     m_bLineShown = false;
     m_nCursorX = point.x();
@@ -255,12 +566,64 @@ void CWaveViewCtrl::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    // The owner may replace this view while handling the release: nothing follows the signal.
-    emit released(ToClient(event->position().toPoint()));
+    const QPoint point = ToClient(event->position().toPoint());
+    if (m_pressedMarker) {
+        const std::size_t index = *m_pressedMarker;
+        m_pressedMarker.reset();
+        if (m_bDragging) {
+            m_bDragging = false;
+            emit markerDragEnded(index);
+            return;
+        }
+        // Not moved: an ordinary click on the waveform at the marker.
+        m_bLineShown = false;
+        m_nCursorX = m_pressPoint.x();
+        if (sundrel::view::InPressBand(m_pressPoint.x(), m_pressPoint.y(), m_rcClient.width(),
+                                       m_rcClient.height())) {
+            emit pressed(m_pressPoint);
+        }
+    }
+    // The owner may change the window while handling the release: nothing follows the signal.
+    emit released(point);
 }
 
 void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
+    const QPoint point = ToClient(event->position().toPoint());
+    if (!m_pressedMarker) {
+        const bool overMarker = m_bCursorEnabled && (event->buttons() & Qt::LeftButton) == 0 &&
+                                MarkerAt(point.x()).has_value();
+        setCursor(overMarker ? Qt::SizeHorCursor : Qt::ArrowCursor);
+        return;
+    }
+    if (!m_bDragging && std::abs(point.x() - m_pressPoint.x()) < kDragStart) {
+        return;
+    }
+    if (!m_bDragging) {
+        m_bDragging = true;
+        emit markerDragStarted(*m_pressedMarker);
+    }
+    const double x = std::clamp<double>(point.x(), 0.0, m_rcClient.width());
+    emit markerDragged(*m_pressedMarker, SecondsAt(x));
+}
+
+void CWaveViewCtrl::wheelEvent(QWheelEvent* event) {
+    if (!m_bMapped) {
+        QFrame::wheelEvent(event);
+        return;
+    }
+    const QPoint delta = event->angleDelta();
+    const double notches = (delta.y() != 0 ? delta.y() : delta.x()) / 120.0;
+    if (notches == 0.0) {
+        return;
+    }
+    event->accept();
+    if ((event->modifiers() & Qt::ControlModifier) != 0) {
+        const double x = ToClient(event->position().toPoint()).x();
+        emit zoomRequested(std::pow(kWheelZoom, notches), SecondsAt(x));
+    } else {
+        emit scrollRequested(-notches * kWheelPages);
+    }
 }
 
 void CWaveViewCtrl::focusInEvent(QFocusEvent* event) {
@@ -288,6 +651,11 @@ void CWaveViewCtrl::resizeEvent(QResizeEvent* event) {
             m_nCursorX = m_nCursorX * newWidth / oldWidth;
         }
         m_ptCaret.setX(m_ptCaret.x() * newWidth / oldWidth);
+    }
+    if (client.size() != m_rcClient.size() && m_bMapped) {
+        m_rcClient = client;
+        Refresh(); // the image is drawn for the view's size
+        return;
     }
     m_rcClient = client;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/riff/WaveLayout.h"
+#include "core/view/TimeWindow.h"
+#include "gui/view/ViewMarker.h"
 
 #include <QFrame>
 #include <QFuture>
@@ -9,52 +11,81 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <vector>
 
-// The waveform view: shows one visible time window of the mix under a time ruler and passes
-// left-button presses and releases, in its own client coordinates, to its owner. One object
-// serves one window: the owner builds a new view whenever the window changes.
+namespace sundrel::overview {
+class MixSummary;
+}
+
+// The waveform view: one visible time window of the mix under a time ruler, with the markers
+// and the position drawn over it. Left-button presses and releases go to the owner in the
+// view's client coordinates; the wheel asks the owner to zoom (with Ctrl) or scroll, and a
+// marker dragged with the mouse is reported while it moves.
 //
-// The view maps the WAV file itself and renders its window once, on a worker thread, into a
-// cached image; every paint copies that image 25 pixels below the top and draws the ruler,
-// the cursor line and the caret over it. Client coordinates are those inside the sunken
-// edge.
+// The view is made once and shown a new window whenever the window changes. Each window is
+// rendered once, on a worker thread, into a cached image; until it arrives the previous image
+// stays, so scrolling and following playback never flash blank. At the default 2-second zoom
+// the image is the classic trace; at other zoom levels it is drawn from the mix's summary
+// (coarse), from the samples' min/max per pixel column (fine), or as sample points joined by
+// lines (past one sample per pixel). Client coordinates are those inside the sunken edge.
 class CWaveFile;
 
 class CWaveViewCtrl : public QFrame {
     Q_OBJECT
   public:
     CWaveViewCtrl();
-    // Cancels a rendering still running and waits for it before the mapping goes away.
     ~CWaveViewCtrl() override;
 
     // Makes the view a visible child of `parent` over `rect` (the parent's coordinates).
     void Create(const QRect& rect, QWidget* parent, int id);
 
-    // Shows the window of the loaded mix: its format and where its audio lies come from
-    // `wave`, so nothing is parsed again; the rendering reads only the window's bytes.
-    void ShowMix(const CWaveFile& wave);
+    // The mix the view shows: its format and where its audio lies come from `wave`, so
+    // nothing is parsed again; `summary` (may be null) serves coarse zoom levels.
+    void ShowMix(const CWaveFile& wave,
+                 std::shared_ptr<const sundrel::overview::MixSummary> summary);
+    // Shows `window`: with `classic` (the default 2-second zoom) elements firstSample ..
+    // lastSample as the classic trace, otherwise drawn for the zoom level.
+    void ShowWindow(sundrel::TimeWindow window, bool classic, std::int64_t firstSample,
+                    std::int64_t lastSample);
+    // No mix, or a window that cannot be shown: the view stays blank.
+    void Blank();
+    // Renders the window again (the summary has filled in more of it).
+    void Refresh();
+    // Whether the current image was drawn while parts of the summary it needed were missing.
+    bool IsPartial() const { return m_bPartial; }
+
+    // The markers drawn over the waveform (times in seconds).
+    void SetMarkers(std::vector<sundrel::gui::ViewMarker> markers);
+    // Where the play head is while playing (nothing: not drawn).
+    void SetPlayHead(std::optional<double> seconds);
 
     // Moves the cursor to x (client pixels) and, when (x, y) lies in the press band, draws
     // the dash-dot cursor line there.
     void SetCursorLine(int x, int y);
+    // Hides the cursor line (the position left the window, or nothing was chosen yet).
+    void HideCursorLine();
     void ShowCursorCaret(bool show);
 
-    // Starts the one rendering of this view (the first paint does it too); later calls do
-    // nothing. Waits up to `timeoutMs` for it; true once the image is ready.
+    // Starts the rendering of the current window (the first paint does it too); later calls
+    // do nothing. Waits up to `timeoutMs` for it; true once its image is ready.
     void StartRender();
     bool WaitRendered(int timeoutMs);
-    // The cached image (null until rendered): white, black one-pixel frame, the traces, and
-    // the black centre column.
+    // The image of the current window (null until rendered): white, black one-pixel frame,
+    // the waveform and, at the classic zoom, the black centre column.
     const QImage& CachedImage() const { return m_image; }
     bool IsCursorLineShown() const { return m_bLineShown; }
     const QRect& ClientRect() const { return m_rcClient; }
+    // Client x of a time in the current window.
+    double XOf(double seconds) const;
+    double SecondsAt(double x) const;
 
-    // Set by the owner before MapWaveFile; never changed by the view.
+    // The current window's elements (classic zoom) and times.
     std::int64_t m_nFirstSample = 0;
     std::int64_t m_nLastSample = 0;
-    float m_fFrom = 0.0f;
-    float m_fTo = 0.0f;
+    double m_fFrom = 0.0;
+    double m_fTo = 0.0;
 
     int m_nCursorX = -1;           // -1: no cursor
     bool m_bMapped = false;        // a mix to show; gates painting and the caret
@@ -64,12 +95,21 @@ class CWaveViewCtrl : public QFrame {
     // A press inside the band, and every release; client coordinates.
     void pressed(QPoint point);
     void released(QPoint point);
+    // Ctrl + wheel: zoom by `factor` (> 1 in) keeping the time `anchor` under the pointer.
+    void zoomRequested(double factor, double anchor);
+    // The wheel alone: scroll by `pages` of the window.
+    void scrollRequested(double pages);
+    // A marker drag: started, moved to `seconds`, and ended (one undo step for the owner).
+    void markerDragStarted(std::size_t index);
+    void markerDragged(std::size_t index, double seconds);
+    void markerDragEnded(std::size_t index);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -77,7 +117,10 @@ class CWaveViewCtrl : public QFrame {
   private:
     QPoint ToClient(const QPoint& widgetPoint) const;
     void DrawRuler(QPainter& p) const;
+    void DrawMarkers(QPainter& p) const;
     void OnRendered();
+    // The marker under client x (not the start marker), if any.
+    std::optional<std::size_t> MarkerAt(int x) const;
 
     // Where the rendering reads the window from.
     struct Source {
@@ -85,15 +128,31 @@ class CWaveViewCtrl : public QFrame {
         std::uint64_t dataOffset = 0;
         std::uint64_t dataSize = 0;
         sundrel::WaveFormat format;
+        std::shared_ptr<const sundrel::overview::MixSummary> summary;
+    };
+    struct Rendered {
+        QImage image;
+        bool partial = false;
     };
     Source m_source;
+    bool m_bClassic = true;
     QRect m_rcClient;
-    QImage m_image;
-    QFuture<QImage> m_render;
-    QFutureWatcher<QImage> m_watcher;
-    std::atomic<bool> m_bCancel{false};
+    QImage m_image;         // the current window's image once rendered
+    QImage m_previousImage; // shown until then
+    bool m_bPartial = false;
+    QFuture<Rendered> m_render;
+    QFutureWatcher<Rendered> m_watcher;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
     bool m_bRenderStarted = false;
     bool m_bLineShown = false;
     bool m_bCaretShown = false;
     QPoint m_ptCaret{0, 26};
+    std::vector<sundrel::gui::ViewMarker> m_markers;
+    std::optional<double> m_playHead;
+
+    // A press on a marker becomes a drag once the mouse moves; a press that does not move
+    // is an ordinary press at its release.
+    std::optional<std::size_t> m_pressedMarker;
+    QPoint m_pressPoint;
+    bool m_bDragging = false;
 };

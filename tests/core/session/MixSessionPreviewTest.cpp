@@ -101,13 +101,13 @@ TEST_F(Preview, APreviewPlaysItsFramesAndLeavesThePositionWhereItWas) {
     ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(result.get().end, sundrel::PlayEnd::Finished);
     EXPECT_EQ(devices.made.back()->bytes, fixture::Slice(audio, 87'500 * 4, 25'000 * 4));
-    EXPECT_FLOAT_EQ(session.Position(), 10.0f);
+    EXPECT_EQ(session.Position(), 10.0);
     EXPECT_NEAR(*session.PlayedPosition(), 45.0, 1e-9); // where the sound ended
     // The window answers the end as for any play: the transport goes idle.
     session.StopPlayback();
     EXPECT_FALSE(session.IsPlaying());
     EXPECT_EQ(session.PlayingRange(), std::nullopt);
-    EXPECT_FLOAT_EQ(session.Position(), 10.0f);
+    EXPECT_EQ(session.Position(), 10.0);
 }
 
 TEST_F(Preview, RangesAndPlaysReplaceEachOtherAndAFailedPreviewChangesNothing) {
@@ -137,7 +137,7 @@ TEST_F(Preview, RangesAndPlaysReplaceEachOtherAndAFailedPreviewChangesNothing) {
     EXPECT_FALSE(session.IsPlaying());
     EXPECT_EQ(session.PlayingRange(), std::nullopt);
     EXPECT_EQ(devices.made.back()->resets, 1);
-    EXPECT_FLOAT_EQ(session.Position(), 10.0f);
+    EXPECT_EQ(session.Position(), 10.0);
 }
 
 TEST(PreviewWithoutMix, NothingPlays) {

@@ -49,3 +49,24 @@ TEST(JumpTime, RefusesTimesBeyondTheUnroundedEndAndNegativeTimes) {
 }
 
 } // namespace
+
+TEST(JumpTime, ReadingShowsTheFieldsAsTheyAreRead) {
+    const struct {
+        const char* text;
+        const char* reading;
+    } cases[] = {
+        // One colon: hours, then the rest is a millisecond count.
+        {"3:15", "Read as 3 h 0 min 0.015 s"},
+        {"195", "Read as 0 h 0 min 0.195 s"},
+        {"0:1:30.5", "Read as 0 h 1 min 30.005 s"},
+        {"1:02:03.250", "Read as 1 h 2 min 3.250 s"},
+        // A millisecond count past a second carries into the seconds shown.
+        {"0:0:1.1500", "Read as 0 h 0 min 2.500 s"},
+        {"", "Read as 0 h 0 min 0.000 s"},
+        {"5:0:0", "Read as 5 h 0 min 0.000 s: past the end"},
+        {"0:0:-1", "Read as 0 h 0 min -0.001 s: before the start"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sundrel::JumpReading(c.text, 4 * 3600.0f), c.reading) << c.text;
+    }
+}

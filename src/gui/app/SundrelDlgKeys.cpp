@@ -1,0 +1,213 @@
+// The commands that keys reach (each also in a menu): moving the position, adding a marker
+// at it, stepping between markers, previews, Play/Pause, dragging markers in the view, and
+// Help > Keyboard Shortcuts.
+
+#include "gui/app/ControlIds.h"
+#include "gui/app/Prompt.h"
+#include "gui/app/SundrelDlg.h"
+#include "gui/view/MarkedSlider.h"
+#include "gui/view/WaveViewCtrl.h"
+
+#include "core/markers/MarkerMath.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <algorithm>
+
+using sundrel::gui::Prompt;
+
+void CSundrelDlg::OnNudge(double seconds) {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    MovePosition(m_session.Position() + seconds);
+    if (m_session.IsPlaying() && !IsPlayingRange()) {
+        OnPlay(); // playing on from the new position
+    }
+}
+
+void CSundrelDlg::OnHome() {
+    MovePosition(0.0);
+    if (m_session.IsPlaying() && !IsPlayingRange()) {
+        OnPlay();
+    }
+}
+
+void CSundrelDlg::OnEnd() {
+    if (m_session.IsPlaying()) {
+        OnStop();
+    }
+    MovePosition(m_session.Duration());
+}
+
+void CSundrelDlg::OnAddMarkerHere() {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    const std::optional<std::size_t> index =
+        m_session.AddAtFrame(m_session.FrameAt(m_session.Position()));
+    if (!index) {
+        m_prompt.Message(
+            this, QString::fromLatin1(sundrel::AddMarkerMessage(sundrel::AddMarkerCheck::ListFull)),
+            QStringLiteral("Error"));
+        return;
+    }
+    ApplyControlStates(sundrel::app::Action::AddMarker);
+    m_btnSplit->setEnabled(true);
+    if (!m_session.IsPlaying()) {
+        m_btnAnp->setEnabled(true);
+    }
+}
+
+void CSundrelDlg::OnStepMarker(int direction) {
+    if (!m_session.IsLoaded() || m_session.Markers().Count() <= 1) {
+        return;
+    }
+    // The nearest marker before (or after) the position in time, whatever its place in the
+    // list; a marker within a millisecond of the position counts as the one it is at.
+    const double position = m_session.Position();
+    std::optional<std::size_t> best;
+    double bestSeconds = 0.0;
+    for (std::size_t i = 1; i < m_session.Markers().Count(); ++i) {
+        const double seconds = *m_session.SecondsOf(i);
+        const bool beyond = direction < 0 ? seconds < position - 0.001 : seconds > position + 0.001;
+        if (beyond && (!best || (direction < 0 ? seconds > bestSeconds : seconds < bestSeconds))) {
+            best = i;
+            bestSeconds = seconds;
+        }
+    }
+    if (!best) {
+        return;
+    }
+    if (m_session.IsPlaying()) {
+        StopPlayback();
+        ApplyControlStates(sundrel::app::Action::Stop);
+    }
+    m_session.Select(*best);
+    ApplyControlStates(sundrel::app::Action::MarkerSelected);
+    m_bPositionChosen = true;
+    m_session.SetPosition(bestSeconds);
+    m_session.SetView(m_session.WindowAt(bestSeconds));
+    ApplyTimeView();
+    OnPreviewMarker();
+}
+
+void CSundrelDlg::OnPreviewMarker() {
+    const std::size_t index = m_session.Selected();
+    if (!m_session.IsLoaded() || index == 0 || m_session.Markers().At(index) == nullptr) {
+        return;
+    }
+    if (m_session.IsPlaying() && !IsPlayingRange()) {
+        OnPause(); // the position stays where the sound was
+    }
+    m_session.PreviewMarker(
+        index, m_previewBefore, m_previewAfter,
+        [this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
+    ApplyControlStates(sundrel::app::Action::Play);
+}
+
+void CSundrelDlg::OnPreviewLength() {
+    const std::optional<QStringList> values = m_prompt.EditTexts(
+        this, QStringLiteral("Preview Length"),
+        {QStringLiteral("Seconds &before the marker:"), QStringLiteral("Seconds &after it:")},
+        {QString::number(m_previewBefore), QString::number(m_previewAfter)});
+    if (!values || values->size() != 2) {
+        return;
+    }
+    bool beforeOk = false;
+    bool afterOk = false;
+    const double before = values->at(0).trimmed().toDouble(&beforeOk);
+    const double after = values->at(1).trimmed().toDouble(&afterOk);
+    constexpr double kLongest = 600.0;
+    if (!beforeOk || !afterOk || !(before >= 0.0) || !(after >= 0.0) || before > kLongest ||
+        after > kLongest || before + after <= 0.0) {
+        m_prompt.Message(
+            this, QStringLiteral("Preview lengths are seconds from 0 to 600, and not both 0."),
+            QStringLiteral("Preview Length"));
+        return;
+    }
+    m_previewBefore = before;
+    m_previewAfter = after;
+}
+
+void CSundrelDlg::OnPlayFromPosition() {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    if (m_session.IsPlaying() && !IsPlayingRange()) {
+        OnPause();
+    }
+    m_session.PlayRange(m_session.FrameAt(m_session.Position()), m_session.Frames(),
+                        [this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
+    ApplyControlStates(sundrel::app::Action::Play);
+}
+
+void CSundrelDlg::OnPlayPause() {
+    if (!m_session.IsLoaded()) {
+        return;
+    }
+    if (m_session.IsPlaying()) {
+        OnPause();
+    } else {
+        OnPlay();
+    }
+}
+
+void CSundrelDlg::OnMarkerDragStarted(std::size_t index) {
+    if (m_session.IsPlaying()) {
+        return;
+    }
+    m_session.BeginGesture();
+    m_bDragMoved = true;
+    m_session.Select(index);
+    ApplyControlStates(sundrel::app::Action::MarkerSelected);
+}
+
+void CSundrelDlg::OnMarkerDragged(std::size_t index, double seconds) {
+    if (!m_bDragMoved) {
+        return;
+    }
+    m_session.Move(index, m_session.FrameAt(seconds));
+}
+
+void CSundrelDlg::OnMarkerDragEnded(std::size_t) {
+    if (!m_bDragMoved) {
+        return;
+    }
+    m_bDragMoved = false;
+    m_session.EndGesture();
+}
+
+void CSundrelDlg::OnShortcuts() {
+    // Every command that has a key, menu by menu, with all its keys.
+    QString text;
+    const auto list = [&text](const QMenu* menu, const auto& self) -> void {
+        for (const QAction* action : menu->actions()) {
+            if (action->menu() != nullptr) {
+                self(action->menu(), self);
+                continue;
+            }
+            if (action->shortcuts().isEmpty()) {
+                continue;
+            }
+            QStringList keys;
+            for (const QKeySequence& key : action->shortcuts()) {
+                keys << key.toString(QKeySequence::NativeText);
+            }
+            text +=
+                QStringLiteral("%1\t%2\n")
+                    .arg(keys.join(QStringLiteral(", ")), action->text().remove(QLatin1Char('&')));
+        }
+    };
+    for (const QAction* top : m_pMenuBar->actions()) {
+        if (top->menu() != nullptr) {
+            list(top->menu(), list);
+        }
+    }
+    text += QStringLiteral("Ctrl+Wheel\tZoom around the pointer\nWheel\tScroll\n"
+                           "Drag a marker\tMove it (Undo puts it back)");
+    m_prompt.Message(this, text, QStringLiteral("Keyboard Shortcuts"), Prompt::Buttons::Ok,
+                     Prompt::Icon::Information);
+}

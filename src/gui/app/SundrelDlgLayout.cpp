@@ -1,0 +1,58 @@
+// The window's layout at any size: the classic layout is the smallest; the overview strip
+// above it and the waveform view take the extra room, and the controls below the view keep
+// to the bottom (those right of the transport also to the right edge).
+
+#include "gui/app/SundrelDlg.h"
+#include "gui/view/OverviewCtrl.h"
+#include "gui/view/WaveViewCtrl.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+namespace {
+
+// The overview's share of the extra height; the view takes the rest.
+constexpr int kOverviewShare = 4; // one quarter
+// Where the controls that keep to the right edge begin, in dialog units.
+constexpr int kRightGroupX = 300;
+
+} // namespace
+
+void CSundrelDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayoutControls();
+}
+
+void CSundrelDlg::LayoutControls() {
+    if (m_baseGeometry.empty()) {
+        return; // not laid out yet
+    }
+    const int extraWidth = std::max(0, width() - m_minimumClient.width());
+    const int extraHeight = std::max(0, height() - minimumSize().height());
+    const int overviewExtra = extraHeight / kOverviewShare;
+    const int viewExtra = extraHeight - overviewExtra;
+    m_pMenuBar->setGeometry(0, 0, width(), m_menuHeight);
+    const int overviewHeight = kOverviewHeight + overviewExtra;
+    m_pOverview->setGeometry(m_baseViewFrame.left(), m_menuHeight + kOverviewGap,
+                             m_baseViewFrame.width() + extraWidth, overviewHeight - kOverviewGap);
+    m_pClient->setGeometry(0, m_menuHeight + overviewHeight + kOverviewGap, width(),
+                           m_minimumClient.height() + viewExtra);
+    for (const auto& [widget, base] : m_baseGeometry) {
+        QRect place = base;
+        if (widget == m_stViewFrame) {
+            place.setSize(base.size() + QSize(extraWidth, viewExtra));
+        } else if (widget == m_scrollBar) {
+            place.translate(0, viewExtra);
+            place.setWidth(base.width() + extraWidth);
+        } else if (base.top() >= m_baseViewFrame.bottom()) {
+            // Below the view: down with the bottom edge, the right-hand group with the right.
+            place.translate(base.left() >= m_units.X(kRightGroupX) ? extraWidth : 0, viewExtra);
+        }
+        widget->setGeometry(place);
+    }
+    if (m_pWaveView->parentWidget() != nullptr) {
+        m_pWaveView->setGeometry(ViewFrameRect());
+    }
+}

@@ -1,0 +1,151 @@
+#include "gui/view/OverviewCtrl.h"
+
+#include "core/overview/MixSummary.h"
+#include "core/view/OverviewMath.h"
+#include "core/view/ZoomMath.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QColor kBackground(250, 250, 250);
+const QColor kPeakPen(60, 110, 170);
+const QColor kRmsPen(150, 185, 225);
+const QColor kBandFill(255, 220, 120, 90);
+const QColor kBandEdge(200, 150, 30);
+const QColor kPositionPen(0, 0, 0);
+
+} // namespace
+
+COverviewCtrl::COverviewCtrl(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("overview"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void COverviewCtrl::ShowMix(std::shared_ptr<const sundrel::overview::MixSummary> summary,
+                            double duration) {
+    m_summary = std::move(summary);
+    m_duration = duration;
+    m_position.reset();
+    m_markers.clear();
+    m_window = {};
+    RenderWave();
+}
+
+void COverviewCtrl::Refresh() {
+    RenderWave();
+}
+
+void COverviewCtrl::SetWindow(sundrel::TimeWindow window) {
+    if (!(m_window == window)) {
+        m_window = window;
+        update();
+    }
+}
+
+void COverviewCtrl::SetPosition(std::optional<double> seconds) {
+    if (m_position != seconds) {
+        m_position = seconds;
+        update();
+    }
+}
+
+void COverviewCtrl::SetMarkers(std::vector<sundrel::gui::ViewMarker> markers) {
+    m_markers = std::move(markers);
+    update();
+}
+
+double COverviewCtrl::SecondsAt(double x) const {
+    return sundrel::view::OverviewSeconds(x, width(), m_duration);
+}
+
+void COverviewCtrl::RenderWave() {
+    const int w = width();
+    const int h = height();
+    m_wave = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    m_wave.fill(kBackground);
+    if (m_summary && w > 0 && m_summary->Frames() > 0) {
+        QPainter p(&m_wave);
+        const int lanes = m_summary->Channels();
+        const int laneHeight = h / std::max(lanes, 1);
+        const double perColumn = static_cast<double>(m_summary->Frames()) / w;
+        std::vector<sundrel::overview::Peak> peaks(static_cast<std::size_t>(w));
+        auto ready = std::make_unique<bool[]>(static_cast<std::size_t>(w));
+        for (int lane = 0; lane < lanes; ++lane) {
+            m_summary->Columns(lane, 0.0, perColumn, peaks,
+                               std::span<bool>(ready.get(), static_cast<std::size_t>(w)));
+            const int centre = lane * laneHeight + laneHeight / 2;
+            const double half = std::max(1, laneHeight / 2 - 1) / 32767.0;
+            const auto y = [&](double v) {
+                return static_cast<int>(std::lround(centre - v * half));
+            };
+            for (int x = 0; x < w; ++x) {
+                const auto i = static_cast<std::size_t>(x);
+                if (!ready[i]) {
+                    continue;
+                }
+                const int top = y(peaks[i].max);
+                const int bottom = y(peaks[i].min);
+                p.setPen(kPeakPen);
+                p.drawLine(x, top, x, bottom);
+                const int rmsTop = std::max(top, y(peaks[i].rms));
+                const int rmsBottom = std::min(bottom, y(-static_cast<double>(peaks[i].rms)));
+                if (rmsTop < rmsBottom) {
+                    p.setPen(kRmsPen);
+                    p.drawLine(x, rmsTop, x, rmsBottom);
+                }
+            }
+        }
+    }
+    update();
+}
+
+void COverviewCtrl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, m_wave);
+    if (!(m_duration > 0.0)) {
+        return;
+    }
+    const int w = width();
+    const int h = height();
+    if (m_window.to > m_window.from) {
+        const auto [left, right] = sundrel::view::OverviewBand(m_window, w, m_duration);
+        const QRectF band(left, 0.0, right - left, h - 1.0);
+        p.fillRect(band, kBandFill);
+        p.setPen(kBandEdge);
+        p.drawRect(band);
+    }
+    p.setFont(font());
+    for (const sundrel::gui::ViewMarker& marker : m_markers) {
+        const double x = sundrel::view::XAtSeconds({0.0, m_duration}, marker.seconds, w);
+        sundrel::gui::DrawMarker(p, marker, static_cast<int>(std::lround(x)), 0, h - 1, 1, w);
+    }
+    if (m_position) {
+        const double x = sundrel::view::XAtSeconds({0.0, m_duration}, *m_position, w);
+        p.setPen(QPen(kPositionPen, 1));
+        p.drawLine(QPointF(x, 0.0), QPointF(x, h - 1.0));
+    }
+    p.setPen(Qt::gray);
+    p.drawRect(0, 0, w - 1, h - 1);
+}
+
+void COverviewCtrl::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_duration > 0.0) {
+        emit seekRequested(SecondsAt(event->position().x()));
+    }
+}
+
+void COverviewCtrl::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) != 0 && m_duration > 0.0) {
+        emit seekRequested(SecondsAt(std::clamp(event->position().x(), 0.0, double(width()))));
+    }
+}
+
+void COverviewCtrl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    RenderWave();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/view/TimeWindow.h"
+#include "gui/view/ViewMarker.h"
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace sundrel::overview {
+class MixSummary;
+}
+
+// The overview strip: the whole mix at once, min/max with the RMS drawn lighter inside per
+// pixel column (both channels of a stereo mix, one lane otherwise), every marker as a
+// numbered line, the visible window as a highlighted band and the position as a line. A
+// press or drag asks the owner to move the position (and with it the window) there.
+//
+// It draws from the mix's summary while that is still being computed: columns not yet
+// summarised stay empty until Refresh is called again.
+class COverviewCtrl : public QWidget {
+    Q_OBJECT
+  public:
+    explicit COverviewCtrl(QWidget* parent = nullptr);
+
+    // The mix (its summary and length); a null summary shows nothing.
+    void ShowMix(std::shared_ptr<const sundrel::overview::MixSummary> summary, double duration);
+    // Draws the waveform again from the summary (it has filled in more).
+    void Refresh();
+    void SetWindow(sundrel::TimeWindow window);
+    void SetPosition(std::optional<double> seconds);
+    void SetMarkers(std::vector<sundrel::gui::ViewMarker> markers);
+    const std::vector<sundrel::gui::ViewMarker>& Markers() const { return m_markers; }
+
+    // The waveform as last drawn (for tests), and the seconds of an x in this widget.
+    const QImage& WaveImage() const { return m_wave; }
+    double SecondsAt(double x) const;
+
+  signals:
+    // A press or drag at `seconds` of the mix.
+    void seekRequested(double seconds);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void RenderWave();
+
+    std::shared_ptr<const sundrel::overview::MixSummary> m_summary;
+    double m_duration = 0.0;
+    sundrel::TimeWindow m_window;
+    std::optional<double> m_position;
+    std::vector<sundrel::gui::ViewMarker> m_markers;
+    QImage m_wave;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <cstddef>
+
+class QPainter;
+
+namespace sundrel::gui {
+
+// A marker as the waveform view and the overview draw it.
+struct ViewMarker {
+    std::size_t index = 0; // the marker's entry in the marker list
+    double seconds = 0.0;
+    QString label; // the number, and the title when there is one
+    bool selected = false;
+};
+
+// The colours the markers and the play head are drawn in, in both views.
+inline const QColor kMarkerColour(200, 40, 40);
+inline const QColor kSelectedMarkerColour(20, 80, 220);
+inline const QColor kPlayHeadColour(230, 130, 0);
+
+// Draws one marker: a vertical line at x from `top` to `bottom`, its label in a small box
+// at `labelTop` beside the line (to its left when it would leave `width`).
+void DrawMarker(QPainter& p, const ViewMarker& marker, int x, int top, int bottom, int labelTop,
+                int width);
+
+} // namespace sundrel::gui

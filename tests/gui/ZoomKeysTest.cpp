@@ -1,0 +1,318 @@
+// Seeing and moving through the whole mix: the overview, zoom by wheel and keys, scrolling,
+// markers drawn and dragged in the view, the view following playback, resizing, the keys of
+// the window and the jump dialog's live reading.
+
+#include "core/overview/SummaryJob.h"
+#include "core/time/TimeCode.h"
+#include "gui/time/JumpTimeDlg.h"
+#include "gui/view/MarkedSlider.h"
+#include "gui/view/OverviewCtrl.h"
+#include "gui/view/WaveViewCtrl.h"
+#include "support/Window.h"
+
+#include <QLineEdit>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
+
+namespace {
+
+bool Shown(Window& w) {
+    w.dlg.show();
+    w.dlg.activateWindow();
+    return QTest::qWaitForWindowActive(&w.dlg);
+}
+
+// Loads a mix and waits until its summary is complete and the view has drawn its window.
+bool LoadedAndSummarised(Window& w, double seconds, fixture::Format format = {}) {
+    if (!w.Load(seconds, format)) {
+        return false;
+    }
+    return QTest::qWaitFor([&] { return !w.dlg.IsSummarising(); }, 10000);
+}
+
+void Wheel(QWidget* widget, QPoint at, int delta, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(at), widget->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+// The widget point of client x in the view (its client area starts inside the frame).
+QPoint ViewPoint(const CWaveViewCtrl* view, double x, int y = 100) {
+    return view->contentsRect().topLeft() + QPoint(static_cast<int>(std::lround(x)), y);
+}
+
+int NonWhiteColumns(const QImage& image) {
+    int columns = 0;
+    for (int x = 1; x < image.width() - 1; ++x) {
+        for (int y = 1; y < image.height() - 1; ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() < 200 && c.green() > c.red()) { // the waveform's green
+                ++columns;
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+} // namespace
+
+class ZoomKeysTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void overviewShowsTheWholeMixAndMovesThePosition() {
+        Window w;
+        QVERIFY(Shown(w));
+        QVERIFY(LoadedAndSummarised(w, 120.0));
+        COverviewCtrl* overview = w.dlg.Overview();
+        QVERIFY(overview->width() >= w.dlg.ViewFrameRect().width() - 1);
+        // Every column of the test signal is drawn.
+        const QImage& wave = overview->WaveImage();
+        int drawn = 0;
+        for (int x = 0; x < wave.width(); ++x) {
+            for (int y = 0; y < wave.height(); ++y) {
+                if (wave.pixelColor(x, y) != wave.pixelColor(0, 0)) {
+                    ++drawn;
+                    break;
+                }
+            }
+        }
+        QVERIFY2(drawn > wave.width() * 9 / 10, qPrintable(QString::number(drawn)));
+        // A click at three quarters: position and (classic) window go there.
+        QTest::mouseClick(overview, Qt::LeftButton, {},
+                          QPoint(overview->width() * 3 / 4, overview->height() / 2));
+        const double expected = overview->SecondsAt(overview->width() * 3 / 4);
+        QVERIFY(std::abs(w.dlg.Session().Position() - expected) < 1e-9);
+        QVERIFY(std::abs(expected - 90.0) < 0.5);
+        QVERIFY(w.dlg.Session().View().from < expected && expected < w.dlg.Session().View().to);
+        QCOMPARE(Label(w.dlg, ids::kPosition)->text(),
+                 QString::fromStdString(sundrel::FormatTime(static_cast<float>(expected))));
+    }
+
+    void wheelZoomKeepsTheTimeUnderThePointer() {
+        Window w;
+        QVERIFY(Shown(w));
+        QVERIFY(LoadedAndSummarised(w, 60.0));
+        CWaveViewCtrl* view = w.dlg.WaveView();
+        w.dlg.Command(ids::kCmdZoomFit)->trigger();
+        QCOMPARE(w.dlg.Session().View().from, 0.0);
+        QVERIFY(std::abs(w.dlg.Session().View().to - 60.0) < 1e-9);
+        QVERIFY(view->WaitRendered(5000));
+        QVERIFY(NonWhiteColumns(view->CachedImage()) > view->ClientRect().width() * 9 / 10);
+
+        // Ctrl + wheel at x = 300 zooms in three notches; the time there stays there.
+        const double x = 300.0;
+        const double before = view->SecondsAt(x);
+        for (int notch = 0; notch < 3; ++notch) {
+            Wheel(view, ViewPoint(view, x), 120, Qt::ControlModifier);
+        }
+        const sundrel::TimeWindow zoomed = w.dlg.Session().View();
+        QVERIFY(zoomed.to - zoomed.from < 60.0 / 1.9);
+        QVERIFY2(std::abs(view->SecondsAt(x) - before) < 1.0 / 44100.0,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(view->SecondsAt(x)).arg(before)));
+        // The wheel alone scrolls by a tenth of the window; the span stays.
+        Wheel(view, ViewPoint(view, x), -120, Qt::NoModifier);
+        const sundrel::TimeWindow scrolled = w.dlg.Session().View();
+        QVERIFY(std::abs((scrolled.from - zoomed.from) - (zoomed.to - zoomed.from) / 10) < 1e-6);
+        QVERIFY(std::abs((scrolled.to - scrolled.from) - (zoomed.to - zoomed.from)) < 1e-6);
+
+        // Zooming in all the way stops at single samples, drawn as points and lines; the
+        // scroll bar then moves the window by its own width.
+        for (int i = 0; i < 40; ++i) {
+            w.dlg.Command(ids::kCmdZoomIn)->trigger();
+        }
+        const sundrel::TimeWindow finest = w.dlg.Session().View();
+        const double samplesShown = (finest.to - finest.from) * 44100.0;
+        QVERIFY2(samplesShown >= 1.0 && samplesShown < view->ClientRect().width(),
+                 qPrintable(QString::number(samplesShown)));
+        QVERIFY(view->WaitRendered(5000));
+        QVERIFY(NonWhiteColumns(view->CachedImage()) > 0);
+        QScrollBar* bar = ScrollBar(w.dlg);
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        const sundrel::TimeWindow paged = w.dlg.Session().View();
+        QVERIFY(std::abs((paged.from - finest.from) - (finest.to - finest.from)) < 2e-3);
+
+        // Zoom to 2 s returns to the classic window around the position.
+        w.dlg.Command(ids::kCmdZoomDefault)->trigger();
+        QVERIFY(w.dlg.Session().IsDefaultZoom());
+        QCOMPARE(bar->maximum(), ids::kScrollMax);
+        QCOMPARE(bar->value(), ids::kScrollRest);
+    }
+
+    void markersAreDrawnAndDraggedAsOneUndoStep() {
+        Window w;
+        QVERIFY(Shown(w));
+        QVERIFY(LoadedAndSummarised(w, 60.0));
+        w.dlg.Command(ids::kCmdZoomFit)->trigger();
+        // M adds a marker exactly at the position, without questions.
+        w.dlg.Session().SetPosition(30.0);
+        QTest::keyClick(&w.dlg, Qt::Key_M);
+        QVERIFY(w.prompt.messages.isEmpty());
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
+        QCOMPARE(w.dlg.Session().Markers().At(1)->frame, std::int64_t{30 * 44100});
+        QCOMPARE(w.dlg.Session().Selected(), std::size_t{1});
+        // The slider shows a tick at it.
+        auto* slider = qobject_cast<CMarkedSlider*>(Slider(w.dlg));
+        QCOMPARE(slider->Marks(), QList<int>({500}));
+
+        CWaveViewCtrl* view = w.dlg.WaveView();
+        const double from = view->XOf(30.0);
+        const double to = view->XOf(40.0);
+        QTest::mousePress(view, Qt::LeftButton, {}, ViewPoint(view, from));
+        for (int step = 1; step <= 4; ++step) {
+            QTest::mouseMove(view, ViewPoint(view, from + (to - from) * step / 4));
+        }
+        QTest::mouseRelease(view, Qt::LeftButton, {}, ViewPoint(view, to));
+        const std::int64_t dropped = w.dlg.Session().Markers().At(1)->frame;
+        QVERIFY2(std::abs(dropped - 40 * 44100) < 44100 / 5, qPrintable(QString::number(dropped)));
+        QVERIFY(w.dlg.Session().IsModified());
+        // One undo puts it back where M placed it; a second removes it.
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().At(1)->frame, std::int64_t{30 * 44100});
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+
+        // A press on a marker that does not move is an ordinary click: no edit.
+        QTest::keyClick(&w.dlg, Qt::Key_M);
+        const std::size_t steps = w.dlg.Session().CanUndo() ? 1 : 0;
+        QTest::mouseClick(view, Qt::LeftButton, {}, ViewPoint(view, view->XOf(30.0)));
+        QCOMPARE(w.dlg.Session().Markers().At(1)->frame, std::int64_t{30 * 44100});
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{steps});
+    }
+
+    void keysMoveThePositionWhicheverControlHasTheFocus() {
+        Window w;
+        QVERIFY(Shown(w));
+        QVERIFY(LoadedAndSummarised(w, 60.0));
+        // Markers at 10 s and 40 s, added out of order.
+        w.dlg.Session().AddAtFrame(40 * 44100);
+        w.dlg.Session().AddAtFrame(10 * 44100);
+        for (QWidget* focus :
+             {static_cast<QWidget*>(Slider(w.dlg)), static_cast<QWidget*>(MarkerBox(w.dlg)),
+              static_cast<QWidget*>(Button(w.dlg, ids::kAddMarker))}) {
+            focus->setFocus();
+            const QString where = focus->objectName();
+            QTest::keyClick(&w.dlg, Qt::Key_Home);
+            QCOMPARE(w.dlg.Session().Position(), 0.0);
+            QTest::keyClick(&w.dlg, Qt::Key_Right);                                       // 1 s
+            QTest::keyClick(&w.dlg, Qt::Key_Right, Qt::ControlModifier);                  // 100 ms
+            QTest::keyClick(&w.dlg, Qt::Key_Right, Qt::ShiftModifier);                    // 10 s
+            QTest::keyClick(&w.dlg, Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier); // -10 ms
+            QVERIFY2(std::abs(w.dlg.Session().Position() - 11.09) < 1e-9, qPrintable(where));
+            QCOMPARE(Label(w.dlg, ids::kPosition)->text(), QStringLiteral("0:00:11.090"));
+            // ] steps to the next marker in time (40 s), [ back to 10 s; each previews.
+            QTest::keyClick(&w.dlg, Qt::Key_BracketRight);
+            QCOMPARE(w.dlg.Session().Selected(), std::size_t{1});
+            QCOMPARE(w.dlg.Session().Position(), 40.0);
+            QVERIFY(w.dlg.IsPlayingRange());
+            QTest::keyClick(&w.dlg, Qt::Key_PageUp);
+            QCOMPARE(w.dlg.Session().Selected(), std::size_t{2});
+            QCOMPARE(w.dlg.Session().Position(), 10.0);
+            // Space pauses the preview; the position stays at the marker.
+            QTest::keyClick(&w.dlg, Qt::Key_Space);
+            QVERIFY(!w.dlg.Session().IsPlaying());
+            QCOMPARE(w.dlg.Session().Position(), 10.0);
+            QTest::keyClick(&w.dlg, Qt::Key_End);
+            QCOMPARE(w.dlg.Session().Position(), w.dlg.Session().Duration());
+        }
+        // Delete removes the selected marker; + and - zoom.
+        QTest::keyClick(&w.dlg, Qt::Key_Delete);
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
+        QTest::keyClick(&w.dlg, Qt::Key_Minus);
+        QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 4.0) < 1e-9);
+        QTest::keyClick(&w.dlg, Qt::Key_Plus);
+        QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 2.0) < 1e-9);
+        // Help > Keyboard Shortcuts lists the keys with their commands.
+        w.dlg.Command(ids::kCmdShortcuts)->trigger();
+        QCOMPARE(w.prompt.messages.size(), 1);
+        const QString list = w.prompt.messages[0].text;
+        for (const char* line : {"Space\tPlay / Pause", "M\tAdd Marker at Position", "Del",
+                                 "Ctrl+G\tJump to time...", "P\tPreview Marker"}) {
+            QVERIFY2(list.contains(QString::fromLatin1(line)), line);
+        }
+    }
+
+    void theViewFollowsPlaybackWithoutStoppingIt() {
+        Window w;
+        QVERIFY(Shown(w));
+        QVERIFY(LoadedAndSummarised(w, 20.0));
+        // A quarter-second window: the null device plays in real time, so it is left soon.
+        w.dlg.Command(ids::kCmdZoomFit)->trigger();
+        for (int i = 0; i < 6; ++i) {
+            w.dlg.Command(ids::kCmdZoomIn)->trigger();
+        }
+        w.dlg.Command(ids::kCmdHome)->trigger();
+        const sundrel::TimeWindow start = w.dlg.Session().View();
+        QCOMPARE(start.from, 0.0);
+        Button(w.dlg, ids::kPlay)->click();
+        QVERIFY(
+            QTest::qWaitFor([&] { return w.dlg.Session().View().from > start.to - 1e-9; }, 5000));
+        QVERIFY(w.dlg.Session().IsPlaying());
+        // Paged, not scrolled: the window starts at the play head when it moved.
+        const sundrel::TimeWindow paged = w.dlg.Session().View();
+        QVERIFY(std::abs((paged.to - paged.from) - (start.to - start.from)) < 1e-9);
+        QVERIFY(w.dlg.Session().Position() >= paged.from - 0.2);
+        Button(w.dlg, ids::kStop)->click();
+    }
+
+    void resizingGivesTheRoomToTheViews() {
+        Window w;
+        QVERIFY(Shown(w));
+        QVERIFY(LoadedAndSummarised(w, 10.0));
+        const QSize minimum = w.dlg.minimumSize();
+        QCOMPARE(w.dlg.size(), minimum);
+        const QRect view = w.dlg.ViewFrameRect();
+        const QRect overview = w.dlg.Overview()->geometry();
+        const QPoint split = Button(w.dlg, ids::kSplit)->pos();
+        const QPoint play = Button(w.dlg, ids::kPlay)->pos();
+        w.dlg.resize(minimum + QSize(300, 200));
+        QCOMPARE(w.dlg.ViewFrameRect().width(), view.width() + 300);
+        QCOMPARE(w.dlg.Overview()->width(), overview.width() + 300);
+        QVERIFY(w.dlg.ViewFrameRect().height() > view.height() + 100);
+        QVERIFY(w.dlg.Overview()->height() > overview.height());
+        QCOMPARE(w.dlg.WaveView()->geometry(), w.dlg.ViewFrameRect());
+        // The controls below keep to the bottom; those on the right to the right edge.
+        QCOMPARE(Button(w.dlg, ids::kSplit)->pos(),
+                 split + QPoint(300, w.dlg.ViewFrameRect().height() - view.height()));
+        QCOMPARE(Button(w.dlg, ids::kPlay)->pos().x(), play.x());
+        // The view draws its window at the new size.
+        QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
+        QCOMPARE(w.dlg.WaveView()->CachedImage().width(), w.dlg.WaveView()->ClientRect().width());
+        w.dlg.resize(minimum - QSize(100, 100)); // no smaller than the classic layout
+        QCOMPARE(w.dlg.size(), minimum);
+    }
+
+    void jumpDialogShowsHowTheTimeIsRead() {
+        Window w;
+        QVERIFY(w.Load(4 * 3600.0, kSmall));
+        // What the dialog showed, checked once it has closed.
+        bool editHasFocus = false;
+        QStringList readings;
+        WhenModal<CJumpTimeDlg>([&](CJumpTimeDlg* jump) {
+            auto* edit = jump->findChild<QLineEdit*>(QStringLiteral("timeEdit"));
+            auto* reading = jump->findChild<QLabel*>(QStringLiteral("readingLabel"));
+            editHasFocus = jump->focusWidget() == edit;
+            QTest::keyClicks(edit, QStringLiteral("3:15"));
+            readings << reading->text();
+            for (const char* text : {"195", "5:0:0", "1:02:03.250"}) {
+                edit->setText(QString::fromLatin1(text));
+                readings << reading->text();
+            }
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        w.dlg.Command(ids::kCmdJumpToTime)->trigger();
+        QVERIFY(editHasFocus);
+        QCOMPARE(readings, QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
+                                        QStringLiteral("Read as 0 h 0 min 0.195 s"),
+                                        QStringLiteral("Read as 5 h 0 min 0.000 s: past the end"),
+                                        QStringLiteral("Read as 1 h 2 min 3.250 s")}));
+        QCOMPARE(Label(w.dlg, ids::kPosition)->text(), QStringLiteral("1:02:03.250"));
+    }
+};
+
+QTEST_MAIN(ZoomKeysTest)
+#include "ZoomKeysTest.moc"
