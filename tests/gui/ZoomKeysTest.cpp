@@ -44,6 +44,13 @@ QPoint ViewPoint(const CWaveViewCtrl* view, double x, int y = 100) {
     return view->contentsRect().topLeft() + QPoint(static_cast<int>(std::lround(x)), y);
 }
 
+// A mouse move with the left button held, as the window system reports one during a drag.
+void MoveHeld(QWidget* widget, QPoint at, Qt::MouseButtons held = Qt::LeftButton) {
+    QMouseEvent event(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)),
+                      Qt::NoButton, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
 int NonWhiteColumns(const QImage& image) {
     int columns = 0;
     for (int x = 1; x < image.width() - 1; ++x) {
@@ -163,13 +170,27 @@ class ZoomKeysTest : public QObject {
         const double to = view->XOf(40.0);
         QTest::mousePress(view, Qt::LeftButton, {}, ViewPoint(view, from));
         for (int step = 1; step <= 4; ++step) {
-            QTest::mouseMove(view, ViewPoint(view, from + (to - from) * step / 4));
+            MoveHeld(view, ViewPoint(view, from + (to - from) * step / 4));
         }
         QTest::mouseRelease(view, Qt::LeftButton, {}, ViewPoint(view, to));
         const std::int64_t dropped = w.dlg.Session().Markers().At(1)->frame;
         QVERIFY2(std::abs(dropped - 40 * 44100) < 44100 / 5, qPrintable(QString::number(dropped)));
         QVERIFY(w.dlg.Session().IsModified());
         // One undo puts it back where M placed it; a second removes it.
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().At(1)->frame, std::int64_t{30 * 44100});
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+
+        // A drag whose release went elsewhere (a dialog opened) ends at the next move without
+        // the button: one step, and the marker no longer follows the pointer.
+        QTest::keyClick(&w.dlg, Qt::Key_M);
+        QTest::mousePress(view, Qt::LeftButton, {}, ViewPoint(view, from));
+        MoveHeld(view, ViewPoint(view, to));
+        MoveHeld(view, ViewPoint(view, from), Qt::NoButton); // the button is up
+        const std::int64_t left = w.dlg.Session().Markers().At(1)->frame;
+        MoveHeld(view, ViewPoint(view, (from + to) / 2));
+        QCOMPARE(w.dlg.Session().Markers().At(1)->frame, left);
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QCOMPARE(w.dlg.Session().Markers().At(1)->frame, std::int64_t{30 * 44100});
         w.dlg.Command(ids::kCmdUndo)->trigger();
@@ -236,6 +257,22 @@ class ZoomKeysTest : public QObject {
         }
     }
 
+    void theEndOfAnyMixIsShownWithoutAWarning() {
+        // Lengths whose duration rounds up as a float: a window held to end exactly at the
+        // duration is still inside the mix.
+        for (const int frames : {1234567, 1234569, 1234571, 441001}) {
+            Window w;
+            QVERIFY(w.Load(frames / 44100.0 + 0.1 / 44100.0));
+            QCOMPARE(w.dlg.Session().Frames(), std::int64_t{frames});
+            w.dlg.Command(ids::kCmdEnd)->trigger();
+            w.dlg.Command(ids::kCmdZoomIn)->trigger();
+            w.dlg.Command(ids::kCmdZoomDefault)->trigger();
+            QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(QString::number(frames)));
+            QVERIFY(w.dlg.WaveView()->m_bMapped);
+            QCOMPARE(w.dlg.Session().View().to, w.dlg.Session().Duration());
+        }
+    }
+
     void theViewFollowsPlaybackWithoutStoppingIt() {
         Window w;
         QVERIFY(Shown(w));
@@ -257,6 +294,9 @@ class ZoomKeysTest : public QObject {
         QVERIFY(std::abs((paged.to - paged.from) - (start.to - start.from)) < 1e-9);
         QVERIFY(w.dlg.Session().Position() >= paged.from - 0.2);
         Button(w.dlg, ids::kStop)->click();
+        // Stopped, the play head is gone and the overview's line shows the position again.
+        QVERIFY(!w.dlg.Session().IsPlaying());
+        QCOMPARE(w.dlg.Session().Position(), 0.0);
     }
 
     void resizingGivesTheRoomToTheViews() {

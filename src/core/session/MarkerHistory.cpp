@@ -64,6 +64,9 @@ void MarkerHistory::Reset(bool saved) {
     m_redo.clear();
     m_currentId = m_nextId++;
     m_savedId = saved ? std::optional<std::uint64_t>(m_currentId) : std::nullopt;
+    // A gesture of the previous history cannot go on in this one.
+    m_bInGesture = false;
+    m_bGestureRecorded = false;
 }
 
 } // namespace sundrel

@@ -39,13 +39,22 @@ void MixSession::Notify(unsigned what) {
     }
 }
 
-bool MixSession::IsDefaultZoom() const {
-    return m_zoomSpan == view::kDefaultSpan;
+void MixSession::SetZoomSpan(double seconds) {
+    m_zoomSpan = seconds;
+    m_bDefaultZoom = false;
+}
+
+void MixSession::SetDefaultZoom() {
+    m_zoomSpan = view::kDefaultSpan;
+    m_bDefaultZoom = true;
 }
 
 TimeWindow MixSession::WindowAt(double position) const {
-    if (IsDefaultZoom()) {
-        return WindowAround(static_cast<float>(position));
+    if (m_bDefaultZoom) {
+        const TimeWindow classic = WindowAround(static_cast<float>(position));
+        if (view::IsValidWindow(classic.from, classic.to, Duration())) {
+            return classic;
+        }
     }
     return view::SpanAround(position, m_zoomSpan, Duration());
 }
@@ -72,7 +81,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     m_wave = std::move(wave);
     m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
     m_projectPath.clear();
-    m_zoomSpan = view::kDefaultSpan;
+    SetDefaultZoom();
     unsigned what = changed::kMix | changed::kDocument;
     if (keepMarkers) {
         // The kept markers are work not saved anywhere for this mix.
@@ -305,7 +314,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         what |= EndPlay(); // the player reads the mix being replaced
         m_wave = std::move(project.wave);
         m_wavePath = m_wave->m_strPath;
-        m_zoomSpan = view::kDefaultSpan;
+        SetDefaultZoom();
         what |= changed::kMix;
     }
     m_markers.Replace(project.file.markers);

@@ -84,10 +84,14 @@ class MixSession {
     // follow the classic rules (one second either side of the position); loading a mix
     // returns to it.
     double ZoomSpan() const { return m_zoomSpan; }
-    bool IsDefaultZoom() const;
-    void SetZoomSpan(double seconds) { m_zoomSpan = seconds; }
-    // The window that shows `position` at the current zoom: the classic one second either
-    // side at the default zoom, else the zoom's width centred on it and held inside the mix.
+    bool IsDefaultZoom() const { return m_bDefaultZoom; }
+    // Zooms to a window `seconds` wide (not the default zoom, even when 2 s wide).
+    void SetZoomSpan(double seconds);
+    // Back to the default zoom.
+    void SetDefaultZoom();
+    // The window that shows `position` at the current zoom: at the default zoom the classic
+    // one second either side, else the zoom's width centred on it; either held inside the
+    // mix near its ends.
     TimeWindow WindowAt(double position) const;
     // The frame nearest to `seconds`, held inside the mix (0 without one).
     std::int64_t FrameAt(double seconds) const;
@@ -224,6 +228,7 @@ class MixSession {
     double m_position = 0.0;
     TimeWindow m_view;
     double m_zoomSpan;
+    bool m_bDefaultZoom = true;
     std::filesystem::path m_projectPath;
 
     bool m_bPlaying = false;

@@ -61,8 +61,8 @@ float TrackbarPosition(int value, double duration) {
     return static_cast<float>(duration * value * static_cast<double>(0.001f));
 }
 
-bool IsValidWindow(float from, float to, double duration) {
-    return from >= 0.0f && duration >= static_cast<double>(to);
+bool IsValidWindow(double from, double to, double duration) {
+    return from >= 0.0 && duration >= to;
 }
 
 int ScrollMove(int thumb, float from, float to, double duration) {

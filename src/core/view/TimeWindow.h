@@ -51,7 +51,9 @@ int TrackbarValue(float position, double duration);
 float TrackbarPosition(int value, double duration);
 
 // The window must start at 0 or later and end no later than the mix.
-bool IsValidWindow(float from, float to, double duration);
+// Double precision: the float ends of the classic windows compare exactly as before, and a
+// window held to end exactly at the duration is valid.
+bool IsValidWindow(double from, double to, double duration);
 
 // Seconds the window moves when the scroll-bar thumb is let go at `thumb` (0..20, rest 10):
 // +2/+1 near the right end, -2/-1 near the left end, only while the moved window stays

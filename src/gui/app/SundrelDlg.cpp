@@ -323,6 +323,9 @@ void CSundrelDlg::OnInitDialog() {
 
     m_pSummaryTimer = new QTimer(this);
     m_pSummaryTimer->setInterval(50);
+    m_pRestartTimer = new QTimer(this);
+    m_pRestartTimer->setSingleShot(true);
+    m_pRestartTimer->setInterval(150);
 
     m_pWaveView->Create(ViewFrameRect(), m_pClient, ids::kWaveView);
     ApplyControlStates(sundrel::app::Action::WindowOpened);
@@ -389,6 +392,11 @@ void CSundrelDlg::ConnectSignals() {
     connect(m_pWaveView, &CWaveViewCtrl::markerDragged, this, &CSundrelDlg::OnMarkerDragged);
     connect(m_pWaveView, &CWaveViewCtrl::markerDragEnded, this, &CSundrelDlg::OnMarkerDragEnded);
     connect(m_pSummaryTimer, &QTimer::timeout, this, [this] { OnSummaryTick(); });
+    connect(m_pRestartTimer, &QTimer::timeout, this, [this] {
+        if (m_session.IsPlaying() && !IsPlayingRange()) {
+            OnPlay();
+        }
+    });
 
     // The transport.
     connect(m_btnPlay, &QAbstractButton::clicked, this, [this] { OnPlay(); });
@@ -402,7 +410,7 @@ void CSundrelDlg::ConnectSignals() {
     connect(m_btnAnp, &QAbstractButton::clicked, this, [this] { OnChangeMarker(); });
     connect(m_btnRemove, &QAbstractButton::clicked, this, [this] { OnRemoveMarker(); });
     connect(m_cbMarkers, &QComboBox::activated, this, [this] { OnSelChangeMarker(); });
-    // Split: a click, or Enter and Space while it has the focus.
+    // Split: a click, or Enter while it has the focus (Space is Play / Pause everywhere).
     connect(m_btnSplit, &QAbstractButton::clicked, this, [this] { OnOK(); });
 
     // The position slider: dragging only moves the position; every other step applies it.
@@ -582,8 +590,16 @@ bool CSundrelDlg::MayDiscardChanges() {
 void CSundrelDlg::OnSessionChanged(unsigned what) {
     using namespace sundrel::changed;
     if ((what & kMix) != 0) {
+        FinishMarkerDrag();
         m_bPositionChosen = false;
         StartSummary();
+    }
+    if ((what & kTransport) != 0 && !m_session.IsPlaying()) {
+        // However playback ended: no play head, and the overview's line at the position.
+        m_pWaveView->SetPlayHead(std::nullopt);
+        if (m_session.IsLoaded()) {
+            m_pOverview->SetPosition(m_session.Position());
+        }
     }
     if ((what & (kMix | kMarkers | kSelection)) != 0) {
         ShowMarkersInViews();

@@ -115,9 +115,9 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Help > Keyboard Shortcuts: every command that has a key, with its keys.
     void OnShortcuts();
 
-    // The View menu and the wheel: zoom by `factor` (> 1 in) around `anchor` (the window's
-    // middle when none), the whole mix, the default 2-second window, and scrolling by a share
-    // of the window.
+    // The View menu and the wheel: zoom by `factor` (> 1 in) around `anchor` (without one,
+    // around the position when it is in view, else the window's middle), the whole mix, the
+    // default 2-second window, and scrolling by a share of the window.
     void OnZoom(double factor, std::optional<double> anchor = std::nullopt);
     void OnZoomToFit();
     void OnZoomDefault();
@@ -145,6 +145,9 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void OnMarkerDragStarted(std::size_t index);
     void OnMarkerDragged(std::size_t index, double seconds);
     void OnMarkerDragEnded(std::size_t index);
+    // Ends a marker drag in progress (one undo step) before anything else edits the markers
+    // or replaces the mix, and makes the view forget it.
+    void FinishMarkerDrag();
 
     // The transport: Play, Stop and Pause, and the 100 ms position tick.
     void OnPlay();
@@ -200,6 +203,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Starts summarising the session's mix for the overview (ending a summary still running).
     void StartSummary();
     void OnSummaryTick();
+    // While playing (not a range): plays on from the new position once moves pause.
+    void RestartPlayback();
     // The scroll bar's range and steps for the zoom: the classic 0..20 with its thumb at
     // rest at the default zoom, the window's place in the mix otherwise.
     void ConfigureScrollBar();
@@ -269,6 +274,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     COverviewCtrl* m_pOverview = nullptr;
     std::unique_ptr<sundrel::overview::SummaryJob> m_summaryJob;
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
+    QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position
     // The controls' places at the smallest window size, which LayoutControls moves.
     std::vector<std::pair<QWidget*, QRect>> m_baseGeometry;
     QRect m_baseViewFrame;
@@ -276,8 +282,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     int m_menuHeight = 0;
     bool m_bPositionChosen = false; // a position was chosen since loading: show its line
     bool m_bDragMoved = false;
-    double m_previewBefore = 5.0;
-    double m_previewAfter = 5.0;
+    double m_previewBefore = sundrel::kPreviewBeforeSeconds;
+    double m_previewAfter = sundrel::kPreviewAfterSeconds;
 
     sundrel::gui::Prompt& m_prompt;
     QFont m_font;

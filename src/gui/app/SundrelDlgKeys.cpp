@@ -23,16 +23,12 @@ void CSundrelDlg::OnNudge(double seconds) {
         return;
     }
     MovePosition(m_session.Position() + seconds);
-    if (m_session.IsPlaying() && !IsPlayingRange()) {
-        OnPlay(); // playing on from the new position
-    }
+    RestartPlayback();
 }
 
 void CSundrelDlg::OnHome() {
     MovePosition(0.0);
-    if (m_session.IsPlaying() && !IsPlayingRange()) {
-        OnPlay();
-    }
+    RestartPlayback();
 }
 
 void CSundrelDlg::OnEnd() {
@@ -46,8 +42,11 @@ void CSundrelDlg::OnAddMarkerHere() {
     if (!m_session.IsLoaded()) {
         return;
     }
-    const std::optional<std::size_t> index =
-        m_session.AddAtFrame(m_session.FrameAt(m_session.Position()));
+    // While playing, where the sound is: the marker goes where the user hears the boundary.
+    const std::optional<double> heard =
+        m_session.IsPlaying() ? m_session.PlayedPosition() : std::nullopt;
+    const double at = heard ? std::min(*heard, m_session.Duration()) : m_session.Position();
+    const std::optional<std::size_t> index = m_session.AddAtFrame(m_session.FrameAt(at));
     if (!index) {
         m_prompt.Message(
             this, QString::fromLatin1(sundrel::AddMarkerMessage(sundrel::AddMarkerCheck::ListFull)),
@@ -156,8 +155,8 @@ void CSundrelDlg::OnPlayPause() {
 }
 
 void CSundrelDlg::OnMarkerDragStarted(std::size_t index) {
-    if (m_session.IsPlaying()) {
-        return;
+    if (m_bDragMoved) {
+        m_session.EndGesture(); // a drag the view never finished
     }
     m_session.BeginGesture();
     m_bDragMoved = true;
@@ -173,11 +172,15 @@ void CSundrelDlg::OnMarkerDragged(std::size_t index, double seconds) {
 }
 
 void CSundrelDlg::OnMarkerDragEnded(std::size_t) {
-    if (!m_bDragMoved) {
-        return;
+    FinishMarkerDrag();
+}
+
+void CSundrelDlg::FinishMarkerDrag() {
+    m_pWaveView->CancelDrag();
+    if (m_bDragMoved) {
+        m_bDragMoved = false;
+        m_session.EndGesture();
     }
-    m_bDragMoved = false;
-    m_session.EndGesture();
 }
 
 void CSundrelDlg::OnShortcuts() {

@@ -93,6 +93,7 @@ void CSundrelDlg::OnChangeMarker() {
 }
 
 void CSundrelDlg::OnRemoveMarker() {
+    FinishMarkerDrag();
     // No question: Edit > Undo brings the marker back.
     if (m_session.Remove(m_session.Selected()) && m_session.Selected() == 0) {
         ApplyControlStates(sundrel::app::Action::HeaderSelected);
@@ -117,10 +118,12 @@ void CSundrelDlg::OnRenameMarker() {
 }
 
 void CSundrelDlg::OnUndo() {
+    FinishMarkerDrag(); // a drag in progress ends as one step first
     m_session.Undo();
 }
 
 void CSundrelDlg::OnRedo() {
+    FinishMarkerDrag();
     m_session.Redo();
 }
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
 
 sundrel::MixSession::PlayCallbacks CSundrelDlg::PlayCallbacksFor(std::uint64_t generation) {
@@ -46,7 +47,12 @@ bool CSundrelDlg::EndRangePlay() {
     }
     // A preview or a play from the position: the sound stops, the position stays.
     m_session.StopPlayback();
-    m_pWaveView->SetPlayHead(std::nullopt);
+    // The view followed the sound: it returns to the position.
+    const sundrel::TimeWindow window = m_session.View();
+    if (m_session.Position() < window.from || m_session.Position() > window.to) {
+        m_session.SetView(m_session.WindowAt(m_session.Position()));
+        ShowViewWindow();
+    }
     ShowPosition();
     ApplyControlStates(sundrel::app::Action::Pause);
     return true;
@@ -56,7 +62,6 @@ void CSundrelDlg::OnStop() {
     if (EndRangePlay()) {
         return;
     }
-    m_pWaveView->SetPlayHead(std::nullopt);
     m_session.StopPlayback();
     const sundrel::StopOutcome out = sundrel::StopTransport(m_session.AutoJump());
     m_session.SetPosition(out.position);
@@ -72,7 +77,6 @@ void CSundrelDlg::OnPause() {
     if (!m_session.IsPlaying() || EndRangePlay()) {
         return;
     }
-    m_pWaveView->SetPlayHead(std::nullopt);
     std::optional<double> stoppedAt = m_session.HaltPlayer();
     m_session.StopPlayback();
     if (stoppedAt) {
@@ -95,6 +99,9 @@ void CSundrelDlg::OnPause() {
 void CSundrelDlg::OnPositionTick() {
     if (!m_session.IsLoaded()) {
         return;
+    }
+    if (m_pRestartTimer->isActive()) {
+        return; // the position was moved; playback restarts there in a moment
     }
     if (m_session.IsPlaying()) {
         FollowPlayback();
@@ -140,9 +147,13 @@ void CSundrelDlg::OnPlayEnded(std::uint64_t generation, const sundrel::PlayResul
         return; // a player that was stopped or replaced in the meantime
     }
     using sundrel::PlayEnd;
-    if (IsPlayingRange() && result.end != PlayEnd::DeviceError &&
-        result.end != PlayEnd::ReadError) {
-        EndRangePlay(); // a preview that reached its end
+    if (IsPlayingRange() && result.end != PlayEnd::DeviceError) {
+        EndRangePlay(); // a preview that reached its end, or could not read on
+        if (result.end == PlayEnd::ReadError) {
+            m_prompt.Message(this, QString::fromStdString(result.message),
+                             QStringLiteral("Sundrel"), sundrel::gui::Prompt::Buttons::Ok,
+                             sundrel::gui::Prompt::Icon::Stop);
+        }
         return;
     }
     if (result.end == PlayEnd::DeviceError) {

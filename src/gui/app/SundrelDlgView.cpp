@@ -46,8 +46,7 @@ bool CSundrelDlg::ShowViewWindow() {
     const double duration = wave->GetDuration();
     const sundrel::TimeWindow window = m_session.View();
     const bool classic = m_session.IsDefaultZoom();
-    if (classic && !sundrel::view::IsValidWindow(static_cast<float>(window.from),
-                                                 static_cast<float>(window.to), duration)) {
+    if (classic && !sundrel::view::IsValidWindow(window.from, window.to, duration)) {
         m_pWaveView->Blank();
         m_prompt.Message(this, QStringLiteral("The period of time view chosen is not valid"),
                          QStringLiteral("Warning"), sundrel::gui::Prompt::Buttons::Ok,
@@ -120,8 +119,7 @@ void CSundrelDlg::OnLButtonDown(QPoint point) {
 void CSundrelDlg::OnLButtonUp(QPoint point) {
     // A release counts when it lies on the view's client area (a drag may end elsewhere).
     const QRect client = m_pWaveView->ClientRect();
-    if (m_session.IsPlaying() || !client.contains(point) || !m_session.IsLoaded() ||
-        !(m_session.Position() >= 1.0)) {
+    if (m_session.IsPlaying() || !client.contains(point) || !m_session.IsLoaded()) {
         return;
     }
     if (!m_session.IsDefaultZoom()) {
@@ -129,6 +127,9 @@ void CSundrelDlg::OnLButtonUp(QPoint point) {
         m_slider->setValue(sundrel::view::TrackbarValue(static_cast<float>(m_session.Position()),
                                                         m_session.Duration()));
         return;
+    }
+    if (!(m_session.Position() >= 1.0)) {
+        return; // within the first second the classic window stays
     }
     const sundrel::TimeWindow window =
         sundrel::WindowAround(static_cast<float>(m_session.Position()));
@@ -145,7 +146,10 @@ void CSundrelDlg::OnSliderScroll(int code) {
         sundrel::view::TrackbarPosition(m_slider->sliderPosition(), m_session.Duration()));
     ShowPosition();
     if (code != ids::kTbThumbTrack) {
-        m_session.SetView(m_session.WindowAt(m_session.Position()));
+        // At the default zoom the classic window, which warns near either end.
+        m_session.SetView(m_session.IsDefaultZoom()
+                              ? sundrel::WindowAround(static_cast<float>(m_session.Position()))
+                              : m_session.WindowAt(m_session.Position()));
         ApplyTimeView();
     }
 }
@@ -177,10 +181,15 @@ void CSundrelDlg::OnZoom(double factor, std::optional<double> anchor) {
     }
     const sundrel::TimeWindow window = m_session.View();
     const double duration = m_session.Duration();
-    const sundrel::TimeWindow zoomed = sundrel::view::ZoomAround(
-        window, factor, anchor.value_or((window.from + window.to) / 2.0), duration,
-        sundrel::view::MinSpan(m_session.Wave()->m_wfx.nSamplesPerSec,
-                               m_pWaveView->ClientRect().width()));
+    // Keys zoom around the position when it is in view, else around the window's middle.
+    const double position = m_session.Position();
+    const double keyAnchor = position >= window.from && position <= window.to
+                                 ? position
+                                 : (window.from + window.to) / 2.0;
+    const sundrel::TimeWindow zoomed =
+        sundrel::view::ZoomAround(window, factor, anchor.value_or(keyAnchor), duration,
+                                  sundrel::view::MinSpan(m_session.Wave()->m_wfx.nSamplesPerSec,
+                                                         m_pWaveView->ClientRect().width()));
     m_session.SetZoomSpan(zoomed.to - zoomed.from);
     m_session.SetView(zoomed);
     ShowViewWindow();
@@ -200,17 +209,9 @@ void CSundrelDlg::OnZoomDefault() {
     if (!m_session.IsLoaded()) {
         return;
     }
-    m_session.SetZoomSpan(sundrel::view::kDefaultSpan);
-    // The classic window around the position, as a click would show it; near the ends of the
-    // mix the first or last two seconds.
-    const double duration = m_session.Duration();
-    sundrel::TimeWindow window = sundrel::WindowAround(static_cast<float>(m_session.Position()));
-    if (!sundrel::view::IsValidWindow(static_cast<float>(window.from),
-                                      static_cast<float>(window.to), duration)) {
-        window =
-            sundrel::view::SpanAround(m_session.Position(), sundrel::view::kDefaultSpan, duration);
-    }
-    m_session.SetView(window);
+    m_session.SetDefaultZoom();
+    // The classic window around the position, as a click would show it.
+    m_session.SetView(m_session.WindowAt(m_session.Position()));
     ShowViewWindow();
 }
 
@@ -221,9 +222,9 @@ void CSundrelDlg::OnScrollPages(double pages) {
     if (m_session.IsDefaultZoom()) {
         // The classic window moves by whole seconds; the wheel scrolls it the same way.
         const double duration = m_session.Duration();
-        sundrel::TimeWindow window = sundrel::view::ScrollBy(m_session.View(), pages, duration);
-        if (!sundrel::view::IsValidWindow(static_cast<float>(window.from),
-                                          static_cast<float>(window.to), duration)) {
+        const sundrel::TimeWindow window =
+            sundrel::view::ScrollBy(m_session.View(), pages, duration);
+        if (!sundrel::view::IsValidWindow(window.from, window.to, duration)) {
             return;
         }
         m_session.SetView(window);
@@ -238,28 +239,11 @@ void CSundrelDlg::OnOverviewSeek(double seconds) {
         return;
     }
     const double position = std::clamp(seconds, 0.0, m_session.Duration());
-    if (m_session.IsPlaying()) {
-        // Playing: the sound goes on from there.
-        m_session.SetPosition(position);
-        if (!IsPlayingRange()) {
-            OnPlay();
-        }
-        m_session.SetView(m_session.WindowAt(position));
-        ShowViewWindow();
-        return;
-    }
     m_bPositionChosen = true;
     m_session.SetPosition(position);
-    // Near either end the window is held inside the mix.
-    sundrel::TimeWindow window = m_session.WindowAt(position);
-    if (m_session.IsDefaultZoom() &&
-        !sundrel::view::IsValidWindow(static_cast<float>(window.from),
-                                      static_cast<float>(window.to), m_session.Duration())) {
-        window =
-            sundrel::view::SpanAround(position, sundrel::view::kDefaultSpan, m_session.Duration());
-    }
-    m_session.SetView(window);
+    m_session.SetView(m_session.WindowAt(position));
     ApplyTimeView();
+    RestartPlayback();
 }
 
 void CSundrelDlg::MovePosition(double seconds) {
@@ -271,10 +255,7 @@ void CSundrelDlg::MovePosition(double seconds) {
     m_session.SetPosition(position);
     const sundrel::TimeWindow window = m_session.View();
     if (position < window.from || position > window.to) {
-        m_session.SetView(m_session.IsDefaultZoom()
-                              ? sundrel::view::SpanAround(position, sundrel::view::kDefaultSpan,
-                                                          m_session.Duration())
-                              : m_session.WindowAt(position));
+        m_session.SetView(m_session.WindowAt(position));
         ShowViewWindow();
     }
     ShowPosition();
@@ -287,19 +268,16 @@ void CSundrelDlg::ShowMarkersInViews() {
     if (m_session.IsLoaded()) {
         const std::vector<sundrel::Marker>& list = m_session.Markers().Markers();
         const std::vector<std::string>& entries = m_session.Markers().Entries();
-        for (std::size_t i = 0; i < list.size(); ++i) {
+        // The start of the mix is not drawn: it is where every view begins anyway.
+        for (std::size_t i = 1; i < list.size(); ++i) {
             sundrel::gui::ViewMarker marker;
             marker.index = i;
             marker.seconds = *m_session.SecondsOf(i);
-            marker.selected = i == m_session.Selected() && i > 0;
-            if (i > 0) {
-                // "Marker 3" shows as 3, with the title when there is one.
-                QString label = QString::fromStdString(entries[i]);
-                label.remove(QStringLiteral("Marker "));
-                if (!list[i].title.empty()) {
-                    label += QStringLiteral(" ") + QString::fromStdString(list[i].title);
-                }
-                marker.label = label;
+            marker.selected = i == m_session.Selected();
+            // "Marker 3" shows as 3, with the title when there is one.
+            marker.label = QString::fromStdString(entries[i]).remove(QStringLiteral("Marker "));
+            if (!list[i].title.empty()) {
+                marker.label += QStringLiteral(" ") + QString::fromStdString(list[i].title);
             }
             markers.push_back(std::move(marker));
         }
@@ -309,9 +287,6 @@ void CSundrelDlg::ShowMarkersInViews() {
     // The slider shows a tick at every marker.
     QList<int> ticks;
     for (const sundrel::gui::ViewMarker& marker : m_pOverview->Markers()) {
-        if (marker.index == 0) {
-            continue; // the start of the mix is the slider's own start
-        }
         ticks.append(
             sundrel::view::TrackbarValue(static_cast<float>(marker.seconds), m_session.Duration()));
     }
@@ -351,11 +326,22 @@ void CSundrelDlg::OnSummaryTick() {
     }
     if (done) {
         m_pSummaryTimer->stop();
+        if (!m_session.IsDefaultZoom()) {
+            m_pWaveView->Refresh(); // a rendering may have begun before the last chunks
+        }
         if (const std::optional<std::string> error = m_summaryJob->Error()) {
             // The overview stays as far as the mix could be read.
             m_prompt.Message(this, QString::fromStdString(*error), QStringLiteral("Sundrel"),
                              sundrel::gui::Prompt::Buttons::Ok,
                              sundrel::gui::Prompt::Icon::Information);
         }
+    }
+}
+
+void CSundrelDlg::RestartPlayback() {
+    // Playing on from a new position: a drag on the overview or a held key asks many times a
+    // second, so the player (a new device each time) restarts once they pause.
+    if (m_session.IsPlaying() && !IsPlayingRange()) {
+        m_pRestartTimer->start();
     }
 }

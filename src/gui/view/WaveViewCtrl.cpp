@@ -283,8 +283,8 @@ void CWaveViewCtrl::ShowMix(const CWaveFile& wave,
     m_source.dataSize = wave.m_nDataSize;
     m_source.format = wave.GetFormat();
     m_source.summary = std::move(summary);
-    m_previousImage = QImage();
-    m_image = QImage();
+    m_playHead.reset();
+    CancelDrag();
     Blank();
 }
 
@@ -312,6 +312,8 @@ void CWaveViewCtrl::Refresh() {
         m_previousImage = m_image;
     }
     m_image = QImage();
+    // Until its image says otherwise, a zoomed window may need summary data still missing.
+    m_bPartial = !m_bClassic;
     m_bRenderStarted = false;
     update();
 }
@@ -333,6 +335,11 @@ void CWaveViewCtrl::Blank() {
 void CWaveViewCtrl::SetMarkers(std::vector<sundrel::gui::ViewMarker> markers) {
     m_markers = std::move(markers);
     update();
+}
+
+void CWaveViewCtrl::CancelDrag() {
+    m_pressedMarker.reset();
+    m_bDragging = false;
 }
 
 void CWaveViewCtrl::SetPlayHead(std::optional<double> seconds) {
@@ -374,15 +381,21 @@ void CWaveViewCtrl::StartRender() {
                             false};
         });
     } else {
+        // Below the ruler: the classic image keeps its old size and is cut at the bottom,
+        // a zoomed one fits the room there.
+        const int below = std::max(1, height - kRulerHeight);
         const sundrel::TimeWindow window{m_fFrom, m_fTo};
-        m_render = QtConcurrent::run([source = m_source, window, width, height, cancel = m_cancel] {
+        m_render = QtConcurrent::run([source = m_source, window, width, below, cancel = m_cancel] {
+            if (cancel->load()) {
+                return Rendered{}; // overtaken before it began
+            }
             const ZoomData columns =
                 ZoomColumns(source.path, source.dataOffset, source.dataSize, source.format,
                             source.summary.get(), window, width);
             if (cancel->load()) {
                 return Rendered{};
             }
-            return Rendered{RenderZoomed(columns, width, height), columns.partial};
+            return Rendered{RenderZoomed(columns, width, below), columns.partial};
         });
     }
     m_watcher.setFuture(m_render);
@@ -430,7 +443,7 @@ void CWaveViewCtrl::paintEvent(QPaintEvent* event) {
     p.setClipRect(QRect(QPoint(0, 0), m_rcClient.size()));
     const QImage& image = m_image.isNull() ? m_previousImage : m_image;
     if (!image.isNull()) {
-        p.drawImage(QRect(0, kRulerHeight, m_rcClient.width(), m_rcClient.height()), image);
+        p.drawImage(QPoint(0, kRulerHeight), image);
     }
     DrawRuler(p);
     DrawMarkers(p);
@@ -502,20 +515,16 @@ void CWaveViewCtrl::DrawMarkers(QPainter& p) const {
 }
 
 std::optional<std::size_t> CWaveViewCtrl::MarkerAt(int x) const {
+    // The owner never passes the start of the mix, which cannot be moved.
     std::vector<double> xs;
-    std::vector<std::size_t> indices;
     for (const sundrel::gui::ViewMarker& marker : m_markers) {
-        if (marker.index == 0) {
-            continue; // the start of the mix stays where it is
-        }
         xs.push_back(XOf(marker.seconds));
-        indices.push_back(marker.index);
     }
     const std::optional<std::size_t> hit = sundrel::view::HitMarker(xs, x, kMarkerGrab);
     if (!hit) {
         return std::nullopt;
     }
-    return indices[*hit];
+    return m_markers[*hit].index;
 }
 
 void CWaveViewCtrl::SetCursorLine(int x, int y) {
@@ -590,6 +599,16 @@ void CWaveViewCtrl::mouseReleaseEvent(QMouseEvent* event) {
 void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     const QPoint point = ToClient(event->position().toPoint());
+    if (m_pressedMarker && (event->buttons() & Qt::LeftButton) == 0) {
+        // The release went elsewhere (a dialog opened meanwhile): the drag ends here.
+        const std::size_t index = *m_pressedMarker;
+        const bool dragging = m_bDragging;
+        CancelDrag();
+        if (dragging) {
+            emit markerDragEnded(index);
+        }
+        return;
+    }
     if (!m_pressedMarker) {
         const bool overMarker = m_bCursorEnabled && (event->buttons() & Qt::LeftButton) == 0 &&
                                 MarkerAt(point.x()).has_value();
@@ -599,12 +618,16 @@ void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) {
     if (!m_bDragging && std::abs(point.x() - m_pressPoint.x()) < kDragStart) {
         return;
     }
+    // The owner may end the drag while handling a signal: the index is taken first.
+    const std::size_t index = *m_pressedMarker;
     if (!m_bDragging) {
         m_bDragging = true;
-        emit markerDragStarted(*m_pressedMarker);
+        emit markerDragStarted(index);
     }
-    const double x = std::clamp<double>(point.x(), 0.0, m_rcClient.width());
-    emit markerDragged(*m_pressedMarker, SecondsAt(x));
+    if (m_bDragging) {
+        const double x = std::clamp<double>(point.x(), 0.0, m_rcClient.width());
+        emit markerDragged(index, SecondsAt(x));
+    }
 }
 
 void CWaveViewCtrl::wheelEvent(QWheelEvent* event) {

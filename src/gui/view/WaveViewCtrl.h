@@ -56,10 +56,14 @@ class CWaveViewCtrl : public QFrame {
     // Whether the current image was drawn while parts of the summary it needed were missing.
     bool IsPartial() const { return m_bPartial; }
 
-    // The markers drawn over the waveform (times in seconds).
+    // The markers drawn over the waveform and dragged in it (times in seconds); the start of
+    // the mix is not one of them.
     void SetMarkers(std::vector<sundrel::gui::ViewMarker> markers);
     // Where the play head is while playing (nothing: not drawn).
     void SetPlayHead(std::optional<double> seconds);
+    // Forgets a press on a marker or a drag in progress, without telling the owner (which
+    // ended the drag itself).
+    void CancelDrag();
 
     // Moves the cursor to x (client pixels) and, when (x, y) lies in the press band, draws
     // the dash-dot cursor line there.
@@ -119,7 +123,7 @@ class CWaveViewCtrl : public QFrame {
     void DrawRuler(QPainter& p) const;
     void DrawMarkers(QPainter& p) const;
     void OnRendered();
-    // The marker under client x (not the start marker), if any.
+    // The marker under client x, if any.
     std::optional<std::size_t> MarkerAt(int x) const;
 
     // Where the rendering reads the window from.
