@@ -82,7 +82,9 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
     m_projectPath.clear();
     SetDefaultZoom();
-    unsigned what = changed::kMix | changed::kDocument;
+    m_suggestions.clear();
+    m_currentSuggestion.reset();
+    unsigned what = changed::kMix | changed::kDocument | changed::kSuggestions;
     if (keepMarkers) {
         // The kept markers are work not saved anywhere for this mix.
         m_history.Reset(m_markers.Count() <= 1);
@@ -315,7 +317,9 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         m_wave = std::move(project.wave);
         m_wavePath = m_wave->m_strPath;
         SetDefaultZoom();
-        what |= changed::kMix;
+        m_suggestions.clear();
+        m_currentSuggestion.reset();
+        what |= changed::kMix | changed::kSuggestions;
     }
     m_markers.Replace(project.file.markers);
     m_nSelected = 0;
@@ -397,6 +401,71 @@ void MixSession::StopPlayback() {
 
 std::optional<double> MixSession::PlayedPosition() const {
     return m_bPlaying ? m_player->Position() : std::nullopt;
+}
+
+} // namespace sundrel
+
+namespace sundrel {
+
+void MixSession::SetSuggestions(std::vector<Suggestion> suggestions) {
+    m_suggestions = std::move(suggestions);
+    m_currentSuggestion.reset();
+    Notify(changed::kSuggestions);
+}
+
+void MixSession::SetCurrentSuggestion(std::optional<std::size_t> index) {
+    if (index && *index >= m_suggestions.size()) {
+        index.reset();
+    }
+    if (index != m_currentSuggestion) {
+        m_currentSuggestion = index;
+        Notify(changed::kSuggestions);
+    }
+}
+
+std::optional<std::size_t> MixSession::AcceptSuggestion(std::size_t index) {
+    if (index >= m_suggestions.size()) {
+        return std::nullopt;
+    }
+    const std::optional<std::size_t> marker = AddAtFrame(m_suggestions[index].frame);
+    if (marker) {
+        DismissSuggestion(index);
+    }
+    return marker;
+}
+
+bool MixSession::DismissSuggestion(std::size_t index) {
+    if (index >= m_suggestions.size()) {
+        return false;
+    }
+    m_suggestions.erase(m_suggestions.begin() + static_cast<std::ptrdiff_t>(index));
+    m_currentSuggestion.reset();
+    Notify(changed::kSuggestions);
+    return true;
+}
+
+bool MixSession::MoveSuggestion(std::size_t index, std::int64_t frame) {
+    if (index >= m_suggestions.size() || !m_wave) {
+        return false;
+    }
+    m_suggestions[index].frame = std::clamp<std::int64_t>(frame, 0, Frames());
+    m_currentSuggestion = index;
+    Notify(changed::kSuggestions);
+    return true;
+}
+
+std::size_t MixSession::AcceptAllSuggestions() {
+    BeginGesture();
+    std::size_t accepted = 0;
+    while (accepted < m_suggestions.size() && AddAtFrame(m_suggestions[accepted].frame)) {
+        ++accepted;
+    }
+    EndGesture();
+    m_suggestions.erase(m_suggestions.begin(),
+                        m_suggestions.begin() + static_cast<std::ptrdiff_t>(accepted));
+    m_currentSuggestion.reset();
+    Notify(changed::kSuggestions);
+    return accepted;
 }
 
 } // namespace sundrel

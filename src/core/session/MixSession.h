@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/analysis/Suggestion.h"
 #include "core/audio/WaveFile.h"
 #include "core/markers/MarkerList.h"
 #include "core/play/PlayRange.h"
@@ -19,11 +20,12 @@ namespace sundrel {
 
 // What a session change touched; a listener is told once per operation with all of them.
 namespace changed {
-inline constexpr unsigned kMix = 1u << 0;       // the loaded mix (or its path)
-inline constexpr unsigned kMarkers = 1u << 1;   // the markers or their entries
-inline constexpr unsigned kSelection = 1u << 2; // the selected marker entry
-inline constexpr unsigned kDocument = 1u << 3;  // project path, modified flag, undo/redo
-inline constexpr unsigned kTransport = 1u << 4; // playing or not
+inline constexpr unsigned kMix = 1u << 0;         // the loaded mix (or its path)
+inline constexpr unsigned kMarkers = 1u << 1;     // the markers or their entries
+inline constexpr unsigned kSelection = 1u << 2;   // the selected marker entry
+inline constexpr unsigned kDocument = 1u << 3;    // project path, modified flag, undo/redo
+inline constexpr unsigned kTransport = 1u << 4;   // playing or not
+inline constexpr unsigned kSuggestions = 1u << 5; // the suggested boundaries
 } // namespace changed
 
 // How long a marker preview plays before and after the marker, unless the caller says.
@@ -135,6 +137,23 @@ class MixSession {
     // The time of marker `index` in seconds.
     std::optional<double> SecondsOf(std::size_t index) const;
 
+    // ---- Suggested boundaries: shown beside the markers until the user accepts (a marker
+    // exactly there) or dismisses each. They are not part of the undo history; loading
+    // another mix drops them.
+    const std::vector<Suggestion>& Suggestions() const { return m_suggestions; }
+    void SetSuggestions(std::vector<Suggestion> suggestions);
+    // The suggestion the user is looking at (stepped to, dragged), if any.
+    std::optional<std::size_t> CurrentSuggestion() const { return m_currentSuggestion; }
+    void SetCurrentSuggestion(std::optional<std::size_t> index);
+    // Accepts suggestion `index` as a marker at its frame (one undo step), selected; its
+    // index in the marker list, or nothing (no such suggestion, or the list is full).
+    std::optional<std::size_t> AcceptSuggestion(std::size_t index);
+    bool DismissSuggestion(std::size_t index);
+    // Moves suggestion `index` exactly to `frame` (held within the mix).
+    bool MoveSuggestion(std::size_t index, std::int64_t frame);
+    // Every suggestion becomes a marker, as one undo step; how many did (the list may fill).
+    std::size_t AcceptAllSuggestions();
+
     // A drag: the edits between Begin and End are one undo step.
     void BeginGesture();
     void EndGesture();
@@ -230,6 +249,8 @@ class MixSession {
     double m_zoomSpan;
     bool m_bDefaultZoom = true;
     std::filesystem::path m_projectPath;
+    std::vector<Suggestion> m_suggestions;
+    std::optional<std::size_t> m_currentSuggestion;
 
     bool m_bPlaying = false;
     bool m_bAutoJump = true;

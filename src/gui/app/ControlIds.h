@@ -52,6 +52,12 @@ inline constexpr int kCmdAddMarkerHere = 32805;
 inline constexpr int kCmdHome = 32806;
 inline constexpr int kCmdEnd = 32807;
 inline constexpr int kCmdShortcuts = 32808;
+inline constexpr int kCmdSuggest = 32818;
+inline constexpr int kCmdNextSuggestion = 32819;
+inline constexpr int kCmdPreviousSuggestion = 32820;
+inline constexpr int kCmdAcceptSuggestion = 32821;
+inline constexpr int kCmdDismissSuggestion = 32822;
+inline constexpr int kCmdAcceptAllSuggestions = 32823;
 // Nudges of the position: back and forward by the four steps (see NudgeSeconds).
 inline constexpr int kCmdNudgeFirst = 32810; // 32810..32817
 

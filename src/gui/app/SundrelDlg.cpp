@@ -104,6 +104,8 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
 
 CSundrelDlg::~CSundrelDlg() {
     // The workers post to or are read by this window: end them while it still exists.
+    m_suggestStop.request_stop();
+    m_suggest.waitForFinished();
     m_summaryJob.reset();
     m_session.HaltPlayer();
     m_session.RemoveListener(this);
@@ -193,6 +195,18 @@ void CSundrelDlg::CreateMenu() {
 
     m_pMenuTool = m_pMenuBar->addMenu(QStringLiteral("&Tool"));
     m_pMenuTool->setObjectName(QStringLiteral("menuTool"));
+    add(m_pMenuTool, QStringLiteral("&Suggest Boundaries..."), ids::kCmdSuggest)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    add(m_pMenuTool, QStringLiteral("&Next Suggestion"), ids::kCmdNextSuggestion)
+        ->setShortcut(QKeySequence(Qt::Key_N));
+    add(m_pMenuTool, QStringLiteral("&Previous Suggestion"), ids::kCmdPreviousSuggestion)
+        ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_N));
+    // Enter and Delete reach these through keyPressEvent and Remove Marker while a suggestion
+    // is the current one, so they stay the focused button's and the marker's keys otherwise.
+    add(m_pMenuTool, QStringLiteral("&Accept Suggestion (Enter)"), ids::kCmdAcceptSuggestion);
+    add(m_pMenuTool, QStringLiteral("&Dismiss Suggestion (Delete)"), ids::kCmdDismissSuggestion);
+    add(m_pMenuTool, QStringLiteral("Accept A&ll Suggestions"), ids::kCmdAcceptAllSuggestions);
+    m_pMenuTool->addSeparator();
     m_pMenuJump = m_pMenuTool->addMenu(QStringLiteral("Jump"));
     m_pMenuJump->setObjectName(QStringLiteral("menuJump"));
     add(m_pMenuJump, QStringLiteral("Jump to time..."), ids::kCmdJumpToTime)
@@ -331,7 +345,9 @@ void CSundrelDlg::OnInitDialog() {
     ApplyControlStates(sundrel::app::Action::WindowOpened);
     // Nothing to remove, undo or redo yet.
     m_btnRemove->setEnabled(false);
-    for (int id : {ids::kCmdUndo, ids::kCmdRedo, ids::kCmdRemoveMarker, ids::kCmdRenameMarker}) {
+    for (int id : {ids::kCmdUndo, ids::kCmdRedo, ids::kCmdRemoveMarker, ids::kCmdRenameMarker,
+                   ids::kCmdNextSuggestion, ids::kCmdPreviousSuggestion, ids::kCmdAcceptSuggestion,
+                   ids::kCmdDismissSuggestion, ids::kCmdAcceptAllSuggestions}) {
         Command(id)->setEnabled(false);
     }
 }
@@ -354,6 +370,18 @@ void CSundrelDlg::ConnectSignals() {
     connect(Command(ids::kCmdRenameMarker), &QAction::triggered, this,
             [this] { OnRenameMarker(); });
     connect(Command(ids::kCmdShortcuts), &QAction::triggered, this, [this] { OnShortcuts(); });
+    connect(Command(ids::kCmdSuggest), &QAction::triggered, this,
+            [this] { OnSuggestBoundaries(); });
+    connect(Command(ids::kCmdNextSuggestion), &QAction::triggered, this,
+            [this] { OnStepSuggestion(1); });
+    connect(Command(ids::kCmdPreviousSuggestion), &QAction::triggered, this,
+            [this] { OnStepSuggestion(-1); });
+    connect(Command(ids::kCmdAcceptSuggestion), &QAction::triggered, this,
+            [this] { OnAcceptSuggestion(); });
+    connect(Command(ids::kCmdDismissSuggestion), &QAction::triggered, this,
+            [this] { OnDismissSuggestion(); });
+    connect(Command(ids::kCmdAcceptAllSuggestions), &QAction::triggered, this,
+            [this] { OnAcceptAllSuggestions(); });
 
     // Zoom, keys and the overview.
     connect(Command(ids::kCmdZoomIn), &QAction::triggered, this, [this] { OnZoom(2.0); });
@@ -528,6 +556,7 @@ void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
         case ids::kCmdSave:
         case ids::kCmdSaveAs:
         case ids::kCmdJumpToTime:
+        case ids::kCmdSuggest:
             item->setEnabled(m_session.IsLoaded());
             break;
         case ids::kCmdAutoJump:
@@ -550,6 +579,10 @@ void CSundrelDlg::OnAutoJump() {
 
 void CSundrelDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (m_session.CurrentSuggestion()) {
+            OnAcceptSuggestion(); // the suggestion being looked at becomes a marker
+            return;
+        }
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr) {
             button->click();
         }
@@ -601,7 +634,7 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
             m_pOverview->SetPosition(m_session.Position());
         }
     }
-    if ((what & (kMix | kMarkers | kSelection)) != 0) {
+    if ((what & (kMix | kMarkers | kSelection | kSuggestions)) != 0) {
         ShowMarkersInViews();
     }
     if ((what & kMarkers) != 0) {
@@ -620,8 +653,18 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
     setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
     Command(ids::kCmdUndo)->setEnabled(m_session.CanUndo());
     Command(ids::kCmdRedo)->setEnabled(m_session.CanRedo());
-    Command(ids::kCmdRemoveMarker)->setEnabled(m_session.Selected() > 0);
+    // Delete also dismisses the suggestion being looked at.
+    Command(ids::kCmdRemoveMarker)
+        ->setEnabled(m_session.Selected() > 0 || m_session.CurrentSuggestion().has_value());
     Command(ids::kCmdRenameMarker)->setEnabled(m_session.Selected() > 0);
+    const bool suggested = !m_session.Suggestions().empty();
+    for (int id :
+         {ids::kCmdNextSuggestion, ids::kCmdPreviousSuggestion, ids::kCmdAcceptAllSuggestions}) {
+        Command(id)->setEnabled(suggested);
+    }
+    for (int id : {ids::kCmdAcceptSuggestion, ids::kCmdDismissSuggestion}) {
+        Command(id)->setEnabled(m_session.CurrentSuggestion().has_value());
+    }
 }
 
 void CSundrelDlg::OnManual() {

@@ -8,14 +8,18 @@
 #include "gui/app/DialogUnits.h"
 
 #include <QDialog>
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QPointer>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 class QAction;
+class QProgressDialog;
 class QCloseEvent;
 class QKeyEvent;
 class QComboBox;
@@ -141,10 +145,24 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void OnPlayFromPosition();
     // Space: Pause while playing, Play otherwise.
     void OnPlayPause();
-    // A marker dragged in the view: one undo step from start to end.
-    void OnMarkerDragStarted(std::size_t index);
-    void OnMarkerDragged(std::size_t index, double seconds);
-    void OnMarkerDragEnded(std::size_t index);
+    // A marker dragged in the view: one undo step from start to end. A suggested boundary
+    // dragged moves before it is accepted.
+    void OnMarkerDragStarted(std::size_t index, bool suggestion);
+    void OnMarkerDragged(std::size_t index, bool suggestion, double seconds);
+    void OnMarkerDragEnded(std::size_t index, bool suggestion);
+
+    // Tool > Suggest Boundaries: asks for the track count (empty: found from the mix), then
+    // analyses the mix on a worker with a progress bar and Cancel; the suggestions show as
+    // dashed markers. N / Shift+N step to the next / previous one and preview around it,
+    // Enter accepts it as a marker, Delete dismisses it; Accept All makes them all markers
+    // (one undo step).
+    void OnSuggestBoundaries();
+    void OnStepSuggestion(int direction);
+    void OnAcceptSuggestion();
+    void OnDismissSuggestion();
+    void OnAcceptAllSuggestions();
+    // The analysis is running.
+    bool IsSuggesting() const;
     // Ends a marker drag in progress (one undo step) before anything else edits the markers
     // or replaces the mix, and makes the view forget it.
     void FinishMarkerDrag();
@@ -205,6 +223,15 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void OnSummaryTick();
     // While playing (not a range): plays on from the new position once moves pause.
     void RestartPlayback();
+    // What the analysis of the suggestions gave, on the UI thread.
+    struct SuggestOutcome {
+        std::vector<sundrel::Suggestion> suggestions;
+        std::optional<std::string> error;
+        bool cancelled = false;
+    };
+    void OnSuggestFinished();
+    // Plays around frame `frame` with the preview lengths; the position stays.
+    void PreviewAround(std::int64_t frame);
     // The scroll bar's range and steps for the zoom: the classic 0..20 with its thumb at
     // rest at the default zoom, the window's place in the mix otherwise.
     void ConfigureScrollBar();
@@ -273,6 +300,11 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     CWaveViewCtrl* m_pWaveView = nullptr; // child of the client area
     COverviewCtrl* m_pOverview = nullptr;
     std::unique_ptr<sundrel::overview::SummaryJob> m_summaryJob;
+    // The analysis of suggested boundaries, while it runs.
+    QFuture<SuggestOutcome> m_suggest;
+    QFutureWatcher<SuggestOutcome>* m_pSuggestWatcher = nullptr;
+    std::stop_source m_suggestStop;
+    QPointer<QProgressDialog> m_pSuggestProgress;
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
     QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position
     // The controls' places at the smallest window size, which LayoutControls moves.

@@ -154,7 +154,11 @@ void CSundrelDlg::OnPlayPause() {
     }
 }
 
-void CSundrelDlg::OnMarkerDragStarted(std::size_t index) {
+void CSundrelDlg::OnMarkerDragStarted(std::size_t index, bool suggestion) {
+    if (suggestion) {
+        m_session.SetCurrentSuggestion(index); // moved before it is accepted
+        return;
+    }
     if (m_bDragMoved) {
         m_session.EndGesture(); // a drag the view never finished
     }
@@ -164,14 +168,18 @@ void CSundrelDlg::OnMarkerDragStarted(std::size_t index) {
     ApplyControlStates(sundrel::app::Action::MarkerSelected);
 }
 
-void CSundrelDlg::OnMarkerDragged(std::size_t index, double seconds) {
+void CSundrelDlg::OnMarkerDragged(std::size_t index, bool suggestion, double seconds) {
+    if (suggestion) {
+        m_session.MoveSuggestion(index, m_session.FrameAt(seconds));
+        return;
+    }
     if (!m_bDragMoved) {
         return;
     }
     m_session.Move(index, m_session.FrameAt(seconds));
 }
 
-void CSundrelDlg::OnMarkerDragEnded(std::size_t) {
+void CSundrelDlg::OnMarkerDragEnded(std::size_t, bool) {
     FinishMarkerDrag();
 }
 

@@ -49,6 +49,7 @@ void CSundrelDlg::OnSelChangeMarker() {
         OnStop(); // with all its effects; the selection then sets the position
     }
     const int selected = m_cbMarkers->currentIndex();
+    m_session.SetCurrentSuggestion(std::nullopt); // a marker, not a suggestion, is looked at
     m_session.Select(selected > 0 ? static_cast<std::size_t>(selected) : 0);
     const std::optional<sundrel::MarkerView> view =
         selected > 0 ? m_session.ViewOf(static_cast<std::size_t>(selected)) : std::nullopt;
@@ -94,6 +95,10 @@ void CSundrelDlg::OnChangeMarker() {
 
 void CSundrelDlg::OnRemoveMarker() {
     FinishMarkerDrag();
+    if (m_session.CurrentSuggestion()) {
+        OnDismissSuggestion(); // Delete dismisses the suggestion being looked at
+        return;
+    }
     // No question: Edit > Undo brings the marker back.
     if (m_session.Remove(m_session.Selected()) && m_session.Selected() == 0) {
         ApplyControlStates(sundrel::app::Action::HeaderSelected);

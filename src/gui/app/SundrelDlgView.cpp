@@ -281,12 +281,28 @@ void CSundrelDlg::ShowMarkersInViews() {
             }
             markers.push_back(std::move(marker));
         }
+        const std::vector<sundrel::Suggestion>& suggestions = m_session.Suggestions();
+        const std::uint32_t rate = m_session.Wave()->m_wfx.nSamplesPerSec;
+        for (std::size_t i = 0; i < suggestions.size(); ++i) {
+            sundrel::gui::ViewMarker marker;
+            marker.index = i;
+            marker.suggestion = true;
+            marker.seconds = sundrel::SecondsAtFrame(suggestions[i].frame, rate);
+            marker.selected = m_session.CurrentSuggestion() == i;
+            // "?" and how sure the analysis is.
+            marker.label =
+                QStringLiteral("? %1%").arg(std::lround(suggestions[i].confidence * 100));
+            markers.push_back(std::move(marker));
+        }
     }
     m_pWaveView->SetMarkers(markers);
     m_pOverview->SetMarkers(std::move(markers));
     // The slider shows a tick at every marker.
     QList<int> ticks;
     for (const sundrel::gui::ViewMarker& marker : m_pOverview->Markers()) {
+        if (marker.suggestion) {
+            continue;
+        }
         ticks.append(
             sundrel::view::TrackbarValue(static_cast<float>(marker.seconds), m_session.Duration()));
     }

@@ -7,8 +7,13 @@ namespace sundrel::gui {
 
 void DrawMarker(QPainter& p, const ViewMarker& marker, int x, int top, int bottom, int labelTop,
                 int width) {
-    const QColor colour = marker.selected ? kSelectedMarkerColour : kMarkerColour;
-    p.setPen(QPen(colour, marker.selected ? 2 : 1));
+    QColor colour = marker.selected ? kSelectedMarkerColour : kMarkerColour;
+    if (marker.suggestion) {
+        colour = marker.selected ? kCurrentSuggestionColour : kSuggestionColour;
+    }
+    // Suggestions are dashed, so they never pass for markers.
+    p.setPen(
+        QPen(colour, marker.selected ? 2 : 1, marker.suggestion ? Qt::DashLine : Qt::SolidLine));
     p.drawLine(x, top, x, bottom);
     if (marker.label.isEmpty()) {
         return;

@@ -14,12 +14,15 @@ struct ViewMarker {
     double seconds = 0.0;
     QString label; // the number, and the title when there is one
     bool selected = false;
+    bool suggestion = false; // a suggested boundary (index into the suggestions), drawn dimmer
 };
 
 // The colours the markers and the play head are drawn in, in both views.
 inline const QColor kMarkerColour(200, 40, 40);
 inline const QColor kSelectedMarkerColour(20, 80, 220);
 inline const QColor kPlayHeadColour(230, 130, 0);
+inline const QColor kSuggestionColour(170, 150, 200);
+inline const QColor kCurrentSuggestionColour(120, 60, 200);
 
 // Draws one marker: a vertical line at x from `top` to `bottom`, its label in a small box
 // at `labelTop` beside the line (to its left when it would leave `width`).

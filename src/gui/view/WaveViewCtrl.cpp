@@ -514,7 +514,7 @@ void CWaveViewCtrl::DrawMarkers(QPainter& p) const {
     }
 }
 
-std::optional<std::size_t> CWaveViewCtrl::MarkerAt(int x) const {
+std::optional<sundrel::gui::ViewMarker> CWaveViewCtrl::MarkerAt(int x) const {
     // The owner never passes the start of the mix, which cannot be moved.
     std::vector<double> xs;
     for (const sundrel::gui::ViewMarker& marker : m_markers) {
@@ -524,7 +524,7 @@ std::optional<std::size_t> CWaveViewCtrl::MarkerAt(int x) const {
     if (!hit) {
         return std::nullopt;
     }
-    return m_markers[*hit].index;
+    return m_markers[*hit];
 }
 
 void CWaveViewCtrl::SetCursorLine(int x, int y) {
@@ -577,11 +577,11 @@ void CWaveViewCtrl::mouseReleaseEvent(QMouseEvent* event) {
     }
     const QPoint point = ToClient(event->position().toPoint());
     if (m_pressedMarker) {
-        const std::size_t index = *m_pressedMarker;
+        const sundrel::gui::ViewMarker marker = *m_pressedMarker;
         m_pressedMarker.reset();
         if (m_bDragging) {
             m_bDragging = false;
-            emit markerDragEnded(index);
+            emit markerDragEnded(marker.index, marker.suggestion);
             return;
         }
         // Not moved: an ordinary click on the waveform at the marker.
@@ -601,11 +601,11 @@ void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ToClient(event->position().toPoint());
     if (m_pressedMarker && (event->buttons() & Qt::LeftButton) == 0) {
         // The release went elsewhere (a dialog opened meanwhile): the drag ends here.
-        const std::size_t index = *m_pressedMarker;
+        const sundrel::gui::ViewMarker marker = *m_pressedMarker;
         const bool dragging = m_bDragging;
         CancelDrag();
         if (dragging) {
-            emit markerDragEnded(index);
+            emit markerDragEnded(marker.index, marker.suggestion);
         }
         return;
     }
@@ -618,15 +618,15 @@ void CWaveViewCtrl::mouseMoveEvent(QMouseEvent* event) {
     if (!m_bDragging && std::abs(point.x() - m_pressPoint.x()) < kDragStart) {
         return;
     }
-    // The owner may end the drag while handling a signal: the index is taken first.
-    const std::size_t index = *m_pressedMarker;
+    // The owner may end the drag while handling a signal: the marker is taken first.
+    const sundrel::gui::ViewMarker marker = *m_pressedMarker;
     if (!m_bDragging) {
         m_bDragging = true;
-        emit markerDragStarted(index);
+        emit markerDragStarted(marker.index, marker.suggestion);
     }
     if (m_bDragging) {
         const double x = std::clamp<double>(point.x(), 0.0, m_rcClient.width());
-        emit markerDragged(index, SecondsAt(x));
+        emit markerDragged(marker.index, marker.suggestion, SecondsAt(x));
     }
 }
 

@@ -103,10 +103,11 @@ class CWaveViewCtrl : public QFrame {
     void zoomRequested(double factor, double anchor);
     // The wheel alone: scroll by `pages` of the window.
     void scrollRequested(double pages);
-    // A marker drag: started, moved to `seconds`, and ended (one undo step for the owner).
-    void markerDragStarted(std::size_t index);
-    void markerDragged(std::size_t index, double seconds);
-    void markerDragEnded(std::size_t index);
+    // A drag of marker (or, with `suggestion`, suggested boundary) `index`: started, moved
+    // to `seconds`, and ended (one undo step for the owner).
+    void markerDragStarted(std::size_t index, bool suggestion);
+    void markerDragged(std::size_t index, bool suggestion, double seconds);
+    void markerDragEnded(std::size_t index, bool suggestion);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -124,7 +125,7 @@ class CWaveViewCtrl : public QFrame {
     void DrawMarkers(QPainter& p) const;
     void OnRendered();
     // The marker under client x, if any.
-    std::optional<std::size_t> MarkerAt(int x) const;
+    std::optional<sundrel::gui::ViewMarker> MarkerAt(int x) const;
 
     // Where the rendering reads the window from.
     struct Source {
@@ -156,7 +157,7 @@ class CWaveViewCtrl : public QFrame {
 
     // A press on a marker becomes a drag once the mouse moves; a press that does not move
     // is an ordinary press at its release.
-    std::optional<std::size_t> m_pressedMarker;
+    std::optional<sundrel::gui::ViewMarker> m_pressedMarker;
     QPoint m_pressPoint;
     bool m_bDragging = false;
 };

@@ -1,0 +1,138 @@
+// Suggested boundaries in the window: the analysis with its count, stepping to a suggestion
+// with its preview, Enter to accept, Delete to dismiss, Accept All as one undo step.
+
+#include "support/Window.h"
+
+#include <QProgressDialog>
+#include <cmath>
+#include <random>
+
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
+
+namespace {
+
+constexpr std::uint32_t kRate = 22050;
+constexpr double kTrack = 65.0; // seconds of each track
+constexpr double kGap = 2.0;    // seconds of digital silence between them
+
+// Four tracks of noise at different levels and colours with silence between: the analysis
+// puts each boundary in the middle of its silence.
+std::filesystem::path WriteSilenceMix(const std::filesystem::path& path) {
+    std::mt19937 random(3);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    fixture::Bytes audio;
+    for (int track = 0; track < 4; ++track) {
+        const double level = 3000.0 * (track + 1);
+        double previous = 0.0;
+        for (int i = 0; i < static_cast<int>(kTrack * kRate); ++i) {
+            // Each track smooths its noise differently, so its spectrum differs too.
+            const double smoothing = 0.2 * track;
+            previous = smoothing * previous + (1.0 - smoothing) * noise(random);
+            fixture::Put16(audio, static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                                      std::clamp(previous * level, -32767.0, 32767.0))));
+        }
+        if (track < 3) {
+            audio.resize(audio.size() + static_cast<std::size_t>(kGap * kRate) * 2);
+        }
+    }
+    fixture::WriteFile(path, fixture::CanonicalWav({1, 1, kRate, 16}, audio));
+    return path;
+}
+
+// Where the middle of gap k lies.
+double GapMiddle(int k) {
+    return (k + 1) * kTrack + k * kGap + kGap / 2;
+}
+
+bool Suggested(Window& w, const QString& count) {
+    w.prompt.texts.enqueue({count});
+    w.dlg.Command(ids::kCmdSuggest)->trigger();
+    return QTest::qWaitFor([&] { return !w.dlg.IsSuggesting(); }, 60000) &&
+           QTest::qWaitFor([&] { return !w.dlg.Session().Suggestions().empty(); }, 2000);
+}
+
+double SecondsOfSuggestion(const Window& w, std::size_t i) {
+    return static_cast<double>(w.dlg.Session().Suggestions()[i].frame) / kRate;
+}
+
+} // namespace
+
+class SuggestionsWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void suggestStepAcceptDismissAcceptAllAndUndo() {
+        Window w;
+        w.dlg.show();
+        w.dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dlg));
+        QVERIFY(w.dlg.LoadWaveFile(WriteSilenceMix(w.dir / "mix.wav")));
+        QVERIFY(Suggested(w, QStringLiteral("4")));
+        QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{3});
+        for (int k = 0; k < 3; ++k) {
+            QVERIFY2(
+                std::abs(SecondsOfSuggestion(w, static_cast<std::size_t>(k)) - GapMiddle(k)) < 0.05,
+                qPrintable(QString::number(SecondsOfSuggestion(w, static_cast<std::size_t>(k)))));
+        }
+        QVERIFY(w.prompt.messages.isEmpty());
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1}); // nothing is a marker yet
+
+        // N steps to the first suggestion and plays around it; the position goes there.
+        QVERIFY(w.dlg.Command(ids::kCmdNextSuggestion)->isEnabled());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        w.dlg.activateWindow(); // back from the progress dialog
+        QVERIFY(QTest::qWaitForWindowActive(&w.dlg));
+        QTest::keyClick(&w.dlg, Qt::Key_N);
+        QCOMPARE(w.dlg.Session().CurrentSuggestion(), std::optional<std::size_t>(0));
+        QVERIFY(std::abs(w.dlg.Session().Position() - SecondsOfSuggestion(w, 0)) < 1e-6);
+        QVERIFY(w.dlg.IsPlayingRange());
+        // Enter accepts it: a marker exactly there.
+        const std::int64_t first = w.dlg.Session().Suggestions()[0].frame;
+        QTest::keyClick(&w.dlg, Qt::Key_Return);
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
+        QCOMPARE(w.dlg.Session().Markers().At(1)->frame, first);
+        QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{2});
+        // The next one is dismissed with Delete; the marker stays.
+        QTest::keyClick(&w.dlg, Qt::Key_N);
+        QCOMPARE(w.dlg.Session().CurrentSuggestion(), std::optional<std::size_t>(0));
+        QTest::keyClick(&w.dlg, Qt::Key_Delete);
+        QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{1});
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
+        // Accept All: the rest become markers in one undo step.
+        w.dlg.Command(ids::kCmdAcceptAllSuggestions)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
+        QVERIFY(w.dlg.Session().Suggestions().empty());
+        QVERIFY(!w.dlg.Command(ids::kCmdNextSuggestion)->isEnabled());
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+        QVERIFY(!w.dlg.Session().CurrentSuggestion());
+    }
+
+    void aBadCountIsRefusedAndCancelEndsTheAnalysis() {
+        Window w;
+        QVERIFY(w.dlg.LoadWaveFile(WriteSilenceMix(w.dir / "mix.wav")));
+        for (const char* bad : {"0", "three", "-2", "9999"}) {
+            w.prompt.texts.enqueue({QString::fromLatin1(bad)});
+            w.dlg.Command(ids::kCmdSuggest)->trigger();
+            QVERIFY(!w.dlg.IsSuggesting());
+            QCOMPARE(w.prompt.messages.size(), 1);
+            QVERIFY(w.prompt.LastText().contains(QStringLiteral("whole number")));
+            w.prompt.messages.clear();
+        }
+        // Cancel in the progress dialog: no suggestions, no message.
+        w.prompt.texts.enqueue({QString()});
+        w.dlg.Command(ids::kCmdSuggest)->trigger();
+        auto* progress = w.dlg.findChild<QProgressDialog*>(QStringLiteral("suggestProgress"));
+        QVERIFY(progress != nullptr);
+        progress->findChild<QPushButton*>()->click();
+        QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsSuggesting(); }, 60000));
+        QTest::qWait(50);
+        QVERIFY(w.dlg.Session().Suggestions().empty());
+        QVERIFY(w.prompt.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(SuggestionsWindowTest)
+#include "SuggestionsWindowTest.moc"
