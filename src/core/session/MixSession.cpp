@@ -82,9 +82,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
     m_projectPath.clear();
     SetDefaultZoom();
-    m_suggestions.clear();
-    m_currentSuggestion.reset();
-    unsigned what = changed::kMix | changed::kDocument | changed::kSuggestions;
+    unsigned what = changed::kMix | changed::kDocument | DropSuggestions();
     if (keepMarkers) {
         // The kept markers are work not saved anywhere for this mix.
         m_history.Reset(m_markers.Count() <= 1);
@@ -317,9 +315,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         m_wave = std::move(project.wave);
         m_wavePath = m_wave->m_strPath;
         SetDefaultZoom();
-        m_suggestions.clear();
-        m_currentSuggestion.reset();
-        what |= changed::kMix | changed::kSuggestions;
+        what |= changed::kMix | DropSuggestions();
     }
     m_markers.Replace(project.file.markers);
     m_nSelected = 0;
@@ -406,6 +402,15 @@ std::optional<double> MixSession::PlayedPosition() const {
 } // namespace sundrel
 
 namespace sundrel {
+
+unsigned MixSession::DropSuggestions() {
+    if (m_suggestions.empty()) {
+        return 0;
+    }
+    m_suggestions.clear();
+    m_currentSuggestion.reset();
+    return changed::kSuggestions;
+}
 
 void MixSession::SetSuggestions(std::vector<Suggestion> suggestions) {
     m_suggestions = std::move(suggestions);

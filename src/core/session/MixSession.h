@@ -233,6 +233,8 @@ class MixSession {
     void ResolveFrames();
     // Puts back a state undo or redo gave; false when there was none.
     bool Restore(std::optional<MarkerHistory::State> state);
+    // Forgets the suggestions (they belong to the mix being replaced); the change to tell.
+    unsigned DropSuggestions();
     // Halts the player and marks the transport idle; the change to tell, if any.
     unsigned EndPlay();
     // Ends a running player, then plays `range`, or from the position without one.
