@@ -1,7 +1,10 @@
 #include "core/overview/BlockScan.h"
 
+#include "core/overview/BlockScanX86.h"
+
 #include <algorithm>
 #include <cstddef>
+#include <stdexcept>
 
 namespace sundrel::overview {
 
@@ -62,13 +65,11 @@ void ScanPartial(const std::int16_t* x, std::size_t values, int channels, BlockS
     }
 }
 
-} // namespace
-
-void ScanBlocks(std::span<const std::int16_t> samples, int channels, std::span<BlockSums> out) {
+// Whole blocks in plain C++, for processors without the vector kernels.
+void ScanWholeBlocksPortable(const std::int16_t* x, std::size_t blocks, int channels,
+                             BlockSums* out) {
     const auto blockValues = static_cast<std::size_t>(kBaseBlockFrames * channels);
-    const std::size_t full = samples.size() / blockValues;
-    const std::int16_t* x = samples.data();
-    for (std::size_t b = 0; b < full; ++b, x += blockValues) {
+    for (std::size_t b = 0; b < blocks; ++b, x += blockValues) {
         const Lanes a = ScanFull(x, blockValues);
         for (int c = 0; c < channels; ++c) {
             BlockSums s{32767, -32768, 0.0};
@@ -80,9 +81,60 @@ void ScanBlocks(std::span<const std::int16_t> samples, int channels, std::span<B
             out[b * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] = s;
         }
     }
+}
+
+ScanKernel BestKernel() {
+#if defined(SUNDREL_SCAN_X86)
+    // Asked once: the processor does not change while the program runs.
+    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+    return avx2 ? ScanKernel::Avx2 : ScanKernel::Sse2;
+#else
+    return ScanKernel::Portable;
+#endif
+}
+
+} // namespace
+
+bool ScanKernelAvailable(ScanKernel kernel) {
+    switch (kernel) {
+    case ScanKernel::Portable:
+        return true;
+    case ScanKernel::Sse2:
+        return BestKernel() != ScanKernel::Portable;
+    case ScanKernel::Avx2:
+        return BestKernel() == ScanKernel::Avx2;
+    }
+    return false;
+}
+
+void ScanBlocks(std::span<const std::int16_t> samples, int channels, std::span<BlockSums> out) {
+    ScanBlocks(BestKernel(), samples, channels, out);
+}
+
+void ScanBlocks(ScanKernel kernel, std::span<const std::int16_t> samples, int channels,
+                std::span<BlockSums> out) {
+    if (!ScanKernelAvailable(kernel)) {
+        throw std::invalid_argument("block scan kernel not available on this processor");
+    }
+    const auto blockValues = static_cast<std::size_t>(kBaseBlockFrames * channels);
+    const std::size_t full = samples.size() / blockValues;
+    switch (kernel) {
+#if defined(SUNDREL_SCAN_X86)
+    case ScanKernel::Avx2:
+        ScanWholeBlocksAvx2(samples.data(), full, channels, out.data());
+        break;
+    case ScanKernel::Sse2:
+        ScanWholeBlocksSse2(samples.data(), full, channels, out.data());
+        break;
+#endif
+    default:
+        ScanWholeBlocksPortable(samples.data(), full, channels, out.data());
+        break;
+    }
     const std::size_t rest = samples.size() - full * blockValues;
     if (rest > 0) {
-        ScanPartial(x, rest, channels, out.data() + full * static_cast<std::size_t>(channels));
+        ScanPartial(samples.data() + full * blockValues, rest, channels,
+                    out.data() + full * static_cast<std::size_t>(channels));
     }
 }
 
