@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/audio/WaveFile.h"
-#include "core/riff/MappedFile.h"
+#include "core/riff/FileError.h"
 
 #include <cinttypes>
 #include <cmath>

@@ -3,19 +3,20 @@
 #include "core/audio/SampleReader.h"
 #include "core/io/ErrorText.h"
 #include "core/io/ReadAll.h"
-#include "core/riff/MappedFile.h"
+#include "core/riff/FileError.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace sundrel {
 
 FileElements::FileElements(const std::filesystem::path& path, std::uint64_t dataOffset,
-                           const WaveFormat& format)
+                           std::uint64_t fileSize, const WaveFormat& format)
     : m_path(path), m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), m_nDataOffset(dataOffset),
-      m_format(format) {
+      m_nFileSize(fileSize), m_format(format) {
     if (!m_fd) {
         throw FileError(io::FileErrorText(path, "cannot open", errno));
     }
@@ -32,7 +33,11 @@ void FileElements::operator()(std::int64_t firstFrame, std::span<std::int32_t> o
         throw FileError(io::FileErrorText(m_path, "cannot read", read.error));
     }
     if (read.bytes < buffer.size()) {
-        throw FileError(m_path.string() + ": the file ended before its audio data");
+        struct stat st {};
+        const std::uint64_t now = ::fstat(m_fd.Get(), &st) == 0
+                                      ? static_cast<std::uint64_t>(st.st_size)
+                                      : at + read.bytes;
+        throw FileError(MixChangedText(m_path, now, m_nFileSize));
     }
     SampleReader(buffer, m_format).Elements(0, out);
 }

@@ -15,18 +15,21 @@ namespace sundrel {
 // mapping of a long mix. Calls from several threads at once are safe.
 class FileElements {
   public:
-    // `dataOffset` is the first audio byte; throws FileError when the file cannot be opened.
+    // `dataOffset` is the first audio byte, `fileSize` the file's size when it was loaded;
+    // throws FileError when the file cannot be opened.
     FileElements(const std::filesystem::path& path, std::uint64_t dataOffset,
-                 const WaveFormat& format);
+                 std::uint64_t fileSize, const WaveFormat& format);
 
     // The elements of frames from `firstFrame` on into `out` (a whole number of frames).
-    // Throws FileError for a failed read or a file that ends early.
+    // Throws FileError for a failed read, or "<path>: the mix changed on disk (...)" when the
+    // file has shrunk below them.
     void operator()(std::int64_t firstFrame, std::span<std::int32_t> out) const;
 
   private:
     std::filesystem::path m_path;
     io::UniqueFd m_fd;
     std::uint64_t m_nDataOffset;
+    std::uint64_t m_nFileSize;
     WaveFormat m_format;
 };
 

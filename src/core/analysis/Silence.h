@@ -25,5 +25,9 @@ struct SilentStretch {
 // for the peaks of a noise floor.
 std::vector<SilentStretch> FindSilences(const MixSignal& signal, const SampleReader& reader,
                                         double thresholdDb, double minSeconds);
+// The same with the samples read from `source` (whose elements lie on `scale`, see
+// SampleReader::Scale): only the frames around each edge are read, a few blocks per silence.
+std::vector<SilentStretch> FindSilences(const MixSignal& signal, const ElementSource& source,
+                                        std::int32_t scale, double thresholdDb, double minSeconds);
 
 } // namespace sundrel

@@ -9,7 +9,6 @@
 #include "core/analysis/Segmentation.h"
 #include "core/analysis/Silence.h"
 #include "core/audio/WaveFile.h"
-#include "core/riff/MappedFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,9 +53,9 @@ double SilenceConfidence(const SilentStretch& s, double thresholdDb, double minS
     return 0.5 + 0.25 * length + 0.25 * depth;
 }
 
-// Everything after the pass over the samples; `reader` serves the few samples that place the
-// edges of a silence exactly.
-SuggestResult Analyse(const MixSignal& signal, const SampleReader& reader,
+// Everything after the pass over the samples; `source` serves the few samples that place the
+// edges of a silence exactly, on the scale `scale`.
+SuggestResult Analyse(const MixSignal& signal, const ElementSource& source, std::int32_t scale,
                       const SuggestOptions& options, const AnalysisProgress& progress,
                       std::stop_token stop) {
     SuggestResult result;
@@ -76,8 +75,8 @@ SuggestResult Analyse(const MixSignal& signal, const SampleReader& reader,
     std::vector<SilentStretch> silences;
     if (std::isfinite(result.loudnessLufs)) {
         result.silenceThresholdDb = result.loudnessLufs - options.silenceBelowDb;
-        silences =
-            FindSilences(signal, reader, result.silenceThresholdDb, options.minSilenceSeconds);
+        silences = FindSilences(signal, source, scale, result.silenceThresholdDb,
+                                options.minSilenceSeconds);
     }
     result.silences = silences.size();
 
@@ -169,27 +168,31 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
                                 const SuggestOptions& options, const AnalysisProgress& progress,
                                 std::stop_token stop) {
     const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
-    return Analyse(signal, reader, options, progress, stop);
+    const int channels = format.channels;
+    return Analyse(
+        signal,
+        [&reader, channels](std::int64_t firstFrame, std::span<std::int32_t> out) {
+            reader.Elements(firstFrame * channels, out);
+        },
+        reader.Scale(), options, progress, stop);
 }
 
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress, std::stop_token stop) {
     const CWaveFile wave(mix);
     const WaveFormat format = wave.GetFormat();
-    const MappedFile file(mix);
-    if (wave.m_nDataOffset + wave.m_nDataSize > file.Size()) {
-        throw WaveFileError(mix.string() + ": the file changed while it was opened");
-    }
-    const auto data = file.Bytes().subspan(static_cast<std::size_t>(wave.m_nDataOffset),
-                                           static_cast<std::size_t>(wave.m_nDataSize));
-    const SampleReader reader(data, format);
-    const FileElements elements(mix, wave.m_nDataOffset, format);
+    // Every sample is read with pread (see FileElements), never through a mapping: a mix that
+    // shrinks on disk meanwhile gives FileError rather than SIGBUS.
+    const FileElements elements(mix, wave.m_nDataOffset, wave.m_nFileSize, format);
+    const ElementSource source = [&elements](std::int64_t first, std::span<std::int32_t> out) {
+        elements(first, out);
+    };
     const std::int64_t frames =
         format.FrameSize() ? static_cast<std::int64_t>(wave.m_nDataSize / format.FrameSize()) : 0;
-    const MixSignal signal = ReadMixSignal(
-        [&elements](std::int64_t first, std::span<std::int32_t> out) { elements(first, out); },
-        frames, format, Stage(progress, 0.0, kReadShare), stop);
-    return Analyse(signal, reader, options, progress, stop);
+    const MixSignal signal =
+        ReadMixSignal(source, frames, format, Stage(progress, 0.0, kReadShare), stop);
+    const std::int32_t scale = SampleReader(std::span<const std::byte>{}, format).Scale();
+    return Analyse(signal, source, scale, options, progress, stop);
 }
 
 } // namespace sundrel

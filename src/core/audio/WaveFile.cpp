@@ -1,6 +1,9 @@
 #include "core/audio/WaveFile.h"
 
-#include "core/riff/MappedFile.h"
+#include "core/io/ErrorText.h"
+#include "core/io/OpenRegular.h"
+#include "core/riff/ChunkSource.h"
+#include "core/riff/FileError.h"
 
 namespace sundrel {
 
@@ -21,9 +24,16 @@ WaveFormatEx MakeWaveFormatEx(const WaveFormat& format) {
 CWaveFile::CWaveFile(const std::filesystem::path& path) : m_strPath(path) {
     sundrel::WaveLayout layout;
     try {
-        const sundrel::MappedFile file(path);
-        layout = sundrel::ReadWaveLayout(file.Bytes());
-        m_nFileSize = file.Size();
+        // Headers are read with pread, not through a mapping: a file that shrinks during the
+        // walk gives an error rather than a fault.
+        const sundrel::io::UniqueFd fd = sundrel::io::OpenRegularFile(path);
+        sundrel::FileChunkSource source(fd.Get(), path);
+        layout = sundrel::ReadWaveLayout(source);
+        m_nFileSize = source.Size();
+    } catch (const sundrel::io::IoError& e) {
+        throw sundrel::WaveFileError(e.what());
+    } catch (const sundrel::io::NotRegularFileError& e) {
+        throw sundrel::WaveFileError(e.what());
     } catch (const sundrel::FileError& e) {
         throw sundrel::WaveFileError(e.what());
     } catch (const sundrel::WaveFormatError& e) {

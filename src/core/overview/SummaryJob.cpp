@@ -5,12 +5,14 @@
 #include "core/io/OpenRegular.h"
 #include "core/io/ReadAll.h"
 #include "core/overview/FullScale.h"
+#include "core/riff/FileError.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <exception>
 #include <span>
+#include <sys/stat.h>
 
 namespace sundrel::overview {
 
@@ -25,7 +27,7 @@ std::int64_t FrameCount(const WaveFormat& format, std::uint64_t dataSize) {
 
 SummaryJob::SummaryJob(const CWaveFile& wave, int threads)
     : m_path(wave.m_strPath), m_dataOffset(wave.m_nDataOffset), m_dataSize(wave.m_nDataSize),
-      m_format(wave.GetFormat()), m_nThreads(std::max(1, threads)),
+      m_nFileSize(wave.m_nFileSize), m_format(wave.GetFormat()), m_nThreads(std::max(1, threads)),
       m_summary(std::make_shared<MixSummary>(m_format, FrameCount(m_format, m_dataSize))) {}
 
 SummaryJob::~SummaryJob() {
@@ -125,9 +127,11 @@ void SummaryJob::Work(std::stop_token stop) {
                 break;
             }
             if (read.bytes < size) {
-                Fail(m_path.string() + ": cannot read past byte " +
-                     std::to_string(offset + read.bytes) +
-                     " (the file is shorter than when it was loaded)");
+                struct stat st {};
+                const std::uint64_t now = ::fstat(m_fd.Get(), &st) == 0
+                                              ? static_cast<std::uint64_t>(st.st_size)
+                                              : offset + read.bytes;
+                Fail(MixChangedText(m_path, now, m_nFileSize));
                 break;
             }
             if (!direct) {

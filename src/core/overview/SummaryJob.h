@@ -55,6 +55,7 @@ class SummaryJob {
     std::filesystem::path m_path;
     std::uint64_t m_dataOffset;
     std::uint64_t m_dataSize;
+    std::uint64_t m_nFileSize; // the file's size when it was loaded
     WaveFormat m_format;
     int m_nThreads;
     std::shared_ptr<MixSummary> m_summary;

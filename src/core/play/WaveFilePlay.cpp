@@ -7,10 +7,12 @@
 #include "core/play/BlockRing.h"
 #include "core/play/StartOffset.h"
 #include "core/play/WaveOut.h"
+#include "core/riff/FileError.h"
 #include "core/time/TimeCode.h"
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 using sundrel::PlayEnd;
@@ -95,6 +97,14 @@ PlayResult Stream(const CWaveFile& wave, sundrel::WaveOut& out, const Label& lab
     }
     out.Close();
     if (readFailed) {
+        // A file shorter now than when it was loaded has changed on disk; otherwise the read
+        // itself failed.
+        std::error_code error;
+        const std::uintmax_t now = std::filesystem::file_size(wave.m_strPath, error);
+        if (!error && now < wave.m_nFileSize) {
+            return {PlayEnd::ReadError,
+                    sundrel::MixChangedText(wave.m_strPath, now, wave.m_nFileSize)};
+        }
         return {PlayEnd::ReadError, wave.m_strPath.string() + ": cannot read past byte " +
                                         std::to_string(wave.m_nDataOffset + pos)};
     }

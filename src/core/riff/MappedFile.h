@@ -1,18 +1,13 @@
 #pragma once
 
+#include "core/riff/FileError.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <stdexcept>
 
 namespace sundrel {
-
-// Raised when a file cannot be opened or mapped; the message names the file and the reason.
-class FileError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 // A whole file mapped read-only into memory. Move-only; unmaps on destruction.
 // An empty file maps to an empty span (mmap refuses zero-length mappings).

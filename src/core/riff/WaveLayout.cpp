@@ -54,7 +54,9 @@ std::string TagName(std::uint16_t tag) {
     }
 }
 
-WaveFormat ParseFormat(std::span<const std::byte> b, std::uint64_t body, std::uint64_t size) {
+// `b` holds the first min(size, 40) bytes of the fmt chunk's body.
+WaveFormat ParseFormat(std::span<const std::byte> b, std::uint64_t size) {
+    constexpr std::uint64_t body = 0;
     if (size < 16) {
         throw WaveFormatError("unsupported format: fmt chunk of " + std::to_string(size) +
                               " bytes is too short");
@@ -109,9 +111,18 @@ constexpr const char* kTrailingIds[] = {"LIST", "JUNK", "junk", "bext", "id3 ", 
                                         "cue ", "smpl", "inst", "acid", "iXML", "axml", "PAD ",
                                         "cart", "PEAK", "DISP", "umid", "_PMX", "labl", "plst"};
 
-bool IsPrintable(std::span<const std::byte> b, std::uint64_t at) {
-    for (std::uint64_t i = 0; i < 4; ++i) {
-        const auto c = std::to_integer<unsigned>(b[at + i]);
+// The 8 bytes of a chunk header: id and 32-bit size.
+using ChunkHeader = std::array<std::byte, 8>;
+
+ChunkHeader ReadHeader(ChunkSource& source, std::uint64_t at) {
+    ChunkHeader h;
+    source.Read(at, h);
+    return h;
+}
+
+bool IsPrintable(const ChunkHeader& h) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto c = std::to_integer<unsigned>(h[i]);
         if (c < 0x20 || c > 0x7E) {
             return false;
         }
@@ -121,16 +132,20 @@ bool IsPrintable(std::span<const std::byte> b, std::uint64_t at) {
 
 // A chunk header at `at` whose body fits in the file: with `known`, its id must be one that
 // follows audio; otherwise any four printable characters.
-bool ChunkHeaderAt(std::span<const std::byte> b, std::uint64_t at, bool known) {
-    const std::uint64_t end = b.size();
-    if (at + kChunkHeader > end || at + kChunkHeader + Le32(b, at + 4) > end) {
+bool ChunkHeaderAt(ChunkSource& source, std::uint64_t at, bool known) {
+    const std::uint64_t end = source.Size();
+    if (at + kChunkHeader > end) {
+        return false;
+    }
+    const ChunkHeader h = ReadHeader(source, at);
+    if (at + kChunkHeader + Le32(h, 4) > end) {
         return false;
     }
     if (!known) {
-        return IsPrintable(b, at);
+        return IsPrintable(h);
     }
     for (const char* id : kTrailingIds) {
-        if (std::memcmp(b.data() + at, id, 4) == 0) {
+        if (std::memcmp(h.data(), id, 4) == 0) {
             return true;
         }
     }
@@ -140,12 +155,12 @@ bool ChunkHeaderAt(std::span<const std::byte> b, std::uint64_t at, bool known) {
 // The data size of a plain RIFF file over 4 GiB whose wrapped 32-bit field is followed by
 // another chunk: the one size field + k * 2^32 (k >= 1) at whose end a known chunk header
 // stands. Nothing when no such size, or more than one, exists.
-std::optional<std::uint64_t> WrappedSizeBeforeChunk(std::span<const std::byte> b,
-                                                    std::uint64_t dataOffset, std::uint32_t field) {
+std::optional<std::uint64_t> WrappedSizeBeforeChunk(ChunkSource& source, std::uint64_t dataOffset,
+                                                    std::uint32_t field) {
     std::optional<std::uint64_t> found;
-    const std::uint64_t available = b.size() - dataOffset;
+    const std::uint64_t available = source.Size() - dataOffset;
     for (std::uint64_t size = field + (1ull << 32); size <= available; size += 1ull << 32) {
-        if (ChunkHeaderAt(b, dataOffset + size + (size & 1), true)) {
+        if (ChunkHeaderAt(source, dataOffset + size + (size & 1), true)) {
             if (found) {
                 return std::nullopt; // two ends would fit: it cannot be decided
             }
@@ -158,12 +173,19 @@ std::optional<std::uint64_t> WrappedSizeBeforeChunk(std::span<const std::byte> b
 } // namespace
 
 WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
-    const std::uint64_t end = file.size();
+    MemoryChunkSource source(file);
+    return ReadWaveLayout(source);
+}
+
+WaveLayout ReadWaveLayout(ChunkSource& source) {
+    const std::uint64_t end = source.Size();
     if (end < 12) {
         throw WaveFormatError("not a RIFF/WAVE file (only " + std::to_string(end) + " bytes)");
     }
-    const bool rf64 = IdIs(file, 0, "RF64") || IdIs(file, 0, "BW64");
-    if ((!IdIs(file, 0, "RIFF") && !rf64) || !IdIs(file, 8, "WAVE")) {
+    std::array<std::byte, 12> riff;
+    source.Read(0, riff);
+    const bool rf64 = IdIs(riff, 0, "RF64") || IdIs(riff, 0, "BW64");
+    if ((!IdIs(riff, 0, "RIFF") && !rf64) || !IdIs(riff, 8, "WAVE")) {
         throw WaveFormatError("not a RIFF/WAVE file");
     }
 
@@ -173,27 +195,35 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
     bool haveFormat = false;
     bool haveData = false;
     std::uint32_t dataSizeField = 0;
-    std::optional<std::uint64_t> overrunAt; // a chunk before the data that runs past the end
+    // A chunk before the data that runs past the end: where it stands, and its header.
+    std::optional<std::uint64_t> overrunAt;
+    ChunkHeader overrun{};
 
     // Every chunk header lies wholly inside the file; a body may be cut short by the end.
     std::uint64_t at = 12;
     while (at + kChunkHeader <= end && !(haveFormat && haveData)) {
         const std::uint64_t body = at + kChunkHeader;
-        const std::uint32_t field = Le32(file, at + 4);
+        const ChunkHeader header = ReadHeader(source, at);
+        const std::uint32_t field = Le32(header, 4);
         std::uint64_t size = field;
-        if (IdIs(file, at, "ds64") && rf64) {
+        if (IdIs(header, 0, "ds64") && rf64) {
             if (body + 16 > end || size < 16) {
                 throw WaveFormatError("not a RIFF/WAVE file (damaged ds64 chunk)");
             }
-            ds64DataSize = Le64(file, body + 8);
-        } else if (IdIs(file, at, "fmt ") && !haveFormat) {
-            if (body + std::min<std::uint64_t>(size, 40) > end) {
+            std::array<std::byte, 16> ds64;
+            source.Read(body, ds64);
+            ds64DataSize = Le64(ds64, 8);
+        } else if (IdIs(header, 0, "fmt ") && !haveFormat) {
+            std::array<std::byte, 40> fmt{};
+            const auto head = static_cast<std::size_t>(std::min<std::uint64_t>(size, fmt.size()));
+            if (body + head > end) {
                 throw WaveFormatError("not a RIFF/WAVE file (fmt chunk cut short)");
             }
-            layout.format = ParseFormat(file, body, size);
+            source.Read(body, std::span(fmt).first(head));
+            layout.format = ParseFormat(std::span(fmt).first(head), size);
             layout.formatOffset = body;
             haveFormat = true;
-        } else if (IdIs(file, at, "data") && !haveData) {
+        } else if (IdIs(header, 0, "data") && !haveData) {
             if (rf64 && field == kSizeUnknown) {
                 if (!ds64DataSize) {
                     throw WaveFormatError("not a RIFF/WAVE file (RF64 without ds64 chunk)");
@@ -212,6 +242,7 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
         if (next <= at || next > end) {
             if (body + size > end) {
                 overrunAt = at;
+                overrun = header;
             }
             break; // the chunk runs to (or past) the end of the file
         }
@@ -225,11 +256,11 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
         // Naming the chunk whose size is wrong says more than "no data chunk": the data chunk
         // may well stand inside the bytes it claims.
         const std::uint64_t body = *overrunAt + kChunkHeader;
-        const std::string id(reinterpret_cast<const char*>(file.data() + *overrunAt), 4);
+        const std::string id(reinterpret_cast<const char*>(overrun.data()), 4);
         const std::string what = id == "fmt " ? "fmt" : "'" + id + "'";
         throw WaveFormatError("no data chunk: the " + what + " chunk is cut short (it claims " +
-                              std::to_string(Le32(file, *overrunAt + 4)) +
-                              " bytes; the file holds " + std::to_string(end - body) + ")");
+                              std::to_string(Le32(overrun, 4)) + " bytes; the file holds " +
+                              std::to_string(end - body) + ")");
     }
     if (!haveData) {
         throw WaveFormatError("no data chunk");
@@ -247,11 +278,12 @@ WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
             dataSizeField == wrappedWhole) {
             layout.dataSize = whole;
             layout.dataSizeRecovered = true;
-        } else if (!ChunkHeaderAt(file, layout.dataOffset + dataSizeField + (dataSizeField & 1),
+        } else if (!ChunkHeaderAt(source, layout.dataOffset + dataSizeField + (dataSizeField & 1),
                                   false)) {
             // No chunk where the field says the audio ends: the field may have wrapped with
             // another chunk after the audio. Look for it 4 GiB, 8 GiB, ... further on.
-            if (const auto size = WrappedSizeBeforeChunk(file, layout.dataOffset, dataSizeField)) {
+            if (const auto size =
+                    WrappedSizeBeforeChunk(source, layout.dataOffset, dataSizeField)) {
                 layout.dataSize = *size;
                 layout.dataSizeRecovered = true;
             } else {

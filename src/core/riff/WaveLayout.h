@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/riff/ChunkSource.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -57,11 +59,14 @@ struct WaveLayout {
     bool dataSizeUncertain = false;
 };
 
-// Walks the RIFF chunks of a whole WAV file held in memory. Accepts any chunks before,
-// between and after "fmt " and "data", WAVE_FORMAT_EXTENSIBLE, RF64/BW64 with a ds64 chunk,
-// and plain RIFF files over 4 GiB whose 32-bit data size wrapped (also with chunks after the
-// audio). Never reads outside `file`.
-// Throws WaveFormatError for anything it cannot use.
+// Walks the RIFF chunks of a WAV file. Accepts any chunks before, between and after "fmt " and
+// "data", WAVE_FORMAT_EXTENSIBLE, RF64/BW64 with a ds64 chunk, and plain RIFF files over 4 GiB
+// whose 32-bit data size wrapped (also with chunks after the audio). Reads only chunk headers
+// and the bodies of "fmt " and "ds64", never at or past source.Size(). Throws WaveFormatError
+// for anything it cannot use, and passes on the FileError of a source that fails (a file that
+// shrank during the walk).
+WaveLayout ReadWaveLayout(ChunkSource& source);
+// The same over a whole WAV file held in memory.
 WaveLayout ReadWaveLayout(std::span<const std::byte> file);
 
 // "PCM 16-bit stereo 44100 Hz", "float 32-bit mono 48000 Hz".

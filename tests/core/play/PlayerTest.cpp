@@ -4,6 +4,7 @@
 #include "core/time/TimeCode.h"
 #include "support/WavFixture.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -62,6 +63,21 @@ TEST(Player, SendsTheDataFromTheStartByteInFullBlocksThenTheTail) {
         EXPECT_NEAR(last.GetSeconds(), c.start + double(total) / (c.f.rate * c.f.FrameSize()),
                     0.0011);
     }
+}
+
+TEST(Player, AMixCutShortOnDiskPlaysWhatIsLeftAndSaysItChanged) {
+    fixture::TempDir dir;
+    const Bytes audio = Counting(40'000);
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav(kStereo16, audio));
+    const CWaveFile wave(dir / "mix.wav");
+    std::filesystem::resize_file(dir / "mix.wav", 44 + 10'002); // half a frame at the end
+    RecordingWaveOut out(true);
+    const auto result = wave.Play(out, {}, 0.0f);
+    EXPECT_EQ(result.end, sundrel::PlayEnd::ReadError);
+    EXPECT_EQ(result.message, (dir / "mix.wav").string() +
+                                  ": the mix changed on disk (it is now 10046 bytes, was 40044)");
+    EXPECT_EQ(out.bytes, Slice(audio, 4, 10'000 - 4)); // whole frames only, from the start byte
+    EXPECT_EQ(out.closes, 1);
 }
 
 TEST(Player, StartBeyondTheEndPlaysNothingAndEnds) {
