@@ -1,8 +1,5 @@
 #include "core/view/MarkerHit.h"
 
-#include "core/markers/Marker.h"
-#include "core/view/ZoomMath.h"
-
 #include <cmath>
 
 namespace sundrel::view {
@@ -19,10 +16,6 @@ std::optional<std::size_t> HitMarker(std::span<const double> markerX, double x,
         }
     }
     return best;
-}
-
-std::int64_t FrameAtX(TimeWindow w, double x, int width, std::uint32_t rate, std::int64_t frames) {
-    return FrameAtSeconds(SecondsAtX(w, x, width), rate, frames);
 }
 
 } // namespace sundrel::view

@@ -9,6 +9,7 @@
 #include "gui/view/WaveViewCtrl.h"
 
 #include "core/markers/MarkerMath.h"
+#include "core/view/PositionKeys.h"
 
 #include <QAction>
 #include <QMenu>
@@ -65,26 +66,23 @@ void CSundrelDlg::OnStepMarker(int direction) {
         return;
     }
     // The nearest marker before (or after) the position in time, whatever its place in the
-    // list; a marker within a millisecond of the position counts as the one it is at.
-    const double position = m_session.Position();
-    std::optional<std::size_t> best;
-    double bestSeconds = 0.0;
+    // list (the start of the mix is not one to step to).
+    std::vector<double> times;
     for (std::size_t i = 1; i < m_session.Markers().Count(); ++i) {
-        const double seconds = *m_session.SecondsOf(i);
-        const bool beyond = direction < 0 ? seconds < position - 0.001 : seconds > position + 0.001;
-        if (beyond && (!best || (direction < 0 ? seconds > bestSeconds : seconds < bestSeconds))) {
-            best = i;
-            bestSeconds = seconds;
-        }
+        times.push_back(*m_session.SecondsOf(i));
     }
-    if (!best) {
+    const std::optional<std::size_t> step =
+        sundrel::view::StepTo(times, m_session.Position(), direction);
+    if (!step) {
         return;
     }
+    const std::size_t best = *step + 1;
+    const double bestSeconds = times[*step];
     if (m_session.IsPlaying()) {
         StopPlayback();
         ApplyControlStates(sundrel::app::Action::Stop);
     }
-    m_session.Select(*best);
+    m_session.Select(best);
     ApplyControlStates(sundrel::app::Action::MarkerSelected);
     m_bPositionChosen = true;
     m_session.SetPosition(bestSeconds);

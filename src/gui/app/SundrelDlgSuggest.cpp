@@ -10,6 +10,7 @@
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
+#include "core/view/PositionKeys.h"
 
 #include <QLabel>
 #include <QMetaObject>
@@ -144,23 +145,18 @@ void CSundrelDlg::OnStepSuggestion(int direction) {
     if (!m_session.IsLoaded() || suggestions.empty()) {
         return;
     }
-    // The nearest suggestion after (before) the position; one within a millisecond of it
-    // counts as the one the user is at.
+    // The nearest suggestion after (before) the position.
     const std::uint32_t rate = m_session.Wave()->m_wfx.nSamplesPerSec;
-    const double position = m_session.Position();
-    std::optional<std::size_t> best;
-    double bestSeconds = 0.0;
-    for (std::size_t i = 0; i < suggestions.size(); ++i) {
-        const double seconds = sundrel::SecondsAtFrame(suggestions[i].frame, rate);
-        const bool beyond = direction < 0 ? seconds < position - 0.001 : seconds > position + 0.001;
-        if (beyond && (!best || (direction < 0 ? seconds > bestSeconds : seconds < bestSeconds))) {
-            best = i;
-            bestSeconds = seconds;
-        }
+    std::vector<double> times;
+    for (const sundrel::Suggestion& suggestion : suggestions) {
+        times.push_back(sundrel::SecondsAtFrame(suggestion.frame, rate));
     }
+    const std::optional<std::size_t> best =
+        sundrel::view::StepTo(times, m_session.Position(), direction);
     if (!best) {
         return;
     }
+    const double bestSeconds = times[*best];
     if (m_session.IsPlaying()) {
         OnStop();
     }

@@ -7,7 +7,6 @@
 
 namespace {
 
-using sundrel::TimeWindow;
 using namespace sundrel::view;
 
 TEST(MarkerHit, PicksTheNearestMarkerWithinTheToleranceAndTheLaterOfEquals) {
@@ -23,20 +22,6 @@ TEST(MarkerHit, PicksTheNearestMarkerWithinTheToleranceAndTheLaterOfEquals) {
         EXPECT_EQ(HitMarker(xs, x, 4.0), hit) << x;
     }
     EXPECT_EQ(HitMarker({}, 0.0, 4.0), std::nullopt);
-}
-
-TEST(MarkerHit, DragLandsOnTheNearestFrameInsideTheMix) {
-    const TimeWindow w{10.0, 12.0};
-    const std::int64_t frames = 44100 * 12; // the mix ends with the window
-    for (const auto& [x, frame] : {std::tuple{0.0, 441000},
-                                   {500.0, 485100},
-                                   {500.005, 485100}, // 0.441 of a frame later
-                                   {500.01, 485101},  // 0.882 of a frame later
-                                   {1000.0, frames},
-                                   {1200.0, frames}, // dragged past the end
-                                   {-20000.0, 0}}) {
-        EXPECT_EQ(FrameAtX(w, x, 1000, 44100, frames), frame) << x;
-    }
 }
 
 } // namespace
