@@ -138,7 +138,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Previous/next marker in time from the position: selects it and previews it.
     void OnStepMarker(int direction);
     // P: plays from a few seconds before to a few after the selected marker; the position
-    // stays. Edit > Preview Length sets the seconds.
+    // stays. Play > Preview Length sets the seconds.
     void OnPreviewMarker();
     void OnPreviewLength();
     // Plays from the position to the end without moving the position.
@@ -195,9 +195,6 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // The play of a range (a preview, or play from the position) is running: the position
     // stays where it was while it plays.
     bool IsPlayingRange() const { return m_session.PlayingRange().has_value(); }
-    // Preview lengths before and after a marker, in seconds.
-    double PreviewBefore() const { return m_previewBefore; }
-    double PreviewAfter() const { return m_previewAfter; }
     sundrel::gui::Prompt& GetPrompt() const { return m_prompt; }
     const sundrel::gui::DialogUnits& Units() const { return m_units; }
     QAction* Command(int id) const;
