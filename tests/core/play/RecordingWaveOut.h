@@ -94,6 +94,12 @@ class RecordingWaveOut : public sundrel::WaveOut {
                              [&] { return blockSizes.size() >= n; });
     }
 
+    // The bytes written so far, while the player may still write.
+    std::vector<std::byte> BytesSoFar() const {
+        std::lock_guard lock(m_mutex);
+        return bytes;
+    }
+
     std::size_t Written() const {
         std::lock_guard lock(m_mutex);
         return blockSizes.size();

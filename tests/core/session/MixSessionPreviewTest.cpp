@@ -121,7 +121,8 @@ TEST_F(Preview, RangesAndPlaysReplaceEachOtherAndAFailedPreviewChangesNothing) {
     EXPECT_EQ(devices.made[0]->resets, 1);
     EXPECT_EQ(session.PlayingRange(), std::nullopt);
     ASSERT_TRUE(devices.made[1]->WaitForBlocks(1));
-    EXPECT_EQ(fixture::Slice(devices.made[1]->bytes, 0, 4), fixture::Slice(audio, 100'004, 4));
+    EXPECT_EQ(fixture::Slice(devices.made[1]->BytesSoFar(), 0, 4),
+              fixture::Slice(audio, 100'004, 4));
 
     listener.told.clear();
     EXPECT_FALSE(session.PreviewMarker(9, Silent));
