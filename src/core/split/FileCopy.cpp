@@ -2,6 +2,7 @@
 
 #include "core/io/ErrorText.h"
 #include "core/io/WriteAll.h"
+#include "core/riff/FileError.h"
 #include "core/split/SplitTypes.h"
 
 #include <algorithm>
@@ -25,11 +26,6 @@ constexpr std::uint64_t kKernelChunk = std::uint64_t{1} << 30; // bytes per copy
 constexpr auto kMix = SplitError::Side::Mix;
 constexpr auto kTrack = SplitError::Side::Track;
 
-[[noreturn]] void EndedEarly(const std::filesystem::path& src, std::uint64_t at) {
-    throw SplitError(kMix, src.string() + ": the file ends at byte " + std::to_string(at) +
-                               ", before its audio data does (it was changed after it was loaded)");
-}
-
 // copy_file_range refuses these when the files or file systems cannot do it; the same copy
 // then works through read and write.
 bool KernelCopyUnsupported(int error) {
@@ -46,6 +42,7 @@ struct Copier {
     int dst;
     const std::filesystem::path& srcName;
     const std::filesystem::path& dstName;
+    std::uint64_t srcSize;
     std::vector<std::byte>& buffer;
     bool kernel = true;
 
@@ -64,7 +61,7 @@ struct Copier {
                     continue;
                 }
                 if (n == 0) {
-                    EndedEarly(srcName, from);
+                    EndedEarly(SourceSize());
                 }
                 const int error = errno;
                 if (error == EINTR) {
@@ -86,7 +83,7 @@ struct Copier {
                 static_cast<std::size_t>(std::min<std::uint64_t>(want, buffer.size()));
             const ssize_t n = ::pread(src, buffer.data(), chunk, static_cast<off_t>(from));
             if (n == 0) {
-                EndedEarly(srcName, from);
+                EndedEarly(SourceSize());
             }
             if (n < 0) {
                 if (errno == EINTR) {
@@ -105,6 +102,11 @@ struct Copier {
         WriteAllAt(dst, std::span(data, size), at, dstName);
     }
 
+    // The source holds fewer bytes than the range to copy: it shrank after the split began.
+    [[noreturn]] void EndedEarly(std::uint64_t now) {
+        throw SplitError(kMix, MixChangedText(srcName, now, srcSize));
+    }
+
     std::uint64_t SourceSize() {
         struct stat st {};
         if (::fstat(src, &st) != 0) {
@@ -118,8 +120,9 @@ struct Copier {
 
 void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffset,
                std::uint64_t length, const std::filesystem::path& srcName,
-               const std::filesystem::path& dstName, std::vector<std::byte>& buffer) {
-    Copier copier{src, dst, srcName, dstName, buffer};
+               const std::filesystem::path& dstName, std::uint64_t srcSize,
+               std::vector<std::byte>& buffer) {
+    Copier copier{src, dst, srcName, dstName, srcSize, buffer};
     const std::uint64_t end = srcOffset + length;
     std::uint64_t pos = srcOffset;
     bool endsInHole = false;
@@ -133,7 +136,7 @@ void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffse
         } else if (errno == ENXIO) {
             const std::uint64_t size = copier.SourceSize();
             if (size < end) {
-                EndedEarly(srcName, std::max(pos, size));
+                copier.EndedEarly(size);
             }
             dataAt = end; // nothing but a hole up to the end of the range
         }

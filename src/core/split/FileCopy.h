@@ -12,10 +12,12 @@ namespace sundrel {
 // either file position. Uses copy_file_range, so the kernel moves the data, and falls back to
 // reads and writes through `buffer` (grown to 1 MiB on first use) where the file systems do
 // not support it. Holes in the source stay holes in the copy. Throws SplitError naming the
-// file at fault: a failed read or write, or a source that ends before `srcOffset + length`.
+// file at fault: a failed read or write, or a source that ends before `srcOffset + length`
+// (named by its size now and `srcSize`, the size it had, see MixChangedText).
 void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffset,
                std::uint64_t length, const std::filesystem::path& srcName,
-               const std::filesystem::path& dstName, std::vector<std::byte>& buffer);
+               const std::filesystem::path& dstName, std::uint64_t srcSize,
+               std::vector<std::byte>& buffer);
 
 // Writes all of `bytes` at `offset` of `fd` (see io::WriteAllAt); throws SplitError naming
 // `name`.

@@ -160,7 +160,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         const int fd = p.file.fd.Get();
         const std::uint64_t header = WriteWavHeader(fd, p.track.span.size, p.track.path);
         sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, fd, header,
-                           p.track.span.size, m_strPath, p.track.path, buffer);
+                           p.track.span.size, m_strPath, p.track.path, m_nFileSize, buffer);
         // Start writing this track out while the next one is copied, so that a large split
         // does not leave gigabytes of dirty pages behind. A hint only: with `sync` the fsync
         // below is what reports a failure.

@@ -356,24 +356,32 @@ TEST(SplitFailure, MixDeletedOrShortenedAfterLoading) {
     EXPECT_THAT(e->what(), HasSubstr(m.mix.string() + ": cannot open"));
     EXPECT_TRUE(Listing(m.out).empty());
 
-    // Shortened after the first track is written: that track is removed again.
-    MillionByteMix s;
-    CWaveFile shortened(s.mix);
-    sundrel::SplitOptions options;
-    options.onProgress = [&s](std::uint64_t done, std::uint64_t total) {
-        EXPECT_EQ(total, 1'000'000u);
-        if (done == 499'996) {
-            fs::resize_file(s.mix, 600'000);
-        }
-    };
-    options.onTrackWritten = [](const sundrel::SplitTrack& t) {
-        ADD_FAILURE() << t.path << " reported as written";
-    };
-    e = fixture::Thrown<SplitError>([&] { SplitAt(shortened, {0, 50, 100}, s.out, options); });
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
-    EXPECT_THAT(e->what(), HasSubstr("ends at byte 600000"));
-    EXPECT_TRUE(Listing(s.out).empty());
+    // Shortened after the first track is written, into the second track or to before it
+    // starts: the error gives the size the mix has now; the new first track is removed again
+    // and the old one kept.
+    for (const std::uint64_t now : {600'000u, 300'000u}) {
+        MillionByteMix s;
+        const Bytes old(100, std::byte{0x55});
+        fixture::WriteFile(s.out / "track01.wav", old);
+        CWaveFile shortened(s.mix);
+        sundrel::SplitOptions options;
+        options.onProgress = [&s, now](std::uint64_t done, std::uint64_t total) {
+            EXPECT_EQ(total, 1'000'000u);
+            if (done == 499'996) {
+                fs::resize_file(s.mix, now);
+            }
+        };
+        options.onTrackWritten = [](const sundrel::SplitTrack& t) {
+            ADD_FAILURE() << t.path << " reported as written";
+        };
+        e = fixture::Thrown<SplitError>([&] { SplitAt(shortened, {0, 50, 100}, s.out, options); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
+        EXPECT_EQ(std::string(e->what()), s.mix.string() + ": the mix changed on disk (it is now " +
+                                              std::to_string(now) + " bytes, was 1000044)");
+        EXPECT_EQ(Listing(s.out), std::vector<std::string>{"track01.wav"});
+        EXPECT_EQ(fixture::ReadFile(s.out / "track01.wav"), old);
+    }
 }
 
 TEST(SplitFailure, NeverReplacesTheMixItself) {
