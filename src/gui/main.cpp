@@ -3,6 +3,7 @@
 // and loads it.
 
 #include "core/demo/DemoMix.h"
+#include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
@@ -13,7 +14,7 @@
 // The application: sets up Qt, runs the main window until it closes, and ends the process.
 class CSundrelApp : public QApplication {
   public:
-    CSundrelApp(int& argc, char** argv) : QApplication(argc, argv) {
+    CSundrelApp(int& argc, char** argv) : QApplication(argc, argv), m_argc(argc), m_argv(argv) {
         setApplicationName(QStringLiteral("Sundrel"));
         setApplicationVersion(QStringLiteral(SUNDREL_VERSION));
         setDesktopFileName(QStringLiteral("sundrel"));
@@ -45,12 +46,26 @@ class CSundrelApp : public QApplication {
                                sundrel::gui::Prompt::Buttons::Ok, sundrel::gui::Prompt::Icon::Stop);
             }
         } else if (!parser.positionalArguments().isEmpty()) {
-            const QString file = parser.positionalArguments().constFirst();
-            dlg.LoadWaveFile(std::filesystem::path(QFile::encodeName(file).toStdString()));
+            dlg.LoadWaveFile(ArgumentPath(parser.positionalArguments().constFirst()));
         }
         dlg.exec();
         return 0;
     }
+
+  private:
+    // The file named on the command line by its own bytes: Qt's arguments are decoded as
+    // UTF-8 and lose the bytes of a name that is not.
+    std::filesystem::path ArgumentPath(const QString& file) const {
+        for (int i = m_argc - 1; i > 0; --i) {
+            if (QFile::decodeName(m_argv[i]) == file) {
+                return m_argv[i];
+            }
+        }
+        return sundrel::gui::LocalPath(file);
+    }
+
+    int& m_argc; // QApplication keeps these and removes the arguments it takes itself
+    char** m_argv;
 };
 
 int main(int argc, char** argv) {

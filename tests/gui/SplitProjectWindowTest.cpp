@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -168,6 +169,49 @@ class SplitProjectWindowTest : public QObject {
         dlg.Command(ids::kCmdOpen)->trigger();
         QVERIFY(!dlg.Session().IsPlayerActive());
         QVERIFY(Button(dlg, ids::kPlay)->isEnabled());
+    }
+
+    // A folder and a mix whose names are not UTF-8 (Latin-1 'é'): a file dialog gives them
+    // as Qt decodes them, with the byte lost; loading, Save As, Open and Split still reach the
+    // files by their bytes, whether the mix came from the dialog or the command line.
+    void namesThatAreNotUtf8() {
+        for (const bool fromDialog : {true, false}) {
+            Window w;
+            const std::filesystem::path folder = w.dir / "d\xe9";
+            std::filesystem::create_directory(folder);
+            const auto mix = WriteMix(folder / "mix\xe9.wav", 4.0);
+            const auto shown = [](const std::filesystem::path& p) {
+                return QFile::decodeName(p.c_str());
+            };
+            if (fromDialog) {
+                w.prompt.files.enqueue(shown(mix));
+                w.dlg.Command(ids::kCmdLoadWave)->trigger();
+            } else {
+                QVERIFY(w.dlg.LoadWaveFile(mix));
+            }
+            QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
+            QCOMPARE(w.dlg.Session().WavePath(), mix);
+            w.AddAt(2.0f);
+            w.prompt.messages.clear();
+            // Saved over a project picked in the dialog; a new name is typed, so it is UTF-8.
+            fixture::WriteFile(folder / "set\xe9.sdr", fixture::Bytes(3));
+            w.prompt.files.enqueue(shown(folder / "set\xe9.sdr"));
+            w.dlg.Command(ids::kCmdSaveAs)->trigger();
+            QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
+            QVERIFY(fixture::ReadFile(folder / "set\xe9.sdr") == Project(mix, {0.0f, 50.0f}));
+
+            Button(w.dlg, ids::kSplit)->click(); // into the folder offered, the mix's
+            QVERIFY2(w.prompt.LastText().startsWith(QStringLiteral("Wrote 2 tracks")),
+                     qPrintable(w.prompt.LastText()));
+            QVERIFY(std::filesystem::exists(folder / "track02.wav"));
+
+            Window opened;
+            opened.prompt.files.enqueue(shown(folder / "set\xe9.sdr"));
+            opened.dlg.Command(ids::kCmdOpen)->trigger();
+            QVERIFY2(opened.prompt.messages.isEmpty(), qPrintable(opened.prompt.LastText()));
+            QCOMPARE(opened.dlg.Session().WavePath(), mix);
+            QCOMPARE(Percents(opened.dlg), (std::vector<float>{0.0f, 50.0f}));
+        }
     }
 
     void aFailedOpenChangesNothing() {

@@ -1,11 +1,11 @@
 // Loading a mix: the "Load Wave file..." command and the start-up argument.
 
+#include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
 #include "core/time/TimeCode.h"
 
-#include <QFile>
 #include <QLabel>
 #include <system_error>
 
@@ -15,7 +15,7 @@ void CSundrelDlg::OnLoadWave() {
     if (!chosen) {
         return;
     }
-    LoadWaveFile(std::filesystem::path(QFile::encodeName(*chosen).toStdString()));
+    LoadWaveFile(sundrel::gui::LocalPath(*chosen));
 }
 
 bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
@@ -41,7 +41,7 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
             QStringLiteral("The marker list holds %1 markers. Keep them for %2, or start with "
                            "no markers?")
                 .arg(m_session.Markers().Count() - 1)
-                .arg(QString::fromStdString(full.filename().string())),
+                .arg(sundrel::gui::ShownPath(full.filename())),
             QStringLiteral("Load Wave file"),
             {QStringLiteral("&Keep markers"), QStringLiteral("&Start fresh"),
              QStringLiteral("Cancel")});

@@ -1,24 +1,21 @@
 // File > Save As... and File > Open...: the project file that keeps the mix path and the
 // markers. Open reads and checks the whole file and loads its mix before anything changes.
 
+#include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
 #include "core/project/ProjectFile.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <system_error>
 
+using sundrel::gui::LocalPath;
 using sundrel::gui::Prompt;
 
 namespace {
 
 const QString kProjectFilter = QStringLiteral("Sundrel (*.sdr)");
-
-std::filesystem::path LocalPath(const QString& name) {
-    return std::filesystem::path(QFile::encodeName(name).toStdString());
-}
 
 } // namespace
 

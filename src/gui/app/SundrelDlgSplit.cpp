@@ -2,6 +2,7 @@
 // track01.wav, track02.wav, ... in a folder the user confirms (the mix's folder, which loading
 // made the current one, unless another is chosen).
 
+#include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
@@ -10,7 +11,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QLabel>
 #include <exception>
 #include <thread>
@@ -22,7 +22,7 @@ namespace {
 QString Names(const std::vector<sundrel::TrackFile>& files) {
     QStringList names;
     for (const sundrel::TrackFile& file : files) {
-        names << QString::fromStdString(file.path.filename().string());
+        names << sundrel::gui::ShownPath(file.path.filename());
     }
     if (names.size() > 4) {
         return names.front() + QStringLiteral(" … ") + names.back();
@@ -31,7 +31,7 @@ QString Names(const std::vector<sundrel::TrackFile>& files) {
 }
 
 QString Shown(const std::filesystem::path& folder) {
-    return QDir::toNativeSeparators(QFile::decodeName(folder.c_str()));
+    return QDir::toNativeSeparators(sundrel::gui::ShownPath(folder));
 }
 
 } // namespace
@@ -50,7 +50,7 @@ void CSundrelDlg::OnOK() {
     if (!chosen) {
         return;
     }
-    const std::filesystem::path folder(QFile::encodeName(*chosen).toStdString());
+    const std::filesystem::path folder = sundrel::gui::LocalPath(*chosen);
     const std::size_t tracks = m_session.TrackCount();
     const std::vector<sundrel::TrackFile> replaced = sundrel::ReplacedTracks(folder, tracks);
     if (!replaced.empty() &&
