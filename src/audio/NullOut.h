@@ -30,7 +30,8 @@ class NullOut final : public WaveOut {
 
     BlockStream m_blocks;
     std::uint32_t m_nByteRate = 0;
-    std::uint32_t m_nFrameSize = 1;
+    // Read by FramesPlayed on the controlling thread while the player's thread opens.
+    std::atomic<std::uint32_t> m_nFrameSize{1};
     std::atomic<std::uint64_t> m_nOpenedAt{0}; // bytes consumed when the device was opened
     bool m_bOpen = false;
 
