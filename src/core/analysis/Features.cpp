@@ -1,6 +1,6 @@
 #include "core/analysis/Features.h"
 
-#include "core/analysis/FrameSpectrum.h"
+#include "core/analysis/FrameFft.h"
 
 #include <algorithm>
 #include <array>
@@ -85,7 +85,7 @@ struct FeatureMaps {
 void ComputeHops(const MixSignal& signal, const FeatureMaps& maps, FeatureTrack& track,
                  std::size_t firstHop, std::size_t endHop, std::atomic<std::size_t>& done,
                  std::stop_token stop) {
-    FrameSpectrum spectrum(kFrame);
+    FrameFft spectrum(kFrame);
     std::vector<float> logMel(kMelBands);
     std::array<double, FeatureTrack::kChroma> chroma{};
     for (std::size_t h = firstHop; h < endHop; ++h) {

@@ -227,6 +227,10 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
         bool cancelled = false;
     };
     void OnSuggestFinished();
+    // Markers added without Add Marker's questions (keys, suggestions): the list-full
+    // message when not all fitted, and the controls a new marker enables.
+    void ReportListFull();
+    void ShowMarkersAdded();
     // Plays around frame `frame` with the preview lengths; the position stays.
     void PreviewAround(std::int64_t frame);
     // The scroll bar's range and steps for the zoom: the classic 0..20 with its thumb at

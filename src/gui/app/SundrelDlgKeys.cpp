@@ -49,13 +49,10 @@ void CSundrelDlg::OnAddMarkerHere() {
     const double at = heard ? std::min(*heard, m_session.Duration()) : m_session.Position();
     const std::optional<std::size_t> index = m_session.AddAtFrame(m_session.FrameAt(at));
     if (!index) {
-        m_prompt.Message(
-            this, QString::fromLatin1(sundrel::AddMarkerMessage(sundrel::AddMarkerCheck::ListFull)),
-            QStringLiteral("Error"));
+        ReportListFull();
         return;
     }
-    ApplyControlStates(sundrel::app::Action::AddMarker);
-    m_btnSplit->setEnabled(true);
+    ShowMarkersAdded();
     if (!m_session.IsPlaying()) {
         m_btnAnp->setEnabled(true);
     }

@@ -171,13 +171,10 @@ void CSundrelDlg::OnAcceptSuggestion() {
         return;
     }
     if (!m_session.AcceptSuggestion(*current)) {
-        m_prompt.Message(
-            this, QString::fromLatin1(sundrel::AddMarkerMessage(sundrel::AddMarkerCheck::ListFull)),
-            QStringLiteral("Error"));
+        ReportListFull();
         return;
     }
-    ApplyControlStates(sundrel::app::Action::AddMarker);
-    m_btnSplit->setEnabled(true);
+    ShowMarkersAdded();
 }
 
 void CSundrelDlg::OnDismissSuggestion() {
@@ -192,10 +189,18 @@ void CSundrelDlg::OnAcceptAllSuggestions() {
         return;
     }
     if (m_session.AcceptAllSuggestions() < offered) {
-        m_prompt.Message(
-            this, QString::fromLatin1(sundrel::AddMarkerMessage(sundrel::AddMarkerCheck::ListFull)),
-            QStringLiteral("Error"));
+        ReportListFull();
     }
+    ShowMarkersAdded();
+}
+
+void CSundrelDlg::ReportListFull() {
+    m_prompt.Message(
+        this, QString::fromLatin1(sundrel::AddMarkerMessage(sundrel::AddMarkerCheck::ListFull)),
+        QStringLiteral("Error"));
+}
+
+void CSundrelDlg::ShowMarkersAdded() {
     ApplyControlStates(sundrel::app::Action::AddMarker);
     m_btnSplit->setEnabled(true);
 }

@@ -219,18 +219,14 @@ void CSundrelDlg::OnScrollPages(double pages) {
     if (!m_session.IsLoaded()) {
         return;
     }
-    if (m_session.IsDefaultZoom()) {
-        // The classic window moves by whole seconds; the wheel scrolls it the same way.
-        const double duration = m_session.Duration();
-        const sundrel::TimeWindow window =
-            sundrel::view::ScrollBy(m_session.View(), pages, duration);
-        if (!sundrel::view::IsValidWindow(window.from, window.to, duration)) {
-            return;
-        }
-        m_session.SetView(window);
-    } else {
-        m_session.SetView(sundrel::view::ScrollBy(m_session.View(), pages, m_session.Duration()));
+    const double duration = m_session.Duration();
+    const sundrel::TimeWindow window = sundrel::view::ScrollBy(m_session.View(), pages, duration);
+    // The classic window only scrolls while it stays inside the mix, as its scroll bar does.
+    if (m_session.IsDefaultZoom() &&
+        !sundrel::view::IsValidWindow(window.from, window.to, duration)) {
+        return;
     }
+    m_session.SetView(window);
     ShowViewWindow();
 }
 

@@ -1,4 +1,4 @@
-#include "core/analysis/FrameSpectrum.h"
+#include "core/analysis/FrameFft.h"
 
 #include <fftw3.h>
 
@@ -14,13 +14,13 @@ namespace {
 std::mutex g_planMutex;
 } // namespace
 
-struct FrameSpectrum::Plan {
+struct FrameFft::Plan {
     float* in = nullptr;
     fftwf_complex* out = nullptr;
     fftwf_plan plan = nullptr;
 };
 
-FrameSpectrum::FrameSpectrum(std::size_t size)
+FrameFft::FrameFft(std::size_t size)
     : m_nSize(size), m_window(size), m_power(size / 2 + 1), m_plan(std::make_unique<Plan>()) {
     if (size < 2 || size % 2 != 0) {
         throw std::invalid_argument("spectrum size must be even and at least 2");
@@ -42,14 +42,14 @@ FrameSpectrum::FrameSpectrum(std::size_t size)
         fftwf_plan_dft_r2c_1d(static_cast<int>(size), m_plan->in, m_plan->out, FFTW_ESTIMATE);
 }
 
-FrameSpectrum::~FrameSpectrum() {
+FrameFft::~FrameFft() {
     const std::lock_guard lock(g_planMutex);
     fftwf_destroy_plan(m_plan->plan);
     fftwf_free(m_plan->in);
     fftwf_free(m_plan->out);
 }
 
-std::span<const float> FrameSpectrum::Compute(std::span<const float> frame) {
+std::span<const float> FrameFft::Compute(std::span<const float> frame) {
     if (frame.size() != m_nSize) {
         throw std::invalid_argument("frame size differs from the spectrum size");
     }

@@ -9,12 +9,12 @@ namespace sundrel {
 
 // The power spectrum |X(k)|^2, k = 0..size/2, of one Hann-windowed frame of `size` real
 // samples. The only place core calls the FFT library; one object per thread.
-class FrameSpectrum {
+class FrameFft {
   public:
-    explicit FrameSpectrum(std::size_t size);
-    ~FrameSpectrum();
-    FrameSpectrum(const FrameSpectrum&) = delete;
-    FrameSpectrum& operator=(const FrameSpectrum&) = delete;
+    explicit FrameFft(std::size_t size);
+    ~FrameFft();
+    FrameFft(const FrameFft&) = delete;
+    FrameFft& operator=(const FrameFft&) = delete;
 
     std::size_t Size() const { return m_nSize; }
     std::size_t Bins() const { return m_nSize / 2 + 1; }
