@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/interop/TrackTags.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace sundrel {
 
@@ -38,7 +41,19 @@ struct SplitTrack {
     TrackSpan span;             // the audio it holds
 };
 
+// The kind of file each track is written as.
+enum class TrackFormat {
+    Wav,  // the canonical 44-byte header and the mix's bytes, bit for bit
+    Flac, // lossless FLAC decoding to the mix's samples exactly
+};
+
 struct SplitOptions {
+    TrackFormat format = TrackFormat::Wav;
+    // The file name of each track (no folder), in track order; empty for the classic names
+    // "track01.wav", "track02.wav", ... (with the format's extension).
+    std::vector<std::string> names;
+    // The tags of each track, in track order; empty to write none.
+    std::vector<TrackTags> tags;
     // Flush the tracks to disk before they get their final names, and the folder after, so
     // that not even a system crash leaves a file named like a track that lacks its data.
     // Without it the tracks are just as complete and atomically named, and their writeback is

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace sundrel {
+
+// The tags written into one track file (UTF-8; an empty text is not written).
+struct TrackTags {
+    std::string title;
+    std::string artist;
+    std::string album; // the mix's title, else its file name without extension
+    int number = 0;    // 1, 2, ...
+    int count = 0;     // the tracks of the split
+    friend bool operator==(const TrackTags&, const TrackTags&) = default;
+};
+
+} // namespace sundrel
