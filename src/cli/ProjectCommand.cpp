@@ -35,6 +35,12 @@ void PrintProject(const ProjectFile& project, std::ostream& out) {
         }
         out << "\n";
     }
+    if (!project.mix.title.empty()) {
+        out << "title:     \"" << project.mix.title << "\"\n";
+    }
+    if (!project.mix.artist.empty()) {
+        out << "artist:    \"" << project.mix.artist << "\"\n";
+    }
     out << "markers:   " << project.markers.size() << "\n";
     for (std::size_t i = 0; i < project.markers.size(); ++i) {
         const Marker& m = project.markers[i];

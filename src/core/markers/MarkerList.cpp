@@ -49,6 +49,15 @@ bool MarkerList::Set(std::size_t index, Marker marker) {
     return true;
 }
 
+bool MarkerList::SetNames(std::size_t index, std::string title, std::string artist) {
+    if (index >= m_markers.size()) {
+        return false;
+    }
+    m_markers[index].title = std::move(title);
+    m_markers[index].artist = std::move(artist);
+    return true;
+}
+
 bool MarkerList::Change(std::size_t index, float position, double duration) {
     if (index == 0 || index >= m_markers.size()) {
         return false;

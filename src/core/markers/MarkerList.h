@@ -43,6 +43,9 @@ class MarkerList {
     // Replaces element `index` (not the start marker) keeping its entry; false, changing
     // nothing, for the start marker and for an index outside the list.
     bool Set(std::size_t index, Marker marker);
+    // Gives marker `index` (the start marker too: it starts the first track) these names;
+    // false, changing nothing, for an index outside the list.
+    bool SetNames(std::size_t index, std::string title, std::string artist);
     // "ANP": moves marker `index` to the percentage of `position`, keeping its names.
     bool Change(std::size_t index, float position, double duration);
     // Removes element `index` and its entry; the start marker cannot be removed.

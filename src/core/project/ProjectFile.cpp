@@ -77,9 +77,10 @@ std::vector<std::byte> EncodeVersion2(const std::string& wavePath, std::span<con
 
 } // namespace
 
-std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers) {
-    if (!AllPercentUnnamed(markers) || wavePath.size() > kProjectMaxPath) {
-        return EncodeProjectV3(wavePath, markers);
+std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers,
+                                     const MixInfo& mix) {
+    if (!AllPercentUnnamed(markers) || wavePath.size() > kProjectMaxPath || !mix.Empty()) {
+        return EncodeProjectV3(wavePath, markers, mix);
     }
     std::vector<float> percents;
     percents.reserve(markers.size());
@@ -99,7 +100,7 @@ ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& n
     ProjectFile project;
     project.version = std::to_integer<int>(bytes[5]);
     std::size_t at = 6;
-    if (project.version == 3) {
+    if (project.version == 3 || project.version == 4) {
         return DecodeProjectV3(bytes, name);
     }
     if (project.version == 2) {
@@ -190,8 +191,8 @@ ProjectFile ReadProject(const std::filesystem::path& path) {
 }
 
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
-                  std::span<const Marker> markers) {
-    const std::vector<std::byte> bytes = EncodeProject(wavePath, markers);
+                  std::span<const Marker> markers, const MixInfo& mix) {
+    const std::vector<std::byte> bytes = EncodeProject(wavePath, markers, mix);
 
     try {
         io::WriteFileAtomically(path, bytes);

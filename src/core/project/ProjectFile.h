@@ -3,6 +3,7 @@
 #include "core/markers/Marker.h"
 
 #include "core/markers/MarkerMath.h"
+#include "core/markers/MixInfo.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -59,6 +60,7 @@ struct ProjectFile {
     // In the file's order. The markers of versions 1 and 2 are percentage markers whose
     // frames are 0 until ResolvePercentFrames sets them for a mix.
     std::vector<Marker> markers;
+    MixInfo mix; // version 4 only
 };
 
 // The bytes of a project file. A list of percentage markers without names (AllPercentUnnamed)
@@ -66,10 +68,12 @@ struct ProjectFile {
 // path does not fit there (over kProjectMaxPath bytes); every other list as version 3.
 // Throws ProjectError (Unsaveable) for a path that no version can hold (too long or holding a
 // zero byte), more than kProjectMaxMarkers markers, or a marker the version would not store
-// (see EncodeProjectV3): nothing is encoded that the reader would refuse.
-std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers);
+// (see EncodeProjectV3): nothing is encoded that the reader would refuse. The mix's names,
+// when it has any, need version 4.
+std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers,
+                                     const MixInfo& mix = {});
 
-// Reads a whole version 1, 2 or 3 file held in memory. The magic is not compared. Throws
+// Reads a whole version 1, 2, 3 or 4 file held in memory. The magic is not compared. Throws
 // ProjectError (Malformed) for an unknown version, a file cut short or longer than its
 // marker count says, a path field without a zero byte, a marker outside 0..100 or NaN, or (in
 // version 3) a field beyond its bound; `name` goes into the message.
@@ -85,6 +89,6 @@ ProjectFile ReadProject(const std::filesystem::path& path);
 // flushes it to disk and renames it over `path`, so that `path` holds either its old contents
 // or the whole new file. Throws ProjectError (Unsaveable or Unwritable).
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
-                  std::span<const Marker> markers);
+                  std::span<const Marker> markers, const MixInfo& mix = {});
 
 } // namespace sundrel

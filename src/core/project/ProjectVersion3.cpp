@@ -94,8 +94,8 @@ class FieldReader {
 
 } // namespace
 
-std::vector<std::byte> EncodeProjectV3(const std::string& wavePath,
-                                       std::span<const Marker> markers) {
+std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<const Marker> markers,
+                                       const MixInfo& mix) {
     auto unsaveable = [](const std::string& why) { return ProjectError(Kind::Unsaveable, why); };
     if (wavePath.size() > kProjectV3MaxPath) {
         throw unsaveable("The path of the Wave file is " + std::to_string(wavePath.size()) +
@@ -113,7 +113,7 @@ std::vector<std::byte> EncodeProjectV3(const std::string& wavePath,
     for (char c : kMagic) {
         out.push_back(static_cast<std::byte>(c));
     }
-    out.push_back(std::byte{3});
+    out.push_back(std::byte{mix.Empty() ? std::uint8_t{3} : std::uint8_t{4}});
     PutText(out, wavePath);
     out.push_back(static_cast<std::byte>(markers.size()));
     for (std::size_t i = 0; i < markers.size(); ++i) {
@@ -135,6 +135,16 @@ std::vector<std::byte> EncodeProjectV3(const std::string& wavePath,
         PutLe(out, m.percent ? std::bit_cast<std::uint32_t>(*m.percent) : 0, 4);
         PutText(out, m.title);
         PutText(out, m.artist);
+    }
+    if (!mix.Empty()) {
+        for (const auto& [text, field] :
+             {std::pair{&mix.title, "title"}, {&mix.artist, "artist"}}) {
+            if (const char* fault = NameFault(*text)) {
+                throw unsaveable("The mix's " + std::string(field) + " " + fault);
+            }
+        }
+        PutText(out, mix.title);
+        PutText(out, mix.artist);
     }
     return out;
 }
@@ -179,8 +189,19 @@ ProjectFile DecodeProjectV3(std::span<const std::byte> bytes, const std::string&
         }
         project.markers.push_back(std::move(m));
     }
+    if (project.version == 4) {
+        project.mix.title = in.Text(kProjectMaxName, "the mix's title");
+        project.mix.artist = in.Text(kProjectMaxName, "the mix's artist");
+        for (const auto& [text, field] :
+             {std::pair{&project.mix.title, "title"}, {&project.mix.artist, "artist"}}) {
+            if (const char* fault = NameFault(*text)) {
+                throw in.Malformed("the mix's " + std::string(field) + " " + fault);
+            }
+        }
+    }
     if (in.Left() != 0) {
-        throw in.Malformed(std::to_string(in.Left()) + " bytes follow its last marker");
+        throw in.Malformed(std::to_string(in.Left()) + " bytes follow its last " +
+                           (project.version == 4 ? "field" : "marker"));
     }
     return project;
 }

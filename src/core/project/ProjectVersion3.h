@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/markers/Marker.h"
+#include "core/markers/MixInfo.h"
 #include "core/project/ProjectFile.h"
 
 #include <cstddef>
@@ -21,25 +22,32 @@
 //     title length (uint16, at most kProjectMaxName), the title (UTF-8, no zero byte)
 //     artist length (uint16, at most kProjectMaxName), the artist (UTF-8, no zero byte)
 //
-// and nothing after the last marker.
+// and nothing after the last marker. Version 4 is the same with the mix's own title and artist
+// after the last marker:
+//
+//   mix title length (uint16, at most kProjectMaxName), the title (UTF-8, no zero byte)
+//   mix artist length (uint16, at most kProjectMaxName), the artist (UTF-8, no zero byte)
+//
+// and nothing after them. A list without the mix's names is written as version 3.
 namespace sundrel {
 
 inline constexpr std::size_t kProjectV3MaxPath = 4096;
 inline constexpr std::size_t kProjectMaxName = 1024;
-// The longest version 3 file: every field at its bound.
+// The longest version 3 or 4 file: every field at its bound.
 inline constexpr std::size_t kProjectV3Largest =
-    6 + 2 + kProjectV3MaxPath + 1 + kProjectMaxMarkers * (8 + 1 + 4 + 2 * (2 + kProjectMaxName));
+    6 + 2 + kProjectV3MaxPath + 1 + kProjectMaxMarkers * (8 + 1 + 4 + 2 * (2 + kProjectMaxName)) +
+    2 * (2 + kProjectMaxName);
 
-// The bytes of a version 3 file. Throws ProjectError (Unsaveable) for anything the reader
-// would refuse: a path too long or holding a zero byte, more than kProjectMaxMarkers markers,
-// a negative frame, a percentage outside 0..100, a title or artist too long, not UTF-8 or
-// holding a zero byte.
-std::vector<std::byte> EncodeProjectV3(const std::string& wavePath,
-                                       std::span<const Marker> markers);
+// The bytes of a version 3 file, or version 4 when `mix` has a name. Throws ProjectError
+// (Unsaveable) for anything the reader would refuse: a path too long or holding a zero byte,
+// more than kProjectMaxMarkers markers, a negative frame, a percentage outside 0..100, a title
+// or artist too long, not UTF-8 or holding a zero byte.
+std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<const Marker> markers,
+                                       const MixInfo& mix = {});
 
-// Reads a whole version 3 file (its version byte already known to be 3). Throws ProjectError
-// (Malformed, naming `name`) unless every field is within its bounds and the file ends after
-// the last marker.
+// Reads a whole version 3 or 4 file (its version byte already known to be one of them).
+// Throws ProjectError (Malformed, naming `name`) unless every field is within its bounds and
+// the file ends after the last marker (version 3) or the mix's names (version 4).
 ProjectFile DecodeProjectV3(std::span<const std::byte> bytes, const std::string& name);
 
 } // namespace sundrel

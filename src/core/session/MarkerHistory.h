@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/markers/MarkerList.h"
+#include "core/markers/MixInfo.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@ class MarkerHistory {
     struct State {
         MarkerList markers;
         std::size_t selected = 0;
+        MixInfo mix;
     };
 
     // Before an edit: `before` becomes an undo step and the redo steps go. Inside a gesture

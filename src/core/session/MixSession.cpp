@@ -2,6 +2,7 @@
 
 #include "core/view/ZoomMath.h"
 
+#include "core/interop/MarkerImport.h"
 #include "core/project/ProjectLoader.h"
 #include "core/split/SplitPlan.h"
 
@@ -88,6 +89,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
         m_history.Reset(m_markers.Count() <= 1);
     } else {
         m_markers = MarkerList();
+        m_mixInfo = {};
         m_nSelected = 0;
         m_history.Reset();
         what |= changed::kMarkers | changed::kSelection;
@@ -105,12 +107,12 @@ void MixSession::Select(std::size_t entry) {
 }
 
 template <typename Edit> bool MixSession::EditMarkers(Edit&& edit) {
-    MarkerHistory::State before{m_markers, m_nSelected};
+    MarkerHistory::State before{m_markers, m_nSelected, m_mixInfo};
     if (!edit()) {
         return false;
     }
     ResolveFrames();
-    if (m_markers == before.markers) {
+    if (m_markers == before.markers && m_mixInfo == before.mix) {
         m_nSelected = before.selected;
         return false; // nothing changed: no step
     }
@@ -190,14 +192,48 @@ bool MixSession::Remove(std::size_t index) {
 }
 
 bool MixSession::Rename(std::size_t index, std::string title, std::string artist) {
-    const Marker* current = m_markers.At(index);
-    if (current == nullptr || index == 0) {
-        return false;
+    return EditMarkers(
+        [&] { return m_markers.SetNames(index, std::move(title), std::move(artist)); });
+}
+
+bool MixSession::SetNames(MixInfo names) {
+    return EditMarkers([&] {
+        m_mixInfo = std::move(names);
+        return true;
+    });
+}
+
+std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set) {
+    if (!m_wave) {
+        return std::nullopt;
     }
-    Marker renamed = *current;
-    renamed.title = std::move(title);
-    renamed.artist = std::move(artist);
-    return EditMarkers([&] { return m_markers.Set(index, std::move(renamed)); });
+    ImportOutcome outcome;
+    outcome.timed = HasTimes(set);
+    // Computed first: a set that does not fit throws before anything changes.
+    const std::vector<Marker> markers =
+        outcome.timed ? MarkersFromTimes(set, m_wave->m_wfx.nSamplesPerSec, Frames())
+                      : NameMarkers(m_markers.Markers(), set);
+    EditMarkers([&] {
+        if (outcome.timed) {
+            m_markers.Replace(markers);
+            m_nSelected = 0;
+            if (!set.title.empty() || !set.artist.empty()) {
+                m_mixInfo = {set.title, set.artist};
+            }
+        } else {
+            for (std::size_t i = 0; i < markers.size(); ++i) {
+                m_markers.SetNames(i, markers[i].title, markers[i].artist);
+            }
+        }
+        return true;
+    });
+    outcome.tracks = TrackCount();
+    return outcome;
+}
+
+MarkerSet MixSession::ExportSet() const {
+    return SetFromMarkers(m_markers.Markers(), m_wave ? m_wave->m_wfx.nSamplesPerSec : 1, m_mixInfo,
+                          m_wavePath);
 }
 
 std::size_t MixSession::TrackCount() const {
@@ -268,11 +304,11 @@ void MixSession::EndGesture() {
 }
 
 bool MixSession::Undo() {
-    return Restore(m_history.Undo({m_markers, m_nSelected}));
+    return Restore(m_history.Undo({m_markers, m_nSelected, m_mixInfo}));
 }
 
 bool MixSession::Redo() {
-    return Restore(m_history.Redo({m_markers, m_nSelected}));
+    return Restore(m_history.Redo({m_markers, m_nSelected, m_mixInfo}));
 }
 
 bool MixSession::Restore(std::optional<MarkerHistory::State> state) {
@@ -281,6 +317,7 @@ bool MixSession::Restore(std::optional<MarkerHistory::State> state) {
     }
     m_markers = std::move(state->markers);
     m_nSelected = state->selected;
+    m_mixInfo = std::move(state->mix);
     ResolveFrames();
     Notify(changed::kMarkers | changed::kSelection | changed::kDocument);
     return true;
@@ -300,7 +337,7 @@ std::string MixSession::WindowTitle() const {
 }
 
 void MixSession::SaveProject(const std::filesystem::path& path) {
-    WriteProject(path, m_wavePath.string(), m_markers.Markers());
+    WriteProject(path, m_wavePath.string(), m_markers.Markers(), m_mixInfo);
     m_projectPath = path;
     m_history.MarkSaved();
     Notify(changed::kDocument);
@@ -318,6 +355,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         what |= changed::kMix | DropSuggestions();
     }
     m_markers.Replace(project.file.markers);
+    m_mixInfo = project.file.mix;
     m_nSelected = 0;
     ResolveFrames();
     m_projectPath = path;

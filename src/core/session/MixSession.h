@@ -2,6 +2,7 @@
 
 #include "core/analysis/Suggestion.h"
 #include "core/audio/WaveFile.h"
+#include "core/interop/MarkerSet.h"
 #include "core/markers/MarkerList.h"
 #include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
@@ -137,6 +138,25 @@ class MixSession {
     // The time of marker `index` in seconds.
     std::optional<double> SecondsOf(std::size_t index) const;
 
+    // ---- The mix's own names and marker files
+    // The mix's title and artist (a cue sheet's, or typed); saved with the project.
+    const MixInfo& Names() const { return m_mixInfo; }
+    // One undo step; false when they were already so.
+    bool SetNames(MixInfo names);
+    // What an import did.
+    struct ImportOutcome {
+        bool timed = false;     // the markers were replaced by the set's times
+        std::size_t tracks = 0; // the tracks the markers now make
+    };
+    // Applies a marker file's contents as one undo step: a set with times replaces the
+    // markers (see MarkersFromTimes) and, when it names the mix, the mix's names; a set
+    // without times names the existing markers in time order (see NameMarkers). Throws
+    // InteropError, changing nothing, for a set that does not fit the mix; nothing without a
+    // mix.
+    std::optional<ImportOutcome> Import(const MarkerSet& set);
+    // The markers as a marker file writes them (time order, exact frames, the mix's names).
+    MarkerSet ExportSet() const;
+
     // ---- Suggested boundaries: shown beside the markers until the user accepts (a marker
     // exactly there) or dismisses each. They are not part of the undo history; loading
     // another mix drops them.
@@ -244,6 +264,7 @@ class MixSession {
     std::shared_ptr<CWaveFile> m_wave;
     std::filesystem::path m_wavePath;
     MarkerList m_markers;
+    MixInfo m_mixInfo;
     std::size_t m_nSelected = 0;
     MarkerHistory m_history;
     double m_position = 0.0;

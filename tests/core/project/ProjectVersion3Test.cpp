@@ -176,7 +176,7 @@ TEST(ProjectVersion3, DamagedFieldsAreRefusedNamingTheFault) {
     };
     const Case cases[] = {
         {[](Bytes& b) { b.push_back(std::byte{0}); }, "1 bytes follow its last marker"},
-        {set(5, byte(4)), "unknown version 4"},
+        {set(5, byte(5)), "unknown version 5"},
         {set(6, {std::byte{0x01}, std::byte{0x10}}), "its Wave file path is 4097 bytes long"},
         {set(9, byte('\0')), "its Wave file path holds a zero byte"},
         {set(14, byte(2)), "it is cut short"},
@@ -263,6 +263,51 @@ TEST(ProjectVersion3, OpenKeepsFramesAndSetsPercentageFrames) {
     ASSERT_EQ(opened.file.markers.size(), 3u);
     EXPECT_EQ(opened.file.markers[1], Named(FrameMarker(22050), "Two"));
     EXPECT_EQ(opened.file.markers[2].frame, 88199 / 4); // trunc(88199.998) aligned to 4 bytes
+}
+
+} // namespace
+
+namespace {
+
+// The mix's own names make version 4: version 3's fields, then the mix's title and artist.
+TEST(ProjectVersion4, MixNamesFollowTheMarkers) {
+    const sundrel::MixInfo mix{"Live at the Señor \xE2\x98\x83", "DJ Ω"};
+    Bytes expected = Version3("/m.wav", kMixed);
+    expected[5] = std::byte{4};
+    PutText(expected, mix.title);
+    PutText(expected, mix.artist);
+    const Bytes encoded = EncodeProject("/m.wav", kMixed, mix);
+    EXPECT_EQ(encoded, expected);
+    const auto back = DecodeProject(encoded, "p.sdr");
+    EXPECT_EQ(back.version, 4);
+    EXPECT_EQ(back.markers, kMixed);
+    EXPECT_EQ(back.mix, mix);
+    // Without names the file stays version 3 (or 2), byte for byte.
+    EXPECT_EQ(EncodeProject("/m.wav", kMixed, {}), Version3("/m.wav", kMixed));
+    // An artist alone is kept too.
+    EXPECT_EQ(DecodeProject(EncodeProject("m", kMixed, {"", "A"}), "p").mix,
+              (sundrel::MixInfo{"", "A"}));
+
+    for (std::size_t length = 0; length < encoded.size(); ++length) {
+        EXPECT_THAT(Refusal(fixture::Slice(encoded, 0, length)),
+                    testing::StartsWith("malformed: p.sdr: not a usable project file: "))
+            << length;
+    }
+    Bytes longer = encoded;
+    longer.push_back(std::byte{0});
+    EXPECT_THAT(Refusal(longer), HasSubstr("1 bytes follow its last field"));
+    Bytes latin1 = Version3("/m.wav", kMixed);
+    latin1[5] = std::byte{4};
+    PutText(latin1, "Caf\xE9");
+    PutText(latin1, "");
+    EXPECT_THAT(Refusal(latin1), HasSubstr("the mix's title is not UTF-8"));
+    // The writer refuses what the reader would.
+    const auto e = fixture::Thrown<ProjectError>([&] {
+        EncodeProject("m", kMixed, {"", std::string(1025, 'a')});
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetKind(), Kind::Unsaveable);
+    EXPECT_THAT(e->what(), HasSubstr("The mix's artist is longer"));
 }
 
 } // namespace

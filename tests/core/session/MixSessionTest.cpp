@@ -193,7 +193,7 @@ TEST_F(MixSessionTest, SequencesEndInTheExpectedMarkers) {
          "List Marker..=0@0%, Marker 1=124999@50%, Marker 2=62499@25% | sel 2",
          4},
         {"the start stays",
-         {AddFrame(10), Remove(0, false), Move(0, 500, false), Rename(0, "x", "", false),
+         {AddFrame(10), Remove(0, false), Move(0, 500, false),
           Change(0, 50, false)},
          "List Marker..=0@0%, Marker 1=10 | sel 1",
          1},

@@ -1,0 +1,127 @@
+#include "core/interop/MarkerImport.h"
+
+#include "core/markers/MarkerMath.h"
+#include "core/time/TimeCode.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <string>
+
+namespace sundrel {
+
+namespace {
+
+__extension__ using Int128 = __int128; // GCC and clang; exact products of 64-bit values
+
+std::string TrackText(std::size_t index) {
+    return "track " + std::to_string(index + 1);
+}
+
+std::vector<std::size_t> TimeOrder(std::span<const Marker> markers) {
+    std::vector<std::size_t> order(markers.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return markers[a].frame < markers[b].frame;
+    });
+    return order;
+}
+
+} // namespace
+
+bool HasTimes(const MarkerSet& set) {
+    return !set.tracks.empty() && std::all_of(set.tracks.begin(), set.tracks.end(),
+                                              [](const TrackEntry& t) { return t.start; });
+}
+
+std::int64_t FrameAtTime(const ExactTime& time, std::uint32_t rate) {
+    if (time.ticks <= 0 || time.perSecond <= 0) {
+        return 0;
+    }
+    // ticks * rate / perSecond rounded half up, in 128 bits so no product overflows.
+    const Int128 num = static_cast<Int128>(time.ticks) * rate;
+    const Int128 frame = (2 * num + time.perSecond) / (2 * static_cast<Int128>(time.perSecond));
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    return frame > kMax ? kMax : static_cast<std::int64_t>(frame);
+}
+
+std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate,
+                                     std::int64_t frames) {
+    struct Placed {
+        std::int64_t frame;
+        std::size_t track;
+    };
+    std::vector<Placed> placed;
+    for (std::size_t i = 0; i < set.tracks.size(); ++i) {
+        const TrackEntry& t = set.tracks[i];
+        if (!t.start) {
+            throw InteropError(0, TrackText(i) + " has no start time");
+        }
+        const std::int64_t frame = FrameAtTime(*t.start, rate);
+        if (frame >= frames) {
+            throw InteropError(0, TrackText(i) + " starts at " +
+                                      FormatDuration(static_cast<double>(t.start->ticks) /
+                                                     static_cast<double>(t.start->perSecond)) +
+                                      ", at or after the end of the mix (" +
+                                      FormatDuration(SecondsAtFrame(frames, rate)) + ")");
+        }
+        placed.push_back({frame, i});
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Placed& a, const Placed& b) { return a.frame < b.frame; });
+    for (std::size_t k = 1; k < placed.size(); ++k) {
+        if (placed[k].frame == placed[k - 1].frame) {
+            throw InteropError(0, TrackText(placed[k - 1].track) + " and " +
+                                      TrackText(placed[k].track) + " start at the same time (" +
+                                      FormatDuration(SecondsAtFrame(placed[k].frame, rate)) + ")");
+        }
+    }
+    std::vector<Marker> markers;
+    if (placed.empty() || placed.front().frame > 0) {
+        markers.push_back(FrameMarker(0));
+    }
+    for (const Placed& p : placed) {
+        Marker m = FrameMarker(p.frame);
+        m.title = set.tracks[p.track].title;
+        m.artist = set.tracks[p.track].artist;
+        markers.push_back(std::move(m));
+    }
+    if (markers.size() > kMaxMarkers) {
+        throw InteropError(0, "the list holds " + std::to_string(set.tracks.size()) +
+                                  " tracks; a mix can have at most " + std::to_string(kMaxMarkers) +
+                                  " tracks");
+    }
+    return markers;
+}
+
+std::vector<Marker> NameMarkers(std::span<const Marker> markers, const MarkerSet& set) {
+    if (set.tracks.size() != markers.size()) {
+        throw InteropError(0, "the list names " + std::to_string(set.tracks.size()) +
+                                  (set.tracks.size() == 1 ? " track" : " tracks") +
+                                  ", but the markers make " + std::to_string(markers.size()) +
+                                  (markers.size() == 1 ? " track" : " tracks") +
+                                  "; nothing was changed");
+    }
+    std::vector<Marker> named(markers.begin(), markers.end());
+    const std::vector<std::size_t> order = TimeOrder(markers);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        named[order[k]].title = set.tracks[k].title;
+        named[order[k]].artist = set.tracks[k].artist;
+    }
+    return named;
+}
+
+MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, const MixInfo& mix,
+                         const std::filesystem::path& mixPath) {
+    MarkerSet set;
+    set.title = mix.title;
+    set.artist = mix.artist;
+    set.file = mixPath.filename().string();
+    for (std::size_t index : TimeOrder(markers)) {
+        const Marker& m = markers[index];
+        set.tracks.push_back({ExactTime{m.frame, rate}, m.title, m.artist});
+    }
+    return set;
+}
+
+} // namespace sundrel

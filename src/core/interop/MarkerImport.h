@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/interop/MarkerSet.h"
+#include "core/markers/Marker.h"
+#include "core/markers/MixInfo.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+namespace sundrel {
+
+// Whether the set's tracks say where they start (the readers give all of them times or none).
+bool HasTimes(const MarkerSet& set);
+
+// The markers a set with times makes for a mix of `frames` frames at `rate`, in time order:
+// each track starts at the frame nearest its time. A first track at 0 names the start marker;
+// otherwise the start marker comes first, unnamed (the stretch before the first listed
+// track). Throws InteropError (line 0) naming the track when a track has no time, starts at
+// or after the end of the mix, or starts on the same frame as another, and when there would
+// be more markers than a list holds.
+std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, std::int64_t frames);
+
+// `markers` (any order) with the set's names given to them in time order, the start marker
+// first. Throws InteropError (line 0) saying both counts when the set names another number
+// of tracks than the markers make.
+std::vector<Marker> NameMarkers(std::span<const Marker> markers, const MarkerSet& set);
+
+// The set that writes out `markers` (any order; the set lists them in time order) of a mix at
+// `rate` frames a second stored at `mixPath`: each track's start exactly as its frame, the
+// mix's names, and the mix's file name.
+MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, const MixInfo& mix,
+                         const std::filesystem::path& mixPath);
+
+// The frame nearest `time` at `rate` frames a second (halves round up), computed exactly.
+// Negative times give 0 and times beyond the range of frames the largest frame.
+std::int64_t FrameAtTime(const ExactTime& time, std::uint32_t rate);
+
+} // namespace sundrel

@@ -1,0 +1,136 @@
+// Turning a marker file's tracks into markers of a mix and back: exact frames at any rate,
+// the start of the mix, names onto existing markers, and the refusals that change nothing.
+
+#include "core/interop/MarkerImport.h"
+#include "support/Thrown.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using sundrel::ExactTime;
+using sundrel::FrameAtTime;
+using sundrel::FrameMarker;
+using sundrel::InteropError;
+using sundrel::Marker;
+using sundrel::MarkerSet;
+using sundrel::TrackEntry;
+using testing::HasSubstr;
+
+std::string Refusal(const std::function<void()>& f) {
+    const auto e = fixture::Thrown<InteropError>(f);
+    return e ? e->what() : "no error";
+}
+
+Marker Named(std::int64_t frame, std::string title, std::string artist = {}) {
+    Marker m = FrameMarker(frame);
+    m.title = std::move(title);
+    m.artist = std::move(artist);
+    return m;
+}
+
+TEST(MarkerImport, ExactFramesAtAnyRate) {
+    struct Case {
+        ExactTime time;
+        std::uint32_t rate;
+        std::int64_t frame;
+    };
+    const Case cases[] = {
+        {{75, 75}, 44100, 44100},               // one second of cue frames
+        {{1, 75}, 44100, 588},                  // one cue frame is 588 samples at 44.1 kHz
+        {{1, 75}, 48000, 640},                  // and 640 at 48 kHz
+        {{1, 75}, 8000, 107},                   // 106.67 rounds up
+        {{3, 2}, 1, 2},                         // halves round up
+        {{1, 2'000'000}, 1, 0},                 // under half a frame
+        {{1'500'000, 1'000'000}, 44100, 66150}, // microseconds
+        {{(99 * 60 + 59) * 75 + 74, 75}, 48000, (99LL * 60 + 59) * 48000 + 74 * 640},
+        {{-5, 75}, 44100, 0},
+        {{std::numeric_limits<std::int64_t>::max(), 1},
+         192000,
+         std::numeric_limits<std::int64_t>::max()},
+        {{5, 0}, 44100, 0}, // no such unit
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FrameAtTime(c.time, c.rate), c.frame) << c.time.ticks << "/" << c.time.perSecond;
+    }
+}
+
+TEST(MarkerImport, TimedTracksBecomeMarkersInTimeOrder) {
+    MarkerSet set;
+    set.tracks = {{ExactTime{60, 1}, "Two", "B"},
+                  {ExactTime{0, 1}, "One", "A"},
+                  {ExactTime{150, 75}, "Between", ""}};
+    EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000),
+              (std::vector<Marker>{Named(0, "One", "A"), Named(2000, "Between"),
+                                   Named(60'000, "Two", "B")}));
+    // A list that starts later leaves the start of the mix an unnamed first track.
+    set.tracks.erase(set.tracks.begin() + 1);
+    EXPECT_EQ(
+        sundrel::MarkersFromTimes(set, 1000, 100'000),
+        (std::vector<Marker>{FrameMarker(0), Named(2000, "Between"), Named(60'000, "Two", "B")}));
+}
+
+TEST(MarkerImport, TimesThatDoNotFitAreRefusedNamingTheTrack) {
+    auto timed = [](std::vector<std::int64_t> seconds) {
+        MarkerSet set;
+        for (std::int64_t s : seconds) {
+            set.tracks.push_back({ExactTime{s, 1}, "", ""});
+        }
+        return set;
+    };
+    auto refusal = [](const MarkerSet& set) {
+        return Refusal([&] { sundrel::MarkersFromTimes(set, 10, 1000); }); // 100 s
+    };
+    EXPECT_EQ(refusal(timed({0, 50, 99})), "no error");
+    EXPECT_THAT(refusal(timed({0, 100})),
+                HasSubstr("track 2 starts at 0:01:40.000, at or after the end of the mix"));
+    EXPECT_THAT(refusal(timed({0, 30, 10, 30})),
+                HasSubstr("track 2 and track 4 start at the same time (0:00:30.000)"));
+    MarkerSet untimed = timed({0, 5});
+    untimed.tracks[1].start.reset();
+    EXPECT_THAT(refusal(untimed), HasSubstr("track 2 has no start time"));
+    std::vector<std::int64_t> many(255);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        many[i] = static_cast<std::int64_t>(i + 1) * 100; // one frame apart after the start
+    }
+    EXPECT_EQ(Refusal([&] {
+                  MarkerSet set;
+                  for (std::int64_t ms : many) {
+                      set.tracks.push_back({ExactTime{ms, 1000}, "", ""});
+                  }
+                  sundrel::MarkersFromTimes(set, 10, 1000);
+              }),
+              "the list holds 255 tracks; a mix can have at most 255 tracks");
+}
+
+TEST(MarkerImport, NamesGoToTheMarkersInTimeOrder) {
+    const std::vector<Marker> markers = {FrameMarker(0), FrameMarker(900), FrameMarker(300)};
+    MarkerSet names;
+    names.tracks = {{{}, "First", "A"}, {{}, "Second", "B"}, {{}, "Third", ""}};
+    EXPECT_EQ(sundrel::NameMarkers(markers, names),
+              (std::vector<Marker>{Named(0, "First", "A"), Named(900, "Third"),
+                                   Named(300, "Second", "B")}));
+    names.tracks.pop_back();
+    EXPECT_EQ(Refusal([&] { sundrel::NameMarkers(markers, names); }),
+              "the list names 2 tracks, but the markers make 3 tracks; nothing was changed");
+}
+
+TEST(MarkerImport, ExportListsTheMarkersExactly) {
+    const std::vector<Marker> markers = {Named(0, "One"), Named(44'100'123, "Three", "C"),
+                                         Named(588, "Two")};
+    const MarkerSet set =
+        sundrel::SetFromMarkers(markers, 44100, {"Mix", "DJ"}, "/music/Set 1.wav");
+    EXPECT_EQ(set.title, "Mix");
+    EXPECT_EQ(set.artist, "DJ");
+    EXPECT_EQ(set.file, "Set 1.wav");
+    ASSERT_EQ(set.tracks.size(), 3u);
+    EXPECT_EQ(set.tracks[1], (TrackEntry{ExactTime{588, 44100}, "Two", ""}));
+    // And back: the same markers, in time order.
+    EXPECT_EQ(
+        sundrel::MarkersFromTimes(set, 44100, 50'000'000),
+        (std::vector<Marker>{Named(0, "One"), Named(588, "Two"), Named(44'100'123, "Three", "C")}));
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+// Marker files applied to the open mix: one undo step each, nothing changed by a refusal, the
+// mix's names kept with the project.
+
+#include "core/interop/MarkerImport.h"
+#include "core/session/MixSession.h"
+#include "support/Thrown.h"
+#include "support/WavFixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using sundrel::ExactTime;
+using sundrel::InteropError;
+using sundrel::MarkerSet;
+using sundrel::MixInfo;
+
+std::vector<std::string> Titles(const sundrel::MixSession& session) {
+    std::vector<std::string> titles;
+    for (const sundrel::TrackEntry& t : session.ExportSet().tracks) {
+        titles.push_back(t.title + "@" + std::to_string(t.start->ticks));
+    }
+    return titles;
+}
+
+class Import : public ::testing::Test {
+  protected:
+    fixture::TempDir dir;
+    sundrel::MixSession session{{}};
+
+    void SetUp() override {
+        const fixture::Format format{1, 1, 1000, 16}; // 100 s of 16-bit mono at 1 kHz
+        fixture::WriteFile(dir / "mix.wav",
+                           fixture::CanonicalWav(format, fixture::Counting(100'000 * 2)));
+        session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
+    }
+};
+
+TEST_F(Import, TimesReplaceTheMarkersAsOneStep) {
+    session.AddAtFrame(5000, "old");
+    MarkerSet cue;
+    cue.title = "Live";
+    cue.artist = "DJ";
+    cue.tracks = {{ExactTime{0, 75}, "One", "A"}, {ExactTime{75 * 30, 75}, "Two", "B"}};
+    const auto outcome = session.Import(cue);
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->timed);
+    EXPECT_EQ(outcome->tracks, 2u);
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"One@0", "Two@30000"}));
+    EXPECT_EQ(session.Names(), (MixInfo{"Live", "DJ"}));
+    EXPECT_TRUE(session.IsModified());
+    // The project keeps the names; undo brings back the markers and names before the import.
+    session.SaveProject(dir / "p.sdr");
+    ASSERT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "old@5000"}));
+    EXPECT_EQ(session.Names(), MixInfo{});
+    sundrel::MixSession reopened{{}};
+    reopened.OpenProject(dir / "p.sdr");
+    EXPECT_EQ(Titles(reopened), (std::vector<std::string>{"One@0", "Two@30000"}));
+    EXPECT_EQ(reopened.Names(), (MixInfo{"Live", "DJ"}));
+}
+
+TEST_F(Import, NamesWithoutTimesNameTheMarkersOrChangeNothing) {
+    session.AddAtFrame(60'000);
+    session.AddAtFrame(20'000);
+    MarkerSet names;
+    names.tracks = {{{}, "Intro", ""}, {{}, "Middle", "M"}};
+    const auto refused = fixture::Thrown<InteropError>([&] { session.Import(names); });
+    ASSERT_TRUE(refused);
+    EXPECT_THAT(refused->what(), testing::HasSubstr("names 2 tracks, but the markers make 3"));
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@20000", "@60000"}));
+    names.tracks.push_back({{}, "Last", ""});
+    const auto outcome = session.Import(names);
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->timed);
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"Intro@0", "Middle@20000", "Last@60000"}));
+    // The start marker takes a name like any other and keeps it through undo and redo.
+    EXPECT_TRUE(session.Rename(0, "Opening", ""));
+    EXPECT_TRUE(session.Undo());
+    EXPECT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@20000", "@60000"}));
+    EXPECT_TRUE(session.Redo());
+    EXPECT_TRUE(session.Redo());
+    EXPECT_EQ(Titles(session).front(), "Opening@0");
+}
+
+TEST_F(Import, RefusedTimesChangeNothing) {
+    session.AddAtFrame(5000, "kept");
+    MarkerSet late;
+    late.tracks = {{ExactTime{0, 1}, "", ""}, {ExactTime{100, 1}, "", ""}};
+    EXPECT_TRUE(fixture::Thrown<InteropError>([&] { session.Import(late); }));
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "kept@5000"}));
+    EXPECT_FALSE(session.CanRedo());
+    // Mix names alone are an edit of their own.
+    EXPECT_TRUE(session.SetNames({"T", ""}));
+    EXPECT_FALSE(session.SetNames({"T", ""}));
+    EXPECT_TRUE(session.Undo());
+    EXPECT_EQ(session.Names(), MixInfo{});
+}
+
+} // namespace
