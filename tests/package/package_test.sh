@@ -71,16 +71,17 @@ done
 # The MIME type: well-formed, and what update-mime-database makes of it.
 xml="$root/usr/share/mime/packages/sundrel.xml"
 xmllint --noout "$xml" || fail "xmllint"
-mkdir -p "$tmp/mime/packages"
-cp "$xml" "$tmp/mime/packages/"
-update-mime-database "$tmp/mime" 2>"$tmp/mime.log" || fail "update-mime-database"
+mkdir -p "$tmp/share/mime/packages"
+cp "$xml" "$tmp/share/mime/packages/"
+XDG_DATA_DIRS="$tmp/share" update-mime-database "$tmp/share/mime" 2>"$tmp/mime.log" ||
+    fail "update-mime-database"
 [ -s "$tmp/mime.log" ] && { cat "$tmp/mime.log"; fail "update-mime-database complained"; }
-grep -qx '50:application/x-sundrel-project:\*.sdr' "$tmp/mime/globs2" ||
-    fail "no *.sdr glob in globs2: $(cat "$tmp/mime/globs2")"
+grep -qx '50:application/x-sundrel-project:\*.sdr' "$tmp/share/mime/globs2" ||
+    fail "no *.sdr glob in globs2: $(cat "$tmp/share/mime/globs2")"
 # The magic file: the section header, then offset 0, the 2-byte length 5 and the bytes.
 printf '[50:application/x-sundrel-project]\n>0=\000\005Sndrl\n' >"$tmp/magic.expected"
-tail -c +13 "$tmp/mime/magic" | cmp -s - "$tmp/magic.expected" ||
-    fail "magic is not 'Sndrl' at offset 0: $(tail -c +13 "$tmp/mime/magic" | od -c | head -3)"
+tail -c +13 "$tmp/share/mime/magic" | cmp -s - "$tmp/magic.expected" ||
+    fail "magic is not 'Sndrl' at offset 0: $(tail -c +13 "$tmp/share/mime/magic" | od -c | head -3)"
 
 # The extracted programs.
 cli="$root/usr/bin/sundrel-cli"
@@ -131,7 +132,7 @@ fi
 
 # lintian: errors fail the test; warnings are shown.
 if command -v lintian >/dev/null; then
-    lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1 || true
+    lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1 || true
     cat "$tmp/lintian.log"
     grep -q '^E: ' "$tmp/lintian.log" && fail "lintian reports errors"
 else
