@@ -99,6 +99,20 @@ info=$("$cli" info "$wav") || fail "sundrel-cli info exited with $?"
 grep -q 'format: *PCM 16-bit mono 8000 Hz' <<<"$info" || fail "info format: $info"
 grep -q 'duration: *0:00:01.000' <<<"$info" || fail "info duration: $info"
 
+# The manual page and the completion name every option each subcommand's --help lists.
+man_text=$(zcat "$root/usr/share/man/man1/sundrel-cli.1.gz" | sed 's/\\-/-/g')
+completion=$(cat "$root/usr/share/bash-completion/completions/sundrel-cli")
+subcommands=$("$cli" --help | awk '/^Subcommands:/ { on = 1; next } on && NF { print $1 }')
+[ -n "$subcommands" ] || fail "sundrel-cli --help lists no subcommands"
+for sub in $subcommands; do
+    grep -qE "^\.B[IR]? $sub( |$)" <<<"$man_text" || fail "the manual page lacks the command $sub"
+    grep -qw -- "$sub" <<<"$completion" || fail "the completion lacks the command $sub"
+    for option in $("$cli" "$sub" --help | grep -oE -- '(^|[ ,])--[a-z][a-z-]*' | tr -d ' ,'); do
+        grep -q -- "$option" <<<"$man_text" || fail "the manual page lacks $sub $option"
+        grep -q -- "$option" <<<"$completion" || fail "the completion lacks $sub $option"
+    done
+done
+
 # The changelog's newest entry is this version.
 top=$(zcat "$root/usr/share/doc/sundrel/changelog.gz" | head -n 1)
 [[ $top == "sundrel ($version) "* ]] || fail "changelog starts '$top'"
