@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "core/Version.h"
 
 #include <csignal>
 #include <iostream>
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     // commands report, instead of killing the program in the middle of its work.
     std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{"sundrel-cli: inspect and split DJ mixes held in WAV files"};
+    app.set_version_flag("--version", sundrel::kVersionLine);
     app.require_subcommand(1);
     int status = sundrel::cli::kExitOk;
     sundrel::cli::AddInfoCommand(app, status);
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e); // prints the reason and the usage line

@@ -2,6 +2,7 @@
 // a mix at start, `sundrel --demo` writes a synthetic demo mix to the cache folder (once)
 // and loads it.
 
+#include "core/Version.h"
 #include "core/demo/DemoMix.h"
 #include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
@@ -10,6 +11,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+
+#include <cstdio>
 
 // The application: sets up Qt, runs the main window until it closes, and ends the process.
 class CSundrelApp : public QApplication {
@@ -25,7 +28,11 @@ class CSundrelApp : public QApplication {
         parser.setApplicationDescription(
             QStringLiteral("Cut a recorded DJ mix into its tracks at markers."));
         parser.addHelpOption();
-        parser.addVersionOption();
+        // Not addVersionOption: that prints the application name ("Sundrel"), and both
+        // programs print the same line, the one sundrel-cli prints.
+        const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                         QStringLiteral("Displays version information."));
+        parser.addOption(version);
         const QCommandLineOption demo(QStringLiteral("demo"),
                                       QStringLiteral("Load a generated demo mix."));
         parser.addOption(demo);
@@ -33,6 +40,10 @@ class CSundrelApp : public QApplication {
                                      QStringLiteral("A WAV mix to load at start."),
                                      QStringLiteral("[FILE.wav]"));
         parser.process(*this);
+        if (parser.isSet(version)) {
+            std::printf("%s\n", sundrel::kVersionLine);
+            return 0;
+        }
 
         sundrel::gui::QtPrompt prompt;
         CSundrelDlg dlg(prompt);

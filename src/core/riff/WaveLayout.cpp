@@ -304,7 +304,11 @@ std::string DescribeFormat(const WaveFormat& f) {
     text += f.channels == 1   ? "mono"
             : f.channels == 2 ? "stereo"
                               : std::to_string(f.channels) + " channels";
-    text += " " + std::to_string(f.sampleRate) + " Hz";
+    // Appended piece by piece: `" " + std::to_string(...)` trips GCC 12's -Wrestrict false
+    // positive at -O3 (Release builds).
+    text += ' ';
+    text += std::to_string(f.sampleRate);
+    text += " Hz";
     if (f.extensible) {
         text += " (extensible)";
     }

@@ -1,5 +1,6 @@
 #include "gui/about/AboutDlg.h"
 
+#include "core/Version.h"
 #include "gui/app/DialogUnits.h"
 
 #include <QApplication>
