@@ -220,7 +220,7 @@ std::string WriteTracklist(const MarkerSet& set) {
             front = Clock(*expected.seconds, hours) + " ";
         }
         std::string line = front + name;
-        if (name.empty() || !ReadsBackAs(line, expected)) {
+        if ((front.empty() && name.empty()) || !ReadsBackAs(line, expected)) {
             line = front + "- " + name;
         }
         out += std::string(TrimBlanks(line)) + "\n";
