@@ -17,6 +17,9 @@ std::string CleanName(std::string_view text) {
                    static_cast<unsigned char>(text[i + 1]) < 0xA0) {
             out += ' '; // U+0080..U+009F
             ++i;
+        } else if (text.substr(i).starts_with("\xEF\xBB\xBF")) {
+            out += ' '; // U+FEFF, a byte order mark left inside the text
+            i += 2;
         } else {
             out += text[i];
         }

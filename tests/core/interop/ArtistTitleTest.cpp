@@ -81,6 +81,7 @@ TEST(ArtistTitle, CleanNameBlanksControlCharacters) {
               "a b c d e f");
     EXPECT_EQ(CleanName("\xC2\xA0keep\xC3\xA9"), "\xC2\xA0keep\xC3\xA9"); // not controls
     EXPECT_EQ(CleanName("\t\n"), "");
+    EXPECT_EQ(CleanName("\xEF\xBB\xBFName\xEF\xBB\xBFx"), "Name x");
 }
 
 } // namespace
