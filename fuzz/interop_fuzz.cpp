@@ -1,0 +1,72 @@
+// Feeds arbitrary bytes to the cue sheet, label file and tracklist readers. Whatever a reader
+// accepts must be written by the matching writer and read back: to the same starts (in the
+// writer's unit), the same mix title, artist and file, the same names (but for an artist that
+// itself holds " - ", which no "Artist - Title" text can tell apart), and writing again must
+// give the same text.
+#include "core/interop/CueSheet.h"
+#include "core/interop/ExactTimeMath.h"
+#include "core/interop/InteropLimits.h"
+#include "core/interop/LabelFile.h"
+#include "core/interop/Tracklist.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace sundrel;
+
+void Check(bool ok) {
+    if (!ok) {
+        std::abort();
+    }
+}
+
+bool ArtistHoldsDash(const std::string& artist) {
+    const std::string padded = " " + artist + " ";
+    return padded.find(" - ") != std::string::npos ||
+           padded.find(" \u2013 ") != std::string::npos ||
+           padded.find(" \u2014 ") != std::string::npos;
+}
+
+template <typename Read, typename Write>
+void RoundTrip(std::string_view bytes, Read read, Write write, std::int64_t unit,
+               bool splitsNames) {
+    MarkerSet first;
+    try {
+        first = read(bytes);
+    } catch (const InteropError&) {
+        return;
+    }
+    Check(!first.tracks.empty() && first.tracks.size() <= kMaxMarkerFileTracks);
+    const std::string text = write(first);
+    const MarkerSet second = read(text); // throws, and so fails, if the writer's text is refused
+    Check(second.title == first.title && second.artist == first.artist &&
+          second.file == first.file);
+    Check(second.tracks.size() == first.tracks.size());
+    for (std::size_t i = 0; i < first.tracks.size(); ++i) {
+        const TrackEntry& a = first.tracks[i];
+        const TrackEntry& b = second.tracks[i];
+        Check(a.start.has_value() == b.start.has_value());
+        if (a.start) {
+            Check(*b.start == Rescaled(*a.start, unit));
+        }
+        if (!splitsNames || !ArtistHoldsDash(a.artist)) {
+            Check(a.title == b.title && a.artist == b.artist);
+        }
+    }
+    Check(write(second) == text);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    RoundTrip(bytes, ReadCueSheet, WriteCueSheet, 75, false);
+    RoundTrip(bytes, ReadLabelFile, WriteLabelFile, 1'000'000, true);
+    RoundTrip(bytes, ReadTracklist, WriteTracklist, 1, true);
+    return 0;
+}

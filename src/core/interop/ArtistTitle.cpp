@@ -1,0 +1,61 @@
+#include "core/interop/ArtistTitle.h"
+
+#include "core/interop/NameText.h"
+
+#include <array>
+
+namespace sundrel {
+
+namespace {
+
+std::string Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+} // namespace
+
+ArtistTitle SplitArtistTitle(std::string_view name, NameSeparators separators) {
+    const std::string clean = CleanName(name);
+    // Spaces at both ends let a dash at either end count as a separator.
+    const std::string padded = " " + clean + " ";
+    constexpr std::array<std::string_view, 3> kDashes = {" - ", " \u2013 ", " \u2014 "};
+    std::size_t at = std::string::npos;
+    std::size_t length = 0;
+    for (const std::string_view dash : kDashes) {
+        const std::size_t found = padded.find(dash);
+        if (found < at) {
+            at = found;
+            length = dash.size();
+        }
+    }
+    if (at != std::string::npos) {
+        return {Trimmed(std::string_view(padded).substr(0, at)),
+                Trimmed(std::string_view(padded).substr(at + length))};
+    }
+    if (separators == NameSeparators::DashesAndBy) {
+        const std::size_t by = clean.rfind(" by ");
+        if (by != std::string::npos && by > 0 && by + 4 < clean.size()) {
+            return {Trimmed(clean.substr(by + 4)), Trimmed(clean.substr(0, by))};
+        }
+    }
+    return {{}, clean};
+}
+
+std::string JoinArtistTitle(std::string_view artist, std::string_view title,
+                            NameSeparators separators) {
+    const std::string a = CleanName(artist);
+    const std::string t = CleanName(title);
+    if (a.empty()) {
+        if (t.empty() || SplitArtistTitle(t, separators) == ArtistTitle{{}, t}) {
+            return t;
+        }
+        return "- " + t;
+    }
+    return t.empty() ? a + " -" : a + " - " + t;
+}
+
+} // namespace sundrel

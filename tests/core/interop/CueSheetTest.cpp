@@ -1,0 +1,231 @@
+#include "core/interop/CueSheet.h"
+#include "core/interop/ExactTimeMath.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using sundrel::ExactTime;
+using sundrel::InteropError;
+using sundrel::MarkerSet;
+using sundrel::ReadCueSheet;
+using sundrel::TrackEntry;
+using sundrel::WriteCueSheet;
+
+ExactTime Cue(std::int64_t minutes, std::int64_t seconds, std::int64_t frames) {
+    return {(minutes * 60 + seconds) * 75 + frames, 75};
+}
+
+// The sheet a DJ program writes beside a recording: a header with the date and program as
+// REM lines, the mix's title and performer, the recording, then each track as it was played.
+// Titles keep quotes as the program found them, unescaped.
+constexpr const char* kRecordingSheet = R"(REM DATE 2026-12-05
+REM COMMENT "Mixxx 2.4.1"
+TITLE "Saturday Warmup"
+PERFORMER "DJ Sundrel"
+FILE "2026-12-05_21h04m.wav" WAVE
+  TRACK 01 AUDIO
+    TITLE "Strings of Life"
+    PERFORMER "Rhythim Is Rhythim"
+    INDEX 01 00:00:00
+  TRACK 02 AUDIO
+    TITLE "The "Real" Thing"
+    PERFORMER "Café Müller"
+    INDEX 01 05:12:37
+  TRACK 03 AUDIO
+    TITLE "Late"
+    PERFORMER "Nobody"
+    INDEX 01 102:03:74
+)";
+
+TEST(CueSheet, ReadsTheSheetARecordingProgramWrites) {
+    const MarkerSet set = ReadCueSheet(kRecordingSheet);
+    EXPECT_EQ(set.title, "Saturday Warmup");
+    EXPECT_EQ(set.artist, "DJ Sundrel");
+    EXPECT_EQ(set.file, "2026-12-05_21h04m.wav");
+    ASSERT_EQ(set.tracks.size(), 3u);
+    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 0, 0), "Strings of Life", "Rhythim Is Rhythim"}));
+    EXPECT_EQ(set.tracks[1], (TrackEntry{Cue(5, 12, 37), "The \"Real\" Thing", "Café Müller"}));
+    EXPECT_EQ(set.tracks[2], (TrackEntry{Cue(102, 3, 74), "Late", "Nobody"}));
+    // 102 minutes 3 s 74/75 at 44.1 kHz, exactly.
+    EXPECT_EQ(sundrel::FrameOf(*set.tracks[2].start, 44100), (102 * 60 + 3) * 44100 + 74 * 588);
+}
+
+TEST(CueSheet, ReadsMarksLineEndsRemarksAndLooseShapes) {
+    // A hand-made sheet: byte order mark, CRLF, lower-case keywords, unquoted values, a
+    // pregap, sub-indexes, lines that are read past, and no per-track performer.
+    const std::string sheet = "\xEF\xBB\xBF"
+                              "REM GENRE House\r\n"
+                              "CATALOG 0000000000000\r\n"
+                              "performer Various\r\n"
+                              "title Summer Mix 2026\r\n"
+                              "FILE summer mix.wav WAVE\r\n"
+                              "\r\n"
+                              "TRACK 1 AUDIO\r\n"
+                              "  FLAGS DCP\r\n"
+                              "  TITLE Opening\r\n"
+                              "  REM a remark in a track\r\n"
+                              "  INDEX 01 00:00:00\r\n"
+                              "TRACK 2 audio\r\n"
+                              "  title \"Second\"\r\n"
+                              "  ISRC USXXX0000001\r\n"
+                              "  INDEX 00 03:58:00\r\n"
+                              "  INDEX 01 04:00:00\r\n"
+                              "  INDEX 02 04:30:10\r\n"
+                              "\tTRACK 7 AUDIO\r\n"
+                              "\tPREGAP 00:02:00\r\n"
+                              "\tINDEX 1 9:5:3\r\n"
+                              "\tSONGWRITER \"Someone\"\r\n"
+                              "\tPOSTGAP 00:01:00\r\n";
+    const MarkerSet set = ReadCueSheet(sheet);
+    EXPECT_EQ(set.title, "Summer Mix 2026");
+    EXPECT_EQ(set.artist, "Various");
+    EXPECT_EQ(set.file, "summer mix.wav");
+    ASSERT_EQ(set.tracks.size(), 3u);
+    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 0, 0), "Opening", ""}));
+    EXPECT_EQ(set.tracks[1], (TrackEntry{Cue(4, 0, 0), "Second", ""})); // INDEX 01, not 00
+    EXPECT_EQ(set.tracks[2], (TrackEntry{Cue(9, 5, 3), "", ""}));
+}
+
+TEST(CueSheet, ReadsALatin1Sheet) {
+    const MarkerSet set = ReadCueSheet("FILE \"mix.wav\" WAVE\n"
+                                       "TRACK 01 AUDIO\n"
+                                       "  TITLE \"D\xE9j\xE0 Vu\"\n"
+                                       "  PERFORMER \"M\xFCller \x96 Band\"\n"
+                                       "  INDEX 01 00:00:00\n");
+    ASSERT_EQ(set.tracks.size(), 1u);
+    EXPECT_EQ(set.tracks[0].title, "Déjà Vu");
+    EXPECT_EQ(set.tracks[0].artist, "Müller – Band");
+}
+
+TEST(CueSheet, RefusesEachMalformedLineWithItsNumber) {
+    const std::string head = "FILE \"mix.wav\" WAVE\nTRACK 01 AUDIO\n";
+    struct Case {
+        std::string sheet;
+        std::size_t line;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {head + "INDEX 01 00:00:00\nGARBAGE here\n", 4, "unknown command"},
+        {head + "INDEX 01 00:60:00\n", 3, "seconds"},
+        {head + "INDEX 01 00:00:75\n", 3, "frames"},
+        {head + "INDEX 01 00:00\n", 3, "mm:ss:ff"},
+        {head + "INDEX 01 0a:00:00\n", 3, "mm:ss:ff"},
+        {head + "INDEX 01 -1:00:00\n", 3, "mm:ss:ff"},
+        {head + "INDEX 01 1234567:00:00\n", 3, "mm:ss:ff"},
+        {head + "INDEX 01 00:00:00 extra\n", 3, "mm:ss:ff"},
+        {head + "INDEX x 00:00:00\n", 3, "index number"},
+        {head + "INDEX 01 00:10:00\nINDEX 00 00:09:00\n", 4, "does not come after"},
+        {head + "INDEX 01 00:10:00\nINDEX 02 00:09:00\n", 4, "earlier"},
+        {head + "INDEX 00 00:10:00\nINDEX 01 00:09:00\n", 4, "earlier"},
+        {head + "INDEX 01 00:10:00\nTRACK 02 AUDIO\nINDEX 01 00:09:74\n", 5, "earlier"},
+        {head + "INDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n", 4, "come after"},
+        {head + "INDEX 01 00:00:00\nTRACK 0 AUDIO\n", 4, "1..999"},
+        {head + "INDEX 01 00:00:00\nTRACK 1000 AUDIO\n", 4, "1..999"},
+        {head + "INDEX 01 00:00:00\nTRACK 02 MODE1/2352\n", 4, "not AUDIO"},
+        {head + "INDEX 01 00:00:00\nTRACK 02\n", 4, "not AUDIO"},
+        {head + "TITLE \"x\"\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n", 2, "no INDEX 01"},
+        {head + "INDEX 00 00:00:00\n", 2, "no INDEX 01"},
+        {"INDEX 01 00:00:00\n", 1, "before the first TRACK"},
+        {"TITLE \"unclosed\n" + head, 1, "not closed"},
+        {"TITLE \"a\" b\n" + head, 1, "after the quoted"},
+        {head + "INDEX 01 00:00:00\nFILE \"other.wav\" WAVE\n", 4, "second FILE"},
+        {"FILE \"mix.wav\" WAVE extra\n", 1, "after the file type"},
+        {"FILE \"\" WAVE\n", 1, "no file"},
+        {"TITLE \"" + std::string(1025, 'x') + "\"\n" + head, 1, "longer than 1024"},
+        {"REM only remarks\n", 0, "no TRACK"},
+        {"", 0, "no TRACK"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ReadCueSheet(c.sheet);
+            ADD_FAILURE() << "accepted:\n" << c.sheet;
+        } catch (const InteropError& e) {
+            EXPECT_EQ(e.Line(), c.line) << e.what() << "\n" << c.sheet;
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(CueSheet, BoundsTheTrackCount) {
+    std::string sheet;
+    for (int i = 1; i <= 1000; ++i) {
+        sheet += "TRACK " + std::to_string(i) + " AUDIO\nINDEX 01 00:00:00\n";
+    }
+    try {
+        ReadCueSheet(sheet);
+        FAIL() << "read 1000 tracks";
+    } catch (const InteropError& e) {
+        EXPECT_EQ(e.Line(), 1999u); // TRACK 1000 is not a number 1..999 either way
+    }
+    sheet.resize(sheet.rfind("TRACK 1000"));
+    EXPECT_EQ(ReadCueSheet(sheet).tracks.size(), 999u);
+}
+
+TEST(CueSheet, WritesWhatItReadsBack) {
+    MarkerSet set;
+    set.title = "Night \"Live\" Mix";
+    set.artist = "DJ Ü";
+    set.file = "night mix.wav";
+    // Starts in frames at 44.1 kHz: on a cue frame, just below half a frame, at half, and
+    // past 99 minutes.
+    set.tracks = {{ExactTime{0, 44100}, "Intro", ""},
+                  {ExactTime{44100 * 61 + 293, 44100}, "Tab\there", "Line\nbreak"},
+                  {ExactTime{44100 * 125 + 294, 44100}, "\"Quoted\"", "Sigur Rós"},
+                  {ExactTime{44100LL * 6100 + 588 * 3, 44100}, "", "Artist only"}};
+    const std::string text = WriteCueSheet(set);
+    EXPECT_EQ(text, "TITLE \"Night \"Live\" Mix\"\n"
+                    "PERFORMER \"DJ Ü\"\n"
+                    "FILE \"night mix.wav\" WAVE\n"
+                    "  TRACK 01 AUDIO\n"
+                    "    TITLE \"Intro\"\n"
+                    "    INDEX 01 00:00:00\n"
+                    "  TRACK 02 AUDIO\n"
+                    "    TITLE \"Tab here\"\n"
+                    "    PERFORMER \"Line break\"\n"
+                    "    INDEX 01 01:01:00\n"
+                    "  TRACK 03 AUDIO\n"
+                    "    TITLE \"\"Quoted\"\"\n"
+                    "    PERFORMER \"Sigur Rós\"\n"
+                    "    INDEX 01 02:05:01\n"
+                    "  TRACK 04 AUDIO\n"
+                    "    PERFORMER \"Artist only\"\n"
+                    "    INDEX 01 101:40:03\n");
+    const MarkerSet back = ReadCueSheet(text);
+    EXPECT_EQ(back.title, set.title);
+    EXPECT_EQ(back.artist, set.artist);
+    EXPECT_EQ(back.file, set.file);
+    ASSERT_EQ(back.tracks.size(), set.tracks.size());
+    for (std::size_t i = 0; i < set.tracks.size(); ++i) {
+        EXPECT_EQ(*back.tracks[i].start, sundrel::Rescaled(*set.tracks[i].start, 75));
+    }
+    EXPECT_EQ(back.tracks[1].title, "Tab here"); // control characters become spaces
+    EXPECT_EQ(back.tracks[1].artist, "Line break");
+    EXPECT_EQ(back.tracks[2].title, "\"Quoted\"");
+    EXPECT_EQ(back.tracks[3], (TrackEntry{Cue(101, 40, 3), "", "Artist only"}));
+    // Reading and writing again changes nothing.
+    EXPECT_EQ(WriteCueSheet(back), text);
+}
+
+TEST(CueSheet, WriterNamesTheFileTypeAndRefusesWhatItCannotWrite) {
+    MarkerSet set;
+    set.tracks = {{ExactTime{0, 75}, "", ""}};
+    set.file = "mix.MP3";
+    EXPECT_NE(WriteCueSheet(set).find("FILE \"mix.MP3\" MP3\n"), std::string::npos);
+    set.file = "mix.aiff";
+    EXPECT_NE(WriteCueSheet(set).find("FILE \"mix.aiff\" AIFF\n"), std::string::npos);
+    set.file = "";
+    EXPECT_EQ(WriteCueSheet(set), "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+
+    MarkerSet bad = set;
+    bad.tracks.push_back({std::nullopt, "no start", ""});
+    EXPECT_THROW(WriteCueSheet(bad), std::invalid_argument);
+    bad.tracks.back().start = ExactTime{-1, 75};
+    EXPECT_THROW(WriteCueSheet(bad), std::invalid_argument);
+    bad.tracks = {{ExactTime{2, 75}, "", ""}, {ExactTime{1, 75}, "", ""}};
+    EXPECT_THROW(WriteCueSheet(bad), std::invalid_argument);
+}
+
+} // namespace
