@@ -29,7 +29,8 @@ struct Piece {
     throw NameTemplateError("name template \"" + std::string(nameTemplate) + "\": " + reason);
 }
 
-std::vector<Piece> Parse(std::string_view t) {
+// `t` in pieces; `whole` is the template as given, for the messages.
+std::vector<Piece> Parse(std::string_view t, std::string_view whole) {
     std::vector<Piece> pieces(1);
     for (std::size_t i = 0; i < t.size(); ++i) {
         const char c = t[i];
@@ -39,8 +40,8 @@ std::vector<Piece> Parse(std::string_view t) {
                 ++i;
                 continue;
             }
-            Refuse(t, "\"}\" at position " + std::to_string(i + 1) +
-                          " closes no field (write \"}}\" for a brace in the name)");
+            Refuse(whole, "\"}\" at position " + std::to_string(i + 1) +
+                              " closes no field (write \"}}\" for a brace in the name)");
         }
         if (c != '{') {
             pieces.back().text += c;
@@ -53,14 +54,14 @@ std::vector<Piece> Parse(std::string_view t) {
         }
         const std::size_t close = t.find_first_of("{}", i + 1);
         if (close == std::string_view::npos || t[close] != '}') {
-            Refuse(t, "\"{\" at position " + std::to_string(i + 1) + " has no \"}\"");
+            Refuse(whole, "\"{\" at position " + std::to_string(i + 1) + " has no \"}\"");
         }
         const std::string_view name = t.substr(i + 1, close - i - 1);
         const auto known = std::find_if(std::begin(kFields), std::end(kFields),
                                         [&](const FieldName& f) { return f.name == name; });
         if (known == std::end(kFields)) {
-            Refuse(t, "unknown field {" + std::string(name) +
-                          "} (known: {nn} {n} {title} {artist} {mix} {start})");
+            Refuse(whole, "unknown field {" + std::string(name) +
+                              "} (known: {nn} {n} {title} {artist} {mix} {start})");
         }
         pieces.push_back({known->field, {}});
         pieces.push_back({});
@@ -233,7 +234,7 @@ std::string ClassicStem(std::uint64_t number) {
 } // namespace
 
 void CheckNameTemplate(std::string_view nameTemplate) {
-    Parse(nameTemplate);
+    Parse(nameTemplate, nameTemplate);
 }
 
 std::vector<std::string> TrackFileNames(std::string_view nameTemplate,
@@ -243,7 +244,7 @@ std::vector<std::string> TrackFileNames(std::string_view nameTemplate,
     if (EndsWithNoCase(body, extension)) {
         body.remove_suffix(extension.size());
     }
-    const std::vector<Piece> parsed = Parse(body);
+    const std::vector<Piece> parsed = Parse(body, nameTemplate);
     const std::size_t room = kMaxTrackNameBytes - std::min(extension.size(), kMaxTrackNameBytes);
 
     std::vector<std::string> stems;

@@ -55,6 +55,16 @@ std::string FoldCase(std::string s) {
     return s;
 }
 
+// `name` for a message: control characters (a NUL would end the text) shown as '?'.
+std::string Shown(std::string name) {
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return name;
+}
+
 // Why `name` cannot be a track's file name, or nothing when it can.
 const char* NameFault(const std::string& name) {
     if (name.empty()) {
@@ -104,7 +114,7 @@ std::vector<std::string> SplitTrackNames(std::size_t count, const SplitOptions& 
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& name = options.names[i];
         const std::string which =
-            "the file name of track " + std::to_string(i + 1) + " (\"" + name + "\")";
+            "the file name of track " + std::to_string(i + 1) + " (\"" + Shown(name) + "\")";
         if (const char* fault = NameFault(name)) {
             throw std::invalid_argument(which + " " + fault);
         }
