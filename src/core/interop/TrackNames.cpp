@@ -218,20 +218,20 @@ void CutTo(std::string& s, std::size_t bytes) {
     TrimEnds(s);
 }
 
-std::string FoldCase(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return s;
-}
-
 std::string ClassicStem(std::uint64_t number) {
     return Number("track%02llu", number);
 }
 
 } // namespace
+
+std::string FoldNameCase(std::string name) {
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return name;
+}
 
 void CheckNameTemplate(std::string_view nameTemplate) {
     Parse(nameTemplate, nameTemplate);
@@ -305,26 +305,26 @@ std::vector<std::string> TrackFileNames(std::string_view nameTemplate,
     const std::string ext(extension);
     std::set<std::string> taken;
     for (const std::string& stem : stems) {
-        taken.insert(FoldCase(stem + ext));
+        taken.insert(FoldNameCase(stem + ext));
     }
     std::set<std::string> given;
     std::vector<std::string> names;
     names.reserve(stems.size());
     for (std::string& stem : stems) {
         std::string name = stem + ext;
-        if (given.contains(FoldCase(name))) {
+        if (given.contains(FoldNameCase(name))) {
             for (std::uint64_t k = 2;; ++k) {
                 const std::string suffix = " (" + std::to_string(k) + ")";
                 std::string cut = stem;
                 CutTo(cut, room - suffix.size());
                 name = cut + suffix + ext;
-                const std::string key = FoldCase(name);
+                const std::string key = FoldNameCase(name);
                 if (!taken.contains(key) && !given.contains(key)) {
                     break;
                 }
             }
         }
-        given.insert(FoldCase(name));
+        given.insert(FoldNameCase(name));
         names.push_back(std::move(name));
     }
     return names;

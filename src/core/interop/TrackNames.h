@@ -24,6 +24,10 @@ struct TrackNameFields {
     std::uint64_t startSecond = 0; // whole seconds from the start of the mix
 };
 
+// `name` with its ASCII letters in lower case: equal results for names that FAT (and a
+// case-insensitive share) take for one.
+std::string FoldNameCase(std::string name);
+
 // The longest file name TrackFileNames gives, in bytes with the extension.
 inline constexpr std::size_t kMaxTrackNameBytes = 200;
 

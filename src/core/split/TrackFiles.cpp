@@ -1,5 +1,6 @@
 #include "core/split/TrackFiles.h"
 
+#include "core/interop/TrackNames.h"
 #include "core/io/ErrorText.h"
 #include "core/io/StaleTemps.h"
 
@@ -44,15 +45,6 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     struct stat sb {};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
-}
-
-std::string FoldCase(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return s;
 }
 
 // `name` for a message: control characters (a NUL would end the text) shown as '?'.
@@ -118,7 +110,7 @@ std::vector<std::string> SplitTrackNames(std::size_t count, const SplitOptions& 
         if (const char* fault = NameFault(name)) {
             throw std::invalid_argument(which + " " + fault);
         }
-        if (!seen.insert(FoldCase(name)).second) {
+        if (!seen.insert(FoldNameCase(name)).second) {
             throw std::invalid_argument(which + " is the name of an earlier track");
         }
     }
@@ -173,11 +165,11 @@ std::vector<TrackFile> StaleTracks(const std::filesystem::path& dir,
                                    const std::filesystem::path& mix) {
     std::set<std::string> current;
     for (const std::string& name : names) {
-        current.insert(FoldCase(name));
+        current.insert(FoldNameCase(name));
     }
     std::vector<TrackFile> files = TrackFilesIn(dir);
     std::erase_if(files, [&](const TrackFile& f) {
-        return current.contains(FoldCase(f.path.filename().string())) ||
+        return current.contains(FoldNameCase(f.path.filename().string())) ||
                (!mix.empty() && SameFile(f.path, mix));
     });
     return files;

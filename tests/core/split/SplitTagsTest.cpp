@@ -114,6 +114,13 @@ std::vector<sundrel::SplitTrack> SplitNamed(const Mix& m, SplitOptions options) 
     return wave.Split(Markers(), m.out, options);
 }
 
+// A split of `m` with the classic names and ThreeTags.
+std::vector<sundrel::SplitTrack> SplitTagged(const Mix& m) {
+    SplitOptions options;
+    options.tags = ThreeTags();
+    return SplitNamed(m, options);
+}
+
 // Every track holds the mix's bytes exactly behind a 44-byte header whose data size is the
 // track's, its RIFF size covering what follows, and libsndfile reads the same audio.
 void ExpectTracksIntact(const Mix& m, const std::vector<sundrel::SplitTrack>& tracks, bool tagged) {
@@ -179,9 +186,7 @@ TEST(SplitTags, UntaggedTracksStayAsBefore) {
 
 TEST(SplitTags, TagLibReadsTheTagsBack) {
     const Mix m(Format{}, 20'000);
-    SplitOptions options;
-    options.tags = ThreeTags();
-    const auto tracks = SplitNamed(m, options);
+    const auto tracks = SplitTagged(m);
     const auto expected = ThreeTags();
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         SCOPED_TRACE(i);
@@ -236,9 +241,7 @@ TEST(SplitTags, FfprobeReadsTheTagsBack) {
         GTEST_SKIP() << "ffprobe is not installed";
     }
     const Mix m(Format{1, 1, 8000, 8}, 5001);
-    SplitOptions options;
-    options.tags = ThreeTags();
-    const auto tracks = SplitNamed(m, options);
+    const auto tracks = SplitTagged(m);
     const auto expected = ThreeTags();
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         SCOPED_TRACE(i);
