@@ -1,5 +1,4 @@
 #include "core/audio/WaveFile.h"
-#include "core/interop/TrackNames.h"
 #include "core/markers/Marker.h"
 #include "core/split/TrackFiles.h"
 #include "core/split/TrackHeader.h"
@@ -331,18 +330,6 @@ TEST(SplitTags, ReplacedAndStaleTracksFollowTheNames) {
               (std::vector<std::string>{"1 track01.wav", "7 track07.wav"}));
     classic.format = sundrel::TrackFormat::Flac;
     EXPECT_EQ(sundrel::SplitTrackNames(1, classic), std::vector<std::string>{"track01.flac"});
-}
-
-// Names from a template reach the disk as they are, and a split with them runs.
-TEST(SplitTags, TemplateNamesAreUsableFileNames) {
-    const Mix m(Format{}, 20'000);
-    const std::vector<sundrel::TrackNameFields> fields = {
-        {"-Intro", "", 0}, {"AC/DC: Back?", "", 1}, {"intro", "", 2}};
-    SplitOptions options;
-    options.names = sundrel::TrackFileNames("{title}", fields, "mix", ".wav");
-    const auto tracks = SplitNamed(m, options);
-    EXPECT_EQ(fixture::Listing(m.out),
-              (std::vector<std::string>{"AC_DC_ Back_.wav", "_Intro.wav", "intro.wav"}));
 }
 
 } // namespace
