@@ -4,13 +4,16 @@
 //   kernel copy  copy_file_range of the whole file
 // first Split's default (complete, atomically named tracks whose writeback is started, no
 // wait for the disk) against copies left in the page cache, then Split with `sync` (every
-// track and the folder flushed) against copies followed by fsync.
+// track and the folder flushed) against copies followed by fsync. Each time also Split with
+// named tracks that carry tags (LIST/INFO and id3 chunks) against the same Split without.
 //
 // Usage: split_bench [DIR [MIB]]   (default: a new folder under $TMPDIR or /var/tmp, never
 // tmpfs; 1024 MiB)
 
 #include "BenchIo.h"
 #include "core/audio/WaveFile.h"
+#include "core/encode/WavTags.h"
+#include "core/interop/TrackNames.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
 
@@ -150,15 +153,41 @@ int main(int argc, char** argv) {
     std::sort(percents.begin(), percents.end());
     percents.push_back(100.0f);
 
+    // Names and tags as a tracklist would give them.
+    std::vector<sundrel::TrackNameFields> fields;
+    std::vector<sundrel::TrackTags> tags;
+    for (int i = 1; i < static_cast<int>(percents.size()); ++i) {
+        fields.push_back({"Title of track " + std::to_string(i), "Artist " + std::to_string(i), 0});
+        tags.push_back({fields.back().title, fields.back().artist, "Live at the benchmark", i,
+                        static_cast<int>(percents.size()) - 1});
+    }
+    const std::vector<std::string> names =
+        sundrel::TrackFileNames("{nn} {artist} - {title}", fields, "mix", ".wav");
+
+    // What the tags add besides a few KiB of writes: rendering them (TagLib), once per track.
+    std::size_t tagBytes = 0;
+    const int renders = 200;
+    const double render = Seconds([&] {
+                              for (int r = 0; r < renders; ++r) {
+                                  for (const sundrel::TrackTags& t : tags) {
+                                      tagBytes += sundrel::WavTagChunks(t).size();
+                                  }
+                              }
+                          }) /
+                          renders;
+    std::printf("rendering the tags of %zu tracks: %.1f us, %zu bytes\n", tags.size(), render * 1e6,
+                tagBytes / renders);
+
     CWaveFile wave(mix);
     for (bool flush : {false, true}) {
         const int rounds = flush ? 3 : 6;
-        std::vector<double> readWrite, kernel, split;
+        std::vector<double> readWrite, kernel, split, tagged;
         for (int round = 0; round < rounds; ++round) {
-            // The three take turns going first, so no one always meets a busier disk.
-            for (int turn = 0; turn < 3; ++turn) {
+            // The four take turns going first, so no one always meets a busier disk, and every
+            // other round runs in the opposite order, so no one always follows the same one.
+            for (int turn = 0; turn < 4; ++turn) {
                 Clear(out);
-                switch ((round + turn) % 3) {
+                switch (round % 2 == 0 ? (round + turn) % 4 : (round + 4 - turn) % 4) {
                 case 0:
                     readWrite.push_back(
                         Seconds([&] { CopyReadWrite(mix, out / "copy.wav", flush); }));
@@ -166,6 +195,17 @@ int main(int argc, char** argv) {
                 case 1:
                     kernel.push_back(Seconds([&] { CopyKernel(mix, out / "copy.wav", flush); }));
                     break;
+                case 2: {
+                    sundrel::SplitOptions options;
+                    options.sync = flush;
+                    options.names = names;
+                    options.tags = tags;
+                    tagged.push_back(Seconds([&] {
+                        wave.Split(percents.data(), static_cast<int>(percents.size()), out,
+                                   options);
+                    }));
+                    break;
+                }
                 default: {
                     sundrel::SplitOptions options;
                     options.sync = flush;
@@ -178,7 +218,8 @@ int main(int argc, char** argv) {
             }
         }
         const double mib = static_cast<double>(g_nDataSize >> 20);
-        const double rw = Median(readWrite), kc = Median(kernel), sp = Median(split);
+        const double rw = Median(readWrite), kc = Median(kernel), sp = Median(split),
+                     tg = Median(tagged);
         std::printf("\n%s (median of %d)\n",
                     flush ? "Split --sync vs copy + fsync"
                           : "Split (default) vs copy through the page cache",
@@ -186,8 +227,10 @@ int main(int argc, char** argv) {
         std::printf("  read/write copy   %7.3f s  %7.0f MiB/s\n", rw, mib / rw);
         std::printf("  kernel copy       %7.3f s  %7.0f MiB/s\n", kc, mib / kc);
         std::printf("  Split, 16 tracks  %7.3f s  %7.0f MiB/s\n", sp, mib / sp);
+        std::printf("  Split, tagged     %7.3f s  %7.0f MiB/s\n", tg, mib / tg);
         std::printf("  Split / read-write copy = %.2fx   Split / kernel copy = %.2fx\n", sp / rw,
                     sp / kc);
+        std::printf("  Split with names and tags / Split = %.3fx\n", tg / sp);
     }
     fs::remove_all(dir);
     return 0;

@@ -1,6 +1,7 @@
 // CWaveFile::Split and CWaveFile::WriteWavHeader: cutting the loaded mix into track files.
 
 #include "core/audio/WaveFile.h"
+#include "core/encode/WavTags.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
 #include "core/io/FolderLock.h"
@@ -9,6 +10,7 @@
 #include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
 #include "core/split/SplitPlan.h"
+#include "core/split/TrackFiles.h"
 #include "core/split/TrackHeader.h"
 #include "core/split/TrackPlacement.h"
 
@@ -72,6 +74,28 @@ bool SameFile(const struct stat& a, const std::filesystem::path& path) {
     return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Writes one WAV track into `fd`: the header, the track's audio copied from the mix (`src`),
+// and with `tags` the tag chunks after it. The data chunk keeps its exact size; an odd one
+// gets its pad byte before the tags, so that each chunk starts on an even offset.
+void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& track,
+                   const sundrel::TrackTags* tags, std::vector<std::byte>& buffer) {
+    std::vector<std::byte> trailer;
+    if (tags != nullptr) {
+        trailer = sundrel::WavTagChunks(*tags);
+        if (!trailer.empty() && track.span.size % 2 != 0) {
+            trailer.insert(trailer.begin(), std::byte{0});
+        }
+    }
+    const std::vector<std::byte> header =
+        sundrel::MakeTrackHeader(wave.m_wfx, track.span.size, trailer.size());
+    sundrel::WriteAllAt(fd, header, 0, track.path);
+    sundrel::CopyRange(src, wave.m_nDataOffset + track.span.offset, fd, header.size(),
+                       track.span.size, wave.m_strPath, track.path, wave.m_nFileSize, buffer);
+    if (!trailer.empty()) {
+        sundrel::WriteAllAt(fd, trailer, header.size() + track.span.size, track.path);
+    }
+}
+
 } // namespace
 
 std::uint64_t CWaveFile::WriteWavHeader(int fd, std::uint64_t nDataSize,
@@ -106,6 +130,7 @@ std::vector<SplitTrack> CWaveFile::Split(std::span<const sundrel::Marker> marker
 std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpan> plan,
                                                const std::filesystem::path& outDir,
                                                const SplitOptions& options) {
+    const std::vector<std::string> names = sundrel::SplitTrackNames(plan.size(), options);
     UniqueFd src(::open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!src) {
         Fail(kMix, m_strPath, "cannot open", errno);
@@ -133,7 +158,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     // A track must never replace the mix it is cut from, nor a folder.
     std::vector<sundrel::Placement> placements;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
-        const auto path = outDir / sundrel::TrackName(static_cast<int>(k));
+        const auto path = outDir / names[k - 1];
         if (SameFile(st, path)) {
             throw SplitError(kTrack,
                              path.string() +
@@ -154,13 +179,12 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     for (std::size_t k = 1; k <= plan.size(); ++k) {
         PendingTrack& p = pending.tracks.emplace_back();
         p.track.number = static_cast<int>(k);
-        p.track.path = outDir / sundrel::TrackName(p.track.number);
+        p.track.path = outDir / names[k - 1];
         p.track.span = plan[k - 1];
         p.file = CreateTemporary(p.track.path);
         const int fd = p.file.fd.Get();
-        const std::uint64_t header = WriteWavHeader(fd, p.track.span.size, p.track.path);
-        sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, fd, header,
-                           p.track.span.size, m_strPath, p.track.path, m_nFileSize, buffer);
+        WriteWavTrack(*this, src.Get(), fd, p.track,
+                      options.tags.empty() ? nullptr : &options.tags[k - 1], buffer);
         // Start writing this track out while the next one is copied, so that a large split
         // does not leave gigabytes of dirty pages behind. A hint only: with `sync` the fsync
         // below is what reports a failure.

@@ -37,7 +37,7 @@ struct TrackSpan {
 // A track file as Split wrote it.
 struct SplitTrack {
     int number = 0;             // 1, 2, ...
-    std::filesystem::path path; // outDir / "trackNN.wav"
+    std::filesystem::path path; // outDir / the track's file name
     TrackSpan span;             // the audio it holds
 };
 

@@ -45,16 +45,17 @@ constexpr std::uint32_t kSizeInDs64 = 0xFFFFFFFFu;
 
 } // namespace
 
-bool NeedsRf64(std::uint64_t dataSize) {
-    return dataSize > 0xFFFFFFFFull - 36;
+bool NeedsRf64(std::uint64_t dataSize, std::uint64_t trailerSize) {
+    return trailerSize > 0xFFFFFFFFull - 36 || dataSize > 0xFFFFFFFFull - 36 - trailerSize;
 }
 
-std::vector<std::byte> MakeTrackHeader(const WaveFormatEx& wfx, std::uint64_t dataSize) {
+std::vector<std::byte> MakeTrackHeader(const WaveFormatEx& wfx, std::uint64_t dataSize,
+                                       std::uint64_t trailerSize) {
     HeaderWriter w;
-    if (!NeedsRf64(dataSize)) {
+    if (!NeedsRf64(dataSize, trailerSize)) {
         const auto size = static_cast<std::uint32_t>(dataSize);
         w.Id("RIFF");
-        w.U32(size + 36);
+        w.U32(static_cast<std::uint32_t>(dataSize + trailerSize + 36));
         w.Id("WAVE");
         w.Format(wfx);
         w.Id("data");
@@ -66,7 +67,8 @@ std::vector<std::byte> MakeTrackHeader(const WaveFormatEx& wfx, std::uint64_t da
     w.Id("WAVE");
     w.Id("ds64");
     w.U32(28);
-    w.U64(dataSize + kRf64HeaderSize - 8); // RIFF size: the whole file less "RF64" and itself
+    // RIFF size: the whole file less "RF64" and itself.
+    w.U64(dataSize + trailerSize + kRf64HeaderSize - 8);
     w.U64(dataSize);
     w.U64(wfx.nBlockAlign != 0 ? dataSize / wfx.nBlockAlign : 0); // frames
     w.U32(0);                                                     // no table entries

@@ -223,4 +223,32 @@ TEST(TrackHeader, TracksTooLargeForThirtyTwoBitSizesAreRf64) {
     EXPECT_EQ(ds64[2], size / 8);
 }
 
+TEST(TrackHeader, RiffSizeCoversTheChunksAfterTheData) {
+    const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 1, 8000, 8, false});
+    const auto riffSize = [](const std::vector<std::byte>& h) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, h.data() + 4, 4);
+        return v;
+    };
+    const auto plain = sundrel::MakeTrackHeader(wfx, 1001);
+    const auto tagged = sundrel::MakeTrackHeader(wfx, 1001, 1 + 1300);
+    EXPECT_EQ(riffSize(plain), 1001u + 36u);
+    EXPECT_EQ(riffSize(tagged), 1001u + 1301u + 36u);
+    // Only the RIFF size differs: the data chunk states the audio alone.
+    EXPECT_TRUE(std::equal(plain.begin() + 8, plain.end(), tagged.begin() + 8, tagged.end()));
+
+    // Tags that would push the RIFF size past 32 bits make the track RF64, whose ds64 chunk
+    // counts them.
+    const std::uint64_t size = 0xFFFFFFFFull - 36 - 1000;
+    EXPECT_EQ(sundrel::MakeTrackHeader(wfx, size, 1000).size(), 44u);
+    EXPECT_TRUE(sundrel::NeedsRf64(size, 1001));
+    EXPECT_TRUE(sundrel::NeedsRf64(0, 0xFFFFFFFFull));
+    const auto rf64 = sundrel::MakeTrackHeader(wfx, size, 1001);
+    ASSERT_EQ(rf64.size(), sundrel::kRf64HeaderSize);
+    std::uint64_t ds64[2];
+    std::memcpy(ds64, rf64.data() + 20, sizeof ds64);
+    EXPECT_EQ(ds64[0], size + 1001 + 72);
+    EXPECT_EQ(ds64[1], size);
+}
+
 } // namespace

@@ -1,0 +1,335 @@
+#include "core/audio/WaveFile.h"
+#include "core/markers/Marker.h"
+#include "core/split/TrackFiles.h"
+#include "core/split/TrackHeader.h"
+#include "support/Thrown.h"
+#include "support/WavFixture.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/wavfile.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixture::Bytes;
+using fixture::Format;
+using fixture::Slice;
+using sundrel::SplitOptions;
+using sundrel::TrackTags;
+using testing::HasSubstr;
+
+std::uint32_t U32At(const Bytes& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        v |= std::to_integer<std::uint32_t>(b.at(at + i)) << (8 * i);
+    }
+    return v;
+}
+
+std::string IdAt(const Bytes& b, std::size_t at) {
+    std::string id;
+    for (std::size_t i = 0; i < 4; ++i) {
+        id += static_cast<char>(b.at(at + i));
+    }
+    return id;
+}
+
+// The ids of the chunks of a RIFF file, walked with their pad bytes from the first after
+// "WAVE"; "!" marks a chunk that runs past the end.
+std::vector<std::string> ChunkIds(const Bytes& file) {
+    std::vector<std::string> ids;
+    for (std::size_t at = 12; at + 8 <= file.size();) {
+        const std::uint64_t size = U32At(file, at + 4);
+        ids.push_back(IdAt(file, at));
+        at += 8 + size + size % 2;
+        if (at > file.size()) {
+            ids.push_back("!");
+        }
+    }
+    return ids;
+}
+
+// The frames libsndfile reads from a 16-bit or 8-bit file, as raw bytes of the file's format.
+Bytes SndfileBytes(const fs::path& path, const Format& f) {
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
+    if (sf == nullptr) {
+        return {};
+    }
+    std::vector<short> samples(static_cast<std::size_t>(info.frames) * f.channels);
+    const sf_count_t got = sf_readf_short(sf, samples.data(), info.frames);
+    sf_close(sf);
+    samples.resize(static_cast<std::size_t>(got) * f.channels);
+    Bytes bytes;
+    for (const short s : samples) {
+        const auto u = static_cast<std::uint16_t>(s);
+        if (f.bits == 8) {
+            bytes.push_back(static_cast<std::byte>((u >> 8) ^ 0x80u)); // back to unsigned
+        } else {
+            bytes.push_back(static_cast<std::byte>(u & 0xFF));
+            bytes.push_back(static_cast<std::byte>(u >> 8));
+        }
+    }
+    return bytes;
+}
+
+struct Mix {
+    fixture::TempDir dir;
+    Format format;
+    Bytes audio;
+    fs::path path = dir / "mix.wav";
+    fs::path out = dir / "out";
+    Mix(const Format& f, std::size_t bytes) : format(f) {
+        audio = fixture::TestSignal(f, bytes / f.FrameSize() + 1);
+        audio.resize(bytes);
+        fixture::WriteFile(path, fixture::CanonicalWav(f, audio));
+        fs::create_directory(out);
+    }
+};
+
+const std::string kUnicodeTitle = "Zw\xc3\xb6lf \xe6\x9d\xb1\xe4\xba\xac"; // "Zwölf 東京"
+
+std::vector<TrackTags> ThreeTags() {
+    return {{"Opening", "DJ One", "Live at Fabric", 1, 3},
+            {kUnicodeTitle, "Caf\xc3\xa9 Crew", "Live at Fabric", 2, 3},
+            {"", "", "Live at Fabric", 3, 3}};
+}
+
+// The markers cut 16-bit stereo at frames 1001 and 2500 and 8-bit mono at odd bytes too.
+std::vector<sundrel::Marker> Markers() {
+    return {sundrel::FrameMarker(0), sundrel::FrameMarker(1001), sundrel::FrameMarker(2500)};
+}
+
+std::vector<sundrel::SplitTrack> SplitNamed(const Mix& m, SplitOptions options) {
+    CWaveFile wave(m.path);
+    options.sync = false;
+    return wave.Split(Markers(), m.out, options);
+}
+
+// A split of `m` with the classic names and ThreeTags.
+std::vector<sundrel::SplitTrack> SplitTagged(const Mix& m) {
+    SplitOptions options;
+    options.tags = ThreeTags();
+    return SplitNamed(m, options);
+}
+
+// Every track holds the mix's bytes exactly behind a 44-byte header whose data size is the
+// track's, its RIFF size covering what follows, and libsndfile reads the same audio.
+void ExpectTracksIntact(const Mix& m, const std::vector<sundrel::SplitTrack>& tracks, bool tagged) {
+    CWaveFile wave(m.path);
+    for (const auto& t : tracks) {
+        SCOPED_TRACE(t.path.string());
+        const Bytes file = fixture::ReadFile(t.path);
+        const Bytes plain = [&] {
+            const auto h = sundrel::MakeTrackHeader(wave.m_wfx, t.span.size);
+            return Bytes(h.begin(), h.end());
+        }();
+        ASSERT_GE(file.size(), 44 + t.span.size);
+        EXPECT_EQ(IdAt(file, 0), "RIFF");
+        EXPECT_EQ(U32At(file, 4), file.size() - 8);
+        EXPECT_EQ(Slice(file, 8, 36), Slice(plain, 8, 36)); // WAVE, fmt, "data", its size
+        EXPECT_EQ(Slice(file, 44, t.span.size), Slice(m.audio, t.span.offset, t.span.size));
+        if (tagged) {
+            EXPECT_EQ(file.size() % 2, 0u);
+            EXPECT_EQ(ChunkIds(file), (std::vector<std::string>{"fmt ", "data", "LIST", "id3 "}));
+            if (t.span.size % 2 != 0) {
+                EXPECT_EQ(file.at(44 + t.span.size), std::byte{0}); // the pad byte
+            }
+        } else {
+            EXPECT_EQ(file.size(), 44 + t.span.size);
+        }
+        EXPECT_EQ(SndfileBytes(t.path, m.format),
+                  Slice(m.audio, t.span.offset, t.span.size - t.span.size % m.format.FrameSize()));
+    }
+}
+
+TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeader) {
+    for (const Format& f : {Format{}, Format{1, 1, 8000, 8}}) {
+        SCOPED_TRACE(f.bits);
+        // An odd data size gives the 8-bit mono mix an odd last track (and the markers an odd
+        // first one); 16-bit stereo tracks stay whole frames.
+        const Mix m(f, f.bits == 8 ? 5001 : 20'000);
+        SplitOptions options;
+        options.names = {"01 DJ One - Opening.wav",
+                         "02 Caf\xc3\xa9 Crew - " + kUnicodeTitle + ".wav", "03.wav"};
+        options.tags = ThreeTags();
+        const auto tracks = SplitNamed(m, options);
+        ASSERT_EQ(tracks.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(tracks[i].path, m.out / options.names[i]);
+        }
+        EXPECT_EQ(fixture::Listing(m.out),
+                  (std::vector<std::string>{options.names[0], options.names[1], "03.wav"}));
+        if (f.bits == 8) {
+            EXPECT_EQ(tracks[0].span.size % 2, 1u);
+            EXPECT_EQ(tracks[2].span.size % 2, 1u);
+        }
+        ExpectTracksIntact(m, tracks, true);
+    }
+}
+
+TEST(SplitTags, UntaggedTracksStayAsBefore) {
+    const Mix m(Format{1, 1, 8000, 8}, 5001);
+    const auto tracks = SplitNamed(m, {});
+    ASSERT_EQ(tracks.size(), 3u);
+    EXPECT_EQ(tracks[0].path, m.out / "track01.wav");
+    ExpectTracksIntact(m, tracks, false);
+}
+
+TEST(SplitTags, TagLibReadsTheTagsBack) {
+    const Mix m(Format{}, 20'000);
+    const auto tracks = SplitTagged(m);
+    const auto expected = ThreeTags();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        SCOPED_TRACE(i);
+        TagLib::RIFF::WAV::File file(tracks[i].path.c_str());
+        ASSERT_TRUE(file.isValid());
+        ASSERT_TRUE(file.hasID3v2Tag());
+        ASSERT_TRUE(file.hasInfoTag());
+        const TrackTags& t = expected[i];
+        TagLib::ID3v2::Tag* id3 = file.ID3v2Tag();
+        EXPECT_EQ(id3->title().to8Bit(true), t.title);
+        EXPECT_EQ(id3->artist().to8Bit(true), t.artist);
+        EXPECT_EQ(id3->album().to8Bit(true), t.album);
+        EXPECT_EQ(id3->track(), static_cast<unsigned>(t.number));
+        ASSERT_FALSE(id3->frameListMap()["TRCK"].isEmpty());
+        EXPECT_EQ(id3->frameListMap()["TRCK"].front()->toString().to8Bit(true),
+                  std::to_string(t.number) + "/3");
+        EXPECT_EQ(id3->header()->majorVersion(), 3u);
+        TagLib::RIFF::Info::Tag* info = file.InfoTag();
+        EXPECT_EQ(info->title().to8Bit(true), t.title);
+        EXPECT_EQ(info->artist().to8Bit(true), t.artist);
+        EXPECT_EQ(info->album().to8Bit(true), t.album);
+        EXPECT_EQ(info->track(), static_cast<unsigned>(t.number));
+        EXPECT_EQ(info->fieldText("ITRK").to8Bit(true), std::to_string(t.number));
+        // (TagLib 1.13 counts the pad byte of an odd data chunk as audio: whole frames here.)
+        EXPECT_EQ(file.audioProperties()->sampleFrames(), tracks[i].span.size / 4);
+    }
+}
+
+bool HaveFfprobe() {
+    return std::system("command -v ffprobe >/dev/null 2>&1") == 0;
+}
+
+std::string Ffprobe(const fs::path& path) {
+    const std::string command =
+        "ffprobe -v error -show_entries format_tags -of json '" + path.string() + "'";
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        out.append(buffer.data(), n);
+    }
+    ::pclose(pipe);
+    return out;
+}
+
+TEST(SplitTags, FfprobeReadsTheTagsBack) {
+    if (!HaveFfprobe()) {
+        GTEST_SKIP() << "ffprobe is not installed";
+    }
+    const Mix m(Format{1, 1, 8000, 8}, 5001);
+    const auto tracks = SplitTagged(m);
+    const auto expected = ThreeTags();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::string json = Ffprobe(tracks[i].path);
+        const TrackTags& t = expected[i];
+        if (!t.title.empty()) {
+            EXPECT_THAT(json, HasSubstr("\"title\": \"" + t.title + "\"")) << json;
+            EXPECT_THAT(json, HasSubstr("\"artist\": \"" + t.artist + "\"")) << json;
+        } else {
+            EXPECT_THAT(json, testing::Not(HasSubstr("\"title\""))) << json;
+        }
+        EXPECT_THAT(json, HasSubstr("\"album\": \"" + t.album + "\"")) << json;
+        EXPECT_THAT(json,
+                    testing::ContainsRegex("\"track\": \"" + std::to_string(t.number) + "(/3)?\""))
+            << json;
+    }
+}
+
+TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
+    const Mix m(Format{}, 20'000);
+    const struct {
+        std::vector<std::string> names;
+        std::size_t tags;
+        const char* reason;
+    } cases[] = {
+        {{"a.wav", "b.wav"}, 0, "3 tracks but 2 file names"},
+        {{}, 2, "3 tracks but 2 sets of tags"},
+        {{"a.wav", "sub/b.wav", "c.wav"}, 0, "track 2 (\"sub/b.wav\") holds a '/'"},
+        {{"a.wav", "", "c.wav"}, 0, "track 2 (\"\") is empty"},
+        {{"a.wav", "..", "c.wav"}, 0, "names a folder"},
+        {{"a.wav", std::string("b\0.wav", 6), "c.wav"}, 0, "(\"b?.wav\") holds a NUL"},
+        {{"a.wav", std::string(256, 'x'), "c.wav"}, 0, "longer than 255 bytes"},
+        {{"a.wav", ".a.wav.4242.1.part", "c.wav"}, 0, "temporary"},
+        {{"Intro.wav", "b.wav", "INTRO.wav"},
+         0,
+         "track 3 (\"INTRO.wav\") is the name of an earlier"},
+    };
+    for (const auto& c : cases) {
+        SplitOptions options;
+        options.names = c.names;
+        options.tags.resize(c.tags);
+        EXPECT_THAT(fixture::Refusal<std::invalid_argument>([&] { SplitNamed(m, options); }),
+                    HasSubstr(c.reason));
+        EXPECT_TRUE(fixture::Listing(m.out).empty());
+    }
+}
+
+TEST(SplitTags, NamedTrackNeverReplacesTheMix) {
+    const Mix m(Format{}, 20'000);
+    CWaveFile wave(m.path);
+    SplitOptions options;
+    options.sync = false;
+    options.names = {"a.wav", "mix.wav", "c.wav"};
+    EXPECT_THAT(fixture::Refusal<sundrel::SplitError>(
+                    [&] { wave.Split(Markers(), m.dir.Path(), options); }),
+                HasSubstr("this is the mix being split"));
+    EXPECT_EQ(fixture::ReadFile(m.path), fixture::CanonicalWav(m.format, m.audio));
+}
+
+TEST(SplitTags, ReplacedAndStaleTracksFollowTheNames) {
+    fixture::TempDir dir;
+    for (const char* name : {"track01.wav", "track02.wav", "track07.wav", "01 A.wav", "mix.wav"}) {
+        fixture::WriteFile(dir / name, Bytes(4));
+    }
+    fs::create_directory(dir / "02 B.wav");
+    const std::vector<std::string> named = {"01 A.wav", "02 B.wav", "TRACK02.wav"};
+    const auto numbers = [](const std::vector<sundrel::TrackFile>& files) {
+        std::vector<std::string> out;
+        for (const auto& f : files) {
+            out.push_back(std::to_string(f.number) + " " + f.path.filename().string());
+        }
+        return out;
+    };
+    // A folder is not replaced (the split refuses it); names compare exactly on disk.
+    EXPECT_EQ(numbers(sundrel::ReplacedTracks(dir.Path(), named)),
+              (std::vector<std::string>{"1 01 A.wav"}));
+    EXPECT_EQ(numbers(sundrel::StaleTracks(dir.Path(), named)),
+              (std::vector<std::string>{"1 track01.wav", "7 track07.wav"}));
+    // Classic names give the classic answers.
+    SplitOptions classic;
+    const auto names = sundrel::SplitTrackNames(2, classic);
+    EXPECT_EQ(names, (std::vector<std::string>{"track01.wav", "track02.wav"}));
+    EXPECT_EQ(sundrel::StaleTracks(dir.Path(), names), sundrel::StaleTracks(dir.Path(), 2));
+    EXPECT_EQ(sundrel::ReplacedTracks(dir.Path(), names), sundrel::ReplacedTracks(dir.Path(), 2));
+    fs::create_symlink(dir / "mix.wav", dir / "track09.wav");
+    EXPECT_EQ(numbers(sundrel::StaleTracks(dir.Path(), named, dir / "mix.wav")),
+              (std::vector<std::string>{"1 track01.wav", "7 track07.wav"}));
+    classic.format = sundrel::TrackFormat::Flac;
+    EXPECT_EQ(sundrel::SplitTrackNames(1, classic), std::vector<std::string>{"track01.flac"});
+}
+
+} // namespace
