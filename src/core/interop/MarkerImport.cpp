@@ -1,18 +1,17 @@
 #include "core/interop/MarkerImport.h"
 
+#include "core/interop/ExactTimeMath.h"
+
 #include "core/markers/MarkerMath.h"
 #include "core/time/TimeCode.h"
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
 #include <string>
 
 namespace sundrel {
 
 namespace {
-
-__extension__ using Int128 = __int128; // GCC and clang; exact products of 64-bit values
 
 std::string TrackText(std::size_t index) {
     return "track " + std::to_string(index + 1);
@@ -34,17 +33,6 @@ bool HasTimes(const MarkerSet& set) {
                                               [](const TrackEntry& t) { return t.start; });
 }
 
-std::int64_t FrameAtTime(const ExactTime& time, std::uint32_t rate) {
-    if (time.ticks <= 0 || time.perSecond <= 0) {
-        return 0;
-    }
-    // ticks * rate / perSecond rounded half up, in 128 bits so no product overflows.
-    const Int128 num = static_cast<Int128>(time.ticks) * rate;
-    const Int128 frame = (2 * num + time.perSecond) / (2 * static_cast<Int128>(time.perSecond));
-    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
-    return frame > kMax ? kMax : static_cast<std::int64_t>(frame);
-}
-
 std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate,
                                      std::int64_t frames) {
     struct Placed {
@@ -57,7 +45,10 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate,
         if (!t.start) {
             throw InteropError(0, TrackText(i) + " has no start time");
         }
-        const std::int64_t frame = FrameAtTime(*t.start, rate);
+        const std::int64_t frame = FrameOf(*t.start, rate);
+        if (frame < 0) {
+            throw InteropError(0, TrackText(i) + " starts before the mix");
+        }
         if (frame >= frames) {
             throw InteropError(0, TrackText(i) + " starts at " +
                                       FormatDuration(static_cast<double>(t.start->ticks) /
@@ -119,7 +110,7 @@ MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, co
     set.file = mixPath.filename().string();
     for (std::size_t index : TimeOrder(markers)) {
         const Marker& m = markers[index];
-        set.tracks.push_back({ExactTime{m.frame, rate}, m.title, m.artist});
+        set.tracks.push_back({TimeOfFrame(m.frame, rate), m.title, m.artist});
     }
     return set;
 }

@@ -33,8 +33,4 @@ std::vector<Marker> NameMarkers(std::span<const Marker> markers, const MarkerSet
 MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, const MixInfo& mix,
                          const std::filesystem::path& mixPath);
 
-// The frame nearest `time` at `rate` frames a second (halves round up), computed exactly.
-// Negative times give 0 and times beyond the range of frames the largest frame.
-std::int64_t FrameAtTime(const ExactTime& time, std::uint32_t rate);
-
 } // namespace sundrel

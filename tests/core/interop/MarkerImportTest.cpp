@@ -6,12 +6,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <limits>
 
 namespace {
 
 using sundrel::ExactTime;
-using sundrel::FrameAtTime;
 using sundrel::FrameMarker;
 using sundrel::InteropError;
 using sundrel::Marker;
@@ -29,32 +27,6 @@ Marker Named(std::int64_t frame, std::string title, std::string artist = {}) {
     m.title = std::move(title);
     m.artist = std::move(artist);
     return m;
-}
-
-TEST(MarkerImport, ExactFramesAtAnyRate) {
-    struct Case {
-        ExactTime time;
-        std::uint32_t rate;
-        std::int64_t frame;
-    };
-    const Case cases[] = {
-        {{75, 75}, 44100, 44100},               // one second of cue frames
-        {{1, 75}, 44100, 588},                  // one cue frame is 588 samples at 44.1 kHz
-        {{1, 75}, 48000, 640},                  // and 640 at 48 kHz
-        {{1, 75}, 8000, 107},                   // 106.67 rounds up
-        {{3, 2}, 1, 2},                         // halves round up
-        {{1, 2'000'000}, 1, 0},                 // under half a frame
-        {{1'500'000, 1'000'000}, 44100, 66150}, // microseconds
-        {{(99 * 60 + 59) * 75 + 74, 75}, 48000, (99LL * 60 + 59) * 48000 + 74 * 640},
-        {{-5, 75}, 44100, 0},
-        {{std::numeric_limits<std::int64_t>::max(), 1},
-         192000,
-         std::numeric_limits<std::int64_t>::max()},
-        {{5, 0}, 44100, 0}, // no such unit
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FrameAtTime(c.time, c.rate), c.frame) << c.time.ticks << "/" << c.time.perSecond;
-    }
 }
 
 TEST(MarkerImport, TimedTracksBecomeMarkersInTimeOrder) {
