@@ -8,6 +8,7 @@
 #include "core/io/StaleTemps.h"
 #include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
+#include "core/split/FlacTracks.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
 #include "core/split/TrackPlacement.h"
@@ -121,6 +122,14 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                                    std::to_string(dataEnd) + " when it was loaded");
     }
     ::posix_fadvise(src.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    const bool flac = options.format == sundrel::TrackFormat::Flac;
+    if (const std::string refusal = flac ? sundrel::FlacRefusal(GetFormat()) : std::string();
+        !refusal.empty()) {
+        throw SplitError(kTrack, m_strPath.string() + ": " + refusal);
+    }
+    const auto trackName = [flac](int number) {
+        return flac ? sundrel::FlacTrackName(number) : sundrel::TrackName(number);
+    };
 
     // One split at a time into a folder: another would replace tracks of this one.
     bool opened = false;
@@ -133,7 +142,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     // A track must never replace the mix it is cut from, nor a folder.
     std::vector<sundrel::Placement> placements;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
-        const auto path = outDir / sundrel::TrackName(static_cast<int>(k));
+        const auto path = outDir / trackName(static_cast<int>(k));
         if (SameFile(st, path)) {
             throw SplitError(kTrack,
                              path.string() +
@@ -154,9 +163,12 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     for (std::size_t k = 1; k <= plan.size(); ++k) {
         PendingTrack& p = pending.tracks.emplace_back();
         p.track.number = static_cast<int>(k);
-        p.track.path = outDir / sundrel::TrackName(p.track.number);
+        p.track.path = outDir / trackName(p.track.number);
         p.track.span = plan[k - 1];
         p.file = CreateTemporary(p.track.path);
+        if (flac) {
+            continue; // encoded below, several at once
+        }
         const int fd = p.file.fd.Get();
         const std::uint64_t header = WriteWavHeader(fd, p.track.span.size, p.track.path);
         sundrel::CopyRange(src.Get(), m_nDataOffset + p.track.span.offset, fd, header,
@@ -169,6 +181,16 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         if (options.onProgress) {
             options.onProgress(done, m_nDataSize);
         }
+    }
+    if (flac) {
+        std::vector<sundrel::FlacTrackJob> jobs;
+        for (const PendingTrack& p : pending.tracks) {
+            const auto i = static_cast<std::size_t>(p.track.number - 1);
+            jobs.push_back({p.track.span, p.file.fd.Get(), p.track.path,
+                            i < options.tags.size() ? options.tags[i] : sundrel::TrackTags{}});
+        }
+        sundrel::EncodeFlacTracks({src.Get(), m_strPath, m_nFileSize, m_nDataOffset, GetFormat()},
+                                  jobs, options.onProgress);
     }
     if (options.sync) {
         // Let all the audio reach the disk first, so that the fsyncs below commit the
