@@ -58,8 +58,9 @@ std::vector<int> Samples(const fs::path& path, int* channels = nullptr) {
     SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
     if (sf == nullptr && path.extension() == ".flac") {
         const fs::path wav = path.string() + ".decoded.wav";
-        const auto [out, status] = Shell("flac -d -s -f -o " + Quoted(wav) + " " + Quoted(path));
-        EXPECT_EQ(status, 0) << path;
+        const auto [out, status] =
+            Shell("flac -d -s -f -o " + Quoted(wav) + " " + Quoted(path) + " 2>&1");
+        EXPECT_EQ(status, 0) << path << ": " << out;
         std::vector<int> samples = Samples(wav, channels);
         fs::remove(wav);
         return samples;
