@@ -156,6 +156,40 @@ Metadata NewMetadata(FLAC__MetadataType type) {
     return m;
 }
 
+// The metadata blocks written after STREAMINFO: the tags, a seek table template with a point
+// every kSeekSpacingSeconds (none for a track without samples) and the padding.
+struct TrackMetadata {
+    Metadata comments = NewMetadata(FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    Metadata seekTable = NewMetadata(FLAC__METADATA_TYPE_SEEKTABLE);
+    Metadata padding = NewMetadata(FLAC__METADATA_TYPE_PADDING);
+
+    TrackMetadata(const TrackTags& tags, std::uint32_t rate, std::uint64_t frames,
+                  const std::filesystem::path& name) {
+        AddComment(comments.get(), "TITLE", tags.title, name);
+        AddComment(comments.get(), "ARTIST", tags.artist, name);
+        AddComment(comments.get(), "ALBUM", tags.album, name);
+        AddComment(comments.get(), "TRACKNUMBER",
+                   tags.number > 0 ? std::to_string(tags.number) : "", name);
+        AddComment(comments.get(), "TRACKTOTAL", tags.count > 0 ? std::to_string(tags.count) : "",
+                   name);
+        if (frames > 0 &&
+            (!FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
+                 seekTable.get(), rate * kSeekSpacingSeconds, frames) ||
+             !FLAC__metadata_object_seektable_template_sort(seekTable.get(), true))) {
+            throw std::bad_alloc();
+        }
+        padding->length = kPaddingBytes;
+    }
+
+    // For FLAC__stream_encoder_set_metadata, which fills in the seek table as it encodes.
+    std::vector<FLAC__StreamMetadata*> Blocks() const {
+        if (seekTable->data.seek_table.num_points == 0) {
+            return {comments.get(), padding.get()};
+        }
+        return {comments.get(), seekTable.get(), padding.get()};
+    }
+};
+
 // Reads up to `size` bytes at `offset`; fewer only where the file ends.
 std::size_t ReadAt(int fd, std::byte* out, std::size_t size, std::uint64_t offset,
                    const std::filesystem::path& path) {
@@ -244,27 +278,8 @@ bool EncodeFlacTrack(const FlacSource& source, TrackSpan span, int fd,
     const unsigned bytes = format.bitsPerSample / 8u;
     const std::uint64_t frames = span.size / frameSize;
 
-    Metadata comments = NewMetadata(FLAC__METADATA_TYPE_VORBIS_COMMENT);
-    AddComment(comments.get(), "TITLE", tags.title, name);
-    AddComment(comments.get(), "ARTIST", tags.artist, name);
-    AddComment(comments.get(), "ALBUM", tags.album, name);
-    AddComment(comments.get(), "TRACKNUMBER", tags.number > 0 ? std::to_string(tags.number) : "",
-               name);
-    AddComment(comments.get(), "TRACKTOTAL", tags.count > 0 ? std::to_string(tags.count) : "",
-               name);
-    std::vector<FLAC__StreamMetadata*> blocks{comments.get()};
-    Metadata seekTable = NewMetadata(FLAC__METADATA_TYPE_SEEKTABLE);
-    if (frames > 0) {
-        if (!FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
-                seekTable.get(), format.sampleRate * kSeekSpacingSeconds, frames) ||
-            !FLAC__metadata_object_seektable_template_sort(seekTable.get(), true)) {
-            throw std::bad_alloc();
-        }
-        blocks.push_back(seekTable.get());
-    }
-    Metadata padding = NewMetadata(FLAC__METADATA_TYPE_PADDING);
-    padding->length = kPaddingBytes;
-    blocks.push_back(padding.get());
+    const TrackMetadata metadata(tags, format.sampleRate, frames, name);
+    std::vector<FLAC__StreamMetadata*> blocks = metadata.Blocks();
 
     // The output outlives the encoder, whose deletion finishes an unfinished stream; on the way
     // out the output is abandoned first, so that such a finish writes nothing.

@@ -202,6 +202,19 @@ TEST(FlacSplit, TagsReadBack) {
     EXPECT_EQ(Metaflac(bare[0].path, "--export-tags-to=-"), "");
 }
 
+// A seek point every 10 seconds, completed with where its frame lies once the stream is written.
+TEST(FlacSplit, SeekTableFilledIn) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{1, 1, 8000, 16}, 200'000); // 25 s
+    CWaveFile wave(mix);
+    const auto written = wave.Split(Markers({0}), dir / "out", Flac());
+    const std::string table = Metaflac(written[0].path, "--list --block-type=SEEKTABLE");
+    EXPECT_THAT(table, HasSubstr("seek points: 3"));
+    EXPECT_THAT(table, HasSubstr("point 0: sample_number=0, stream_offset=0,"));
+    EXPECT_THAT(table,
+                testing::ContainsRegex("point 1: sample_number=7[0-9]+, stream_offset=[1-9]"));
+}
+
 // Float audio cannot be held exactly: refused before anything is written, older tracks
 // kept. A title that is not UTF-8 stops the split with no track left either.
 TEST(FlacSplit, RefusalsLeaveTheFolderAsItWas) {
