@@ -9,6 +9,7 @@
 #include "core/io/StaleTemps.h"
 #include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
+#include "core/split/FlacTracks.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackFiles.h"
 #include "core/split/TrackHeader.h"
@@ -146,6 +147,11 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                                    std::to_string(dataEnd) + " when it was loaded");
     }
     ::posix_fadvise(src.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    const bool flac = options.format == sundrel::TrackFormat::Flac;
+    if (const std::string refusal = flac ? sundrel::FlacRefusal(GetFormat()) : std::string();
+        !refusal.empty()) {
+        throw SplitError(kTrack, m_strPath.string() + ": " + refusal);
+    }
 
     // One split at a time into a folder: another would replace tracks of this one.
     bool opened = false;
@@ -182,6 +188,9 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         p.track.path = outDir / names[k - 1];
         p.track.span = plan[k - 1];
         p.file = CreateTemporary(p.track.path);
+        if (flac) {
+            continue; // encoded below, several at once
+        }
         const int fd = p.file.fd.Get();
         WriteWavTrack(*this, src.Get(), fd, p.track,
                       options.tags.empty() ? nullptr : &options.tags[k - 1], buffer);
@@ -193,6 +202,16 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         if (options.onProgress) {
             options.onProgress(done, m_nDataSize);
         }
+    }
+    if (flac) {
+        std::vector<sundrel::FlacTrackJob> jobs;
+        for (const PendingTrack& p : pending.tracks) {
+            const auto i = static_cast<std::size_t>(p.track.number - 1);
+            jobs.push_back({p.track.span, p.file.fd.Get(), p.track.path,
+                            i < options.tags.size() ? options.tags[i] : sundrel::TrackTags{}});
+        }
+        sundrel::EncodeFlacTracks({src.Get(), m_strPath, m_nFileSize, m_nDataOffset, GetFormat()},
+                                  jobs, options.onProgress);
     }
     if (options.sync) {
         // Let all the audio reach the disk first, so that the fsyncs below commit the

@@ -35,10 +35,6 @@ std::vector<SplitTrackNames> NamesOfTracks(std::span<const Marker> markers, std:
     return names;
 }
 
-const char* TrackExtension(TrackFormat format) {
-    return format == TrackFormat::Flac ? ".flac" : ".wav";
-}
-
 void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint64_t dataSize,
                std::uint32_t frameSize, std::uint32_t rate, const MixInfo& mix,
                const std::filesystem::path& mixPath, std::string_view nameTemplate) {

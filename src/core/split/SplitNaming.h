@@ -35,7 +35,4 @@ void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint
                std::uint32_t frameSize, std::uint32_t rate, const MixInfo& mix,
                const std::filesystem::path& mixPath, std::string_view nameTemplate);
 
-// ".wav" or ".flac".
-const char* TrackExtension(TrackFormat format);
-
 } // namespace sundrel

@@ -102,9 +102,9 @@ std::vector<TrackSpan> PlanTracksAtFrames(std::span<const Marker> markers, std::
     return tracks;
 }
 
-std::string TrackName(int number) {
+std::string TrackName(int number, TrackFormat format) {
     char name[32];
-    std::snprintf(name, sizeof name, "track%.2d.wav", number);
+    std::snprintf(name, sizeof name, "track%.2d%s", number, TrackExtension(format));
     return name;
 }
 

@@ -43,7 +43,8 @@ std::vector<TrackSpan> PlanTracksAtFrames(std::span<const Marker> markers, std::
 // bytes a second, empty tracks among them.
 std::vector<std::size_t> ShortTracks(std::span<const TrackSpan> plan, std::uint32_t byteRate);
 
-// "track%.2d.wav".
-std::string TrackName(int number);
+// The classic name of track `number`: "track%.2d" with the format's extension ("track01.wav",
+// "track01.flac").
+std::string TrackName(int number, TrackFormat format = TrackFormat::Wav);
 
 } // namespace sundrel

@@ -47,6 +47,11 @@ enum class TrackFormat {
     Flac, // lossless FLAC decoding to the mix's samples exactly
 };
 
+// ".wav" or ".flac".
+inline const char* TrackExtension(TrackFormat format) {
+    return format == TrackFormat::Flac ? ".flac" : ".wav";
+}
+
 struct SplitOptions {
     TrackFormat format = TrackFormat::Wav;
     // The file name of each track (no folder), in track order; empty for the classic names
@@ -60,7 +65,9 @@ struct SplitOptions {
     // started at once, but success does not wait for the disk.
     bool sync = false;
     // Called after each track's audio has been copied (under a temporary name), with the
-    // audio bytes copied so far and in all.
+    // audio bytes copied so far and in all. Always on the thread that called Split: FLAC
+    // tracks, encoded several at once on workers, are counted as they complete, and one call
+    // may count several.
     std::function<void(std::uint64_t done, std::uint64_t total)> onProgress;
     // Splits into one folder take turns (a lock on the folder for the whole split). When
     // another holds it: wait for it (calling onWaitForFolder first), or fail with SplitError

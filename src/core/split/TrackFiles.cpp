@@ -90,11 +90,7 @@ std::vector<std::string> SplitTrackNames(std::size_t count, const SplitOptions& 
     std::vector<std::string> names;
     if (options.names.empty()) {
         for (std::size_t k = 1; k <= count; ++k) {
-            std::string name = TrackName(static_cast<int>(k));
-            if (options.format == TrackFormat::Flac) {
-                name.replace(name.size() - 4, 4, ".flac");
-            }
-            names.push_back(std::move(name));
+            names.push_back(TrackName(static_cast<int>(k), options.format));
         }
         return names;
     }

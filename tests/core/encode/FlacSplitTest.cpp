@@ -1,0 +1,387 @@
+// FLAC tracks checked against independent readers: libsndfile (and the flac tool where
+// libsndfile stops at 24 bits) decodes every track back to exactly the mix's samples, the flac
+// tool verifies each stream's MD5, and metaflac reads the tags back.
+
+#include "core/audio/WaveFile.h"
+#include "core/encode/FlacTrack.h"
+#include "core/io/UniqueFd.h"
+#include "core/split/FlacTracks.h"
+#include "core/split/SplitPlan.h"
+#include "support/Thrown.h"
+#include "support/WavFixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using fixture::Bytes;
+using fixture::Format;
+using fixture::Listing;
+using sundrel::SplitError;
+using testing::HasSubstr;
+
+// The standard output and exit status of a shell command.
+std::pair<std::string, int> Shell(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return {"", -1};
+    }
+    std::string out;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) {
+        out.append(buf, n);
+    }
+    const int status = ::pclose(pipe);
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+// Every sample of a file as libsndfile reads it: left-justified to 32 bits, so 8-bit WAV
+// (unsigned) and 8-bit FLAC (signed) samples of the same value read the same. Files libsndfile
+// cannot read (FLAC deeper than 24 bits) are decoded to WAV by the flac tool first.
+std::vector<int> Samples(const fs::path& path, int* channels = nullptr) {
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
+    if (sf == nullptr && path.extension() == ".flac") {
+        const fs::path wav = path.string() + ".decoded.wav";
+        const auto [out, status] =
+            Shell("flac -d -s -f -o " + Quoted(wav) + " " + Quoted(path) + " 2>&1");
+        EXPECT_EQ(status, 0) << path << ": " << out;
+        std::vector<int> samples = Samples(wav, channels);
+        fs::remove(wav);
+        return samples;
+    }
+    EXPECT_NE(sf, nullptr) << path << ": " << sf_strerror(nullptr);
+    if (sf == nullptr) {
+        return {};
+    }
+    // Read to the end: a FLAC stream without samples says its length is unknown.
+    std::vector<int> samples;
+    std::vector<int> block(std::size_t{4096} * static_cast<std::size_t>(info.channels));
+    for (sf_count_t n; (n = sf_readf_int(sf, block.data(), 4096)) > 0;) {
+        samples.insert(samples.end(), block.begin(), block.begin() + n * info.channels);
+    }
+    sf_close(sf);
+    if (channels != nullptr) {
+        *channels = info.channels;
+    }
+    return samples;
+}
+
+std::string Metaflac(const fs::path& path, const std::string& options) {
+    const auto [out, status] = Shell("metaflac " + options + " " + Quoted(path));
+    EXPECT_EQ(status, 0) << path;
+    return out;
+}
+
+// A mix with chunks around its audio, so the audio does not start at byte 44.
+fs::path WriteMix(const fixture::TempDir& dir, const Format& f, std::size_t frames) {
+    const fs::path mix = dir / "mix.wav";
+    fixture::WriteFile(mix, fixture::ChunkyWav(f, fixture::TestSignal(f, frames, 5)));
+    fs::create_directory(dir / "out");
+    return mix;
+}
+
+std::vector<sundrel::Marker> Markers(std::initializer_list<std::int64_t> frames) {
+    std::vector<sundrel::Marker> markers;
+    for (const std::int64_t frame : frames) {
+        markers.push_back(sundrel::FrameMarker(frame));
+    }
+    return markers;
+}
+
+sundrel::SplitOptions Flac() {
+    sundrel::SplitOptions options;
+    options.format = sundrel::TrackFormat::Flac;
+    return options;
+}
+
+struct FormatCase {
+    const char* name;
+    Format format;
+};
+
+class FlacSplitFormats : public testing::TestWithParam<FormatCase> {};
+
+// Every track decodes to the mix's samples in its span, the tracks together to all of them;
+// each stream's MD5 and length are right. Tracks of very different lengths (an empty one, one
+// shorter than a FLAC block, one of several seconds) are encoded side by side.
+TEST_P(FlacSplitFormats, TracksDecodeToTheMixExactly) {
+    const Format f = GetParam().format;
+    fixture::TempDir dir;
+    const std::size_t frames = 150'001;
+    const fs::path mix = WriteMix(dir, f, frames);
+    CWaveFile wave(mix);
+    const auto written = wave.Split(Markers({0, 1000, 1000, 1100, 120'000}), dir / "out", Flac());
+
+    ASSERT_EQ(written.size(), 5u);
+    EXPECT_EQ(Listing(dir / "out"),
+              (std::vector<std::string>{"track01.flac", "track02.flac", "track03.flac",
+                                        "track04.flac", "track05.flac"}));
+    const std::vector<int> source = Samples(mix);
+    ASSERT_EQ(source.size(), frames * f.channels);
+    std::vector<int> joined;
+    for (const sundrel::SplitTrack& track : written) {
+        SCOPED_TRACE(track.path.filename().string());
+        EXPECT_EQ(track.path.extension(), ".flac");
+        int channels = 0;
+        const std::vector<int> decoded = Samples(track.path, &channels);
+        const std::size_t first = track.span.offset / f.FrameSize() * f.channels;
+        const std::size_t count = track.span.size / f.FrameSize() * f.channels;
+        ASSERT_EQ(decoded.size(), count);
+        if (count > 0) {
+            EXPECT_EQ(channels, f.channels);
+        }
+        EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(),
+                               source.begin() + static_cast<std::ptrdiff_t>(first)));
+        joined.insert(joined.end(), decoded.begin(), decoded.end());
+        EXPECT_EQ(Shell("flac -t -s " + Quoted(track.path) + " 2>&1").second, 0);
+        EXPECT_EQ(Metaflac(track.path, "--show-total-samples --show-bps --show-sample-rate"),
+                  std::to_string(track.span.size / f.FrameSize()) + "\n" + std::to_string(f.bits) +
+                      "\n" + std::to_string(f.rate) + "\n");
+    }
+    EXPECT_EQ(joined, source);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pcm, FlacSplitFormats,
+                         testing::Values(FormatCase{"u8_mono", {1, 1, 22050, 8}},
+                                         FormatCase{"u8_stereo", {1, 2, 44100, 8}},
+                                         FormatCase{"s16_mono", {1, 1, 44100, 16}},
+                                         FormatCase{"s16_stereo", {1, 2, 44100, 16}},
+                                         FormatCase{"s24_mono", {1, 1, 96000, 24}},
+                                         FormatCase{"s24_stereo", {1, 2, 48000, 24}},
+                                         FormatCase{"s32_stereo", {1, 2, 44100, 32}}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// The tags of each track as Vorbis comments, the empty ones left out, read back by metaflac
+// and libsndfile.
+TEST(FlacSplit, TagsReadBack) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{}, 30'000);
+    CWaveFile wave(mix);
+    sundrel::SplitOptions options = Flac();
+    options.tags = {{"Über die Brücke — Live", "Café Tacvba", "Sunset Mix", 1, 2},
+                    {"", "", "Sunset Mix", 2, 2}};
+    const auto written = wave.Split(Markers({0, 10'000}), dir / "out", options);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(Metaflac(written[0].path, "--export-tags-to=-"),
+              "TITLE=Über die Brücke — Live\nARTIST=Café Tacvba\nALBUM=Sunset Mix\n"
+              "TRACKNUMBER=1\nTRACKTOTAL=2\n");
+    EXPECT_EQ(Metaflac(written[1].path, "--export-tags-to=-"),
+              "ALBUM=Sunset Mix\nTRACKNUMBER=2\nTRACKTOTAL=2\n");
+    // The room the flac tool leaves for editing tags in place.
+    EXPECT_THAT(Metaflac(written[0].path, "--list --block-type=PADDING"),
+                HasSubstr("length: 8192"));
+
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(written[0].path.c_str(), SFM_READ, &info);
+    ASSERT_NE(sf, nullptr);
+    EXPECT_STREQ(sf_get_string(sf, SF_STR_TITLE), "Über die Brücke — Live");
+    EXPECT_STREQ(sf_get_string(sf, SF_STR_ARTIST), "Café Tacvba");
+    EXPECT_STREQ(sf_get_string(sf, SF_STR_ALBUM), "Sunset Mix");
+    sf_close(sf);
+
+    // Without tags: the vendor string alone.
+    fs::remove_all(dir / "out");
+    fs::create_directory(dir / "out");
+    const auto bare = wave.Split(Markers({0}), dir / "out", Flac());
+    EXPECT_EQ(Metaflac(bare[0].path, "--export-tags-to=-"), "");
+}
+
+// A seek point every 10 seconds, completed with where its frame lies once the stream is written.
+TEST(FlacSplit, SeekTableFilledIn) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{1, 1, 8000, 16}, 200'000); // 25 s
+    CWaveFile wave(mix);
+    const auto written = wave.Split(Markers({0}), dir / "out", Flac());
+    const std::string table = Metaflac(written[0].path, "--list --block-type=SEEKTABLE");
+    EXPECT_THAT(table, HasSubstr("seek points: 3"));
+    EXPECT_THAT(table, HasSubstr("point 0: sample_number=0, stream_offset=0,"));
+    EXPECT_THAT(table,
+                testing::ContainsRegex("point 1: sample_number=7[0-9]+, stream_offset=[1-9]"));
+}
+
+// Float audio cannot be held exactly: refused before anything is written, older tracks
+// kept. A title that is not UTF-8 stops the split with no track left either.
+TEST(FlacSplit, RefusalsLeaveTheFolderAsItWas) {
+    fixture::TempDir dir;
+    const Format f{3, 2, 44100, 32};
+    const fs::path mix = WriteMix(dir, f, 20'000);
+    const Bytes old(10, std::byte{7});
+    fixture::WriteFile(dir / "out" / "track01.flac", old);
+    CWaveFile wave(mix);
+    const auto e = fixture::Thrown<SplitError>([&] {
+        wave.Split(Markers({0, 5000}), dir / "out", Flac());
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetSide(), SplitError::Side::Track);
+    EXPECT_EQ(std::string(e->what()),
+              mix.string() + ": float 32-bit stereo 44100 Hz audio cannot be written as FLAC: "
+                             "FLAC holds integer samples only, and converting float samples "
+                             "would change the audio; split as WAV instead");
+    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{"track01.flac"});
+    EXPECT_EQ(fixture::ReadFile(dir / "out" / "track01.flac"), old);
+
+    const fs::path pcm = WriteMix(dir, Format{}, 20'000);
+    CWaveFile wave16(pcm);
+    sundrel::SplitOptions options = Flac();
+    options.tags = {{"fine", "", "", 1, 2}, {"bad \xff\xfe", "", "", 2, 2}};
+    EXPECT_THAT(fixture::Refusal<SplitError>([&] {
+                    wave16.Split(Markers({0, 5000}), dir / "out", options);
+                }),
+                HasSubstr("track02.flac: the TITLE tag is not UTF-8 text"));
+    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{"track01.flac"});
+    EXPECT_EQ(fixture::ReadFile(dir / "out" / "track01.flac"), old);
+}
+
+TEST(FlacRefusal, OnlyWhatFlacCannotHoldExactly) {
+    for (const std::uint16_t bits :
+         {std::uint16_t{8}, std::uint16_t{16}, std::uint16_t{24}, std::uint16_t{32}}) {
+        EXPECT_EQ(sundrel::FlacRefusal({sundrel::kFormatPcm, 2, 44100, bits, false}), "") << bits;
+    }
+    EXPECT_EQ(sundrel::FlacRefusal({sundrel::kFormatPcm, 8, 48000, 24, true}), "");
+    EXPECT_THAT(sundrel::FlacRefusal({sundrel::kFormatPcm, 9, 48000, 24, true}),
+                HasSubstr("FLAC holds 1 to 8 channels"));
+    EXPECT_THAT(sundrel::FlacRefusal({sundrel::kFormatFloat, 1, 48000, 32, false}),
+                HasSubstr("float 32-bit mono 48000 Hz audio cannot be written as FLAC"));
+}
+
+// A failed write in one worker (the file size limit stops the longest track) stops the
+// split: no track of the run is left, however far the others got.
+TEST(FlacSplit, OneFailedTrackLeavesNoTrack) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{}, 400'000);
+    CWaveFile wave(mix);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit rl{300'000, 300'000}; // the 1.4 MB of the longest track do not fit
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        const std::string report = fixture::Refusal<SplitError>([&] {
+            wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}), dir / "out", Flac());
+        });
+        [[maybe_unused]] const auto n = ::write(fds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
+        report.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_THAT(report,
+                HasSubstr("track06.flac: cannot write: " + std::string(std::strerror(EFBIG))));
+    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
+}
+
+// Progress comes on the calling thread only, rising to the whole audio.
+TEST(FlacSplit, ProgressOnTheCallingThread) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{}, 100'000);
+    CWaveFile wave(mix);
+    sundrel::SplitOptions options = Flac();
+    std::vector<std::uint64_t> done;
+    const auto caller = std::this_thread::get_id();
+    options.onProgress = [&](std::uint64_t d, std::uint64_t total) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        EXPECT_EQ(total, 400'000u);
+        done.push_back(d);
+    };
+    wave.Split(Markers({0, 20'000, 40'000, 60'000, 80'000}), dir / "out", options);
+    ASSERT_FALSE(done.empty());
+    EXPECT_LE(done.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), 400'000u);
+}
+
+// Open files for the jobs of EncodeFlacTracks over `spans` of a mix.
+struct Jobs {
+    std::vector<sundrel::FlacTrackJob> jobs;
+    std::vector<sundrel::io::UniqueFd> fds;
+    Jobs(const fs::path& folder, std::initializer_list<sundrel::TrackSpan> spans) {
+        int number = 0;
+        for (const sundrel::TrackSpan span : spans) {
+            const fs::path path = folder / sundrel::TrackName(++number, sundrel::TrackFormat::Flac);
+            fds.emplace_back(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+            jobs.push_back({span, fds.back().Get(), path, {"t", "a", "m", number, 3}});
+        }
+    }
+};
+
+// The encoder is deterministic: the same bytes however many workers share the tracks.
+// A failure of the progress callback stops the workers and is passed on.
+TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{}, 60'000);
+    CWaveFile wave(mix);
+    const sundrel::io::UniqueFd fd(::open(mix.c_str(), O_RDONLY | O_CLOEXEC));
+    const sundrel::FlacSource source{fd.Get(), mix, wave.m_nFileSize, wave.m_nDataOffset,
+                                     wave.GetFormat()};
+    std::vector<Bytes> first;
+    for (const unsigned threads : {1u, 3u}) {
+        const fs::path folder = dir / ("t" + std::to_string(threads));
+        fs::create_directory(folder);
+        Jobs j(folder, {{0, 40'000}, {40'000, 160'000}, {200'000, 40'000}});
+        sundrel::EncodeFlacTracks(source, j.jobs, {}, threads);
+        for (std::size_t i = 0; i < j.jobs.size(); ++i) {
+            if (threads == 1) {
+                first.push_back(fixture::ReadFile(j.jobs[i].path));
+            } else {
+                EXPECT_EQ(fixture::ReadFile(j.jobs[i].path), first[i]) << i;
+            }
+        }
+    }
+    Jobs j(dir.Path(), {{0, 80'000}, {80'000, 80'000}, {160'000, 80'000}});
+    EXPECT_THROW(sundrel::EncodeFlacTracks(
+                     source, j.jobs,
+                     [](std::uint64_t, std::uint64_t) { throw std::runtime_error("cancel"); }, 2),
+                 std::runtime_error);
+}
+
+// A mix that lost audio since it was loaded is reported as such, on the mix's side.
+TEST(FlacTrack, MixShorterThanLoaded) {
+    fixture::TempDir dir;
+    const fs::path mix = WriteMix(dir, Format{}, 10'000);
+    CWaveFile wave(mix);
+    fs::resize_file(mix, wave.m_nDataOffset + 20'000);
+    const sundrel::io::UniqueFd fd(::open(mix.c_str(), O_RDONLY | O_CLOEXEC));
+    const sundrel::io::UniqueFd out(
+        ::open((dir / "t.flac").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    const sundrel::FlacSource source{fd.Get(), mix, wave.m_nFileSize, wave.m_nDataOffset,
+                                     wave.GetFormat()};
+    const auto e = fixture::Thrown<SplitError>([&] {
+        sundrel::EncodeFlacTrack(source, {0, 40'000}, out.Get(), dir / "t.flac", {});
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
+    EXPECT_THAT(e->what(), HasSubstr(": the mix changed on disk (it is now " +
+                                     std::to_string(wave.m_nDataOffset + 20'000) + " bytes"));
+
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_FALSE(sundrel::EncodeFlacTrack(source, {0, 4'000}, out.Get(), dir / "t.flac", {},
+                                          sundrel::kFlacLevel, stop.get_token()));
+}
+
+} // namespace
