@@ -190,14 +190,8 @@ bool MixSession::Remove(std::size_t index) {
 }
 
 bool MixSession::Rename(std::size_t index, std::string title, std::string artist) {
-    const Marker* current = m_markers.At(index);
-    if (current == nullptr || index == 0) {
-        return false;
-    }
-    Marker renamed = *current;
-    renamed.title = std::move(title);
-    renamed.artist = std::move(artist);
-    return EditMarkers([&] { return m_markers.Set(index, std::move(renamed)); });
+    return EditMarkers(
+        [&] { return m_markers.Rename(index, std::move(title), std::move(artist)); });
 }
 
 std::size_t MixSession::TrackCount() const {
