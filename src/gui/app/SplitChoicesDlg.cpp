@@ -24,15 +24,17 @@ CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, QWidget* parent) 
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(m_folder, 1);
     folderRow->addWidget(browse);
-    form->addRow(QStringLiteral("&Folder:"), folderRow);
+    // A layout has no buddy of its own: the label names the field for its Alt key.
+    auto* folderLabel = new QLabel(QStringLiteral("&Folder:"), this);
+    folderLabel->setBuddy(m_folder);
+    form->addRow(folderLabel, folderRow);
 
     m_template = new QLineEdit(offered.nameTemplate, this);
     m_template->setObjectName(QStringLiteral("template"));
-    m_template->setPlaceholderText(QStringLiteral("track{nn}"));
+    m_template->setPlaceholderText(QStringLiteral("for example {nn} {artist} - {title}"));
     form->addRow(QStringLiteral("&Names:"), m_template);
     auto* help = new QLabel(NameTemplateHelp(), this);
     help->setObjectName(QStringLiteral("templateHelp"));
-    help->setEnabled(false); // the dimmed text of a hint
     form->addRow(QString(), help);
 
     m_format = new QComboBox(this);

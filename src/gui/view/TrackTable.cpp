@@ -37,8 +37,8 @@ bool CTrackTable::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && state() != QAbstractItemView::EditingState) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QTableWidgetItem* current = currentItem();
-        if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier &&
-            current != nullptr && (current->flags() & Qt::ItemIsEditable) != 0) {
+        if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier && current != nullptr &&
+            (current->flags() & Qt::ItemIsEditable) != 0) {
             event->accept();
             return true;
         }
