@@ -170,20 +170,20 @@ class TrackTableTest : public QObject {
         QTRY_VERIFY(editor->hasFocus());
         editor->selectAll();
         // Every one of these is a window key outside a text field.
-        QTest::keyClicks(editor, QStringLiteral("M P [x] N"));
+        QTest::keyClicks(editor, QStringLiteral("Mm P [x] N"));
         QTest::keyClick(editor, Qt::Key_Left);
         QTest::keyClick(editor, Qt::Key_Home);
         QTest::keyClick(editor, Qt::Key_Delete);
         QTest::keyClick(editor, Qt::Key_End);
         QTest::keyClick(editor, Qt::Key_Plus);
-        QCOMPARE(editor->text(), QStringLiteral(" P [x] N+"));
+        QCOMPARE(editor->text(), QStringLiteral("m P [x] N+"));
         QCOMPARE(w.dlg.Session().Markers().Count(), markers); // no marker added
         QVERIFY(!w.dlg.Session().IsPlaying());                // no play, no preview
         QCOMPARE(w.dlg.Session().Position(), 40.0);           // no nudge, no Home or End
         QCOMPARE(w.dlg.Session().Selected(), std::size_t{1}); // the row's marker, kept
         QVERIFY(w.dlg.Session().IsDefaultZoom());
         QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop runs
-        QTRY_COMPARE(w.dlg.Session().Markers().At(1)->artist, std::string("P [x] N+"));
+        QTRY_COMPARE(w.dlg.Session().Markers().At(1)->artist, std::string("m P [x] N+"));
         QCOMPARE(w.dlg.Session().Markers().Count(), markers);
         // Escape leaves the editor without a change and keeps the window open.
         editor = OpenEditor(table, 3, CTrackTable::kTitle);
