@@ -105,9 +105,9 @@ class SplitProjectWindowTest : public QObject {
         Button(w.dlg, ids::kSplit)->click();
         QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
 
-        // The output folder disappears: no track can be created in it.
+        // The output folder chosen disappears: no track can be created in it.
         std::filesystem::create_directory(w.dir / "gone");
-        std::filesystem::current_path(w.dir / "gone");
+        w.prompt.folders.enqueue(QString::fromStdString((w.dir / "gone").string()));
         std::filesystem::remove(w.dir / "gone");
         w.prompt.messages.clear();
         Button(w.dlg, ids::kSplit)->click();

@@ -1,6 +1,7 @@
 #include "core/markers/MarkerList.h"
 
 #include <algorithm>
+#include <numeric>
 #include <stdexcept>
 #include <utility>
 
@@ -49,7 +50,7 @@ bool MarkerList::Set(std::size_t index, Marker marker) {
     return true;
 }
 
-bool MarkerList::SetNames(std::size_t index, std::string title, std::string artist) {
+bool MarkerList::Rename(std::size_t index, std::string title, std::string artist) {
     if (index >= m_markers.size()) {
         return false;
     }
@@ -77,16 +78,30 @@ bool MarkerList::Remove(std::size_t index) {
     return true;
 }
 
-void MarkerList::Sort() {
+std::vector<std::size_t> MarkerList::TimeOrder() const {
     // By frame, then by percentage: percentage markers' frames rise with their percentages,
     // and markers without frames yet (no mix) still sort by percentage. A frame marker goes
     // before percentage markers at the same frame.
     static constexpr float kNone = -1.0f;
-    // Element 0 is the start marker and stays first, whatever else sits at the first frame.
-    std::stable_sort(m_markers.begin() + 1, m_markers.end(), [](const Marker& a, const Marker& b) {
-        return std::pair(a.frame, a.percent.value_or(kNone)) <
-               std::pair(b.frame, b.percent.value_or(kNone));
-    });
+    std::vector<std::size_t> order(m_markers.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (order.size() > 1) {
+        // Element 0 is the start marker and stays first, whatever else sits at the first frame.
+        std::stable_sort(order.begin() + 1, order.end(), [this](std::size_t a, std::size_t b) {
+            return std::pair(m_markers[a].frame, m_markers[a].percent.value_or(kNone)) <
+                   std::pair(m_markers[b].frame, m_markers[b].percent.value_or(kNone));
+        });
+    }
+    return order;
+}
+
+void MarkerList::Sort() {
+    std::vector<Marker> sorted;
+    sorted.reserve(m_markers.size());
+    for (const std::size_t index : TimeOrder()) {
+        sorted.push_back(m_markers[index]);
+    }
+    m_markers = std::move(sorted);
 }
 
 void MarkerList::Replace(std::span<const Marker> markers) {

@@ -43,9 +43,9 @@ class MarkerList {
     // Replaces element `index` (not the start marker) keeping its entry; false, changing
     // nothing, for the start marker and for an index outside the list.
     bool Set(std::size_t index, Marker marker);
-    // Gives marker `index` (the start marker too: it starts the first track) these names;
-    // false, changing nothing, for an index outside the list.
-    bool SetNames(std::size_t index, std::string title, std::string artist);
+    // Gives marker `index` its names, the start marker too (it names the first track); its
+    // place stays. False outside the list.
+    bool Rename(std::size_t index, std::string title, std::string artist);
     // "ANP": moves marker `index` to the percentage of `position`, keeping its names.
     bool Change(std::size_t index, float position, double duration);
     // Removes element `index` and its entry; the start marker cannot be removed.
@@ -54,6 +54,9 @@ class MarkerList {
     // Stable ascending sort of the elements, as Split does before it cuts; the entries keep
     // their labels.
     void Sort();
+    // The element indices in the order Sort puts them in (the tracks' order): the start
+    // marker first, then by frame.
+    std::vector<std::size_t> TimeOrder() const;
 
     // Replaces the list with the markers of a project file and rebuilds the entries: the
     // header "List Marker--", then "Marker 1", "Marker 2", ... A file whose first marker is

@@ -193,7 +193,7 @@ bool MixSession::Remove(std::size_t index) {
 
 bool MixSession::Rename(std::size_t index, std::string title, std::string artist) {
     return EditMarkers(
-        [&] { return m_markers.SetNames(index, std::move(title), std::move(artist)); });
+        [&] { return m_markers.Rename(index, std::move(title), std::move(artist)); });
 }
 
 bool MixSession::SetNames(MixInfo names) {
@@ -222,7 +222,7 @@ std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set
             }
         } else {
             for (std::size_t i = 0; i < markers.size(); ++i) {
-                m_markers.SetNames(i, markers[i].title, markers[i].artist);
+                m_markers.Rename(i, markers[i].title, markers[i].artist);
             }
         }
         return true;

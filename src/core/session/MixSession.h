@@ -118,6 +118,7 @@ class MixSession {
     // Marker `index` exactly to `frame` (held within the mix).
     bool Move(std::size_t index, std::int64_t frame);
     bool Remove(std::size_t index);
+    // The names of marker `index` (the start marker's name the first track).
     bool Rename(std::size_t index, std::string title, std::string artist);
     // The tracks a split of the markers writes.
     std::size_t TrackCount() const;

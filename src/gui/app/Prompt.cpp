@@ -1,5 +1,7 @@
 #include "gui/app/Prompt.h"
 
+#include "gui/app/SplitChoicesDlg.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -77,6 +79,14 @@ std::optional<QString> QtPrompt::ChooseFolder(QWidget* owner, const QString& cap
         return std::nullopt;
     }
     return folder;
+}
+
+std::optional<SplitChoice> QtPrompt::ChooseSplit(QWidget* owner, const SplitChoice& offered) {
+    CSplitChoicesDlg dialog(offered, owner);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.Choice();
 }
 
 std::optional<QStringList> QtPrompt::EditTexts(QWidget* owner, const QString& caption,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/app/SplitChoices.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -29,6 +31,9 @@ class Prompt {
     // A folder chooser opened at `start`; nullopt when cancelled.
     virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption,
                                                 const QString& start) = 0;
+    // The split's questions in one dialog (folder, name template, format), filled with
+    // `offered`; the choice, or nullopt when cancelled.
+    virtual std::optional<SplitChoice> ChooseSplit(QWidget* owner, const SplitChoice& offered) = 0;
     // A small form of labelled text fields filled with `values`; the edited values, or
     // nullopt when cancelled.
     virtual std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
@@ -54,6 +59,7 @@ class QtPrompt final : public Prompt {
                const QStringList& answers) override;
     std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption,
                                         const QString& start) override;
+    std::optional<SplitChoice> ChooseSplit(QWidget* owner, const SplitChoice& offered) override;
     std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
                                          const QStringList& labels,
                                          const QStringList& values) override;

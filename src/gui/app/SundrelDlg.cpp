@@ -6,6 +6,7 @@
 #include "gui/app/Prompt.h"
 #include "gui/view/MarkedSlider.h"
 #include "gui/view/OverviewCtrl.h"
+#include "gui/view/TrackTable.h"
 #include "gui/view/WaveViewCtrl.h"
 
 #include "core/overview/SummaryJob.h"
@@ -97,6 +98,8 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     // The view; its window is made over the frame in OnInitDialog.
     m_pWaveView = new CWaveViewCtrl();
     m_pOverview = new COverviewCtrl(this);
+    m_pTrackTable = new CTrackTable(this);
+    m_pTrackTable->setObjectName(QStringLiteral("trackTable"));
     OnInitDialog();
     ConnectSignals();
     m_session.AddListener(this);
@@ -313,8 +316,9 @@ void CSundrelDlg::OnInitDialog() {
     }
     // The classic layout under the overview strip is the smallest size; the view and the
     // overview take any room beyond it.
-    setMinimumSize(m_minimumClient.width(),
-                   m_menuHeight + kOverviewHeight + kOverviewGap + m_minimumClient.height());
+    setMinimumSize(m_minimumClient.width(), m_menuHeight + kOverviewHeight + kOverviewGap +
+                                                m_minimumClient.height() + kTrackTableHeight +
+                                                kOverviewGap);
     resize(minimumSize());
     LayoutControls();
 
@@ -438,6 +442,8 @@ void CSundrelDlg::ConnectSignals() {
     connect(m_btnAnp, &QAbstractButton::clicked, this, [this] { OnChangeMarker(); });
     connect(m_btnRemove, &QAbstractButton::clicked, this, [this] { OnRemoveMarker(); });
     connect(m_cbMarkers, &QComboBox::activated, this, [this] { OnSelChangeMarker(); });
+    connect(m_pTrackTable, &CTrackTable::markerChosen, this, &CSundrelDlg::OnTrackChosen);
+    connect(m_pTrackTable, &CTrackTable::namesEdited, this, &CSundrelDlg::OnTrackNamesEdited);
     // Split: a click, or Enter while it has the focus (Space is Play / Pause everywhere).
     connect(m_btnSplit, &QAbstractButton::clicked, this, [this] { OnOK(); });
 
@@ -641,6 +647,11 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
         FillMarkerBox();
     } else if ((what & kSelection) != 0) {
         m_cbMarkers->setCurrentIndex(static_cast<int>(m_session.Selected()));
+    }
+    if ((what & (kMix | kMarkers)) != 0) {
+        m_pTrackTable->ShowTracks(m_session);
+    } else if ((what & kSelection) != 0) {
+        m_pTrackTable->ShowSelection(m_session.Selected());
     }
     if ((what & (kMarkers | kSelection)) != 0) {
         // "ANP" and Remove act on the selected marker, never on the start (the header entry);

@@ -34,6 +34,7 @@ class QTimer;
 class CWaveViewCtrl;
 class COverviewCtrl;
 class CMarkedSlider;
+class CTrackTable;
 
 namespace sundrel::overview {
 class SummaryJob;
@@ -101,10 +102,20 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Edit > Undo and Redo of marker edits.
     void OnUndo();
     void OnRedo();
+    // The track table: a row chosen selects its marker as choosing it in the marker list
+    // does; an edited artist or title renames the marker (one undo step, none when nothing
+    // changed).
+    void OnTrackChosen(std::size_t index);
+    void OnTrackNamesEdited(std::size_t index, const QString& title, const QString& artist);
 
-    // The Split button: cuts the mix at the markers into track files in a folder the user
-    // confirms (the mix's folder unless another is chosen).
+    // The Split button: cuts the mix at the markers into track files as the user chooses
+    // (folder: the mix's unless another is chosen; names; format), the last choice offered
+    // again.
     void OnOK();
+    // The format, names and tags of the last split started from the window.
+    const std::optional<sundrel::SplitOptions>& LastSplitOptions() const {
+        return m_lastSplitOptions;
+    }
 
     // File > Save As... and File > Open...: the project file with the mix path and markers.
     // SaveProject asks for a file when the session has none yet (or `ask` is set); false
@@ -190,6 +201,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // The waveform view and the overview strip above it.
     CWaveViewCtrl* WaveView() const { return m_pWaveView; }
     COverviewCtrl* Overview() const { return m_pOverview; }
+    // The table of tracks under the controls.
+    CTrackTable* TrackTable() const { return m_pTrackTable; }
     // The overview's summary of the loaded mix is being computed.
     bool IsSummarising() const;
     // The play of a range (a preview, or play from the position) is running: the position
@@ -257,7 +270,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // discarded, or nothing to save), false when the user cancelled.
     bool MayDiscardChanges();
     // Runs the split on a worker while the window stays painted but takes no input.
-    std::vector<sundrel::SplitTrack> RunSplit(const std::filesystem::path& outDir);
+    std::vector<sundrel::SplitTrack> RunSplit(const std::filesystem::path& outDir,
+                                              const sundrel::SplitOptions& options);
     void closeEvent(QCloseEvent* event) override;
     // Enter presses the push button that has the focus and nothing else: the dialog has no
     // default button, so Enter in the slider or the marker list never runs Split.
@@ -267,6 +281,9 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // it, in pixels.
     static constexpr int kOverviewHeight = 64;
     static constexpr int kOverviewGap = 4;
+    // The track table under the controls at the smallest window size (a header and a few
+    // rows), in pixels.
+    static constexpr int kTrackTableHeight = 120;
 
     // Controls, in template order where they have an id.
     QPushButton* m_btnSplit = nullptr;
@@ -300,6 +317,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QTimer* m_pTimer = nullptr;
     CWaveViewCtrl* m_pWaveView = nullptr; // child of the client area
     COverviewCtrl* m_pOverview = nullptr;
+    CTrackTable* m_pTrackTable = nullptr;
     std::unique_ptr<sundrel::overview::SummaryJob> m_summaryJob;
     // The analysis of suggested boundaries, while it runs.
     QFuture<SuggestOutcome> m_suggest;
@@ -324,4 +342,5 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QWidget* m_pClient = nullptr;
     sundrel::MixSession m_session;
     bool m_bSplitting = false; // a split is running: the window cannot be closed
+    std::optional<sundrel::SplitOptions> m_lastSplitOptions;
 };

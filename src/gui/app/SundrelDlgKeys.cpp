@@ -213,7 +213,9 @@ void CSundrelDlg::OnShortcuts() {
         }
     }
     text += QStringLiteral("Ctrl+Wheel\tZoom around the pointer\nWheel\tScroll\n"
-                           "Drag a marker\tMove it (Undo puts it back)");
+                           "Drag a marker\tMove it (Undo puts it back)\n"
+                           "F2, double-click\tIn the track table: edit the artist or title "
+                           "(Enter keeps it, Escape drops it)");
     m_prompt.Message(this, text, QStringLiteral("Keyboard Shortcuts"), Prompt::Buttons::Ok,
                      Prompt::Icon::Information);
 }

@@ -1,9 +1,11 @@
-// The window's layout at any size: the classic layout is the smallest; the overview strip
-// above it and the waveform view take the extra room, and the controls below the view keep
-// to the bottom (those right of the transport also to the right edge).
+// The window's layout at any size: the overview strip, the classic layout and the track table
+// under it at their smallest; the overview, the waveform view and the table take the extra
+// room, and the controls below the view keep to the bottom of the classic layout (those right
+// of the transport also to the right edge).
 
 #include "gui/app/SundrelDlg.h"
 #include "gui/view/OverviewCtrl.h"
+#include "gui/view/TrackTable.h"
 #include "gui/view/WaveViewCtrl.h"
 
 #include <QLabel>
@@ -13,8 +15,9 @@
 
 namespace {
 
-// The overview's share of the extra height; the view takes the rest.
-constexpr int kOverviewShare = 4; // one quarter
+// The overview's and the track table's shares of the extra height; the view takes the rest.
+constexpr int kOverviewShare = 4;   // one quarter
+constexpr int kTrackTableShare = 5; // one fifth
 // Where the controls that keep to the right edge begin, in dialog units.
 constexpr int kRightGroupX = 300;
 
@@ -32,13 +35,18 @@ void CSundrelDlg::LayoutControls() {
     const int extraWidth = std::max(0, width() - m_minimumClient.width());
     const int extraHeight = std::max(0, height() - minimumSize().height());
     const int overviewExtra = extraHeight / kOverviewShare;
-    const int viewExtra = extraHeight - overviewExtra;
+    const int tableExtra = extraHeight / kTrackTableShare;
+    const int viewExtra = extraHeight - overviewExtra - tableExtra;
     m_pMenuBar->setGeometry(0, 0, width(), m_menuHeight);
     const int overviewHeight = kOverviewHeight + overviewExtra;
     m_pOverview->setGeometry(m_baseViewFrame.left(), m_menuHeight + kOverviewGap,
                              m_baseViewFrame.width() + extraWidth, overviewHeight - kOverviewGap);
     m_pClient->setGeometry(0, m_menuHeight + overviewHeight + kOverviewGap, width(),
                            m_minimumClient.height() + viewExtra);
+    // The track table under the controls, as wide as the view.
+    m_pTrackTable->setGeometry(m_baseViewFrame.left(), m_pClient->geometry().bottom() + 1,
+                               m_baseViewFrame.width() + extraWidth,
+                               kTrackTableHeight + tableExtra);
     for (const auto& [widget, base] : m_baseGeometry) {
         QRect place = base;
         if (widget == m_stViewFrame) {

@@ -1,9 +1,11 @@
 // The Split button (the dialog's OK button): the markers, sorted, cut the loaded mix into
-// track01.wav, track02.wav, ... in a folder the user confirms (the mix's folder, which loading
-// made the current one, unless another is chosen).
+// track files in a folder the user confirms (the mix's folder, which loading made the current
+// one, unless another is chosen), named by the user's template (track01.wav, track02.wav, ...
+// without one) in the chosen format, each tagged with its marker's names.
 
 #include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
+#include "gui/app/SplitChoices.h"
 #include "gui/app/SundrelDlg.h"
 
 #include "core/split/TrackFiles.h"
@@ -45,14 +47,20 @@ void CSundrelDlg::OnOK() {
     }
     std::error_code ec;
     const std::filesystem::path current = std::filesystem::current_path(ec);
-    const std::optional<QString> chosen =
-        m_prompt.ChooseFolder(this, QStringLiteral("Split into folder"), Shown(current));
+    const std::optional<sundrel::gui::SplitChoice> chosen = m_prompt.ChooseSplit(
+        this, sundrel::gui::LoadSplitChoice(m_session.WavePath(), Shown(current)));
     if (!chosen) {
         return;
     }
-    const std::filesystem::path folder = sundrel::gui::LocalPath(*chosen);
-    const std::size_t tracks = m_session.TrackCount();
-    const std::vector<sundrel::TrackFile> replaced = sundrel::ReplacedTracks(folder, tracks);
+    sundrel::gui::SaveSplitChoice(m_session.WavePath(), *chosen);
+    const std::filesystem::path folder = sundrel::gui::LocalPath(chosen->folder);
+    // The classic names: the tracks of an earlier split are found by their names alone.
+    const bool classic =
+        chosen->nameTemplate.isEmpty() && chosen->format == sundrel::TrackFormat::Wav;
+    sundrel::SplitOptions options = sundrel::gui::SplitOptionsFor(m_session, *chosen);
+    const std::vector<sundrel::TrackFile> replaced =
+        classic ? sundrel::ReplacedTracks(folder, m_session.TrackCount())
+                : sundrel::gui::ExistingTrackFiles(folder, options.names);
     if (!replaced.empty() &&
         m_prompt.Choose(this,
                         QStringLiteral("%1 track files in %2 will be replaced (%3). Replace them?")
@@ -66,7 +74,8 @@ void CSundrelDlg::OnOK() {
     m_stSplitStatus->setText(QStringLiteral("Splitting..."));
     std::vector<sundrel::SplitTrack> written;
     try {
-        written = RunSplit(folder);
+        m_lastSplitOptions = options;
+        written = RunSplit(folder, options);
     } catch (const std::exception& e) {
         m_stSplitStatus->setText(QStringLiteral("Split failed"));
         m_prompt.Message(
@@ -83,9 +92,11 @@ void CSundrelDlg::OnOK() {
     const QString done = QStringLiteral("Wrote %1 tracks (%2) to %3.")
                              .arg(written.size())
                              .arg(Names(names), Shown(folder));
-    // Tracks of an earlier split with more markers would pass for part of this one.
+    // Tracks of an earlier split with more markers would pass for part of this one (when
+    // named the classic way, the only names that tell an earlier split's tracks).
     const std::vector<sundrel::TrackFile> stale =
-        sundrel::StaleTracks(folder, written.size(), m_session.WavePath());
+        classic ? sundrel::StaleTracks(folder, written.size(), m_session.WavePath())
+                : std::vector<sundrel::TrackFile>{};
     if (stale.empty()) {
         m_prompt.Message(this, done, QStringLiteral("Split"), Prompt::Buttons::Ok,
                          Prompt::Icon::Information);
@@ -107,7 +118,8 @@ void CSundrelDlg::OnOK() {
     }
 }
 
-std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::path& outDir) {
+std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::path& outDir,
+                                                       const sundrel::SplitOptions& options) {
     // A long mix takes a while to copy and flush to disk. The copy runs on a worker while
     // this thread keeps the window painted; the window takes no input meanwhile, so nothing
     // can change the mix or the markers under the split, and it cannot be closed.
@@ -121,7 +133,7 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     setEnabled(false);
     std::thread worker([&] {
         try {
-            written = split(outDir);
+            written = split(outDir, options);
         } catch (...) {
             failure = std::current_exception();
         }

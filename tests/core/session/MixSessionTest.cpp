@@ -193,8 +193,7 @@ TEST_F(MixSessionTest, SequencesEndInTheExpectedMarkers) {
          "List Marker..=0@0%, Marker 1=124999@50%, Marker 2=62499@25% | sel 2",
          4},
         {"the start stays",
-         {AddFrame(10), Remove(0, false), Move(0, 500, false),
-          Change(0, 50, false)},
+         {AddFrame(10), Remove(0, false), Move(0, 500, false), Change(0, 50, false)},
          "List Marker..=0@0%, Marker 1=10 | sel 1",
          1},
         {"outside the list",
@@ -223,6 +222,12 @@ TEST_F(MixSessionTest, SequencesEndInTheExpectedMarkers) {
           Rename(1, "Intro", "")},
          "List Marker..=0@0%, Marker 1=10:Intro/, Marker 2=20:/B | sel 2",
          5},
+        // The start marker names the first track; it stays at the start.
+        {"the start takes names",
+         {AddFrame(10), Rename(0, "Intro", "DJ"), Rename(0, "Intro", "DJ", false),
+          Move(0, 5, false)},
+         "List Marker..=0@0%:Intro/DJ, Marker 1=10 | sel 1",
+         2},
         // Edits that change nothing are no steps.
         {"no change",
          {AddFrame(10), Rename(1, "", "", false), Move(1, 10, false), AddPos(50),

@@ -43,6 +43,20 @@ class ScriptedPrompt final : public gui::Prompt {
         }
         return folders.dequeue();
     }
+    // Records the choice offered. The folder is answered as ChooseFolder answers (from
+    // `folders`, else the folder offered; nullopt cancels), the template and format from
+    // `splitChoices` when one is queued, else as offered.
+    std::optional<gui::SplitChoice> ChooseSplit(QWidget* owner,
+                                                const gui::SplitChoice& offered) override {
+        offeredSplits.append(offered);
+        const std::optional<QString> folder = ChooseFolder(owner, QString(), offered.folder);
+        if (!folder) {
+            return std::nullopt;
+        }
+        gui::SplitChoice choice = splitChoices.isEmpty() ? offered : splitChoices.dequeue();
+        choice.folder = *folder;
+        return choice;
+    }
     // Answers from `texts`; with none queued, cancels.
     std::optional<QStringList> EditTexts(QWidget*, const QString&, const QStringList&,
                                          const QStringList& values) override {
@@ -86,6 +100,8 @@ class ScriptedPrompt final : public gui::Prompt {
     QQueue<int> choices;
     QList<QString> offeredFolders;
     QQueue<std::optional<QString>> folders; // nullopt cancels the folder chooser
+    QList<gui::SplitChoice> offeredSplits;
+    QQueue<gui::SplitChoice> splitChoices; // template and format of the next split
     QList<QStringList> editedValues;
     QQueue<QStringList> texts;
     QQueue<Answer> answers;

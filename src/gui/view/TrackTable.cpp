@@ -1,0 +1,150 @@
+#include "gui/view/TrackTable.h"
+
+#include "core/session/MixSession.h"
+#include "core/time/TimeCode.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <algorithm>
+
+CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
+    setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Start"),
+                               QStringLiteral("Length"), QStringLiteral("Artist"),
+                               QStringLiteral("Title")});
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Typed letters are the window's keys (M, P, Space...), so only a double-click or F2 opens
+    // the editor; inside the editor every key is the editor's.
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    verticalHeader()->setVisible(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* header = horizontalHeader();
+    header->setHighlightSections(false);
+    for (const int column : {kNumber, kStart, kLength}) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    header->setSectionResizeMode(kArtist, QHeaderView::Stretch);
+    header->setSectionResizeMode(kTitle, QHeaderView::Stretch);
+    connect(this, &QTableWidget::itemChanged, this, &CTrackTable::OnItemChanged);
+    connect(this, &QTableWidget::itemSelectionChanged, this, &CTrackTable::OnCurrentRowChanged);
+}
+
+bool CTrackTable::event(QEvent* event) {
+    // F2 is the window's Rename Marker elsewhere; here it edits the current cell in place.
+    if (event->type() == QEvent::ShortcutOverride && state() != QAbstractItemView::EditingState) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QTableWidgetItem* current = currentItem();
+        if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier && current != nullptr &&
+            (current->flags() & Qt::ItemIsEditable) != 0) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableWidget::event(event);
+}
+
+void CTrackTable::SetCell(int row, int column, const QString& text, bool editable) {
+    QTableWidgetItem* cell = item(row, column);
+    if (cell == nullptr) {
+        cell = new QTableWidgetItem;
+        Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+        if (editable) {
+            flags |= Qt::ItemIsEditable;
+        }
+        cell->setFlags(flags);
+        if (column == kNumber || column == kStart || column == kLength) {
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        setItem(row, column, cell);
+    }
+    if (cell->text() != text) {
+        cell->setText(text);
+    }
+}
+
+void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
+    const bool filling = std::exchange(m_bFilling, true);
+    const sundrel::MarkerList& list = session.Markers();
+    m_markers = session.IsLoaded() ? list.TimeOrder() : std::vector<std::size_t>{};
+    setRowCount(static_cast<int>(m_markers.size()));
+    if (session.IsLoaded()) {
+        const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
+        const std::int64_t frames = session.Frames();
+        for (std::size_t row = 0; row < m_markers.size(); ++row) {
+            const sundrel::Marker& marker = *list.At(m_markers[row]);
+            // The track runs to the next marker in time, the last one to the end of the mix.
+            const std::int64_t start = std::clamp<std::int64_t>(marker.frame, 0, frames);
+            const std::int64_t end =
+                row + 1 < m_markers.size()
+                    ? std::clamp<std::int64_t>(list.At(m_markers[row + 1])->frame, start, frames)
+                    : frames;
+            const int r = static_cast<int>(row);
+            SetCell(r, kNumber, QString::number(row + 1), false);
+            SetCell(r, kStart, QString::fromStdString(sundrel::FormatFrameTime(start, rate)),
+                    false);
+            SetCell(r, kLength, QString::fromStdString(sundrel::FormatFrameTime(end - start, rate)),
+                    false);
+            SetCell(r, kArtist, QString::fromStdString(marker.artist), true);
+            SetCell(r, kTitle, QString::fromStdString(marker.title), true);
+        }
+    }
+    ShowSelection(session.Selected());
+    m_bFilling = filling;
+}
+
+void CTrackTable::ShowSelection(std::size_t index) {
+    const bool filling = std::exchange(m_bFilling, true);
+    if (const std::optional<int> row = RowOfMarker(index)) {
+        if (currentRow() != *row || !selectionModel()->isRowSelected(*row)) {
+            setCurrentCell(*row, currentColumn() < 0 ? kTitle : currentColumn());
+        }
+        scrollToItem(item(*row, kNumber));
+    } else {
+        clearSelection();
+    }
+    m_bFilling = filling;
+}
+
+std::optional<std::size_t> CTrackTable::MarkerOfRow(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= m_markers.size()) {
+        return std::nullopt;
+    }
+    return m_markers[static_cast<std::size_t>(row)];
+}
+
+std::optional<int> CTrackTable::RowOfMarker(std::size_t index) const {
+    const auto found = std::find(m_markers.begin(), m_markers.end(), index);
+    if (found == m_markers.end()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(found - m_markers.begin());
+}
+
+void CTrackTable::OnItemChanged(QTableWidgetItem* changed) {
+    if (m_bFilling || changed == nullptr ||
+        (changed->column() != kArtist && changed->column() != kTitle)) {
+        return;
+    }
+    const int row = changed->row();
+    const std::optional<std::size_t> marker = MarkerOfRow(row);
+    if (!marker) {
+        return;
+    }
+    emit namesEdited(*marker, item(row, kTitle)->text(), item(row, kArtist)->text());
+}
+
+void CTrackTable::OnCurrentRowChanged() {
+    if (m_bFilling) {
+        return;
+    }
+    const QList<QTableWidgetItem*> chosen = selectedItems();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    if (const std::optional<std::size_t> marker = MarkerOfRow(chosen.front()->row())) {
+        emit markerChosen(*marker);
+    }
+}

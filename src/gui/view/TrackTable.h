@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QTableWidget>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace sundrel {
+class MixSession;
+}
+
+// The tracks of the mix as a table, one row per marker in time order (a track starts at each
+// marker; the start marker begins track 1): number, start, length, artist and title. Artist
+// and title are edited in place (double-click or F2); the table only reports the user's
+// choices and edits, and the window applies them to the session and shows the result.
+class CTrackTable : public QTableWidget {
+    Q_OBJECT
+  public:
+    enum Column { kNumber, kStart, kLength, kArtist, kTitle, kColumns };
+
+    explicit CTrackTable(QWidget* parent = nullptr);
+
+    // Shows the session's markers (nothing without a mix) and selects the row of its
+    // selected marker. Neither is reported as the user's doing.
+    void ShowTracks(const sundrel::MixSession& session);
+    // Selects the row of marker `index` (the marker list's entry), without reporting it.
+    void ShowSelection(std::size_t index);
+    // The marker that row `row` shows, if there is such a row.
+    std::optional<std::size_t> MarkerOfRow(int row) const;
+    // The row that shows marker `index`.
+    std::optional<int> RowOfMarker(std::size_t index) const;
+
+  signals:
+    // The user selected the row of marker `index`.
+    void markerChosen(std::size_t index);
+    // The user edited the artist or title of marker `index`; both names as they now read.
+    void namesEdited(std::size_t index, const QString& title, const QString& artist);
+
+  protected:
+    bool event(QEvent* event) override;
+
+  private:
+    void OnItemChanged(QTableWidgetItem* item);
+    void OnCurrentRowChanged();
+    // The item of `row` and `column`, made when missing, with the text `text`.
+    void SetCell(int row, int column, const QString& text, bool editable);
+
+    std::vector<std::size_t> m_markers; // row -> marker index
+    bool m_bFilling = false;            // changes made here, not by the user
+};

@@ -1,0 +1,297 @@
+// The track table under the controls and the split's choices: rows in time order with their
+// names, names edited in place as undoable renames, rows and markers selecting each other,
+// keys typed into the table's editor kept from the window's shortcuts, and the split dialog's
+// choices remembered and passed on to the split.
+
+#include "gui/view/TrackTable.h"
+#include "gui/app/SplitChoicesDlg.h"
+#include "support/Window.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
+using sundrel::TrackFormat;
+using sundrel::gui::SplitChoice;
+
+namespace {
+
+bool Shown(Window& w) {
+    w.dlg.show();
+    w.dlg.activateWindow();
+    return QTest::qWaitForWindowActive(&w.dlg);
+}
+
+// A row as "number|start|length|artist|title".
+QString Row(const CTrackTable* table, int row) {
+    QStringList cells;
+    for (int column = 0; column < CTrackTable::kColumns; ++column) {
+        const QTableWidgetItem* cell = table->item(row, column);
+        cells << (cell != nullptr ? cell->text() : QStringLiteral("<none>"));
+    }
+    return cells.join(QLatin1Char('|'));
+}
+
+QStringList Rows(const CTrackTable* table) {
+    QStringList rows;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        rows << Row(table, row);
+    }
+    return rows;
+}
+
+// 60 s at 8000 Hz with markers added out of time order: at 40 s (named), 10 s and 25.5 s.
+void LoadNamedMix(Window& w) {
+    QVERIFY(w.Load(60.0, kSmall));
+    sundrel::MixSession& session = w.dlg.Session();
+    session.AddAtFrame(40 * 8000, "Closer", "Artist C");
+    session.AddAtFrame(10 * 8000);
+    session.AddAtFrame(25 * 8000 + 4000, "Middle", "");
+}
+
+// Opens the editor of `row`'s `column` by F2, as a user does, and returns it.
+QLineEdit* OpenEditor(CTrackTable* table, int row, int column) {
+    table->setFocus();
+    table->setCurrentCell(row, column);
+    QTest::keyClick(table, Qt::Key_F2);
+    return table->findChild<QLineEdit*>();
+}
+
+} // namespace
+
+class TrackTableTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void rowsAreTheTracksInTimeOrder() {
+        Window w;
+        CTrackTable* table = w.dlg.TrackTable();
+        QCOMPARE(table->rowCount(), 0); // no mix
+        LoadNamedMix(w);
+        QCOMPARE(Rows(table), (QStringList{
+                                  "1|0:00:00.000|0:00:10.000||",
+                                  "2|0:00:10.000|0:00:15.500||",
+                                  "3|0:00:25.500|0:00:14.500||Middle",
+                                  "4|0:00:40.000|0:00:20.000|Artist C|Closer",
+                              }));
+        // Rows stand for the markers by time, not by their place in the list.
+        QCOMPARE(table->MarkerOfRow(1), std::optional<std::size_t>(2));
+        QCOMPARE(table->MarkerOfRow(3), std::optional<std::size_t>(1));
+        // A marker moved past another moves its row; a removed one goes.
+        w.dlg.Session().Move(2, 50 * 8000);
+        QCOMPARE(Row(table, 3), QStringLiteral("4|0:00:50.000|0:00:10.000||"));
+        QCOMPARE(Row(table, 2), QStringLiteral("3|0:00:40.000|0:00:10.000|Artist C|Closer"));
+        w.dlg.Session().Remove(1);
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(Row(table, 2), QStringLiteral("3|0:00:50.000|0:00:10.000||"));
+        // Only artist and title can be edited.
+        for (int column = 0; column < CTrackTable::kColumns; ++column) {
+            const bool editable = (table->item(0, column)->flags() & Qt::ItemIsEditable) != 0;
+            QCOMPARE(editable, column == CTrackTable::kArtist || column == CTrackTable::kTitle);
+        }
+    }
+
+    void editingANameRenamesWithOneUndoStep() {
+        Window w;
+        QVERIFY(Shown(w));
+        LoadNamedMix(w);
+        CTrackTable* table = w.dlg.TrackTable();
+        // Track 2 is marker 2 (10 s): type a title and commit it with Enter.
+        QLineEdit* editor = OpenEditor(table, 1, CTrackTable::kTitle);
+        QVERIFY(editor != nullptr);
+        QVERIFY(w.prompt.editedValues.isEmpty()); // F2 edits here, not Edit > Rename's dialog
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("  Opening Song "));
+        QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop runs
+        QTRY_VERIFY(!editor->isVisible());
+        QCOMPARE(w.dlg.Session().Markers().At(2)->title, std::string("Opening Song"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||Opening Song"));
+        // The same names again record nothing: one Undo brings the old title back.
+        table->item(1, CTrackTable::kTitle)->setText(QStringLiteral("Opening Song "));
+        QCOMPARE(table->item(1, CTrackTable::kTitle)->text(), QStringLiteral("Opening Song"));
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(w.dlg.Session().Markers().At(2)->title, std::string());
+        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||"));
+        w.dlg.Command(ids::kCmdRedo)->trigger();
+        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||Opening Song"));
+        // The first track's names belong to the start marker.
+        table->item(0, CTrackTable::kArtist)->setText(QStringLiteral("DJ"));
+        QCOMPARE(w.dlg.Session().Markers().At(0)->artist, std::string("DJ"));
+        QCOMPARE(w.dlg.Session().Markers().At(0)->frame, std::int64_t{0});
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(Row(table, 0), QStringLiteral("1|0:00:00.000|0:00:10.000||"));
+    }
+
+    void rowsAndMarkersSelectEachOther() {
+        Window w;
+        QVERIFY(Shown(w));
+        LoadNamedMix(w);
+        CTrackTable* table = w.dlg.TrackTable();
+        // The marker added last (25.5 s, marker 3) is selected, and so is its row.
+        QCOMPARE(table->currentRow(), 2);
+        // Choosing row 2 (10 s, marker 2) does what choosing it in the marker list does.
+        table->selectRow(1);
+        QCOMPARE(w.dlg.Session().Selected(), std::size_t{2});
+        QCOMPARE(MarkerBox(w.dlg)->currentIndex(), 2);
+        QCOMPARE(w.dlg.Session().Position(), 10.0);
+        QCOMPARE(Label(w.dlg, ids::kPosition)->text(), QStringLiteral("0:00:10.000"));
+        QCOMPARE(w.View(), QStringLiteral("9 11"));
+        // Row 1 is the start, as the header entry.
+        table->selectRow(0);
+        QCOMPARE(w.dlg.Session().Selected(), std::size_t{0});
+        QCOMPARE(w.dlg.Session().Position(), 0.0);
+        // The marker list's choice selects the row; so does a key stepping to a marker.
+        w.Choose(1);
+        QCOMPARE(table->currentRow(), 3);
+        w.dlg.Session().SetPosition(12.0);
+        w.dlg.Command(ids::kCmdNextMarker)->trigger();
+        QCOMPARE(w.dlg.Session().Selected(), std::size_t{3});
+        QCOMPARE(table->currentRow(), 2);
+        QCOMPARE(table->selectedItems().front()->row(), 2);
+        // A marker added with M is selected, and so is its row (the step's preview ended).
+        w.dlg.StopPlayback();
+        w.dlg.Session().SetPosition(5.0);
+        w.dlg.Command(ids::kCmdAddMarkerHere)->trigger();
+        QCOMPARE(w.dlg.Session().Selected(), std::size_t{4});
+        QCOMPARE(table->currentRow(), 1);
+        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:05.000|0:00:05.000||"));
+    }
+
+    void keysTypedInTheEditorStayInIt() {
+        Window w;
+        QVERIFY(Shown(w));
+        LoadNamedMix(w);
+        CTrackTable* table = w.dlg.TrackTable();
+        const std::size_t markers = w.dlg.Session().Markers().Count();
+        // Row 4 is marker 1 at 40 s: choosing it put the position there.
+        QLineEdit* editor = OpenEditor(table, 3, CTrackTable::kArtist);
+        QVERIFY(editor != nullptr);
+        QCOMPARE(w.dlg.Session().Position(), 40.0);
+        QTRY_VERIFY(editor->hasFocus());
+        editor->selectAll();
+        // Every one of these is a window key outside a text field.
+        QTest::keyClicks(editor, QStringLiteral("Mm P [x] N"));
+        QTest::keyClick(editor, Qt::Key_Left);
+        QTest::keyClick(editor, Qt::Key_Home);
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClick(editor, Qt::Key_Plus);
+        QCOMPARE(editor->text(), QStringLiteral("m P [x] N+"));
+        QCOMPARE(w.dlg.Session().Markers().Count(), markers); // no marker added
+        QVERIFY(!w.dlg.Session().IsPlaying());                // no play, no preview
+        QCOMPARE(w.dlg.Session().Position(), 40.0);           // no nudge, no Home or End
+        QCOMPARE(w.dlg.Session().Selected(), std::size_t{1}); // the row's marker, kept
+        QVERIFY(w.dlg.Session().IsDefaultZoom());
+        QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop runs
+        QTRY_COMPARE(w.dlg.Session().Markers().At(1)->artist, std::string("m P [x] N+"));
+        QCOMPARE(w.dlg.Session().Markers().Count(), markers);
+        // Escape leaves the editor without a change and keeps the window open.
+        editor = OpenEditor(table, 3, CTrackTable::kTitle);
+        QVERIFY(editor != nullptr);
+        QTest::keyClicks(editor, QStringLiteral(" M"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QTRY_VERIFY(!editor->isVisible());
+        QCOMPARE(w.dlg.Session().Markers().At(1)->title, std::string("Closer"));
+        QVERIFY(w.dlg.isVisible());
+        // Outside the editor the table leaves the keys to the window: M adds a marker.
+        QTRY_VERIFY(table->hasFocus());
+        QTest::keyClick(table, Qt::Key_M);
+        QCOMPARE(w.dlg.Session().Markers().Count(), markers + 1);
+    }
+
+    void theSplitDialogShowsAndReturnsTheChoice() {
+        const SplitChoice offered{QStringLiteral("/tmp/out"), QStringLiteral("{nn} {title}"),
+                                  TrackFormat::Flac};
+        sundrel::gui::CSplitChoicesDlg dialog(offered);
+        QCOMPARE(dialog.Choice(), offered);
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("templateHelp"))
+                    ->text()
+                    .contains(QStringLiteral("{artist}")));
+        dialog.TemplateField()->setText(QStringLiteral(" {n}-{artist} "));
+        dialog.FormatBox()->setCurrentIndex(0);
+        dialog.FolderField()->setText(QStringLiteral("/tmp/other"));
+        QCOMPARE(dialog.Choice(), (SplitChoice{QStringLiteral("/tmp/other"),
+                                               QStringLiteral("{n}-{artist}"), TrackFormat::Wav}));
+    }
+
+    void theSplitChoiceIsRememberedAndPassedOn() {
+        Window w;
+        LoadNamedMix(w);
+        w.dlg.Session().Rename(0, "Intro", "DJ One");
+        // A fresh start offers the classic choice: the mix's folder, classic names, WAV.
+        const std::filesystem::path out = w.dir / "out";
+        std::filesystem::create_directory(out);
+        w.prompt.folders.enqueue(QString::fromStdString(out.string()));
+        w.prompt.splitChoices.enqueue(
+            {QString(), QStringLiteral("{nn} {title}"), TrackFormat::Flac});
+        w.dlg.OnOK();
+        QCOMPARE(w.prompt.offeredSplits.size(), 1);
+        QCOMPARE(w.prompt.offeredSplits[0],
+                 (SplitChoice{QString::fromStdString(w.dir.Path().string()), QString(),
+                              TrackFormat::Wav}));
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
+        // The split got the format, one name per track and the tags of each track.
+        QVERIFY(w.dlg.LastSplitOptions().has_value());
+        const sundrel::SplitOptions& options = *w.dlg.LastSplitOptions();
+        QVERIFY(options.format == TrackFormat::Flac);
+        QCOMPARE(options.names, (std::vector<std::string>{"track01.flac", "track02.flac",
+                                                          "track03.flac", "track04.flac"}));
+        using sundrel::TrackTags;
+        QCOMPARE(options.tags, (std::vector<TrackTags>{
+                                   {"Intro", "DJ One", "mix", 1, 4},
+                                   {"", "", "mix", 2, 4},
+                                   {"Middle", "", "mix", 3, 4},
+                                   {"Closer", "Artist C", "mix", 4, 4},
+                               }));
+
+        // The next split of the same mix offers the last choice, the folder included.
+        w.prompt.folders.enqueue(std::nullopt); // then cancels
+        w.dlg.OnOK();
+        QCOMPARE(w.prompt.offeredSplits.size(), 2);
+        QCOMPARE(w.prompt.offeredSplits[1],
+                 (SplitChoice{QString::fromStdString(out.string()), QStringLiteral("{nn} {title}"),
+                              TrackFormat::Flac}));
+        // So does a new window (the settings outlive it); another mix gets its own folder.
+        CSundrelDlg again(w.prompt);
+        QVERIFY(again.LoadWaveFile(w.dir / "mix.wav"));
+        w.prompt.folders.enqueue(std::nullopt);
+        again.OnOK();
+        QCOMPARE(w.prompt.offeredSplits.last().folder, QString::fromStdString(out.string()));
+        QVERIFY(w.prompt.offeredSplits.last().format == TrackFormat::Flac);
+        const std::filesystem::path other = w.Mix(3.0, kSmall, "other.wav");
+        QVERIFY(again.LoadWaveFile(other));
+        w.prompt.folders.enqueue(std::nullopt);
+        again.OnOK();
+        QCOMPARE(w.prompt.offeredSplits.last(),
+                 (SplitChoice{QString::fromStdString(w.dir.Path().string()),
+                              QStringLiteral("{nn} {title}"), TrackFormat::Flac}));
+    }
+
+    void aSplitWithNamesAsksBeforeReplacingThem() {
+        Window w;
+        LoadNamedMix(w);
+        // FLAC tracks named the classic way: one already there is replaced after asking.
+        fixture::WriteFile(w.dir / "track03.flac", fixture::Bytes(7));
+        w.prompt.splitChoices.enqueue({QString(), QString(), TrackFormat::Flac});
+        w.prompt.choices.enqueue(1); // Cancel
+        w.dlg.OnOK();
+        QCOMPARE(w.prompt.questions.size(), 1);
+        QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("track03.flac")));
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QString()); // nothing split
+        QVERIFY(!w.dlg.LastSplitOptions().has_value());
+        // WAV without a template keeps the classic split: the tracks tile the mix.
+        w.prompt.splitChoices.enqueue({QString(), QString(), TrackFormat::Wav});
+        w.dlg.OnOK();
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
+        const fixture::Bytes source = fixture::ReadFile(w.dir / "mix.wav");
+        std::size_t joined = 0;
+        for (const char* name : {"track01.wav", "track02.wav", "track03.wav", "track04.wav"}) {
+            joined += fixture::ReadFile(w.dir / name).size() - 44;
+        }
+        QCOMPARE(joined, source.size() - 44);
+        QVERIFY(w.dlg.LastSplitOptions()->format == TrackFormat::Wav);
+    }
+};
+
+QTEST_MAIN(TrackTableTest)
+#include "TrackTableTest.moc"
