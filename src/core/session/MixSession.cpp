@@ -4,6 +4,7 @@
 
 #include "core/interop/MarkerImport.h"
 #include "core/project/ProjectLoader.h"
+#include "core/split/SplitNaming.h"
 #include "core/split/SplitPlan.h"
 
 #include <algorithm>
@@ -247,6 +248,16 @@ std::size_t MixSession::TrackCount() const {
 MixSession::SplitJob MixSession::PrepareSplit() {
     SortMarkers();
     return {m_wave, m_markers.Markers()};
+}
+
+SplitOptions MixSession::SplitOptionsFor(std::string_view nameTemplate, TrackFormat format) const {
+    SplitOptions options;
+    options.format = format;
+    if (m_wave) {
+        NameSplit(options, m_markers.Markers(), m_wave->m_nDataSize, m_wave->m_wfx.nBlockAlign,
+                  m_wave->m_wfx.nSamplesPerSec, m_mixInfo, m_wavePath, nameTemplate);
+    }
+    return options;
 }
 
 std::vector<SplitTrack> MixSession::SplitJob::operator()(const std::filesystem::path& outDir,

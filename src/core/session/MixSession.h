@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sundrel {
@@ -132,6 +133,10 @@ class MixSession {
                                            const SplitOptions& options = {}) const;
     };
     SplitJob PrepareSplit();
+    // The options of a split of the markers into `format` files named by `nameTemplate`
+    // (empty: the classic names), with the tracks' tags (see NameSplit). Throws
+    // NameTemplateError for a template that cannot be expanded.
+    SplitOptions SplitOptionsFor(std::string_view nameTemplate, TrackFormat format) const;
     // Sorts the markers as Split cuts them; the order is not an edit.
     void SortMarkers();
     // Where selecting marker `index` puts the position, the trackbar and the window.

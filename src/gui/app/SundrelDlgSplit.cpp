@@ -8,6 +8,8 @@
 #include "gui/app/SplitChoices.h"
 #include "gui/app/SundrelDlg.h"
 
+#include "core/interop/TrackNames.h"
+
 #include "core/split/TrackFiles.h"
 
 #include <QCloseEvent>
@@ -54,13 +56,15 @@ void CSundrelDlg::OnOK() {
     }
     sundrel::gui::SaveSplitChoice(m_session.WavePath(), *chosen);
     const std::filesystem::path folder = sundrel::gui::LocalPath(chosen->folder);
-    // The classic names: the tracks of an earlier split are found by their names alone.
-    const bool classic =
-        chosen->nameTemplate.isEmpty() && chosen->format == sundrel::TrackFormat::Wav;
-    sundrel::SplitOptions options = sundrel::gui::SplitOptionsFor(m_session, *chosen);
-    const std::vector<sundrel::TrackFile> replaced =
-        classic ? sundrel::ReplacedTracks(folder, m_session.TrackCount())
-                : sundrel::gui::ExistingTrackFiles(folder, options.names);
+    sundrel::SplitOptions options;
+    try {
+        options = m_session.SplitOptionsFor(chosen->nameTemplate.toStdString(), chosen->format);
+    } catch (const sundrel::NameTemplateError& e) {
+        m_prompt.Message(this, QString::fromStdString(e.what()), QStringLiteral("Split"),
+                         Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
+    const std::vector<sundrel::TrackFile> replaced = sundrel::ReplacedTracks(folder, options.names);
     if (!replaced.empty() &&
         m_prompt.Choose(this,
                         QStringLiteral("%1 track files in %2 will be replaced (%3). Replace them?")
@@ -92,11 +96,10 @@ void CSundrelDlg::OnOK() {
     const QString done = QStringLiteral("Wrote %1 tracks (%2) to %3.")
                              .arg(written.size())
                              .arg(Names(names), Shown(folder));
-    // Tracks of an earlier split with more markers would pass for part of this one (when
-    // named the classic way, the only names that tell an earlier split's tracks).
+    // Tracks of an earlier split with more markers would pass for part of this one (those
+    // named the classic way: the only names that tell an earlier split's tracks).
     const std::vector<sundrel::TrackFile> stale =
-        classic ? sundrel::StaleTracks(folder, written.size(), m_session.WavePath())
-                : std::vector<sundrel::TrackFile>{};
+        sundrel::StaleTracks(folder, options.names, m_session.WavePath());
     if (stale.empty()) {
         m_prompt.Message(this, done, QStringLiteral("Split"), Prompt::Buttons::Ok,
                          Prompt::Icon::Information);
