@@ -52,6 +52,15 @@ inline constexpr int kCmdAddMarkerHere = 32805;
 inline constexpr int kCmdHome = 32806;
 inline constexpr int kCmdEnd = 32807;
 inline constexpr int kCmdShortcuts = 32808;
+// File > Import Markers, File > Export Markers and Edit > Mix Title and Artist.
+inline constexpr int kCmdImportCue = 32850;
+inline constexpr int kCmdImportLabels = 32851;
+inline constexpr int kCmdImportTracklist = 32852;
+inline constexpr int kCmdPasteTracklist = 32853;
+inline constexpr int kCmdExportCue = 32854;
+inline constexpr int kCmdExportLabels = 32855;
+inline constexpr int kCmdExportTracklist = 32856;
+inline constexpr int kCmdMixNames = 32857;
 inline constexpr int kCmdSuggest = 32818;
 inline constexpr int kCmdNextSuggestion = 32819;
 inline constexpr int kCmdPreviousSuggestion = 32820;

@@ -48,6 +48,11 @@ class Prompt {
                                             const QString& defaultSuffix) = 0;
     // Hands a document or web address to the desktop; false when nothing could open it.
     virtual bool OpenUrl(const QUrl& url) = 0;
+    // A save-file dialog as SaveFile, showing the folder of `suggested` with its file name
+    // filled in.
+    virtual std::optional<QString> SaveFileNamed(QWidget* owner, const QString& filter,
+                                                 const QString& defaultSuffix,
+                                                 const QString& suggested) = 0;
 };
 
 // The real thing: QMessageBox, QFileDialog and QDesktopServices.
@@ -67,6 +72,9 @@ class QtPrompt final : public Prompt {
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                     const QString& defaultSuffix) override;
     bool OpenUrl(const QUrl& url) override;
+    std::optional<QString> SaveFileNamed(QWidget* owner, const QString& filter,
+                                         const QString& defaultSuffix,
+                                         const QString& suggested) override;
 };
 
 } // namespace sundrel::gui

@@ -222,6 +222,7 @@ void CSundrelDlg::CreateMenu() {
     add(m_pMenuHelp, QStringLiteral("&Keyboard Shortcuts"), ids::kCmdShortcuts);
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
+    CreateMarkerFileMenus();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
     for (QAction* action : findChildren<QAction*>()) {

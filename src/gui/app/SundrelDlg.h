@@ -2,6 +2,7 @@
 
 #include "core/app/ControlStates.h"
 #include "core/audio/WaveFile.h"
+#include "core/interop/MarkerFiles.h"
 #include "core/play/PlayResult.h"
 #include "core/session/MixSession.h"
 #include "core/split/SplitTypes.h"
@@ -130,6 +131,22 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Help > Keyboard Shortcuts: every command that has a key, with its keys.
     void OnShortcuts();
 
+    // Marker files (SundrelDlgImport.cpp). File > Import Markers reads a cue sheet, a label
+    // file or a tracklist the user chooses and applies it as one undo step, asking first
+    // when it would replace markers or names another mix; a cue sheet chosen without a mix
+    // opens as OpenCueSheet does. Paste Tracklist reads the clipboard's text as the kind of
+    // marker file its shape shows (GuessMarkerTextKind). File > Export Markers writes the
+    // markers as `kind`, offering a name beside the mix. Edit > Mix Title and Artist sets the
+    // mix's own names (album tag, a cue sheet's TITLE and PERFORMER).
+    void OnImportMarkers(sundrel::MarkerFileKind kind);
+    void OnPasteTracklist();
+    void OnExportMarkers(sundrel::MarkerFileKind kind);
+    void OnMixNames();
+    // Loads the mix a cue sheet's FILE line names (relative to the sheet's folder) and
+    // imports the sheet's markers; a sheet that cannot be read, names no file or a file that
+    // cannot be loaded is reported and nothing changes. False when nothing was imported.
+    bool OpenCueSheet(const std::filesystem::path& path);
+
     // The View menu and the wheel: zoom by `factor` (> 1 in) around `anchor` (without one,
     // around the position when it is in view, else the window's middle), the whole mix, the
     // default 2-second window, and scrolling by a share of the window.
@@ -216,6 +233,12 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
   private:
     void CreateControls();
     void CreateMenu();
+    // The marker-file commands in the File and Edit menus, connected.
+    void CreateMarkerFileMenus();
+    // Applies a marker set read from `source` (a file name, or the pasted text, as shown in
+    // messages), with the questions an import asks; `checkFile` asks about a FILE line naming
+    // another mix. False when nothing changed.
+    bool ImportMarkerSet(const sundrel::MarkerSet& set, const QString& source, bool checkFile);
     void ConnectSignals();
     void OnInitDialog();
     void OnSessionChanged(unsigned what) override;

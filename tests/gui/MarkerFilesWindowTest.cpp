@@ -1,0 +1,377 @@
+// Marker files in the window: File > Import Markers (cue sheet, label file, tracklist, pasted
+// text) replacing or naming the markers as one undo step with its questions and messages,
+// File > Export Markers read back by the core readers, Edit > Mix Title and Artist, and a
+// cue sheet opened with the mix it names.
+
+#include "gui/view/TrackTable.h"
+#include "support/Window.h"
+
+#include "core/interop/MarkerFiles.h"
+#include "core/interop/MarkerImport.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <fstream>
+
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
+using sundrel::MarkerFileKind;
+using sundrel::MarkerSet;
+
+namespace {
+
+constexpr std::int64_t kRate = 8000; // kSmall
+
+// A cue sheet as Mixxx writes one beside a recording: REM lines, the mix's TITLE and
+// PERFORMER, FILE, then indented tracks.
+const char* const kMixxxCue = "REM DATE 2026-12-05\n"
+                              "REM COMMENT \"Mixxx 2.4.1\"\n"
+                              "TITLE \"Friday Night Mix\"\n"
+                              "PERFORMER \"DJ Sundrel\"\n"
+                              "FILE \"mix.wav\" WAVE\n"
+                              "  TRACK 01 AUDIO\n"
+                              "    TITLE \"Strings of Life\"\n"
+                              "    PERFORMER \"Rhythim Is Rhythim\"\n"
+                              "    INDEX 01 00:00:00\n"
+                              "  TRACK 02 AUDIO\n"
+                              "    TITLE \"Around the World\"\n"
+                              "    PERFORMER \"Daft Punk\"\n"
+                              "    INDEX 01 00:12:37\n"
+                              "  TRACK 03 AUDIO\n"
+                              "    TITLE \"Porcelain\"\n"
+                              "    PERFORMER \"Moby\"\n"
+                              "    INDEX 01 00:41:74\n";
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+struct Placed {
+    std::int64_t frame;
+    std::string title;
+    std::string artist;
+    friend bool operator==(const Placed&, const Placed&) = default;
+};
+
+// The markers in time order with their names.
+std::vector<Placed> Placement(const CSundrelDlg& dlg) {
+    std::vector<Placed> placed;
+    for (const sundrel::Marker& m : dlg.Session().Markers().Markers()) {
+        placed.push_back({m.frame, m.title, m.artist});
+    }
+    std::sort(placed.begin(), placed.end(),
+              [](const Placed& a, const Placed& b) { return a.frame < b.frame; });
+    return placed;
+}
+
+QString Cell(const CTrackTable* table, int row, int column) {
+    const QTableWidgetItem* item = table->item(row, column);
+    return item != nullptr ? item->text() : QString();
+}
+
+QString Status(const CSundrelDlg& dlg) {
+    return Label(dlg, ids::kSplitStatus)->text();
+}
+
+// 60 s with markers at 5 s and 20 s (the second named).
+void LoadMarkedMix(Window& w) {
+    QVERIFY(w.Load(60.0, kSmall));
+    w.dlg.Session().AddAtFrame(5 * kRate);
+    w.dlg.Session().AddAtFrame(20 * kRate, "Kept", "Someone");
+}
+
+void Paste(Window& w, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    w.dlg.Command(ids::kCmdPasteTracklist)->trigger();
+}
+
+} // namespace
+
+class MarkerFilesWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void importsAMixxxCueSheetAsOneUndoStep() {
+        Window w;
+        LoadMarkedMix(w);
+        const std::vector<Placed> before = Placement(w.dlg);
+        const std::filesystem::path cue = w.dir / "mix.cue";
+        WriteText(cue, kMixxxCue);
+
+        // The question comes first; Cancel changes nothing.
+        w.Pick(cue);
+        w.prompt.choices.enqueue(1);
+        w.dlg.Command(ids::kCmdImportCue)->trigger();
+        QCOMPARE(w.prompt.questions.size(), 1);
+        QCOMPARE(w.prompt.questions.last().text,
+                 QStringLiteral("Replace the 2 markers with the 3 tracks of mix.cue?"));
+        QVERIFY(Placement(w.dlg) == before);
+        QVERIFY(Status(w.dlg).isEmpty());
+
+        w.Pick(cue);
+        w.dlg.Command(ids::kCmdImportCue)->trigger(); // answered Replace
+        QVERIFY(w.prompt.messages.isEmpty());
+        // Each INDEX at the sample frame nearest frames x 8000 / 75: 37 cue frames are
+        // 3946.67 sample frames, 74 are 7893.33.
+        const std::vector<Placed> imported = {
+            {0, "Strings of Life", "Rhythim Is Rhythim"},
+            {12 * kRate + 3947, "Around the World", "Daft Punk"},
+            {41 * kRate + 7893, "Porcelain", "Moby"},
+        };
+        QVERIFY(Placement(w.dlg) == imported);
+        QCOMPARE(w.dlg.Session().Names(), (sundrel::MixInfo{"Friday Night Mix", "DJ Sundrel"}));
+        // The list box, the table and the status follow.
+        QCOMPARE(MarkerBox(w.dlg)->count(), 3);
+        const CTrackTable* table = w.dlg.TrackTable();
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(Cell(table, 1, CTrackTable::kStart), QStringLiteral("0:00:12.493"));
+        QCOMPARE(Cell(table, 1, CTrackTable::kArtist), QStringLiteral("Daft Punk"));
+        QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Porcelain"));
+        QCOMPARE(Cell(table, 0, CTrackTable::kTitle), QStringLiteral("Strings of Life"));
+        QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks from mix.cue"));
+        QVERIFY(w.dlg.windowTitle().contains(QLatin1Char('*')));
+        QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled());
+
+        // One undo step brings back the markers and the mix's (empty) names; redo the import.
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QVERIFY(Placement(w.dlg) == before);
+        QVERIFY(w.dlg.Session().Names().Empty());
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Kept"));
+        w.dlg.Command(ids::kCmdRedo)->trigger();
+        QVERIFY(Placement(w.dlg) == imported);
+    }
+
+    void aBadFileOrAMismatchChangesNothing() {
+        struct Case {
+            const char* name;
+            MarkerFileKind kind;
+            std::string text;
+            QString expected; // part of the message
+        };
+        const Case cases[] = {
+            {"bad.cue", MarkerFileKind::Cue,
+             std::string(kMixxxCue).replace(std::string(kMixxxCue).find("00:12:37"), 8, "00:12:xx"),
+             QStringLiteral("bad.cue: not a usable cue sheet: line 13: the time \"00:12:xx\"")},
+            {"labels.txt", MarkerFileKind::Labels, "0.000000\t0.000000\tA\n5.5\tB\n",
+             QStringLiteral("labels.txt: not a usable label file: line 2:")},
+            {"list.txt", MarkerFileKind::Tracklist, "00:00 A - One\nB - Two\n",
+             QStringLiteral("list.txt: not a usable tracklist: line 2:")},
+            // Read well, but a track past the end of the 60 s mix.
+            {"late.txt", MarkerFileKind::Tracklist, "00:00 A - One\n01:30 B - Two\n",
+             QStringLiteral("The markers of late.txt do not fit mix.wav: track 2")},
+        };
+        for (const Case& c : cases) {
+            Window w;
+            LoadMarkedMix(w);
+            const std::vector<Placed> before = Placement(w.dlg);
+            WriteText(w.dir / c.name, c.text);
+            w.Pick(w.dir / c.name);
+            w.dlg
+                .Command(c.kind == MarkerFileKind::Cue      ? ids::kCmdImportCue
+                         : c.kind == MarkerFileKind::Labels ? ids::kCmdImportLabels
+                                                            : ids::kCmdImportTracklist)
+                ->trigger();
+            QVERIFY2(w.prompt.LastText().contains(c.expected), qPrintable(w.prompt.LastText()));
+            QCOMPARE(w.prompt.messages.last().icon, sundrel::gui::Prompt::Icon::Stop);
+            QVERIFY(Placement(w.dlg) == before);
+            QCOMPARE(w.dlg.TrackTable()->rowCount(), 3);
+            QVERIFY(Status(w.dlg).isEmpty());
+        }
+    }
+
+    void aCueSheetForAnotherMixIsAskedAbout() {
+        Window w;
+        QVERIFY(w.Load(60.0, kSmall));
+        std::string text = kMixxxCue;
+        text.replace(text.find("\"mix.wav\""), 9, "\"C:\\Music\\friday.wav\"");
+        WriteText(w.dir / "friday.cue", text);
+        w.Pick(w.dir / "friday.cue");
+        w.prompt.choices.enqueue(1); // Cancel
+        w.dlg.Command(ids::kCmdImportCue)->trigger();
+        QCOMPARE(w.prompt.questions.size(), 1);
+        QVERIFY2(w.prompt.questions[0].text.contains(QStringLiteral("friday.wav")) &&
+                     w.prompt.questions[0].text.contains(QStringLiteral("mix.wav")),
+                 qPrintable(w.prompt.questions[0].text));
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+        // Used anyway: no second question (the mix had no markers to replace).
+        w.Pick(w.dir / "friday.cue");
+        w.dlg.Command(ids::kCmdImportCue)->trigger();
+        QCOMPARE(w.prompt.questions.size(), 2);
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
+    }
+
+    void pastedTextIsReadAsTheKindItLooksLike() {
+        struct Case {
+            QString text;
+            QString status;
+            std::vector<Placed> placed;
+        };
+        const Case cases[] = {
+            {QStringLiteral("1. [00:00] Rhythim Is Rhythim \u2013 Strings of Life\n"
+                            "2. [00:30] Daft Punk \u2013 Around the World\n"),
+             QStringLiteral("2 tracks from the pasted tracklist"),
+             {{0, "Strings of Life", "Rhythim Is Rhythim"},
+              {30 * kRate, "Around the World", "Daft Punk"}}},
+            {QString::fromUtf8(kMixxxCue),
+             QStringLiteral("3 tracks from the pasted cue sheet"),
+             {{0, "Strings of Life", "Rhythim Is Rhythim"},
+              {12 * kRate + 3947, "Around the World", "Daft Punk"},
+              {41 * kRate + 7893, "Porcelain", "Moby"}}},
+            {QStringLiteral("7.250000\t7.250000\tMoby - Porcelain\r\n"
+                            "20.000000\t31.500000\tDaft Punk - Around the World\r\n"),
+             QStringLiteral("2 tracks from the pasted label file"),
+             {{0, "", ""},
+              {7 * kRate + 2000, "Porcelain", "Moby"},
+              {20 * kRate, "Around the World", "Daft Punk"}}},
+        };
+        for (const Case& c : cases) {
+            Window w;
+            QVERIFY(w.Load(60.0, kSmall));
+            Paste(w, c.text);
+            QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
+            QCOMPARE(Status(w.dlg), c.status);
+            QVERIFY(Placement(w.dlg) == c.placed);
+        }
+        // Nothing to paste.
+        Window w;
+        QVERIFY(w.Load(60.0, kSmall));
+        Paste(w, QStringLiteral("  \n"));
+        QVERIFY(w.prompt.LastText().startsWith(QStringLiteral("The clipboard holds no text")));
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+    }
+
+    void aPastedListWithoutTimesNamesTheMarkersOrSaysBothCounts() {
+        Window w;
+        LoadMarkedMix(w); // three tracks: 0 s, 5 s, 20 s
+        const std::vector<Placed> before = Placement(w.dlg);
+        Paste(w, QStringLiteral("Artist A - First\nArtist B - Second\n"));
+        QVERIFY2(w.prompt.LastText().contains(
+                     QStringLiteral("the list names 2 tracks, but the markers make 3 tracks")),
+                 qPrintable(w.prompt.LastText()));
+        QVERIFY(Placement(w.dlg) == before);
+        QVERIFY(w.prompt.questions.isEmpty()); // names alone replace no marker: no question
+
+        Paste(w, QStringLiteral("Artist A - First\nArtist B - Second\nThird\n"));
+        QCOMPARE(w.prompt.messages.size(), 1);
+        const std::vector<Placed> named = {
+            {0, "First", "Artist A"}, {5 * kRate, "Second", "Artist B"}, {20 * kRate, "Third", ""}};
+        QVERIFY(Placement(w.dlg) == named);
+        QCOMPARE(Status(w.dlg), QStringLiteral("Named 3 tracks from the pasted tracklist"));
+        QCOMPARE(Cell(w.dlg.TrackTable(), 1, CTrackTable::kTitle), QStringLiteral("Second"));
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QVERIFY(Placement(w.dlg) == before);
+    }
+
+    void exportsReadBackAsTheSameMarkers() {
+        Window w;
+        QVERIFY(w.Load(60.0, kSmall));
+        sundrel::MixSession& session = w.dlg.Session();
+        session.AddAtFrame(10 * kRate + 1234, "Around the World", "Daft Punk");
+        session.AddAtFrame(25 * kRate, "Porcelain", "");
+        session.Rename(0, "Strings of Life", "Rhythim Is Rhythim");
+        // The mix's names from Edit > Mix Title and Artist, as typed (trimmed).
+        w.prompt.texts.enqueue({QStringLiteral(" Friday Night Mix "), QStringLiteral("DJ S")});
+        w.dlg.Command(ids::kCmdMixNames)->trigger();
+        QCOMPARE(session.Names(), (sundrel::MixInfo{"Friday Night Mix", "DJ S"}));
+        QCOMPARE(w.prompt.editedValues.last(), (QStringList{QString(), QString()}));
+
+        struct Case {
+            int command;
+            const char* offered;
+            MarkerFileKind kind;
+            std::int64_t tolerance; // frames: a cue sheet keeps 1/75 s, a tracklist seconds
+        };
+        const Case cases[] = {
+            {ids::kCmdExportCue, "mix.cue", MarkerFileKind::Cue, kRate / 75 / 2 + 1},
+            {ids::kCmdExportLabels, "mix labels.txt", MarkerFileKind::Labels, 0},
+            {ids::kCmdExportTracklist, "mix tracklist.txt", MarkerFileKind::Tracklist, kRate / 2},
+        };
+        const std::vector<Placed> placed = Placement(w.dlg);
+        for (const Case& c : cases) {
+            const std::filesystem::path out = w.dir / "out" / c.offered;
+            std::filesystem::create_directories(out.parent_path());
+            w.Pick(out);
+            w.dlg.Command(c.command)->trigger();
+            QCOMPARE(w.prompt.suggestedNames.last(),
+                     QString::fromStdString((w.dir / c.offered).string()));
+            QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
+            QCOMPARE(Status(w.dlg), QStringLiteral("Wrote 3 tracks to %1").arg(c.offered));
+            const MarkerSet back = sundrel::ReadMarkerFile(out, c.kind);
+            const std::vector<sundrel::Marker> markers =
+                sundrel::MarkersFromTimes(back, kRate, session.Frames());
+            QCOMPARE(markers.size(), placed.size());
+            for (std::size_t i = 0; i < markers.size(); ++i) {
+                QVERIFY2(std::llabs(markers[i].frame - placed[i].frame) <= c.tolerance, c.offered);
+                QCOMPARE(markers[i].title, placed[i].title);
+                QCOMPARE(markers[i].artist, placed[i].artist);
+            }
+            if (c.kind == MarkerFileKind::Cue) {
+                QCOMPARE(back.title, std::string("Friday Night Mix"));
+                QCOMPARE(back.artist, std::string("DJ S"));
+                QCOMPARE(back.file, std::string("mix.wav"));
+            }
+        }
+        // A file that cannot be written: the message names it, the status stays.
+        w.Pick(w.dir / "missing" / "x.cue");
+        w.dlg.Command(ids::kCmdExportCue)->trigger();
+        QVERIFY2(w.prompt.LastText().contains(QStringLiteral("x.cue")),
+                 qPrintable(w.prompt.LastText()));
+        QVERIFY(!std::filesystem::exists(w.dir / "missing"));
+        // The mix's names are one undo step of their own.
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QVERIFY(session.Names().Empty());
+        QCOMPARE(session.Markers().Count(), std::size_t{3});
+    }
+
+    void aCueSheetOpensTheMixItNames() {
+        Window w;
+        std::filesystem::create_directories(w.dir / "sets");
+        const std::filesystem::path mix = w.Mix(60.0, kSmall, "sets/mix.wav");
+        WriteText(w.dir / "sets" / "mix.cue", kMixxxCue);
+        QVERIFY(w.dlg.OpenCueSheet(w.dir / "sets" / "mix.cue"));
+        QCOMPARE(w.dlg.Session().WavePath(), mix);
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
+        QCOMPARE(w.dlg.Session().Names().title, std::string("Friday Night Mix"));
+        QVERIFY(w.prompt.questions.isEmpty());
+
+        // Import > Cue Sheet without a mix does the same; a sheet naming a missing file or
+        // none is reported and nothing is loaded.
+        Window fresh;
+        WriteText(w.dir / "gone.cue", std::string(kMixxxCue).replace(
+                                          std::string(kMixxxCue).find("mix.wav"), 7, "gone.wav"));
+        fresh.Pick(w.dir / "gone.cue");
+        fresh.dlg.Command(ids::kCmdImportCue)->trigger();
+        QVERIFY2(fresh.prompt.LastText().contains(QStringLiteral("gone.wav, which is not there")),
+                 qPrintable(fresh.prompt.LastText()));
+        QVERIFY(!fresh.dlg.Session().IsLoaded());
+        std::string noFile = kMixxxCue;
+        noFile.erase(noFile.find("FILE"), std::string("FILE \"mix.wav\" WAVE\n").size());
+        WriteText(w.dir / "sets" / "nofile.cue", noFile);
+        QVERIFY(!fresh.dlg.OpenCueSheet(w.dir / "sets" / "nofile.cue"));
+        QVERIFY(fresh.prompt.LastText().contains(QStringLiteral("names no audio file")));
+        fresh.Pick(w.dir / "sets" / "mix.cue");
+        fresh.dlg.Command(ids::kCmdImportCue)->trigger();
+        QCOMPARE(fresh.dlg.Session().WavePath(), mix);
+        QCOMPARE(fresh.dlg.Session().Markers().Count(), std::size_t{3});
+        QCOMPARE(Status(fresh.dlg), QStringLiteral("3 tracks from mix.cue"));
+    }
+
+    void commandsThatNeedAMixAreOffOrSaySo() {
+        Window w;
+        OpenMenu(Menu(w.dlg, "menuFile"));
+        OpenMenu(Menu(w.dlg, "menuEdit"));
+        QVERIFY(w.dlg.Command(ids::kCmdImportCue)->isEnabled());
+        QVERIFY(!w.dlg.Command(ids::kCmdImportLabels)->isEnabled());
+        QVERIFY(!Menu(w.dlg, "menuExport")->menuAction()->isEnabled());
+        QVERIFY(!w.dlg.Command(ids::kCmdMixNames)->isEnabled());
+        Paste(w, QStringLiteral("00:00 A - B\n"));
+        QCOMPARE(w.prompt.LastText(), QStringLiteral("Please load a wave file"));
+        QVERIFY(w.Load(10.0, kSmall));
+        OpenMenu(Menu(w.dlg, "menuFile"));
+        QVERIFY(w.dlg.Command(ids::kCmdImportLabels)->isEnabled());
+        QVERIFY(Menu(w.dlg, "menuExport")->menuAction()->isEnabled());
+    }
+};
+
+QTEST_MAIN(MarkerFilesWindowTest)
+#include "MarkerFilesWindowTest.moc"
