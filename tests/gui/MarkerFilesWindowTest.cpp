@@ -69,8 +69,10 @@ QString Cell(const CTrackTable* table, int row, int column) {
     return item != nullptr ? item->text() : QString();
 }
 
+// The status under the marker list in full (the label itself may shorten the file name).
 QString Status(const CSundrelDlg& dlg) {
-    return Label(dlg, ids::kSplitStatus)->text();
+    const QLabel* label = Label(dlg, ids::kSplitStatus);
+    return label->toolTip().section(QLatin1Char('\n'), 0, 0).section(QStringLiteral(" ("), 0, 0);
 }
 
 // 60 s with markers at 5 s and 20 s (the second named).
@@ -128,6 +130,10 @@ class MarkerFilesWindowTest : public QObject {
         QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Porcelain"));
         QCOMPARE(Cell(table, 0, CTrackTable::kTitle), QStringLiteral("Strings of Life"));
         QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks from mix.cue"));
+        const QLabel* status = Label(w.dlg, ids::kSplitStatus);
+        QVERIFY2(status->fontMetrics().horizontalAdvance(status->text()) <= status->width(),
+                 qPrintable(status->text()));
+        QVERIFY(status->text().startsWith(QStringLiteral("3 tracks from ")));
         QVERIFY(w.dlg.windowTitle().contains(QLatin1Char('*')));
         QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled());
 

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -74,6 +75,25 @@ QString Count(std::size_t n, const char* noun) {
 
 QString FromError(const std::exception& e) {
     return QString::fromUtf8(e.what());
+}
+
+// Shows "<what> <file>" in the status label, the file's name shortened in the middle when the
+// whole does not fit; the tooltip has all of it and `more`.
+void ShowStatus(QLabel* label, const QString& what, const QString& file, const QString& more) {
+    const QFontMetrics metrics = label->fontMetrics();
+    const QString prefix = what + QLatin1Char(' ');
+    QString shown = prefix + file;
+    // Measured whole: parts measured apart do not add up to the width of the whole exactly.
+    const int width = label->width();
+    for (int room = width - metrics.horizontalAdvance(prefix);
+         room > 0 && metrics.horizontalAdvance(shown) > width; room -= 2) {
+        shown = prefix + metrics.elidedText(file, Qt::ElideMiddle, room);
+    }
+    if (metrics.horizontalAdvance(shown) > width) {
+        shown = metrics.elidedText(shown, Qt::ElideRight, width);
+    }
+    label->setText(shown);
+    label->setToolTip(prefix + file + more);
 }
 
 } // namespace
@@ -253,12 +273,11 @@ bool CSundrelDlg::ImportMarkerSet(const sundrel::MarkerSet& set, const QString& 
     if (outcome->timed && !m_session.IsPlaying() && m_session.Markers().Count() > 1) {
         m_btnSplit->setEnabled(true); // as Add Marker enables it
     }
-    const QString done =
-        outcome->timed
-            ? QStringLiteral("%1 from %2").arg(Count(set.tracks.size(), "track"), source)
-            : QStringLiteral("Named %1 from %2").arg(Count(set.tracks.size(), "track"), source);
-    m_stSplitStatus->setText(done);
-    m_stSplitStatus->setToolTip(done + QStringLiteral(" (Edit > Undo takes it back)"));
+    const QString tracks = Count(set.tracks.size(), "track");
+    ShowStatus(m_stSplitStatus,
+               outcome->timed ? QStringLiteral("%1 from").arg(tracks)
+                              : QStringLiteral("Named %1 from").arg(tracks),
+               source, QStringLiteral("\nEdit > Undo takes it back."));
     return true;
 }
 
@@ -284,10 +303,10 @@ void CSundrelDlg::OnExportMarkers(MarkerFileKind kind) {
                          Prompt::Icon::Stop);
         return;
     }
-    const QString done = QStringLiteral("Wrote %1 to %2")
-                             .arg(Count(set.tracks.size(), "track"), ShownPath(path.filename()));
-    m_stSplitStatus->setText(done);
-    m_stSplitStatus->setToolTip(done);
+    ShowStatus(
+        m_stSplitStatus, QStringLiteral("Wrote %1 to").arg(Count(set.tracks.size(), "track")),
+        ShownPath(path.filename()),
+        QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(ShownPath(path.parent_path()))));
 }
 
 void CSundrelDlg::OnMixNames() {

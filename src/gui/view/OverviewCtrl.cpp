@@ -120,9 +120,15 @@ void COverviewCtrl::paintEvent(QPaintEvent*) {
         p.drawRect(band);
     }
     p.setFont(font());
+    // Many markers share the strip: each label keeps to the room before the next marker.
+    std::vector<int> xs;
     for (const sundrel::gui::ViewMarker& marker : m_markers) {
-        const double x = sundrel::view::XAtSeconds({0.0, m_duration}, marker.seconds, w);
-        sundrel::gui::DrawMarker(p, marker, static_cast<int>(std::lround(x)), 0, h - 1, 1, w);
+        xs.push_back(static_cast<int>(
+            std::lround(sundrel::view::XAtSeconds({0.0, m_duration}, marker.seconds, w))));
+    }
+    const std::vector<int> rooms = sundrel::gui::LabelRooms(xs, w);
+    for (std::size_t i = 0; i < m_markers.size(); ++i) {
+        sundrel::gui::DrawMarker(p, m_markers[i], xs[i], 0, h - 1, 1, w, rooms[i]);
     }
     if (m_position) {
         const double x = sundrel::view::XAtSeconds({0.0, m_duration}, *m_position, w);

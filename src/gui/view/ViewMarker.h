@@ -3,6 +3,9 @@
 #include <QColor>
 #include <QString>
 #include <cstddef>
+#include <limits>
+#include <span>
+#include <vector>
 
 class QPainter;
 
@@ -25,8 +28,14 @@ inline const QColor kSuggestionColour(170, 150, 200);
 inline const QColor kCurrentSuggestionColour(120, 60, 200);
 
 // Draws one marker: a vertical line at x from `top` to `bottom`, its label in a small box
-// at `labelTop` beside the line (to its left when it would leave `width`).
+// at `labelTop` beside the line (to its left when it would leave `width`), shortened with "…"
+// to `room` pixels (none when not even that fits).
 void DrawMarker(QPainter& p, const ViewMarker& marker, int x, int top, int bottom, int labelTop,
-                int width);
+                int width, int room = std::numeric_limits<int>::max());
+
+// The room the labels of markers drawn at `xs` (any order) have in a view `width` wide, so
+// that no label covers another: up to the next marker to the right, and for the rightmost
+// one up to the edge, or back to the marker before it when that leaves more room.
+std::vector<int> LabelRooms(std::span<const int> xs, int width);
 
 } // namespace sundrel::gui

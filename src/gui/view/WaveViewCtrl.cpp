@@ -504,13 +504,21 @@ void CWaveViewCtrl::DrawRuler(QPainter& p) const {
 void CWaveViewCtrl::DrawMarkers(QPainter& p) const {
     p.setFont(font());
     const int width = m_rcClient.width();
+    // Zoomed out, markers crowd: each label keeps to the room before the next marker.
+    std::vector<const sundrel::gui::ViewMarker*> shown;
+    std::vector<int> xs;
     for (const sundrel::gui::ViewMarker& marker : m_markers) {
         const double x = XOf(marker.seconds);
         if (x < 0.0 || x >= width) {
             continue;
         }
-        sundrel::gui::DrawMarker(p, marker, static_cast<int>(std::lround(x)), kRulerHeight,
-                                 m_rcClient.height() - 1, kRulerHeight + 2, width);
+        shown.push_back(&marker);
+        xs.push_back(static_cast<int>(std::lround(x)));
+    }
+    const std::vector<int> rooms = sundrel::gui::LabelRooms(xs, width);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        sundrel::gui::DrawMarker(p, *shown[i], xs[i], kRulerHeight, m_rcClient.height() - 1,
+                                 kRulerHeight + 2, width, rooms[i]);
     }
 }
 
