@@ -301,7 +301,7 @@ class MarkerFilesWindowTest : public QObject {
             QCOMPARE(w.prompt.suggestedNames.last(),
                      QString::fromStdString((w.dir / c.offered).string()));
             QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
-            QCOMPARE(Status(w.dlg), QStringLiteral("Wrote 3 tracks to %1").arg(c.offered));
+            QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks to %1").arg(c.offered));
             const MarkerSet back = sundrel::ReadMarkerFile(out, c.kind);
             const std::vector<sundrel::Marker> markers =
                 sundrel::MarkersFromTimes(back, kRate, session.Frames());

@@ -304,7 +304,7 @@ void CSundrelDlg::OnExportMarkers(MarkerFileKind kind) {
         return;
     }
     ShowStatus(
-        m_stSplitStatus, QStringLiteral("Wrote %1 to").arg(Count(set.tracks.size(), "track")),
+        m_stSplitStatus, QStringLiteral("%1 to").arg(Count(set.tracks.size(), "track")),
         ShownPath(path.filename()),
         QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(ShownPath(path.parent_path()))));
 }
