@@ -1,5 +1,6 @@
 #include "gui/app/SundrelDlg.h"
 
+#include "gui/about/ManualWindow.h"
 #include "gui/app/BitmapButton.h"
 #include "gui/app/ButtonFaces.h"
 #include "gui/app/ControlIds.h"
@@ -82,7 +83,10 @@ QString StepText(double seconds) {
 CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
                          sundrel::PlaybackSession::DeviceFactory makeDevice)
     : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font),
-      m_session(makeDevice ? std::move(makeDevice) : sundrel::audio::MakeWaveOut) {
+      m_session(makeDevice ? std::move(makeDevice)
+                           : sundrel::PlaybackSession::DeviceFactory([this] {
+                                 return sundrel::audio::MakeWaveOut(m_prefs.outputDevice);
+                             })) {
     InitResources();
     setFont(m_font);
     setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
@@ -99,6 +103,7 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     m_pOverview = new COverviewCtrl(this);
     OnInitDialog();
     ConnectSignals();
+    SetUpDesktop();
     m_session.AddListener(this);
 }
 
@@ -601,6 +606,7 @@ void CSundrelDlg::done(int result) {
         return; // the window stays, and so do the markers
     }
     StopPlayback();
+    SaveDesktopState();
     QDialog::done(result);
 }
 
@@ -668,17 +674,5 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
 }
 
 void CSundrelDlg::OnManual() {
-    // The manual beside the mix's folder (the current directory) first, then the installed
-    // copy, then the one in the source tree of this build.
-    const QString candidates[] = {
-        QDir::current().absoluteFilePath(QStringLiteral("Manual.txt")),
-        QStringLiteral(SUNDREL_MANUAL_INSTALLED),
-        QStringLiteral(SUNDREL_MANUAL_BUILT),
-    };
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(candidate).isFile()) {
-            m_prompt.OpenUrl(QUrl::fromLocalFile(candidate));
-            return;
-        }
-    }
+    sundrel::gui::OpenManual(m_prompt, this);
 }
