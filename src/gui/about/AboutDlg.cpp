@@ -80,8 +80,7 @@ CAboutDlg::CAboutDlg(sundrel::gui::Prompt& prompt, QWidget* parent)
          du.Rect(56, 162, 140, 8));
     text("blank3", QString(), du.Rect(92, 171, 62, 13));
     text("nameLabel", QStringLiteral("SUNDREL"), du.Rect(95, 14, 55, 11));
-    text("headingLabel", QStringLiteral("***SUNDREL OFFICIAL WEBSITE***"),
-         du.Rect(44, 37, 157, 12));
+    text("headingLabel", QStringLiteral("***SUNDREL MANUAL***"), du.Rect(44, 37, 157, 12));
 
     m_linkProduct.setObjectName(QStringLiteral("productLink")); // 1019
     m_linkProduct.setText(InstalledAddress(SUNDREL_MANUAL_INSTALLED));

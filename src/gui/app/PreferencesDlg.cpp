@@ -67,11 +67,14 @@ CPreferencesDlg::CPreferencesDlg(Prompt& prompt, const sundrel::app::Preferences
     m_btnTone->setAutoDefault(false);
     m_stTone = new QLabel(sound);
     m_stTone->setObjectName(QStringLiteral("toneStatus"));
+    m_stTone->setWordWrap(true);
     auto* deviceRow = new QHBoxLayout;
     deviceRow->addWidget(m_cbDevice, 1);
     deviceRow->addWidget(m_btnTone);
     auto* soundForm = new QFormLayout(sound);
-    soundForm->addRow(QStringLiteral("&Output device:"), deviceRow);
+    auto* deviceLabel = new QLabel(QStringLiteral("&Output device:"), sound);
+    deviceLabel->setBuddy(m_cbDevice); // a row of a layout gets no buddy by itself
+    soundForm->addRow(deviceLabel, deviceRow);
     soundForm->addRow(QString(), m_stTone);
     m_stTone->hide();
 
@@ -175,7 +178,6 @@ void CPreferencesDlg::OnToneEnded(const QString& error) {
         m_stTone->setText(QStringLiteral("The tone has played."));
         return;
     }
-    m_stTone->setText(QStringLiteral("No sound: %1").arg(error));
-    m_prompt.Message(this, QStringLiteral("The test tone could not play:\n%1").arg(error),
-                     QStringLiteral("Preferences"), Prompt::Buttons::Ok, Prompt::Icon::Warning);
+    // Beside the button that was pressed: a message box would only repeat it.
+    m_stTone->setText(QStringLiteral("The test tone could not play: %1").arg(error));
 }

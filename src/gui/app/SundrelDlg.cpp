@@ -220,7 +220,8 @@ void CSundrelDlg::CreateMenu() {
 
     m_pMenuHelp = m_pMenuBar->addMenu(QStringLiteral("&Help"));
     m_pMenuHelp->setObjectName(QStringLiteral("menuHelp"));
-    add(m_pMenuHelp, QStringLiteral("Manual"), ids::kCmdManual);
+    add(m_pMenuHelp, QStringLiteral("&Manual"), ids::kCmdManual)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
     add(m_pMenuHelp, QStringLiteral("&Keyboard Shortcuts"), ids::kCmdShortcuts);
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);

@@ -71,7 +71,10 @@ void CSundrelDlg::SetUpDesktop() {
     QAction* prefs = m_pMenuEdit->addAction(QStringLiteral("Pr&eferences..."));
     prefs->setData(ids::kCmdPreferences);
     prefs->setObjectName(QStringLiteral("cmd%1").arg(ids::kCmdPreferences));
-    prefs->setShortcut(QKeySequence::Preferences);
+    // The desktop's key for it where it has one (none on most Linux desktops), else Ctrl+,.
+    prefs->setShortcuts(QKeySequence::keyBindings(QKeySequence::Preferences).isEmpty()
+                            ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Comma)}
+                            : QKeySequence::keyBindings(QKeySequence::Preferences));
     prefs->setShortcutContext(Qt::WindowShortcut);
     connect(prefs, &QAction::triggered, this, [this] { OnPreferences(); });
 }

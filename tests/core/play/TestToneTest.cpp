@@ -36,7 +36,8 @@ TEST(TestTone, SineBlockIsTheToneOnEveryChannelFadedAtBothEnds) {
     double peak = 0.0;
     for (std::size_t i = fade; i < 4000 - fade; ++i) {
         const double expected =
-            0.5 * 32767.0 * std::sin(2.0 * std::numbers::pi * 1000.0 * i / 8000.0);
+            0.5 * 32767.0 *
+            std::sin(2.0 * std::numbers::pi * 1000.0 * static_cast<double>(i) / 8000.0);
         ASSERT_NEAR(SampleAt(block, 2 * i), expected, 1.0) << i;
         ASSERT_EQ(SampleAt(block, 2 * i), SampleAt(block, 2 * i + 1)) << i;
         peak = std::max(peak, std::abs(static_cast<double>(SampleAt(block, 2 * i))));
