@@ -99,6 +99,25 @@ class AboutDlgTest : public QObject {
         QVERIFY(Shows(dlg.m_linkMaker, kLink));
     }
 
+    void theManualOpenedFromTheBoxOutlivesIt() {
+        sundrel::test::Window w;
+        w.prompt.openUrlResult = false; // the program's own manual window
+        bool closed = false;
+        sundrel::test::WhenModal<CAboutDlg>([&closed](CAboutDlg* dlg) {
+            QTest::mouseClick(&dlg->m_linkProduct, Qt::LeftButton, {}, QPoint(2, 2));
+            closed = !dlg->isVisible();
+            if (!closed) {
+                dlg->reject();
+            }
+        });
+        w.dlg.Command(sundrel::gui::ids::kCmdAbout)->trigger();
+        QVERIFY(closed);
+        const QList<CManualWindow*> manuals = w.dlg.findChildren<CManualWindow*>();
+        QCOMPARE(manuals.size(), 1);
+        QVERIFY(manuals[0]->isVisible());
+        QVERIFY(!manuals[0]->isModal());
+    }
+
     void clicksOpenTheFolderAndTheManualAsHelpManualDoes() {
         ScriptedPrompt prompt;
         prompt.openUrlResult = false; // nothing opens them: not reported, still visited

@@ -85,8 +85,16 @@ CAboutDlg::CAboutDlg(sundrel::gui::Prompt& prompt, QWidget* parent)
     m_linkProduct.setObjectName(QStringLiteral("productLink")); // 1019
     m_linkProduct.setText(InstalledAddress(SUNDREL_MANUAL_INSTALLED));
     // The manual opens as Help > Manual opens it: through the desktop, else in a window of
-    // its own, and from the source tree when the program runs from its build folder.
-    m_linkProduct.SetOpener([this, &prompt] { sundrel::gui::OpenManual(prompt, this); });
+    // its own, and from the source tree when the program runs from its build folder. The box
+    // closes first: a manual window of its own would go with it, and one of the main window
+    // could not be used while the box is open.
+    m_linkProduct.SetOpener([this, &prompt] {
+        QWidget* owner = parentWidget();
+        if (owner != nullptr) {
+            accept();
+        }
+        sundrel::gui::OpenManual(prompt, owner != nullptr ? owner : this);
+    });
     PlaceText(&m_linkProduct, du.Rect(86, 50, 72, 9), width);
 
     text("sloganLabel", QStringLiteral("Mark the drops, split the mix, keep every sample."),

@@ -12,6 +12,7 @@
 #include "audio/OutputDevices.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -30,6 +31,16 @@ namespace {
 
 QString TextOf(const std::filesystem::path& path) {
     return sundrel::gui::ShownPath(path);
+}
+
+// A folder as a menu shows it: the home folder as "~".
+QString ShortFolder(const std::filesystem::path& folder) {
+    const QString text = TextOf(folder);
+    const QString home = QDir::homePath();
+    if (home.size() > 1 && (text == home || text.startsWith(home + QLatin1Char('/')))) {
+        return QLatin1Char('~') + text.mid(home.size());
+    }
+    return text;
 }
 
 // The one local file a drag carries, when it carries exactly one; empty otherwise.
@@ -168,7 +179,7 @@ void CSundrelDlg::FillRecentMenu() {
         // "&1 mix.wav  (/music/sets)": the name to find it by, the folder to tell it apart.
         const QString text = QStringLiteral("%1%2  (%3)")
                                  .arg(number <= 9 ? QStringLiteral("&%1 ").arg(number) : QString(),
-                                      TextOf(path.filename()), TextOf(path.parent_path()));
+                                      TextOf(path.filename()), ShortFolder(path.parent_path()));
         QAction* action = m_pMenuRecent->addAction(text);
         action->setObjectName(QStringLiteral("recent%1").arg(number));
         action->setToolTip(TextOf(path));
