@@ -218,6 +218,8 @@ class DesktopTest : public QObject {
         QVERIFY(!Drop(w.dlg, {QUrl::fromLocalFile(Text(w.dir / "readme.txt"))}));
         QVERIFY(!Drop(w.dlg, {QUrl(QStringLiteral("https://example.org/mix.wav"))}));
         QVERIFY(!Drop(w.dlg, {}));
+        std::filesystem::create_directory(w.dir / "folder.wav");
+        QVERIFY(!Drop(w.dlg, {QUrl::fromLocalFile(Text(w.dir / "folder.wav"))}));
         QVERIFY(!w.dlg.Session().IsLoaded());
         QVERIFY(w.prompt.messages.isEmpty());
 

@@ -57,7 +57,11 @@ FileKind KindOfFile(const std::filesystem::path& path) {
     std::array<std::byte, kHeadBytes> head{};
     std::size_t got = 0;
     std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        return FileKind::Unknown; // a folder (or a device) named like a mix is none
+    }
+    if (std::filesystem::is_regular_file(status)) {
         std::ifstream in(path, std::ios::binary);
         in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
         got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));

@@ -20,8 +20,8 @@ enum class FileKind {
 // then the extension (case-insensitive .sdr or .wav) for files too short to tell or whose
 // start is not recognised (older projects are read without checking their magic).
 FileKind KindOf(std::span<const std::byte> head, std::string_view extension);
-// Reads the first bytes of `path`; a file that cannot be read is judged by its extension
-// alone, so that opening it reports why it cannot be read.
+// Reads the first bytes of `path`; a file that is missing or cannot be read is judged by its
+// extension alone, so that opening it reports why. A folder is never a mix or a project.
 FileKind KindOfFile(const std::filesystem::path& path);
 
 } // namespace sundrel::app

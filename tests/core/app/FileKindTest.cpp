@@ -63,6 +63,8 @@ TEST(FileKind, FilesAreReadFromTheDisk) {
     EXPECT_EQ(sundrel::app::KindOfFile(dir / "kind_missing.wav"), FileKind::Wave);
     EXPECT_EQ(sundrel::app::KindOfFile(dir / "kind_missing.sdr"), FileKind::Project);
     EXPECT_EQ(sundrel::app::KindOfFile(dir), FileKind::Unknown);
+    std::filesystem::create_directories(dir / "kind_folder.wav");
+    EXPECT_EQ(sundrel::app::KindOfFile(dir / "kind_folder.wav"), FileKind::Unknown);
 }
 
 } // namespace
