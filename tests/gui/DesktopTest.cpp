@@ -157,6 +157,10 @@ class DesktopTest : public QObject {
             QCOMPARE(w.dlg.Session().ZoomSpan(), 8.0);
             w.dlg.Command(ids::kCmdExit)->trigger();
         }
+        {
+            Window empty; // a run without a mix keeps the zoom
+            empty.dlg.Command(ids::kCmdExit)->trigger();
+        }
         Window w;
         w.dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));

@@ -93,7 +93,10 @@ void CSundrelDlg::SetUpDesktop() {
 void CSundrelDlg::SaveDesktopState() {
     AppSettings settings;
     settings.SetWindowGeometry(saveGeometry());
-    settings.SetZoomSpan(m_session.IsDefaultZoom() ? 0.0 : m_session.ZoomSpan());
+    // Without a mix there was no zoom to choose: the remembered one stays.
+    if (m_session.IsLoaded()) {
+        settings.SetZoomSpan(m_session.IsDefaultZoom() ? 0.0 : m_session.ZoomSpan());
+    }
 }
 
 void CSundrelDlg::SavePreferences() {
