@@ -41,7 +41,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort >"
         /usr/share/doc/sundrel/copyright /usr/share/doc/sundrel/manual.md \
         /usr/share/icons/hicolor/scalable/apps/sundrel.svg \
         /usr/share/man/man1/sundrel-cli.1.gz /usr/share/man/man1/sundrel.1.gz \
-        /usr/share/mime/packages/sundrel.xml /usr/share/sundrel/Manual.txt
+        /usr/share/mime/packages/sundrel.xml
     for size in 16 22 24 32 48 64 128 256; do
         echo "/usr/share/icons/hicolor/${size}x${size}/apps/sundrel.png"
     done
