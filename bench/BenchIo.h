@@ -5,18 +5,34 @@
 
 #include "core/io/WriteAll.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace benchio {
 
 [[noreturn]] inline void Die(const std::string& what) {
     std::perror(what.c_str());
     std::exit(1);
+}
+
+// The percentages of a split into sixteen tracks of uneven lengths (0 and 100 included), the
+// same in every benchmark so that their figures compare.
+inline std::vector<float> UnevenPercents() {
+    std::vector<float> percents{0.0f};
+    std::mt19937 rng(3);
+    for (int i = 0; i < 15; ++i) {
+        percents.push_back(static_cast<float>(rng() % 10000) / 100.0f);
+    }
+    std::sort(percents.begin(), percents.end());
+    percents.push_back(100.0f);
+    return percents;
 }
 
 inline void WriteAll(int fd, const void* data, std::size_t size) {

@@ -144,14 +144,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(g_nDataSize >> 20));
     MakeMix(mix);
 
-    // Fifteen markers at uneven places: sixteen tracks.
-    std::vector<float> percents{0.0f};
-    std::mt19937 rng(3);
-    for (int i = 0; i < 15; ++i) {
-        percents.push_back(static_cast<float>(rng() % 10000) / 100.0f);
-    }
-    std::sort(percents.begin(), percents.end());
-    percents.push_back(100.0f);
+    const std::vector<float> percents = benchio::UnevenPercents();
 
     // Names and tags as a tracklist would give them.
     std::vector<sundrel::TrackNameFields> fields;

@@ -1,19 +1,20 @@
 #include "audio/MakeWaveOut.h"
 
 #include "audio/NullOut.h"
+#include "audio/OutputDevices.h"
 #include "audio/PortAudioOut.h"
-
-#include <cstdlib>
-#include <string_view>
 
 namespace sundrel::audio {
 
 std::unique_ptr<WaveOut> MakeWaveOut() {
-    const char* choice = std::getenv("SUNDREL_AUDIO");
-    if (choice != nullptr && std::string_view(choice) == "null") {
+    return MakeWaveOut(std::string());
+}
+
+std::unique_ptr<WaveOut> MakeWaveOut(const std::string& device) {
+    if (NullAudioRequested()) {
         return std::make_unique<NullOut>();
     }
-    return std::make_unique<PortAudioOut>();
+    return std::make_unique<PortAudioOut>(device);
 }
 
 } // namespace sundrel::audio

@@ -1,5 +1,8 @@
 #include "audio/PortAudioOut.h"
 
+#include "audio/OutputDevices.h"
+#include "audio/PortAudioLibrary.h"
+
 #include "core/riff/WaveLayout.h"
 
 #include <algorithm>
@@ -9,54 +12,9 @@
 #include <string>
 #include <thread>
 
-#ifdef SUNDREL_HAVE_ALSA
-#include <alsa/asoundlib.h>
-#endif
-#ifdef SUNDREL_HAVE_JACK
-#include <jack/jack.h>
-#endif
-
 namespace sundrel::audio {
 
 namespace {
-
-#ifdef SUNDREL_HAVE_ALSA
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-#endif
-#ifdef SUNDREL_HAVE_JACK
-void QuietJack(const char*) {}
-#endif
-
-// PortAudio for the whole process: initialised on first use, terminated at exit. The
-// probing of ALSA and JACK devices prints many lines on stderr on machines without those
-// servers; they are silenced first.
-class PortAudioLibrary {
-  public:
-    static PaError Status() {
-        static PortAudioLibrary library;
-        return library.m_status;
-    }
-    ~PortAudioLibrary() {
-        if (m_status == paNoError) {
-            Pa_Terminate();
-        }
-    }
-    PortAudioLibrary(const PortAudioLibrary&) = delete;
-    PortAudioLibrary& operator=(const PortAudioLibrary&) = delete;
-
-  private:
-    PortAudioLibrary() {
-#ifdef SUNDREL_HAVE_ALSA
-        snd_lib_error_set_handler(QuietAlsa);
-#endif
-#ifdef SUNDREL_HAVE_JACK
-        jack_set_error_function(QuietJack);
-        jack_set_info_function(QuietJack);
-#endif
-        m_status = Pa_Initialize();
-    }
-    PaError m_status = paNoError;
-};
 
 bool SampleFormatOf(const WaveFormatEx& format, PaSampleFormat& out) {
     if (format.wFormatTag == kFormatFloat) {
@@ -99,7 +57,7 @@ PortAudioOut::~PortAudioOut() {
 
 WaveOutStatus PortAudioOut::Open(const WaveFormatEx& format, DoneCallback onDone) {
     Close();
-    if (const PaError status = PortAudioLibrary::Status(); status != paNoError) {
+    if (const PaError status = PortAudioStatus(); status != paNoError) {
         return {WaveOutError::Failed, Pa_GetErrorText(status)};
     }
     PaSampleFormat sampleFormat = 0;
@@ -107,9 +65,13 @@ WaveOutStatus PortAudioOut::Open(const WaveFormatEx& format, DoneCallback onDone
         return {WaveOutError::UnsupportedFormat,
                 "the sound device cannot play " + Describe(format)};
     }
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    const PaDeviceIndex device = FindOutputDevice(m_device);
     if (device == paNoDevice) {
-        return {WaveOutError::NoDevice, "no sound output device"};
+        // A chosen device that is gone (a USB card unplugged) is not replaced by the default:
+        // a preview meant for the headphones must not reach the room.
+        return {WaveOutError::NoDevice,
+                m_device.empty() ? std::string("no sound output device")
+                                 : "the sound device \"" + m_device + "\" is not connected"};
     }
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     PaStreamParameters params{};

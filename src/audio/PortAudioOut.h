@@ -7,20 +7,23 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
+#include <utility>
 
 using PaStream = void;
 struct PaStreamCallbackTimeInfo;
 
 namespace sundrel::audio {
 
-// The system's default output device through a PortAudio callback stream. The stream
-// callback pulls bytes from the queue of written blocks (silence when it runs dry) and
-// publishes what it handed out; it takes no lock, so it never waits for the player or the
-// UI. The clock follows the stream's DAC time, so it counts what has reached the output.
-// Formats: 8-bit unsigned, 16-, 24- (packed) and 32-bit integer, 32-bit float.
+// An output device (the system's default, or one named as OutputDevices lists it) through a
+// PortAudio callback stream. The stream callback pulls bytes from the queue of written blocks
+// (silence when it runs dry) and publishes what it handed out; it takes no lock, so it never waits
+// for the player or the UI. The clock follows the stream's DAC time, so it counts what has reached
+// the output. Formats: 8-bit unsigned, 16-, 24- (packed) and 32-bit integer, 32-bit float.
 class PortAudioOut final : public WaveOut {
   public:
-    PortAudioOut() = default;
+    // `device` is an id from ListOutputDevices; empty for the system's default.
+    explicit PortAudioOut(std::string device = {}) : m_device(std::move(device)) {}
     ~PortAudioOut() override;
 
     WaveOutStatus Open(const WaveFormatEx& format, DoneCallback onDone) override;
@@ -43,6 +46,7 @@ class PortAudioOut final : public WaveOut {
     std::uint64_t PlayedLocked(double now) const;
     void HoldClockLocked(double now);
 
+    std::string m_device;
     BlockStream m_blocks;
     PaStream* m_stream = nullptr;
     std::uint32_t m_nFrameSize = 1;

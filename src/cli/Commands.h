@@ -20,6 +20,7 @@ void AddInfoCommand(CLI::App& app, int& status);
 void AddSplitCommand(CLI::App& app, int& status);
 void AddProjectCommand(CLI::App& app, int& status);
 void AddSuggestCommand(CLI::App& app, int& status);
+void AddExportCommand(CLI::App& app, int& status);
 
 // The suggested boundaries of a mix (see SuggestBoundaries); throws WaveFileError or
 // FileError for a mix that cannot be read.

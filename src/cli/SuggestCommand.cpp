@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/audio/WaveFile.h"
+#include "core/interop/MarkerFiles.h"
 #include "core/riff/FileError.h"
 
 #include <cinttypes>
@@ -18,6 +19,7 @@ namespace {
 struct SuggestArgs {
     std::string mix;
     std::optional<int> tracks;
+    std::string tracklist;
     double minTrack = SuggestOptions{}.minTrackSeconds;
     bool json = false;
 };
@@ -73,26 +75,40 @@ void AddSuggestCommand(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("suggest", "Suggest track boundaries: silences and transitions");
     cmd->footer("One suggestion a line: seconds, h:mm:ss.mmm, confidence (0..1) and kind\n"
                 "(silence or transition). With --tracks N exactly N - 1 boundaries are\n"
-                "suggested. Exit status: 0 done (also when nothing is found, which is said on\n"
+                "suggested; --tracklist FILE takes N from a tracklist. Exit status: 0 done (also "
+                "when nothing is found, which is said on\n"
                 "stderr), 1 usage, 2 the mix cannot be read.");
     auto args = std::make_shared<SuggestArgs>();
     cmd->add_option("MIX", args->mix, "The mix (a WAV file)")->required();
     cmd->add_option("--tracks", args->tracks, "The number of tracks in the mix")
         ->type_name("N")
         ->check(CLI::Range(1, 10000));
+    cmd->add_option("--tracklist", args->tracklist,
+                    "The number of tracks from a tracklist (its lines, with times or without)")
+        ->type_name("FILE")
+        ->excludes("--tracks");
     cmd->add_option("--min-track", args->minTrack, "No boundaries closer than this (default: 60)")
         ->type_name("SECONDS")
         ->check(CLI::Range(1.0, 86400.0));
     cmd->add_flag("--json", args->json, "Print a JSON array");
     cmd->callback([args, &status] {
         try {
-            const SuggestResult result = SuggestFor(args->mix, args->tracks, args->minTrack);
+            std::optional<int> tracks = args->tracks;
+            if (!args->tracklist.empty()) {
+                tracks = static_cast<int>(
+                    ReadMarkerFile(args->tracklist, MarkerFileKind::Tracklist).tracks.size());
+            }
+            const SuggestResult result = SuggestFor(args->mix, tracks, args->minTrack);
             Print(result, args->json, std::cout);
             if (result.suggestions.empty()) {
                 std::cout.flush();
                 std::cerr << "sundrel-cli suggest: no boundaries found in " << args->mix << "\n";
             }
         } catch (const WaveFileError& e) {
+            std::cout.flush();
+            std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
+            status = kExitInput;
+        } catch (const MarkerFileError& e) {
             std::cout.flush();
             std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
             status = kExitInput;

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     sundrel::cli::AddSplitCommand(app, status);
     sundrel::cli::AddProjectCommand(app, status);
     sundrel::cli::AddSuggestCommand(app, status);
+    sundrel::cli::AddExportCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,6 +1,6 @@
-// sundrel: the desktop program. `sundrel` opens the window empty, `sundrel FILE.wav` loads
-// a mix at start, `sundrel --demo` writes a synthetic demo mix to the cache folder (once)
-// and loads it.
+// sundrel: the desktop program. `sundrel` opens the window empty, `sundrel FILE` opens a mix
+// or a project at start (by its content, as a drop on the window does), `sundrel --demo` writes a
+// synthetic demo mix to the cache folder (once) and loads it.
 
 #include "core/Version.h"
 #include "core/demo/DemoMix.h"
@@ -18,6 +18,8 @@
 class CSundrelApp : public QApplication {
   public:
     CSundrelApp(int& argc, char** argv) : QApplication(argc, argv), m_argc(argc), m_argv(argv) {
+        // QSettings: $XDG_CONFIG_HOME/Sundrel/Sundrel.conf.
+        setOrganizationName(QStringLiteral("Sundrel"));
         setApplicationName(QStringLiteral("Sundrel"));
         setApplicationVersion(QStringLiteral(SUNDREL_VERSION));
         setDesktopFileName(QStringLiteral("sundrel"));
@@ -36,9 +38,10 @@ class CSundrelApp : public QApplication {
         const QCommandLineOption demo(QStringLiteral("demo"),
                                       QStringLiteral("Load a generated demo mix."));
         parser.addOption(demo);
-        parser.addPositionalArgument(QStringLiteral("file"),
-                                     QStringLiteral("A WAV mix to load at start."),
-                                     QStringLiteral("[FILE.wav]"));
+        parser.addPositionalArgument(
+            QStringLiteral("file"),
+            QStringLiteral("A WAV mix or a Sundrel project (.sdr) to open at start."),
+            QStringLiteral("[FILE]"));
         parser.process(*this);
         if (parser.isSet(version)) {
             std::printf("%s\n", sundrel::kVersionLine);
@@ -57,7 +60,7 @@ class CSundrelApp : public QApplication {
                                sundrel::gui::Prompt::Buttons::Ok, sundrel::gui::Prompt::Icon::Stop);
             }
         } else if (!parser.positionalArguments().isEmpty()) {
-            dlg.LoadWaveFile(ArgumentPath(parser.positionalArguments().constFirst()));
+            dlg.OpenPath(ArgumentPath(parser.positionalArguments().constFirst()));
         }
         dlg.exec();
         return 0;

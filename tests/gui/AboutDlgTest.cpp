@@ -1,6 +1,7 @@
 // Help > About Sundrel: the dialog from the window, and its links' look, colours and clicks.
 
 #include "gui/about/AboutDlg.h"
+#include "gui/about/ManualWindow.h"
 #include "support/Window.h"
 
 #include <QAction>
@@ -61,9 +62,17 @@ class AboutDlgTest : public QObject {
         w.dlg.Command(sundrel::gui::ids::kCmdAbout)->trigger();
         QCOMPARE(title, QStringLiteral("About Sundrel"));
         QCOMPARE(links.size(), 2);
-        QVERIFY(links[0].endsWith(QStringLiteral("/Manual.txt")));
+        // Where an installed copy keeps them, wherever this copy runs from.
+        QCOMPARE(links[0],
+                 QUrl::fromLocalFile(QStringLiteral(SUNDREL_MANUAL_INSTALLED)).toString());
+        QCOMPARE(links[1], QUrl::fromLocalFile(QStringLiteral(SUNDREL_HOME_INSTALLED)).toString());
+        QVERIFY(links[0].endsWith(QStringLiteral("/doc/sundrel/manual.md")));
+        const QString source = QUrl::fromLocalFile(QStringLiteral(SUNDREL_MANUAL_BUILT))
+                                   .adjusted(QUrl::RemoveFilename)
+                                   .toString();
         for (const QString& link : links) {
             QVERIFY(link.startsWith(QStringLiteral("file:///")));
+            QVERIFY2(!link.startsWith(source), qPrintable(link)); // nothing in the source tree
         }
         QVERIFY(looks);
     }
@@ -90,19 +99,43 @@ class AboutDlgTest : public QObject {
         QVERIFY(Shows(dlg.m_linkMaker, kLink));
     }
 
-    void clickOpensExactlyTheDisplayedAddress() {
+    void theManualOpenedFromTheBoxOutlivesIt() {
+        sundrel::test::Window w;
+        w.prompt.openUrlResult = false; // the program's own manual window
+        bool closed = false;
+        sundrel::test::WhenModal<CAboutDlg>([&closed](CAboutDlg* dlg) {
+            QTest::mouseClick(&dlg->m_linkProduct, Qt::LeftButton, {}, QPoint(2, 2));
+            closed = !dlg->isVisible();
+            if (!closed) {
+                dlg->reject();
+            }
+        });
+        w.dlg.Command(sundrel::gui::ids::kCmdAbout)->trigger();
+        QVERIFY(closed);
+        const QList<CManualWindow*> manuals = w.dlg.findChildren<CManualWindow*>();
+        QCOMPARE(manuals.size(), 1);
+        QVERIFY(manuals[0]->isVisible());
+        QVERIFY(!manuals[0]->isModal());
+    }
+
+    void clicksOpenTheFolderAndTheManualAsHelpManualDoes() {
         ScriptedPrompt prompt;
-        prompt.openUrlResult = false; // nothing opens it: not reported, still visited
+        prompt.openUrlResult = false; // nothing opens them: not reported, still visited
         CAboutDlg dlg(prompt);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTest::mouseClick(&dlg.m_linkMaker, Qt::LeftButton, {}, QPoint(2, 2));
         QTest::mouseClick(&dlg.m_linkProduct, Qt::RightButton, {}, QPoint(2, 2));
+        QCOMPARE(prompt.urls.size(), 1);
+        QCOMPARE(prompt.urls[0].toString(), dlg.m_linkMaker.text());
+        QVERIFY(dlg.m_linkMaker.IsVisited());
+        // The manual: the copy there is (installed, or the source's), in the program's own
+        // window when the desktop cannot open it.
         QTest::mouseClick(&dlg.m_linkProduct, Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(prompt.urls.size(), 2);
-        QCOMPARE(prompt.urls[0].toString(), dlg.m_linkMaker.text());
-        QCOMPARE(prompt.urls[1].toString(), dlg.m_linkProduct.text());
-        QVERIFY(dlg.m_linkMaker.IsVisited());
+        QCOMPARE(prompt.urls[1].toLocalFile(), sundrel::gui::ManualPath());
+        QVERIFY(dlg.m_linkProduct.IsVisited());
+        QCOMPARE(dlg.findChildren<CManualWindow*>().size(), 1);
         QVERIFY(prompt.messages.isEmpty());
     }
 };

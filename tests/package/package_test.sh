@@ -41,7 +41,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort >"
         /usr/share/doc/sundrel/copyright /usr/share/doc/sundrel/manual.md \
         /usr/share/icons/hicolor/scalable/apps/sundrel.svg \
         /usr/share/man/man1/sundrel-cli.1.gz /usr/share/man/man1/sundrel.1.gz \
-        /usr/share/mime/packages/sundrel.xml /usr/share/sundrel/Manual.txt
+        /usr/share/mime/packages/sundrel.xml
     for size in 16 22 24 32 48 64 128 256; do
         echo "/usr/share/icons/hicolor/${size}x${size}/apps/sundrel.png"
     done
@@ -138,7 +138,7 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
         fail "completion of 's': $(complete_words sundrel-cli s)"
     [ "$(complete_words sundrel-cli split --s)" = "--strict --suggested --sync " ] ||
         fail "completion of 'split --s': $(complete_words sundrel-cli split --s)"
-    [ "$(complete_words sundrel-cli suggest --)" = "--help --json --min-track --tracks " ] ||
+    [ "$(complete_words sundrel-cli suggest --)" = "--help --json --min-track --tracklist --tracks " ] ||
         fail "completion of 'suggest --': $(complete_words sundrel-cli suggest --)"
 else
     echo "bash-completion is not installed: the completion is not tried"

@@ -453,6 +453,7 @@ std::optional<double> MixSession::PlayedPosition() const {
 namespace sundrel {
 
 unsigned MixSession::DropSuggestions() {
+    m_heldNames.reset();
     if (m_suggestions.empty()) {
         return 0;
     }
@@ -513,6 +514,17 @@ std::size_t MixSession::AcceptAllSuggestions() {
     std::size_t accepted = 0;
     while (accepted < m_suggestions.size() && AddAtFrame(m_suggestions[accepted].frame)) {
         ++accepted;
+    }
+    // A tracklist waiting for these boundaries names the tracks in the same step.
+    if (m_heldNames && m_heldNames->tracks.size() == m_markers.Count()) {
+        const std::vector<Marker> named = NameMarkers(m_markers.Markers(), *m_heldNames);
+        EditMarkers([&] {
+            for (std::size_t i = 0; i < named.size(); ++i) {
+                m_markers.Rename(i, named[i].title, named[i].artist);
+            }
+            return true;
+        });
+        m_heldNames.reset();
     }
     EndGesture();
     m_suggestions.erase(m_suggestions.begin(),

@@ -178,7 +178,13 @@ class MixSession {
     // Moves suggestion `index` exactly to `frame` (held within the mix).
     bool MoveSuggestion(std::size_t index, std::int64_t frame);
     // Every suggestion becomes a marker, as one undo step; how many did (the list may fill).
+    // When the markers then make as many tracks as the held names (HoldNames), the names go
+    // to them in time order in the same step.
     std::size_t AcceptAllSuggestions();
+    // Keeps the names of a tracklist without times that the markers do not match yet (the
+    // window then suggests the missing boundaries); loading another mix forgets them.
+    void HoldNames(MarkerSet names) { m_heldNames = std::move(names); }
+    const std::optional<MarkerSet>& HeldNames() const { return m_heldNames; }
 
     // A drag: the edits between Begin and End are one undo step.
     void BeginGesture();
@@ -280,6 +286,7 @@ class MixSession {
     std::filesystem::path m_projectPath;
     std::vector<Suggestion> m_suggestions;
     std::optional<std::size_t> m_currentSuggestion;
+    std::optional<MarkerSet> m_heldNames; // see HoldNames
 
     bool m_bPlaying = false;
     bool m_bAutoJump = true;

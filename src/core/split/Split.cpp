@@ -194,10 +194,13 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         const int fd = p.file.fd.Get();
         WriteWavTrack(*this, src.Get(), fd, p.track,
                       options.tags.empty() ? nullptr : &options.tags[k - 1], buffer);
-        // Start writing this track out while the next one is copied, so that a large split
-        // does not leave gigabytes of dirty pages behind. A hint only: with `sync` the fsync
-        // below is what reports a failure.
-        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        // With `sync`, start writing this track out while the next one is copied, so the disk
+        // works meanwhile (a hint only: the fsync below is what reports a failure). Without
+        // it the kernel writes the pages back in its own time, as after any copy: a hint
+        // here would make the copy wait for the disk.
+        if (options.sync) {
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        }
         done += p.track.span.size;
         if (options.onProgress) {
             options.onProgress(done, m_nDataSize);

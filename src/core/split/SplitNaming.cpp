@@ -8,8 +8,8 @@
 
 namespace sundrel {
 
-std::vector<SplitTrackNames> NamesOfTracks(std::span<const Marker> markers, std::uint64_t dataSize,
-                                           std::uint32_t frameSize) {
+std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uint64_t dataSize,
+                                       std::uint32_t frameSize) {
     const std::vector<TrackSpan> plan = PlanTracksAtFrames(markers, dataSize, frameSize);
     // The markers in the order of their boundaries; a first track that no marker starts is
     // unnamed (PlanTracksAtFrames then puts its boundary at 0 before all others).
@@ -22,7 +22,7 @@ std::vector<SplitTrackNames> NamesOfTracks(std::span<const Marker> markers, std:
         return clamped(markers[a]) < clamped(markers[b]);
     });
     const std::size_t unnamed = plan.size() - markers.size(); // 0 or 1
-    std::vector<SplitTrackNames> names(plan.size());
+    std::vector<TrackNaming> names(plan.size());
     for (std::size_t i = 0; i < plan.size(); ++i) {
         names[i].firstFrame =
             frameSize == 0 ? 0 : static_cast<std::int64_t>(plan[i].offset / frameSize);
@@ -38,10 +38,10 @@ std::vector<SplitTrackNames> NamesOfTracks(std::span<const Marker> markers, std:
 void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint64_t dataSize,
                std::uint32_t frameSize, std::uint32_t rate, const MixInfo& mix,
                const std::filesystem::path& mixPath, std::string_view nameTemplate) {
-    const std::vector<SplitTrackNames> tracks = NamesOfTracks(markers, dataSize, frameSize);
+    const std::vector<TrackNaming> tracks = NamesOfTracks(markers, dataSize, frameSize);
     std::vector<TrackNameFields> fields;
     bool named = !mix.Empty();
-    for (const SplitTrackNames& t : tracks) {
+    for (const TrackNaming& t : tracks) {
         fields.push_back(
             {t.title, t.artist, rate == 0 ? 0 : static_cast<std::uint64_t>(t.firstFrame) / rate});
         named = named || !t.title.empty() || !t.artist.empty();
@@ -54,7 +54,7 @@ void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint
     }
     const int count = static_cast<int>(tracks.size());
     for (int k = 0; k < count; ++k) {
-        const SplitTrackNames& t = tracks[static_cast<std::size_t>(k)];
+        const TrackNaming& t = tracks[static_cast<std::size_t>(k)];
         options.tags.push_back(
             {t.title, t.artist, mix.title.empty() ? stem : mix.title, k + 1, count});
     }

@@ -16,13 +16,13 @@ namespace sundrel {
 // The names of each track a split of `markers` cuts (PlanTracksAtFrames), in track order:
 // the title and artist of the marker that starts it (none for a first track that no marker
 // starts), and its first frame.
-struct SplitTrackNames {
+struct TrackNaming {
     std::string title;
     std::string artist;
     std::int64_t firstFrame = 0;
 };
-std::vector<SplitTrackNames> NamesOfTracks(std::span<const Marker> markers, std::uint64_t dataSize,
-                                           std::uint32_t frameSize);
+std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uint64_t dataSize,
+                                       std::uint32_t frameSize);
 
 // Sets `options.names` and `options.tags` for a split of `markers` of the mix at `mixPath`
 // (`dataSize` bytes of audio in frames of `frameSize` bytes at `rate` frames a second):

@@ -61,8 +61,8 @@ struct SplitOptions {
     std::vector<TrackTags> tags;
     // Flush the tracks to disk before they get their final names, and the folder after, so
     // that not even a system crash leaves a file named like a track that lacks its data.
-    // Without it the tracks are just as complete and atomically named, and their writeback is
-    // started at once, but success does not wait for the disk.
+    // Without it the tracks are just as complete and atomically named, and the kernel writes
+    // them back as after any copy, but success does not wait for the disk.
     bool sync = false;
     // Called after each track's audio has been copied (under a temporary name), with the
     // audio bytes copied so far and in all. Always on the thread that called Split: FLAC

@@ -1,6 +1,7 @@
 #include "gui/about/AboutDlg.h"
 
 #include "core/Version.h"
+#include "gui/about/ManualWindow.h"
 #include "gui/app/DialogUnits.h"
 
 #include <QApplication>
@@ -20,13 +21,10 @@ namespace {
 constexpr int kWidth = 245;
 constexpr int kHeight = 191;
 
-// The installed copy when there is one, otherwise the one in the source tree the program
-// was built from, as a file address.
-QString LocalAddress(const char* installed, const char* built) {
-    const QString path = QFileInfo::exists(QString::fromUtf8(installed))
-                             ? QString::fromUtf8(installed)
-                             : QString::fromUtf8(built);
-    return QUrl::fromLocalFile(path).toString();
+// Where an installed copy has it, as a file address: the box shows the same addresses
+// wherever the program runs from.
+QString InstalledAddress(const char* path) {
+    return QUrl::fromLocalFile(QString::fromUtf8(path)).toString();
 }
 
 QIcon ApplicationIcon() {
@@ -82,18 +80,28 @@ CAboutDlg::CAboutDlg(sundrel::gui::Prompt& prompt, QWidget* parent)
          du.Rect(56, 162, 140, 8));
     text("blank3", QString(), du.Rect(92, 171, 62, 13));
     text("nameLabel", QStringLiteral("SUNDREL"), du.Rect(95, 14, 55, 11));
-    text("headingLabel", QStringLiteral("***SUNDREL OFFICIAL WEBSITE***"),
-         du.Rect(44, 37, 157, 12));
+    text("headingLabel", QStringLiteral("***SUNDREL MANUAL***"), du.Rect(44, 37, 157, 12));
 
     m_linkProduct.setObjectName(QStringLiteral("productLink")); // 1019
-    m_linkProduct.setText(LocalAddress(SUNDREL_MANUAL_INSTALLED, SUNDREL_MANUAL_BUILT));
+    m_linkProduct.setText(InstalledAddress(SUNDREL_MANUAL_INSTALLED));
+    // The manual opens as Help > Manual opens it: through the desktop, else in a window of
+    // its own, and from the source tree when the program runs from its build folder. The box
+    // closes first: a manual window of its own would go with it, and one of the main window
+    // could not be used while the box is open.
+    m_linkProduct.SetOpener([this, &prompt] {
+        QWidget* owner = parentWidget();
+        if (owner != nullptr) {
+            accept();
+        }
+        sundrel::gui::OpenManual(prompt, owner != nullptr ? owner : this);
+    });
     PlaceText(&m_linkProduct, du.Rect(86, 50, 72, 9), width);
 
     text("sloganLabel", QStringLiteral("Mark the drops, split the mix, keep every sample."),
          du.Rect(17, 63, 206, 12));
 
     m_linkMaker.setObjectName(QStringLiteral("makerLink")); // 1020
-    m_linkMaker.setText(LocalAddress(SUNDREL_HOME_INSTALLED, SUNDREL_HOME_BUILT));
+    m_linkMaker.setText(InstalledAddress(SUNDREL_HOME_INSTALLED));
     PlaceText(&m_linkMaker, du.Rect(81, 75, 82, 12), width);
 
     auto* icon = new QLabel(this);

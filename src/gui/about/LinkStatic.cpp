@@ -44,7 +44,11 @@ void CLinkStatic::mouseReleaseEvent(QMouseEvent* event) {
     }
     // Whether the desktop found a program for the link is not reported; the link counts as
     // visited either way.
-    m_prompt.OpenUrl(QUrl(m_strLink));
+    if (m_open) {
+        m_open();
+    } else {
+        m_prompt.OpenUrl(QUrl(m_strLink));
+    }
     m_bVisited = true;
     UpdateColor();
 }

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QLabel>
 #include <QString>
+#include <functional>
+#include <utility>
 
 namespace sundrel::gui {
 class Prompt;
@@ -17,6 +19,8 @@ class CLinkStatic : public QLabel {
     explicit CLinkStatic(sundrel::gui::Prompt& prompt, QWidget* parent = nullptr);
 
     void SetLink(const QString& link);
+    // What a click does instead of handing the link to the desktop (empty: hand it over).
+    void SetOpener(std::function<void()> open) { m_open = std::move(open); }
     const QString& Link() const { return m_strLink; }
     bool IsOver() const { return m_bOver; }
     bool IsVisited() const { return m_bVisited; }
@@ -40,4 +44,5 @@ class CLinkStatic : public QLabel {
     bool m_bOver = false;
     bool m_bVisited = false;
     QString m_strLink;
+    std::function<void()> m_open;
 };

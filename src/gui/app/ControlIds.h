@@ -69,6 +69,9 @@ inline constexpr int kCmdDismissSuggestion = 32822;
 inline constexpr int kCmdAcceptAllSuggestions = 32823;
 // Nudges of the position: back and forward by the four steps (see NudgeSeconds).
 inline constexpr int kCmdNudgeFirst = 32810; // 32810..32817
+// Edit > Preferences and File > Open Recent's "Clear Menu" (its entries carry no id).
+inline constexpr int kCmdPreferences = 32840;
+inline constexpr int kCmdClearRecent = 32841;
 
 // The position tick of the transport.
 inline constexpr int kTickMs = 100;

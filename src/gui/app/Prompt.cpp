@@ -116,8 +116,9 @@ std::optional<QStringList> QtPrompt::EditTexts(QWidget* owner, const QString& ca
     return edited;
 }
 
-std::optional<QString> QtPrompt::OpenFile(QWidget* owner, const QString& filter) {
-    const QString path = QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+std::optional<QString> QtPrompt::OpenFile(QWidget* owner, const QString& filter,
+                                          const QString& start) {
+    const QString path = QFileDialog::getOpenFileName(owner, QString(), start, filter);
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -125,8 +126,8 @@ std::optional<QString> QtPrompt::OpenFile(QWidget* owner, const QString& filter)
 }
 
 std::optional<QString> QtPrompt::SaveFile(QWidget* owner, const QString& filter,
-                                          const QString& defaultSuffix) {
-    QFileDialog dialog(owner, QString(), QString(), filter);
+                                          const QString& defaultSuffix, const QString& start) {
+    QFileDialog dialog(owner, QString(), start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);

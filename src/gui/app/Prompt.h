@@ -39,13 +39,14 @@ class Prompt {
     virtual std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
                                                  const QStringList& labels,
                                                  const QStringList& values) = 0;
-    // An open-file dialog; nullopt when cancelled. `filter` is in Qt's form,
-    // for example "Windows PCM (*.wav)".
-    virtual std::optional<QString> OpenFile(QWidget* owner, const QString& filter) = 0;
-    // A save-file dialog that asks before replacing a file and adds `defaultSuffix` to a
-    // name without one; nullopt when cancelled.
+    // An open-file dialog showing the folder `start` (empty: the current one); nullopt when
+    // cancelled. `filter` is in Qt's form, for example "Windows PCM (*.wav)".
+    virtual std::optional<QString> OpenFile(QWidget* owner, const QString& filter,
+                                            const QString& start) = 0;
+    // A save-file dialog showing the folder `start` that asks before replacing a file and
+    // adds `defaultSuffix` to a name without one; nullopt when cancelled.
     virtual std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
-                                            const QString& defaultSuffix) = 0;
+                                            const QString& defaultSuffix, const QString& start) = 0;
     // Hands a document or web address to the desktop; false when nothing could open it.
     virtual bool OpenUrl(const QUrl& url) = 0;
     // A save-file dialog as SaveFile, showing the folder of `suggested` with its file name
@@ -68,9 +69,10 @@ class QtPrompt final : public Prompt {
     std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
                                          const QStringList& labels,
                                          const QStringList& values) override;
-    std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
+    std::optional<QString> OpenFile(QWidget* owner, const QString& filter,
+                                    const QString& start) override;
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
-                                    const QString& defaultSuffix) override;
+                                    const QString& defaultSuffix, const QString& start) override;
     bool OpenUrl(const QUrl& url) override;
     std::optional<QString> SaveFileNamed(QWidget* owner, const QString& filter,
                                          const QString& defaultSuffix,

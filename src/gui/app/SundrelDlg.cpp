@@ -1,5 +1,6 @@
 #include "gui/app/SundrelDlg.h"
 
+#include "gui/about/ManualWindow.h"
 #include "gui/app/BitmapButton.h"
 #include "gui/app/ButtonFaces.h"
 #include "gui/app/ControlIds.h"
@@ -83,7 +84,10 @@ QString StepText(double seconds) {
 CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
                          sundrel::PlaybackSession::DeviceFactory makeDevice)
     : QDialog(parent), m_prompt(prompt), m_font(WindowFont()), m_units(m_font),
-      m_session(makeDevice ? std::move(makeDevice) : sundrel::audio::MakeWaveOut) {
+      m_session(makeDevice ? std::move(makeDevice)
+                           : sundrel::PlaybackSession::DeviceFactory([this] {
+                                 return sundrel::audio::MakeWaveOut(m_prefs.outputDevice);
+                             })) {
     InitResources();
     setFont(m_font);
     setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
@@ -102,6 +106,7 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     m_pTrackTable->setObjectName(QStringLiteral("trackTable"));
     OnInitDialog();
     ConnectSignals();
+    SetUpDesktop();
     m_session.AddListener(this);
 }
 
@@ -218,7 +223,8 @@ void CSundrelDlg::CreateMenu() {
 
     m_pMenuHelp = m_pMenuBar->addMenu(QStringLiteral("&Help"));
     m_pMenuHelp->setObjectName(QStringLiteral("menuHelp"));
-    add(m_pMenuHelp, QStringLiteral("Manual"), ids::kCmdManual);
+    add(m_pMenuHelp, QStringLiteral("&Manual"), ids::kCmdManual)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
     add(m_pMenuHelp, QStringLiteral("&Keyboard Shortcuts"), ids::kCmdShortcuts);
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
@@ -608,6 +614,7 @@ void CSundrelDlg::done(int result) {
         return; // the window stays, and so do the markers
     }
     StopPlayback();
+    SaveDesktopState();
     QDialog::done(result);
 }
 
@@ -680,17 +687,5 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
 }
 
 void CSundrelDlg::OnManual() {
-    // The manual beside the mix's folder (the current directory) first, then the installed
-    // copy, then the one in the source tree of this build.
-    const QString candidates[] = {
-        QDir::current().absoluteFilePath(QStringLiteral("Manual.txt")),
-        QStringLiteral(SUNDREL_MANUAL_INSTALLED),
-        QStringLiteral(SUNDREL_MANUAL_BUILT),
-    };
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(candidate).isFile()) {
-            m_prompt.OpenUrl(QUrl::fromLocalFile(candidate));
-            return;
-        }
-    }
+    sundrel::gui::OpenManual(m_prompt, this);
 }

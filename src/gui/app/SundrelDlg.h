@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/app/ControlStates.h"
+#include "core/app/FileKind.h"
+#include "core/app/Preferences.h"
+#include "core/app/RecentFiles.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerFiles.h"
 #include "core/play/PlayResult.h"
@@ -22,6 +25,8 @@
 class QAction;
 class QProgressDialog;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QComboBox;
 class QGroupBox;
@@ -55,7 +60,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     Q_OBJECT
   public:
     // `makeDevice` opens the sound output for each Play; empty means the program's own
-    // (PortAudio, or the null device when SUNDREL_AUDIO=null).
+    // (PortAudio's output chosen in Preferences, or the null device when SUNDREL_AUDIO=null).
     explicit CSundrelDlg(sundrel::gui::Prompt& prompt, QWidget* parent = nullptr,
                          sundrel::PlaybackSession::DeviceFactory makeDevice = {});
     ~CSundrelDlg() override;
@@ -204,6 +209,21 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Pause off) and the position alone.
     void StopPlayback();
 
+    // The desktop side (SundrelDlgDesktop.cpp). OpenPath opens a file given from outside
+    // (the command line, a drop, File > Open Recent) as what its content says it is
+    // (app::KindOfFile): a mix as Load Wave file loads one, a project as File > Open opens
+    // one, with their questions; false when nothing was opened.
+    bool OpenPath(const std::filesystem::path& path);
+    // File > Open after the file was chosen (asks about unsaved changes first).
+    bool OpenProjectFile(const std::filesystem::path& path);
+    // Edit > Preferences.
+    void OnPreferences();
+    // File > Open Recent: the remembered files, newest first; missing ones disabled.
+    void FillRecentMenu();
+    void OnClearRecent();
+    const sundrel::app::RecentFiles& Recent() const { return m_recent; }
+    const sundrel::app::Preferences& Prefs() const { return m_prefs; }
+
     // Enables and disables the controls as `action` does (the control-state table).
     void ApplyControlStates(sundrel::app::Action action);
 
@@ -296,6 +316,25 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     std::vector<sundrel::SplitTrack> RunSplit(const std::filesystem::path& outDir,
                                               const sundrel::SplitOptions& options);
     void closeEvent(QCloseEvent* event) override;
+    // A drop of one mix or project file opens it; anything else is not accepted (the
+    // cursor shows it cannot be dropped).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // Menus, drops and what was remembered from the last run, at construction.
+    void SetUpDesktop();
+    // The window's size and place and the zoom, as the window closes.
+    void SaveDesktopState();
+    // The preferences in force (the preview lengths are the window's own), kept for the
+    // next run.
+    void SavePreferences();
+    // A file was loaded, opened or saved: it heads Open Recent, and its folder is the one
+    // the file dialogs of its kind open next.
+    void RememberFile(const std::filesystem::path& path, sundrel::app::FileKind kind);
+    // A mix was just loaded: with a zoom remembered from the last run (other than the
+    // default), the view shows that width from the start instead of the opening two seconds.
+    void ApplyZoomToNewMix();
+    // The folder the file dialogs for `kind` open in.
+    QString StartFolder(sundrel::app::FileKind kind) const;
     // Enter presses the push button that has the focus and nothing else: the dialog has no
     // default button, so Enter in the slider or the marker list never runs Split.
     void keyPressEvent(QKeyEvent* event) override;
@@ -358,6 +397,13 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     bool m_bDragMoved = false;
     double m_previewBefore = sundrel::kPreviewBeforeSeconds;
     double m_previewAfter = sundrel::kPreviewAfterSeconds;
+
+    // Preferences, Open Recent (declared before the session: its device factory reads the
+    // chosen output device).
+    sundrel::app::Preferences m_prefs;
+    sundrel::app::RecentFiles m_recent;
+    QMenu* m_pMenuRecent = nullptr;
+    double m_openingZoom = 0.0; // the zoom span mixes open at; 0: the default zoom
 
     sundrel::gui::Prompt& m_prompt;
     QFont m_font;

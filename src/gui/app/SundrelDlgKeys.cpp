@@ -8,6 +8,7 @@
 #include "gui/view/MarkedSlider.h"
 #include "gui/view/WaveViewCtrl.h"
 
+#include "core/app/Preferences.h"
 #include "core/markers/MarkerMath.h"
 #include "core/view/PositionKeys.h"
 
@@ -114,9 +115,7 @@ void CSundrelDlg::OnPreviewLength() {
     bool afterOk = false;
     const double before = values->at(0).trimmed().toDouble(&beforeOk);
     const double after = values->at(1).trimmed().toDouble(&afterOk);
-    constexpr double kLongest = 600.0;
-    if (!beforeOk || !afterOk || !(before >= 0.0) || !(after >= 0.0) || before > kLongest ||
-        after > kLongest || before + after <= 0.0) {
+    if (!beforeOk || !afterOk || !sundrel::app::ValidPreviewLengths(before, after)) {
         m_prompt.Message(
             this, QStringLiteral("Preview lengths are seconds from 0 to 600, and not both 0."),
             QStringLiteral("Preview Length"));
@@ -124,6 +123,7 @@ void CSundrelDlg::OnPreviewLength() {
     }
     m_previewBefore = before;
     m_previewAfter = after;
+    SavePreferences();
 }
 
 void CSundrelDlg::OnPlayFromPosition() {

@@ -10,8 +10,8 @@
 #include <system_error>
 
 void CSundrelDlg::OnLoadWave() {
-    const std::optional<QString> chosen =
-        m_prompt.OpenFile(this, QStringLiteral("Windows PCM (*.wav)"));
+    const std::optional<QString> chosen = m_prompt.OpenFile(
+        this, QStringLiteral("Windows PCM (*.wav)"), StartFolder(sundrel::app::FileKind::Wave));
     if (!chosen) {
         return;
     }
@@ -66,6 +66,8 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     // Tracks are written into the current directory: make it the mix's folder.
     std::filesystem::current_path(full.parent_path(), ec);
     ApplyTimeView(sundrel::kOpeningWindow);
+    ApplyZoomToNewMix();
+    RememberFile(full, sundrel::app::FileKind::Wave);
     return true;
 }
 

@@ -25,15 +25,18 @@ void CSundrelDlg::OnAddMarker() {
                          QStringLiteral("Error"));
         return;
     }
-    if (m_prompt.Message(this, QStringLiteral("Do you really want to add Marker"),
+    if (m_prefs.confirmAddMarker &&
+        m_prompt.Message(this, QStringLiteral("Do you really want to add Marker"),
                          QStringLiteral("Change Marker"), Prompt::Buttons::YesNo,
                          Prompt::Icon::Question) != Prompt::Answer::Yes) {
         return;
     }
     AddMarker();
     ApplyControlStates(sundrel::app::Action::AddMarker);
-    m_prompt.Message(this, QStringLiteral("Added Marker successfully"), QString(),
-                     Prompt::Buttons::Ok, Prompt::Icon::Information);
+    if (m_prefs.confirmAddMarker) { // without the question, without the report either
+        m_prompt.Message(this, QStringLiteral("Added Marker successfully"), QString(),
+                         Prompt::Buttons::Ok, Prompt::Icon::Information);
+    }
 }
 
 void CSundrelDlg::AddMarker() {

@@ -33,7 +33,8 @@ bool CSundrelDlg::SaveProject(bool ask) {
     std::filesystem::path path = m_session.ProjectPath();
     if (ask || path.empty()) {
         const std::optional<QString> chosen =
-            m_prompt.SaveFile(this, kProjectFilter, QStringLiteral("sdr"));
+            m_prompt.SaveFile(this, kProjectFilter, QStringLiteral("sdr"),
+                              StartFolder(sundrel::app::FileKind::Project));
         if (!chosen) {
             return false;
         }
@@ -46,18 +47,26 @@ bool CSundrelDlg::SaveProject(bool ask) {
                          Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return false;
     }
+    RememberFile(path, sundrel::app::FileKind::Project);
     return true;
 }
 
 void CSundrelDlg::OnFileOpen() {
-    const std::optional<QString> chosen = m_prompt.OpenFile(this, kProjectFilter);
-    if (!chosen || !MayDiscardChanges()) {
-        return;
+    const std::optional<QString> chosen =
+        m_prompt.OpenFile(this, kProjectFilter, StartFolder(sundrel::app::FileKind::Project));
+    if (chosen) {
+        OpenProjectFile(LocalPath(*chosen));
+    }
+}
+
+bool CSundrelDlg::OpenProjectFile(const std::filesystem::path& path) {
+    if (!MayDiscardChanges()) {
+        return false;
     }
     bool withMix = false;
     const bool wasPlaying = m_session.IsPlaying();
     try {
-        withMix = m_session.OpenProject(LocalPath(*chosen));
+        withMix = m_session.OpenProject(path);
     } catch (const sundrel::ProjectError& e) {
         if (e.GetKind() == sundrel::ProjectError::Kind::WaveMissing) {
             m_prompt.Message(this, QString::fromLatin1(sundrel::kWaveMissingMessage),
@@ -66,7 +75,7 @@ void CSundrelDlg::OnFileOpen() {
             m_prompt.Message(this, QString::fromLocal8Bit(e.what()), QStringLiteral("Sundrel"),
                              Prompt::Buttons::Ok, Prompt::Icon::Stop);
         }
-        return; // nothing has changed
+        return false; // nothing has changed
     }
     if (wasPlaying && !m_session.IsPlaying()) {
         ApplyControlStates(sundrel::app::Action::Stop); // the new mix replaced the playing one
@@ -76,8 +85,9 @@ void CSundrelDlg::OnFileOpen() {
                                : sundrel::app::Action::OpenProjectWithoutWave);
     // The header entry is selected: "ANP" would move the start marker.
     ApplyControlStates(sundrel::app::Action::HeaderSelected);
+    RememberFile(path, sundrel::app::FileKind::Project);
     if (!withMix) {
-        return;
+        return true;
     }
     ShowDuration();
     // Tracks are written into the current directory: make it the mix's folder.
@@ -87,5 +97,7 @@ void CSundrelDlg::OnFileOpen() {
     // shorter than that gets the view's warning and a blank view, as loading it does.
     m_session.SetView(sundrel::kOpeningWindow);
     ShowViewWindow();
+    ApplyZoomToNewMix();
     update();
+    return true;
 }

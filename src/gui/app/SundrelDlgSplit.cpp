@@ -128,6 +128,8 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     // can change the mix or the markers under the split, and it cannot be closed.
     // The list stays sorted afterwards; the entries keep their labels.
     const sundrel::MixSession::SplitJob split = m_session.PrepareSplit();
+    sundrel::SplitOptions options;
+    options.sync = m_prefs.splitSync; // Preferences: wait until the tracks are on the disk
     std::vector<sundrel::SplitTrack> written;
     std::exception_ptr failure;
     QEventLoop loop;

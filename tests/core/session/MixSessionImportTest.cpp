@@ -99,4 +99,26 @@ TEST_F(Import, RefusedTimesChangeNothing) {
     EXPECT_EQ(session.Names(), MixInfo{});
 }
 
+// A tracklist without times for a mix without markers: its names wait for the suggested
+// boundaries and are given with them, in one undo step.
+TEST_F(Import, HeldNamesNameTheAcceptedSuggestions) {
+    MarkerSet names;
+    names.tracks = {{{}, "One", "A"}, {{}, "Two", "B"}, {{}, "Three", "C"}};
+    EXPECT_TRUE(fixture::Thrown<InteropError>([&] { session.Import(names); }));
+    session.HoldNames(names);
+    session.SetSuggestions({{70'000, 0.5, sundrel::SuggestionKind::Transition},
+                            {30'000, 0.9, sundrel::SuggestionKind::Silence}});
+    EXPECT_EQ(session.AcceptAllSuggestions(), 2u);
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"One@0", "Two@30000", "Three@70000"}));
+    EXPECT_FALSE(session.HeldNames());
+    EXPECT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0"}));
+    // Too few suggestions: the names keep waiting, the markers come unnamed.
+    session.HoldNames(names);
+    session.SetSuggestions({{30'000, 0.9, sundrel::SuggestionKind::Silence}});
+    session.AcceptAllSuggestions();
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@30000"}));
+    EXPECT_TRUE(session.HeldNames());
+}
+
 } // namespace

@@ -66,16 +66,19 @@ class ScriptedPrompt final : public gui::Prompt {
         }
         return texts.dequeue();
     }
-    std::optional<QString> OpenFile(QWidget*, const QString& filter) override {
+    std::optional<QString> OpenFile(QWidget*, const QString& filter,
+                                    const QString& start) override {
         filters.append(filter);
+        startFolders.append(start);
         if (files.isEmpty()) {
             return std::nullopt;
         }
         return files.dequeue();
     }
-    std::optional<QString> SaveFile(QWidget*, const QString& filter,
-                                    const QString& suffix) override {
+    std::optional<QString> SaveFile(QWidget*, const QString& filter, const QString& suffix,
+                                    const QString& start) override {
         filters.append(filter);
+        startFolders.append(start);
         suffixes.append(suffix);
         if (files.isEmpty()) {
             return std::nullopt;
@@ -113,6 +116,7 @@ class ScriptedPrompt final : public gui::Prompt {
     QQueue<Answer> answers;
     QQueue<QString> files; // answers for OpenFile/SaveFile, in order
     QList<QString> filters;
+    QList<QString> startFolders; // the folder each file dialog opened in
     QList<QString> suffixes;
     QList<QUrl> urls;
     bool openUrlResult = true;

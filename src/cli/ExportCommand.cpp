@@ -1,0 +1,106 @@
+#include "cli/Commands.h"
+#include "cli/MarkerSources.h"
+#include "core/interop/MarkerFiles.h"
+#include "core/interop/MarkerImport.h"
+#include "core/project/ProjectFile.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace sundrel::cli {
+
+namespace {
+
+struct ExportArgs {
+    MarkerSources sources;
+    std::string cue;
+    std::string labels;
+    std::string tracklist;
+    std::string project;
+};
+
+void WriteOne(const std::string& path, const MarkerSet& set, MarkerFileKind kind) {
+    if (path != "-") {
+        try {
+            WriteMarkerFile(path, set, kind);
+        } catch (const MarkerFileError& e) {
+            throw Failure{kExitOutput, e.what()};
+        }
+        return;
+    }
+    std::string text;
+    try {
+        text = MarkerText(set, kind);
+    } catch (const MarkerFileError& e) {
+        throw Failure{kExitOutput, e.what()};
+    }
+    std::cout << text;
+    std::cout.flush();
+    if (!std::cout) {
+        throw Failure{kExitOutput, "standard output cannot be written"};
+    }
+}
+
+void RunExport(const ExportArgs& args) {
+    if (args.cue.empty() && args.labels.empty() && args.tracklist.empty() && args.project.empty()) {
+        throw Failure{kExitUsage,
+                      "say what to write: --to-cue, --to-labels, --to-tracklist or --to-project"};
+    }
+    const CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli export");
+    const CWaveFile& wave = *collected.wave;
+    std::error_code ec;
+    std::filesystem::path mix = std::filesystem::absolute(collected.mixPath, ec);
+    if (ec) {
+        mix = collected.mixPath;
+    }
+    std::vector<Marker> markers = collected.markers;
+    ResolvePercentFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
+    const MarkerSet set = SetFromMarkers(markers, wave.m_wfx.nSamplesPerSec, collected.names, mix);
+    for (const auto& [path, kind] : {std::pair{&args.cue, MarkerFileKind::Cue},
+                                     {&args.labels, MarkerFileKind::Labels},
+                                     {&args.tracklist, MarkerFileKind::Tracklist}}) {
+        if (!path->empty()) {
+            WriteOne(*path, set, kind);
+        }
+    }
+    if (!args.project.empty()) {
+        try {
+            WriteProject(args.project, mix.string(), markers, collected.names);
+        } catch (const ProjectError& e) {
+            throw Failure{kExitOutput, e.what()};
+        }
+    }
+}
+
+} // namespace
+
+void AddExportCommand(CLI::App& app, int& status) {
+    auto* cmd = app.add_subcommand(
+        "export", "Write a mix's markers as a cue sheet, label file, tracklist or project");
+    cmd->footer(
+        "The markers come from the same sources as split's (a project, cue sheet, label file\n"
+        "or tracklist, --at, --percent, --suggested). A cue sheet keeps the starts to 1/75 s,\n"
+        "a label file to the microsecond, a tracklist to the second; a project keeps them\n"
+        "exactly. FILE - writes to standard output. Files are replaced whole or not at all.\n"
+        "Exit status: 0 done, 1 usage, 2 the mix or a marker file cannot be read, 3 a file\n"
+        "cannot be written.");
+    auto args = std::make_shared<ExportArgs>();
+    AddMarkerSourceOptions(*cmd, args->sources);
+    cmd->add_option("--to-cue", args->cue, "Write a cue sheet for the mix")->type_name("FILE");
+    cmd->add_option("--to-labels", args->labels, "Write an Audacity label file")->type_name("FILE");
+    cmd->add_option("--to-tracklist", args->tracklist, "Write tracklist text with times")
+        ->type_name("FILE");
+    cmd->add_option("--to-project", args->project, "Write a project file")->type_name("FILE.sdr");
+    cmd->callback([args, &status] {
+        try {
+            RunExport(*args);
+        } catch (const Failure& f) {
+            std::cout.flush();
+            std::cerr << "sundrel-cli export: " << f.message << "\n";
+            status = f.status;
+        }
+    });
+}
+
+} // namespace sundrel::cli

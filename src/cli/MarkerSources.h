@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/audio/WaveFile.h"
+#include "core/markers/Marker.h"
+#include "core/markers/MixInfo.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sundrel::cli {
+
+// A failure with the exit status it ends the command with.
+struct Failure {
+    int status;
+    std::string message;
+};
+
+// Where a command's markers come from: the mix, then at most one file that places markers
+// (a project, a cue sheet, a label file or a tracklist with times), then markers at times and
+// percentages, then the suggested boundaries, and last a tracklist without times naming them.
+struct MarkerSources {
+    std::string mix;
+    std::string project;
+    std::string cue;
+    std::string labels;
+    std::string tracklist;
+    std::vector<std::string> times;
+    std::vector<std::string> percents;
+    bool suggested = false;
+    std::optional<int> tracks;
+};
+
+// Adds MIX and the source options to `cmd`.
+void AddMarkerSourceOptions(CLI::App& cmd, MarkerSources& sources);
+
+// What the sources give: the mix (loaded), its markers as the window would hold them, and the
+// mix's own names.
+struct CollectedMarkers {
+    std::string mixPath;
+    std::unique_ptr<CWaveFile> wave;
+    std::vector<Marker> markers;
+    MixInfo names;
+};
+
+// Reads the sources and the mix; `command` prefixes warnings on stderr. Throws Failure: usage
+// (1) for options that do not fit together or a marker the mix cannot hold, input (2) for a
+// file that cannot be read.
+CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string& command);
+
+} // namespace sundrel::cli
