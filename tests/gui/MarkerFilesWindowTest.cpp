@@ -112,6 +112,7 @@ class MarkerFilesWindowTest : public QObject {
         w.Pick(cue);
         w.dlg.Command(ids::kCmdImportCue)->trigger(); // answered Replace
         QVERIFY(w.prompt.messages.isEmpty());
+        QCOMPARE(w.prompt.startFolders.last(), QString::fromStdString(w.dir.Path().string()));
         // Each INDEX at the sample frame nearest frames x 8000 / 75: 37 cue frames are
         // 3946.67 sample frames, 74 are 7893.33.
         const std::vector<Placed> imported = {
@@ -298,7 +299,7 @@ class MarkerFilesWindowTest : public QObject {
             std::filesystem::create_directories(out.parent_path());
             w.Pick(out);
             w.dlg.Command(c.command)->trigger();
-            QCOMPARE(w.prompt.suggestedNames.last(),
+            QCOMPARE(w.prompt.startFolders.last(),
                      QString::fromStdString((w.dir / c.offered).string()));
             QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
             QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks to %1").arg(c.offered));

@@ -142,20 +142,4 @@ bool QtPrompt::OpenUrl(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-std::optional<QString> QtPrompt::SaveFileNamed(QWidget* owner, const QString& filter,
-                                               const QString& defaultSuffix,
-                                               const QString& suggested) {
-    // A path to a file that does not exist yet: the dialog opens its folder and fills in
-    // its name.
-    QFileDialog dialog(owner, QString(), suggested, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().constFirst();
-}
-
 } // namespace sundrel::gui

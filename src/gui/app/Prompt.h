@@ -43,17 +43,13 @@ class Prompt {
     // cancelled. `filter` is in Qt's form, for example "Windows PCM (*.wav)".
     virtual std::optional<QString> OpenFile(QWidget* owner, const QString& filter,
                                             const QString& start) = 0;
-    // A save-file dialog showing the folder `start` that asks before replacing a file and
-    // adds `defaultSuffix` to a name without one; nullopt when cancelled.
+    // A save-file dialog showing the folder `start` (or, for a path to a file, its folder with
+    // its name filled in) that asks before replacing a file and adds `defaultSuffix` to a
+    // name without one; nullopt when cancelled.
     virtual std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                             const QString& defaultSuffix, const QString& start) = 0;
     // Hands a document or web address to the desktop; false when nothing could open it.
     virtual bool OpenUrl(const QUrl& url) = 0;
-    // A save-file dialog as SaveFile, showing the folder of `suggested` with its file name
-    // filled in.
-    virtual std::optional<QString> SaveFileNamed(QWidget* owner, const QString& filter,
-                                                 const QString& defaultSuffix,
-                                                 const QString& suggested) = 0;
 };
 
 // The real thing: QMessageBox, QFileDialog and QDesktopServices.
@@ -74,9 +70,6 @@ class QtPrompt final : public Prompt {
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                     const QString& defaultSuffix, const QString& start) override;
     bool OpenUrl(const QUrl& url) override;
-    std::optional<QString> SaveFileNamed(QWidget* owner, const QString& filter,
-                                         const QString& defaultSuffix,
-                                         const QString& suggested) override;
 };
 
 } // namespace sundrel::gui

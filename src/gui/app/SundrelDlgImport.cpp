@@ -179,7 +179,10 @@ void CSundrelDlg::OnImportMarkers(MarkerFileKind kind) {
                          QStringLiteral("Sundrel"));
         return;
     }
-    const std::optional<QString> chosen = m_prompt.OpenFile(this, Filter(kind));
+    // Marker files usually lie beside the mix.
+    const std::optional<QString> chosen = m_prompt.OpenFile(
+        this, Filter(kind),
+        m_session.IsLoaded() ? ShownPath(m_session.WavePath().parent_path()) : QString());
     if (!chosen) {
         return;
     }
@@ -287,7 +290,7 @@ void CSundrelDlg::OnExportMarkers(MarkerFileKind kind) {
                          QStringLiteral("Sundrel"));
         return;
     }
-    const std::optional<QString> chosen = m_prompt.SaveFileNamed(
+    const std::optional<QString> chosen = m_prompt.SaveFile(
         this, Filter(kind),
         kind == MarkerFileKind::Cue ? QStringLiteral("cue") : QStringLiteral("txt"),
         ShownPath(ExportName(m_session.WavePath(), kind)));

@@ -89,13 +89,6 @@ class ScriptedPrompt final : public gui::Prompt {
         urls.append(url);
         return openUrlResult;
     }
-    // Records the name offered; answers as SaveFile does.
-    std::optional<QString> SaveFileNamed(QWidget* owner, const QString& filter,
-                                         const QString& suffix, const QString& suggested) override {
-        suggestedNames.append(suggested);
-        return SaveFile(owner, filter, suffix);
-    }
-
     QString LastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
     struct Question {
@@ -120,7 +113,6 @@ class ScriptedPrompt final : public gui::Prompt {
     QList<QString> suffixes;
     QList<QUrl> urls;
     bool openUrlResult = true;
-    QList<QString> suggestedNames; // offered by SaveFileNamed
 };
 
 } // namespace sundrel::test
