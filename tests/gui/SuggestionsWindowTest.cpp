@@ -3,6 +3,8 @@
 
 #include "support/Window.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QProgressDialog>
 #include <cmath>
 #include <random>
@@ -131,6 +133,51 @@ class SuggestionsWindowTest : public QObject {
         QTest::qWait(50);
         QVERIFY(w.dlg.Session().Suggestions().empty());
         QVERIFY(w.prompt.messages.isEmpty());
+    }
+
+    void namesWithoutTimesWaitForTheBoundariesFound() {
+        Window w;
+        QVERIFY(w.dlg.LoadWaveFile(WriteSilenceMix(w.dir / "mix.wav")));
+        // A tracklist without times for a mix without markers: the analysis looks for that
+        // many tracks, and accepting them all names them in the same undo step.
+        w.prompt.choices.enqueue(0); // Find Boundaries
+        QGuiApplication::clipboard()->setText(QStringLiteral("A - One\nB - Two\nC - Three\nD\n"));
+        w.dlg.Command(ids::kCmdPasteTracklist)->trigger();
+        QCOMPARE(w.prompt.questions.size(), 1);
+        QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("boundaries of 4 tracks")));
+        QVERIFY(w.prompt.messages.isEmpty());
+        QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsSuggesting(); }, 60000));
+        QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{3});
+        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+        w.dlg.Command(ids::kCmdAcceptAllSuggestions)->trigger();
+        const sundrel::MixSession& session = w.dlg.Session();
+        QCOMPARE(session.Markers().Count(), std::size_t{4});
+        std::vector<std::string> titles;
+        std::vector<std::int64_t> frames;
+        for (const sundrel::Marker& m : session.Markers().Markers()) {
+            frames.push_back(m.frame);
+        }
+        std::sort(frames.begin(), frames.end());
+        for (const std::int64_t frame : frames) {
+            for (const sundrel::Marker& m : session.Markers().Markers()) {
+                if (m.frame == frame) {
+                    titles.push_back(m.title);
+                }
+            }
+        }
+        QCOMPARE(titles, (std::vector<std::string>{"One", "Two", "Three", "D"}));
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(session.Markers().Count(), std::size_t{1});
+        QVERIFY(session.Markers().At(0)->title.empty());
+
+        // Cancelled, or with markers already placed: the counts are reported, nothing changes.
+        Window placed;
+        QVERIFY(placed.dlg.LoadWaveFile(WriteSilenceMix(placed.dir / "mix.wav")));
+        placed.dlg.Session().AddAtFrame(100 * kRate);
+        placed.dlg.Command(ids::kCmdPasteTracklist)->trigger();
+        QVERIFY(placed.prompt.questions.isEmpty());
+        QVERIFY(placed.prompt.LastText().contains(QStringLiteral("names 4 tracks")));
+        QVERIFY(!placed.dlg.IsSuggesting());
     }
 };
 

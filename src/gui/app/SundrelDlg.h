@@ -283,6 +283,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
         bool cancelled = false;
     };
     void OnSuggestFinished();
+    // Starts the analysis of suggested boundaries with `options`, with its progress bar.
+    void StartSuggest(const sundrel::SuggestOptions& options);
     // Markers added without Add Marker's questions (keys, suggestions): the list-full
     // message when not all fitted, and the controls a new marker enables.
     void ReportListFull();

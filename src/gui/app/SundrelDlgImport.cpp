@@ -11,6 +11,7 @@
 #include "core/interop/InteropLimits.h"
 #include "core/interop/MarkerImport.h"
 #include "core/interop/MarkerTextKind.h"
+#include "core/markers/MarkerMath.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -263,7 +264,27 @@ bool CSundrelDlg::ImportMarkerSet(const sundrel::MarkerSet& set, const QString& 
     try {
         outcome = m_session.Import(set);
     } catch (const sundrel::InteropError& e) {
-        // Nothing has changed.
+        // Nothing has changed. Names for a mix without markers yet can wait for the
+        // boundaries the analysis finds for that many tracks.
+        const std::size_t names = set.tracks.size();
+        if (!timed && existing == 0 && names > 1 && names <= sundrel::kMaxMarkers &&
+            !IsSuggesting()) {
+            if (m_prompt.Choose(this,
+                                QStringLiteral("%1 names %2, but the mix has no markers yet. Find "
+                                               "the boundaries of %2 (Tool > Suggest "
+                                               "Boundaries)? Accept All Suggestions then gives "
+                                               "the tracks these names.")
+                                    .arg(source, Count(names, "track")),
+                                kImportCaption,
+                                {QStringLiteral("&Find Boundaries"), QStringLiteral("Cancel")}) ==
+                0) {
+                m_session.HoldNames(set);
+                sundrel::SuggestOptions options;
+                options.tracks = static_cast<int>(names);
+                StartSuggest(options);
+            }
+            return false;
+        }
         m_prompt.Message(
             this,
             QStringLiteral("The markers of %1 do not fit %2: %3").arg(source, mix, FromError(e)),

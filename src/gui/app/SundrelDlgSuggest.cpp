@@ -48,6 +48,10 @@ void CSundrelDlg::OnSuggestBoundaries() {
         }
         options.tracks = tracks;
     }
+    StartSuggest(options);
+}
+
+void CSundrelDlg::StartSuggest(const sundrel::SuggestOptions& options) {
     m_pSuggestProgress = new QProgressDialog(QStringLiteral("Finding the track boundaries..."),
                                              QStringLiteral("Cancel"), 0, 100, this);
     m_pSuggestProgress->setObjectName(QStringLiteral("suggestProgress"));
