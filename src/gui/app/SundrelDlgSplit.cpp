@@ -122,13 +122,13 @@ void CSundrelDlg::OnOK() {
 }
 
 std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::path& outDir,
-                                                       const sundrel::SplitOptions& options) {
+                                                       const sundrel::SplitOptions& chosen) {
     // A long mix takes a while to copy and flush to disk. The copy runs on a worker while
     // this thread keeps the window painted; the window takes no input meanwhile, so nothing
     // can change the mix or the markers under the split, and it cannot be closed.
     // The list stays sorted afterwards; the entries keep their labels.
     const sundrel::MixSession::SplitJob split = m_session.PrepareSplit();
-    sundrel::SplitOptions options;
+    sundrel::SplitOptions options = chosen;
     options.sync = m_prefs.splitSync; // Preferences: wait until the tracks are on the disk
     std::vector<sundrel::SplitTrack> written;
     std::exception_ptr failure;
