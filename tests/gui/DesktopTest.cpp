@@ -150,7 +150,7 @@ class DesktopTest : public QObject {
             Window w;
             w.dlg.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
-            w.dlg.resize(w.dlg.minimumSize() + QSize(120, 80));
+            w.dlg.resize(w.dlg.minimumSize() + QSize(60, 40));
             QVERIFY(w.dlg.OpenPath(mix));
             w.dlg.Command(ids::kCmdZoomOut)->trigger();
             w.dlg.Command(ids::kCmdZoomOut)->trigger(); // 8 s wide
@@ -164,7 +164,7 @@ class DesktopTest : public QObject {
         Window w;
         w.dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
-        QCOMPARE(w.dlg.size(), w.dlg.minimumSize() + QSize(120, 80));
+        QCOMPARE(w.dlg.size(), w.dlg.minimumSize() + QSize(60, 40));
         QCOMPARE(w.dlg.Recent().Entries(), (std::vector<std::string>{mix.string()}));
         // Load Wave file opens in the mix's folder; Open, with no project yet, where it is.
         w.dlg.Command(ids::kCmdLoadWave)->trigger();

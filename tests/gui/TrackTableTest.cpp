@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSettings>
 
 namespace ids = sundrel::gui::ids;
 using namespace sundrel::test;
@@ -63,6 +64,8 @@ QLineEdit* OpenEditor(CTrackTable* table, int row, int column) {
 class TrackTableTest : public QObject {
     Q_OBJECT
   private slots:
+    // Every test starts from the default settings (the program's are in a temporary folder).
+    void init() { QSettings(QStringLiteral("Sundrel"), QStringLiteral("Sundrel")).clear(); }
     void rowsAreTheTracksInTimeOrder() {
         Window w;
         CTrackTable* table = w.dlg.TrackTable();

@@ -102,17 +102,6 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog*)> act) {
     });
 }
 
-// The program's settings in a folder of their own, so a test never reads or writes the user's
-// and starts from the defaults.
-struct PrivateSettings {
-    PrivateSettings() {
-        const QString path = QString::fromStdString(dir.Path().string());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
-    }
-    fixture::TempDir dir;
-};
-
 // A main window with its prompt and a folder for its mixes. Loading moves the current
 // directory into that folder; it moves back when the Window goes.
 struct Window {
@@ -165,7 +154,6 @@ struct Window {
     }
 
     const std::filesystem::path cwd = std::filesystem::current_path();
-    PrivateSettings settings;
     fixture::TempDir dir;
     ScriptedPrompt prompt;
     CSundrelDlg dlg;
