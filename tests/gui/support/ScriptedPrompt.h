@@ -89,6 +89,7 @@ class ScriptedPrompt final : public gui::Prompt {
         urls.append(url);
         return openUrlResult;
     }
+
     QString LastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
     struct Question {
