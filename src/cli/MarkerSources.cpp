@@ -40,13 +40,6 @@ MarkerSet ReadGiven(const std::string& path, MarkerFileKind kind) {
     }
 }
 
-// The mix a cue sheet names, beside the sheet.
-std::string MixOfCue(const GivenFile& cue) {
-    std::string named = cue.set.file;
-    std::replace(named.begin(), named.end(), '\\', '/');
-    return (std::filesystem::path(cue.path).parent_path() / named).string();
-}
-
 // A marker at the exact frame of each time, within the limits of Add Marker, then the
 // percentages as given.
 void AddTyped(const MarkerSources& sources, const CWaveFile& wave, std::vector<Marker>& markers) {
@@ -170,7 +163,7 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
         out.mixPath = project->wavePath;
     }
     if (out.mixPath.empty() && placed && placed->option == "--cue" && !placed->set.file.empty()) {
-        out.mixPath = MixOfCue(*placed);
+        out.mixPath = FileNamedBy(placed->set, placed->path).string();
     }
     if (out.mixPath.empty()) {
         throw Failure{kExitUsage, "give MIX, or a project or cue sheet that names it"};

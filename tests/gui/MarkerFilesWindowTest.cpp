@@ -335,7 +335,8 @@ class MarkerFilesWindowTest : public QObject {
         std::filesystem::create_directories(w.dir / "sets");
         const std::filesystem::path mix = w.Mix(60.0, kSmall, "sets/mix.wav");
         WriteText(w.dir / "sets" / "mix.cue", kMixxxCue);
-        QVERIFY(w.dlg.OpenCueSheet(w.dir / "sets" / "mix.cue"));
+        // As the command line, a drop and Open Recent open it: by its kind.
+        QVERIFY(w.dlg.OpenPath(w.dir / "sets" / "mix.cue"));
         QCOMPARE(w.dlg.Session().WavePath(), mix);
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
         QCOMPARE(w.dlg.Session().Names().title, std::string("Friday Night Mix"));

@@ -50,6 +50,9 @@ FileKind KindOf(std::span<const std::byte> head, std::string_view extension) {
     if (ext == ".wav") {
         return FileKind::Wave;
     }
+    if (ext == ".cue") {
+        return FileKind::Cue;
+    }
     return FileKind::Unknown;
 }
 

@@ -116,14 +116,18 @@ void WriteMarkerFile(const std::filesystem::path& path, const MarkerSet& set, Ma
     }
 }
 
-bool NamesOtherFile(const MarkerSet& set, const std::filesystem::path& mix) {
+std::filesystem::path FileNamedBy(const MarkerSet& set, const std::filesystem::path& sheet) {
     if (set.file.empty()) {
-        return false;
+        return {};
     }
-    // A sheet written on Windows may name the file with backslashes.
     std::string named = set.file;
     std::replace(named.begin(), named.end(), '\\', '/');
-    return std::filesystem::path(named).filename() != mix.filename();
+    const std::filesystem::path file(named);
+    return file.is_absolute() ? file : (sheet.parent_path() / file).lexically_normal();
+}
+
+bool NamesOtherFile(const MarkerSet& set, const std::filesystem::path& mix) {
+    return !set.file.empty() && FileNamedBy(set, {}).filename() != mix.filename();
 }
 
 } // namespace sundrel

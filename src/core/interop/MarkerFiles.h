@@ -46,6 +46,11 @@ std::string MarkerText(const MarkerSet& set, MarkerFileKind kind);
 // MarkerFileError.
 void WriteMarkerFile(const std::filesystem::path& path, const MarkerSet& set, MarkerFileKind kind);
 
+// The audio file a cue sheet at `sheet` names: its FILE as written (backslashes of a sheet
+// written on Windows read as folder separators), relative to the sheet's folder; empty when
+// the set names none.
+std::filesystem::path FileNamedBy(const MarkerSet& set, const std::filesystem::path& sheet);
+
 // Whether a cue sheet's FILE line names another file than the mix at `mix` (compared by file
 // name, since sheets usually name the audio beside them); false when the set names no file.
 bool NamesOtherFile(const MarkerSet& set, const std::filesystem::path& mix);

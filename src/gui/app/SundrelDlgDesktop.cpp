@@ -116,15 +116,17 @@ bool CSundrelDlg::OpenPath(const std::filesystem::path& path) {
         return LoadWaveFile(full);
     case FileKind::Project:
         return OpenProjectFile(full);
+    case FileKind::Cue:
+        return OpenCueSheet(full);
     case FileKind::Unknown:
         break;
     }
-    m_prompt.Message(
-        this,
-        std::filesystem::exists(full, ec)
-            ? QStringLiteral("%1 is neither a WAV mix nor a Sundrel project.").arg(TextOf(full))
-            : QStringLiteral("%1 does not exist.").arg(TextOf(full)),
-        QStringLiteral("Sundrel"), Prompt::Buttons::Ok, Prompt::Icon::Stop);
+    m_prompt.Message(this,
+                     std::filesystem::exists(full, ec)
+                         ? QStringLiteral("%1 is not a WAV mix, a Sundrel project or a cue sheet.")
+                               .arg(TextOf(full))
+                         : QStringLiteral("%1 does not exist.").arg(TextOf(full)),
+                     QStringLiteral("Sundrel"), Prompt::Buttons::Ok, Prompt::Icon::Stop);
     return false;
 }
 

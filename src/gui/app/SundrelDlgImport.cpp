@@ -378,16 +378,12 @@ bool CSundrelDlg::OpenCueSheet(const std::filesystem::path& path) {
                          kImportCaption, Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return false;
     }
-    // The sheet names the file as written, relative to its own folder; a sheet written on
-    // Windows may use backslashes.
-    std::string named = set.file;
-    std::replace(named.begin(), named.end(), '\\', '/');
     std::error_code ec;
-    std::filesystem::path mix = std::filesystem::path(named);
-    if (mix.is_relative()) {
-        mix = std::filesystem::absolute(path, ec).parent_path() / mix;
+    std::filesystem::path sheetPath = std::filesystem::absolute(path, ec);
+    if (ec) {
+        sheetPath = path;
     }
-    mix = mix.lexically_normal();
+    const std::filesystem::path mix = sundrel::FileNamedBy(set, sheetPath);
     if (!std::filesystem::is_regular_file(mix, ec)) {
         m_prompt.Message(this,
                          QStringLiteral("%1 is the cue sheet of %2, which is not there. Load the "

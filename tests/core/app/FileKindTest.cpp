@@ -39,6 +39,8 @@ TEST(FileKind, TheContentDecidesBeforeTheExtension) {
         {"Snd", ".Sdr", FileKind::Project}, // a truncated magic is no magic
         {"FLAC....", ".flac", FileKind::Unknown},
         {"hello", ".txt", FileKind::Unknown},
+        {"REM DATE 2026\r\nFILE \"mix.wav\" WAVE", ".CUE", FileKind::Cue}, // text, by its name
+        {"Sndrl\x04", ".cue", FileKind::Project},                          // the bytes first
         {"", "", FileKind::Unknown},
     };
     for (const Case& c : cases) {
