@@ -3,6 +3,7 @@
 // File > Export Markers read back by the core readers, Edit > Mix Title and Artist, and a
 // cue sheet opened with the mix it names.
 
+#include "gui/view/OverviewCtrl.h"
 #include "gui/view/TrackTable.h"
 #include "support/Window.h"
 
@@ -131,10 +132,16 @@ class MarkerFilesWindowTest : public QObject {
         QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Porcelain"));
         QCOMPARE(Cell(table, 0, CTrackTable::kTitle), QStringLiteral("Strings of Life"));
         QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks from mix.cue"));
+        // The overview labels each marker with the number of the track it starts, as the
+        // table numbers it.
+        const std::vector<sundrel::gui::ViewMarker>& drawn = w.dlg.Overview()->Markers();
+        QCOMPARE(drawn.size(), std::size_t{2});
+        QVERIFY(drawn[0].label.startsWith(QStringLiteral("2 ")));
+        QCOMPARE(drawn[1].label, QStringLiteral("3 Porcelain"));
         const QLabel* status = Label(w.dlg, ids::kSplitStatus);
         QVERIFY2(status->fontMetrics().horizontalAdvance(status->text()) <= status->width(),
                  qPrintable(status->text()));
-        QVERIFY(status->text().startsWith(QStringLiteral("3 tracks from ")));
+        QVERIFY(status->text().startsWith(QStringLiteral("3 tracks")));
         QVERIFY(w.dlg.windowTitle().contains(QLatin1Char('*')));
         QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled());
 

@@ -90,6 +90,10 @@ void ShowStatus(QLabel* label, const QString& what, const QString& file, const Q
          room > 0 && metrics.horizontalAdvance(shown) > width; room -= 2) {
         shown = prefix + metrics.elidedText(file, Qt::ElideMiddle, room);
     }
+    // A name cut to a few letters says nothing: the count alone then, the file in the tooltip.
+    if (shown != prefix + file && shown.size() < prefix.size() + 8) {
+        shown = what.section(QLatin1Char(' '), 0, -2); // "14 tracks from" → "14 tracks"
+    }
     if (metrics.horizontalAdvance(shown) > width) {
         shown = metrics.elidedText(shown, Qt::ElideRight, width);
     }

@@ -263,15 +263,20 @@ void CSundrelDlg::ShowMarkersInViews() {
     std::vector<sundrel::gui::ViewMarker> markers;
     if (m_session.IsLoaded()) {
         const std::vector<sundrel::Marker>& list = m_session.Markers().Markers();
-        const std::vector<std::string>& entries = m_session.Markers().Entries();
+        // Each marker is labelled with the number of the track it starts, as the track table
+        // numbers them (the start of the mix begins track 1).
+        std::vector<std::size_t> trackOf(list.size());
+        const std::vector<std::size_t> order = m_session.Markers().TimeOrder();
+        for (std::size_t rank = 0; rank < order.size(); ++rank) {
+            trackOf[order[rank]] = rank + 1;
+        }
         // The start of the mix is not drawn: it is where every view begins anyway.
         for (std::size_t i = 1; i < list.size(); ++i) {
             sundrel::gui::ViewMarker marker;
             marker.index = i;
             marker.seconds = *m_session.SecondsOf(i);
             marker.selected = i == m_session.Selected();
-            // "Marker 3" shows as 3, with the title when there is one.
-            marker.label = QString::fromStdString(entries[i]).remove(QStringLiteral("Marker "));
+            marker.label = QString::number(trackOf[i]);
             if (!list[i].title.empty()) {
                 marker.label += QStringLiteral(" ") + QString::fromStdString(list[i].title);
             }
