@@ -1,6 +1,6 @@
 // Decodes arbitrary bytes as a project file. A file that decodes must hold only what the
 // encoder would write, and encoding it again must give a file that decodes to the same; a
-// version 3 file that is written as version 3 again must come back byte for byte.
+// version 3 or 4 file that is written as the same version again must come back byte for byte.
 #include "core/markers/Marker.h"
 #include "core/project/ProjectFile.h"
 #include "core/project/ProjectVersion3.h"
@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::size_t maxPath =
         project.version < 3 ? sundrel::kProjectMaxPath : sundrel::kProjectV3MaxPath;
-    if (project.version < 1 || project.version > 3 ||
+    if (project.version < 1 || project.version > 4 ||
+        (project.version != 4 && !project.mix.Empty()) ||
+        (project.version == 4 && !(GoodName(project.mix.title) && GoodName(project.mix.artist))) ||
         project.markers.size() > sundrel::kProjectMaxMarkers || project.wavePath.size() > maxPath ||
         project.wavePath.find('\0') != std::string::npos) {
         std::abort();
@@ -51,9 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
-    const auto encoded = sundrel::EncodeProject(project.wavePath, project.markers);
+    const auto encoded = sundrel::EncodeProject(project.wavePath, project.markers, project.mix);
     const auto again = sundrel::DecodeProject(encoded, "again.sdr");
-    if (again.wavePath != project.wavePath || again.markers.size() != project.markers.size()) {
+    if (again.wavePath != project.wavePath || again.markers.size() != project.markers.size() ||
+        again.mix != project.mix) {
         std::abort();
     }
     for (std::size_t i = 0; i < again.markers.size(); ++i) {
@@ -65,8 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
-    // Version 3 has one encoding of each project (the magic aside, which is not compared).
-    if (project.version == 3 && again.version == 3 &&
+    // Versions 3 and 4 have one encoding of each project (the magic aside, which is not
+    // compared).
+    if (project.version >= 3 && again.version == project.version &&
         (encoded.size() != size ||
          !std::equal(encoded.begin() + 5, encoded.end(), bytes.begin() + 5))) {
         std::abort();
