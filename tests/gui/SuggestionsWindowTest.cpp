@@ -149,6 +149,9 @@ class SuggestionsWindowTest : public QObject {
         QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsSuggesting(); }, 60000));
         QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{3});
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
+        // Suggesting again offers the list's count (the answer is cancelled here).
+        w.dlg.Command(ids::kCmdSuggest)->trigger();
+        QCOMPARE(w.prompt.editedValues.last(), QStringList{QStringLiteral("4")});
         w.dlg.Command(ids::kCmdAcceptAllSuggestions)->trigger();
         const sundrel::MixSession& session = w.dlg.Session();
         QCOMPARE(session.Markers().Count(), std::size_t{4});

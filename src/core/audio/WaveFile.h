@@ -76,16 +76,18 @@ class CWaveFile {
                                            const sundrel::SplitOptions& options);
     // The same, cut at the markers' frames (see sundrel::PlanTracksAtFrames): each boundary
     // lies at byte frame * frame size of the audio data. Percentage markers cut at the frame
-    // they hold, so run sundrel::ResolvePercentFrames on them first. Returns the tracks written.
+    // they hold, so run sundrel::ResolvePercentFrames on them first. The options may name the
+    // tracks, tag them and ask for FLAC (see sundrel::SplitOptions). Returns the tracks written.
     std::vector<sundrel::SplitTrack> Split(std::span<const sundrel::Marker> markers,
                                            const std::filesystem::path& outDir,
                                            const sundrel::SplitOptions& options = {});
 
-    // Writes the header of a track holding nDataSize bytes of this mix's audio at the start of
-    // the open file `fd` (see sundrel::MakeTrackHeader); throws sundrel::SplitError naming
-    // `name`. Returns the header's size, where the audio follows.
-    std::uint64_t WriteWavHeader(int fd, std::uint64_t nDataSize,
-                                 const std::filesystem::path& name) const;
+    // Writes the header of a track holding nDataSize bytes of this mix's audio, followed by
+    // nTrailerSize bytes of further chunks (tags), at the start of the open file `fd` (see
+    // sundrel::MakeTrackHeader); throws sundrel::SplitError naming `name`. Returns the
+    // header's size, where the audio follows.
+    std::uint64_t WriteWavHeader(int fd, std::uint64_t nDataSize, const std::filesystem::path& name,
+                                 std::uint64_t nTrailerSize = 0) const;
 
     // Plays the audio from `startSecond` on through `out`: 1024-byte reads into a ring of 20
     // blocks of 8192 bytes, each full block (and the last partial one) handed to the device.

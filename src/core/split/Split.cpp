@@ -87,21 +87,21 @@ void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& tra
             trailer.insert(trailer.begin(), std::byte{0});
         }
     }
-    const std::vector<std::byte> header =
-        sundrel::MakeTrackHeader(wave.m_wfx, track.span.size, trailer.size());
-    sundrel::WriteAllAt(fd, header, 0, track.path);
-    sundrel::CopyRange(src, wave.m_nDataOffset + track.span.offset, fd, header.size(),
-                       track.span.size, wave.m_strPath, track.path, wave.m_nFileSize, buffer);
+    const std::uint64_t header =
+        wave.WriteWavHeader(fd, track.span.size, track.path, trailer.size());
+    sundrel::CopyRange(src, wave.m_nDataOffset + track.span.offset, fd, header, track.span.size,
+                       wave.m_strPath, track.path, wave.m_nFileSize, buffer);
     if (!trailer.empty()) {
-        sundrel::WriteAllAt(fd, trailer, header.size() + track.span.size, track.path);
+        sundrel::WriteAllAt(fd, trailer, header + track.span.size, track.path);
     }
 }
 
 } // namespace
 
 std::uint64_t CWaveFile::WriteWavHeader(int fd, std::uint64_t nDataSize,
-                                        const std::filesystem::path& name) const {
-    const std::vector<std::byte> header = sundrel::MakeTrackHeader(m_wfx, nDataSize);
+                                        const std::filesystem::path& name,
+                                        std::uint64_t nTrailerSize) const {
+    const std::vector<std::byte> header = sundrel::MakeTrackHeader(m_wfx, nDataSize, nTrailerSize);
     sundrel::WriteAllAt(fd, header, 0, name);
     return header.size();
 }

@@ -28,9 +28,12 @@ void CSundrelDlg::OnSuggestBoundaries() {
     if (!m_session.IsLoaded() || IsSuggesting()) {
         return;
     }
+    // A tracklist waiting for its boundaries says how many tracks there are.
+    const std::optional<sundrel::MarkerSet>& held = m_session.HeldNames();
+    const QString listed = held ? QString::number(held->tracks.size()) : QString();
     const std::optional<QStringList> answer = m_prompt.EditTexts(
         this, QStringLiteral("Suggest Boundaries"),
-        {QStringLiteral("&Tracks in the mix (empty: found from the mix):")}, {QString()});
+        {QStringLiteral("&Tracks in the mix (empty: found from the mix):")}, {listed});
     if (!answer || answer->size() != 1) {
         return;
     }
