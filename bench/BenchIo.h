@@ -10,9 +10,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <span>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace benchio {
@@ -33,6 +35,19 @@ inline std::vector<float> UnevenPercents() {
     std::sort(percents.begin(), percents.end());
     percents.push_back(100.0f);
     return percents;
+}
+
+// The middle of the timings.
+inline double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Empties the output folder and lets the disk settle, outside the timed part.
+inline void Clear(const std::filesystem::path& out) {
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directory(out);
+    ::sync();
 }
 
 inline void WriteAll(int fd, const void* data, std::size_t size) {

@@ -158,17 +158,8 @@ double BusiestShare(std::vector<sundrel::TrackSpan> plan, unsigned workers) {
            static_cast<double>(total);
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Empties the output folder and lets the disk settle, outside the timed part.
-void Clear(const fs::path& out) {
-    fs::remove_all(out);
-    fs::create_directory(out);
-    ::sync();
-}
+using benchio::Clear;
+using benchio::Median;
 
 fs::path WorkFolder(int argc, char** argv) {
     const bool given = argc > 1 && argv[1][0] != '\0';

@@ -105,17 +105,8 @@ template <class F> double Seconds(F&& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Empties the output folder and lets the disk settle, outside the timed part.
-void Clear(const fs::path& out) {
-    fs::remove_all(out);
-    fs::create_directory(out);
-    ::sync();
-}
+using benchio::Clear;
+using benchio::Median;
 
 fs::path WorkFolder(int argc, char** argv) {
     fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
