@@ -6,6 +6,7 @@
 #include "core/io/ErrorText.h"
 #include "core/io/FolderLock.h"
 #include "core/io/HoldSignals.h"
+#include "core/io/PageCache.h"
 #include "core/io/StaleTemps.h"
 #include "core/io/UnnamedFile.h"
 #include "core/split/FileCopy.h"
@@ -14,7 +15,9 @@
 #include "core/split/TrackFiles.h"
 #include "core/split/TrackHeader.h"
 #include "core/split/TrackPlacement.h"
+#include "core/split/TrackWorkers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -33,6 +36,10 @@ namespace {
 
 constexpr auto kMix = SplitError::Side::Mix;
 constexpr auto kTrack = SplitError::Side::Track;
+
+// The share of the mix that must be in the page cache for tracks to be copied side by side:
+// a few pages read from the disk cost a few seeks.
+constexpr double kCachedEnough = 0.98;
 
 [[noreturn]] void Fail(SplitError::Side side, const std::filesystem::path& path, const char* what,
                        int error) {
@@ -175,36 +182,19 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     sundrel::CheckTargets(placements);
     sundrel::io::RemoveStaleTemps(outDir);
 
-    // Every track is written as an unnamed file (or under a temporary name) first, its writeback
-    // started at once so the disk works while the next track is copied. Only when all are complete
-    // (and, with `sync`, on disk) do they take their names: a failure leaves no track of this run.
+    // Every track is written as an unnamed file (or under a temporary name) first. Only when all
+    // are complete (and, with `sync`, on disk) do they take their names: a failure leaves no
+    // track of this run.
     std::optional<sundrel::io::HoldSignals> hold; // released after `pending` cleans up
     PendingTracks pending;
-    std::vector<std::byte> buffer;
-    std::uint64_t done = 0;
+    std::vector<std::uint64_t> sizes;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
         PendingTrack& p = pending.tracks.emplace_back();
         p.track.number = static_cast<int>(k);
         p.track.path = outDir / names[k - 1];
         p.track.span = plan[k - 1];
         p.file = CreateTemporary(p.track.path);
-        if (flac) {
-            continue; // encoded below, several at once
-        }
-        const int fd = p.file.fd.Get();
-        WriteWavTrack(*this, src.Get(), fd, p.track,
-                      options.tags.empty() ? nullptr : &options.tags[k - 1], buffer);
-        // With `sync`, start writing this track out while the next one is copied, so the disk
-        // works meanwhile (a hint only: the fsync below is what reports a failure). Without
-        // it the kernel writes the pages back in its own time, as after any copy: a hint
-        // here would make the copy wait for the disk.
-        if (options.sync) {
-            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        }
-        done += p.track.span.size;
-        if (options.onProgress) {
-            options.onProgress(done, m_nDataSize);
-        }
+        sizes.push_back(p.track.span.size);
     }
     if (flac) {
         std::vector<sundrel::FlacTrackJob> jobs;
@@ -214,7 +204,32 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                             i < options.tags.size() ? options.tags[i] : sundrel::TrackTags{}});
         }
         sundrel::EncodeFlacTracks({src.Get(), m_strPath, m_nFileSize, m_nDataOffset, GetFormat()},
-                                  jobs, options.onProgress);
+                                  jobs, options.onProgress, options.workers);
+    } else {
+        // Tracks are copied side by side when the mix is in the page cache (as after loading
+        // or analysing it), so each core copies at memory speed. From the disk, one copy at a
+        // time: two readers at two places of one file make a spinning disk seek between them.
+        const bool cached =
+            options.workers == 0 &&
+            sundrel::io::CachedShare(src.Get(), m_nDataOffset, m_nDataSize) >= kCachedEnough;
+        sundrel::RunTrackJobs(
+            sizes,
+            [&](std::size_t i, std::stop_token) {
+                const PendingTrack& p = pending.tracks[i];
+                const int fd = p.file.fd.Get();
+                std::vector<std::byte> buffer;
+                WriteWavTrack(*this, src.Get(), fd, p.track,
+                              options.tags.empty() ? nullptr : &options.tags[i], buffer);
+                // With `sync`, start writing this track out while the next one is copied, so
+                // the disk works meanwhile (a hint only: the fsync below is what reports a
+                // failure). Without it the kernel writes the pages back in its own time, as
+                // after any copy: a hint here would make the copy wait for the disk.
+                if (options.sync) {
+                    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+                }
+                return true;
+            },
+            options.onProgress, cached ? 0 : std::max(options.workers, 1u));
     }
     if (options.sync) {
         // Let all the audio reach the disk first, so that the fsyncs below commit the

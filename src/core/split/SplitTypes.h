@@ -64,10 +64,13 @@ struct SplitOptions {
     // Without it the tracks are just as complete and atomically named, and the kernel writes
     // them back as after any copy, but success does not wait for the disk.
     bool sync = false;
+    // How many tracks are written at once, each on a worker thread: 0 for one for each core
+    // (WAV tracks: only when the mix is in the page cache, else one at a time).
+    unsigned workers = 0;
     // Called after each track's audio has been copied (under a temporary name), with the
-    // audio bytes copied so far and in all. Always on the thread that called Split: FLAC
-    // tracks, encoded several at once on workers, are counted as they complete, and one call
-    // may count several.
+    // audio bytes copied so far and in all. Always on the thread that called Split: tracks
+    // written several at once on workers are counted as they complete, and one call may count
+    // several.
     std::function<void(std::uint64_t done, std::uint64_t total)> onProgress;
     // Splits into one folder take turns (a lock on the folder for the whole split). When
     // another holds it: wait for it (calling onWaitForFolder first), or fail with SplitError
