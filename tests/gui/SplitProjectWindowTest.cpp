@@ -12,8 +12,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
+#include <QTimer>
 #include <cstring>
 
 namespace ids = sundrel::gui::ids;
@@ -57,6 +60,8 @@ struct Snapshot {
 class SplitProjectWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    void init() { QSettings(QStringLiteral("Sundrel"), QStringLiteral("Sundrel")).clear(); }
+
     void splitWritesTracksThatTileTheMix() {
         Window w;
         QVERIFY(w.Load(10.0));
@@ -117,6 +122,35 @@ class SplitProjectWindowTest : public QObject {
                      w.prompt.LastText().contains(QStringLiteral("No such file or directory")),
                  qPrintable(w.prompt.LastText()));
         QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Split failed"));
+    }
+
+    // Cancel in the split's progress stops it: no track of it is left, the files it would have
+    // replaced stay as they were, and the window says so and works on.
+    void cancelledSplitLeavesEverythingAsItWas() {
+        Window w;
+        QVERIFY(w.Load(240.0)); // FLAC of four minutes: longer than the first check of Cancel
+        for (const float at : {60.0f, 120.0f, 180.0f}) {
+            w.AddAt(at);
+        }
+        const fixture::Bytes old(9, std::byte{3});
+        fixture::WriteFile(w.dir / "track02.flac", old);
+        w.prompt.splitChoices.enqueue({QString(), QString(), sundrel::TrackFormat::Flac});
+        w.prompt.messages.clear();
+        QTimer::singleShot(0, &w.dlg, [&] {
+            auto* progress = w.dlg.findChild<QProgressDialog*>(QStringLiteral("splitProgress"));
+            QVERIFY(progress != nullptr);
+            // As a click on its Cancel button does.
+            QMetaObject::invokeMethod(progress, &QProgressDialog::canceled);
+        });
+        w.dlg.OnOK();
+        QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Split cancelled"));
+        QVERIFY(w.prompt.messages.isEmpty());
+        QCOMPARE(fixture::ReadFile(w.dir / "track02.flac"), old);
+        for (const char* name : {"track01.flac", "track03.flac", "track04.flac"}) {
+            QVERIFY2(!std::filesystem::exists(w.dir / name), name);
+        }
+        QVERIFY(w.dlg.isEnabled());
+        QVERIFY(w.dlg.findChild<QProgressDialog*>(QStringLiteral("splitProgress")) == nullptr);
     }
 
     void saveAsAndOpenRoundTrip() {

@@ -314,9 +314,10 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // Asks what to do with unsaved marker changes; true when the window may go on (saved or
     // discarded, or nothing to save), false when the user cancelled.
     bool MayDiscardChanges();
-    // Runs the split on a worker while the window stays painted but takes no input.
-    std::vector<sundrel::SplitTrack> RunSplit(const std::filesystem::path& outDir,
-                                              const sundrel::SplitOptions& options);
+    // Runs the split on a worker while the window stays painted but takes no input, with a
+    // progress dialog whose Cancel stops it; nullopt when cancelled (no track written).
+    std::optional<std::vector<sundrel::SplitTrack>> RunSplit(const std::filesystem::path& outDir,
+                                                             const sundrel::SplitOptions& options);
     void closeEvent(QCloseEvent* event) override;
     // A drop of one mix or project file opens it; anything else is not accepted (the
     // cursor shows it cannot be dropped).

@@ -16,12 +16,17 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLabel>
+#include <QProgressDialog>
+#include <atomic>
 #include <exception>
 #include <thread>
 
 using sundrel::gui::Prompt;
 
 namespace {
+
+constexpr int kProgressSteps = 1000;
+constexpr int kProgressDelayMs = 700; // a split quicker than this shows no progress
 
 QString Names(const std::vector<sundrel::TrackFile>& files) {
     QStringList names;
@@ -79,7 +84,12 @@ void CSundrelDlg::OnOK() {
     std::vector<sundrel::SplitTrack> written;
     try {
         m_lastSplitOptions = options;
-        written = RunSplit(folder, options);
+        std::optional<std::vector<sundrel::SplitTrack>> outcome = RunSplit(folder, options);
+        if (!outcome) {
+            m_stSplitStatus->setText(QStringLiteral("Split cancelled"));
+            return;
+        }
+        written = std::move(*outcome);
     } catch (const std::exception& e) {
         m_stSplitStatus->setText(QStringLiteral("Split failed"));
         m_prompt.Message(
@@ -121,11 +131,11 @@ void CSundrelDlg::OnOK() {
     }
 }
 
-std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::path& outDir,
-                                                       const sundrel::SplitOptions& chosen) {
-    // A long mix takes a while to copy and flush to disk. The copy runs on a worker while
-    // this thread keeps the window painted; the window takes no input meanwhile, so nothing
-    // can change the mix or the markers under the split, and it cannot be closed.
+std::optional<std::vector<sundrel::SplitTrack>>
+CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitOptions& chosen) {
+    // A long mix takes a while to copy (or encode) and flush to disk. The split runs on a
+    // worker while this thread keeps the window painted; the window takes no input meanwhile,
+    // so nothing can change the mix or the markers under the split, and it cannot be closed.
     // The list stays sorted afterwards; the entries keep their labels.
     const sundrel::MixSession::SplitJob split = m_session.PrepareSplit();
     sundrel::SplitOptions options = chosen;
@@ -136,9 +146,38 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     const QPointer<QWidget> focus = focusWidget();
     m_bSplitting = true;
     setEnabled(false);
+
+    // The progress shows once the split has taken a moment; Cancel (or Escape, or closing it)
+    // stops the split at the next track, which then leaves no track behind.
+    QProgressDialog progress(
+        QStringLiteral("Splitting the mix into %1 tracks...").arg(m_session.Markers().Count()),
+        QStringLiteral("Cancel"), 0, kProgressSteps, this);
+    progress.setObjectName(QStringLiteral("splitProgress"));
+    progress.setWindowTitle(QStringLiteral("Split"));
+    progress.setEnabled(true); // a window of its own: the disabled window does not disable it
+    progress.setMinimumDuration(kProgressDelayMs);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setValue(0);
+    std::atomic<bool> cancel = false;
+    connect(&progress, &QProgressDialog::canceled, &loop, [&cancel] { cancel = true; });
+    struct Cancelled {};
+    options.onProgress = [&](std::uint64_t done, std::uint64_t total) {
+        if (cancel) {
+            throw Cancelled{};
+        }
+        const int step =
+            total == 0 ? kProgressSteps : static_cast<int>(done * kProgressSteps / total);
+        QMetaObject::invokeMethod(
+            &progress, [&progress, step] { progress.setValue(step); }, Qt::QueuedConnection);
+    };
+
+    bool cancelled = false;
     std::thread worker([&] {
         try {
             written = split(outDir, options);
+        } catch (const Cancelled&) {
+            cancelled = true;
         } catch (...) {
             failure = std::current_exception();
         }
@@ -146,6 +185,7 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     });
     loop.exec();
     worker.join();
+    progress.close();
     setEnabled(true);
     m_bSplitting = false;
     if (focus != nullptr) {
@@ -153,6 +193,9 @@ std::vector<sundrel::SplitTrack> CSundrelDlg::RunSplit(const std::filesystem::pa
     }
     if (failure) {
         std::rethrow_exception(failure);
+    }
+    if (cancelled) {
+        return std::nullopt;
     }
     return written;
 }
