@@ -57,6 +57,21 @@ void RunTrackJobs(std::span<const std::uint64_t> sizes, const TrackJob& job,
     }
     const std::uint64_t total = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
 
+    if (threads == 1) {
+        // On the calling thread: each job is reported before the next one starts.
+        std::uint64_t done = 0;
+        for (const std::size_t index : order) {
+            if (!job(index, std::stop_token())) {
+                return;
+            }
+            done += sizes[index];
+            if (onProgress) {
+                onProgress(done, total);
+            }
+        }
+        return;
+    }
+
     Shared shared;
     const auto work = [&] {
         const std::stop_token stop = shared.stop.get_token();
