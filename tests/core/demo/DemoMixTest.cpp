@@ -51,8 +51,6 @@ TEST(DemoMix, WrittenOnceAsACanonicalWav) {
     const auto cache = dir.Path() / "cache" / "sundrel";
     const auto path = EnsureDemoMix(cache, ShortPlan());
     const CWaveFile mix(path);
-    EXPECT_EQ(mix.m_wfx.nBlockAlign, 4);
-    EXPECT_EQ(mix.m_nDataOffset, 44u);
     EXPECT_DOUBLE_EQ(mix.GetDuration(), 5.0);
     // No temporary file is left behind, and a second call reuses the file.
     EXPECT_EQ(fixture::Listing(cache).size(), 1u);
