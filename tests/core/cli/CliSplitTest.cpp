@@ -96,14 +96,7 @@ TEST(CliSplit, ShowsAndSplitsVersion3Projects) {
     const auto run = RunCli({"split", "--project", project.string(), "-o", m.out});
     EXPECT_EQ(run.status, 0) << run.err;
     // A named marker gives every track tags after its audio; the data chunks hold the cuts.
-    const auto dataSize = [&](const char* name) {
-        const Bytes track = fixture::ReadFile(m.dir / name);
-        std::uint32_t size = 0;
-        for (int i = 3; i >= 0; --i) {
-            size = size << 8 | std::to_integer<std::uint32_t>(track.at(40 + std::size_t(i)));
-        }
-        return size;
-    };
+    const auto dataSize = [&](const char* name) { return CWaveFile(m.dir / name).m_nDataSize; };
     EXPECT_EQ(dataSize("track01.wav"), 88'200u * 4);
     EXPECT_EQ(dataSize("track02.wav"), (200'000u - 88'200u) * 4);
     EXPECT_EQ(dataSize("track03.wav"), 1'000'000u - 200'000u * 4);
