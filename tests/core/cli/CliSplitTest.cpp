@@ -280,13 +280,17 @@ TEST(CliSplit, ShortTracksWarnOrWithStrictRefuse) {
 
 } // namespace
 
-// A mix whose data chunk claims more than the file holds is split as far as it goes, with the
-// warning `info` gives, never silently.
+// A mix whose data chunk claims more than the file holds is reported by info and split as far
+// as it goes, with a warning, never silently.
 TEST(CliSplit, WarnsOfADataChunkClaimingMoreThanTheFileHolds) {
     fixture::TempDir dir;
     fixture::WriteFile(
         dir / "cut.wav",
         fixture::WavBuilder().Fmt({}).ChunkDeclared("data", 1000, fixture::Bytes(400)).Build());
+    const auto info = RunCli({"info", (dir / "cut.wav").string()});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_THAT(info.out, HasSubstr("  data size:   400 bytes (the data chunk claims more than "
+                                    "the file holds)\n"));
     const auto r = RunCli({"split", (dir / "cut.wav").string(), "-o", dir.Path().string()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.err, HasSubstr("the data chunk claims more than the file holds; splitting the "

@@ -85,16 +85,4 @@ TEST(CliInfo, WrappedSizesAreReportedWithHowTheyWereFound) {
                                  "file)\n  duration:    10:08:41.830"));
 }
 
-TEST(CliInfo, WarnsOfADataChunkClaimingMoreThanTheFileHolds) {
-    fixture::TempDir dir;
-    fixture::WriteFile(
-        dir / "cut.wav",
-        fixture::WavBuilder().Fmt({}).ChunkDeclared("data", 1000, fixture::Bytes(400)).Build());
-    const auto r = RunCli({"info", (dir / "cut.wav").string()});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_THAT(r.out,
-                HasSubstr("  data size:   400 bytes (the data chunk claims more than the file "
-                          "holds)\n"));
-}
-
 } // namespace
