@@ -46,7 +46,7 @@ TEST(DemoMix, TracksOverlapByTheCrossfade) {
     EXPECT_EQ(samples, GenerateDemoMix(ShortPlan()));
 }
 
-TEST(DemoMix, WrittenOnceAsACanonicalWav) {
+TEST(DemoMix, WrittenOnceOrReportedUnwritable) {
     fixture::TempDir dir;
     const auto cache = dir.Path() / "cache" / "sundrel";
     const auto path = EnsureDemoMix(cache, ShortPlan());
@@ -57,10 +57,7 @@ TEST(DemoMix, WrittenOnceAsACanonicalWav) {
     const auto written = std::filesystem::last_write_time(path);
     EXPECT_EQ(EnsureDemoMix(cache, ShortPlan()), path);
     EXPECT_EQ(std::filesystem::last_write_time(path), written);
-}
-
-TEST(DemoMix, AnUnwritableCacheIsReported) {
-    fixture::TempDir dir;
+    // A cache that cannot be made is reported.
     fixture::WriteFile(dir / "file", {});
     EXPECT_THROW(EnsureDemoMix(dir / "file" / "sundrel", ShortPlan()), std::runtime_error);
 }
