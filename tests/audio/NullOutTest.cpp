@@ -1,9 +1,7 @@
 #include "audio/NullOut.h"
-#include "audio/MakeWaveOut.h"
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -78,14 +76,6 @@ TEST(NullOut, ResetDropsQueuedBlocksAndTheDeviceStaysOpen) {
     out.Write(std::span(data).first(kBlock));
     ASSERT_TRUE(WaitFor([&] { return done == afterReset + 1; }));
     out.Close();
-}
-
-TEST(MakeWaveOutTest, ChoosesTheNullDeviceWhenAsked) {
-    ::setenv("SUNDREL_AUDIO", "null", 1);
-    const auto out = sundrel::audio::MakeWaveOut();
-    EXPECT_NE(dynamic_cast<sundrel::audio::NullOut*>(out.get()), nullptr);
-    ::unsetenv("SUNDREL_AUDIO");
-    EXPECT_EQ(dynamic_cast<sundrel::audio::NullOut*>(sundrel::audio::MakeWaveOut().get()), nullptr);
 }
 
 } // namespace

@@ -54,6 +54,7 @@ TEST(OutputDevices, TheNullDeviceIsListedAloneAndMadeForAnyChoice) {
 
 TEST(OutputDevices, PortAudioListsTheDefaultFirstAndEachDeviceOnce) {
     const AudioEnv env(nullptr);
+    EXPECT_EQ(dynamic_cast<sundrel::audio::NullOut*>(sundrel::audio::MakeWaveOut().get()), nullptr);
     const auto devices = sundrel::audio::ListOutputDevices();
     ASSERT_FALSE(devices.empty());
     EXPECT_TRUE(devices[0].id.empty());
@@ -67,13 +68,9 @@ TEST(OutputDevices, PortAudioListsTheDefaultFirstAndEachDeviceOnce) {
 
 TEST(OutputDevices, AChosenDeviceThatIsGoneIsNotReplacedByTheDefault) {
     const AudioEnv env(nullptr);
-    sundrel::WaveFormat format;
-    format.formatTag = sundrel::kFormatPcm;
-    format.channels = 2;
-    format.sampleRate = 44100;
-    format.bitsPerSample = 16;
     sundrel::audio::PortAudioOut out("Nowhere: a card that was unplugged");
-    const sundrel::WaveOutStatus status = out.Open(sundrel::MakeWaveFormatEx(format), [] {});
+    const sundrel::WaveOutStatus status =
+        out.Open(sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 2, 44100, 16, false}), [] {});
     if (status.error == sundrel::WaveOutError::Failed) {
         GTEST_SKIP() << "PortAudio did not start here: " << status.message;
     }

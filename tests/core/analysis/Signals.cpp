@@ -64,12 +64,7 @@ fixture::Bytes Pcm16Bytes(const std::vector<std::int16_t>& samples) {
 }
 
 sundrel::WaveFormat Stereo16(std::uint32_t rate) {
-    sundrel::WaveFormat f;
-    f.formatTag = sundrel::kFormatPcm;
-    f.channels = 2;
-    f.sampleRate = rate;
-    f.bitsPerSample = 16;
-    return f;
+    return {sundrel::kFormatPcm, 2, rate, 16, false};
 }
 
 } // namespace analysistest

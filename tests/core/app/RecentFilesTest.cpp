@@ -41,17 +41,6 @@ TEST(RecentFiles, AddKeepsNewestFirstOnceEachWithinTheCap) {
     }
 }
 
-TEST(RecentFiles, TenAreKeptByDefault) {
-    Paths added;
-    for (int i = 0; i < 12; ++i) {
-        added.push_back("/mix" + std::to_string(i) + ".wav");
-    }
-    const Paths kept = Added(added);
-    ASSERT_EQ(kept.size(), 10u);
-    EXPECT_EQ(kept.front(), "/mix11.wav");
-    EXPECT_EQ(kept.back(), "/mix2.wav");
-}
-
 TEST(RecentFiles, AStoredListIsCleanedAndKeepsItsOrder) {
     // As a hand-edited or older settings file may hold it.
     const RecentFiles recent({"/b.wav", "", "/a.wav", "/b.wav", "/x/../a.wav", "/c.wav"}, 2);

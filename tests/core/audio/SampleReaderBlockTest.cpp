@@ -24,12 +24,8 @@ TEST(SampleReader, ElementsMatchElementInEveryFormat) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fixture::Bytes audio = fixture::TestSignal(c.format, 2001, 3);
-        sundrel::WaveFormat format;
-        format.formatTag = c.format.tag;
-        format.channels = c.format.channels;
-        format.sampleRate = c.format.rate;
-        format.bitsPerSample = c.format.bits;
-        const sundrel::SampleReader reader(audio, format);
+        const sundrel::SampleReader reader(
+            audio, {c.format.tag, c.format.channels, c.format.rate, c.format.bits, false});
         const std::int64_t count = reader.ElementCount();
         for (const std::int64_t first : {std::int64_t{0}, std::int64_t{5}}) {
             std::vector<std::int32_t> block(static_cast<std::size_t>(count - first));

@@ -25,18 +25,10 @@ std::string Text(const std::filesystem::path& path) {
 } // namespace
 
 Result RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
-    return RunCliIn({}, args, timeoutSeconds);
-}
-
-Result RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args,
-                int timeoutSeconds) {
     const fixture::TempDir dir;
-    std::string command;
-    if (!cwd.empty()) {
-        command = "cd " + Quote(cwd.string()) + " && ";
-    }
     // A command that hangs fails its test (status 124) instead of stopping the whole run.
-    command += "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + Quote(SUNDREL_CLI_PATH);
+    std::string command =
+        "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + Quote(SUNDREL_CLI_PATH);
     for (const auto& a : args) {
         command += " " + Quote(a);
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,6 @@ struct Result {
 // A command still running after `timeoutSeconds` is killed and reported with status 124, so
 // that a hang fails its test instead of stopping the run.
 Result RunCli(const std::vector<std::string>& args, int timeoutSeconds = 300);
-// The same, run in the folder `cwd`.
-Result RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args,
-                int timeoutSeconds = 300);
 
 // Runs sundrel-cli with `stdoutFd` as its standard output; `out` is left empty. `status` is
 // -1 when the program did not exit normally (a signal ended it).

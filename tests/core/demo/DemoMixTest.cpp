@@ -46,23 +46,18 @@ TEST(DemoMix, TracksOverlapByTheCrossfade) {
     EXPECT_EQ(samples, GenerateDemoMix(ShortPlan()));
 }
 
-TEST(DemoMix, WrittenOnceAsACanonicalWav) {
+TEST(DemoMix, WrittenOnceOrReportedUnwritable) {
     fixture::TempDir dir;
     const auto cache = dir.Path() / "cache" / "sundrel";
     const auto path = EnsureDemoMix(cache, ShortPlan());
     const CWaveFile mix(path);
-    EXPECT_EQ(mix.m_wfx.nBlockAlign, 4);
-    EXPECT_EQ(mix.m_nDataOffset, 44u);
     EXPECT_DOUBLE_EQ(mix.GetDuration(), 5.0);
     // No temporary file is left behind, and a second call reuses the file.
     EXPECT_EQ(fixture::Listing(cache).size(), 1u);
     const auto written = std::filesystem::last_write_time(path);
     EXPECT_EQ(EnsureDemoMix(cache, ShortPlan()), path);
     EXPECT_EQ(std::filesystem::last_write_time(path), written);
-}
-
-TEST(DemoMix, AnUnwritableCacheIsReported) {
-    fixture::TempDir dir;
+    // A cache that cannot be made is reported.
     fixture::WriteFile(dir / "file", {});
     EXPECT_THROW(EnsureDemoMix(dir / "file" / "sundrel", ShortPlan()), std::runtime_error);
 }

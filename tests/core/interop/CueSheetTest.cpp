@@ -149,18 +149,12 @@ TEST(CueSheet, RefusesEachMalformedLineWithItsNumber) {
     }
 }
 
-TEST(CueSheet, BoundsTheTrackCount) {
+// Track 1000 is refused above; 999 tracks, the most a sheet can number, are all read.
+TEST(CueSheet, ReadsTheMostTracksASheetCanNumber) {
     std::string sheet;
-    for (int i = 1; i <= 1000; ++i) {
+    for (int i = 1; i <= 999; ++i) {
         sheet += "TRACK " + std::to_string(i) + " AUDIO\nINDEX 01 00:00:00\n";
     }
-    try {
-        ReadCueSheet(sheet);
-        FAIL() << "read 1000 tracks";
-    } catch (const InteropError& e) {
-        EXPECT_EQ(e.Line(), 1999u); // TRACK 1000 is not a number 1..999 either way
-    }
-    sheet.resize(sheet.rfind("TRACK 1000"));
     EXPECT_EQ(ReadCueSheet(sheet).tracks.size(), 999u);
 }
 

@@ -18,8 +18,7 @@ using sundrel::TrackEntry;
 using testing::HasSubstr;
 
 std::string Refusal(const std::function<void()>& f) {
-    const auto e = fixture::Thrown<InteropError>(f);
-    return e ? e->what() : "no error";
+    return fixture::Refusal<InteropError>(f);
 }
 
 Marker Named(std::int64_t frame, std::string title, std::string artist = {}) {

@@ -35,7 +35,6 @@ TEST(Tracklist, ReadsEveryTimedShape) {
         {"12. (75:30) Artist - Title", {S(4530), "Title", "Artist"}}, // minutes past 59
         {"03:15 - Artist - Title", {S(195), "Title", "Artist"}},
         {"03:15 | Artist \u2013 Title", {S(195), "Title", "Artist"}},
-        {"03:15 Artist \u2014 Title", {S(195), "Title", "Artist"}},
         {"03:15 Strings of Life by Rhythim Is Rhythim",
          {S(195), "Strings of Life", "Rhythim Is Rhythim"}},
         {"03:15 Just a Title", {S(195), "Just a Title", ""}},

@@ -86,10 +86,8 @@ TEST(AtomicFile, WritesANewFileAndReplacesAnOldOneLeavingNoTemporary) {
     WriteFileAtomically(dir / longName, Text("long"));
     EXPECT_EQ(fixture::ReadFile(dir / longName), Text("long"));
     EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{longName, "set.sdr"}));
-}
 
-TEST(AtomicFile, BareNameIsWrittenInTheWorkingFolder) {
-    fixture::TempDir dir;
+    // A bare name is written in the working folder.
     const fs::path before = fs::current_path();
     fs::current_path(dir.Path());
     WriteFileAtomically("bare.sdr", Text("here"));

@@ -48,19 +48,6 @@ TEST_F(Session, EndsByItselfWithThePositionAtTheLastFramePlayed) {
     EXPECT_FALSE(session.Position().has_value());
 }
 
-TEST_F(Session, PositionFollowsTheFramesTheDeviceHasPlayed) {
-    Devices devices;
-    sundrel::PlaybackSession session(devices.Factory());
-    session.Start(*wave, 1.0f);
-    ASSERT_TRUE(devices.made.front()->WaitForBlocks(20));
-    EXPECT_DOUBLE_EQ(*session.Position(), 1.0); // the ring is full, nothing heard yet
-    devices.made.front()->Complete(2);
-    EXPECT_DOUBLE_EQ(*session.Position(), 1.0 + 2 * 8192 / 4 / 44100.0);
-    EXPECT_FALSE(session.Result().has_value()); // still running
-    EXPECT_DOUBLE_EQ(session.Stop().value(), 1.0 + 2 * 8192 / 4 / 44100.0);
-    EXPECT_EQ(devices.made.front()->resets, 1);
-}
-
 TEST_F(Session, StartingAgainStopsThePlayerBeforeTheNextOneOpensItsDevice) {
     Devices devices;
     sundrel::PlaybackSession session(devices.Factory());

@@ -17,17 +17,9 @@ std::int16_t SampleAt(const std::vector<std::byte>& bytes, std::size_t index) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
 }
 
-sundrel::WaveFormatEx Stereo16(std::uint32_t rate) {
-    sundrel::WaveFormat format;
-    format.formatTag = sundrel::kFormatPcm;
-    format.channels = 2;
-    format.sampleRate = rate;
-    format.bitsPerSample = 16;
-    return sundrel::MakeWaveFormatEx(format);
-}
-
 TEST(TestTone, SineBlockIsTheToneOnEveryChannelFadedAtBothEnds) {
-    const sundrel::WaveFormatEx format = Stereo16(8000);
+    const sundrel::WaveFormatEx format =
+        sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 2, 8000, 16, false});
     const std::vector<std::byte> block = sundrel::SineBlock(format, 1000.0, 0.5, 0.5);
     ASSERT_EQ(block.size(), 4000u * 2u * 2u);
     const std::size_t fade = 80; // 10 ms at 8 kHz

@@ -1,5 +1,6 @@
-// Marker files applied to the open mix: one undo step each, nothing changed by a refusal, the
-// mix's names kept with the project.
+// Markers from outside the list on the open mix: marker files (one undo step each, nothing
+// changed by a refusal, the mix's names kept with the project) and suggested boundaries
+// (accepted as exact markers, dismissed, moved, dropped with the mix they belong to).
 
 #include "core/interop/MarkerImport.h"
 #include "core/session/MixSession.h"
@@ -15,6 +16,8 @@ using sundrel::ExactTime;
 using sundrel::InteropError;
 using sundrel::MarkerSet;
 using sundrel::MixInfo;
+using sundrel::Suggestion;
+using sundrel::SuggestionKind;
 
 std::vector<std::string> Titles(const sundrel::MixSession& session) {
     std::vector<std::string> titles;
@@ -22,6 +25,14 @@ std::vector<std::string> Titles(const sundrel::MixSession& session) {
         titles.push_back(t.title + "@" + std::to_string(t.start->ticks));
     }
     return titles;
+}
+
+std::vector<std::int64_t> SuggestedFrames(const sundrel::MixSession& session) {
+    std::vector<std::int64_t> frames;
+    for (const Suggestion& s : session.Suggestions()) {
+        frames.push_back(s.frame);
+    }
+    return frames;
 }
 
 class Import : public ::testing::Test {
@@ -106,8 +117,8 @@ TEST_F(Import, HeldNamesNameTheAcceptedSuggestions) {
     names.tracks = {{{}, "One", "A"}, {{}, "Two", "B"}, {{}, "Three", "C"}};
     EXPECT_TRUE(fixture::Thrown<InteropError>([&] { session.Import(names); }));
     session.HoldNames(names);
-    session.SetSuggestions({{70'000, 0.5, sundrel::SuggestionKind::Transition},
-                            {30'000, 0.9, sundrel::SuggestionKind::Silence}});
+    session.SetSuggestions(
+        {{70'000, 0.5, SuggestionKind::Transition}, {30'000, 0.9, SuggestionKind::Silence}});
     EXPECT_EQ(session.AcceptAllSuggestions(), 2u);
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"One@0", "Two@30000", "Three@70000"}));
     EXPECT_FALSE(session.HeldNames());
@@ -115,10 +126,63 @@ TEST_F(Import, HeldNamesNameTheAcceptedSuggestions) {
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0"}));
     // Too few suggestions: the names keep waiting, the markers come unnamed.
     session.HoldNames(names);
-    session.SetSuggestions({{30'000, 0.9, sundrel::SuggestionKind::Silence}});
+    session.SetSuggestions({{30'000, 0.9, SuggestionKind::Silence}});
     session.AcceptAllSuggestions();
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@30000"}));
     EXPECT_TRUE(session.HeldNames());
+}
+
+class Suggestions : public Import {
+  protected:
+    void SetUp() override {
+        Import::SetUp();
+        session.SetSuggestions({{20'000, 0.9, SuggestionKind::Silence},
+                                {50'000, 0.5, SuggestionKind::Transition},
+                                {80'000, 0.7, SuggestionKind::Transition}});
+    }
+};
+
+TEST_F(Suggestions, AcceptDismissAndMoveOneAtATime) {
+    session.SetCurrentSuggestion(1);
+    EXPECT_EQ(session.CurrentSuggestion(), std::optional<std::size_t>(1));
+    // Moved first, then accepted: the marker lands where it was moved, exactly.
+    EXPECT_TRUE(session.MoveSuggestion(1, 51'234));
+    EXPECT_EQ(session.AcceptSuggestion(1), std::optional<std::size_t>(1));
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@51234"}));
+    EXPECT_EQ(session.Selected(), 1u);
+    EXPECT_EQ(SuggestedFrames(session), (std::vector<std::int64_t>{20'000, 80'000}));
+    EXPECT_FALSE(session.CurrentSuggestion());
+    EXPECT_TRUE(session.DismissSuggestion(0));
+    EXPECT_EQ(SuggestedFrames(session), (std::vector<std::int64_t>{80'000}));
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@51234"}));
+    // Out of range: nothing happens.
+    EXPECT_FALSE(session.AcceptSuggestion(5));
+    EXPECT_FALSE(session.DismissSuggestion(5));
+    EXPECT_FALSE(session.MoveSuggestion(5, 1));
+    session.SetCurrentSuggestion(7);
+    EXPECT_FALSE(session.CurrentSuggestion());
+    // A move is held within the mix.
+    EXPECT_TRUE(session.MoveSuggestion(0, 1'000'000));
+    EXPECT_EQ(SuggestedFrames(session), (std::vector<std::int64_t>{100'000}));
+    // Undo takes back the accepted marker (the suggestion list is not history).
+    EXPECT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0"}));
+}
+
+TEST_F(Suggestions, AcceptAllIsOneUndoStepAndLoadingDropsThem) {
+    EXPECT_EQ(session.AcceptAllSuggestions(), 3u);
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@20000", "@50000", "@80000"}));
+    EXPECT_TRUE(session.Suggestions().empty());
+    EXPECT_TRUE(session.IsModified());
+    EXPECT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0"}));
+    EXPECT_FALSE(session.CanUndo());
+    EXPECT_TRUE(session.Redo());
+    EXPECT_EQ(Titles(session).size(), 4u);
+
+    session.SetSuggestions({{10'000, 1.0, SuggestionKind::Silence}});
+    session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), true);
+    EXPECT_TRUE(session.Suggestions().empty());
 }
 
 } // namespace
