@@ -1,16 +1,13 @@
 // Seeing and moving through the whole mix: the overview, zoom by wheel and keys, scrolling,
-// markers drawn and dragged in the view, the view following playback, resizing, the keys of
-// the window and the jump dialog's live reading.
+// markers drawn and dragged in the view, the view following playback, resizing and the keys.
 
 #include "core/overview/SummaryJob.h"
 #include "core/time/TimeCode.h"
-#include "gui/time/JumpTimeDlg.h"
 #include "gui/view/MarkedSlider.h"
 #include "gui/view/OverviewCtrl.h"
 #include "gui/view/WaveViewCtrl.h"
 #include "support/Window.h"
 
-#include <QLineEdit>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -19,15 +16,9 @@ using namespace sundrel::test;
 
 namespace {
 
-bool Shown(Window& w) {
-    w.dlg.show();
-    w.dlg.activateWindow();
-    return QTest::qWaitForWindowActive(&w.dlg);
-}
-
-// Loads a mix and waits until its summary is complete and the view has drawn its window.
-bool LoadedAndSummarised(Window& w, double seconds, fixture::Format format = {}) {
-    if (!w.Load(seconds, format)) {
+// Shows the window, loads a mix and waits until its summary is complete.
+bool LoadedAndSummarised(Window& w, double seconds) {
+    if (!w.Shown() || !w.Load(seconds)) {
         return false;
     }
     return QTest::qWaitFor([&] { return !w.dlg.IsSummarising(); }, 10000);
@@ -72,7 +63,6 @@ class ZoomKeysTest : public QObject {
   private slots:
     void overviewShowsTheWholeMixAndMovesThePosition() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 120.0));
         COverviewCtrl* overview = w.dlg.Overview();
         QVERIFY(overview->width() >= w.dlg.ViewFrameRect().width() - 1);
@@ -101,7 +91,6 @@ class ZoomKeysTest : public QObject {
 
     void wheelZoomKeepsTheTimeUnderThePointer() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 60.0));
         CWaveViewCtrl* view = w.dlg.WaveView();
         w.dlg.Command(ids::kCmdZoomFit)->trigger();
@@ -126,15 +115,13 @@ class ZoomKeysTest : public QObject {
         QVERIFY(std::abs((scrolled.from - zoomed.from) - (zoomed.to - zoomed.from) / 10) < 1e-6);
         QVERIFY(std::abs((scrolled.to - scrolled.from) - (zoomed.to - zoomed.from)) < 1e-6);
 
-        // Zooming in all the way stops at single samples, drawn as points and lines; the
-        // scroll bar then moves the window by its own width.
+        // Zoomed in all the way (where it stops: ZoomMathTest), single samples are drawn as
+        // points and lines; the scroll bar then moves the window by its own width.
         for (int i = 0; i < 40; ++i) {
             w.dlg.Command(ids::kCmdZoomIn)->trigger();
         }
         const sundrel::TimeWindow finest = w.dlg.Session().View();
-        const double samplesShown = (finest.to - finest.from) * 44100.0;
-        QVERIFY2(samplesShown >= 1.0 && samplesShown < view->ClientRect().width(),
-                 qPrintable(QString::number(samplesShown)));
+        QVERIFY((finest.to - finest.from) * 44100.0 < view->ClientRect().width());
         QVERIFY(view->WaitRendered(5000));
         QVERIFY(NonWhiteColumns(view->CachedImage()) > 0);
         QScrollBar* bar = ScrollBar(w.dlg);
@@ -151,7 +138,6 @@ class ZoomKeysTest : public QObject {
 
     void markersAreDrawnAndDraggedAsOneUndoStep() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 60.0));
         w.dlg.Command(ids::kCmdZoomFit)->trigger();
         // M adds a marker exactly at the position, without questions.
@@ -207,7 +193,6 @@ class ZoomKeysTest : public QObject {
 
     void keysMoveThePositionWhicheverControlHasTheFocus() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 60.0));
         // Markers at 10 s and 40 s, added out of order.
         w.dlg.Session().AddAtFrame(40 * 44100);
@@ -275,7 +260,6 @@ class ZoomKeysTest : public QObject {
 
     void theViewFollowsPlaybackWithoutStoppingIt() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 20.0));
         // A quarter-second window: the null device plays in real time, so it is left soon.
         w.dlg.Command(ids::kCmdZoomFit)->trigger();
@@ -301,7 +285,6 @@ class ZoomKeysTest : public QObject {
 
     void resizingGivesTheRoomToTheViews() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 10.0));
         const QSize minimum = w.dlg.minimumSize();
         QCOMPARE(w.dlg.size(), minimum);
@@ -324,33 +307,6 @@ class ZoomKeysTest : public QObject {
         QCOMPARE(w.dlg.WaveView()->CachedImage().width(), w.dlg.WaveView()->ClientRect().width());
         w.dlg.resize(minimum - QSize(100, 100)); // no smaller than the classic layout
         QCOMPARE(w.dlg.size(), minimum);
-    }
-
-    void jumpDialogShowsHowTheTimeIsRead() {
-        Window w;
-        QVERIFY(w.Load(4 * 3600.0, kSmall));
-        // What the dialog showed, checked once it has closed.
-        bool editHasFocus = false;
-        QStringList readings;
-        WhenModal<CJumpTimeDlg>([&](CJumpTimeDlg* jump) {
-            auto* edit = jump->findChild<QLineEdit*>(QStringLiteral("timeEdit"));
-            auto* reading = jump->findChild<QLabel*>(QStringLiteral("readingLabel"));
-            editHasFocus = jump->focusWidget() == edit;
-            QTest::keyClicks(edit, QStringLiteral("3:15"));
-            readings << reading->text();
-            for (const char* text : {"195", "5:0:0", "1:02:03.250"}) {
-                edit->setText(QString::fromLatin1(text));
-                readings << reading->text();
-            }
-            QTest::keyClick(edit, Qt::Key_Return);
-        });
-        w.dlg.Command(ids::kCmdJumpToTime)->trigger();
-        QVERIFY(editHasFocus);
-        QCOMPARE(readings, QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
-                                        QStringLiteral("Read as 0 h 0 min 0.195 s"),
-                                        QStringLiteral("Read as 5 h 0 min 0.000 s: past the end"),
-                                        QStringLiteral("Read as 1 h 2 min 3.250 s")}));
-        QCOMPARE(Label(w.dlg, ids::kPosition)->text(), QStringLiteral("1:02:03.250"));
     }
 };
 
