@@ -62,12 +62,6 @@ QList<QAction*> RecentEntries(CSundrelDlg& dlg) {
     return entries;
 }
 
-// Saves the window's mix and markers as a project at `path` without any dialog.
-void SaveProjectAs(Window& w, const std::filesystem::path& path) {
-    w.Pick(path);
-    w.dlg.Command(ids::kCmdSaveAs)->trigger();
-}
-
 } // namespace
 
 class DesktopTest : public QObject {
@@ -187,7 +181,8 @@ class DesktopTest : public QObject {
             Window w;
             QVERIFY(w.dlg.OpenPath(mix));
             AddMarkerAt(w.dlg, 10.0f);
-            SaveProjectAs(w, project);
+            w.Pick(project);
+            w.dlg.Command(ids::kCmdSaveAs)->trigger();
             QVERIFY(std::filesystem::exists(project));
         }
         const auto disguised = files / "mix.sdr"; // a mix named like a project

@@ -42,18 +42,23 @@ void MoveHeld(QWidget* widget, QPoint at, Qt::MouseButtons held = Qt::LeftButton
     QApplication::sendEvent(widget, &event);
 }
 
-int NonWhiteColumns(const QImage& image) {
+// The columns inside the image's frame where some pixel is `drawn`.
+int DrawnColumns(const QImage& image, const std::function<bool(QColor)>& drawn) {
     int columns = 0;
     for (int x = 1; x < image.width() - 1; ++x) {
         for (int y = 1; y < image.height() - 1; ++y) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() < 200 && c.green() > c.red()) { // the waveform's green
+            if (drawn(image.pixelColor(x, y))) {
                 ++columns;
                 break;
             }
         }
     }
     return columns;
+}
+
+// The columns of the waveform's green.
+int NonWhiteColumns(const QImage& image) {
+    return DrawnColumns(image, [](QColor c) { return c.red() < 200 && c.green() > c.red(); });
 }
 
 } // namespace
@@ -68,15 +73,8 @@ class ZoomKeysTest : public QObject {
         QVERIFY(overview->width() >= w.dlg.ViewFrameRect().width() - 1);
         // Every column of the test signal is drawn.
         const QImage& wave = overview->WaveImage();
-        int drawn = 0;
-        for (int x = 0; x < wave.width(); ++x) {
-            for (int y = 0; y < wave.height(); ++y) {
-                if (wave.pixelColor(x, y) != wave.pixelColor(0, 0)) {
-                    ++drawn;
-                    break;
-                }
-            }
-        }
+        const int drawn =
+            DrawnColumns(wave, [&wave](QColor c) { return c != wave.pixelColor(0, 0); });
         QVERIFY2(drawn > wave.width() * 9 / 10, qPrintable(QString::number(drawn)));
         // A click at three quarters: position and (classic) window go there.
         QTest::mouseClick(overview, Qt::LeftButton, {},
