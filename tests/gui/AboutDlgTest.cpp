@@ -46,11 +46,9 @@ class AboutDlgTest : public QObject {
   private slots:
     void opensFromTheWindowWithUnderlinedHandsThatShowTheirWholeAddress() {
         sundrel::test::Window w;
-        QString title;
         QStringList links;
         bool looks = true; // underlined, a pointing hand, wide enough for the whole address
         sundrel::test::WhenModal<CAboutDlg>([&](CAboutDlg* dlg) {
-            title = dlg->windowTitle();
             for (CLinkStatic* link : {&dlg->m_linkProduct, &dlg->m_linkMaker}) {
                 links << link->text();
                 looks = looks && link->font().underline() &&
@@ -60,7 +58,6 @@ class AboutDlgTest : public QObject {
             dlg->accept();
         });
         w.dlg.Command(sundrel::gui::ids::kCmdAbout)->trigger();
-        QCOMPARE(title, QStringLiteral("About Sundrel"));
         QCOMPARE(links.size(), 2);
         // Where an installed copy keeps them, wherever this copy runs from.
         QCOMPARE(links[0],

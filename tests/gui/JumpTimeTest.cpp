@@ -67,6 +67,26 @@ class JumpTimeTest : public QObject {
         QVERIFY(prompt.messages.isEmpty());
     }
 
+    // The line under the field says how the text typed so far is read.
+    void theReadingFollowsTheText() {
+        ScriptedPrompt prompt;
+        CJumpTimeDlg dlg(prompt);
+        QVERIFY(Open(dlg));
+        dlg.m_fMaxTime = 4 * 3600.0f;
+        auto* reading = dlg.findChild<QLabel*>(QStringLiteral("readingLabel"));
+        QStringList readings;
+        QTest::keyClicks(Edit(dlg), QStringLiteral("3:15"));
+        readings << reading->text();
+        for (const char* text : {"195", "5:0:0", "1:02:03.250"}) {
+            Edit(dlg)->setText(QString::fromLatin1(text));
+            readings << reading->text();
+        }
+        QCOMPARE(readings, QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
+                                        QStringLiteral("Read as 0 h 0 min 0.195 s"),
+                                        QStringLiteral("Read as 5 h 0 min 0.000 s: past the end"),
+                                        QStringLiteral("Read as 1 h 2 min 3.250 s")}));
+    }
+
     void refusedTimeSaysErrorAndStaysOpen_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("beyond the end") << QStringLiteral("3:25");

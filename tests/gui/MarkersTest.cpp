@@ -1,5 +1,5 @@
 // The marker commands in the main window: Add Marker with its limits and questions, selecting
-// entries of the marker list, "ANP", and the list's limit.
+// entries of the marker list, and "ANP" (the list's limit: MarkerTest).
 
 #include "gui/app/BitmapButton.h"
 #include "gui/view/WaveViewCtrl.h"
@@ -116,23 +116,6 @@ class MarkersTest : public QObject {
         QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled()); // Stop's states
         QVERIFY(Button(w.dlg, ids::kPlay)->isEnabled());
         QCOMPARE(w.dlg.Session().View().from, 59.0f); // then the selection's window
-    }
-
-    void theListHoldsAtMost254Markers() {
-        Window w;
-        QVERIFY(w.Load(10.0, kSmall));
-        w.dlg.Session().SetPosition(5.0f);
-        for (int i = 0; i < 253; ++i) {
-            w.dlg.AddMarker();
-        }
-        Button(w.dlg, ids::kAddMarker)->click(); // the 254th besides the start is still taken
-        QCOMPARE(MarkerBox(w.dlg)->itemText(254), QStringLiteral("Marker 254"));
-        w.prompt.messages.clear();
-        Button(w.dlg, ids::kAddMarker)->click();
-        QCOMPARE(w.prompt.messages.size(), 1);
-        QCOMPARE(w.prompt.LastText(), QStringLiteral("You can't set more than 254 Markers"));
-        QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{255});
-        QCOMPARE(MarkerBox(w.dlg)->count(), 255);
     }
 };
 

@@ -31,13 +31,6 @@ void Leave(CSundrelDlg& dlg, WayOut way) {
     }
 }
 
-// Shows the window and makes it the active one, so its shortcuts reach it.
-bool Shown(Window& w) {
-    w.dlg.show();
-    w.dlg.activateWindow();
-    return QTest::qWaitForWindowActive(&w.dlg);
-}
-
 } // namespace
 
 class SessionWindowTest : public QObject {
@@ -48,7 +41,7 @@ class SessionWindowTest : public QObject {
             // 0 Save (into a file), 1 Discard, 2 Cancel; and nothing to save at all.
             for (int answer = 0; answer <= 3; ++answer) {
                 Window w;
-                QVERIFY(Shown(w));
+                QVERIFY(w.Shown());
                 QVERIFY(w.Load(10.0));
                 QCOMPARE(w.dlg.windowTitle(), QStringLiteral("mix.wav - Sundrel"));
                 if (answer < 3) {
@@ -65,6 +58,12 @@ class SessionWindowTest : public QObject {
                              QStringLiteral("Save changes to the markers?"));
                 }
                 QVERIFY2(w.dlg.isVisible() == (answer == 2), qPrintable(what));
+                // No way out splits; only Exit closes as accepted.
+                QVERIFY(!std::filesystem::exists(w.dir / "track01.wav"));
+                if (answer != 2) {
+                    QCOMPARE(w.dlg.result(),
+                             way == WayOut::Exit ? int(QDialog::Accepted) : int(QDialog::Rejected));
+                }
                 QVERIFY2(std::filesystem::exists(w.dir / "kept.sdr") == (answer == 0),
                          qPrintable(what));
                 if (answer == 0) {
@@ -80,7 +79,7 @@ class SessionWindowTest : public QObject {
         // Save As names the project; Ctrl+S then saves into it without asking.
         {
             Window w;
-            QVERIFY(Shown(w));
+            QVERIFY(w.Shown());
             QVERIFY(w.Load(10.0));
             w.AddAt(5.0f);
             w.Pick(w.dir / "set.sdr");
@@ -95,7 +94,7 @@ class SessionWindowTest : public QObject {
         }
         // A save that is cancelled keeps the window open.
         Window w;
-        QVERIFY(Shown(w));
+        QVERIFY(w.Shown());
         QVERIFY(w.Load(10.0));
         w.AddAt(5.0f);
         w.prompt.choices.enqueue(0); // Save, then no file chosen
@@ -105,7 +104,7 @@ class SessionWindowTest : public QObject {
 
     void removeRenameUndoAndRedo() {
         Window w;
-        QVERIFY(Shown(w));
+        QVERIFY(w.Shown());
         QVERIFY(w.Load(10.0));
         w.AddAt(2.5f);
         w.AddAt(5.0f);
@@ -153,7 +152,7 @@ class SessionWindowTest : public QObject {
 
     void enterSplitsOnlyFromTheSplitButton() {
         Window w;
-        QVERIFY(Shown(w));
+        QVERIFY(w.Shown());
         QVERIFY(w.Load(10.0));
         w.AddAt(5.0f);
         Slider(w.dlg)->setFocus();

@@ -65,9 +65,7 @@ class SuggestionsWindowTest : public QObject {
   private slots:
     void suggestStepAcceptDismissAcceptAllAndUndo() {
         Window w;
-        w.dlg.show();
-        w.dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w.dlg));
+        QVERIFY(w.Shown());
         QVERIFY(w.dlg.LoadWaveFile(WriteSilenceMix(w.dir / "mix.wav")));
         QVERIFY(Suggested(w, QStringLiteral("4")));
         QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{3});
@@ -155,18 +153,14 @@ class SuggestionsWindowTest : public QObject {
         w.dlg.Command(ids::kCmdAcceptAllSuggestions)->trigger();
         const sundrel::MixSession& session = w.dlg.Session();
         QCOMPARE(session.Markers().Count(), std::size_t{4});
-        std::vector<std::string> titles;
-        std::vector<std::int64_t> frames;
+        std::vector<std::pair<std::int64_t, std::string>> named;
         for (const sundrel::Marker& m : session.Markers().Markers()) {
-            frames.push_back(m.frame);
+            named.emplace_back(m.frame, m.title);
         }
-        std::sort(frames.begin(), frames.end());
-        for (const std::int64_t frame : frames) {
-            for (const sundrel::Marker& m : session.Markers().Markers()) {
-                if (m.frame == frame) {
-                    titles.push_back(m.title);
-                }
-            }
+        std::sort(named.begin(), named.end());
+        std::vector<std::string> titles;
+        for (const auto& [frame, title] : named) {
+            titles.push_back(title);
         }
         QCOMPARE(titles, (std::vector<std::string>{"One", "Two", "Three", "D"}));
         w.dlg.Command(ids::kCmdUndo)->trigger();

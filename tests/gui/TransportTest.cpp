@@ -159,18 +159,6 @@ class TransportTest : public QObject {
         QVERIFY(p.w.prompt.messages.isEmpty());
     }
 
-    void tickHoldsAtTheDuration() {
-        Player p;
-        QVERIFY(p.Load(5.0));
-        p.log->clock = 9 * 8000; // a clock past the end of the data
-        QVERIFY(p.PlayUntilWriting());
-        for (int i = 0; i < 2; ++i) {
-            p.dlg.OnPositionTick();
-            QCOMPARE(p.w.Where(), QStringLiteral("5 0:00:05.000 1000"));
-        }
-        p.dlg.OnStop();
-    }
-
     void playbackEndingByItselfReturnsToTheStart() {
         Player p;
         p.log->autoComplete = true;
@@ -209,24 +197,14 @@ class TransportTest : public QObject {
         QCOMPARE(Percents(p.dlg), (std::vector<float>{0.0f, 25.0f, 50.0f}));
         QCOMPARE(p.dlg.Session().Position(), 4.0f);
         QCOMPARE(p.Buttons().left(3), QStringLiteral("100"));
-
-        p.log->failOpen = false; // the program goes on: once a device opens, Play plays
-        QVERIFY(p.PlayUntilWriting());
-        p.dlg.OnStop();
     }
 
+    // Loading another mix ends the player before the old mix goes away (a second Play while
+    // playing: PlaybackSessionTest).
     void oneWriterAtATime() {
         Player p;
         QVERIFY(p.Load(30.0));
         QVERIFY(p.PlayUntilWriting());
-        // Play again while playing (the button is off, the handler is not).
-        const int before = p.log->writes;
-        p.dlg.OnPlay();
-        QVERIFY(QTest::qWaitFor([&] { return p.log->writes > before; }));
-        QCOMPARE(p.log->opens.load(), 2);
-        QCOMPARE(p.log->maxLive.load(), 1);
-
-        // Loading another mix ends the player before the old mix goes away.
         QVERIFY(p.dlg.LoadWaveFile(p.w.Mix(30.0, {1, 1, 11025, 8}, "b.wav")));
         QVERIFY(!p.dlg.Session().IsPlayerActive());
         QCOMPARE(p.log->live.load(), 0);

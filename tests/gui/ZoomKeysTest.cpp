@@ -1,16 +1,13 @@
 // Seeing and moving through the whole mix: the overview, zoom by wheel and keys, scrolling,
-// markers drawn and dragged in the view, the view following playback, resizing, the keys of
-// the window and the jump dialog's live reading.
+// markers drawn and dragged in the view, the view following playback, resizing and the keys.
 
 #include "core/overview/SummaryJob.h"
 #include "core/time/TimeCode.h"
-#include "gui/time/JumpTimeDlg.h"
 #include "gui/view/MarkedSlider.h"
 #include "gui/view/OverviewCtrl.h"
 #include "gui/view/WaveViewCtrl.h"
 #include "support/Window.h"
 
-#include <QLineEdit>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -19,15 +16,9 @@ using namespace sundrel::test;
 
 namespace {
 
-bool Shown(Window& w) {
-    w.dlg.show();
-    w.dlg.activateWindow();
-    return QTest::qWaitForWindowActive(&w.dlg);
-}
-
-// Loads a mix and waits until its summary is complete and the view has drawn its window.
-bool LoadedAndSummarised(Window& w, double seconds, fixture::Format format = {}) {
-    if (!w.Load(seconds, format)) {
+// Shows the window, loads a mix and waits until its summary is complete.
+bool LoadedAndSummarised(Window& w, double seconds) {
+    if (!w.Shown() || !w.Load(seconds)) {
         return false;
     }
     return QTest::qWaitFor([&] { return !w.dlg.IsSummarising(); }, 10000);
@@ -51,18 +42,23 @@ void MoveHeld(QWidget* widget, QPoint at, Qt::MouseButtons held = Qt::LeftButton
     QApplication::sendEvent(widget, &event);
 }
 
-int NonWhiteColumns(const QImage& image) {
+// The columns inside the image's frame where some pixel is `drawn`.
+int DrawnColumns(const QImage& image, const std::function<bool(QColor)>& drawn) {
     int columns = 0;
     for (int x = 1; x < image.width() - 1; ++x) {
         for (int y = 1; y < image.height() - 1; ++y) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() < 200 && c.green() > c.red()) { // the waveform's green
+            if (drawn(image.pixelColor(x, y))) {
                 ++columns;
                 break;
             }
         }
     }
     return columns;
+}
+
+// The columns of the waveform's green.
+int NonWhiteColumns(const QImage& image) {
+    return DrawnColumns(image, [](QColor c) { return c.red() < 200 && c.green() > c.red(); });
 }
 
 } // namespace
@@ -72,21 +68,13 @@ class ZoomKeysTest : public QObject {
   private slots:
     void overviewShowsTheWholeMixAndMovesThePosition() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 120.0));
         COverviewCtrl* overview = w.dlg.Overview();
         QVERIFY(overview->width() >= w.dlg.ViewFrameRect().width() - 1);
         // Every column of the test signal is drawn.
         const QImage& wave = overview->WaveImage();
-        int drawn = 0;
-        for (int x = 0; x < wave.width(); ++x) {
-            for (int y = 0; y < wave.height(); ++y) {
-                if (wave.pixelColor(x, y) != wave.pixelColor(0, 0)) {
-                    ++drawn;
-                    break;
-                }
-            }
-        }
+        const int drawn =
+            DrawnColumns(wave, [&wave](QColor c) { return c != wave.pixelColor(0, 0); });
         QVERIFY2(drawn > wave.width() * 9 / 10, qPrintable(QString::number(drawn)));
         // A click at three quarters: position and (classic) window go there.
         QTest::mouseClick(overview, Qt::LeftButton, {},
@@ -101,7 +89,6 @@ class ZoomKeysTest : public QObject {
 
     void wheelZoomKeepsTheTimeUnderThePointer() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 60.0));
         CWaveViewCtrl* view = w.dlg.WaveView();
         w.dlg.Command(ids::kCmdZoomFit)->trigger();
@@ -126,15 +113,13 @@ class ZoomKeysTest : public QObject {
         QVERIFY(std::abs((scrolled.from - zoomed.from) - (zoomed.to - zoomed.from) / 10) < 1e-6);
         QVERIFY(std::abs((scrolled.to - scrolled.from) - (zoomed.to - zoomed.from)) < 1e-6);
 
-        // Zooming in all the way stops at single samples, drawn as points and lines; the
-        // scroll bar then moves the window by its own width.
+        // Zoomed in all the way (where it stops: ZoomMathTest), single samples are drawn as
+        // points and lines; the scroll bar then moves the window by its own width.
         for (int i = 0; i < 40; ++i) {
             w.dlg.Command(ids::kCmdZoomIn)->trigger();
         }
         const sundrel::TimeWindow finest = w.dlg.Session().View();
-        const double samplesShown = (finest.to - finest.from) * 44100.0;
-        QVERIFY2(samplesShown >= 1.0 && samplesShown < view->ClientRect().width(),
-                 qPrintable(QString::number(samplesShown)));
+        QVERIFY((finest.to - finest.from) * 44100.0 < view->ClientRect().width());
         QVERIFY(view->WaitRendered(5000));
         QVERIFY(NonWhiteColumns(view->CachedImage()) > 0);
         QScrollBar* bar = ScrollBar(w.dlg);
@@ -151,7 +136,6 @@ class ZoomKeysTest : public QObject {
 
     void markersAreDrawnAndDraggedAsOneUndoStep() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 60.0));
         w.dlg.Command(ids::kCmdZoomFit)->trigger();
         // M adds a marker exactly at the position, without questions.
@@ -207,7 +191,6 @@ class ZoomKeysTest : public QObject {
 
     void keysMoveThePositionWhicheverControlHasTheFocus() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 60.0));
         // Markers at 10 s and 40 s, added out of order.
         w.dlg.Session().AddAtFrame(40 * 44100);
@@ -275,7 +258,6 @@ class ZoomKeysTest : public QObject {
 
     void theViewFollowsPlaybackWithoutStoppingIt() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 20.0));
         // A quarter-second window: the null device plays in real time, so it is left soon.
         w.dlg.Command(ids::kCmdZoomFit)->trigger();
@@ -301,7 +283,6 @@ class ZoomKeysTest : public QObject {
 
     void resizingGivesTheRoomToTheViews() {
         Window w;
-        QVERIFY(Shown(w));
         QVERIFY(LoadedAndSummarised(w, 10.0));
         const QSize minimum = w.dlg.minimumSize();
         QCOMPARE(w.dlg.size(), minimum);
@@ -324,33 +305,6 @@ class ZoomKeysTest : public QObject {
         QCOMPARE(w.dlg.WaveView()->CachedImage().width(), w.dlg.WaveView()->ClientRect().width());
         w.dlg.resize(minimum - QSize(100, 100)); // no smaller than the classic layout
         QCOMPARE(w.dlg.size(), minimum);
-    }
-
-    void jumpDialogShowsHowTheTimeIsRead() {
-        Window w;
-        QVERIFY(w.Load(4 * 3600.0, kSmall));
-        // What the dialog showed, checked once it has closed.
-        bool editHasFocus = false;
-        QStringList readings;
-        WhenModal<CJumpTimeDlg>([&](CJumpTimeDlg* jump) {
-            auto* edit = jump->findChild<QLineEdit*>(QStringLiteral("timeEdit"));
-            auto* reading = jump->findChild<QLabel*>(QStringLiteral("readingLabel"));
-            editHasFocus = jump->focusWidget() == edit;
-            QTest::keyClicks(edit, QStringLiteral("3:15"));
-            readings << reading->text();
-            for (const char* text : {"195", "5:0:0", "1:02:03.250"}) {
-                edit->setText(QString::fromLatin1(text));
-                readings << reading->text();
-            }
-            QTest::keyClick(edit, Qt::Key_Return);
-        });
-        w.dlg.Command(ids::kCmdJumpToTime)->trigger();
-        QVERIFY(editHasFocus);
-        QCOMPARE(readings, QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
-                                        QStringLiteral("Read as 0 h 0 min 0.195 s"),
-                                        QStringLiteral("Read as 5 h 0 min 0.000 s: past the end"),
-                                        QStringLiteral("Read as 1 h 2 min 3.250 s")}));
-        QCOMPARE(Label(w.dlg, ids::kPosition)->text(), QStringLiteral("1:02:03.250"));
     }
 };
 

@@ -2,6 +2,7 @@
 // libsndfile stops at 24 bits) decodes every track back to exactly the mix's samples, the flac
 // tool verifies each stream's MD5, and metaflac reads the tags back.
 
+#include "../split/ChildProcess.h"
 #include "core/audio/WaveFile.h"
 #include "core/encode/FlacTrack.h"
 #include "core/io/UniqueFd.h"
@@ -13,15 +14,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sndfile.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <stop_token>
 
 namespace {
 
@@ -32,20 +28,7 @@ using fixture::Listing;
 using sundrel::SplitError;
 using testing::HasSubstr;
 
-// The standard output and exit status of a shell command.
-std::pair<std::string, int> Shell(const std::string& command) {
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return {"", -1};
-    }
-    std::string out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) {
-        out.append(buf, n);
-    }
-    const int status = ::pclose(pipe);
-    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
+using childproc::Shell;
 
 std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
@@ -267,52 +250,18 @@ TEST(FlacSplit, OneFailedTrackLeavesNoTrack) {
     fixture::TempDir dir;
     const fs::path mix = WriteMix(dir, Format{}, 400'000);
     CWaveFile wave(mix);
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit rl{300'000, 300'000}; // the 1.4 MB of the longest track do not fit
-        ::setrlimit(RLIMIT_FSIZE, &rl);
-        const std::string report = fixture::Refusal<SplitError>([&] {
-            wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}), dir / "out", Flac());
-        });
-        [[maybe_unused]] const auto n = ::write(fds[1], report.data(), report.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string report;
-    char buf[512];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
-        report.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto outcome = childproc::Run([&](int fd) {
+        childproc::LimitFileSize(300'000); // the 1.4 MB of the longest track do not fit
+        childproc::Send(fd, fixture::Refusal<SplitError>([&] {
+                            wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}),
+                                       dir / "out", Flac());
+                        }));
+    });
+    EXPECT_TRUE(childproc::ExitedCleanly(outcome));
+    const std::string& report = outcome.output;
     EXPECT_THAT(report,
                 HasSubstr("track06.flac: cannot write: " + std::string(std::strerror(EFBIG))));
     EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
-}
-
-// Progress comes on the calling thread only, rising to the whole audio.
-TEST(FlacSplit, ProgressOnTheCallingThread) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 100'000);
-    CWaveFile wave(mix);
-    sundrel::SplitOptions options = Flac();
-    std::vector<std::uint64_t> done;
-    const auto caller = std::this_thread::get_id();
-    options.onProgress = [&](std::uint64_t d, std::uint64_t total) {
-        EXPECT_EQ(std::this_thread::get_id(), caller);
-        EXPECT_EQ(total, 400'000u);
-        done.push_back(d);
-    };
-    wave.Split(Markers({0, 20'000, 40'000, 60'000, 80'000}), dir / "out", options);
-    ASSERT_FALSE(done.empty());
-    EXPECT_LE(done.size(), 5u);
-    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
-    EXPECT_EQ(done.back(), 400'000u);
 }
 
 // Open files for the jobs of EncodeFlacTracks over `spans` of a mix.
@@ -330,7 +279,8 @@ struct Jobs {
 };
 
 // The encoder is deterministic: the same bytes however many workers share the tracks.
-// A failure of the progress callback stops the workers and is passed on.
+// A failure of the progress callback stops the workers and is passed on. (How the workers
+// share the jobs and report progress: TrackWorkersTest.)
 TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
     fixture::TempDir dir;
     const fs::path mix = WriteMix(dir, Format{}, 60'000);
@@ -355,7 +305,11 @@ TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
     Jobs j(dir.Path(), {{0, 80'000}, {80'000, 80'000}, {160'000, 80'000}});
     EXPECT_THROW(sundrel::EncodeFlacTracks(
                      source, j.jobs,
-                     [](std::uint64_t, std::uint64_t) { throw std::runtime_error("cancel"); }, 2),
+                     [](std::uint64_t, std::uint64_t total) {
+                         EXPECT_EQ(total, 240'000u); // the audio bytes of the jobs
+                         throw std::runtime_error("cancel");
+                     },
+                     2),
                  std::runtime_error);
 }
 

@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "core/audio/WaveFile.h"
 #include "core/io/HoldSignals.h"
 #include "core/io/StaleTemps.h"
@@ -96,38 +97,19 @@ TEST(SplitInterrupted, TempOwnerReadsOnlyTemporaryNames) {
     }
 }
 
-} // namespace
-
-namespace {
-
 // A SIGTERM raised while signals are held does not end the process until they are released.
 TEST(HoldSignals, DelaysTerminationUntilReleased) {
     for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(fds[0]);
+        const auto outcome = childproc::Run([sig](int fd) {
             {
                 const sundrel::io::HoldSignals hold;
                 ::raise(sig);
-                [[maybe_unused]] const auto n = ::write(fds[1], "held", 4);
+                childproc::Send(fd, "held");
             }
-            [[maybe_unused]] const auto n = ::write(fds[1], "!", 1); // not reached
-            ::_exit(0);
-        }
-        ::close(fds[1]);
-        std::string got;
-        char buf[16];
-        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) {
-            got.append(buf, static_cast<std::size_t>(n));
-        }
-        ::close(fds[0]);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_EQ(got, "held") << sig;
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+            childproc::Send(fd, "!"); // not reached
+        });
+        EXPECT_EQ(outcome.output, "held") << sig;
+        EXPECT_TRUE(WIFSIGNALED(outcome.status) && WTERMSIG(outcome.status) == sig) << sig;
     }
 }
 

@@ -207,22 +207,6 @@ TEST(SplitPlan, ResolvedPercentMarkersCutAsPlanTracks) {
     }
 }
 
-TEST(TrackHeader, TracksTooLargeForThirtyTwoBitSizesAreRf64) {
-    const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatFloat, 2, 48000, 32, false});
-    EXPECT_EQ(sundrel::MakeTrackHeader(wfx, 0xFFFFFFFFull - 36).size(), 44u);
-    EXPECT_TRUE(sundrel::NeedsRf64(0xFFFFFFFFull - 35));
-
-    // The ds64 chunk holds the RIFF size, the data size and the frame count.
-    const std::uint64_t size = (std::uint64_t{5} << 30) + 8;
-    const auto file = sundrel::MakeTrackHeader(wfx, size);
-    ASSERT_EQ(file.size(), sundrel::kRf64HeaderSize);
-    std::uint64_t ds64[3];
-    std::memcpy(ds64, file.data() + 20, sizeof ds64);
-    EXPECT_EQ(ds64[0], size + 72);
-    EXPECT_EQ(ds64[1], size);
-    EXPECT_EQ(ds64[2], size / 8);
-}
-
 TEST(TrackHeader, RiffSizeCoversTheChunksAfterTheData) {
     const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 1, 8000, 8, false});
     const auto riffSize = [](const std::vector<std::byte>& h) {
@@ -236,19 +220,28 @@ TEST(TrackHeader, RiffSizeCoversTheChunksAfterTheData) {
     EXPECT_EQ(riffSize(tagged), 1001u + 1301u + 36u);
     // Only the RIFF size differs: the data chunk states the audio alone.
     EXPECT_TRUE(std::equal(plain.begin() + 8, plain.end(), tagged.begin() + 8, tagged.end()));
+}
 
-    // Tags that would push the RIFF size past 32 bits make the track RF64, whose ds64 chunk
-    // counts them.
-    const std::uint64_t size = 0xFFFFFFFFull - 36 - 1000;
-    EXPECT_EQ(sundrel::MakeTrackHeader(wfx, size, 1000).size(), 44u);
-    EXPECT_TRUE(sundrel::NeedsRf64(size, 1001));
+// A track whose RIFF size (audio and tags) would pass 32 bits is RF64; its ds64 chunk holds the
+// RIFF size, the data size and the frame count.
+TEST(TrackHeader, TracksTooLargeForThirtyTwoBitSizesAreRf64) {
+    const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatFloat, 2, 48000, 32, false});
+    const std::uint64_t most = 0xFFFFFFFFull - 36;
+    EXPECT_EQ(sundrel::MakeTrackHeader(wfx, most).size(), 44u);
+    EXPECT_EQ(sundrel::MakeTrackHeader(wfx, most - 1000, 1000).size(), 44u);
+    EXPECT_TRUE(sundrel::NeedsRf64(most + 1));
+    EXPECT_TRUE(sundrel::NeedsRf64(most - 1000, 1001));
     EXPECT_TRUE(sundrel::NeedsRf64(0, 0xFFFFFFFFull));
-    const auto rf64 = sundrel::MakeTrackHeader(wfx, size, 1001);
-    ASSERT_EQ(rf64.size(), sundrel::kRf64HeaderSize);
-    std::uint64_t ds64[2];
-    std::memcpy(ds64, rf64.data() + 20, sizeof ds64);
-    EXPECT_EQ(ds64[0], size + 1001 + 72);
-    EXPECT_EQ(ds64[1], size);
+    for (const auto& [size, tags] : {std::pair{(std::uint64_t{5} << 30) + 8, std::uint64_t{0}},
+                                     {most - 1000, std::uint64_t{1001}}}) {
+        const auto file = sundrel::MakeTrackHeader(wfx, size, tags);
+        ASSERT_EQ(file.size(), sundrel::kRf64HeaderSize);
+        std::uint64_t ds64[3];
+        std::memcpy(ds64, file.data() + 20, sizeof ds64);
+        EXPECT_EQ(ds64[0], size + tags + 72);
+        EXPECT_EQ(ds64[1], size);
+        EXPECT_EQ(ds64[2], size / 8);
+    }
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "core/audio/WaveFile.h"
 #include "core/markers/Marker.h"
 #include "core/split/TrackFiles.h"
@@ -5,9 +6,6 @@
 #include "support/Thrown.h"
 #include "support/WavFixture.h"
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -214,29 +212,14 @@ TEST(SplitTags, TagLibReadsTheTagsBack) {
     }
 }
 
-bool HaveFfprobe() {
-    return std::system("command -v ffprobe >/dev/null 2>&1") == 0;
-}
-
 std::string Ffprobe(const fs::path& path) {
-    const std::string command =
-        "ffprobe -v error -show_entries format_tags -of json '" + path.string() + "'";
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        out.append(buffer.data(), n);
-    }
-    ::pclose(pipe);
-    return out;
+    return childproc::Shell("ffprobe -v error -show_entries format_tags -of json '" +
+                            path.string() + "'")
+        .first;
 }
 
 TEST(SplitTags, FfprobeReadsTheTagsBack) {
-    if (!HaveFfprobe()) {
+    if (childproc::Shell("command -v ffprobe").second != 0) {
         GTEST_SKIP() << "ffprobe is not installed";
     }
     const Mix m(Format{1, 1, 8000, 8}, 5001);

@@ -111,6 +111,12 @@ struct Window {
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
+    // Shows the window and makes it the active one, so its shortcuts reach it.
+    bool Shown() {
+        dlg.show();
+        dlg.activateWindow();
+        return QTest::qWaitForWindowActive(&dlg);
+    }
     // Writes `seconds` of mix as `name` in the folder.
     std::filesystem::path Mix(double seconds, fixture::Format format = {},
                               const std::string& name = "mix.wav") {
