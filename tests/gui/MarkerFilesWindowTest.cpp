@@ -213,7 +213,8 @@ class MarkerFilesWindowTest : public QObject {
     }
 
     // The kind of pasted text is read in the core (MarkerTextKindTest); here the status names
-    // it and the markers arrive at their frames with their names.
+    // it and counts the tracks the markers make, and the markers arrive at their frames with
+    // their names.
     void pastedTextIsReadAsTheKindItLooksLike() {
         const struct {
             QString text;
@@ -229,7 +230,7 @@ class MarkerFilesWindowTest : public QObject {
              {41 * kRate + 7893, "Porcelain", "Moby"}},
             {QStringLiteral("7.250000\t7.250000\tMoby - Porcelain\r\n"
                             "20.000000\t31.500000\tDaft Punk - Around the World\r\n"),
-             QStringLiteral("2 tracks from the pasted label file"),
+             QStringLiteral("3 tracks from the pasted label file"), // and the one before 7.25 s
              {20 * kRate, "Around the World", "Daft Punk"}},
         };
         for (const auto& c : cases) {

@@ -301,7 +301,9 @@ bool CSundrelDlg::ImportMarkerSet(const sundrel::MarkerSet& set, const QString& 
     if (outcome->timed && !m_session.IsPlaying() && m_session.Markers().Count() > 1) {
         m_btnSplit->setEnabled(true); // as Add Marker enables it
     }
-    const QString tracks = Count(set.tracks.size(), "track");
+    // The tracks the markers now make: a label file or tracklist whose first time is past the
+    // start also leaves the unnamed track before it.
+    const QString tracks = Count(outcome->tracks, "track");
     ShowStatus(m_stSplitStatus,
                outcome->timed ? QStringLiteral("%1 from").arg(tracks)
                               : QStringLiteral("Named %1 from").arg(tracks),
