@@ -22,8 +22,10 @@ void AddProjectCommand(CLI::App& app, int& status);
 void AddSuggestCommand(CLI::App& app, int& status);
 void AddExportCommand(CLI::App& app, int& status);
 
-// The suggested boundaries of a mix (see SuggestBoundaries); throws WaveFileError or
-// FileError for a mix that cannot be read.
-SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack);
+// The suggested boundaries of a mix (see SuggestBoundaries), the analysis's progress shown on a
+// terminal as "<command>: finding boundaries N %"; throws WaveFileError or FileError for a mix
+// that cannot be read.
+SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
+                         const std::string& command);
 
 } // namespace sundrel::cli

@@ -74,11 +74,11 @@ void AddTyped(const MarkerSources& sources, const CWaveFile& wave, std::vector<M
 
 // A marker at each suggested boundary (see `sundrel-cli suggest`), under Add Marker's limits.
 void AddSuggested(const std::string& mix, std::optional<int> tracks, const CWaveFile& wave,
-                  std::vector<Marker>& markers) {
+                  const std::string& command, std::vector<Marker>& markers) {
     const double duration = wave.GetDuration();
     SuggestResult result;
     try {
-        result = SuggestFor(mix, tracks, SuggestOptions{}.minTrackSeconds);
+        result = SuggestFor(mix, tracks, SuggestOptions{}.minTrackSeconds, command);
     } catch (const std::runtime_error& e) {
         throw Failure{kExitInput, e.what()};
     }
@@ -200,7 +200,7 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
         if (!tracks && names) {
             tracks = static_cast<int>(names->set.tracks.size());
         }
-        AddSuggested(out.mixPath, tracks, wave, out.markers);
+        AddSuggested(out.mixPath, tracks, wave, command, out.markers);
     }
     if (names) {
         try {

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/MarkerSources.h"
+#include "cli/TerminalProgress.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/TrackNames.h"
 #include "core/markers/Marker.h"
@@ -121,10 +122,17 @@ void RunSplit(const SplitArgs& args) {
     try {
         options.sync = args.sync;
         options.waitForFolder = !args.noWait;
-        options.onWaitForFolder = [&args] {
+        TerminalProgress progress("sundrel-cli split: writing tracks");
+        options.onWaitForFolder = [&args, &progress] {
+            progress.Clear();
             std::cerr << "sundrel-cli split: waiting for another split into " << args.outDir
                       << "\n";
         };
+        options.onProgress = [&progress](std::uint64_t done, std::uint64_t total) {
+            progress.Show(total == 0 ? 1.0
+                                     : static_cast<double>(done) / static_cast<double>(total));
+        };
+        progress.Show(0.0);
         written = collected.wave->Split(markers, args.outDir, options);
     } catch (const SplitError& e) {
         throw Failure{e.GetSide() == SplitError::Side::Mix ? kExitInput : kExitOutput, e.what()};

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/TerminalProgress.h"
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerFiles.h"
@@ -64,11 +65,14 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
 
 } // namespace
 
-SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack) {
+SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
+                         const std::string& command) {
     SuggestOptions options;
     options.tracks = tracks;
     options.minTrackSeconds = minTrack;
-    return SuggestBoundaries(mix, options);
+    TerminalProgress progress(command + ": finding boundaries");
+    progress.Show(0.0);
+    return SuggestBoundaries(mix, options, [&progress](double share) { progress.Show(share); });
 }
 
 void AddSuggestCommand(CLI::App& app, int& status) {
@@ -98,7 +102,8 @@ void AddSuggestCommand(CLI::App& app, int& status) {
                 tracks = static_cast<int>(
                     ReadMarkerFile(args->tracklist, MarkerFileKind::Tracklist).tracks.size());
             }
-            const SuggestResult result = SuggestFor(args->mix, tracks, args->minTrack);
+            const SuggestResult result =
+                SuggestFor(args->mix, tracks, args->minTrack, "sundrel-cli suggest");
             Print(result, args->json, std::cout);
             if (result.suggestions.empty()) {
                 std::cout.flush();

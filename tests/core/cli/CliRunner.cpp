@@ -22,19 +22,35 @@ std::string Text(const std::filesystem::path& path) {
     const auto b = fixture::ReadFile(path);
     return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
-} // namespace
 
-Result RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
+// Runs a shell command, capturing its output and exit status. A command that hangs fails its
+// test (status 124) instead of stopping the whole run.
+Result RunCommand(const std::string& command, int timeoutSeconds) {
     const fixture::TempDir dir;
-    // A command that hangs fails its test (status 124) instead of stopping the whole run.
-    std::string command =
-        "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + Quote(SUNDREL_CLI_PATH);
+    const std::string line = "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + command +
+                             " >" + Quote((dir / "out").string()) + " 2>" +
+                             Quote((dir / "err").string());
+    const int raw = std::system(line.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir / "out"), Text(dir / "err")};
+}
+
+// The shell's words for running sundrel-cli with `args`.
+std::string CliCommand(const std::vector<std::string>& args) {
+    std::string command = Quote(SUNDREL_CLI_PATH);
     for (const auto& a : args) {
         command += " " + Quote(a);
     }
-    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string());
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir / "out"), Text(dir / "err")};
+    return command;
+}
+} // namespace
+
+Result RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
+    return RunCommand(CliCommand(args), timeoutSeconds);
+}
+
+Result RunCliOnTerminal(const std::vector<std::string>& args) {
+    // -e: script exits with the command's status.
+    return RunCommand("script -qec " + Quote(CliCommand(args)) + " /dev/null", 300);
 }
 
 Result RunCliWithStdout(const std::vector<std::string>& args, int stdoutFd) {

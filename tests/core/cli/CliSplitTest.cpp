@@ -43,6 +43,23 @@ TEST(CliSplit, PercentMarkersWriteAndListTheTracks) {
     EXPECT_EQ(fs::file_size(m.dir / "track02.wav"), 500'048u);
 }
 
+// On a terminal the analysis and the split show their progress on one line, cleared before
+// the list of tracks; into a file (every other test here) they print none.
+TEST(CliSplit, ProgressOnlyOnATerminal) {
+    Mixes m;
+    const std::vector<std::string> args{
+        "split", m.long8.string(), "--suggested", "--tracks", "2", "--at", "100", "-o", m.out};
+    const auto terminal = clitest::RunCliOnTerminal(args);
+    ASSERT_EQ(terminal.status, 0) << terminal.out;
+    EXPECT_THAT(terminal.out, HasSubstr("\rsundrel-cli split: finding boundaries 0 %\x1b[K"));
+    EXPECT_THAT(terminal.out, HasSubstr("\rsundrel-cli split: writing tracks 100 %\x1b[K\r\x1b["
+                                        "Ktrack01.wav  0:00:00.000"));
+    const auto file = RunCli(args);
+    ASSERT_EQ(file.status, 0) << file.err;
+    EXPECT_EQ(file.out.find('\r'), std::string::npos);
+    EXPECT_EQ(file.err.find('\r'), std::string::npos);
+}
+
 TEST(CliSplit, TimesCutAtTheirExactFrame) {
     Mixes m;
     const auto run =
