@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -10,6 +11,12 @@ namespace sundrel::io {
 double CachedShare(int fd, std::uint64_t offset, std::uint64_t length) {
     if (length == 0) {
         return 1.0;
+    }
+    // For a file the process neither owns nor may write, the kernel does not tell the cache:
+    // it reports every page as cached. Only the owner's (or root's) answer is taken.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (st.st_uid != ::geteuid() && ::geteuid() != 0)) {
+        return 0.0;
     }
     const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
     const std::uint64_t from = offset / page * page;

@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace sundrel {
 
@@ -17,7 +20,8 @@ namespace {
 
 // Small enough to stay in the processor's cache between the read and the write.
 constexpr std::size_t kBufferSize = std::size_t{256} << 10;
-constexpr std::uint64_t kKernelChunk = std::uint64_t{1} << 30; // bytes per copy_file_range call
+// Bytes per copy_file_range call: small enough that a cancel is seen within a moment.
+constexpr std::uint64_t kKernelChunk = std::uint64_t{64} << 20;
 
 [[noreturn]] void Fail(SplitError::Side side, const std::filesystem::path& path, const char* what,
                        int error) {
@@ -38,6 +42,18 @@ bool IsWriteError(int error) {
     return error == ENOSPC || error == EFBIG || error == EDQUOT || error == EROFS || error == EPERM;
 }
 
+// Network file systems copy on the server, at any offsets, without the data crossing the
+// network twice.
+bool CopiesOnTheServer(int fd) {
+    struct statfs st {};
+    if (::fstatfs(fd, &st) != 0) {
+        return false;
+    }
+    const auto type = static_cast<unsigned long>(st.f_type);
+    constexpr unsigned long kSmb2 = 0xFE534D42; // SMB2_MAGIC_NUMBER, not in every kernel header
+    return type == NFS_SUPER_MAGIC || type == kSmb2 || type == CIFS_SUPER_MAGIC;
+}
+
 struct Copier {
     int src;
     int dst;
@@ -45,18 +61,23 @@ struct Copier {
     const std::filesystem::path& dstName;
     std::uint64_t srcSize;
     std::vector<std::byte>& buffer;
+    std::stop_token stop;
     bool kernel = true;
+    bool serverSide = CopiesOnTheServer(dst);
 
     // Copies [from, to) of the source to dstAt of the destination.
     void Data(std::uint64_t from, std::uint64_t to, std::uint64_t dstAt) {
-        // The kernel copies page by page. Where the two offsets lie at different places within
-        // a page, each page of the source lands across two pages of the copy, and reading and
-        // writing through a buffer is faster.
+        // A local kernel copies page by page. Where the two offsets lie at different places
+        // within a page, each page of the source lands across two pages of the copy, and
+        // reading and writing through a buffer is faster.
         static const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-        if (from % page != dstAt % page) {
+        if (from % page != dstAt % page && !serverSide) {
             kernel = false;
         }
         while (from < to) {
+            if (stop.stop_requested()) {
+                throw SplitCancelled();
+            }
             const std::uint64_t want = to - from;
             if (kernel) {
                 auto in = static_cast<loff_t>(from);
@@ -87,7 +108,7 @@ struct Copier {
             if (buffer.size() < kBufferSize) {
                 buffer.resize(kBufferSize);
             }
-            // Each write but the first fills whole pages of the copy.
+            // Each write ends on a page boundary of the copy, so the next one fills whole pages.
             const std::size_t chunk =
                 static_cast<std::size_t>(std::min<std::uint64_t>(want, kBufferSize - dstAt % page));
             const ssize_t n = ::pread(src, buffer.data(), chunk, static_cast<off_t>(from));
@@ -130,8 +151,8 @@ struct Copier {
 void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffset,
                std::uint64_t length, const std::filesystem::path& srcName,
                const std::filesystem::path& dstName, std::uint64_t srcSize,
-               std::vector<std::byte>& buffer) {
-    Copier copier{src, dst, srcName, dstName, srcSize, buffer};
+               std::vector<std::byte>& buffer, std::stop_token stop) {
+    Copier copier{src, dst, srcName, dstName, srcSize, buffer, std::move(stop)};
     const std::uint64_t end = srcOffset + length;
     std::uint64_t pos = srcOffset;
     bool endsInHole = false;

@@ -4,20 +4,23 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <stop_token>
 #include <vector>
 
 namespace sundrel {
 
-// Copies `length` bytes at `srcOffset` of `src` to `dstOffset` of `dst` without moving
-// either file position. Uses copy_file_range, so the kernel moves the data, where both offsets
-// lie at the same place within a page and the file systems support it; else reads and writes
-// through `buffer` (grown to 256 KiB on first use). Holes in the source stay holes in the copy.
-// Throws SplitError naming the file at fault: a failed read or write, or a source that ends before
-// `srcOffset + length` (named by its size now and `srcSize`, the size it had, see MixChangedText).
+// Copies `length` bytes at `srcOffset` of `src` to `dstOffset` of `dst` by explicit offsets
+// (the source's file position is moved only by the search for holes). Uses copy_file_range,
+// so the kernel (or a network file system's server) moves the data, where the file systems
+// support it and, on a local file system, both offsets lie at the same place within a page;
+// else reads and writes through `buffer` (grown to 256 KiB on first use). Holes in the source
+// stay holes in the copy. Throws SplitError naming the file at fault: a failed read or write,
+// or a source that ends before `srcOffset + length` (named by its size now and `srcSize`, the
+// size it had, see MixChangedText); SplitCancelled between chunks once `stop` is requested.
 void CopyRange(int src, std::uint64_t srcOffset, int dst, std::uint64_t dstOffset,
                std::uint64_t length, const std::filesystem::path& srcName,
                const std::filesystem::path& dstName, std::uint64_t srcSize,
-               std::vector<std::byte>& buffer);
+               std::vector<std::byte>& buffer, std::stop_token stop = {});
 
 // Writes all of `bytes` at `offset` of `fd` (see io::WriteAllAt); throws SplitError naming
 // `name`.

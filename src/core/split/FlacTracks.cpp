@@ -9,7 +9,7 @@ namespace sundrel {
 
 void EncodeFlacTracks(const FlacSource& source, std::span<const FlacTrackJob> jobs,
                       const std::function<void(std::uint64_t, std::uint64_t)>& onProgress,
-                      unsigned threads, unsigned level) {
+                      unsigned threads, unsigned level, std::stop_token cancel) {
     std::vector<std::uint64_t> sizes;
     for (const FlacTrackJob& job : jobs) {
         sizes.push_back(job.span.size);
@@ -18,7 +18,16 @@ void EncodeFlacTracks(const FlacSource& source, std::span<const FlacTrackJob> jo
         sizes,
         [&](std::size_t index, std::stop_token stop) {
             const FlacTrackJob& job = jobs[index];
-            if (!EncodeFlacTrack(source, job.span, job.fd, job.path, job.tags, level, stop)) {
+            // The encoder stops when the other workers stop (a failure) or the split is
+            // cancelled.
+            std::stop_source either;
+            const std::stop_callback onStop(stop, [&either] { either.request_stop(); });
+            const std::stop_callback onCancel(cancel, [&either] { either.request_stop(); });
+            if (!EncodeFlacTrack(source, job.span, job.fd, job.path, job.tags, level,
+                                 either.get_token())) {
+                if (cancel.stop_requested()) {
+                    throw SplitCancelled();
+                }
                 return false;
             }
             // Start writing the track out while the others are encoded: encoding, not the

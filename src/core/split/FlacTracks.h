@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <span>
+#include <stop_token>
 #include <string>
 
 namespace sundrel {
@@ -21,9 +22,11 @@ struct FlacTrackJob {
 };
 
 // Encodes every job with EncodeFlacTrack on `threads` worker threads, shared out, stopped and
-// reported as RunTrackJobs does. After each track, its file's writeback is started.
+// reported as RunTrackJobs does. After each track, its file's writeback is started. Once
+// `cancel` is requested the encoders stop and SplitCancelled is thrown.
 void EncodeFlacTracks(const FlacSource& source, std::span<const FlacTrackJob> jobs,
                       const std::function<void(std::uint64_t, std::uint64_t)>& onProgress,
-                      unsigned threads = 0, unsigned level = kFlacLevel);
+                      unsigned threads = 0, unsigned level = kFlacLevel,
+                      std::stop_token cancel = {});
 
 } // namespace sundrel

@@ -27,6 +27,7 @@
 #include <unistd.h>
 #include <utility>
 
+using sundrel::SplitCancelled;
 using sundrel::SplitError;
 using sundrel::SplitOptions;
 using sundrel::SplitTrack;
@@ -86,7 +87,8 @@ bool SameFile(const struct stat& a, const std::filesystem::path& path) {
 // and with `tags` the tag chunks after it. The data chunk keeps its exact size; an odd one
 // gets its pad byte before the tags, so that each chunk starts on an even offset.
 void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& track,
-                   const sundrel::TrackTags* tags, std::vector<std::byte>& buffer) {
+                   const sundrel::TrackTags* tags, std::vector<std::byte>& buffer,
+                   std::stop_token stop) {
     std::vector<std::byte> trailer;
     if (tags != nullptr) {
         trailer = sundrel::WavTagChunks(*tags);
@@ -97,7 +99,7 @@ void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& tra
     const std::uint64_t header =
         wave.WriteWavHeader(fd, track.span.size, track.path, trailer.size());
     sundrel::CopyRange(src, wave.m_nDataOffset + track.span.offset, fd, header, track.span.size,
-                       wave.m_strPath, track.path, wave.m_nFileSize, buffer);
+                       wave.m_strPath, track.path, wave.m_nFileSize, buffer, std::move(stop));
     if (!trailer.empty()) {
         sundrel::WriteAllAt(fd, trailer, header + track.span.size, track.path);
     }
@@ -204,7 +206,8 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                             i < options.tags.size() ? options.tags[i] : sundrel::TrackTags{}});
         }
         sundrel::EncodeFlacTracks({src.Get(), m_strPath, m_nFileSize, m_nDataOffset, GetFormat()},
-                                  jobs, options.onProgress, options.workers);
+                                  jobs, options.onProgress, options.workers, sundrel::kFlacLevel,
+                                  options.stop);
     } else {
         // Tracks are copied side by side when the mix is in the page cache (as after loading
         // or analysing it), so each core copies at memory speed. From the disk, one copy at a
@@ -219,7 +222,8 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                 const int fd = p.file.fd.Get();
                 std::vector<std::byte> buffer;
                 WriteWavTrack(*this, src.Get(), fd, p.track,
-                              options.tags.empty() ? nullptr : &options.tags[i], buffer);
+                              options.tags.empty() ? nullptr : &options.tags[i], buffer,
+                              options.stop);
                 // With `sync`, start writing this track out while the next one is copied, so
                 // the disk works meanwhile (a hint only: the fsync below is what reports a
                 // failure). Without it the kernel writes the pages back in its own time, as
@@ -231,6 +235,12 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
             },
             options.onProgress, cached ? 0 : std::max(options.workers, 1u));
     }
+    const auto checkCancelled = [&options] {
+        if (options.stop.stop_requested()) {
+            throw SplitCancelled();
+        }
+    };
+    checkCancelled();
     if (options.sync) {
         // Let all the audio reach the disk first, so that the fsyncs below commit the
         // metadata of every track at once instead of one track at a time.
@@ -245,6 +255,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
             Fail(kTrack, p.track.path, "cannot write", errno);
         }
     }
+    checkCancelled(); // the flush may have taken long: the last chance to leave no track
     // From the first temporary name to the last track in place, an interrupt waits: it would
     // leave named temporaries, or a set of tracks half new and half old.
     hold.emplace();

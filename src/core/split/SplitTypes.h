@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,13 @@ class SplitError : public std::runtime_error {
 
   private:
     Side m_side;
+};
+
+// Raised when a split's `stop` was requested (see SplitOptions): like a failure, it leaves no
+// track of the run and replaces no older file.
+class SplitCancelled : public std::runtime_error {
+  public:
+    SplitCancelled() : std::runtime_error("the split was cancelled") {}
 };
 
 // One stretch of the audio data: `offset` bytes from the first audio byte, `size` bytes long.
@@ -64,6 +72,9 @@ struct SplitOptions {
     // Without it the tracks are just as complete and atomically named, and the kernel writes
     // them back as after any copy, but success does not wait for the disk.
     bool sync = false;
+    // Cancels the split when requested: it ends with SplitCancelled at the next chance (between
+    // chunks of a track, between tracks, before the tracks take their names).
+    std::stop_token stop;
     // How many tracks are written at once, each on a worker thread: 0 for one for each core
     // (WAV tracks: only when the mix is in the page cache, else one at a time).
     unsigned workers = 0;

@@ -13,7 +13,7 @@ using TrackJob = std::function<bool(std::size_t index, std::stop_token stop)>;
 
 // Runs `job` for every index of `sizes` (each job's audio bytes) on `threads` worker threads
 // (0: one for each core std::thread::hardware_concurrency reports, at least one; never more
-// than there are jobs). One worker is the calling thread itself: it runs the jobs in order and
+// than there are jobs). A single worker is the calling thread itself: it runs the jobs in order and
 // reports each before it starts the next. Several take the longest job not yet taken, so that
 // they end close together. The first failure stops the other workers and is
 // thrown once all have ended. `onProgress` (if set) is called on the calling thread, never on a

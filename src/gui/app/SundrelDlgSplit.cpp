@@ -17,8 +17,8 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressDialog>
-#include <atomic>
 #include <exception>
+#include <stop_token>
 #include <thread>
 
 using sundrel::gui::Prompt;
@@ -148,9 +148,9 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
     setEnabled(false);
 
     // The progress shows once the split has taken a moment; Cancel (or Escape, or closing it)
-    // stops the split at the next track, which then leaves no track behind.
+    // stops the split, which then leaves no track behind.
     QProgressDialog progress(
-        QStringLiteral("Splitting the mix into %1 tracks...").arg(m_session.Markers().Count()),
+        QStringLiteral("Splitting the mix into %1 tracks...").arg(m_session.TrackCount()),
         QStringLiteral("Cancel"), 0, kProgressSteps, this);
     progress.setObjectName(QStringLiteral("splitProgress"));
     progress.setWindowTitle(QStringLiteral("Split"));
@@ -159,13 +159,15 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     progress.setValue(0);
-    std::atomic<bool> cancel = false;
-    connect(&progress, &QProgressDialog::canceled, &loop, [&cancel] { cancel = true; });
-    struct Cancelled {};
-    options.onProgress = [&](std::uint64_t done, std::uint64_t total) {
-        if (cancel) {
-            throw Cancelled{};
+    std::stop_source cancel;
+    options.stop = cancel.get_token();
+    connect(&progress, &QProgressDialog::canceled, &loop, [this, &cancel] {
+        if (!cancel.stop_requested()) {
+            cancel.request_stop();
+            m_stSplitStatus->setText(QStringLiteral("Cancelling..."));
         }
+    });
+    options.onProgress = [&progress](std::uint64_t done, std::uint64_t total) {
         const int step =
             total == 0 ? kProgressSteps : static_cast<int>(done * kProgressSteps / total);
         QMetaObject::invokeMethod(
@@ -176,7 +178,7 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
     std::thread worker([&] {
         try {
             written = split(outDir, options);
-        } catch (const Cancelled&) {
+        } catch (const sundrel::SplitCancelled&) {
             cancelled = true;
         } catch (...) {
             failure = std::current_exception();

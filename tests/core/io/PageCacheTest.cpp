@@ -15,7 +15,7 @@ using sundrel::io::UniqueFd;
 
 // A file just written is in the cache, any part of it; once written out and dropped it is
 // not (where the file system can drop pages: tmpfs holds them in memory for good). What
-// cannot be mapped tells nothing.
+// cannot be mapped, or belongs to another user, tells nothing.
 TEST(PageCache, TellsWhatTheCacheHolds) {
     fixture::TempDir dir;
     const auto path = dir / "mix.wav";
@@ -29,6 +29,12 @@ TEST(PageCache, TellsWhatTheCacheHolds) {
     ASSERT_EQ(::pipe(pipes), 0);
     const UniqueFd reader(pipes[0]), writer(pipes[1]);
     EXPECT_EQ(CachedShare(reader.Get(), 0, 4096), 0.0);
+
+    // Another user's file: the kernel would claim it cached (as root every answer is true).
+    if (::geteuid() != 0) {
+        const UniqueFd others(::open("/etc/passwd", O_RDONLY | O_CLOEXEC));
+        EXPECT_EQ(CachedShare(others.Get(), 0, 100), 0.0);
+    }
 
     struct statfs st {};
     ASSERT_EQ(::fstatfs(fd.Get(), &st), 0);

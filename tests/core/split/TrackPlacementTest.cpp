@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stop_token>
 
 namespace {
 
@@ -107,6 +108,35 @@ TEST(SplitPlacement, RenameFailingAtTheLastTrackRestoresTheOldTracks) {
     EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
     EXPECT_EQ(Listing(t.out),
               (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+}
+
+// A cancel during the copy, or once every track is complete (just before they would take their
+// names), leaves no track of the split and the old tracks as they were, in either format.
+TEST(SplitPlacement, CancelledSplitLeavesTheOldTracks) {
+    for (const auto format : {sundrel::TrackFormat::Wav, sundrel::TrackFormat::Flac}) {
+        for (const std::uint64_t cancelAt : {1u, 3u}) { // after the first track, after the last
+            SCOPED_TRACE(std::to_string(static_cast<int>(format)) + " " + std::to_string(cancelAt));
+            OldTracks t;
+            CWaveFile wave(t.mix);
+            const float percents[] = {0, 30, 60, 100};
+            std::stop_source cancel;
+            sundrel::SplitOptions options;
+            options.format = format;
+            options.workers = 1;
+            options.stop = cancel.get_token();
+            std::uint64_t reports = 0;
+            options.onProgress = [&](std::uint64_t, std::uint64_t) {
+                if (++reports == cancelAt) {
+                    cancel.request_stop();
+                }
+            };
+            EXPECT_THROW(wave.Split(percents, 4, t.out, options), sundrel::SplitCancelled);
+            EXPECT_EQ(reports, cancelAt); // nothing copied after the cancel
+            EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
+            EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
+            EXPECT_EQ(Listing(t.out), (std::vector<std::string>{"track01.wav", "track02.wav"}));
+        }
+    }
 }
 
 } // namespace
