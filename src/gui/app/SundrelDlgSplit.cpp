@@ -187,6 +187,7 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
     });
     loop.exec();
     worker.join();
+    QObject::disconnect(&progress, nullptr, &loop, nullptr); // closing it signals a cancel
     progress.close();
     setEnabled(true);
     m_bSplitting = false;
