@@ -17,7 +17,6 @@
 #include "core/split/TrackPlacement.h"
 #include "core/split/TrackWorkers.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -87,8 +86,7 @@ bool SameFile(const struct stat& a, const std::filesystem::path& path) {
 // and with `tags` the tag chunks after it. The data chunk keeps its exact size; an odd one
 // gets its pad byte before the tags, so that each chunk starts on an even offset.
 void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& track,
-                   const sundrel::TrackTags* tags, std::vector<std::byte>& buffer,
-                   std::stop_token stop) {
+                   const sundrel::TrackTags* tags, std::stop_token stop) {
     std::vector<std::byte> trailer;
     if (tags != nullptr) {
         trailer = sundrel::WavTagChunks(*tags);
@@ -98,6 +96,7 @@ void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& tra
     }
     const std::uint64_t header =
         wave.WriteWavHeader(fd, track.span.size, track.path, trailer.size());
+    std::vector<std::byte> buffer; // one for each track: tracks may be written side by side
     sundrel::CopyRange(src, wave.m_nDataOffset + track.span.offset, fd, header, track.span.size,
                        wave.m_strPath, track.path, wave.m_nFileSize, buffer, std::move(stop));
     if (!trailer.empty()) {
@@ -212,18 +211,18 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         // Tracks are copied side by side when the mix is in the page cache (as after loading
         // or analysing it), so each core copies at memory speed. From the disk, one copy at a
         // time: two readers at two places of one file make a spinning disk seek between them.
-        const bool cached =
-            options.workers == 0 &&
-            sundrel::io::CachedShare(src.Get(), m_nDataOffset, m_nDataSize) >= kCachedEnough;
+        unsigned workers = options.workers;
+        if (workers == 0 &&
+            sundrel::io::CachedShare(src.Get(), m_nDataOffset, m_nDataSize) < kCachedEnough) {
+            workers = 1;
+        }
         sundrel::RunTrackJobs(
             sizes,
             [&](std::size_t i, std::stop_token) {
                 const PendingTrack& p = pending.tracks[i];
                 const int fd = p.file.fd.Get();
-                std::vector<std::byte> buffer;
                 WriteWavTrack(*this, src.Get(), fd, p.track,
-                              options.tags.empty() ? nullptr : &options.tags[i], buffer,
-                              options.stop);
+                              options.tags.empty() ? nullptr : &options.tags[i], options.stop);
                 // With `sync`, start writing this track out while the next one is copied, so
                 // the disk works meanwhile (a hint only: the fsync below is what reports a
                 // failure). Without it the kernel writes the pages back in its own time, as
@@ -233,7 +232,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
                 }
                 return true;
             },
-            options.onProgress, cached ? 0 : std::max(options.workers, 1u));
+            options.onProgress, workers);
     }
     const auto checkCancelled = [&options] {
         if (options.stop.stop_requested()) {
