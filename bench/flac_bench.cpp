@@ -16,7 +16,7 @@
 #include "BenchIo.h"
 #include "core/audio/WaveFile.h"
 #include "core/demo/DemoMix.h"
-#include "core/encode/FlacTrack.h"
+#include "core/split/FlacTrack.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/TrackHeader.h"
 

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "core/markers/Marker.h"
-#include "core/play/PlayRange.h"
-#include "core/play/PlayResult.h"
 #include "core/riff/WaveLayout.h"
-#include "core/split/SplitTypes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -40,7 +36,15 @@ struct WaveFormatEx {
 
 WaveFormatEx MakeWaveFormatEx(const WaveFormat& format);
 
+// What Play and Split take and give, defined by the layers that do that work (play/, split/,
+// markers/): this file includes none of them, so every include still points down.
 class WaveOut;
+struct Marker;
+struct PlayRange;
+struct PlayResult;
+struct SplitOptions;
+struct SplitTrack;
+struct TrackSpan;
 
 } // namespace sundrel
 
@@ -79,8 +83,10 @@ class CWaveFile {
     // they hold, so run sundrel::ResolvePercentFrames on them first. The options may name the
     // tracks, tag them and ask for FLAC (see sundrel::SplitOptions). Returns the tracks written.
     std::vector<sundrel::SplitTrack> Split(std::span<const sundrel::Marker> markers,
+                                           const std::filesystem::path& outDir);
+    std::vector<sundrel::SplitTrack> Split(std::span<const sundrel::Marker> markers,
                                            const std::filesystem::path& outDir,
-                                           const sundrel::SplitOptions& options = {});
+                                           const sundrel::SplitOptions& options);
 
     // Writes the header of a track holding nDataSize bytes of this mix's audio, followed by
     // nTrailerSize bytes of further chunks (tags), at the start of the open file `fd` (see

@@ -1,6 +1,6 @@
 #include "core/markers/Marker.h"
 
-#include "core/split/SplitPlan.h"
+#include "core/markers/TrackSpans.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,6 +5,8 @@
 #include "core/io/ErrorText.h"
 #include "core/markers/Marker.h"
 #include "core/play/BlockRing.h"
+#include "core/play/PlayRange.h"
+#include "core/play/PlayResult.h"
 #include "core/play/StartOffset.h"
 #include "core/play/WaveOut.h"
 #include "core/riff/FileError.h"

@@ -7,6 +7,7 @@
 #include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
 #include "core/session/MarkerHistory.h"
+#include "core/split/SplitTypes.h"
 #include "core/view/TimeWindow.h"
 
 #include <cstdint>

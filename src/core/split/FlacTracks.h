@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/encode/FlacTrack.h"
 #include "core/interop/TrackTags.h"
+#include "core/split/FlacTrack.h"
 #include "core/split/SplitTypes.h"
 
 #include <cstdint>

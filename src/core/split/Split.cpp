@@ -130,6 +130,11 @@ std::vector<SplitTrack> CWaveFile::Split(const float* percents, int n,
 }
 
 std::vector<SplitTrack> CWaveFile::Split(std::span<const sundrel::Marker> markers,
+                                         const std::filesystem::path& outDir) {
+    return Split(markers, outDir, SplitOptions{});
+}
+
+std::vector<SplitTrack> CWaveFile::Split(std::span<const sundrel::Marker> markers,
                                          const std::filesystem::path& outDir,
                                          const SplitOptions& options) {
     return WriteTracks(sundrel::PlanTracksAtFrames(markers, m_nDataSize, m_wfx.nBlockAlign), outDir,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/interop/TrackTags.h"
+#include "core/markers/TrackSpans.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -33,13 +34,6 @@ class SplitError : public std::runtime_error {
 class SplitCancelled : public std::runtime_error {
   public:
     SplitCancelled() : std::runtime_error("the split was cancelled") {}
-};
-
-// One stretch of the audio data: `offset` bytes from the first audio byte, `size` bytes long.
-struct TrackSpan {
-    std::uint64_t offset = 0;
-    std::uint64_t size = 0;
-    friend bool operator==(const TrackSpan&, const TrackSpan&) = default;
 };
 
 // A track file as Split wrote it.

@@ -1,6 +1,6 @@
 #include "core/view/TimeWindow.h"
 
-#include "core/split/SplitPlan.h"
+#include "core/audio/DataAlignment.h"
 
 #include "core/time/TimeCode.h"
 

@@ -6,7 +6,7 @@
 #include "gui/time/JumpTimeDlg.h"
 #include "gui/view/MarkedSlider.h"
 
-#include "core/time/JumpTime.h"
+#include "core/view/JumpTime.h"
 
 #include <QLabel>
 #include <QSlider>

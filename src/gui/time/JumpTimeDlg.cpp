@@ -1,7 +1,7 @@
 #include "gui/time/JumpTimeDlg.h"
 
-#include "core/time/JumpTime.h"
 #include "core/time/TimeCode.h"
+#include "core/view/JumpTime.h"
 #include "gui/app/DialogUnits.h"
 #include "gui/app/Prompt.h"
 

@@ -4,8 +4,8 @@
 
 #include "../split/ChildProcess.h"
 #include "core/audio/WaveFile.h"
-#include "core/encode/FlacTrack.h"
 #include "core/io/UniqueFd.h"
+#include "core/split/FlacTrack.h"
 #include "core/split/FlacTracks.h"
 #include "core/split/SplitPlan.h"
 #include "support/Thrown.h"

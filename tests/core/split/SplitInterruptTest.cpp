@@ -2,6 +2,7 @@
 #include "core/audio/WaveFile.h"
 #include "core/io/HoldSignals.h"
 #include "core/io/StaleTemps.h"
+#include "core/split/SplitTypes.h"
 #include "support/WavFixture.h"
 
 #include <csignal>

@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 #include "core/audio/WaveFile.h"
 #include "core/markers/Marker.h"
+#include "core/split/SplitTypes.h"
 #include "core/split/TrackFiles.h"
 #include "core/split/TrackHeader.h"
 #include "support/Thrown.h"

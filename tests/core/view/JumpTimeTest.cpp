@@ -1,4 +1,4 @@
-#include "core/time/JumpTime.h"
+#include "core/view/JumpTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Encoding a stretch of the mix as a FLAC file, through libFLAC's stream encoder. The only
 // place that includes libFLAC.
 
-#include "core/encode/FlacTrack.h"
+#include "core/split/FlacTrack.h"
 
 #include "core/io/ErrorText.h"
 #include "core/io/WriteAll.h"

@@ -1,4 +1,4 @@
-#include "core/split/SplitPlan.h"
+#include "core/markers/TrackSpans.h"
 #include "core/audio/WaveFile.h"
 #include "core/riff/WaveLayout.h"
 #include "core/split/TrackHeader.h"
