@@ -4,11 +4,13 @@
 #include "core/interop/MarkerFiles.h"
 #include "core/interop/MarkerImport.h"
 #include "core/markers/MarkerMath.h"
+#include "core/markers/MarkerMoves.h"
 #include "core/project/ProjectFile.h"
 #include "core/time/ClockTime.h"
 #include "core/time/TimeCode.h"
 
 #include <charconv>
+#include <cmath>
 #include <iostream>
 
 namespace sundrel::cli {
@@ -91,6 +93,45 @@ void AddSuggested(const std::string& mix, std::optional<int> tracks, const CWave
     }
 }
 
+std::string Signed(double seconds) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%+.3f s", seconds);
+    return text;
+}
+
+// Moves the markers to the strongest transition the analysis finds within `within` seconds,
+// and says where each went.
+void Snap(const std::string& mix, const CWaveFile& wave, double within, const std::string& command,
+          std::vector<Marker>& markers) {
+    SuggestResult result;
+    try {
+        result = SuggestFor(mix, std::nullopt, SuggestOptions{}.minTrackSeconds, command);
+    } catch (const std::runtime_error& e) {
+        throw Failure{kExitInput, e.what()};
+    }
+    std::vector<SnapTarget> targets;
+    for (const Suggestion& c : result.candidates) {
+        targets.push_back({c.frame, c.confidence});
+    }
+    const std::uint32_t rate = wave.m_wfx.nSamplesPerSec;
+    const auto window = static_cast<std::int64_t>(std::llround(within * rate));
+    const std::vector<SnapMove> moves = SnapMarkers(markers, targets, window);
+    for (std::size_t k = 0; k < moves.size(); ++k) {
+        const SnapMove& move = moves[k];
+        const std::string track = "track " + std::to_string(k + 2);
+        if (move.to) {
+            std::cerr << command << ": --snap: " << track << " from "
+                      << FormatDuration(SecondsAtFrame(move.from, rate)) << " to "
+                      << FormatDuration(SecondsAtFrame(*move.to, rate)) << " ("
+                      << Signed(SecondsAtFrame(*move.to - move.from, rate)) << ")\n";
+        } else {
+            std::cerr << command << ": --snap: " << track << " stays at "
+                      << FormatDuration(SecondsAtFrame(move.from, rate))
+                      << ": no transition within " << within << " s\n";
+        }
+    }
+}
+
 } // namespace
 
 void AddMarkerSourceOptions(CLI::App& cmd, MarkerSources& sources) {
@@ -118,6 +159,20 @@ void AddMarkerSourceOptions(CLI::App& cmd, MarkerSources& sources) {
         ->type_name("N")
         ->check(CLI::Range(1, 10000))
         ->needs(suggested);
+    cmd.add_option("--pregap", sources.pregap,
+                   "The audio before a marker file's first track: join it to that track, or "
+                   "write it as a track of its own (\"00 pregap\")")
+        ->check(CLI::IsMember({"join", "separate"}))
+        ->default_str("join");
+    cmd.add_option("--shift", sources.shift,
+                   "Move every marker but the start by SECONDS (negative: earlier)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(-86400.0, 86400.0));
+    cmd.add_option("--snap", sources.snap,
+                   "Move each marker to the strongest transition the analysis finds within "
+                   "SECONDS of it, and say how far each moved")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.001, 600.0));
 }
 
 CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string& command) {
@@ -141,6 +196,9 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
             continue;
         }
         GivenFile given{option, *path, ReadGiven(*path, kind)};
+        for (const std::string& note : given.set.notes) {
+            std::cerr << command << ": " << *path << ": " << note << "\n";
+        }
         if (HasTimes(given.set)) {
             placing.push_back(std::move(given));
         } else {
@@ -184,17 +242,33 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
         out.markers = project->markers;
         out.names = project->mix;
     } else if (placed) {
+        const LeadIn leadIn =
+            sources.pregap == "separate" ? LeadIn::OwnTrack : LeadIn::JoinFirstTrack;
         try {
-            out.markers = MarkersFromTimes(placed->set, wave.m_wfx.nSamplesPerSec, frames);
+            out.markers = MarkersFromTimes(placed->set, wave.m_wfx.nSamplesPerSec, frames, leadIn);
         } catch (const InteropError& e) {
             throw Failure{kExitInput, placed->path + ": " + e.what()};
         }
-        out.names = {placed->set.title, placed->set.artist};
+        out.leadInTrack =
+            leadIn == LeadIn::OwnTrack && HasLeadIn(placed->set, wave.m_wfx.nSamplesPerSec);
+        out.names = {placed->set.title, placed->set.artist, placed->set.date, placed->set.genre};
     } else {
         out.markers = {PercentMarker(0.0f)};
     }
     AddTyped(sources, wave, out.markers);
     ResolvePercentFrames(out.markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
+    if (sources.shift) {
+        const auto delta =
+            static_cast<std::int64_t>(std::llround(*sources.shift * wave.m_wfx.nSamplesPerSec));
+        try {
+            out.markers = ShiftMarkers(out.markers, delta, frames);
+        } catch (const MarkerMoveError& e) {
+            throw Failure{kExitUsage, "--shift " + Signed(*sources.shift) + ": " + e.what()};
+        }
+    }
+    if (sources.snap) {
+        Snap(out.mixPath, wave, *sources.snap, command, out.markers);
+    }
     if (sources.suggested) {
         std::optional<int> tracks = sources.tracks;
         if (!tracks && names) {

@@ -32,6 +32,9 @@ struct MarkerSources {
     std::vector<std::string> percents;
     bool suggested = false;
     std::optional<int> tracks;
+    std::string pregap = "join"; // the audio before a file's first track: "join" or "separate"
+    std::optional<double> shift; // seconds every marker but the start moves by
+    std::optional<double> snap;  // seconds within which a marker moves to a transition
 };
 
 // Adds MIX and the source options to `cmd`.
@@ -44,10 +47,13 @@ struct CollectedMarkers {
     std::unique_ptr<CWaveFile> wave;
     std::vector<Marker> markers;
     MixInfo names;
+    // The first track is the audio before the marker file's first track (--pregap separate).
+    bool leadInTrack = false;
 };
 
-// Reads the sources and the mix; `command` prefixes warnings on stderr. Throws Failure: usage
-// (1) for options that do not fit together or a marker the mix cannot hold, input (2) for a
+// Reads the sources and the mix; `command` prefixes warnings on stderr, among them what a
+// marker file's reader read past, and where --shift and --snap moved each marker. Throws Failure:
+// usage (1) for options that do not fit together or a marker the mix cannot hold, input (2) for a
 // file that cannot be read.
 CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string& command);
 

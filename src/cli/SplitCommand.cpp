@@ -75,10 +75,15 @@ void HandleStaleTracks(const SplitArgs& args, const std::vector<std::string>& na
 
 // Names every track shorter than a second on stderr; with --strict such a split is refused
 // before anything is written.
+// A lead-in written as its own track (--pregap separate) is short by nature and never counts.
 void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
-                     const std::vector<std::string>& names, const CWaveFile& wave) {
+                     const std::vector<std::string>& names, const CWaveFile& wave,
+                     bool leadInTrack) {
     const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
-    const auto shortTracks = ShortTracks(plan, wave.m_wfx.nAvgBytesPerSec);
+    auto shortTracks = ShortTracks(plan, wave.m_wfx.nAvgBytesPerSec);
+    if (leadInTrack) {
+        std::erase(shortTracks, std::size_t{0});
+    }
     const double byteRate = wave.m_wfx.nAvgBytesPerSec;
     for (const std::size_t i : shortTracks) {
         std::cerr << "sundrel-cli split: shorter than a second: " << names[i] << " ("
@@ -112,11 +117,12 @@ void RunSplit(const SplitArgs& args) {
     options.format = args.format == "flac" ? TrackFormat::Flac : TrackFormat::Wav;
     try {
         NameSplit(options, markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign,
-                  wave.m_wfx.nSamplesPerSec, collected.names, mix, args.names);
+                  wave.m_wfx.nSamplesPerSec, collected.names, mix, args.names,
+                  collected.leadInTrack);
     } catch (const NameTemplateError& e) {
         throw Failure{kExitUsage, std::string("--names: ") + e.what()};
     }
-    WarnShortTracks(args, markers, options.names, wave);
+    WarnShortTracks(args, markers, options.names, wave, collected.leadInTrack);
 
     std::vector<SplitTrack> written;
     try {

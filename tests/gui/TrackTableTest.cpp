@@ -232,10 +232,10 @@ class TrackTableTest : public QObject {
                                                           "03 Middle.flac", "04 Closer.flac"}));
         using sundrel::TrackTags;
         QCOMPARE(options.tags, (std::vector<TrackTags>{
-                                   {"Intro", "DJ One", "mix", 1, 4},
-                                   {"", "", "mix", 2, 4},
-                                   {"Middle", "", "mix", 3, 4},
-                                   {"Closer", "Artist C", "mix", 4, 4},
+                                   {"Intro", "DJ One", "mix", 1, 4, "", "", "", 1, true},
+                                   {"", "", "mix", 2, 4, "", "", "", 1, true},
+                                   {"Middle", "", "mix", 3, 4, "", "", "", 1, true},
+                                   {"Closer", "Artist C", "mix", 4, 4, "", "", "", 1, true},
                                }));
 
         // The next split of the same mix offers the last choice, the folder included.

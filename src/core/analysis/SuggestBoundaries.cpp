@@ -108,6 +108,17 @@ SuggestResult Analyse(const MixSignal& signal, const ElementSource& source, std:
     }
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    const double highest =
+        novelty.empty() ? 0.0 : *std::max_element(novelty.begin(), novelty.end());
+    for (const std::size_t t : candidates) {
+        if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
+            result.candidates.push_back({it->second->Middle(), 1.0, SuggestionKind::Silence});
+        } else {
+            const double share = highest > 0.0 && t < novelty.size() ? novelty[t] / highest : 0.0;
+            result.candidates.push_back({std::min(signal.frames - 1, features.EdgeFrame(t)),
+                                         std::clamp(share, 0.0, 1.0), SuggestionKind::Transition});
+        }
+    }
 
     // Hops that reach into a silence belong to no track.
     std::vector<std::uint8_t> silent(standard.hops, 0);

@@ -12,7 +12,11 @@ namespace sundrel {
 
 struct SuggestResult {
     std::vector<Suggestion> suggestions; // ascending frames
-    std::uint32_t rate = 0;              // frames a second of the mix
+    // Every place the boundaries were chosen from (each silence and each peak of the novelty),
+    // ascending; confidence is the novelty there relative to its highest peak, 1 for a
+    // silence. What snapping an imported time to a nearby transition chooses among.
+    std::vector<Suggestion> candidates;
+    std::uint32_t rate = 0; // frames a second of the mix
     std::int64_t frames = 0;
     double loudnessLufs = 0.0;       // integrated loudness; -infinity for a silent mix
     double silenceThresholdDb = 0.0; // block power below this counted as silence

@@ -60,7 +60,19 @@ TagLib::ByteVector InfoList(const TrackTags& tags) {
         info.setTrack(static_cast<unsigned>(tags.number)); // IPRT
         info.setFieldText("ITRK", TagLib::String::number(tags.number));
     }
-    return info.render(); // "INFO" and the fields, or nothing
+    info.setGenre(Text(tags.genre));            // IGNR
+    info.setFieldText("ICRD", Text(tags.date)); // creation date
+    return info.render();                       // "INFO" and the fields, or nothing
+}
+
+// A text frame; nothing for an empty text. The tag owns the frame.
+void AddText(TagLib::ID3v2::Tag& id3, const char* id, const std::string& text) {
+    if (text.empty()) {
+        return;
+    }
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, TagLib::String::Latin1);
+    frame->setText(Text(text));
+    id3.addFrame(frame);
 }
 
 TagLib::ByteVector Id3Tag(const TrackTags& tags) {
@@ -68,6 +80,17 @@ TagLib::ByteVector Id3Tag(const TrackTags& tags) {
     id3.setTitle(Text(tags.title));
     id3.setArtist(Text(tags.artist));
     id3.setAlbum(Text(tags.album));
+    id3.setGenre(Text(tags.genre));
+    AddText(id3, "TPE2", tags.albumArtist); // album artist
+    AddText(id3, "TDRC", tags.date);        // rendered as TYER (and TDAT) in version 2.3
+    if (tags.disc > 0) {
+        std::string disc = std::to_string(tags.disc);
+        disc += "/1";
+        AddText(id3, "TPOS", disc);
+    }
+    if (tags.compilation) {
+        AddText(id3, "TCMP", "1"); // iTunes' and most DJ software's compilation flag
+    }
     if (tags.number > 0) {
         std::string track = std::to_string(tags.number);
         if (tags.count > 0) {

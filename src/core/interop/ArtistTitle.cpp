@@ -16,6 +16,36 @@ std::string Trimmed(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
+std::string Lower(std::string_view word) {
+    std::string out(word);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+// Whether " by " at `by` in `name` belongs to the title: before a pronoun ("Stand by Me",
+// "Stand by Your Man") or between two equal words ("Side by Side", "Step by Step").
+bool ByInTitle(std::string_view name, std::size_t by) {
+    const std::string_view after = name.substr(by + 4);
+    const std::string next = Lower(after.substr(0, after.find(' ')));
+    constexpr std::array<std::string_view, 14> kPronouns = {
+        "me", "you",  "him", "her", "us",    "them",   "it",
+        "my", "your", "his", "our", "their", "myself", "yourself"};
+    for (const std::string_view pronoun : kPronouns) {
+        if (next == pronoun) {
+            return true;
+        }
+    }
+    const std::string_view before = name.substr(0, by);
+    const std::size_t space = before.rfind(' ');
+    const std::string previous =
+        Lower(space == std::string_view::npos ? before : before.substr(space + 1));
+    return previous == next;
+}
+
 } // namespace
 
 ArtistTitle SplitArtistTitle(std::string_view name, NameSeparators separators) {
@@ -38,7 +68,7 @@ ArtistTitle SplitArtistTitle(std::string_view name, NameSeparators separators) {
     }
     if (separators == NameSeparators::DashesAndBy) {
         const std::size_t by = clean.rfind(" by ");
-        if (by != std::string::npos && by > 0 && by + 4 < clean.size()) {
+        if (by != std::string::npos && by > 0 && by + 4 < clean.size() && !ByInTitle(clean, by)) {
             return {Trimmed(clean.substr(by + 4)), Trimmed(clean.substr(0, by))};
         }
     }

@@ -22,7 +22,9 @@ enum class NameSeparators {
 // so that "Artist - Song - Radio Edit" keeps the title whole; a dash at either end splits too
 // ("- Title" is a title alone, "Artist -" an artist alone). Dashes inside words ("Jay-Z") do
 // not split. With DashesAndBy and no dash, the last lower-case " by " between two non-empty
-// parts splits "Title by Artist". Without a separator the whole name is the title.
+// parts splits "Title by Artist", unless a pronoun follows it or the same word stands on
+// either side ("Stand by Me", "Side by Side" are titles). Without a separator the whole name is the
+// title.
 ArtistTitle SplitArtistTitle(std::string_view name, NameSeparators separators);
 
 // The name SplitArtistTitle reads back as the cleaned `artist` and `title`: "Artist - Title",

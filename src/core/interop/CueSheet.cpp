@@ -6,16 +6,19 @@
 #include "core/interop/NameText.h"
 #include "core/interop/TextLines.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 
 namespace sundrel {
 
 namespace {
 
 constexpr std::int64_t kCueFramesPerSecond = 75;
+constexpr std::int64_t kMostCueMinutes = 999'999; // six digits of mm:ss:ff
 
 std::string Upper(std::string_view word) {
     std::string out(word);
@@ -90,28 +93,79 @@ std::string ParseFile(std::string_view rest, std::size_t line) {
     return file;
 }
 
-// mm:ss:ff, minutes of up to six digits.
-std::int64_t ParseCueTime(std::string_view text, std::size_t line) {
+// An INDEX time as written: three fields, read as mm:ss:ff (75 frames a second) or, in a
+// rekordbox recording sheet, as h:mm:ss. Both readings order times alike, field by field.
+struct RawTime {
+    std::int64_t first = 0;
+    std::int64_t second = 0;
+    std::int64_t third = 0;
+    std::size_t line = 0;
+    std::string text;
+    auto Key() const { return std::tuple(first, second, third); }
+};
+
+RawTime ParseRawTime(std::string_view text, std::size_t line) {
     const std::size_t first = text.find(':');
     const std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
+    const std::string bad = "the time \"" + std::string(Excerpt(text)) + "\" is not mm:ss:ff";
     if (second == std::string_view::npos) {
-        throw InteropError(line, "the time \"" + std::string(Excerpt(text)) + "\" is not mm:ss:ff");
+        throw InteropError(line, bad);
     }
-    const auto minutes = ParseDigits(text.substr(0, first), 6);
-    const auto seconds = ParseDigits(text.substr(first + 1, second - first - 1), 2);
-    const auto frames = ParseDigits(text.substr(second + 1), 2);
-    if (!minutes || !seconds || !frames) {
-        throw InteropError(line, "the time \"" + std::string(Excerpt(text)) + "\" is not mm:ss:ff");
+    const auto a = ParseDigits(text.substr(0, first), 6);
+    const auto b = ParseDigits(text.substr(first + 1, second - first - 1), 2);
+    const auto c = ParseDigits(text.substr(second + 1), 2);
+    if (!a || !b || !c) {
+        throw InteropError(line, bad);
     }
-    if (*seconds >= 60) {
+    if (*b >= 60) {
         throw InteropError(line, "the seconds of " + std::string(text) + " are past 59");
     }
-    if (*frames >= kCueFramesPerSecond) {
+    if (*c >= kCueFramesPerSecond) {
         throw InteropError(line,
                            "the frames of " + std::string(text) + " are past 74 (a second has 75)");
     }
-    return (*minutes * 60 + *seconds) * kCueFramesPerSecond + *frames;
+    return {*a, *b, *c, line, std::string(text)};
 }
+
+bool IsDataTrackType(std::string_view upper) {
+    constexpr std::array<std::string_view, 9> kTypes = {"MODE1/2048", "MODE1/2352", "MODE2/2048",
+                                                        "MODE2/2324", "MODE2/2336", "MODE2/2352",
+                                                        "CDG",        "CDI/2336",   "CDI/2352"};
+    return std::find(kTypes.begin(), kTypes.end(), upper) != kTypes.end();
+}
+
+// Keywords of the cue sheet format (CD-TEXT included) that say nothing about where tracks
+// start or what they are called here.
+bool IsReadPast(std::string_view keyword) {
+    constexpr std::array<std::string_view, 16> kKeywords = {
+        "CATALOG",   "CDTEXTFILE", "FLAGS",     "ISRC",    "SONGWRITER", "PREGAP",
+        "POSTGAP",   "COMPOSER",   "ARRANGER",  "MESSAGE", "DISC_ID",    "UPC_EAN",
+        "TOC_INFO1", "TOC_INFO2",  "SIZE_INFO", "GENRE"};
+    return std::find(kKeywords.begin(), kKeywords.end(), keyword) != kKeywords.end();
+}
+
+// A REM value: quoted or not, an unclosed quote taken as text.
+std::string RemValue(std::string_view rest) {
+    rest = TrimBlanks(rest);
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
+        rest = rest.substr(1, rest.size() - 2);
+    }
+    std::string value = CleanName(rest);
+    if (value.size() > kMaxNameBytes) {
+        value.clear(); // a remark, not worth refusing the sheet for
+    }
+    return value;
+}
+
+// A track as read so far.
+struct PendingTrack {
+    TrackEntry entry;
+    std::int64_t number = 0;
+    std::size_t line = 0;
+    std::string dataType; // MODE1/2352 ...; empty for an audio track
+    bool indexed = false;
+    std::optional<RawTime> start; // INDEX 01
+};
 
 class CueReader {
   public:
@@ -123,41 +177,123 @@ class CueReader {
         std::string_view rest = text;
         const std::string keyword = Upper(TakeWord(rest));
         if (keyword == "REM") {
-            return;
-        }
-        if (keyword == "TITLE") {
-            (m_track ? m_track->title : m_set.title) = ParseName(rest, "title", line);
+            Remark(rest);
+        } else if (keyword == "TITLE") {
+            (m_track ? m_track->entry.title : m_set.title) = ParseName(rest, "title", line);
         } else if (keyword == "PERFORMER") {
-            (m_track ? m_track->artist : m_set.artist) = ParseName(rest, "performer", line);
+            (m_track ? m_track->entry.artist : m_set.artist) = ParseName(rest, "performer", line);
         } else if (keyword == "FILE") {
             File(rest, line);
         } else if (keyword == "TRACK") {
             Track(rest, line);
         } else if (keyword == "INDEX") {
             Index(rest, line);
-        } else if (keyword == "CATALOG" || keyword == "CDTEXTFILE" || keyword == "FLAGS" ||
-                   keyword == "ISRC" || keyword == "SONGWRITER" || keyword == "PREGAP" ||
-                   keyword == "POSTGAP") {
-            return;
-        } else {
+        } else if (!IsReadPast(keyword)) {
             throw InteropError(line, "unknown command \"" + std::string(Excerpt(keyword)) + "\"");
         }
     }
 
     MarkerSet Finish() {
         EndTrack();
-        if (m_set.tracks.empty()) {
-            throw InteropError(0, "the cue sheet holds no TRACK");
+        if (m_tracks.empty()) {
+            throw InteropError(0, m_dataTracks > 0 ? "the cue sheet holds only data tracks"
+                                                   : "the cue sheet holds no TRACK");
+        }
+        const bool clock = ReadsClockTimes();
+        for (PendingTrack& track : m_tracks) {
+            const RawTime& t = *track.start;
+            if (clock) {
+                if (t.third >= 60) {
+                    throw InteropError(t.line, "the seconds of " + t.text +
+                                                   " are past 59 (this sheet gives h:mm:ss)");
+                }
+                if (t.first * 60 + t.second > kMostCueMinutes) {
+                    throw InteropError(t.line, "the time " + t.text + " is longer than " +
+                                                   std::to_string(kMostCueMinutes) +
+                                                   " minutes, which no cue sheet can hold");
+                }
+                track.entry.start = ExactTime{(t.first * 60 + t.second) * 60 + t.third, 1};
+            } else {
+                track.entry.start = ExactTime{
+                    (t.first * 60 + t.second) * kCueFramesPerSecond + t.third, kCueFramesPerSecond};
+            }
+            m_set.tracks.push_back(std::move(track.entry));
         }
         return std::move(m_set);
     }
 
   private:
+    void Remark(std::string_view rest) {
+        const std::string word = Upper(TakeWord(rest));
+        if (m_track) {
+            return;
+        }
+        if (word == "DATE") {
+            m_set.date = RemValue(rest);
+        } else if (word == "GENRE") {
+            m_set.genre = RemValue(rest);
+        } else if (word == "RECORDED_BY") {
+            m_rekordbox = Upper(rest).find("REKORDBOX") != std::string::npos;
+        }
+    }
+
+    // Whether the INDEX times are h:mm:ss. rekordbox says so by its REM RECORDED_BY line; a
+    // sheet that names a played file inside each track without saying who wrote it is read
+    // the same way unless a time fits only mm:ss:ff, and the reading taken is noted.
+    bool ReadsClockTimes() {
+        if (m_rekordbox) {
+            return true;
+        }
+        if (m_sourceFiles == 0) {
+            return false;
+        }
+        const RawTime* proof = nullptr;
+        for (const PendingTrack& track : m_tracks) {
+            if (track.start->third >= 60 || track.start->first >= 24) {
+                proof = &*track.start;
+                break;
+            }
+        }
+        const std::string what = "the sheet names a played file inside each track, as a "
+                                 "rekordbox recording sheet does, but not the program that wrote "
+                                 "it: ";
+        if (proof) {
+            m_set.notes.push_back(what + "read its times as mm:ss:ff, which line " +
+                                  std::to_string(proof->line) + " (" + proof->text + ") needs");
+            return false;
+        }
+        m_set.notes.push_back(what + "read its times as h:mm:ss, as rekordbox writes them (" +
+                              m_tracks.back().start->text + " is " +
+                              ClockText(*m_tracks.back().start) +
+                              "); were they mm:ss:ff, the tracks would all lie in the first " +
+                              std::to_string(m_tracks.back().start->first + 1) + " minutes");
+        return true;
+    }
+
+    static std::string ClockText(const RawTime& t) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%lld h %02lld min %02lld s",
+                      static_cast<long long>(t.first), static_cast<long long>(t.second),
+                      static_cast<long long>(t.third));
+        return text;
+    }
+
     void File(std::string_view rest, std::size_t line) {
         std::string file = ParseFile(rest, line);
+        if (m_track && !m_track->indexed) {
+            // Inside a track before its indexes: the file the track was played from, as a
+            // recording program notes it, unless it repeats the recording's own.
+            if (!(m_fileSeen && file == m_set.file)) {
+                m_track->entry.sourceFile = std::move(file);
+                ++m_sourceFiles;
+            }
+            return;
+        }
         if (m_fileSeen && file != m_set.file) {
-            throw InteropError(line, "a second FILE: the sheet describes more than one "
-                                     "audio file, not one mix");
+            throw InteropError(line, "a second FILE (\"" + std::string(Excerpt(file)) +
+                                         "\" after \"" + std::string(Excerpt(m_set.file)) +
+                                         "\"): the sheet describes several audio files, as a "
+                                         "sheet for a CD's tracks does, not one recording");
         }
         m_fileSeen = true;
         m_set.file = std::move(file);
@@ -176,16 +312,22 @@ class CueReader {
                                          " does not come after track " +
                                          std::to_string(m_lastNumber));
         }
-        if (Upper(rest) != "AUDIO") {
-            throw InteropError(line, "track " + std::to_string(*number) + " is not AUDIO");
+        const std::string type = Upper(rest);
+        if (type != "AUDIO" && !IsDataTrackType(type)) {
+            throw InteropError(line, "track " + std::to_string(*number) + " is not AUDIO (\"" +
+                                         std::string(Excerpt(rest)) + "\" is no track type)");
         }
-        if (m_set.tracks.size() >= kMaxMarkerFileTracks) {
+        if (m_tracks.size() >= kMaxMarkerFileTracks) {
             throw InteropError(line,
                                "more than " + std::to_string(kMaxMarkerFileTracks) + " tracks");
         }
         m_lastNumber = *number;
         m_track.emplace();
-        m_trackLine = line;
+        m_track->number = *number;
+        m_track->line = line;
+        if (type != "AUDIO") {
+            m_track->dataType = type;
+        }
         m_lastIndex = -1;
     }
 
@@ -199,19 +341,20 @@ class CueReader {
             throw InteropError(line, "the index number \"" + std::string(Excerpt(numberText)) +
                                          "\" is not 0..99");
         }
-        const std::int64_t frames = ParseCueTime(rest, line);
+        RawTime time = ParseRawTime(rest, line);
         if (*number <= m_lastIndex) {
             throw InteropError(line, "INDEX " + std::string(numberText) +
                                          " does not come after INDEX " +
                                          std::to_string(m_lastIndex) + " of this track");
         }
-        if (frames < m_lastTime) {
+        if (m_lastTime && time.Key() < m_lastTime->Key()) {
             throw InteropError(line, "the index is earlier than the one above it");
         }
         m_lastIndex = *number;
-        m_lastTime = frames;
+        m_lastTime = time;
+        m_track->indexed = true;
         if (*number == 1) {
-            m_track->start = ExactTime{frames, kCueFramesPerSecond};
+            m_track->start = std::move(time);
         }
     }
 
@@ -220,20 +363,30 @@ class CueReader {
             return;
         }
         if (!m_track->start) {
-            throw InteropError(m_trackLine,
-                               "track " + std::to_string(m_lastNumber) + " has no INDEX 01");
+            throw InteropError(m_track->line,
+                               "track " + std::to_string(m_track->number) + " has no INDEX 01");
         }
-        m_set.tracks.push_back(std::move(*m_track));
+        if (!m_track->dataType.empty()) {
+            ++m_dataTracks;
+            m_set.notes.push_back("line " + std::to_string(m_track->line) + ": track " +
+                                  std::to_string(m_track->number) + " is a data track (" +
+                                  m_track->dataType + "); skipped");
+        } else {
+            m_tracks.push_back(std::move(*m_track));
+        }
         m_track.reset();
     }
 
     MarkerSet m_set;
-    std::optional<TrackEntry> m_track;
-    std::size_t m_trackLine = 0;
+    std::vector<PendingTrack> m_tracks;
+    std::optional<PendingTrack> m_track;
     std::int64_t m_lastNumber = 0;
     std::int64_t m_lastIndex = -1;
-    std::int64_t m_lastTime = 0;
+    std::optional<RawTime> m_lastTime;
+    std::size_t m_sourceFiles = 0;
+    std::size_t m_dataTracks = 0;
     bool m_fileSeen = false;
+    bool m_rekordbox = false;
 };
 
 std::string FileType(std::string_view file) {
@@ -259,13 +412,31 @@ std::string CueTime(std::int64_t frames) {
 
 void PutName(std::string& out, std::string_view indent, std::string_view keyword,
              std::string_view value) {
-    const std::string clean = CleanName(value);
+    const std::string clean = CueName(value);
     if (!clean.empty()) {
         out.append(indent).append(keyword).append(" \"").append(clean).append("\"\n");
     }
 }
 
 } // namespace
+
+std::string CueName(std::string_view text) {
+    const std::string clean = CleanName(text);
+    std::string out;
+    out.reserve(clean.size());
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        if (clean[i] != '"') {
+            out += clean[i];
+            continue;
+        }
+        // An opening quote at the start or after a blank or a bracket, a closing one (which
+        // also stands for an inch mark) elsewhere.
+        const bool opening =
+            i == 0 || clean[i - 1] == ' ' || clean[i - 1] == '(' || clean[i - 1] == '[';
+        out += opening ? "\u201C" : "\u201D";
+    }
+    return out;
+}
 
 MarkerSet ReadCueSheet(std::string_view bytes) {
     const std::vector<std::string> lines = DecodeLines(bytes);
@@ -282,6 +453,12 @@ std::string WriteCueSheet(const MarkerSet& set) {
                                     std::to_string(kMaxMarkerFileTracks) + " tracks");
     }
     std::string out;
+    const std::string date = CueName(set.date);
+    if (!date.empty()) {
+        out += date.find(' ') == std::string::npos ? "REM DATE " + date + "\n"
+                                                   : "REM DATE \"" + date + "\"\n";
+    }
+    PutName(out, "", "REM GENRE", set.genre);
     PutName(out, "", "TITLE", set.title);
     PutName(out, "", "PERFORMER", set.artist);
     const std::string file = CleanName(set.file);

@@ -33,8 +33,19 @@ bool HasTimes(const MarkerSet& set) {
                                               [](const TrackEntry& t) { return t.start; });
 }
 
-std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate,
-                                     std::int64_t frames) {
+bool HasLeadIn(const MarkerSet& set, std::uint32_t rate) {
+    if (!HasTimes(set)) {
+        return false;
+    }
+    std::int64_t first = FrameOf(*set.tracks.front().start, rate);
+    for (const TrackEntry& t : set.tracks) {
+        first = std::min(first, FrameOf(*t.start, rate));
+    }
+    return first > 0;
+}
+
+std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, std::int64_t frames,
+                                     LeadIn leadIn) {
     struct Placed {
         std::int64_t frame;
         std::size_t track;
@@ -66,6 +77,9 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate,
                                       TrackText(placed[k].track) + " start at the same time (" +
                                       FormatDuration(SecondsAtFrame(placed[k].frame, rate)) + ")");
         }
+    }
+    if (leadIn == LeadIn::JoinFirstTrack && !placed.empty()) {
+        placed.front().frame = 0;
     }
     std::vector<Marker> markers;
     if (placed.empty() || placed.front().frame > 0) {
@@ -107,6 +121,8 @@ MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, co
     MarkerSet set;
     set.title = mix.title;
     set.artist = mix.artist;
+    set.date = mix.date;
+    set.genre = mix.genre;
     set.file = mixPath.filename().string();
     for (std::size_t index : TimeOrder(markers)) {
         const Marker& m = markers[index];

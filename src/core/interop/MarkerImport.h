@@ -14,13 +14,25 @@ namespace sundrel {
 // Whether the set's tracks say where they start (the readers give all of them times or none).
 bool HasTimes(const MarkerSet& set);
 
+// What becomes of the audio before the first track's start (a cue sheet's pregap, the second
+// a recording program ran before the first track).
+enum class LeadIn {
+    JoinFirstTrack, // the first track starts at 0: a mix's first second belongs to it
+    OwnTrack,       // an unnamed track of its own before the first listed one
+};
+
 // The markers a set with times makes for a mix of `frames` frames at `rate`, in time order:
-// each track starts at the frame nearest its time. A first track at 0 names the start marker;
-// otherwise the start marker comes first, unnamed (the stretch before the first listed
-// track). Throws InteropError (line 0) naming the track when a track has no time, starts at
-// or after the end of the mix, or starts on the same frame as another, and when there would
-// be more markers than a list holds.
-std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, std::int64_t frames);
+// each track starts at the frame nearest its time. The first track names the start marker
+// when it starts at 0 or `leadIn` joins the audio before it to it; otherwise the start marker
+// comes first, unnamed (the stretch before the first listed track). Throws InteropError (line 0)
+// naming the track when a track has no time, starts at or after the end of the mix, or starts on
+// the same frame as another, and when there would be more markers than a list holds.
+std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, std::int64_t frames,
+                                     LeadIn leadIn = LeadIn::JoinFirstTrack);
+
+// Whether MarkersFromTimes with LeadIn::OwnTrack gives the set's audio before its first track
+// a track of its own: the first start lies after frame 0 at `rate`.
+bool HasLeadIn(const MarkerSet& set, std::uint32_t rate);
 
 // `markers` (any order) with the set's names given to them in time order, the start marker
 // first. Throws InteropError (line 0) saying both counts when the set names another number
@@ -29,7 +41,7 @@ std::vector<Marker> NameMarkers(std::span<const Marker> markers, const MarkerSet
 
 // The set that writes out `markers` (any order; the set lists them in time order) of a mix at
 // `rate` frames a second stored at `mixPath`: each track's start exactly as its frame, the
-// mix's names, and the mix's file name.
+// mix's names, date and genre, and the mix's file name.
 MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, const MixInfo& mix,
                          const std::filesystem::path& mixPath);
 

@@ -22,6 +22,9 @@ struct TrackEntry {
     std::optional<ExactTime> start;
     std::string title;
     std::string artist;
+    // The file the track was played from, as a recording program's cue sheet names it inside
+    // the track (rekordbox); empty otherwise.
+    std::string sourceFile{};
     friend bool operator==(const TrackEntry&, const TrackEntry&) = default;
 };
 
@@ -31,7 +34,12 @@ struct MarkerSet {
     std::string title;  // the mix (a cue sheet's TITLE before its first TRACK)
     std::string artist; // the mix (a cue sheet's PERFORMER before its first TRACK)
     std::string file;   // the audio file a cue sheet's FILE line names, as written
+    std::string date;   // a cue sheet's REM DATE ("2026-12-05", "1997")
+    std::string genre;  // a cue sheet's REM GENRE
     std::vector<TrackEntry> tracks;
+    // What the reader read past or had to guess, one sentence each ("line 40: track 13 is a
+    // data track (MODE2/2336); skipped"): worth telling the user, no reason to refuse the file.
+    std::vector<std::string> notes;
     friend bool operator==(const MarkerSet&, const MarkerSet&) = default;
 };
 

@@ -8,9 +8,14 @@ namespace sundrel {
 struct TrackTags {
     std::string title;
     std::string artist;
-    std::string album; // the mix's title, else its file name without extension
-    int number = 0;    // 1, 2, ...
-    int count = 0;     // the tracks of the split
+    std::string album;         // the mix's title, else its file name without extension
+    int number = 0;            // 1, 2, ...
+    int count = 0;             // the tracks of the split
+    std::string albumArtist{}; // the mix's artist (the DJ)
+    std::string date{};        // the mix's date
+    std::string genre{};       // the mix's genre
+    int disc = 0;              // 1 when the tracks are marked as one album (disc 1 of 1)
+    bool compilation = false;  // the tracks are by several artists
     friend bool operator==(const TrackTags&, const TrackTags&) = default;
 };
 

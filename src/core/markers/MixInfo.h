@@ -9,6 +9,10 @@ namespace sundrel {
 struct MixInfo {
     std::string title;
     std::string artist;
+    // When the mix was recorded and its genre, as a cue sheet's REM DATE and REM GENRE give
+    // them; written as tags, not kept in a project file.
+    std::string date{};
+    std::string genre{};
     bool Empty() const { return title.empty() && artist.empty(); }
     friend bool operator==(const MixInfo&, const MixInfo&) = default;
 };

@@ -8,6 +8,7 @@
 #include "core/split/SplitPlan.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <utility>
 
@@ -219,7 +220,7 @@ std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set
             m_markers.Replace(markers);
             m_nSelected = 0;
             if (!set.title.empty() || !set.artist.empty()) {
-                m_mixInfo = {set.title, set.artist};
+                m_mixInfo = {set.title, set.artist, set.date, set.genre};
             }
         } else {
             for (std::size_t i = 0; i < markers.size(); ++i) {
@@ -235,6 +236,40 @@ std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set
 MarkerSet MixSession::ExportSet() const {
     return SetFromMarkers(m_markers.Markers(), m_wave ? m_wave->m_wfx.nSamplesPerSec : 1, m_mixInfo,
                           m_wavePath);
+}
+
+bool MixSession::ShiftMarkers(double seconds) {
+    if (!m_wave) {
+        return false;
+    }
+    const auto delta =
+        static_cast<std::int64_t>(std::llround(seconds * m_wave->m_wfx.nSamplesPerSec));
+    // Computed first: a shift out of the mix throws before anything changes.
+    const std::vector<Marker> moved = sundrel::ShiftMarkers(m_markers.Markers(), delta, Frames());
+    return EditMarkers([&] {
+        m_markers.Replace(moved);
+        return true;
+    });
+}
+
+std::vector<SnapMove> MixSession::SnapMarkers(std::span<const Suggestion> candidates,
+                                              double seconds) {
+    if (!m_wave) {
+        return {};
+    }
+    std::vector<SnapTarget> targets;
+    for (const Suggestion& c : candidates) {
+        targets.push_back({c.frame, c.confidence});
+    }
+    std::vector<Marker> markers = m_markers.Markers();
+    const auto within =
+        static_cast<std::int64_t>(std::llround(seconds * m_wave->m_wfx.nSamplesPerSec));
+    std::vector<SnapMove> moves = sundrel::SnapMarkers(markers, targets, within);
+    EditMarkers([&] {
+        m_markers.Replace(markers);
+        return true;
+    });
+    return moves;
 }
 
 std::size_t MixSession::TrackCount() const {

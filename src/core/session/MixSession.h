@@ -4,6 +4,7 @@
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerSet.h"
 #include "core/markers/MarkerList.h"
+#include "core/markers/MarkerMoves.h"
 #include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
 #include "core/session/MarkerHistory.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -163,6 +165,14 @@ class MixSession {
     std::optional<ImportOutcome> Import(const MarkerSet& set);
     // The markers as a marker file writes them (time order, exact frames, the mix's names).
     MarkerSet ExportSet() const;
+    // Moves every marker but the start by `seconds` (see ShiftMarkers), as one undo step;
+    // false when there is no mix or nothing moved. Throws MarkerMoveError, changing nothing,
+    // when a marker would leave the mix.
+    bool ShiftMarkers(double seconds);
+    // Moves every marker but the start to the strongest of `candidates` (the analysis's, see
+    // SuggestResult::candidates) within `seconds` of it (see SnapMarkers), as one undo step;
+    // where each marker went, in time order.
+    std::vector<SnapMove> SnapMarkers(std::span<const Suggestion> candidates, double seconds);
 
     // ---- Suggested boundaries: shown beside the markers until the user accepts (a marker
     // exactly there) or dismisses each. They are not part of the undo history; loading

@@ -172,6 +172,13 @@ struct TrackMetadata {
                    tags.number > 0 ? std::to_string(tags.number) : "", name);
         AddComment(comments.get(), "TRACKTOTAL", tags.count > 0 ? std::to_string(tags.count) : "",
                    name);
+        AddComment(comments.get(), "ALBUMARTIST", tags.albumArtist, name);
+        AddComment(comments.get(), "DATE", tags.date, name);
+        AddComment(comments.get(), "GENRE", tags.genre, name);
+        AddComment(comments.get(), "DISCNUMBER", tags.disc > 0 ? std::to_string(tags.disc) : "",
+                   name);
+        AddComment(comments.get(), "DISCTOTAL", tags.disc > 0 ? "1" : "", name);
+        AddComment(comments.get(), "COMPILATION", tags.compilation ? "1" : "", name);
         if (frames > 0 &&
             (!FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
                  seekTable.get(), rate * kSeekSpacingSeconds, frames) ||

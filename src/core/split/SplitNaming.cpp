@@ -37,26 +37,53 @@ std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uin
 
 void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint64_t dataSize,
                std::uint32_t frameSize, std::uint32_t rate, const MixInfo& mix,
-               const std::filesystem::path& mixPath, std::string_view nameTemplate) {
+               const std::filesystem::path& mixPath, std::string_view nameTemplate,
+               bool leadInTrack) {
     const std::vector<TrackNaming> tracks = NamesOfTracks(markers, dataSize, frameSize);
+    const std::size_t first = leadInTrack && tracks.size() > 1 ? 1 : 0;
     std::vector<TrackNameFields> fields;
     bool named = !mix.Empty();
-    for (const TrackNaming& t : tracks) {
+    for (std::size_t i = first; i < tracks.size(); ++i) {
+        const TrackNaming& t = tracks[i];
         fields.push_back(
             {t.title, t.artist, rate == 0 ? 0 : static_cast<std::uint64_t>(t.firstFrame) / rate});
         named = named || !t.title.empty() || !t.artist.empty();
     }
     const std::string stem = mixPath.stem().string();
-    options.names = TrackFileNames(nameTemplate, fields, stem, TrackExtension(options.format));
+    const std::string extension = TrackExtension(options.format);
+    options.names = TrackFileNames(nameTemplate, fields, stem, extension);
+    if (first == 1) {
+        std::string leadIn = kLeadInName;
+        leadIn += extension;
+        options.names.insert(options.names.begin(), std::move(leadIn));
+    }
     options.tags.clear();
     if (!named) {
         return;
     }
-    const int count = static_cast<int>(tracks.size());
-    for (int k = 0; k < count; ++k) {
-        const TrackNaming& t = tracks[static_cast<std::size_t>(k)];
-        options.tags.push_back(
-            {t.title, t.artist, mix.title.empty() ? stem : mix.title, k + 1, count});
+    bool severalArtists = false;
+    for (std::size_t i = first; i < tracks.size(); ++i) {
+        const std::string& artist = tracks[i].artist.empty() ? mix.artist : tracks[i].artist;
+        const std::string& firstArtist =
+            tracks[first].artist.empty() ? mix.artist : tracks[first].artist;
+        severalArtists = severalArtists || artist != firstArtist;
+    }
+    const int count = static_cast<int>(tracks.size() - first);
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        const TrackNaming& t = tracks[i];
+        const bool leadIn = i < first;
+        TrackTags tags;
+        tags.title = t.title;
+        tags.artist = t.artist.empty() ? mix.artist : t.artist;
+        tags.album = mix.title.empty() ? stem : mix.title;
+        tags.number = leadIn ? 0 : static_cast<int>(i - first) + 1;
+        tags.count = count;
+        tags.albumArtist = mix.artist;
+        tags.date = mix.date;
+        tags.genre = mix.genre;
+        tags.disc = 1;
+        tags.compilation = severalArtists;
+        options.tags.push_back(std::move(tags));
     }
 }
 

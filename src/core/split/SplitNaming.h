@@ -28,11 +28,19 @@ std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uin
 // (`dataSize` bytes of audio in frames of `frameSize` bytes at `rate` frames a second):
 // the names from `nameTemplate` (see TrackFileNames; an empty template keeps the classic
 // names) with the extension of `options.format`; the tags from the tracks' names, the mix's
-// title (else the mix's file name without extension) as the album, and the track numbers.
+// title (else the mix's file name without extension) as the album, the mix's artist as the
+// album artist and as the artist of each track that has none, the mix's date and genre, the
+// track numbers and disc 1 of 1 (marked a compilation when the tracks' artists differ).
 // A split in which neither a track nor the mix has a name gets no tags, so that it writes the
-// same bytes as ever. Throws NameTemplateError for a template that cannot be expanded.
+// same bytes as ever. With `leadInTrack` the first track is the audio before the first listed
+// one: it is named kLeadInName and untagged by number, and the others count from 1, as
+// shnsplit writes a pregap. Throws NameTemplateError for a template that cannot be expanded.
 void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint64_t dataSize,
                std::uint32_t frameSize, std::uint32_t rate, const MixInfo& mix,
-               const std::filesystem::path& mixPath, std::string_view nameTemplate);
+               const std::filesystem::path& mixPath, std::string_view nameTemplate,
+               bool leadInTrack = false);
+
+// The file name (before the extension) of a lead-in written as a track of its own.
+inline constexpr const char* kLeadInName = "00 pregap";
 
 } // namespace sundrel

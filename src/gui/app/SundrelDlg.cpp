@@ -229,6 +229,7 @@ void CSundrelDlg::CreateMenu() {
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
     CreateMarkerFileMenus();
+    CreateShiftMenu();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
     for (QAction* action : findChildren<QAction*>()) {

@@ -255,6 +255,12 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void CreateMenu();
     // The marker-file commands in the File and Edit menus, connected.
     void CreateMarkerFileMenus();
+    // Edit > Shift Markers... and Snap Markers to Transitions... (SundrelDlgShift.cpp).
+    void CreateShiftMenu();
+    void OnShiftMarkers();
+    void OnSnapMarkers();
+    // Moves the markers to `candidates` within m_snapWithin seconds and says where each went.
+    void FinishSnap(const std::vector<sundrel::Suggestion>& candidates);
     // Applies a marker set read from `source` (a file name, or the pasted text, as shown in
     // messages), with the questions an import asks; `checkFile` asks about a FILE line naming
     // another mix. False when nothing changed.
@@ -279,6 +285,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // What the analysis of the suggestions gave, on the UI thread.
     struct SuggestOutcome {
         std::vector<sundrel::Suggestion> suggestions;
+        std::vector<sundrel::Suggestion> candidates; // what a snap chooses among
         std::optional<std::string> error;
         bool cancelled = false;
     };
@@ -388,6 +395,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QFuture<SuggestOutcome> m_suggest;
     QFutureWatcher<SuggestOutcome>* m_pSuggestWatcher = nullptr;
     std::stop_source m_suggestStop;
+    std::optional<double> m_snapWithin; // the running analysis is for a snap within this
     QPointer<QProgressDialog> m_pSuggestProgress;
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
     QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position

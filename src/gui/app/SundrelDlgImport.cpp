@@ -301,13 +301,17 @@ bool CSundrelDlg::ImportMarkerSet(const sundrel::MarkerSet& set, const QString& 
     if (outcome->timed && !m_session.IsPlaying() && m_session.Markers().Count() > 1) {
         m_btnSplit->setEnabled(true); // as Add Marker enables it
     }
-    // The tracks the markers now make: a label file or tracklist whose first time is past the
-    // start also leaves the unnamed track before it.
+    // The tracks the markers now make; what the reader read past or guessed goes into the
+    // status's tooltip.
     const QString tracks = Count(outcome->tracks, "track");
+    QString more = QStringLiteral("\nEdit > Undo takes it back.");
+    for (const std::string& note : set.notes) {
+        more += QStringLiteral("\n") + QString::fromStdString(note);
+    }
     ShowStatus(m_stSplitStatus,
                outcome->timed ? QStringLiteral("%1 from").arg(tracks)
                               : QStringLiteral("Named %1 from").arg(tracks),
-               source, QStringLiteral("\nEdit > Undo takes it back."));
+               source, more);
     return true;
 }
 

@@ -86,8 +86,10 @@ void CSundrelDlg::StartSuggest(const sundrel::SuggestOptions& options) {
                     Qt::QueuedConnection);
             };
             try {
-                outcome.suggestions =
-                    sundrel::SuggestBoundaries(path, options, progress, stop).suggestions;
+                sundrel::SuggestResult result =
+                    sundrel::SuggestBoundaries(path, options, progress, stop);
+                outcome.suggestions = std::move(result.suggestions);
+                outcome.candidates = std::move(result.candidates);
             } catch (const sundrel::AnalysisCancelled&) {
                 outcome.cancelled = true;
             } catch (const std::exception& e) {
@@ -108,15 +110,22 @@ void CSundrelDlg::OnSuggestFinished() {
         m_pSuggestProgress = nullptr;
     }
     if (m_suggest.resultCount() == 0) {
+        m_snapWithin.reset();
         return;
     }
     const SuggestOutcome outcome = m_suggest.result();
     if (outcome.cancelled || cancelled) {
+        m_snapWithin.reset();
         return;
     }
     if (outcome.error) {
+        m_snapWithin.reset();
         m_prompt.Message(this, QString::fromStdString(*outcome.error), QStringLiteral("Sundrel"),
                          Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
+    if (m_snapWithin) {
+        FinishSnap(outcome.candidates); // Edit > Snap Markers to Transitions
         return;
     }
     const std::size_t found = outcome.suggestions.size();

@@ -41,6 +41,11 @@ TEST(ArtistTitle, SplitsTheWaysDjsWriteNames) {
         {"Stand By Me", B, {"", "Stand By Me"}},                           // only lower case splits
         {"by Myself", B, {"", "by Myself"}}, // needs a title before it
         {"Passing by", B, {"", "Passing by"}},
+        {"Stand by Me", B, {"", "Stand by Me"}}, // a pronoun after "by": a title
+        {"Stand by Your Man", B, {"", "Stand by Your Man"}},
+        {"Side by Side", B, {"", "Side by Side"}}, // the same word either side
+        {"Step by step", B, {"", "Step by step"}},
+        {"Killing Me Softly by The Fugees", B, {"The Fugees", "Killing Me Softly"}},
         {"Ben E. King - Stand by Me", B, {"Ben E. King", "Stand by Me"}}, // a dash comes first
     };
     for (const Case& c : cases) {
@@ -71,7 +76,9 @@ TEST(ArtistTitle, JoinReadsBackToTheSameNames) {
     }
     EXPECT_EQ(JoinArtistTitle("A", "T", NameSeparators::Dashes), "A - T");
     EXPECT_EQ(JoinArtistTitle("", "Stand by Me", NameSeparators::Dashes), "Stand by Me");
-    EXPECT_EQ(JoinArtistTitle("", "Stand by Me", NameSeparators::DashesAndBy), "- Stand by Me");
+    EXPECT_EQ(JoinArtistTitle("", "Stand by Me", NameSeparators::DashesAndBy), "Stand by Me");
+    EXPECT_EQ(JoinArtistTitle("", "Porcelain by Moby", NameSeparators::DashesAndBy),
+              "- Porcelain by Moby");
 }
 
 TEST(ArtistTitle, CleanNameBlanksControlCharacters) {

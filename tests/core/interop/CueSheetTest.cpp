@@ -1,6 +1,7 @@
 #include "core/interop/CueSheet.h"
 #include "core/interop/ExactTimeMath.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -124,18 +125,19 @@ TEST(CueSheet, RefusesEachMalformedLineWithItsNumber) {
         {head + "INDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n", 4, "come after"},
         {head + "INDEX 01 00:00:00\nTRACK 0 AUDIO\n", 4, "1..999"},
         {head + "INDEX 01 00:00:00\nTRACK 1000 AUDIO\n", 4, "1..999"},
-        {head + "INDEX 01 00:00:00\nTRACK 02 MODE1/2352\n", 4, "not AUDIO"},
+        {head + "INDEX 01 00:00:00\nTRACK 02 MODE3/2352\n", 4, "not AUDIO"},
         {head + "INDEX 01 00:00:00\nTRACK 02\n", 4, "not AUDIO"},
         {head + "TITLE \"x\"\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n", 2, "no INDEX 01"},
         {head + "INDEX 00 00:00:00\n", 2, "no INDEX 01"},
         {"INDEX 01 00:00:00\n", 1, "before the first TRACK"},
         {"TITLE \"unclosed\n" + head, 1, "not closed"},
         {"TITLE \"a\" b\n" + head, 1, "after the quoted"},
-        {head + "INDEX 01 00:00:00\nFILE \"other.wav\" WAVE\n", 4, "second FILE"},
+        {head + "INDEX 01 00:00:00\nFILE \"other.wav\" WAVE\n", 4, "several audio files"},
         {"FILE \"mix.wav\" WAVE extra\n", 1, "after the file type"},
         {"FILE \"\" WAVE\n", 1, "no file"},
         {"TITLE \"" + std::string(1025, 'x') + "\"\n" + head, 1, "longer than 1024"},
         {"REM only remarks\n", 0, "no TRACK"},
+        {"FILE \"cd.bin\" BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n", 0, "only data"},
         {"", 0, "no TRACK"},
     };
     for (const Case& c : cases) {
@@ -170,7 +172,8 @@ TEST(CueSheet, WritesWhatItReadsBack) {
                   {ExactTime{44100 * 125 + 294, 44100}, "\"Quoted\"", "Sigur Rós"},
                   {ExactTime{44100LL * 6100 + 588 * 3, 44100}, "", "Artist only"}};
     const std::string text = WriteCueSheet(set);
-    EXPECT_EQ(text, "TITLE \"Night \"Live\" Mix\"\n"
+    // Quotes inside names become typographic ones: a reader ends a value at its second quote.
+    EXPECT_EQ(text, "TITLE \"Night \u201CLive\u201D Mix\"\n"
                     "PERFORMER \"DJ Ü\"\n"
                     "FILE \"night mix.wav\" WAVE\n"
                     "  TRACK 01 AUDIO\n"
@@ -181,14 +184,14 @@ TEST(CueSheet, WritesWhatItReadsBack) {
                     "    PERFORMER \"Line break\"\n"
                     "    INDEX 01 01:01:00\n"
                     "  TRACK 03 AUDIO\n"
-                    "    TITLE \"\"Quoted\"\"\n"
+                    "    TITLE \"\u201CQuoted\u201D\"\n"
                     "    PERFORMER \"Sigur Rós\"\n"
                     "    INDEX 01 02:05:01\n"
                     "  TRACK 04 AUDIO\n"
                     "    PERFORMER \"Artist only\"\n"
                     "    INDEX 01 101:40:03\n");
     const MarkerSet back = ReadCueSheet(text);
-    EXPECT_EQ(back.title, set.title);
+    EXPECT_EQ(back.title, "Night \u201CLive\u201D Mix");
     EXPECT_EQ(back.artist, set.artist);
     EXPECT_EQ(back.file, set.file);
     ASSERT_EQ(back.tracks.size(), set.tracks.size());
@@ -197,10 +200,160 @@ TEST(CueSheet, WritesWhatItReadsBack) {
     }
     EXPECT_EQ(back.tracks[1].title, "Tab here"); // control characters become spaces
     EXPECT_EQ(back.tracks[1].artist, "Line break");
-    EXPECT_EQ(back.tracks[2].title, "\"Quoted\"");
+    EXPECT_EQ(back.tracks[2].title, "\u201CQuoted\u201D");
     EXPECT_EQ(back.tracks[3], (TrackEntry{Cue(101, 40, 3), "", "Artist only"}));
     // Reading and writing again changes nothing.
     EXPECT_EQ(WriteCueSheet(back), text);
+}
+
+// A recording sheet as rekordbox writes it: the recording's FILE on top, the file each track
+// was played from inside the track, times as h:mm:ss, titles repeated during a blend.
+constexpr const char* kRekordboxSheet = R"(REM DATE 2026/12/05
+REM GENRE "Deep House"
+REM RECORDED_BY "rekordbox-dj"
+TITLE "REC-2026-12-05"
+PERFORMER "DJ Sundrel"
+FILE "REC-2026-12-05.wav" WAVE
+  TRACK 01 AUDIO
+    TITLE "Cafe Del Mar"
+    PERFORMER "Energy 52"
+    FILE "C:\Music\Energy 52 - Cafe Del Mar.mp3" WAVE
+    INDEX 01 00:00:00
+  TRACK 02 AUDIO
+    TITLE "Strings of Life"
+    PERFORMER "Rhythim Is Rhythim"
+    FILE "C:\Music\Strings of Life.flac" WAVE
+    INDEX 01 00:36:24
+  TRACK 03 AUDIO
+    TITLE "Strings of Life"
+    PERFORMER "Rhythim Is Rhythim"
+    FILE "C:\Music\Strings of Life.flac" WAVE
+    INDEX 01 01:02:05
+)";
+
+TEST(CueSheet, ReadsARekordboxRecordingSheetAsOneMix) {
+    const MarkerSet set = ReadCueSheet(kRekordboxSheet);
+    EXPECT_EQ(set.file, "REC-2026-12-05.wav");
+    EXPECT_EQ(set.artist, "DJ Sundrel");
+    EXPECT_EQ(set.date, "2026/12/05");
+    EXPECT_EQ(set.genre, "Deep House");
+    EXPECT_TRUE(set.notes.empty()); // the sheet says who wrote it: no guess to report
+    ASSERT_EQ(set.tracks.size(), 3u);
+    EXPECT_EQ(*set.tracks[1].start, (ExactTime{36 * 60 + 24, 1})); // 36 min 24 s
+    EXPECT_EQ(*set.tracks[2].start, (ExactTime{3600 + 2 * 60 + 5, 1}));
+    EXPECT_EQ(set.tracks[0].sourceFile, "C:\\Music\\Energy 52 - Cafe Del Mar.mp3");
+    EXPECT_EQ(set.tracks[1].title, "Strings of Life");
+    // A seconds field past 59 cannot be rekordbox's h:mm:ss.
+    std::string bad = kRekordboxSheet;
+    bad.replace(bad.find("01:02:05"), 8, "01:02:65");
+    try {
+        ReadCueSheet(bad);
+        ADD_FAILURE() << "accepted seconds past 59";
+    } catch (const InteropError& e) {
+        EXPECT_EQ(e.Line(), 21u);
+        EXPECT_NE(std::string(e.what()).find("h:mm:ss"), std::string::npos) << e.what();
+    }
+}
+
+TEST(CueSheet, AnUnsignedRecordingSheetSaysWhichReadingItTook) {
+    // Without RECORDED_BY: h:mm:ss when every time fits it, noted.
+    std::string sheet = kRekordboxSheet;
+    sheet.erase(sheet.find("REM RECORDED_BY"), sheet.find("TITLE") - sheet.find("REM RECORDED_BY"));
+    MarkerSet set = ReadCueSheet(sheet);
+    ASSERT_EQ(set.notes.size(), 1u);
+    EXPECT_NE(set.notes[0].find("h:mm:ss"), std::string::npos) << set.notes[0];
+    EXPECT_EQ(*set.tracks[1].start, (ExactTime{36 * 60 + 24, 1}));
+    // A third field past 59 only mm:ss:ff can hold: the whole sheet is read so, and noted.
+    sheet.replace(sheet.find("01:02:05"), 8, "01:02:70");
+    set = ReadCueSheet(sheet);
+    ASSERT_EQ(set.notes.size(), 1u);
+    EXPECT_NE(set.notes[0].find("mm:ss:ff, which line 20"), std::string::npos) << set.notes[0];
+    EXPECT_EQ(*set.tracks[1].start, Cue(0, 36, 24));
+}
+
+TEST(CueSheet, RefusesASheetForSeveralFilesNamingTheReason) {
+    // One file per track, as a CD's tracks are ripped.
+    const char* sheet = "FILE \"01 Intro.wav\" WAVE\n"
+                        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                        "FILE \"02 Song.wav\" WAVE\n"
+                        "  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n";
+    try {
+        ReadCueSheet(sheet);
+        ADD_FAILURE() << "accepted";
+    } catch (const InteropError& e) {
+        EXPECT_EQ(e.Line(), 4u);
+        EXPECT_NE(std::string(e.what()).find("\"02 Song.wav\" after \"01 Intro.wav\""),
+                  std::string::npos)
+            << e.what();
+        EXPECT_NE(std::string(e.what()).find("not one recording"), std::string::npos);
+    }
+    // A FILE repeated inside a track that names the recording itself is no second file.
+    const MarkerSet set = ReadCueSheet("FILE \"mix.wav\" WAVE\nTRACK 01 AUDIO\n"
+                                       "FILE \"mix.wav\" WAVE\nINDEX 01 00:00:00\n");
+    EXPECT_EQ(set.tracks.at(0).sourceFile, "");
+    EXPECT_EQ(*set.tracks[0].start, Cue(0, 0, 0));
+}
+
+// A CD image's sheet: CD-TEXT keywords, a pregap before track 1 and a data track at the end.
+TEST(CueSheet, ReadsPastCdTextAndSkipsDataTracks) {
+    const MarkerSet set = ReadCueSheet("REM DISCID 9A0B7C0C\n"
+                                       "DISC_ID \"9A0B7C0C\"\n"
+                                       "UPC_EAN \"0724384960650\"\n"
+                                       "TOC_INFO1 \"x\"\nTOC_INFO2 \"y\"\nSIZE_INFO \"z\"\n"
+                                       "GENRE \"Rock\"\n"
+                                       "MESSAGE \"Enhanced CD\"\n"
+                                       "PERFORMER \"Jethro Tull\"\nTITLE \"Aqualung\"\n"
+                                       "FILE \"Aqualung.bin\" BINARY\n"
+                                       "  TRACK 01 AUDIO\n"
+                                       "    TITLE \"Aqualung\"\n"
+                                       "    COMPOSER \"Ian Anderson\"\n"
+                                       "    ARRANGER \"Dee Palmer\"\n"
+                                       "    SONGWRITER \"Ian Anderson\"\n"
+                                       "    INDEX 00 00:00:00\n"
+                                       "    INDEX 01 00:01:33\n"
+                                       "  TRACK 02 AUDIO\n"
+                                       "    TITLE \"Wond'ring Aloud\"\n"
+                                       "    INDEX 01 06:35:10\n"
+                                       "  TRACK 03 MODE2/2336\n"
+                                       "    TITLE \"Video\"\n"
+                                       "    INDEX 01 08:30:00\n");
+    ASSERT_EQ(set.tracks.size(), 2u);
+    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 1, 33), "Aqualung", ""}));
+    EXPECT_EQ(set.tracks[1].title, "Wond'ring Aloud");
+    ASSERT_EQ(set.notes.size(), 1u);
+    EXPECT_EQ(set.notes[0], "line 22: track 3 is a data track (MODE2/2336); skipped");
+}
+
+TEST(CueSheet, WrittenQuotesAndRemarksReadBackInEveryReader) {
+    MarkerSet set;
+    set.date = "2026-12-05";
+    set.genre = "Deep \"House\"";
+    set.tracks = {{ExactTime{0, 75}, "Blue Monday (12\" Version)", "New Order"},
+                  {ExactTime{75, 75}, "\"Heroes\"", "David Bowie"}};
+    const std::string text = WriteCueSheet(set);
+    EXPECT_EQ(text, "REM DATE 2026-12-05\n"
+                    "REM GENRE \"Deep \u201CHouse\u201D\"\n"
+                    "  TRACK 01 AUDIO\n"
+                    "    TITLE \"Blue Monday (12\u201D Version)\"\n"
+                    "    PERFORMER \"New Order\"\n"
+                    "    INDEX 01 00:00:00\n"
+                    "  TRACK 02 AUDIO\n"
+                    "    TITLE \"\u201CHeroes\u201D\"\n"
+                    "    PERFORMER \"David Bowie\"\n"
+                    "    INDEX 01 00:01:00\n");
+    // Each quoted value holds exactly two straight quotes, as every reader expects.
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        const auto quotes = std::count(line.begin(), line.end(), '"');
+        EXPECT_TRUE(quotes == 0 || quotes == 2) << line;
+        start = end + 1;
+    }
+    const MarkerSet back = ReadCueSheet(text);
+    EXPECT_EQ(back.date, "2026-12-05");
+    EXPECT_EQ(back.genre, "Deep \u201CHouse\u201D");
+    EXPECT_EQ(back.tracks[0].title, "Blue Monday (12\u201D Version)");
 }
 
 TEST(CueSheet, WriterNamesTheFileTypeAndRefusesWhatItCannotWrite) {

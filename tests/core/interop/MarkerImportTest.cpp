@@ -36,11 +36,17 @@ TEST(MarkerImport, TimedTracksBecomeMarkersInTimeOrder) {
     EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000),
               (std::vector<Marker>{Named(0, "One", "A"), Named(2000, "Between"),
                                    Named(60'000, "Two", "B")}));
-    // A list that starts later leaves the start of the mix an unnamed first track.
+    // A list that starts later: the audio before its first track joins that track, or, asked
+    // for, is an unnamed track of its own; the later tracks keep their places either way.
     set.tracks.erase(set.tracks.begin() + 1);
+    EXPECT_TRUE(sundrel::HasLeadIn(set, 1000));
+    EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000),
+              (std::vector<Marker>{Named(0, "Between"), Named(60'000, "Two", "B")}));
     EXPECT_EQ(
-        sundrel::MarkersFromTimes(set, 1000, 100'000),
+        sundrel::MarkersFromTimes(set, 1000, 100'000, sundrel::LeadIn::OwnTrack),
         (std::vector<Marker>{FrameMarker(0), Named(2000, "Between"), Named(60'000, "Two", "B")}));
+    set.tracks.front().start = ExactTime{0, 75};
+    EXPECT_FALSE(sundrel::HasLeadIn(set, 1000));
 }
 
 TEST(MarkerImport, TimesThatDoNotFitAreRefusedNamingTheTrack) {
@@ -62,18 +68,21 @@ TEST(MarkerImport, TimesThatDoNotFitAreRefusedNamingTheTrack) {
     MarkerSet untimed = timed({0, 5});
     untimed.tracks[1].start.reset();
     EXPECT_THAT(refusal(untimed), HasSubstr("track 2 has no start time"));
-    std::vector<std::int64_t> many(255);
-    for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i] = static_cast<std::int64_t>(i + 1) * 100; // one frame apart after the start
-    }
+    // 255 tracks one frame apart after the start fit when the first takes the start marker,
+    // not when the stretch before it is a track of its own; 256 never fit.
+    const auto tracks = [](std::size_t count) {
+        MarkerSet set;
+        for (std::size_t i = 0; i < count; ++i) {
+            set.tracks.push_back({ExactTime{static_cast<std::int64_t>(i + 1) * 100, 1000}, "", ""});
+        }
+        return set;
+    };
+    EXPECT_EQ(refusal(tracks(255)), "no error");
     EXPECT_EQ(Refusal([&] {
-                  MarkerSet set;
-                  for (std::int64_t ms : many) {
-                      set.tracks.push_back({ExactTime{ms, 1000}, "", ""});
-                  }
-                  sundrel::MarkersFromTimes(set, 10, 1000);
+                  sundrel::MarkersFromTimes(tracks(255), 10, 1000, sundrel::LeadIn::OwnTrack);
               }),
               "the list holds 255 tracks; a mix can have at most 255 tracks");
+    EXPECT_EQ(refusal(tracks(256)), "the list holds 256 tracks; a mix can have at most 255 tracks");
 }
 
 TEST(MarkerImport, NamesGoToTheMarkersInTimeOrder) {

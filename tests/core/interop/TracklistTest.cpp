@@ -50,6 +50,114 @@ TEST(Tracklist, ReadsEveryTimedShape) {
     }
 }
 
+// Lines as people paste them from forums, video descriptions and DJ sites, each read alone.
+TEST(Tracklist, ReadsLinesAsTheyArePosted) {
+    struct Case {
+        const char* line;
+        std::int64_t seconds;
+        const char* artist;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"01 - 00:00 - Rhythim Is Rhythim - Strings of Life", 0, "Rhythim Is Rhythim",
+         "Strings of Life"},
+        {"12:20 : Daft Punk - Around the World", 740, "Daft Punk", "Around the World"},
+        {"15:00: Green Velvet - La La Land", 900, "Green Velvet", "La La Land"},
+        {"\u2022\t00:10 - Moby - Porcelain", 10, "Moby", "Porcelain"},
+        {"07:47\u2013 Energy 52 - Cafe Del Mar", 467, "Energy 52", "Cafe Del Mar"},
+        {"07:47- Energy 52 - Cafe Del Mar", 467, "Energy 52", "Cafe Del Mar"},
+        {"Orbital - Chime @22:10", 1330, "Orbital", "Chime"},
+        {"Joey Beltram - Energy Flash @ 1:05:00", 3900, "Joey Beltram", "Energy Flash"},
+        {"Orbital - Chime [22:10]", 1330, "Orbital", "Chime"},
+        {"03:00 Stand by Me", 180, "", "Stand by Me"},
+        {"03:15 Stand by Your Man", 195, "", "Stand by Your Man"},
+        {"03:15 Side by Side", 195, "", "Side by Side"},
+        {"03:15 Porcelain by Moby", 195, "Moby", "Porcelain"},
+        {"45:30 ID - ID", 2730, "ID", "ID"},
+        {"12:00 ID", 720, "", "ID"},
+        {"[00:00] Laurent Garnier - The Man with the Red Face", 0, "Laurent Garnier",
+         "The Man with the Red Face"},
+        {"1. [03:15] Underworld - Born Slippy .NUXX", 195, "Underworld", "Born Slippy .NUXX"},
+        {"01. 1:02:03 Leftfield - Open Up", 3723, "Leftfield", "Open Up"},
+        {"(1:02:03) Leftfield - Open Up", 3723, "Leftfield", "Open Up"},
+        {"00:00:00 Aphex Twin - Windowlicker", 0, "Aphex Twin", "Windowlicker"},
+        {"2) 05:40 | Fatboy Slim \u2013 Right Here, Right Now", 340, "Fatboy Slim",
+         "Right Here, Right Now"},
+        {"05:40 \u2014 Fatboy Slim \u2014 Right Here, Right Now", 340, "Fatboy Slim",
+         "Right Here, Right Now"},
+        {"#3 10:15 Basement Jaxx - Where's Your Head At", 615, "Basement Jaxx",
+         "Where's Your Head At"},
+        {"10:15\tBasement Jaxx - Where's Your Head At", 615, "Basement Jaxx",
+         "Where's Your Head At"},
+        {"* 10:15 Basement Jaxx - Where's Your Head At", 615, "Basement Jaxx",
+         "Where's Your Head At"},
+        {"\u2013 10:15 Basement Jaxx - Where's Your Head At", 615, "Basement Jaxx",
+         "Where's Your Head At"},
+        {"03. 20:30 - Armand Van Helden - You Don\u2019t Know Me", 1230, "Armand Van Helden",
+         "You Don\u2019t Know Me"},
+        {"14:02 Paul Johnson - Get Get Down (Original Mix) [Moody Recordings]", 842, "Paul Johnson",
+         "Get Get Down (Original Mix) [Moody Recordings]"},
+        {"99:59 Someone - Long", 5999, "Someone", "Long"},
+        {"20:00 Jay-Z - 4:44", 1200, "Jay-Z", "4:44"},
+        {"12:00 \u00B7 Kerri Chandler - Rain", 720, "Kerri Chandler", "Rain"},
+        {"12:00 ~ Kerri Chandler - Rain (Atjazz Remix)", 720, "Kerri Chandler",
+         "Rain (Atjazz Remix)"},
+        {"1:14:02 Paul Johnson - Get Get Down", 4442, "Paul Johnson", "Get Get Down"},
+        {"  [12:00]   Kerri Chandler  -  Rain  ", 720, "Kerri Chandler", "Rain"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        try {
+            const MarkerSet set = ReadTracklist(c.line);
+            ASSERT_EQ(set.tracks.size(), 1u);
+            EXPECT_EQ(set.tracks[0], (TrackEntry{S(c.seconds), c.title, c.artist}));
+        } catch (const InteropError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+}
+
+// A whole posted list: headings and rules skipped, a "w/" line joined to the track it was
+// played over, and each said in a note.
+TEST(Tracklist, SkipsHeadingsJoinsWithLinesAndSaysSo) {
+    const MarkerSet set = ReadTracklist("Live at Fabric, 5 December 2026\n"
+                                        "Tracklist:\n"
+                                        "-----------\n"
+                                        "01 - 00:00 - Rhythim Is Rhythim - Strings of Life\n"
+                                        "02 - 05:12 - Daft Punk - Around the World\n"
+                                        "w/ Moby - Porcelain (Acapella)\n"
+                                        "\n"
+                                        "Part 2:\n"
+                                        "03 - 09:40 - ID - ID\n");
+    ASSERT_EQ(set.tracks.size(), 3u);
+    EXPECT_EQ(set.tracks[1],
+              (TrackEntry{S(312), "Around the World w/ Moby - Porcelain (Acapella)", "Daft Punk"}));
+    EXPECT_EQ(set.tracks[2], (TrackEntry{S(580), "ID", "ID"}));
+    EXPECT_EQ(set.notes, (std::vector<std::string>{
+                             "line 1: \"Live at Fabric, 5 December 2026\" is a heading, not a "
+                             "track; skipped",
+                             "line 2: \"Tracklist:\" is a heading, not a track; skipped",
+                             "line 3: \"-----------\" is a heading, not a track; skipped",
+                             "line 6: \"w/ Moby - Porcelain (Acapella)\" joined to the track above",
+                             "line 8: \"Part 2:\" is a heading, not a track; skipped"}));
+    // Untimed lists skip headings too.
+    const MarkerSet names = ReadTracklist("Tracklist:\n1. A - One\n2. B - Two\n");
+    EXPECT_EQ(names.tracks.size(), 2u);
+    EXPECT_EQ(names.notes.size(), 1u);
+}
+
+// Times after the names are starts only when every track has one and they never go back;
+// otherwise they are lengths and stay in the names.
+TEST(Tracklist, TrailingTimesAreStartsOnlyWhenTheyRun) {
+    const MarkerSet starts = ReadTracklist("A - One [00:00]\nB - Two [04:10]\nC - Three @9:02\n");
+    ASSERT_EQ(starts.tracks.size(), 3u);
+    EXPECT_EQ(starts.tracks[2], (TrackEntry{S(542), "Three", "C"}));
+    const MarkerSet lengths = ReadTracklist("A - One [05:32]\nB - Two [04:10]\n");
+    EXPECT_EQ(lengths.tracks[1], (TrackEntry{std::nullopt, "Two [04:10]", "B"}));
+    const MarkerSet some = ReadTracklist("A - One [00:00]\nB - Two\n");
+    EXPECT_EQ(some.tracks[0], (TrackEntry{std::nullopt, "One [00:00]", "A"}));
+}
+
 TEST(Tracklist, ReadsAPostedListWithBlankLines) {
     const MarkerSet set = ReadTracklist("\xEF\xBB\xBF"
                                         "00:00 Rhythim Is Rhythim - Strings of Life\r\n"
@@ -61,8 +169,8 @@ TEST(Tracklist, ReadsAPostedListWithBlankLines) {
     EXPECT_EQ(set.tracks[0], (TrackEntry{S(0), "Strings of Life", "Rhythim Is Rhythim"}));
     EXPECT_EQ(set.tracks[1], (TrackEntry{S(312), "Around the World", "Daft Punk"}));
     EXPECT_EQ(set.tracks[2], (TrackEntry{S(3599), "Porcelain", "Moby"}));
-    // "by" splits a title from its artist; a posted list cannot tell this one apart.
-    EXPECT_EQ(set.tracks[3], (TrackEntry{S(3600), "Stand", "Me"}));
+    // "by" before a pronoun belongs to the title.
+    EXPECT_EQ(set.tracks[3], (TrackEntry{S(3600), "Stand by Me", ""}));
 }
 
 TEST(Tracklist, ReadsNamesWithoutTimes) {
@@ -89,7 +197,8 @@ TEST(Tracklist, RefusesEachMalformedLineWithItsNumber) {
     };
     const Case cases[] = {
         {"00:00 A - B\n\n03:00 C - D\nE - F\n", 4, "has no time, but line 1"},
-        {"A - B\n03:00 C - D\n", 2, "has a time, but line 1"},
+        {"A - B\nC - D\nE - F\nG - H\n03:00 C - D\n", 5, "has a time, but line 4"},
+        {"00:00 A - B\nw/ C - D\nE - F\n", 3, "has no time, but line 1"},
         {"00:00 A\n03:60 B\n", 2, "seconds past 59"},
         {"00:00 A\n1:60:00 B\n", 2, "minutes or seconds past 59"},
         {"00:00 A\n3:5 B\n", 2, "not m:ss"},
@@ -124,7 +233,7 @@ TEST(Tracklist, WritesWhatItReadsBack) {
                   {ExactTime{44100 * 700, 44100}, "", "Artist only"}};
     const std::string text = WriteTracklist(set);
     EXPECT_EQ(text, "00:00 Rhythim Is Rhythim - Strings of Life\n"
-                    "03:15 - - Stand by Me\n"
+                    "03:15 Stand by Me\n"
                     "05:01 - - - dash first\n"
                     "06:40 4:44\n"
                     "08:20\n"

@@ -72,6 +72,29 @@ TEST_F(Import, TimesReplaceTheMarkersAsOneStep) {
     EXPECT_EQ(reopened.Names(), (MixInfo{"Live", "DJ"}));
 }
 
+// Edit > Shift Markers and the snap to the analysis's transitions: every marker but the start
+// moves, as one undo step each; a shift out of the mix changes nothing.
+TEST_F(Import, ShiftAndSnapMoveAllButTheStartAsOneStepEach) {
+    session.AddAtFrame(20'000, "a");
+    session.AddAtFrame(50'000, "b");
+    ASSERT_TRUE(session.ShiftMarkers(2.5));
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@22500", "b@52500"}));
+    EXPECT_THROW(session.ShiftMarkers(-22.5), sundrel::MarkerMoveError);
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@22500", "b@52500"}));
+    const std::vector<Suggestion> candidates = {{3000, 1.0, SuggestionKind::Silence},
+                                                {22'000, 0.8, SuggestionKind::Transition},
+                                                {52'600, 0.5, SuggestionKind::Transition}};
+    const auto moves = session.SnapMarkers(candidates, 1.0);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0].to, 22'000);
+    EXPECT_EQ(moves[1].to, 52'600);
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@22000", "b@52600"}));
+    ASSERT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@22500", "b@52500"}));
+    ASSERT_TRUE(session.Undo());
+    EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@20000", "b@50000"}));
+}
+
 TEST_F(Import, NamesWithoutTimesNameTheMarkersOrChangeNothing) {
     session.AddAtFrame(60'000);
     session.AddAtFrame(20'000);

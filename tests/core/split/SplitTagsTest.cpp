@@ -243,6 +243,44 @@ TEST(SplitTags, FfprobeReadsTheTagsBack) {
     }
 }
 
+// The tags a DJ mix's tracks carry besides their own names, as TagLib and ffprobe read them
+// from the id3 chunk and the INFO list.
+TEST(SplitTags, MixTagsReadBack) {
+    const Mix m(Format{}, 20'000);
+    SplitOptions options;
+    options.tags = ThreeTags();
+    for (TrackTags& t : options.tags) {
+        t.albumArtist = "DJ \xce\xa9";
+        t.date = "2026-12-05";
+        t.genre = "Deep House";
+        t.disc = 1;
+        t.compilation = true;
+    }
+    const auto tracks = SplitNamed(m, options);
+    TagLib::RIFF::WAV::File file(tracks[0].path.c_str());
+    ASSERT_TRUE(file.isValid());
+    TagLib::ID3v2::Tag* id3 = file.ID3v2Tag();
+    const auto frame = [&](const char* id) {
+        const auto& list = id3->frameListMap()[id];
+        return list.isEmpty() ? std::string("(none)") : list.front()->toString().to8Bit(true);
+    };
+    EXPECT_EQ(frame("TPE2"), "DJ \xce\xa9");
+    EXPECT_EQ(frame("TPOS"), "1/1");
+    EXPECT_EQ(frame("TCMP"), "1");
+    EXPECT_EQ(id3->year(), 2026u);
+    EXPECT_EQ(id3->genre().to8Bit(true), "Deep House");
+    EXPECT_EQ(file.InfoTag()->genre().to8Bit(true), "Deep House");
+    EXPECT_EQ(file.InfoTag()->fieldText("ICRD").to8Bit(true), "2026-12-05");
+    if (childproc::Shell("command -v ffprobe").second != 0) {
+        GTEST_SKIP() << "ffprobe is not installed";
+    }
+    // ffprobe reads a WAV file's INFO list (it has no field for the album artist, disc or
+    // compilation; those are in the id3 chunk, read above).
+    const std::string json = Ffprobe(tracks[0].path);
+    EXPECT_THAT(json, HasSubstr("\"genre\": \"Deep House\"")) << json;
+    EXPECT_THAT(json, HasSubstr("\"date\": \"2026-12-05\"")) << json;
+}
+
 TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
     const Mix m(Format{}, 20'000);
     const struct {

@@ -1,0 +1,86 @@
+// The names and tags a split of imported markers gets: the mix's artist stands in for a track
+// without its own and is the album artist, the numbers follow the listed tracks, and a lead-in
+// written as its own track is "00 pregap" and counts in no number.
+
+#include "core/split/SplitNaming.h"
+#include "core/interop/CueSheet.h"
+#include "core/interop/MarkerImport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using sundrel::LeadIn;
+using sundrel::MarkerSet;
+using sundrel::MixInfo;
+using sundrel::SplitOptions;
+using sundrel::TrackTags;
+
+// A recording program's sheet: the first track starts 1.8 s into the recording, and the
+// second has no performer of its own.
+constexpr const char* kSheet = "REM DATE 2026\n"
+                               "REM GENRE Techno\n"
+                               "PERFORMER \"DJ One\"\n"
+                               "TITLE \"Night\"\n"
+                               "FILE \"night.wav\" WAVE\n"
+                               "TRACK 01 AUDIO\n  TITLE \"Chime\"\n  PERFORMER \"Orbital\"\n"
+                               "  INDEX 01 00:01:60\n"
+                               "TRACK 02 AUDIO\n  TITLE \"Edit\"\n  INDEX 01 01:00:00\n"
+                               "TRACK 03 AUDIO\n  TITLE \"Rain\"\n  PERFORMER \"Kerri Chandler\"\n"
+                               "  INDEX 01 02:00:00\n";
+
+constexpr std::uint32_t kRate = 1000;
+constexpr std::int64_t kFrames = 200'000; // 200 s of 1-byte frames
+
+SplitOptions Named(LeadIn leadIn, const MarkerSet& set) {
+    const MixInfo mix{set.title, set.artist, set.date, set.genre};
+    SplitOptions options;
+    sundrel::NameSplit(options, sundrel::MarkersFromTimes(set, kRate, kFrames, leadIn), kFrames, 1,
+                       kRate, mix, "night.wav", "{nn} {title}",
+                       leadIn == LeadIn::OwnTrack && sundrel::HasLeadIn(set, kRate));
+    return options;
+}
+
+TEST(SplitNaming, TheLeadInJoinsTrackOneAndNumbersFollowTheSheet) {
+    const MarkerSet set = sundrel::ReadCueSheet(kSheet);
+    const SplitOptions options = Named(LeadIn::JoinFirstTrack, set);
+    EXPECT_EQ(options.names,
+              (std::vector<std::string>{"01 Chime.wav", "02 Edit.wav", "03 Rain.wav"}));
+    ASSERT_EQ(options.tags.size(), 3u);
+    EXPECT_EQ(options.tags[0],
+              (TrackTags{"Chime", "Orbital", "Night", 1, 3, "DJ One", "2026", "Techno", 1, true}));
+    // No performer of its own: the sheet's, as shnsplit and mp3splt take it.
+    EXPECT_EQ(options.tags[1].artist, "DJ One");
+    EXPECT_EQ(options.tags[2].number, 3);
+}
+
+TEST(SplitNaming, ALeadInOfItsOwnIsThePregapAndCountsInNoNumber) {
+    const MarkerSet set = sundrel::ReadCueSheet(kSheet);
+    const SplitOptions options = Named(LeadIn::OwnTrack, set);
+    EXPECT_EQ(options.names, (std::vector<std::string>{"00 pregap.wav", "01 Chime.wav",
+                                                       "02 Edit.wav", "03 Rain.wav"}));
+    ASSERT_EQ(options.tags.size(), 4u);
+    EXPECT_EQ(options.tags[0].number, 0);
+    EXPECT_EQ(options.tags[0].title, "");
+    EXPECT_EQ(options.tags[1].number, 1);
+    EXPECT_EQ(options.tags[3].number, 3);
+    EXPECT_EQ(options.tags[3].count, 3);
+    // A sheet whose first track starts at 0 has no lead-in to write.
+    MarkerSet atZero = set;
+    atZero.tracks[0].start = sundrel::ExactTime{0, 75};
+    EXPECT_EQ(Named(LeadIn::OwnTrack, atZero).names.size(), 3u);
+}
+
+TEST(SplitNaming, OneArtistThroughoutIsNoCompilation) {
+    MarkerSet set = sundrel::ReadCueSheet(kSheet);
+    for (auto& t : set.tracks) {
+        t.artist.clear(); // every track by the DJ
+    }
+    const SplitOptions options = Named(LeadIn::JoinFirstTrack, set);
+    for (const TrackTags& t : options.tags) {
+        EXPECT_EQ(t.artist, "DJ One");
+        EXPECT_FALSE(t.compilation);
+    }
+}
+
+} // namespace
