@@ -32,6 +32,8 @@ struct MarkerSources {
     std::vector<std::string> percents;
     bool suggested = false;
     std::optional<int> tracks;
+    // Refuse (status 1) suggestions that do not keep the count asked for or --min-track.
+    bool strict = false;
 };
 
 // Adds MIX and the source options to `cmd`.
