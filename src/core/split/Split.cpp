@@ -280,18 +280,6 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         p.id = {tst.st_dev, tst.st_ino};
         sizes.push_back(p.track.span.size);
     }
-    // The journal names every temporary by its identity before any of them has a name (a
-    // file system without unnamed files aside), so that whatever a killed split leaves is
-    // told from other files and put right by the next one.
-    for (std::size_t i = 0; i < placements.size(); ++i) {
-        PendingTrack& p = pending.tracks[i];
-        placements[i].temp = p.file.path.empty() ? FreeTempName(p.track.path) : p.file.path;
-        placements[i].aside = FreeTempName(p.track.path);
-        placements[i].file = p.id;
-    }
-    sundrel::WritePlacementJournal(journal, placements, options.sync);
-    guard.journal = journal;
-    guard.armed = true;
     if (flac) {
         std::vector<sundrel::FlacTrackJob> jobs;
         for (const PendingTrack& p : pending.tracks) {
@@ -353,6 +341,19 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     // From the first temporary name to the last track in place, an interrupt waits: it would
     // leave named temporaries, or a set of tracks half new and half old.
     hold.emplace();
+    // The journal names every temporary by its identity before any of them has a name, so
+    // that whatever a split killed from now on leaves is told from other files and put right
+    // by the next one. (A split killed before leaves only unnamed files, which the file system
+    // drops; where it has none, named temporaries that the next split sweeps away.)
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        PendingTrack& p = pending.tracks[i];
+        placements[i].temp = p.file.path.empty() ? FreeTempName(p.track.path) : p.file.path;
+        placements[i].aside = FreeTempName(p.track.path);
+        placements[i].file = p.id;
+    }
+    sundrel::WritePlacementJournal(journal, placements, options.sync);
+    guard.journal = journal;
+    guard.armed = true;
     for (std::size_t i = 0; i < placements.size(); ++i) {
         PendingTrack& p = pending.tracks[i];
         try {

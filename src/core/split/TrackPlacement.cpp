@@ -299,10 +299,10 @@ void WritePlacementJournal(const std::filesystem::path& journal,
 
 void PlaceAll(std::span<const Placement> placements, const std::filesystem::path& journal,
               bool sync) {
-    CheckTargets(placements);
     std::vector<Done> done;
     done.reserve(placements.size());
     try {
+        CheckTargets(placements); // before any name changes
         for (const Placement& p : placements) {
             Done d{};
             int error = 0;
@@ -342,6 +342,10 @@ void PlaceAll(std::span<const Placement> placements, const std::filesystem::path
 }
 
 bool RecoverPlacements(const std::filesystem::path& journal) {
+    // A journal being written when its split was killed never counted.
+    std::filesystem::path next = journal;
+    next += ".new";
+    ::unlink(next.c_str());
     if (!EntryId(journal)) {
         return true;
     }

@@ -75,6 +75,20 @@ TEST(CliExportTarget, NeverReplacesTheMixOrASourceHoweverSpelt) {
     EXPECT_THAT(fixture::ReadFile(m.dir / "old.cue").size(), testing::Gt(10u));
 }
 
+// A split never writes a track over the file its markers come from either.
+TEST(CliExportTarget, SplitSparesItsMarkerFile) {
+    Mix m;
+    const fs::path labels = m.dir / "track02.wav";
+    m.Text(labels, "10\t10\tSecond\n");
+    const auto before = fixture::ReadFile(labels);
+    const auto r =
+        RunCli({"split", m.mix.string(), "--labels", labels.string(), "-o", m.dir.Path().string()});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_THAT(r.err, HasSubstr("track02.wav: this is a file the markers are read from"));
+    EXPECT_EQ(fixture::ReadFile(labels), before);
+    EXPECT_FALSE(fs::exists(m.dir / "track01.wav"));
+}
+
 TEST(CliExportTarget, WritesOnlyRegularFiles) {
     Mix m;
     const fs::path fifo = m.dir / "fifo.cue";

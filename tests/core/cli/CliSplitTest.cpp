@@ -257,8 +257,8 @@ TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
         ::close(fd);
         EXPECT_EQ(run.status, 3);
         EXPECT_THAT(run.err, HasSubstr("the tracks are written"));
-        EXPECT_EQ(fixture::Listing(out),
-                  (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+        EXPECT_EQ(fixture::Listing(out), (std::vector<std::string>{".sundrel-split", "track01.wav",
+                                                                   "track02.wav", "track03.wav"}));
         EXPECT_EQ(fs::file_size(out / "track01.wav") + fs::file_size(out / "track02.wav") +
                       fs::file_size(out / "track03.wav"),
                   3 * 44 + 1'000'000u);
@@ -287,7 +287,7 @@ TEST(CliSplit, SecondSplitIntoAFolderWaitsOrFails) {
     second.join();
     EXPECT_EQ(waited.status, 0) << waited.err;
     EXPECT_THAT(waited.err, HasSubstr("waiting for another split into " + out.string()));
-    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{"track01.wav"});
+    EXPECT_EQ(fixture::Listing(out), (std::vector<std::string>{".sundrel-split", "track01.wav"}));
 }
 
 // Tracks under a second are named on stderr; --strict refuses them before writing anything.

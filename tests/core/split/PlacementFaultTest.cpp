@@ -3,6 +3,7 @@
 // leaves the old set of tracks or the new one, and nothing a later split mistakes.
 
 #include "core/audio/WaveFile.h"
+#include "core/split/SplitPlan.h"
 #include "core/split/SplitTypes.h"
 #include "core/split/TrackPlacement.h"
 #include "support/Thrown.h"

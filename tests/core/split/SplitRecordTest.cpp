@@ -3,6 +3,7 @@
 
 #include "core/split/SplitRecord.h"
 #include "core/audio/WaveFile.h"
+#include "core/split/SplitPlan.h"
 #include "core/split/SplitTypes.h"
 #include "support/WavFixture.h"
 

@@ -166,7 +166,8 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeader) {
             EXPECT_EQ(tracks[i].path, m.out / options.names[i]);
         }
         EXPECT_EQ(fixture::Listing(m.out),
-                  (std::vector<std::string>{options.names[0], options.names[1], "03.wav"}));
+                  (std::vector<std::string>{".sundrel-split", options.names[0], options.names[1],
+                                            "03.wav"}));
         if (f.bits == 8) {
             EXPECT_EQ(tracks[0].span.size % 2, 1u);
             EXPECT_EQ(tracks[2].span.size % 2, 1u);
