@@ -97,7 +97,8 @@ std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tra
         return "";
     }
     std::snprintf(seconds, sizeof seconds, "%g", minTrack);
-    return "asked for " + std::to_string(*tracks) + " tracks, found " +
+    std::string text = "asked for ";
+    return text + std::to_string(*tracks) + " tracks, found " +
            std::to_string(boundaries + 1) + ": the mix (" +
            FormatDuration(static_cast<double>(result.frames) / rate) + ") holds no more " +
            "boundaries at least " + seconds + " s (--min-track) apart and from either end";

@@ -103,8 +103,8 @@ std::filesystem::path FreeTempName(const std::filesystem::path& target) {
     for (;;) {
         std::filesystem::path name = sundrel::io::TempNameBeside(target);
         struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) {
-            return name;
+        if (::lstat(name.c_str(), &st) != 0) {
+            return name; // free, or a folder that cannot be read: creating it says why
         }
     }
 }
