@@ -288,6 +288,20 @@ TEST(CliSplit, SecondSplitIntoAFolderWaitsOrFails) {
     EXPECT_EQ(waited.status, 0) << waited.err;
     EXPECT_THAT(waited.err, HasSubstr("waiting for another split into " + out.string()));
     EXPECT_EQ(fixture::Listing(out), (std::vector<std::string>{".sundrel-split", "track01.wav"}));
+
+    // The clean-up belongs to the split: while another holds the folder, a split with --clean
+    // removes nothing either, and once it has the folder it removes the leftovers.
+    ASSERT_EQ(RunCli({"split", m.million.string(), "--percent", "50", "-o", out}).status, 0);
+    ASSERT_EQ(RunCli({"split", m.million.string(), "-o", out}).status, 0);
+    held = sundrel::io::LockFolder(out, false, {}, opened);
+    ASSERT_TRUE(held);
+    const auto locked = RunCli({"split", m.million.string(), "--clean", "--no-wait", "-o", out});
+    EXPECT_EQ(locked.status, 3);
+    EXPECT_TRUE(fs::exists(out / "track02.wav"));
+    held.Close();
+    const auto cleaned = RunCli({"split", m.million.string(), "--clean", "--no-wait", "-o", out});
+    EXPECT_EQ(cleaned.status, 0) << cleaned.err;
+    EXPECT_FALSE(fs::exists(out / "track02.wav"));
 }
 
 // Tracks under a second are named on stderr; --strict refuses them before writing anything.
