@@ -28,4 +28,10 @@ void AddExportCommand(CLI::App& app, int& status);
 SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
                          const std::string& command);
 
+// When `tracks` was asked for and fewer than tracks - 1 of `boundaries` were found (or kept),
+// or two of them lie closer than `minTrack` seconds: what was asked and what was given, for
+// stderr; "" when the promise holds.
+std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tracks,
+                             double minTrack, std::size_t boundaries);
+
 } // namespace sundrel::cli

@@ -2,6 +2,7 @@
 #include "cli/MarkerSources.h"
 #include "core/interop/MarkerFiles.h"
 #include "core/interop/MarkerImport.h"
+#include "core/io/FileIdentity.h"
 #include "core/project/ProjectFile.h"
 
 #include <iostream>
@@ -42,12 +43,43 @@ void WriteOne(const std::string& path, const MarkerSet& set, MarkerFileKind kind
     }
 }
 
+// Refuses (status 3, before anything is written) an output that would replace the mix, a file
+// the markers are read from, or another output of the run, however its path is spelt.
+void CheckOutputs(const ExportArgs& args, const std::string& mix) {
+    const std::vector<std::pair<std::string, std::string>> inputs{
+        {mix, "the mix"},
+        {args.sources.project, "the project being read"},
+        {args.sources.cue, "the cue sheet being read"},
+        {args.sources.labels, "the label file being read"},
+        {args.sources.tracklist, "the tracklist being read"}};
+    std::vector<std::string> earlier;
+    for (const std::string* output : {&args.cue, &args.labels, &args.tracklist, &args.project}) {
+        if (output->empty() || *output == "-") {
+            continue;
+        }
+        for (const auto& [input, role] : inputs) {
+            if (!input.empty() && io::SameFile(*output, input)) {
+                throw Failure{kExitOutput, *output + ": this is " + role +
+                                               "; it is never replaced (choose another file)"};
+            }
+        }
+        for (const std::string& other : earlier) {
+            if (io::SameDestination(*output, other)) {
+                throw Failure{kExitOutput, *output + ": the same file as " + other +
+                                               "; give each output its own"};
+            }
+        }
+        earlier.push_back(*output);
+    }
+}
+
 void RunExport(const ExportArgs& args) {
     if (args.cue.empty() && args.labels.empty() && args.tracklist.empty() && args.project.empty()) {
         throw Failure{kExitUsage,
                       "say what to write: --to-cue, --to-labels, --to-tracklist or --to-project"};
     }
     const CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli export");
+    CheckOutputs(args, collected.mixPath);
     const CWaveFile& wave = *collected.wave;
     std::error_code ec;
     std::filesystem::path mix = std::filesystem::absolute(collected.mixPath, ec);
@@ -82,7 +114,8 @@ void AddExportCommand(CLI::App& app, int& status) {
         "The markers come from the same sources as split's (a project, cue sheet, label file\n"
         "or tracklist, --at, --percent, --suggested). A cue sheet keeps the starts to 1/75 s,\n"
         "a label file to the microsecond, a tracklist to the second; a project keeps them\n"
-        "exactly. FILE - writes to standard output. Files are replaced whole or not at all.\n"
+        "exactly. FILE - writes to standard output. Files are replaced whole or not at all;\n"
+        "only regular files are written, never the mix or a file the markers come from.\n"
         "Exit status: 0 done, 1 usage, 2 the mix or a marker file cannot be read, 3 a file\n"
         "cannot be written.");
     auto args = std::make_shared<ExportArgs>();

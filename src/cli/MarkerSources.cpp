@@ -6,6 +6,7 @@
 #include "core/markers/MarkerMath.h"
 #include "core/markers/MarkerMoves.h"
 #include "core/project/ProjectFile.h"
+#include "core/project/ProjectLoader.h"
 #include "core/time/ClockTime.h"
 #include "core/time/TimeCode.h"
 
@@ -75,8 +76,8 @@ void AddTyped(const MarkerSources& sources, const CWaveFile& wave, std::vector<M
 }
 
 // A marker at each suggested boundary (see `sundrel-cli suggest`), under Add Marker's limits.
-void AddSuggested(const std::string& mix, std::optional<int> tracks, const CWaveFile& wave,
-                  const std::string& command, std::vector<Marker>& markers) {
+void AddSuggested(const std::string& mix, std::optional<int> tracks, bool strict,
+                  const CWaveFile& wave, const std::string& command, std::vector<Marker>& markers) {
     const double duration = wave.GetDuration();
     SuggestResult result;
     try {
@@ -84,12 +85,22 @@ void AddSuggested(const std::string& mix, std::optional<int> tracks, const CWave
     } catch (const std::runtime_error& e) {
         throw Failure{kExitInput, e.what()};
     }
+    std::size_t kept = 0;
     for (const Suggestion& s : result.suggestions) {
         const auto position =
             static_cast<float>(static_cast<double>(s.frame) / static_cast<double>(result.rate));
         if (CheckAddMarker(position, duration, markers.size()) == AddMarkerCheck::Ok) {
             markers.push_back(FrameMarker(s.frame)); // exact, as every typed time
+            ++kept;
         }
+    }
+    if (const std::string shortfall =
+            SuggestShortfall(result, tracks, SuggestOptions{}.minTrackSeconds, kept);
+        !shortfall.empty()) {
+        if (strict) {
+            throw Failure{kExitUsage, "--suggested: " + shortfall + "; --strict refuses the split"};
+        }
+        std::cerr << command << ": --suggested: " << shortfall << "\n";
     }
 }
 
@@ -239,6 +250,11 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
 
     const auto frames = static_cast<std::int64_t>(wave.m_nDataSize / wave.m_wfx.nBlockAlign);
     if (project) {
+        try {
+            CheckMarkersWithinMix(*project, sources.project, frames, wave.m_wfx.nSamplesPerSec);
+        } catch (const ProjectError& e) {
+            throw Failure{kExitInput, e.what()};
+        }
         out.markers = project->markers;
         out.names = project->mix;
     } else if (placed) {
@@ -274,7 +290,7 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
         if (!tracks && names) {
             tracks = static_cast<int>(names->set.tracks.size());
         }
-        AddSuggested(out.mixPath, tracks, wave, command, out.markers);
+        AddSuggested(out.mixPath, tracks, sources.strict, wave, command, out.markers);
     }
     if (names) {
         try {

@@ -35,6 +35,8 @@ struct MarkerSources {
     std::string pregap = "join"; // the audio before a file's first track: "join" or "separate"
     std::optional<double> shift; // seconds every marker but the start moves by
     std::optional<double> snap;  // seconds within which a marker moves to a transition
+    // Refuse (status 1) suggestions that do not keep the count asked for or --min-track.
+    bool strict = false;
 };
 
 // Adds MIX and the source options to `cmd`.

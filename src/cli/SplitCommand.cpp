@@ -11,6 +11,7 @@
 #include "core/split/TrackFiles.h"
 #include "core/time/TimeCode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -34,43 +35,56 @@ struct SplitArgs {
 };
 
 // "track04.wav, track05.wav", or the first two and the last of a longer list.
-std::string TrackNames(const std::vector<TrackFile>& files) {
+std::string FileNames(const std::vector<std::filesystem::path>& files) {
     std::string text;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (files.size() > 4 && i == 2) {
             text += ", …";
             i = files.size() - 1;
         }
-        text += (i == 0 ? "" : ", ") + files[i].path.filename().string();
+        text += (i == 0 ? "" : ", ") + files[i].filename().string();
     }
     return text;
 }
 
-// Track files beyond the new count would pass for part of this split: report them, or with
-// --clean remove them.
-void HandleStaleTracks(const SplitArgs& args, const std::vector<std::string>& names,
-                       const CWaveFile& wave) {
-    const std::vector<TrackFile> stale = StaleTracks(args.outDir, names, wave.m_strPath);
-    if (stale.empty()) {
-        return;
-    }
-    const std::string files = std::to_string(stale.size()) +
-                              (stale.size() == 1 ? " track file" : " track files") +
-                              " of an earlier split";
-    if (!args.clean) {
-        std::cout.flush();
-        std::cerr << "sundrel-cli split: " << files
-                  << (stale.size() == 1 ? " remains: " : " remain: ") << TrackNames(stale)
-                  << "; --clean removes " << (stale.size() == 1 ? "it" : "them") << "\n";
-        return;
-    }
-    try {
-        RemoveTrackFiles(stale);
-    } catch (const SplitError& e) {
-        throw Failure{kExitOutput, e.what()};
-    }
+std::string CountOf(std::size_t n) {
+    return std::to_string(n) + (n == 1 ? " track file" : " track files") + " of an earlier split";
+}
+
+// Track files an earlier split left would pass for part of this split: those the folder's
+// record vouches for were removed with --clean (under the split's lock) or are named here.
+// Files that only have a track's name are named too, and never removed. Returns the error of
+// a removal that failed, or "".
+std::string ReportLeftovers(const SplitArgs& args, const LeftoverTracks& leftovers,
+                            const std::vector<std::string>& names, const CWaveFile& wave) {
     std::cout.flush();
-    std::cerr << "sundrel-cli split: removed " << files << ": " << TrackNames(stale) << "\n";
+    if (!leftovers.removed.empty()) {
+        std::cerr << "sundrel-cli split: removed " << CountOf(leftovers.removed.size()) << ": "
+                  << FileNames(leftovers.removed) << "\n";
+    }
+    if (!leftovers.remaining.empty() && leftovers.error.empty()) {
+        const std::size_t n = leftovers.remaining.size();
+        std::cerr << "sundrel-cli split: " << CountOf(n) << (n == 1 ? " remains: " : " remain: ")
+                  << FileNames(leftovers.remaining) << "; --clean removes "
+                  << (n == 1 ? "it" : "them") << "\n";
+    }
+    std::vector<std::filesystem::path> unproven;
+    for (const TrackFile& f : StaleTracks(args.outDir, names, wave.m_strPath)) {
+        if (std::find(leftovers.remaining.begin(), leftovers.remaining.end(), f.path) ==
+                leftovers.remaining.end() &&
+            std::find(leftovers.removed.begin(), leftovers.removed.end(), f.path) ==
+                leftovers.removed.end()) {
+            unproven.push_back(f.path);
+        }
+    }
+    if (!unproven.empty()) {
+        std::cerr << "sundrel-cli split: " << unproven.size()
+                  << (unproven.size() == 1 ? " file named like a track remains: "
+                                           : " files named like tracks remain: ")
+                  << FileNames(unproven)
+                  << "; no split recorded writing them as they are, so --clean leaves them\n";
+    }
+    return leftovers.error;
 }
 
 // Names every track shorter than a second on stderr; with --strict such a split is refused
@@ -97,7 +111,9 @@ void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
 }
 
 void RunSplit(const SplitArgs& args) {
-    CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli split");
+    MarkerSources sources = args.sources;
+    sources.strict = args.strict;
+    CollectedMarkers collected = CollectMarkers(sources, "sundrel-cli split");
     const std::string& mix = collected.mixPath;
     const CWaveFile& wave = *collected.wave;
     // The same warnings `info` gives: the split cuts what the file holds.
@@ -125,7 +141,16 @@ void RunSplit(const SplitArgs& args) {
     WarnShortTracks(args, markers, options.names, wave, collected.leadInTrack);
 
     std::vector<SplitTrack> written;
+    LeftoverTracks leftovers;
     try {
+        options.clean = args.clean;
+        options.onLeftovers = [&leftovers](const LeftoverTracks& found) { leftovers = found; };
+        for (const std::string* source : {&args.sources.project, &args.sources.cue,
+                                          &args.sources.labels, &args.sources.tracklist}) {
+            if (!source->empty()) {
+                options.keep.emplace_back(*source);
+            }
+        }
         options.sync = args.sync;
         options.waitForFolder = !args.noWait;
         TerminalProgress progress("sundrel-cli split: writing tracks");
@@ -153,7 +178,12 @@ void RunSplit(const SplitArgs& args) {
     }
     std::cout.flush();
     const bool listed = static_cast<bool>(std::cout);
-    HandleStaleTracks(args, options.names, wave);
+    const std::string cleanError = ReportLeftovers(args, leftovers, options.names, wave);
+    if (!cleanError.empty()) {
+        throw Failure{kExitOutput, "the tracks are written, but an earlier split's are not all "
+                                   "removed: " +
+                                       cleanError};
+    }
     if (!listed) {
         throw Failure{kExitOutput, "the tracks are written, but their list cannot be: standard "
                                    "output cannot be written"};
@@ -173,8 +203,9 @@ void AddSplitCommand(CLI::App& app, int& status) {
         "them) come first; the start is always a cut. A tracklist without times names the\n"
         "tracks in order (its count must match). Tracks with names, or of a mix with a title,\n"
         "carry tags (title, artist, album, track number). Existing track files in DIR are\n"
-        "replaced; track files of an earlier split beyond the new count are reported\n"
-        "(--clean removes them). Exit status: 0 done, 1 usage, 2 the mix or a marker file\n"
+        "replaced; track files an earlier split wrote there and this one did not replace\n"
+        "are reported (--clean removes them). Exit status: 0 done, 1 usage, 2 the mix or a marker "
+        "file\n"
         "cannot be read, 3 a track cannot be written (or removed), or the list of tracks\n"
         "cannot be written to standard output (the tracks are complete).");
     auto args = std::make_shared<SplitArgs>();
@@ -189,9 +220,11 @@ void AddSplitCommand(CLI::App& app, int& status) {
         ->type_name("wav|flac")
         ->check(CLI::IsMember({"wav", "flac"}));
     cmd->add_flag("--clean", args->clean,
-                  "After the split, remove track files of an earlier split beyond the new count");
+                  "Remove the track files an earlier split wrote into DIR that this one did not "
+                  "replace");
     cmd->add_flag("--strict", args->strict,
-                  "Refuse (status 1) a split with a track shorter than a second");
+                  "Refuse (status 1) a split with a track shorter than a second, or with fewer "
+                  "suggested boundaries than --tracks asks for");
     cmd->add_flag("--sync", args->sync,
                   "Flush every track and the folder to disk before reporting success");
     cmd->add_flag("--no-wait", args->noWait,

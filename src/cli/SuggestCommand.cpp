@@ -4,7 +4,9 @@
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerFiles.h"
 #include "core/riff/FileError.h"
+#include "core/time/TimeCode.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -23,6 +25,7 @@ struct SuggestArgs {
     std::string tracklist;
     double minTrack = SuggestOptions{}.minTrackSeconds;
     bool json = false;
+    bool strict = false;
 };
 
 // "185.500  0:03:05.500": seconds with three decimals and the same time as h:mm:ss.mmm, both
@@ -75,6 +78,32 @@ SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, doub
     return SuggestBoundaries(mix, options, [&progress](double share) { progress.Show(share); });
 }
 
+std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tracks,
+                             double minTrack, std::size_t boundaries) {
+    const auto rate = static_cast<double>(result.rate);
+    double closest = 0.0;
+    for (std::size_t i = 1; i < result.suggestions.size(); ++i) {
+        const double gap =
+            static_cast<double>(result.suggestions[i].frame - result.suggestions[i - 1].frame) /
+            rate;
+        closest = i == 1 ? gap : std::min(closest, gap);
+    }
+    char seconds[64];
+    if (result.suggestions.size() > 1 && closest + 0.5 / rate < minTrack) {
+        std::snprintf(seconds, sizeof seconds, "%.3f s apart (--min-track %g)", closest, minTrack);
+        return std::string("two boundaries lie only ") + seconds;
+    }
+    if (!tracks || boundaries + 1 >= static_cast<std::size_t>(*tracks)) {
+        return "";
+    }
+    std::snprintf(seconds, sizeof seconds, "%g", minTrack);
+    std::string text = "asked for ";
+    return text + std::to_string(*tracks) + " tracks, found " +
+           std::to_string(boundaries + 1) + ": the mix (" +
+           FormatDuration(static_cast<double>(result.frames) / rate) + ") holds no more " +
+           "boundaries at least " + seconds + " s (--min-track) apart and from either end";
+}
+
 void AddSuggestCommand(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("suggest", "Suggest track boundaries: silences and transitions");
     cmd->footer("One suggestion a line: seconds, h:mm:ss.mmm, confidence (0..1) and kind\n"
@@ -95,7 +124,14 @@ void AddSuggestCommand(CLI::App& app, int& status) {
         ->type_name("SECONDS")
         ->check(CLI::Range(1.0, 86400.0));
     cmd->add_flag("--json", args->json, "Print a JSON array");
+    cmd->add_flag("--strict", args->strict,
+                  "Fail (status 1) when fewer than N - 1 boundaries --min-track apart are found");
     cmd->callback([args, &status] {
+        if (!std::isfinite(args->minTrack)) { // NaN passes a range check
+            std::cerr << "sundrel-cli suggest: --min-track: not a number of seconds (1 to 86400)\n";
+            status = kExitUsage;
+            return;
+        }
         try {
             std::optional<int> tracks = args->tracks;
             if (!args->tracklist.empty()) {
@@ -104,6 +140,15 @@ void AddSuggestCommand(CLI::App& app, int& status) {
             }
             const SuggestResult result =
                 SuggestFor(args->mix, tracks, args->minTrack, "sundrel-cli suggest");
+            if (const std::string shortfall =
+                    SuggestShortfall(result, tracks, args->minTrack, result.suggestions.size());
+                !shortfall.empty()) {
+                std::cerr << "sundrel-cli suggest: " << shortfall << "\n";
+                if (args->strict) {
+                    status = kExitUsage;
+                    return;
+                }
+            }
             Print(result, args->json, std::cout);
             if (result.suggestions.empty()) {
                 std::cout.flush();

@@ -138,7 +138,7 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
         fail "completion of 's': $(complete_words sundrel-cli s)"
     [ "$(complete_words sundrel-cli split --s)" = "--strict --suggested --sync " ] ||
         fail "completion of 'split --s': $(complete_words sundrel-cli split --s)"
-    [ "$(complete_words sundrel-cli suggest --)" = "--help --json --min-track --tracklist --tracks " ] ||
+    [ "$(complete_words sundrel-cli suggest --)" = "--help --json --min-track --strict --tracklist --tracks " ] ||
         fail "completion of 'suggest --': $(complete_words sundrel-cli suggest --)"
 else
     echo "bash-completion is not installed: the completion is not tried"

@@ -59,6 +59,19 @@ std::size_t LineAt(std::string_view text, std::size_t offset) {
     return line;
 }
 
+// True for text that reads as UTF-16 without a byte order mark: zero bytes at every other
+// position (the high bytes of ASCII characters) and almost none between.
+bool LooksLikeUtf16(std::string_view bytes) {
+    std::size_t zeros[2] = {0, 0};
+    const std::size_t n = std::min<std::size_t>(bytes.size() & ~std::size_t{1}, 4096);
+    for (std::size_t i = 0; i < n; ++i) {
+        zeros[i % 2] += bytes[i] == '\0' ? 1 : 0;
+    }
+    const std::size_t pairs = n / 2;
+    return pairs > 0 && (std::max(zeros[0], zeros[1]) * 2 > pairs) &&
+           std::min(zeros[0], zeros[1]) * 8 < pairs;
+}
+
 std::string Decode(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
@@ -74,6 +87,10 @@ std::string Decode(std::string_view bytes) {
     }
     if (bytes.starts_with("\xFE\xFF")) {
         return FromUtf16(bytes.substr(2), true);
+    }
+    if (LooksLikeUtf16(bytes)) {
+        throw InteropError(0, "is UTF-16 text without a byte order mark, which cannot be told "
+                              "apart safely; save it as UTF-8 (or as UTF-16 with the mark)");
     }
     if (utf8::is_valid(bytes.begin(), bytes.end())) {
         return std::string(bytes);

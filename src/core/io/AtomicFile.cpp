@@ -1,6 +1,7 @@
 #include "core/io/AtomicFile.h"
 
 #include "core/io/ErrorText.h"
+#include "core/io/FileIdentity.h"
 #include "core/io/WriteAll.h"
 
 #include <atomic>
@@ -58,7 +59,10 @@ int SyncFolder(const std::filesystem::path& folder) {
     return 0;
 }
 
-void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::byte> bytes) {
+void WriteFileAtomically(const std::filesystem::path& given, std::span<const std::byte> bytes) {
+    // Only a regular file is replaced: never a FIFO or a device (as root a rename would put a
+    // regular file in place of /dev/null), and through a symbolic link the file it leads to.
+    const std::filesystem::path target = RegularTarget(given);
     TempFile temp = CreateTempBeside(target);
     try {
         if (const int error = WriteAll(temp.fd.Get(), bytes); error != 0) {

@@ -37,7 +37,10 @@ int SyncFolder(const std::filesystem::path& folder);
 // is flushed so the new name is durable. `target` holds either its old contents or the whole
 // new file, and the temporary is removed on every failure. Throws IoError naming `target`
 // ("cannot create", "cannot write", "cannot replace") or, when only the final flush of the
-// folder fails (the new file is in place), naming the folder.
+// folder fails (the new file is in place), naming the folder. Only regular files are replaced:
+// a symbolic link to one keeps its link and the file it leads to gets the new contents;
+// a FIFO, device, socket or folder (or a link to one, or to nothing) is refused with IoError
+// (see RegularTarget).
 void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::byte> bytes);
 
 } // namespace sundrel::io

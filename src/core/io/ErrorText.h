@@ -15,6 +15,8 @@ class IoError : public std::runtime_error {
   public:
     IoError(const std::filesystem::path& path, const char* what, int error)
         : std::runtime_error(FileErrorText(path, what, error)), m_error(error) {}
+    // A failure that no errno describes ("<path>: not a regular file (a FIFO)").
+    explicit IoError(const std::string& message) : std::runtime_error(message), m_error(0) {}
     int Error() const { return m_error; }
 
   private:

@@ -1,9 +1,14 @@
 #include "core/io/StaleTemps.h"
 
+#include "core/io/UniqueFd.h"
+
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -24,6 +29,23 @@ bool TakeNumber(std::string_view& text, long long& number) {
     }
     text = text.substr(0, dot);
     return true;
+}
+
+// True for a regular file (not followed through a link) that starts as a track does: a WAV
+// ("RIFF" or "RF64" with "WAVE") or FLAC ("fLaC") header.
+bool HoldsATrack(const std::filesystem::path& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat st {};
+    if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    char head[12] = {};
+    const ssize_t n = ::pread(fd.Get(), head, sizeof head, 0);
+    if (n >= 4 && std::memcmp(head, "fLaC", 4) == 0) {
+        return true;
+    }
+    return n == 12 && (std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0) &&
+           std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
 } // namespace
@@ -49,9 +71,8 @@ void RemoveStaleTemps(const std::filesystem::path& folder) {
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const auto owner = TempOwner(it->path().filename().string());
-        std::error_code typeError;
-        if (owner && *owner != ::getpid() && it->is_regular_file(typeError) &&
-            ::kill(*owner, 0) != 0 && errno == ESRCH) {
+        if (owner && *owner != ::getpid() && ::kill(*owner, 0) != 0 && errno == ESRCH &&
+            HoldsATrack(it->path())) {
             ::unlink(it->path().c_str());
         }
     }

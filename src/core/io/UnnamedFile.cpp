@@ -64,4 +64,27 @@ void LinkBeside(TempFile& file, const std::filesystem::path& target) {
     }
 }
 
+void LinkAs(TempFile& file, const std::filesystem::path& name,
+            const std::filesystem::path& target) {
+    if (!file.path.empty()) {
+        return;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(file.fd.Get());
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        file.path = name;
+        return;
+    }
+    int error = errno;
+    if (error == ENOENT) {
+        if (::linkat(file.fd.Get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+            file.path = name;
+            return;
+        }
+        if (errno != EPERM && errno != EACCES) {
+            error = errno;
+        }
+    }
+    throw IoError(target, "cannot create", error);
+}
+
 } // namespace sundrel::io

@@ -16,4 +16,8 @@ TempFile CreateUnnamedBeside(const std::filesystem::path& target);
 // `file.path`; a file that has a name already keeps it. Throws IoError naming `target`.
 void LinkBeside(TempFile& file, const std::filesystem::path& target);
 
+// Gives an unnamed file the name `name` (which must not exist) and sets `file.path`; a file
+// that has a name already keeps it. Throws IoError naming `target`.
+void LinkAs(TempFile& file, const std::filesystem::path& name, const std::filesystem::path& target);
+
 } // namespace sundrel::io

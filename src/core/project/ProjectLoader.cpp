@@ -1,5 +1,8 @@
 #include "core/project/ProjectLoader.h"
 
+#include "core/markers/Marker.h"
+#include "core/time/TimeCode.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -39,9 +42,32 @@ OpenedProject OpenProject(const std::filesystem::path& path) {
     } catch (const WaveFileError& e) {
         throw ProjectError(ProjectError::Kind::WaveUnusable, e.what(), wav);
     }
+    CheckMarkersWithinMix(
+        opened.file, path,
+        static_cast<std::int64_t>(opened.wave->m_nDataSize / opened.wave->m_wfx.nBlockAlign),
+        opened.wave->m_wfx.nSamplesPerSec);
     ResolvePercentFrames(opened.file.markers, opened.wave->m_nDataSize,
                          opened.wave->m_wfx.nBlockAlign);
     return opened;
+}
+
+void CheckMarkersWithinMix(const ProjectFile& project, const std::filesystem::path& path,
+                           std::int64_t frames, std::uint32_t rate) {
+    if (project.version < 3) {
+        return;
+    }
+    for (std::size_t i = 0; i < project.markers.size(); ++i) {
+        const Marker& m = project.markers[i];
+        if (!m.percent && m.frame >= frames && m.frame > 0) {
+            throw ProjectError(ProjectError::Kind::Malformed,
+                               path.string() + ": marker " + std::to_string(i) + " at frame " +
+                                   std::to_string(m.frame) + " (" +
+                                   FormatDuration(SecondsAtFrame(m.frame, rate)) +
+                                   ") lies at or after the end of the mix (" +
+                                   FormatDuration(SecondsAtFrame(frames, rate)) + ")",
+                               path);
+        }
+    }
 }
 
 } // namespace sundrel

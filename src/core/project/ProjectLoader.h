@@ -22,4 +22,11 @@ struct OpenedProject {
 // empty), WaveUnusable with the reason when it opens but is not a mix this program can use.
 OpenedProject OpenProject(const std::filesystem::path& path);
 
+// Throws ProjectError (Malformed) naming `path`, the marker and the mix's length when a marker
+// of a version 3 or 4 project is stored at a frame at or after the end of a mix of `frames`
+// frames at `rate` a second, as marker files refuse such a time. Percentage markers (and every
+// marker of versions 1 and 2) always fall within the mix.
+void CheckMarkersWithinMix(const ProjectFile& project, const std::filesystem::path& path,
+                           std::int64_t frames, std::uint32_t rate);
+
 } // namespace sundrel

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace sundrel {
 
@@ -170,6 +171,44 @@ std::optional<std::uint64_t> WrappedSizeBeforeChunk(ChunkSource& source, std::ui
     return found;
 }
 
+// True when the bytes from `at` to the end of the file are a chain of chunks, each with a
+// printable id and a size that fits, the last ending exactly at the end (its pad byte may be
+// missing): what follows the audio of a file whose data size is right.
+bool ChunksReachTheEnd(ChunkSource& source, std::uint64_t at) {
+    constexpr int kMaxChunks = 64;
+    const std::uint64_t end = source.Size();
+    for (int i = 0; i < kMaxChunks && at + kChunkHeader <= end; ++i) {
+        const ChunkHeader h = ReadHeader(source, at);
+        if (!IsPrintable(h)) {
+            return false;
+        }
+        const std::uint64_t size = Le32(h, 4);
+        const std::uint64_t next = at + kChunkHeader + size + (size & 1);
+        if (next >= end) {
+            return next == end || at + kChunkHeader + size == end;
+        }
+        at = next;
+    }
+    return false;
+}
+
+// The sizes a wrapped 32-bit data size `field` can stand for in a plain RIFF file (field + k *
+// 2^32, none of them 0) after which the rest of the file is a chain of chunks (see
+// ChunksReachTheEnd).
+std::vector<std::uint64_t> SizesBeforeChunkChain(ChunkSource& source, std::uint64_t dataOffset,
+                                                 std::uint32_t field) {
+    std::vector<std::uint64_t> sizes;
+    const std::uint64_t end = source.Size();
+    const std::uint64_t available = end - dataOffset;
+    for (std::uint64_t size = field; size <= available; size += 1ull << 32) {
+        const std::uint64_t after = dataOffset + size + (size & 1);
+        if (size != 0 && after < end && ChunksReachTheEnd(source, after)) {
+            sizes.push_back(size);
+        }
+    }
+    return sizes;
+}
+
 } // namespace
 
 WaveLayout ReadWaveLayout(std::span<const std::byte> file) {
@@ -262,6 +301,18 @@ WaveLayout ReadWaveLayout(ChunkSource& source) {
                               std::to_string(Le32(overrun, 4)) + " bytes; the file holds " +
                               std::to_string(end - body) + ")");
     }
+    if (!haveData && at < end && at + kChunkHeader > end) {
+        // The file stops inside a chunk header: a recording cut off as its audio began.
+        std::array<std::byte, kChunkHeader> partial{};
+        const auto got = static_cast<std::size_t>(end - at);
+        source.Read(at, std::span(partial).first(got));
+        const std::string start(reinterpret_cast<const char*>(partial.data()),
+                                std::min<std::size_t>(got, 4));
+        const bool data = std::string_view("data").starts_with(start);
+        throw WaveFormatError(std::string("no audio: the file ends inside ") +
+                              (data ? "the data chunk's header" : "a chunk header") + " (" +
+                              std::to_string(got) + " of its 8 bytes)");
+    }
     if (!haveData) {
         throw WaveFormatError("no data chunk");
     }
@@ -270,10 +321,22 @@ WaveLayout ReadWaveLayout(ChunkSource& source) {
     const std::uint32_t frame = layout.format.FrameSize();
     // A plain RIFF file over 4 GiB cannot state its data size in 32 bits. Recorders then
     // write 0xFFFFFFFF, 0, or the size modulo 2^32; the data runs to the end of the file.
-    if (!rf64 && available > 0xFFFFFFFFull) {
+    // Every size the field can stand for is weighed by what follows it: the one after which
+    // the rest of the file is a chain of chunks to its very end is the audio's size (audio
+    // that merely looks like a chunk header at one of them leads nowhere).
+    const std::vector<std::uint64_t> chained =
+        !rf64 && available > 0xFFFFFFFFull
+            ? SizesBeforeChunkChain(source, layout.dataOffset, dataSizeField)
+            : std::vector<std::uint64_t>{};
+    if (chained.size() == 1) {
+        layout.dataSize = chained.front();
+        layout.dataSizeRecovered = chained.front() != dataSizeField;
+    } else if (!rf64 && available > 0xFFFFFFFFull) {
         const std::uint64_t whole = available - available % frame;
         const std::uint32_t wrappedAll = static_cast<std::uint32_t>(available);
         const std::uint32_t wrappedWhole = static_cast<std::uint32_t>(whole);
+        // Two sizes followed by chunks to the end cannot be told apart: say so.
+        layout.dataSizeUncertain = chained.size() > 1;
         if (dataSizeField == kSizeUnknown || dataSizeField == 0 || dataSizeField == wrappedAll ||
             dataSizeField == wrappedWhole) {
             layout.dataSize = whole;

@@ -3,6 +3,7 @@
 #include "core/view/ZoomMath.h"
 
 #include "core/interop/MarkerImport.h"
+#include "core/io/FileIdentity.h"
 #include "core/project/ProjectLoader.h"
 #include "core/split/SplitNaming.h"
 #include "core/split/SplitPlan.h"
@@ -383,6 +384,10 @@ std::string MixSession::WindowTitle() const {
 }
 
 void MixSession::SaveProject(const std::filesystem::path& path) {
+    if (io::SameFile(path, m_wavePath)) {
+        throw ProjectError(ProjectError::Kind::Unsaveable,
+                           path.string() + ": this is the mix; choose another file", path);
+    }
     WriteProject(path, m_wavePath.string(), m_markers.Markers(), m_mixInfo);
     m_projectPath = path;
     m_history.MarkSaved();

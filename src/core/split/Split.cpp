@@ -4,6 +4,7 @@
 #include "core/encode/WavTags.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/ErrorText.h"
+#include "core/io/FileIdentity.h"
 #include "core/io/FolderLock.h"
 #include "core/io/HoldSignals.h"
 #include "core/io/PageCache.h"
@@ -12,6 +13,7 @@
 #include "core/split/FileCopy.h"
 #include "core/split/FlacTracks.h"
 #include "core/split/SplitPlan.h"
+#include "core/split/SplitRecord.h"
 #include "core/split/TrackFiles.h"
 #include "core/split/TrackHeader.h"
 #include "core/split/TrackPlacement.h"
@@ -58,9 +60,12 @@ sundrel::io::TempFile CreateTemporary(const std::filesystem::path& final) {
 
 // Tracks written as unnamed files or under temporary names; whatever has not taken its
 // track's name when this goes out of scope is removed.
+// A temporary name is removed only while it holds the track's own file: after a placement
+// that could not be undone it may hold an old track, which the journal then restores.
 struct PendingTrack {
     SplitTrack track;
     sundrel::io::TempFile file;
+    sundrel::io::FileId id;
 };
 struct PendingTracks {
     std::vector<PendingTrack> tracks;
@@ -70,29 +75,85 @@ struct PendingTracks {
     ~PendingTracks() {
         for (PendingTrack& p : tracks) {
             p.file.fd.Close();
-            if (!p.file.path.empty()) {
+            struct stat st {};
+            if (!p.file.path.empty() && ::lstat(p.file.path.c_str(), &st) == 0 &&
+                sundrel::io::FileId{st.st_dev, st.st_ino} == p.id) {
                 ::unlink(p.file.path.c_str());
             }
         }
     }
 };
 
-bool SameFile(const struct stat& a, const std::filesystem::path& path) {
-    struct stat b {};
-    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+// While it exists, a failed split puts back what its journal lists (see RecoverPlacements).
+struct JournalGuard {
+    std::filesystem::path journal;
+    bool armed = false;
+    JournalGuard() = default;
+    JournalGuard(const JournalGuard&) = delete;
+    JournalGuard& operator=(const JournalGuard&) = delete;
+    ~JournalGuard() {
+        if (armed) {
+            sundrel::RecoverPlacements(journal);
+        }
+    }
+};
+
+// A name beside `target` for a temporary that nothing holds yet (see TempNameBeside).
+std::filesystem::path FreeTempName(const std::filesystem::path& target) {
+    for (;;) {
+        std::filesystem::path name = sundrel::io::TempNameBeside(target);
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0) {
+            return name; // free, or a folder that cannot be read: creating it says why
+        }
+    }
+}
+
+// Finds the leftovers of earlier splits, removes them with `clean`, and records this split's
+// tracks with whatever is left, so that a later split can tell them from other files.
+void RecordTracks(const std::filesystem::path& outDir, std::span<const std::string> names,
+                  const std::vector<std::filesystem::path>& keep, const SplitOptions& options) {
+    const std::vector<sundrel::RecordedTrack> previous = sundrel::ReadSplitRecord(outDir);
+    std::vector<sundrel::RecordedTrack> record;
+    for (const std::string& name : names) {
+        if (auto fp = sundrel::Fingerprint(outDir, name)) {
+            record.push_back(std::move(*fp));
+        }
+    }
+    sundrel::LeftoverTracks leftovers;
+    for (const sundrel::RecordedTrack& t : sundrel::Leftovers(outDir, previous, names, keep)) {
+        const std::filesystem::path path = outDir / t.name;
+        if (options.clean && (sundrel::PlacementFault(sundrel::PlacementStep::Remove) == 0 &&
+                              ::unlink(path.c_str()) == 0)) {
+            leftovers.removed.push_back(path);
+            continue;
+        }
+        if (options.clean && leftovers.error.empty()) {
+            leftovers.error = sundrel::io::FileErrorText(path, "cannot remove", errno);
+        }
+        leftovers.remaining.push_back(path);
+        record.push_back(t);
+    }
+    // Without the record a later split cannot vouch for these tracks: it then leaves them be,
+    // which is safe, so a failure here is not the split's.
+    sundrel::WriteSplitRecord(outDir, record);
+    if (options.onLeftovers && (!leftovers.removed.empty() || !leftovers.remaining.empty())) {
+        options.onLeftovers(leftovers);
+    }
 }
 
 // Writes one WAV track into `fd`: the header, the track's audio copied from the mix (`src`),
 // and with `tags` the tag chunks after it. The data chunk keeps its exact size; an odd one
-// gets its pad byte before the tags, so that each chunk starts on an even offset.
+// is followed by the pad byte RIFF requires (counted in the RIFF size, not the data size), so
+// that the file ends, and each chunk starts, on an even offset.
 void WriteWavTrack(const CWaveFile& wave, int src, int fd, const SplitTrack& track,
                    const sundrel::TrackTags* tags, std::stop_token stop) {
     std::vector<std::byte> trailer;
     if (tags != nullptr) {
         trailer = sundrel::WavTagChunks(*tags);
-        if (!trailer.empty() && track.span.size % 2 != 0) {
-            trailer.insert(trailer.begin(), std::byte{0});
-        }
+    }
+    if (track.span.size % 2 != 0) {
+        trailer.insert(trailer.begin(), std::byte{0});
     }
     const std::uint64_t header =
         wave.WriteWavHeader(fd, track.span.size, track.path, trailer.size());
@@ -174,16 +235,32 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         throw SplitError(kTrack, "another split into " + outDir.string() + " is running");
     }
 
-    // A track must never replace the mix it is cut from, nor a folder.
+    // What an earlier split that was killed while its tracks took their names left is put
+    // right first: the old set back, or the new one finished.
+    const std::filesystem::path journal = sundrel::PlacementJournal(outDir);
+    if (!sundrel::RecoverPlacements(journal)) {
+        throw SplitError(kTrack, journal.string() +
+                                     ": an earlier split into this folder was interrupted and its "
+                                     "files cannot be put back; move them away by hand");
+    }
+
+    // A track must never replace the mix it is cut from, a file the markers come from, nor a
+    // folder.
+    std::vector<std::filesystem::path> keep = options.keep;
+    keep.insert(keep.begin(), m_strPath);
     std::vector<sundrel::Placement> placements;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
         const auto path = outDir / names[k - 1];
-        if (SameFile(st, path)) {
-            throw SplitError(kTrack,
-                             path.string() +
-                                 ": this is the mix being split; choose another output folder");
+        for (std::size_t i = 0; i < keep.size(); ++i) {
+            if (sundrel::io::SameFile(keep[i], path)) {
+                throw SplitError(kTrack,
+                                 path.string() +
+                                     (i == 0 ? ": this is the mix being split"
+                                             : ": this is a file the markers are read from") +
+                                     "; choose another output folder or name");
+            }
         }
-        placements.push_back({{}, path});
+        placements.push_back({{}, path, {}, {}});
     }
     sundrel::CheckTargets(placements);
     sundrel::io::RemoveStaleTemps(outDir);
@@ -193,6 +270,7 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     // track of this run.
     std::optional<sundrel::io::HoldSignals> hold; // released after `pending` cleans up
     PendingTracks pending;
+    JournalGuard guard; // undoes before `pending` cleans up
     std::vector<std::uint64_t> sizes;
     for (std::size_t k = 1; k <= plan.size(); ++k) {
         PendingTrack& p = pending.tracks.emplace_back();
@@ -200,6 +278,11 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
         p.track.path = outDir / names[k - 1];
         p.track.span = plan[k - 1];
         p.file = CreateTemporary(p.track.path);
+        struct stat tst {};
+        if (::fstat(p.file.fd.Get(), &tst) != 0) {
+            Fail(kTrack, p.track.path, "cannot create", errno);
+        }
+        p.id = {tst.st_dev, tst.st_ino};
         sizes.push_back(p.track.span.size);
     }
     if (flac) {
@@ -263,9 +346,27 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     // From the first temporary name to the last track in place, an interrupt waits: it would
     // leave named temporaries, or a set of tracks half new and half old.
     hold.emplace();
-    for (PendingTrack& p : pending.tracks) {
+    // The journal names every temporary by its identity before any of them has a name, so
+    // that whatever a split killed from now on leaves is told from other files and put right
+    // by the next one. (A split killed before leaves only unnamed files, which the file system
+    // drops; where it has none, named temporaries that the next split sweeps away.)
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        PendingTrack& p = pending.tracks[i];
+        placements[i].temp = p.file.path.empty() ? FreeTempName(p.track.path) : p.file.path;
+        placements[i].aside = FreeTempName(p.track.path);
+        placements[i].file = p.id;
+    }
+    sundrel::WritePlacementJournal(journal, placements, options.sync);
+    guard.journal = journal;
+    guard.armed = true;
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        PendingTrack& p = pending.tracks[i];
         try {
-            sundrel::io::LinkBeside(p.file, p.track.path);
+            if (const int error = sundrel::PlacementFault(sundrel::PlacementStep::Link);
+                error != 0) {
+                throw sundrel::io::IoError(p.track.path, "cannot create", error);
+            }
+            sundrel::io::LinkAs(p.file, placements[i].temp, p.track.path);
         } catch (const sundrel::io::IoError& e) {
             throw SplitError(kTrack, e.what());
         }
@@ -275,15 +376,14 @@ std::vector<SplitTrack> CWaveFile::WriteTracks(std::span<const sundrel::TrackSpa
     }
     // All tracks take their names or none does; the files they replace are removed only
     // once every track is in place.
-    for (std::size_t i = 0; i < placements.size(); ++i) {
-        placements[i].temp = pending.tracks[i].file.path;
-    }
-    sundrel::PlaceAll(placements);
+    sundrel::PlaceAll(placements, journal, options.sync);
+    guard.armed = false;
     std::vector<SplitTrack> written;
     for (PendingTrack& p : pending.tracks) {
         p.file.path.clear();
         written.push_back(p.track);
     }
+    RecordTracks(outDir, names, keep, options);
     hold.reset();
     for (const SplitTrack& track : written) {
         if (options.onTrackWritten) {

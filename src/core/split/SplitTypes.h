@@ -54,6 +54,15 @@ inline const char* TrackExtension(TrackFormat format) {
     return format == TrackFormat::Flac ? ".flac" : ".wav";
 }
 
+// Track files an earlier split wrote into the output folder that this split did not replace,
+// still exactly as written (the folder's record of splits, see SplitRecord.h, vouches for
+// them): only such files are ever removed as leftovers.
+struct LeftoverTracks {
+    std::vector<std::filesystem::path> removed;   // with `clean`
+    std::vector<std::filesystem::path> remaining; // without `clean`, or that could not be removed
+    std::string error;                            // why the first of those could not be removed
+};
+
 struct SplitOptions {
     TrackFormat format = TrackFormat::Wav;
     // The file name of each track (no folder), in track order; empty for the classic names
@@ -84,6 +93,14 @@ struct SplitOptions {
     std::function<void()> onWaitForFolder;
     // Called for each track once all have taken their final names.
     std::function<void(const SplitTrack&)> onTrackWritten;
+    // Files no track may replace besides the mix (the files the markers were read from),
+    // whatever the path spelling.
+    std::vector<std::filesystem::path> keep;
+    // Remove the leftovers of earlier splits into the folder (see LeftoverTracks), under the
+    // same lock as the split, once every track is in place.
+    bool clean = false;
+    // Called once the tracks are in place, when earlier splits left tracks in the folder.
+    std::function<void(const LeftoverTracks&)> onLeftovers;
 };
 
 } // namespace sundrel

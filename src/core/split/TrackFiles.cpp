@@ -77,6 +77,9 @@ const char* NameFault(const std::string& name) {
     if (io::TempOwner(name)) {
         return "looks like a split's temporary file";
     }
+    if (name.starts_with(".sundrel-split")) {
+        return "is the name of the folder's record of splits";
+    }
     return nullptr;
 }
 

@@ -11,6 +11,7 @@
 #include "core/interop/InteropLimits.h"
 #include "core/interop/MarkerImport.h"
 #include "core/interop/MarkerTextKind.h"
+#include "core/io/FileIdentity.h"
 #include "core/markers/MarkerMath.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <algorithm>
+#include <sys/stat.h>
 #include <system_error>
 
 using sundrel::MarkerFileKind;
@@ -329,6 +331,13 @@ void CSundrelDlg::OnExportMarkers(MarkerFileKind kind) {
         return;
     }
     const std::filesystem::path path = sundrel::gui::LocalPath(*chosen);
+    if (sundrel::io::SameFile(path, m_session.WavePath())) {
+        m_prompt.Message(this,
+                         QStringLiteral("%1 is the mix. Choose another file for the markers.")
+                             .arg(QDir::toNativeSeparators(ShownPath(path))),
+                         kExportCaption, Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
     const sundrel::MarkerSet set = m_session.ExportSet();
     try {
         sundrel::WriteMarkerFile(path, set, kind);
@@ -395,10 +404,17 @@ bool CSundrelDlg::OpenCueSheet(const std::filesystem::path& path) {
     }
     const std::filesystem::path mix = sundrel::FileNamedBy(set, sheetPath);
     if (!std::filesystem::is_regular_file(mix, ec)) {
+        // Something else under the name (a FIFO, a folder) is named for what it is.
+        struct stat st {};
+        const QString what =
+            ::stat(mix.c_str(), &st) == 0
+                ? QStringLiteral("which is %1, not a regular file")
+                      .arg(QString::fromStdString(sundrel::io::KindOfFile(st.st_mode)))
+                : QStringLiteral("which is not there");
         m_prompt.Message(this,
-                         QStringLiteral("%1 is the cue sheet of %2, which is not there. Load the "
-                                        "mix, then import the cue sheet.")
-                             .arg(sheet, QDir::toNativeSeparators(ShownPath(mix))),
+                         QStringLiteral("%1 is the cue sheet of %2, %3. Load the mix, then "
+                                        "import the cue sheet.")
+                             .arg(sheet, QDir::toNativeSeparators(ShownPath(mix)), what),
                          kImportCaption, Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return false;
     }

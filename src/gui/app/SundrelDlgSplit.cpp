@@ -10,6 +10,7 @@
 
 #include "core/interop/TrackNames.h"
 
+#include "core/split/SplitRecord.h"
 #include "core/split/TrackFiles.h"
 
 #include <QCloseEvent>
@@ -28,15 +29,23 @@ namespace {
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressDelayMs = 700; // a split quicker than this shows no progress
 
-QString Names(const std::vector<sundrel::TrackFile>& files) {
+QString Names(const std::vector<std::filesystem::path>& files) {
     QStringList names;
-    for (const sundrel::TrackFile& file : files) {
-        names << sundrel::gui::ShownPath(file.path.filename());
+    for (const std::filesystem::path& file : files) {
+        names << sundrel::gui::ShownPath(file.filename());
     }
     if (names.size() > 4) {
         return names.front() + QStringLiteral(" … ") + names.back();
     }
     return names.join(QStringLiteral(", "));
+}
+
+QString Names(const std::vector<sundrel::TrackFile>& files) {
+    std::vector<std::filesystem::path> paths;
+    for (const sundrel::TrackFile& file : files) {
+        paths.push_back(file.path);
+    }
+    return Names(paths);
 }
 
 QString Shown(const std::filesystem::path& folder) {
@@ -82,9 +91,12 @@ void CSundrelDlg::OnOK() {
 
     m_stSplitStatus->setText(QStringLiteral("Splitting..."));
     std::vector<sundrel::SplitTrack> written;
+    sundrel::LeftoverTracks leftovers; // set on the split's thread, read once it is done
     try {
         m_lastSplitOptions = options;
-        std::optional<std::vector<sundrel::SplitTrack>> outcome = RunSplit(folder, options);
+        sundrel::SplitOptions run = options;
+        run.onLeftovers = [&leftovers](const sundrel::LeftoverTracks& found) { leftovers = found; };
+        std::optional<std::vector<sundrel::SplitTrack>> outcome = RunSplit(folder, run);
         if (!outcome) {
             m_stSplitStatus->setText(QStringLiteral("Split cancelled"));
             return;
@@ -106,10 +118,9 @@ void CSundrelDlg::OnOK() {
     const QString done = QStringLiteral("Wrote %1 tracks (%2) to %3.")
                              .arg(written.size())
                              .arg(Names(names), Shown(folder));
-    // Tracks of an earlier split with more markers would pass for part of this one (those
-    // named the classic way: the only names that tell an earlier split's tracks).
-    const std::vector<sundrel::TrackFile> stale =
-        sundrel::StaleTracks(folder, options.names, m_session.WavePath());
+    // Tracks an earlier split wrote into the folder and this one did not replace would pass
+    // for part of it; the folder's record of splits tells them from the user's own files.
+    const std::vector<std::filesystem::path>& stale = leftovers.remaining;
     if (stale.empty()) {
         m_prompt.Message(this, done, QStringLiteral("Split"), Prompt::Buttons::Ok,
                          Prompt::Icon::Information);
@@ -122,11 +133,11 @@ void CSundrelDlg::OnOK() {
                                    .arg(Names(stale)),
                         QStringLiteral("Split"),
                         {QStringLiteral("&Remove them"), QStringLiteral("&Keep them")}) == 0) {
-        try {
-            sundrel::RemoveTrackFiles(stale);
-        } catch (const std::exception& e) {
-            m_prompt.Message(this, QString::fromLocal8Bit(e.what()), QStringLiteral("Split"),
-                             Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        // Under the folder's lock, and only what the record still vouches for.
+        const sundrel::LeftoverTracks removal = sundrel::RemoveLeftovers(folder, stale);
+        if (!removal.error.empty()) {
+            m_prompt.Message(this, QString::fromLocal8Bit(removal.error.c_str()),
+                             QStringLiteral("Split"), Prompt::Buttons::Ok, Prompt::Icon::Stop);
         }
     }
 }

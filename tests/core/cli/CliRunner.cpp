@@ -48,6 +48,14 @@ Result RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
     return RunCommand(CliCommand(args), timeoutSeconds);
 }
 
+Result RunCliRedirected(const std::vector<std::string>& args, const std::string& redirect) {
+    const fixture::TempDir dir;
+    const std::string line = "timeout -k 5 300 " + CliCommand(args) + " " + redirect + " 2>" +
+                             Quote((dir / "err").string());
+    const int raw = std::system(line.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", Text(dir / "err")};
+}
+
 Result RunCliOnTerminal(const std::vector<std::string>& args) {
     // -e: script exits with the command's status.
     return RunCommand("script -qec " + Quote(CliCommand(args)) + " /dev/null", 300);

@@ -20,6 +20,10 @@ Result RunCli(const std::vector<std::string>& args, int timeoutSeconds = 300);
 // -1 when the program did not exit normally (a signal ended it).
 Result RunCliWithStdout(const std::vector<std::string>& args, int stdoutFd);
 
+// Runs sundrel-cli with its standard output redirected as the shell's `redirect` says
+// (">/dev/full", ">&-"); `out` is left empty.
+Result RunCliRedirected(const std::vector<std::string>& args, const std::string& redirect);
+
 // Runs sundrel-cli on a terminal (a pseudo-terminal, through script(1)); `out` holds all it
 // wrote there, standard output and error together, and `err` is empty.
 Result RunCliOnTerminal(const std::vector<std::string>& args);

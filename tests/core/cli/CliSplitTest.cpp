@@ -155,17 +155,53 @@ TEST(CliSplit, StaleTracksAreReportedOrCleaned) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("sundrel-cli split: removed 1 track file of an earlier split: "
                                    "track08.wav\n"));
-    EXPECT_EQ(
-        fixture::Listing(m.dir.Path()),
-        (std::vector<std::string>{"long.wav", "million.wav", "notes.txt", "track01.wav",
-                                  "track02.wav", "track03.wav", "track04.wav", "track05.wav",
-                                  "track06.wav", "track07.wav", "track09.wav", "track1.wav"}));
+    EXPECT_EQ(fixture::Listing(m.dir.Path()),
+              (std::vector<std::string>{".sundrel-split", "long.wav", "million.wav", "notes.txt",
+                                        "track01.wav", "track02.wav", "track03.wav", "track04.wav",
+                                        "track05.wav", "track06.wav", "track07.wav", "track09.wav",
+                                        "track1.wav"}));
     run = split({"--clean"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("removed 6 track files"));
     EXPECT_TRUE(fs::exists(m.dir / "track09.wav")); // the mix
-    EXPECT_EQ(fixture::Listing(m.dir.Path()).size(), 6u);
+    EXPECT_EQ(fixture::Listing(m.dir.Path()).size(), 7u);
     EXPECT_TRUE(split({}).err.empty());
+}
+
+// --clean removes only what the folder's record of splits vouches for: never a user's file
+// under a track's name, a symbolic link, a track changed since, nor one of the new set.
+TEST(CliSplit, CleanRemovesOnlyTracksASplitWrote) {
+    Mixes m;
+    const std::string mix = m.long8.string();
+    const fs::path out = m.dir / "out";
+    fs::create_directory(out);
+    auto split = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"split", mix, "-o", out.string()});
+        return RunCli(args);
+    };
+    // Five FLAC tracks, then the user's own files under track names.
+    ASSERT_EQ(split({"--format", "flac", "--at", "60", "--at", "120", "--at", "180", "--at", "240"})
+                  .status,
+              0);
+    fixture::WriteFile(out / "track07.wav", Bytes(29, std::byte{'x'}));
+    fs::create_symlink(out / "nowhere", out / "track08.wav");
+    fixture::WriteFile(out / "track05.flac", Bytes(100, std::byte{1})); // changed since
+    // Two tracks named {nn}: the earlier FLAC tracks 3 and 4 are leftovers; track01.wav and
+    // the others are not this program's as far as it can tell.
+    fixture::WriteFile(out / "track01.wav", Bytes(10, std::byte{2}));
+    auto run = split({"--format", "flac", "--names", "{nn}", "--at", "100", "--clean"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("removed 4 track files of an earlier split: track01.flac, "
+                                   "track02.flac, track03.flac, track04.flac\n"));
+    EXPECT_THAT(run.err, HasSubstr("3 files named like tracks remain: track01.wav, track07.wav, "
+                                   "track08.wav; no split recorded writing them as they are"));
+    EXPECT_EQ(fixture::Listing(out),
+              (std::vector<std::string>{".sundrel-split", "01.flac", "02.flac", "track01.wav",
+                                        "track05.flac", "track07.wav", "track08.wav"}));
+    // The next split finds nothing more to remove.
+    run = split({"--format", "flac", "--names", "{nn}", "--at", "100", "--clean"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, testing::Not(HasSubstr("removed")));
 }
 
 TEST(CliSplit, ExitStatusesSayWhatWentWrong) {
@@ -221,8 +257,8 @@ TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
         ::close(fd);
         EXPECT_EQ(run.status, 3);
         EXPECT_THAT(run.err, HasSubstr("the tracks are written"));
-        EXPECT_EQ(fixture::Listing(out),
-                  (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+        EXPECT_EQ(fixture::Listing(out), (std::vector<std::string>{".sundrel-split", "track01.wav",
+                                                                   "track02.wav", "track03.wav"}));
         EXPECT_EQ(fs::file_size(out / "track01.wav") + fs::file_size(out / "track02.wav") +
                       fs::file_size(out / "track03.wav"),
                   3 * 44 + 1'000'000u);
@@ -251,7 +287,21 @@ TEST(CliSplit, SecondSplitIntoAFolderWaitsOrFails) {
     second.join();
     EXPECT_EQ(waited.status, 0) << waited.err;
     EXPECT_THAT(waited.err, HasSubstr("waiting for another split into " + out.string()));
-    EXPECT_EQ(fixture::Listing(out), std::vector<std::string>{"track01.wav"});
+    EXPECT_EQ(fixture::Listing(out), (std::vector<std::string>{".sundrel-split", "track01.wav"}));
+
+    // The clean-up belongs to the split: while another holds the folder, a split with --clean
+    // removes nothing either, and once it has the folder it removes the leftovers.
+    ASSERT_EQ(RunCli({"split", m.million.string(), "--percent", "50", "-o", out}).status, 0);
+    ASSERT_EQ(RunCli({"split", m.million.string(), "-o", out}).status, 0);
+    held = sundrel::io::LockFolder(out, false, {}, opened);
+    ASSERT_TRUE(held);
+    const auto locked = RunCli({"split", m.million.string(), "--clean", "--no-wait", "-o", out});
+    EXPECT_EQ(locked.status, 3);
+    EXPECT_TRUE(fs::exists(out / "track02.wav"));
+    held.Close();
+    const auto cleaned = RunCli({"split", m.million.string(), "--clean", "--no-wait", "-o", out});
+    EXPECT_EQ(cleaned.status, 0) << cleaned.err;
+    EXPECT_FALSE(fs::exists(out / "track02.wav"));
 }
 
 // Tracks under a second are named on stderr; --strict refuses them before writing anything.

@@ -128,3 +128,35 @@ TEST(CliSplit, SuggestedCutsAtTheGap) {
 }
 
 } // namespace
+
+namespace {
+
+// A 124 s mix cannot hold five tracks a minute long: fewer boundaries come, stderr says so, and
+// --strict makes it a failure, for suggest and for split --suggested alike.
+TEST(CliSuggest, FewerBoundariesThanAskedAreReported) {
+    const GapMix mix;
+    auto r = RunCli({"suggest", mix.path.string(), "--tracks", "5"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto shortfall = ::testing::AnyOf(::testing::HasSubstr("asked for 5 tracks, found"),
+                                            ::testing::HasSubstr("apart (--min-track 60)"));
+    EXPECT_THAT(r.err, shortfall);
+    EXPECT_FALSE(r.out.empty());
+    r = RunCli({"suggest", mix.path.string(), "--tracks", "5", "--strict"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    r = RunCli({"suggest", mix.path.string(), "--tracks", "2", "--strict"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+
+    const std::string out = mix.dir.Path().string();
+    r = RunCli({"split", mix.path.string(), "--suggested", "--tracks", "5", "-o", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, ::testing::HasSubstr("--suggested: "));
+    EXPECT_THAT(r.err, shortfall);
+    std::filesystem::remove(mix.dir / "track01.wav");
+    r = RunCli({"split", mix.path.string(), "--suggested", "--tracks", "5", "--strict", "-o", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(mix.dir / "track01.wav"));
+}
+
+} // namespace

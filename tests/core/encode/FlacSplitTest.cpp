@@ -114,8 +114,8 @@ TEST_P(FlacSplitFormats, TracksDecodeToTheMixExactly) {
 
     ASSERT_EQ(written.size(), 5u);
     EXPECT_EQ(Listing(dir / "out"),
-              (std::vector<std::string>{"track01.flac", "track02.flac", "track03.flac",
-                                        "track04.flac", "track05.flac"}));
+              (std::vector<std::string>{".sundrel-split", "track01.flac", "track02.flac",
+                                        "track03.flac", "track04.flac", "track05.flac"}));
     const std::vector<int> source = Samples(mix);
     ASSERT_EQ(source.size(), frames * f.channels);
     std::vector<int> joined;

@@ -125,12 +125,6 @@ TEST(AtomicFile, FailuresKeepTheOldFileAndRemoveTheTemporary) {
              return d / "ro" / "x.sdr";
          },
          "cannot create", EACCES, true},
-        {"target is a folder that is not empty",
-         [](const fs::path& d) {
-             fs::create_directories(d / "x.sdr" / "inside");
-             return d / "x.sdr";
-         },
-         "cannot replace", EISDIR},
         {"the disk refuses the bytes part-way",
          [&old](const fs::path& d) {
              fixture::WriteFile(d / "x.sdr", old);
@@ -189,6 +183,33 @@ TEST(AtomicFile, TemporariesAreHiddenAndNeverTakeAnExistingName) {
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(sundrel::io::SyncFolder(dir.Path()), 0);
     EXPECT_EQ(sundrel::io::FolderOf("bare.wav"), fs::path("."));
+}
+
+// Only regular files are replaced: a folder, a FIFO or a link to nothing is refused before
+// anything is written, and a link to a regular file keeps its link while the file it leads to
+// takes the new contents.
+TEST(AtomicFile, ReplacesOnlyRegularFiles) {
+    fixture::TempDir dir;
+    fs::create_directories(dir / "folder.sdr" / "inside");
+    ASSERT_EQ(::mkfifo((dir / "fifo.sdr").c_str(), 0600), 0);
+    fs::create_symlink(dir / "nowhere", dir / "dangling.sdr");
+    const Bytes text(5, std::byte{'n'});
+    for (const auto& [name, says] :
+         {std::pair{"folder.sdr", "not a regular file (a folder)"},
+          std::pair{"fifo.sdr", "not a regular file (a FIFO)"},
+          std::pair{"dangling.sdr", "a symbolic link that leads to no file"}}) {
+        SCOPED_TRACE(name);
+        const auto e = fixture::Thrown<IoError>([&] { WriteFileAtomically(dir / name, text); });
+        ASSERT_TRUE(e);
+        EXPECT_THAT(e->what(), testing::HasSubstr(says));
+    }
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo.sdr"));
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+    fixture::WriteFile(dir / "real.sdr", Bytes(3));
+    fs::create_symlink(dir / "real.sdr", dir / "link.sdr");
+    WriteFileAtomically(dir / "link.sdr", text);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.sdr"));
+    EXPECT_EQ(fixture::ReadFile(dir / "real.sdr"), text);
 }
 
 } // namespace

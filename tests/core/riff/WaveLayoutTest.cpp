@@ -235,3 +235,41 @@ TEST(WaveLayout, WrappedSizesFollowedByAChunkAreFoundOrFlagged) {
 }
 
 } // namespace
+
+namespace {
+
+// Audio bytes that happen to read as a chunk header where the wrapped field points, and exactly
+// 4 GiB of audio (the field wraps to 0) before a LIST chunk: the chunks that really follow the
+// audio decide its size, and none of the LIST is taken for audio.
+TEST(WaveLayout, WrappedSizesFollowTheChunksThatReachTheEnd) {
+    const Bytes list = fixture::Slice(WavBuilder().Chunk("LIST", Audio(26)).Build(), 12);
+    {
+        const std::uint64_t audio = 5ull * 1024 * 1024 * 1024 + 1000;
+        const auto field = static_cast<std::uint32_t>(audio);
+        const Bytes head = WavBuilder().Fmt(Format{}).ChunkDeclared("data", field, {}).Build();
+        fixture::TempDir dir;
+        fixture::WriteSparse(dir / "big.wav", head, 44 + audio + list.size());
+        fixture::WriteAt(dir / "big.wav", 44 + field,
+                         Bytes{std::byte{'a'}, std::byte{'b'}, std::byte{'c'}, std::byte{'d'},
+                               std::byte{16}, std::byte{0}, std::byte{0}, std::byte{0}});
+        fixture::WriteAt(dir / "big.wav", 44 + audio, list);
+        const sundrel::MappedFile mapped(dir / "big.wav");
+        const auto layout = ReadWaveLayout(mapped.Bytes());
+        EXPECT_EQ(layout.dataSize, audio);
+        EXPECT_TRUE(layout.dataSizeRecovered);
+        EXPECT_FALSE(layout.dataSizeUncertain);
+    }
+    {
+        const std::uint64_t audio = 1ull << 32;
+        const Bytes head = WavBuilder().Fmt(Format{}).ChunkDeclared("data", 0, {}).Build();
+        fixture::TempDir dir;
+        fixture::WriteSparse(dir / "big.wav", head, 44 + audio + list.size());
+        fixture::WriteAt(dir / "big.wav", 44 + audio, list);
+        const sundrel::MappedFile mapped(dir / "big.wav");
+        const auto layout = ReadWaveLayout(mapped.Bytes());
+        EXPECT_EQ(layout.dataSize, audio);
+        EXPECT_TRUE(layout.dataSizeRecovered);
+    }
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 // (accepted as exact markers, dismissed, moved, dropped with the mix they belong to).
 
 #include "core/interop/MarkerImport.h"
+#include "core/project/ProjectFile.h"
 #include "core/session/MixSession.h"
 #include "support/Thrown.h"
 #include "support/WavFixture.h"
@@ -206,6 +207,26 @@ TEST_F(Suggestions, AcceptAllIsOneUndoStepAndLoadingDropsThem) {
     session.SetSuggestions({{10'000, 1.0, SuggestionKind::Silence}});
     session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), true);
     EXPECT_TRUE(session.Suggestions().empty());
+}
+
+} // namespace
+
+namespace {
+
+// Saving the project over the loaded mix, by any name that leads to it, is refused and the
+// mix is kept; saving over the opened project is ordinary.
+TEST_F(Import, SavingOverTheMixIsRefused) {
+    const fixture::Bytes mix = fixture::ReadFile(dir / "mix.wav");
+    std::filesystem::create_symlink(dir / "mix.wav", dir / "link.sdr");
+    for (const auto& path : {dir / "mix.wav", dir / "link.sdr"}) {
+        const auto e = fixture::Thrown<sundrel::ProjectError>([&] { session.SaveProject(path); });
+        ASSERT_TRUE(e);
+        EXPECT_THAT(e->what(), testing::HasSubstr("this is the mix"));
+    }
+    EXPECT_EQ(fixture::ReadFile(dir / "mix.wav"), mix);
+    session.SaveProject(dir / "p.sdr");
+    session.SaveProject(dir / "p.sdr");
+    EXPECT_EQ(session.ProjectPath(), dir / "p.sdr");
 }
 
 } // namespace

@@ -98,7 +98,8 @@ TEST(Split, HalfOfTheMillionByteMixReplacesOldTracks) {
     EXPECT_EQ(Slice(t1, 44), Slice(m.audio, 0, 499'996));
     // The second track runs to the last byte of the data.
     EXPECT_EQ(Slice(fixture::ReadFile(m.out / "track02.wav"), 44), Slice(m.audio, 499'996));
-    EXPECT_EQ(Listing(m.out), (std::vector<std::string>{"track01.wav", "track02.wav"}));
+    EXPECT_EQ(Listing(m.out),
+              (std::vector<std::string>{".sundrel-split", "track01.wav", "track02.wav"}));
 }
 
 TEST(Split, LargeMixIsCutAtExactOffsetsAndKeepsItsHoles) {
@@ -162,7 +163,9 @@ Bytes JoinedAudio(const std::vector<sundrel::SplitTrack>& tracks) {
     Bytes joined;
     for (const auto& track : tracks) {
         const Bytes bytes = fixture::ReadFile(track.path);
-        joined.insert(joined.end(), bytes.begin() + 44, bytes.end());
+        // The data chunk's own bytes: an odd one is followed by its pad byte.
+        joined.insert(joined.end(), bytes.begin() + 44,
+                      bytes.begin() + 44 + static_cast<std::ptrdiff_t>(track.span.size));
     }
     return joined;
 }
@@ -220,7 +223,8 @@ TEST(Split, TracksReproduceTheDataOfEveryFormat) {
                                       layout.format.sampleRate, layout.format.bitsPerSample}),
                           (std::tuple{f.tag, f.channels, f.rate, f.bits}));
                 ASSERT_EQ(layout.dataOffset, 44u);
-                ASSERT_EQ(layout.dataSize, bytes.size() - 44);
+                ASSERT_EQ(layout.dataSize, track.span.size);
+                ASSERT_EQ(bytes.size(), 44 + track.span.size + track.span.size % 2);
                 EXPECT_EQ(SndfileFrames(track.path),
                           static_cast<sf_count_t>(layout.dataSize / f.FrameSize()));
             }

@@ -64,20 +64,28 @@ TEST(SplitInterrupted, KilledSplitLeavesNoTemporaries) {
     }
 }
 
-// A temporary named for a process that is gone is removed by the next split; one of a running
-// process (this one's parent stands for it) is kept.
-TEST(SplitInterrupted, NextSplitRemovesTemporariesOfDeadProcesses) {
+// A temporary track named for a process that is gone is removed by the next split; one of a
+// running process (this one's parent stands for it) is kept, and so is a user's file that only
+// has such a name.
+TEST(SplitInterrupted, NextSplitRemovesTemporaryTracksOfDeadProcesses) {
     fixture::TempDir dir;
     const fixture::Format f{};
-    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav(f, fixture::TestSignal(f, 10'000)));
+    const Bytes track = fixture::CanonicalWav(f, fixture::TestSignal(f, 10'000));
+    fixture::WriteFile(dir / "mix.wav", track);
     const pid_t dead = ::fork();
     if (dead == 0) {
         ::_exit(0);
     }
     ::waitpid(dead, nullptr, 0);
     const std::string deadTemp = ".track01.wav." + std::to_string(dead) + ".0.part";
+    const std::string deadFlac = ".track02.flac." + std::to_string(dead) + ".1.part";
+    const std::string notes = ".my.notes." + std::to_string(dead) + ".4.part";
     const std::string liveTemp = ".track01.wav." + std::to_string(::getppid()) + ".3.part";
-    for (const std::string& name : {deadTemp, liveTemp, std::string(".notes.part")}) {
+    fixture::WriteFile(dir / deadTemp, fixture::Slice(track, 0, 5000));
+    fixture::WriteFile(dir / deadFlac, Bytes{std::byte{'f'}, std::byte{'L'}, std::byte{'a'},
+                                             std::byte{'C'}, std::byte{0}});
+    fixture::WriteFile(dir / liveTemp, track);
+    for (const std::string& name : {notes, std::string(".notes.part")}) {
         fixture::WriteFile(dir / name, Bytes(5));
     }
     CWaveFile wave(dir / "mix.wav");
@@ -85,8 +93,8 @@ TEST(SplitInterrupted, NextSplitRemovesTemporariesOfDeadProcesses) {
     sundrel::SplitOptions options;
     options.sync = false;
     wave.Split(percents, 2, dir.Path(), options);
-    EXPECT_EQ(Listing(dir.Path()),
-              (std::vector<std::string>{".notes.part", liveTemp, "mix.wav", "track01.wav"}));
+    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{notes, ".notes.part", ".sundrel-split",
+                                                             liveTemp, "mix.wav", "track01.wav"}));
 }
 
 TEST(SplitInterrupted, TempOwnerReadsOnlyTemporaryNames) {

@@ -135,14 +135,16 @@ void ExpectTracksIntact(const Mix& m, const std::vector<sundrel::SplitTrack>& tr
         EXPECT_EQ(U32At(file, 4), file.size() - 8);
         EXPECT_EQ(Slice(file, 8, 36), Slice(plain, 8, 36)); // WAVE, fmt, "data", its size
         EXPECT_EQ(Slice(file, 44, t.span.size), Slice(m.audio, t.span.offset, t.span.size));
+        // Every chunk, the data chunk too, ends on an even offset: an odd one has its pad byte.
+        EXPECT_EQ(file.size() % 2, 0u);
+        if (t.span.size % 2 != 0) {
+            EXPECT_EQ(file.at(44 + t.span.size), std::byte{0});
+        }
         if (tagged) {
-            EXPECT_EQ(file.size() % 2, 0u);
             EXPECT_EQ(ChunkIds(file), (std::vector<std::string>{"fmt ", "data", "LIST", "id3 "}));
-            if (t.span.size % 2 != 0) {
-                EXPECT_EQ(file.at(44 + t.span.size), std::byte{0}); // the pad byte
-            }
         } else {
-            EXPECT_EQ(file.size(), 44 + t.span.size);
+            EXPECT_EQ(ChunkIds(file), (std::vector<std::string>{"fmt ", "data"}));
+            EXPECT_EQ(file.size(), 44 + t.span.size + t.span.size % 2);
         }
         EXPECT_EQ(SndfileBytes(t.path, m.format),
                   Slice(m.audio, t.span.offset, t.span.size - t.span.size % m.format.FrameSize()));
@@ -165,7 +167,8 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeader) {
             EXPECT_EQ(tracks[i].path, m.out / options.names[i]);
         }
         EXPECT_EQ(fixture::Listing(m.out),
-                  (std::vector<std::string>{options.names[0], options.names[1], "03.wav"}));
+                  (std::vector<std::string>{".sundrel-split", options.names[0], options.names[1],
+                                            "03.wav"}));
         if (f.bits == 8) {
             EXPECT_EQ(tracks[0].span.size % 2, 1u);
             EXPECT_EQ(tracks[2].span.size % 2, 1u);
@@ -174,12 +177,21 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeader) {
     }
 }
 
-TEST(SplitTags, UntaggedTracksStayAsBefore) {
+// Untagged 8-bit mono tracks cut at odd bytes: the first and last have odd data chunks.
+TEST(SplitTags, UntaggedTracksPadAnOddDataChunk) {
     const Mix m(Format{1, 1, 8000, 8}, 5001);
     const auto tracks = SplitNamed(m, {});
     ASSERT_EQ(tracks.size(), 3u);
     EXPECT_EQ(tracks[0].path, m.out / "track01.wav");
+    EXPECT_EQ(tracks[0].span.size % 2, 1u);
     ExpectTracksIntact(m, tracks, false);
+    Bytes joined;
+    for (const auto& t : tracks) {
+        const Bytes file = fixture::ReadFile(t.path);
+        joined.insert(joined.end(), file.begin() + 44,
+                      file.begin() + 44 + static_cast<std::ptrdiff_t>(U32At(file, 40)));
+    }
+    EXPECT_EQ(joined, m.audio);
 }
 
 TEST(SplitTags, TagLibReadsTheTagsBack) {

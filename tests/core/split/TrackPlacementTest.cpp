@@ -21,13 +21,20 @@ Bytes Filled(std::size_t n, int value) {
     return Bytes(n, static_cast<std::byte>(value));
 }
 
+Placement At(const fs::path& temp, const fs::path& target) {
+    fs::path aside = temp;
+    aside += ".aside";
+    return {temp, target, aside, {}};
+}
+
 TEST(PlaceAll, ReplacesEveryTargetAndRemovesTheOldFiles) {
     fixture::TempDir dir;
     fixture::WriteFile(dir / "track01.wav", Filled(10, 1));
     fixture::WriteFile(dir / ".t1", Filled(20, 2));
     fixture::WriteFile(dir / ".t2", Filled(30, 3));
-    const Placement p[] = {{dir / ".t1", dir / "track01.wav"}, {dir / ".t2", dir / "track02.wav"}};
-    sundrel::PlaceAll(p);
+    const Placement p[] = {At(dir / ".t1", dir / "track01.wav"),
+                           At(dir / ".t2", dir / "track02.wav")};
+    sundrel::PlaceAll(p, sundrel::PlacementJournal(dir.Path()), false);
     EXPECT_EQ(fixture::ReadFile(dir / "track01.wav"), Filled(20, 2));
     EXPECT_EQ(fixture::ReadFile(dir / "track02.wav"), Filled(30, 3));
     EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"track01.wav", "track02.wav"}));
@@ -41,13 +48,15 @@ TEST(PlaceAll, AFailedPlacementUndoesTheEarlierOnes) {
     fixture::WriteFile(dir / "track03.wav", Filled(12, 4));
     fixture::WriteFile(dir / ".t1", Filled(20, 2));
     fixture::WriteFile(dir / ".t2", Filled(30, 3));
-    const Placement p[] = {{dir / ".t1", dir / "track01.wav"},
-                           {dir / ".t2", dir / "track02.wav"},
-                           {dir / ".t3", dir / "track03.wav"}};
-    const auto e = fixture::Thrown<SplitError>([&] { sundrel::PlaceAll(p); });
+    const Placement p[] = {At(dir / ".t1", dir / "track01.wav"),
+                           At(dir / ".t2", dir / "track02.wav"),
+                           At(dir / ".t3", dir / "track03.wav")};
+    const auto e = fixture::Thrown<SplitError>(
+        [&] { sundrel::PlaceAll(p, sundrel::PlacementJournal(dir.Path()), false); });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->GetSide(), SplitError::Side::Track);
     EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create"));
+    EXPECT_THAT(e->what(), HasSubstr("the old files are left as they were"));
     EXPECT_EQ(fixture::ReadFile(dir / "track01.wav"), Filled(10, 1));
     EXPECT_EQ(fixture::ReadFile(dir / "track03.wav"), Filled(12, 4));
     EXPECT_EQ(fixture::ReadFile(dir / ".t1"), Filled(20, 2));
@@ -104,6 +113,7 @@ TEST(SplitPlacement, RenameFailingAtTheLastTrackRestoresTheOldTracks) {
     const auto e = fixture::Thrown<SplitError>([&] { wave.Split(percents, 4, t.out, options); });
     ASSERT_TRUE(e);
     EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create"));
+    EXPECT_THAT(e->what(), HasSubstr("the old files are left as they were"));
     EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
     EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
     EXPECT_EQ(Listing(t.out),
