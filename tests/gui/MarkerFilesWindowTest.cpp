@@ -122,7 +122,8 @@ class MarkerFilesWindowTest : public QObject {
             {41 * kRate + 7893, "Porcelain", "Moby"},
         };
         QVERIFY(Placement(w.dlg) == imported);
-        QCOMPARE(w.dlg.Session().Names(), (sundrel::MixInfo{"Friday Night Mix", "DJ Sundrel"}));
+        QCOMPARE(w.dlg.Session().Names(),
+                 (sundrel::MixInfo{"Friday Night Mix", "DJ Sundrel", "2026-12-05"}));
         // The list box, the table and the status follow.
         QCOMPARE(MarkerBox(w.dlg)->count(), 3);
         const CTrackTable* table = w.dlg.TrackTable();
