@@ -10,6 +10,7 @@
 #include "core/interop/MarkerFiles.h"
 #include "core/interop/MarkerImport.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <fstream>
@@ -122,7 +123,8 @@ class MarkerFilesWindowTest : public QObject {
             {41 * kRate + 7893, "Porcelain", "Moby"},
         };
         QVERIFY(Placement(w.dlg) == imported);
-        QCOMPARE(w.dlg.Session().Names(), (sundrel::MixInfo{"Friday Night Mix", "DJ Sundrel"}));
+        QCOMPARE(w.dlg.Session().Names(),
+                 (sundrel::MixInfo{"Friday Night Mix", "DJ Sundrel", "2026-12-05"}));
         // The list box, the table and the status follow.
         QCOMPARE(MarkerBox(w.dlg)->count(), 3);
         const CTrackTable* table = w.dlg.TrackTable();
@@ -267,6 +269,31 @@ class MarkerFilesWindowTest : public QObject {
         QVERIFY(Placement(w.dlg) == named);
         QCOMPARE(Status(w.dlg), QStringLiteral("Named 3 tracks from the pasted tracklist"));
         QCOMPARE(Cell(w.dlg.TrackTable(), 1, CTrackTable::kTitle), QStringLiteral("Second"));
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QVERIFY(Placement(w.dlg) == before);
+    }
+
+    // Edit > Shift Markers...: every marker but the start moves by the seconds typed, as one
+    // undo step; a shift out of the mix says why and moves nothing.
+    void shiftMarkersMovesAllButTheStart() {
+        Window w;
+        QVERIFY(w.Load(60.0, kSmall));
+        sundrel::MixSession& session = w.dlg.Session();
+        session.AddAtFrame(10 * kRate, "A", "");
+        session.AddAtFrame(25 * kRate, "B", "");
+        const std::vector<Placed> before = Placement(w.dlg);
+        auto* shift = w.dlg.findChild<QAction*>(QStringLiteral("actionShiftMarkers"));
+        QVERIFY(shift != nullptr);
+        w.prompt.texts.enqueue({QStringLiteral("-1,5")});
+        shift->trigger();
+        QVERIFY(Placement(w.dlg) == (std::vector<Placed>{{0, "", ""},
+                                                         {8 * kRate + kRate / 2, "A", ""},
+                                                         {23 * kRate + kRate / 2, "B", ""}}));
+        w.prompt.texts.enqueue({QStringLiteral("40")});
+        shift->trigger();
+        QVERIFY2(w.prompt.LastText().contains(QStringLiteral("track 3 would start at or after")),
+                 qPrintable(w.prompt.LastText()));
+        QCOMPARE(Placement(w.dlg).back().frame, 23 * kRate + kRate / 2);
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QVERIFY(Placement(w.dlg) == before);
     }

@@ -364,8 +364,9 @@ void CSundrelDlg::OnMixNames() {
     if (!names || names->size() != 2) {
         return;
     }
+    // The date and genre a cue sheet gave stay.
     sundrel::MixInfo typed{names->at(0).trimmed().toStdString(),
-                           names->at(1).trimmed().toStdString()};
+                           names->at(1).trimmed().toStdString(), now.date, now.genre};
     // A project and a marker file hold names up to a bound: longer ones are refused here
     // rather than when the project is saved.
     if (std::max(typed.title.size(), typed.artist.size()) > sundrel::kMaxNameBytes) {

@@ -127,7 +127,7 @@ TEST(Tracklist, SkipsHeadingsJoinsWithLinesAndSaysSo) {
                                         "02 - 05:12 - Daft Punk - Around the World\n"
                                         "w/ Moby - Porcelain (Acapella)\n"
                                         "\n"
-                                        "Part 2:\n"
+                                        "Second hour:\n"
                                         "03 - 09:40 - ID - ID\n");
     ASSERT_EQ(set.tracks.size(), 3u);
     EXPECT_EQ(set.tracks[1],
@@ -139,7 +139,7 @@ TEST(Tracklist, SkipsHeadingsJoinsWithLinesAndSaysSo) {
                              "line 2: \"Tracklist:\" is a heading, not a track; skipped",
                              "line 3: \"-----------\" is a heading, not a track; skipped",
                              "line 6: \"w/ Moby - Porcelain (Acapella)\" joined to the track above",
-                             "line 8: \"Part 2:\" is a heading, not a track; skipped"}));
+                             "line 8: \"Second hour:\" is a heading, not a track; skipped"}));
     // Untimed lists skip headings too.
     const MarkerSet names = ReadTracklist("Tracklist:\n1. A - One\n2. B - Two\n");
     EXPECT_EQ(names.tracks.size(), 2u);
