@@ -23,13 +23,22 @@ struct SplitChoice {
     // the classic names track01.wav, track02.wav, ...
     QString nameTemplate;
     TrackFormat format = TrackFormat::Wav;
-    friend bool operator==(const SplitChoice&, const SplitChoice&) = default;
+    // What the split will write, shown with the offer ("3 tracks"); not part of the choice.
+    QString summary;
+    friend bool operator==(const SplitChoice& a, const SplitChoice& b) {
+        return a.folder == b.folder && a.nameTemplate == b.nameTemplate && a.format == b.format;
+    }
 };
+
+// The template offered for tracks that have names when none was ever chosen.
+inline const QString kNamedTracksTemplate = QStringLiteral("{nn} {artist} - {title}");
 
 // The choice to offer for splitting `mix`: the last template and format, and the folder last
 // chosen for this same mix, else `defaultFolder`. Read from the program's settings
-// (organisation and application "Sundrel").
-SplitChoice LoadSplitChoice(const std::filesystem::path& mix, const QString& defaultFolder);
+// (organisation and application "Sundrel"). When no template was ever chosen and the tracks
+// have names (`named`), kNamedTracksTemplate.
+SplitChoice LoadSplitChoice(const std::filesystem::path& mix, const QString& defaultFolder,
+                            bool named = false);
 // Keeps `choice`, made for `mix`, as the last one.
 void SaveSplitChoice(const std::filesystem::path& mix, const SplitChoice& choice);
 

@@ -349,6 +349,16 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // The track table under the controls at the smallest window size (a header and a few
     // rows), in pixels.
     static constexpr int kTrackTableHeight = 120;
+    // The status line under the track table, in pixels.
+    static constexpr int kStatusHeight = 24;
+
+    // The status line: what the last action did, in full in the tooltip (with `more`).
+    void ShowStatusLine(const QString& text, const QString& more = QString());
+    // The status about suggestions says how many are left to look at.
+    void RefreshSuggestionStatus();
+    void CreateStatusLine();
+    // Opens the last split's folder in the desktop's file manager.
+    void OnOpenFolder();
 
     // Controls, in template order where they have an id.
     QPushButton* m_btnSplit = nullptr;
@@ -367,6 +377,11 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QScrollBar* m_scrollBar = nullptr;
     QPushButton* m_btnAnp = nullptr;
     QPushButton* m_btnRemove = nullptr;
+    // Ours, under the track table: the status line and, after a split, its folder.
+    QLabel* m_stStatus = nullptr;
+    QPushButton* m_btnOpenFolder = nullptr;
+    std::filesystem::path m_lastSplitFolder;
+    bool m_bSuggestionStatus = false; // the status line speaks of the suggestions
 
     // Menu 129.
     QMenuBar* m_pMenuBar = nullptr;

@@ -47,6 +47,16 @@ void CSundrelDlg::LayoutControls() {
     m_pTrackTable->setGeometry(m_baseViewFrame.left(), m_pClient->geometry().bottom() + 1,
                                m_baseViewFrame.width() + extraWidth,
                                kTrackTableHeight + tableExtra);
+    // The status line under it, with the split's folder button at its right end.
+    const int statusTop = m_pTrackTable->geometry().bottom() + 2;
+    const int buttonWidth = m_btnOpenFolder->sizeHint().width();
+    const int statusRight = m_pTrackTable->geometry().right();
+    m_btnOpenFolder->setGeometry(statusRight - buttonWidth + 1, statusTop, buttonWidth,
+                                 kStatusHeight - 2);
+    m_stStatus->setGeometry(m_baseViewFrame.left(), statusTop,
+                            m_pTrackTable->width() -
+                                (m_btnOpenFolder->isVisible() ? buttonWidth + 6 : 0),
+                            kStatusHeight - 2);
     for (const auto& [widget, base] : m_baseGeometry) {
         QRect place = base;
         if (widget == m_stViewFrame) {
