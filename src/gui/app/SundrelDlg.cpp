@@ -233,6 +233,7 @@ void CSundrelDlg::CreateMenu() {
     m_pMenuHelp->addSeparator();
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
     CreateMarkerFileMenus();
+    CreateBoundaryCommands();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
     for (QAction* action : findChildren<QAction*>()) {
@@ -452,7 +453,13 @@ void CSundrelDlg::ConnectSignals() {
     connect(m_btnAddMarker, &QAbstractButton::clicked, this, [this] { OnAddMarker(); });
     connect(m_btnAnp, &QAbstractButton::clicked, this, [this] { OnChangeMarker(); });
     connect(m_btnRemove, &QAbstractButton::clicked, this, [this] { OnRemoveMarker(); });
-    connect(m_cbMarkers, &QComboBox::activated, this, [this] { OnSelChangeMarker(); });
+    // The list's choice shows its classic two seconds, whatever the zoom was.
+    connect(m_cbMarkers, &QComboBox::activated, this, [this] {
+        if (m_session.IsLoaded()) {
+            m_session.SetDefaultZoom();
+        }
+        OnSelChangeMarker();
+    });
     connect(m_pTrackTable, &CTrackTable::markerChosen, this, &CSundrelDlg::OnTrackChosen);
     connect(m_pTrackTable, &CTrackTable::namesEdited, this, &CSundrelDlg::OnTrackNamesEdited);
     // Split: a click, or Enter while it has the focus (Space is Play / Pause everywhere).

@@ -357,6 +357,12 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // The status about suggestions says how many are left to look at.
     void RefreshSuggestionStatus();
     void CreateStatusLine();
+    // View > Zoom to 1 Minute and Edit > Move Marker, with their keys.
+    void CreateBoundaryCommands();
+    // The view shows about a minute centred on `seconds`: enough to judge a boundary.
+    void ShowMinuteAround(double seconds);
+    // Moves the selected marker by `ms` milliseconds; a run of presses is one undo step.
+    void OnMoveMarkerBy(int ms);
     // Opens the last split's folder in the desktop's file manager.
     void OnOpenFolder();
 
@@ -406,6 +412,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QPointer<QProgressDialog> m_pSuggestProgress;
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
     QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position
+    QTimer* m_pMoveRunTimer = nullptr; // ends a run of Move Marker presses (one undo step)
     // The controls' places at the smallest window size, which LayoutControls moves.
     std::vector<std::pair<QWidget*, QRect>> m_baseGeometry;
     QRect m_baseViewFrame;

@@ -64,6 +64,12 @@ void CSundrelDlg::LayoutControls() {
         } else if (widget == m_scrollBar) {
             place.translate(0, viewExtra);
             place.setWidth(base.width() + extraWidth);
+        } else if (widget == m_slider || widget == m_grpPlay) {
+            // The transport row stretches: a longer slider is a finer one.
+            place.translate(0, viewExtra);
+            place.setWidth(base.width() + extraWidth);
+        } else if (widget == m_stDuration || widget == m_stPosition) {
+            place.translate(extraWidth, viewExtra); // at the slider's right end
         } else if (base.top() >= m_baseViewFrame.bottom()) {
             // Below the view: down with the bottom edge, the right-hand group with the right.
             place.translate(base.left() >= m_units.X(kRightGroupX) ? extraWidth : 0, viewExtra);

@@ -166,6 +166,7 @@ void CSundrelDlg::OnStepSuggestion(int direction) {
     }
     m_session.SetCurrentSuggestion(best);
     MovePosition(bestSeconds);
+    ShowMinuteAround(bestSeconds);
     PreviewAround(suggestions[*best].frame);
 }
 
