@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QMap>
 #include <QMenuBar>
 
 namespace ids = sundrel::gui::ids;

@@ -18,7 +18,7 @@ using sundrel::gui::SplitChoice;
 
 namespace {
 
-// A row as "number|start|length|artist|title".
+// A row as "number|marker|start|length|artist|title".
 QString Row(const CTrackTable* table, int row) {
     QStringList cells;
     for (int column = 0; column < CTrackTable::kColumns; ++column) {
@@ -66,18 +66,19 @@ class TrackTableTest : public QObject {
         QCOMPARE(table->rowCount(), 0); // no mix
         LoadNamedMix(w);
         QCOMPARE(Rows(table), (QStringList{
-                                  "1|0:00:00.000|0:00:10.000||",
-                                  "2|0:00:10.000|0:00:15.500||",
-                                  "3|0:00:25.500|0:00:14.500||Middle",
-                                  "4|0:00:40.000|0:00:20.000|Artist C|Closer",
+                                  "1|start|0:00:00.000|0:00:10.000||",
+                                  "2|Marker 2|0:00:10.000|0:00:15.500||",
+                                  "3|Marker 3|0:00:25.500|0:00:14.500||Middle",
+                                  "4|Marker 1|0:00:40.000|0:00:20.000|Artist C|Closer",
                               }));
         // Rows stand for the markers by time, not by their place in the list.
         QCOMPARE(table->MarkerOfRow(1), std::optional<std::size_t>(2));
         QCOMPARE(table->MarkerOfRow(3), std::optional<std::size_t>(1));
         // A marker moved past another moves its row; a removed one goes.
         w.dlg.Session().Move(2, 50 * 8000);
-        QCOMPARE(Row(table, 3), QStringLiteral("4|0:00:50.000|0:00:10.000||"));
-        QCOMPARE(Row(table, 2), QStringLiteral("3|0:00:40.000|0:00:10.000|Artist C|Closer"));
+        QCOMPARE(Row(table, 3), QStringLiteral("4|Marker 2|0:00:50.000|0:00:10.000||"));
+        QCOMPARE(Row(table, 2),
+                 QStringLiteral("3|Marker 1|0:00:40.000|0:00:10.000|Artist C|Closer"));
         w.dlg.Session().Remove(1);
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(Row(table, 2), QStringLiteral("3|0:00:50.000|0:00:10.000||"));
@@ -102,21 +103,21 @@ class TrackTableTest : public QObject {
         QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop runs
         QTRY_VERIFY(!editor->isVisible());
         QCOMPARE(w.dlg.Session().Markers().At(2)->title, std::string("Opening Song"));
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||Opening Song"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 2|0:00:10.000|0:00:15.500||Opening Song"));
         // The same names again record nothing: one Undo brings the old title back.
         table->item(1, CTrackTable::kTitle)->setText(QStringLiteral("Opening Song "));
         QCOMPARE(table->item(1, CTrackTable::kTitle)->text(), QStringLiteral("Opening Song"));
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QCOMPARE(w.dlg.Session().Markers().At(2)->title, std::string());
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 2|0:00:10.000|0:00:15.500||"));
         w.dlg.Command(ids::kCmdRedo)->trigger();
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||Opening Song"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 2|0:00:10.000|0:00:15.500||Opening Song"));
         // The first track's names belong to the start marker.
         table->item(0, CTrackTable::kArtist)->setText(QStringLiteral("DJ"));
         QCOMPARE(w.dlg.Session().Markers().At(0)->artist, std::string("DJ"));
         QCOMPARE(w.dlg.Session().Markers().At(0)->frame, std::int64_t{0});
         w.dlg.Command(ids::kCmdUndo)->trigger();
-        QCOMPARE(Row(table, 0), QStringLiteral("1|0:00:00.000|0:00:10.000||"));
+        QCOMPARE(Row(table, 0), QStringLiteral("1|start|0:00:00.000|0:00:10.000||"));
     }
 
     void rowsAndMarkersSelectEachOther() {
@@ -151,7 +152,7 @@ class TrackTableTest : public QObject {
         w.dlg.Command(ids::kCmdAddMarkerHere)->trigger();
         QCOMPARE(w.dlg.Session().Selected(), std::size_t{4});
         QCOMPARE(table->currentRow(), 1);
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:05.000|0:00:05.000||"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 4|0:00:05.000|0:00:05.000||"));
     }
 
     void keysTypedInTheEditorStayInIt() {
@@ -212,7 +213,7 @@ class TrackTableTest : public QObject {
         Window w;
         LoadNamedMix(w);
         w.dlg.Session().Rename(0, "Intro", "DJ One");
-        // A fresh start offers the classic choice: the mix's folder, classic names, WAV.
+        // A fresh start offers the mix's folder and WAV.
         const std::filesystem::path out = w.dir / "out";
         std::filesystem::create_directory(out);
         w.prompt.folders.enqueue(QString::fromStdString(out.string()));
@@ -220,9 +221,11 @@ class TrackTableTest : public QObject {
             {QString(), QStringLiteral("{nn} {title}"), TrackFormat::Flac});
         w.dlg.OnOK();
         QCOMPARE(w.prompt.offeredSplits.size(), 1);
+        // The tracks have names and no pattern was ever chosen: the named pattern is offered.
         QCOMPARE(w.prompt.offeredSplits[0],
-                 (SplitChoice{QString::fromStdString(w.dir.Path().string()), QString(),
-                              TrackFormat::Wav}));
+                 (SplitChoice{QString::fromStdString(w.dir.Path().string()),
+                              sundrel::gui::kNamedTracksTemplate, TrackFormat::Wav}));
+        QCOMPARE(w.prompt.offeredSplits[0].summary, QStringLiteral("4 tracks"));
         QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
         // The split got the format, one name per track and the tags of each track.
         QVERIFY(w.dlg.LastSplitOptions().has_value());

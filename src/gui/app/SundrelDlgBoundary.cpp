@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
 
 namespace ids = sundrel::gui::ids;
 

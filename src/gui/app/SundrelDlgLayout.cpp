@@ -55,7 +55,7 @@ void CSundrelDlg::LayoutControls() {
                                  kStatusHeight - 2);
     m_stStatus->setGeometry(m_baseViewFrame.left(), statusTop,
                             m_pTrackTable->width() -
-                                (m_btnOpenFolder->isVisible() ? buttonWidth + 6 : 0),
+                                (m_btnOpenFolder->isHidden() ? 0 : buttonWidth + 6),
                             kStatusHeight - 2);
     for (const auto& [widget, base] : m_baseGeometry) {
         QRect place = base;
