@@ -23,11 +23,7 @@ struct SplitChoice {
     // the classic names track01.wav, track02.wav, ...
     QString nameTemplate;
     TrackFormat format = TrackFormat::Wav;
-    // What the split will write, shown with the offer ("3 tracks"); not part of the choice.
-    QString summary;
-    friend bool operator==(const SplitChoice& a, const SplitChoice& b) {
-        return a.folder == b.folder && a.nameTemplate == b.nameTemplate && a.format == b.format;
-    }
+    friend bool operator==(const SplitChoice&, const SplitChoice&) = default;
 };
 
 // The template offered for tracks that have names when none was ever chosen.

@@ -13,14 +13,16 @@
 
 namespace sundrel::gui {
 
-CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, QWidget* parent) : QDialog(parent) {
+CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, const QString& summary,
+                                   QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(QStringLiteral("Split"));
     auto* form = new QFormLayout(this);
     // What will be written, before anything else.
-    auto* summary = new QLabel(QStringLiteral("Writes %1.").arg(offered.summary), this);
-    summary->setObjectName(QStringLiteral("summary"));
-    summary->setVisible(!offered.summary.isEmpty());
-    form->addRow(summary);
+    auto* said = new QLabel(QStringLiteral("Writes %1.").arg(summary), this);
+    said->setObjectName(QStringLiteral("summary"));
+    said->setVisible(!summary.isEmpty());
+    form->addRow(said);
 
     m_folder = new QLineEdit(QDir::toNativeSeparators(offered.folder), this);
     m_folder->setObjectName(QStringLiteral("folder"));

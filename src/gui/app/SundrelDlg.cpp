@@ -112,6 +112,10 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
 }
 
 CSundrelDlg::~CSundrelDlg() {
+    // QDialog's destructor hides the window after the members are gone, and the focus moving
+    // then may make the table report a choice: nothing may reach this window by then.
+    disconnect(m_pTrackTable, nullptr, this, nullptr);
+    disconnect(m_cbMarkers, nullptr, this, nullptr);
     // The workers post to or are read by this window: end them while it still exists.
     m_suggestStop.request_stop();
     m_suggest.waitForFinished();

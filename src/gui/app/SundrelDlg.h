@@ -413,6 +413,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
     QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position
     QTimer* m_pMoveRunTimer = nullptr; // ends a run of Move Marker presses (one undo step)
+    double m_judgeSpan = -1.0;         // the span ShowMinuteAround last set
     // The controls' places at the smallest window size, which LayoutControls moves.
     std::vector<std::pair<QWidget*, QRect>> m_baseGeometry;
     QRect m_baseViewFrame;

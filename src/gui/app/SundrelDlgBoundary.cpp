@@ -93,7 +93,8 @@ void CSundrelDlg::ShowMinuteAround(double seconds) {
     if (!m_session.IsLoaded() || m_session.Duration() < 2.0) {
         return; // a mix too short for any window keeps the blank view
     }
-    m_session.SetZoomSpan(std::min(kJudgeSpan, m_session.Duration()));
+    m_judgeSpan = std::min(kJudgeSpan, m_session.Duration());
+    m_session.SetZoomSpan(m_judgeSpan);
     m_session.SetView(m_session.WindowAt(seconds));
     ShowViewWindow();
 }

@@ -4,12 +4,15 @@
 // of the transport also to the right edge).
 
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/MarkedSlider.h"
 #include "gui/view/OverviewCtrl.h"
 #include "gui/view/TrackTable.h"
 #include "gui/view/WaveViewCtrl.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
 

@@ -66,10 +66,9 @@ void CSundrelDlg::OnOK() {
     const auto& markers = m_session.Markers().Markers();
     const bool named = std::any_of(markers.begin(), markers.end(),
                                    [](const sundrel::Marker& m) { return !m.title.empty(); });
-    sundrel::gui::SplitChoice offered =
-        sundrel::gui::LoadSplitChoice(m_session.WavePath(), Shown(current), named);
-    offered.summary = QString::fromStdString(sundrel::app::SplitSummary(m_session.TrackCount()));
-    const std::optional<sundrel::gui::SplitChoice> chosen = m_prompt.ChooseSplit(this, offered);
+    const std::optional<sundrel::gui::SplitChoice> chosen = m_prompt.ChooseSplit(
+        this, sundrel::gui::LoadSplitChoice(m_session.WavePath(), Shown(current), named),
+        QString::fromStdString(sundrel::app::SplitSummary(m_session.TrackCount())));
     if (!chosen) {
         return;
     }

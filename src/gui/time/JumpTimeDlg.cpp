@@ -54,11 +54,11 @@ CJumpTimeDlg::CJumpTimeDlg(Prompt& prompt, QWidget* parent)
     m_pReading->setObjectName(QStringLiteral("readingLabel"));
     // Two lines: a refused time is said in full ("4:00:00.000 is past the end of the mix,
     // 0:31:53.000"), wrapped rather than cut.
-    m_pReading->setGeometry(du.Rect(15, 27, 130, 18));
+    m_pReading->setGeometry(du.Rect(15, 34, 130, 18));
     m_pReading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pReading->setWordWrap(true);
     // The Jump and Cancel buttons and the longest time move down to make room for it.
-    m_pMaxTime->move(m_pMaxTime->x(), du.Y(50));
+    m_pMaxTime->move(m_pMaxTime->x(), du.Y(55));
     m_pMaxTime->resize(m_pMaxTime->width(), du.Y(12));
     m_pJump->move(m_pJump->x(), du.Y(87));
     m_pCancel->move(m_pCancel->x(), du.Y(87));
