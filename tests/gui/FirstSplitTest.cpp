@@ -75,7 +75,9 @@ class FirstSplitTest : public QObject {
         QCOMPARE(w.prompt.offeredSplits.size(), 1);
         QCOMPARE(w.prompt.splitSummaries[0], QStringLiteral("1 track: the whole mix"));
         QVERIFY(std::filesystem::exists(w.dir / "track01.wav"));
-        QVERIFY2(StatusLine(w)->toolTip().startsWith(QStringLiteral("Wrote 1 track (track01.wav)")),
+        QVERIFY2(StatusLine(w)->toolTip().startsWith(
+                     QStringLiteral("Wrote 1 track to %1.\ntrack01.wav")
+                         .arg(QString::fromStdString(w.dir.Path().string()))),
                  qPrintable(StatusLine(w)->toolTip()));
         QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText())); // no box
     }

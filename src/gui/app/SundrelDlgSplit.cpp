@@ -125,15 +125,17 @@ void CSundrelDlg::OnOK() {
         names.push_back({track.number, track.path});
     }
     // Said in the status line, with a button to open the folder: no box to dismiss.
-    QString done = QStringLiteral("Wrote %1 (%2) to %3.")
-                       .arg(Count(written.size(), "track"), Names(names), Shown(folder));
+    // The line says how many and where; the names are in its tooltip and the question below.
+    QString said =
+        QStringLiteral("Wrote %1 to %2.").arg(Count(written.size(), "track"), Shown(folder));
     if (!created.empty()) {
-        done = QStringLiteral("Created %1. ").arg(Shown(created.back())) + done;
+        said = QStringLiteral("Created %1. ").arg(Shown(created.back())) + said;
     }
+    const QString done = said + QStringLiteral(" (%1)").arg(Names(names));
     m_lastSplitFolder = folder;
     m_btnOpenFolder->show();
     LayoutControls();
-    ShowStatusLine(done);
+    ShowStatusLine(said, QStringLiteral("\n") + Names(names));
     // Tracks of an earlier split with more markers would pass for part of this one (those
     // named the classic way: the only names that tell an earlier split's tracks).
     const std::vector<sundrel::TrackFile> stale =
