@@ -7,6 +7,8 @@
 #include "gui/view/TrackTable.h"
 #include "support/Window.h"
 
+#include "core/time/TimeCode.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -172,6 +174,9 @@ class FirstSplitTest : public QObject {
         QVERIFY2(std::abs(w.dlg.Session().Position() - moved) < 1e-9,
                  qPrintable(QString::number(w.dlg.Session().Position(), 'f', 9)));
         QVERIFY(w.prompt.messages.isEmpty() && w.prompt.questions.isEmpty());
+        QCOMPARE(StatusLine(w)->text(), QStringLiteral("Moved Marker 1 to %1.")
+                                            .arg(QString::fromStdString(sundrel::FormatFrameTime(
+                                                w.dlg.Session().Markers().At(1)->frame, 8000))));
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QCOMPARE(w.dlg.Session().Markers().At(1)->frame, start);
         // The start of the mix is no marker to move.

@@ -356,6 +356,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void ShowStatusLine(const QString& text, const QString& more = QString());
     // The status about suggestions says how many are left to look at.
     void RefreshSuggestionStatus();
+    // "Added Marker 3 at 0:14:04.000": `pattern` with %1 the marker's entry and %2 its time.
+    void ShowMarkerStatus(const QString& pattern, std::size_t index);
     void CreateStatusLine();
     // View > Zoom to 1 Minute and Edit > Move Marker, with their keys.
     void CreateBoundaryCommands();

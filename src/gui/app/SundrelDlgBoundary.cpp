@@ -116,4 +116,5 @@ void CSundrelDlg::OnMoveMarkerBy(int ms) {
     if (const std::optional<double> seconds = m_session.SecondsOf(index)) {
         MovePosition(*seconds); // the position label reads the marker's new time
     }
+    ShowMarkerStatus(QStringLiteral("Moved %1 to %2."), index);
 }

@@ -54,6 +54,7 @@ void CSundrelDlg::OnAddMarkerHere() {
         return;
     }
     ShowMarkersAdded();
+    ShowMarkerStatus(QStringLiteral("Added %1 at %2."), *index);
     if (!m_session.IsPlaying()) {
         m_btnAnp->setEnabled(true);
     }

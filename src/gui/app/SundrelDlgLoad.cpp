@@ -71,6 +71,10 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     ApplyTimeView(sundrel::kOpeningWindow);
     ApplyZoomToNewMix();
     RememberFile(full, sundrel::app::FileKind::Wave);
+    ShowStatusLine(QStringLiteral("Loaded %1: %2.")
+                       .arg(sundrel::gui::ShownPath(full.filename()),
+                            QString::fromStdString(sundrel::FormatFrameTime(
+                                m_session.Frames(), m_session.Wave()->m_wfx.nSamplesPerSec))));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "gui/view/TrackTable.h"
 
 #include "core/app/CountText.h"
+#include "core/time/TimeCode.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -45,6 +46,18 @@ void CSundrelDlg::RefreshSuggestionStatus() {
             .arg(QString::fromStdString(sundrel::app::CountText(left, "suggestion")), tracks),
         QStringLiteral("\nTool > Accept All Suggestions accepts them all."));
     m_bSuggestionStatus = true;
+}
+
+void CSundrelDlg::ShowMarkerStatus(const QString& pattern, std::size_t index) {
+    const sundrel::Marker* marker = m_session.Markers().At(index);
+    if (!m_session.IsLoaded() || marker == nullptr ||
+        index >= m_session.Markers().Entries().size()) {
+        return;
+    }
+    ShowStatusLine(pattern.arg(QString::fromStdString(m_session.Markers().Entries()[index]),
+                               QString::fromStdString(sundrel::FormatFrameTime(
+                                   marker->frame, m_session.Wave()->m_wfx.nSamplesPerSec))),
+                   QStringLiteral("\nEdit > Undo takes it back."));
 }
 
 void CSundrelDlg::OnOpenFolder() {
