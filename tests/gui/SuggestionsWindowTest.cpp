@@ -160,6 +160,8 @@ class SuggestionsWindowTest : public QObject {
         QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("boundaries of 4 tracks")));
         QVERIFY(w.prompt.messages.isEmpty());
         QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsSuggesting(); }, 60000));
+        // The outcome reaches the window through its event loop, a moment after the worker.
+        QVERIFY(QTest::qWaitFor([&] { return !w.dlg.Session().Suggestions().empty(); }, 5000));
         QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{3});
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
         // Suggesting again offers the list's count (the answer is cancelled here).
