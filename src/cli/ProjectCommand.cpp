@@ -56,7 +56,7 @@ void PrintProject(const ProjectFile& project, std::ostream& out) {
         } else {
             out << "frame " << m.frame;
             if (wave) {
-                out << "  " << FormatDuration(SecondsAtFrame(m.frame, wave->m_wfx.nSamplesPerSec));
+                out << "  " << FormatFrameTime(m.frame, wave->m_wfx.nSamplesPerSec);
             }
             if (m.percent) {
                 out << "  " << FloatText(*m.percent) << " %";

@@ -3,6 +3,8 @@
 #include "cli/TerminalProgress.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/TrackNames.h"
+#include "core/io/ErrorText.h"
+#include "core/io/OutputFolder.h"
 #include "core/markers/Marker.h"
 #include "core/markers/MarkerMath.h"
 #include "core/project/ProjectFile.h"
@@ -98,10 +100,12 @@ void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
     if (leadInTrack) {
         std::erase(shortTracks, std::size_t{0});
     }
-    const double byteRate = wave.m_wfx.nAvgBytesPerSec;
+    const std::uint32_t block = std::max<std::uint32_t>(wave.m_wfx.nBlockAlign, 1);
     for (const std::size_t i : shortTracks) {
         std::cerr << "sundrel-cli split: shorter than a second: " << names[i] << " ("
-                  << FormatDuration(static_cast<double>(plan[i].size) / byteRate) << ")\n";
+                  << FormatFrameTime(static_cast<std::int64_t>(plan[i].size / block),
+                                     wave.m_wfx.nSamplesPerSec)
+                  << ")\n";
     }
     if (args.strict && !shortTracks.empty()) {
         throw Failure{kExitUsage, std::to_string(shortTracks.size()) +
@@ -111,6 +115,15 @@ void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
 }
 
 void RunSplit(const SplitArgs& args) {
+    // The destination first: a folder that cannot be made is reported before the analysis
+    // runs, and a new one is made (as mkdir -p) and named.
+    try {
+        for (const std::filesystem::path& made : io::PrepareOutputFolder(args.outDir)) {
+            std::cerr << "sundrel-cli split: created folder " << made.string() << "\n";
+        }
+    } catch (const io::IoError& e) {
+        throw Failure{kExitOutput, e.what()};
+    }
     MarkerSources sources = args.sources;
     sources.strict = args.strict;
     CollectedMarkers collected = CollectMarkers(sources, "sundrel-cli split");
@@ -170,11 +183,15 @@ void RunSplit(const SplitArgs& args) {
     }
     // The listing comes only now, when every track is in place: a reader that goes away or a
     // full device cannot stop the split half-way.
-    const double byteRate = wave.m_wfx.nAvgBytesPerSec;
+    // Start and length from the exact frames, as the window's track table shows them.
+    const std::uint32_t block = std::max<std::uint32_t>(wave.m_wfx.nBlockAlign, 1);
+    const std::uint32_t rate = wave.m_wfx.nSamplesPerSec;
     for (const SplitTrack& track : written) {
         std::cout << track.path.filename().string() << "  "
-                  << FormatDuration(static_cast<double>(track.span.offset) / byteRate) << "  "
-                  << FormatDuration(static_cast<double>(track.span.size) / byteRate) << "\n";
+                  << FormatFrameTime(static_cast<std::int64_t>(track.span.offset / block), rate)
+                  << "  "
+                  << FormatFrameTime(static_cast<std::int64_t>(track.span.size / block), rate)
+                  << "\n";
     }
     std::cout.flush();
     const bool listed = static_cast<bool>(std::cout);

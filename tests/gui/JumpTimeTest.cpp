@@ -81,10 +81,28 @@ class JumpTimeTest : public QObject {
             Edit(dlg)->setText(QString::fromLatin1(text));
             readings << reading->text();
         }
-        QCOMPARE(readings, QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
-                                        QStringLiteral("Read as 0 h 0 min 0.195 s"),
-                                        QStringLiteral("Read as 5 h 0 min 0.000 s: past the end"),
-                                        QStringLiteral("Read as 1 h 2 min 3.250 s")}));
+        QCOMPARE(readings,
+                 QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
+                              QStringLiteral("Read as 0 h 0 min 0.195 s"),
+                              QStringLiteral("5:00:00.000 is past the end of the mix, 4:00:00.000"),
+                              QStringLiteral("Read as 1 h 2 min 3.250 s")}));
+
+        // The whole line shows, inside the dialog, before Jump is pressed.
+        dlg.m_fMaxTime = 1913.0f;
+        Edit(dlg)->setText(QStringLiteral("4:00:00"));
+        QCOMPARE(reading->text(),
+                 QStringLiteral("4:00:00.000 is past the end of the mix, 0:31:53.000"));
+        QVERIFY(dlg.rect().contains(reading->geometry()));
+        const int needed = reading->wordWrap() ? reading->heightForWidth(reading->width())
+                                               : reading->sizeHint().height();
+        QVERIFY(needed <= reading->height());
+        QVERIFY(reading->wordWrap() || reading->sizeHint().width() <= reading->width());
+        for (auto* other : dlg.findChildren<QWidget*>()) {
+            if (other != reading && other->parent() == &dlg && other->isVisible()) {
+                QVERIFY2(!other->geometry().intersects(reading->geometry()),
+                         qPrintable(other->objectName()));
+            }
+        }
     }
 
     void refusedTimeSaysErrorAndStaysOpen_data() {

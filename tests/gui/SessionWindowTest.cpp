@@ -221,7 +221,7 @@ class SessionWindowTest : public QObject {
         w.prompt.choices.enqueue(2); // Cancel: the first mix and its marker stay
         QVERIFY(!w.dlg.LoadWaveFile(second));
         QCOMPARE(w.dlg.Session().WavePath().filename(), std::filesystem::path("mix.wav"));
-        QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("1 markers")));
+        QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("holds 1 marker.")));
 
         w.prompt.choices.enqueue(0); // Keep: the markers move with the mix, still unsaved
         QVERIFY(w.dlg.LoadWaveFile(second));

@@ -54,6 +54,11 @@ bool Suggested(Window& w, const QString& count) {
            QTest::qWaitFor([&] { return !w.dlg.Session().Suggestions().empty(); }, 2000);
 }
 
+// The status line under the track table, whole (its tooltip holds what an elided text cuts).
+QString Status(const Window& w) {
+    return w.dlg.findChild<QLabel*>(QStringLiteral("statusLine"))->toolTip();
+}
+
 double SecondsOfSuggestion(const Window& w, std::size_t i) {
     return static_cast<double>(w.dlg.Session().Suggestions()[i].frame) / kRate;
 }
@@ -76,6 +81,8 @@ class SuggestionsWindowTest : public QObject {
         }
         QVERIFY(w.prompt.messages.isEmpty());
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1}); // nothing is a marker yet
+        QVERIFY2(Status(w).startsWith(QStringLiteral("3 suggestions to look at")),
+                 qPrintable(Status(w)));
 
         // N steps to the first suggestion and plays around it; the position goes there.
         QVERIFY(w.dlg.Command(ids::kCmdNextSuggestion)->isEnabled());
@@ -86,12 +93,18 @@ class SuggestionsWindowTest : public QObject {
         QCOMPARE(w.dlg.Session().CurrentSuggestion(), std::optional<std::size_t>(0));
         QVERIFY(std::abs(w.dlg.Session().Position() - SecondsOfSuggestion(w, 0)) < 1e-6);
         QVERIFY(w.dlg.IsPlayingRange());
+        // It is shown in the middle of about a minute.
+        const sundrel::TimeWindow shown = w.dlg.Session().View();
+        QVERIFY(std::abs(shown.to - shown.from - 60.0) < 1e-6);
+        QVERIFY(std::abs((shown.from + shown.to) / 2 - SecondsOfSuggestion(w, 0)) < 1e-3);
         // Enter accepts it: a marker exactly there.
         const std::int64_t first = w.dlg.Session().Suggestions()[0].frame;
         QTest::keyClick(&w.dlg, Qt::Key_Return);
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
         QCOMPARE(w.dlg.Session().Markers().At(1)->frame, first);
         QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{2});
+        QVERIFY2(Status(w).startsWith(QStringLiteral("2 suggestions to look at")),
+                 qPrintable(Status(w)));
         // The next one is dismissed with Delete; the marker stays.
         QTest::keyClick(&w.dlg, Qt::Key_N);
         QCOMPARE(w.dlg.Session().CurrentSuggestion(), std::optional<std::size_t>(0));
@@ -103,6 +116,8 @@ class SuggestionsWindowTest : public QObject {
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
         QVERIFY(w.dlg.Session().Suggestions().empty());
         QVERIFY(!w.dlg.Command(ids::kCmdNextSuggestion)->isEnabled());
+        // The status says what is true now, not what the analysis found.
+        QCOMPARE(Status(w), QStringLiteral("No suggestions left; the markers make 3 tracks."));
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
         w.dlg.Command(ids::kCmdUndo)->trigger();
@@ -145,6 +160,8 @@ class SuggestionsWindowTest : public QObject {
         QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("boundaries of 4 tracks")));
         QVERIFY(w.prompt.messages.isEmpty());
         QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsSuggesting(); }, 60000));
+        // The outcome reaches the window through its event loop, a moment after the worker.
+        QVERIFY(QTest::qWaitFor([&] { return !w.dlg.Session().Suggestions().empty(); }, 5000));
         QCOMPARE(w.dlg.Session().Suggestions().size(), std::size_t{3});
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
         // Suggesting again offers the list's count (the answer is cancelled here).

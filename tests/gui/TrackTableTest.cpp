@@ -18,7 +18,7 @@ using sundrel::gui::SplitChoice;
 
 namespace {
 
-// A row as "number|start|length|artist|title".
+// A row as "number|marker|start|length|artist|title".
 QString Row(const CTrackTable* table, int row) {
     QStringList cells;
     for (int column = 0; column < CTrackTable::kColumns; ++column) {
@@ -66,21 +66,23 @@ class TrackTableTest : public QObject {
         QCOMPARE(table->rowCount(), 0); // no mix
         LoadNamedMix(w);
         QCOMPARE(Rows(table), (QStringList{
-                                  "1|0:00:00.000|0:00:10.000||",
-                                  "2|0:00:10.000|0:00:15.500||",
-                                  "3|0:00:25.500|0:00:14.500||Middle",
-                                  "4|0:00:40.000|0:00:20.000|Artist C|Closer",
+                                  "1|start|0:00:00.000|0:00:10.000||",
+                                  "2|Marker 2|0:00:10.000|0:00:15.500||",
+                                  "3|Marker 3|0:00:25.500|0:00:14.500||Middle",
+                                  "4|Marker 1|0:00:40.000|0:00:20.000|Artist C|Closer",
                               }));
         // Rows stand for the markers by time, not by their place in the list.
         QCOMPARE(table->MarkerOfRow(1), std::optional<std::size_t>(2));
         QCOMPARE(table->MarkerOfRow(3), std::optional<std::size_t>(1));
         // A marker moved past another moves its row; a removed one goes.
         w.dlg.Session().Move(2, 50 * 8000);
-        QCOMPARE(Row(table, 3), QStringLiteral("4|0:00:50.000|0:00:10.000||"));
-        QCOMPARE(Row(table, 2), QStringLiteral("3|0:00:40.000|0:00:10.000|Artist C|Closer"));
+        QCOMPARE(Row(table, 3), QStringLiteral("4|Marker 2|0:00:50.000|0:00:10.000||"));
+        QCOMPARE(Row(table, 2),
+                 QStringLiteral("3|Marker 1|0:00:40.000|0:00:10.000|Artist C|Closer"));
         w.dlg.Session().Remove(1);
         QCOMPARE(table->rowCount(), 3);
-        QCOMPARE(Row(table, 2), QStringLiteral("3|0:00:50.000|0:00:10.000||"));
+        // The entries keep their names, in the list as in the table.
+        QCOMPARE(Row(table, 2), QStringLiteral("3|Marker 2|0:00:50.000|0:00:10.000||"));
         // Only artist and title can be edited.
         for (int column = 0; column < CTrackTable::kColumns; ++column) {
             const bool editable = (table->item(0, column)->flags() & Qt::ItemIsEditable) != 0;
@@ -102,21 +104,21 @@ class TrackTableTest : public QObject {
         QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop runs
         QTRY_VERIFY(!editor->isVisible());
         QCOMPARE(w.dlg.Session().Markers().At(2)->title, std::string("Opening Song"));
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||Opening Song"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 2|0:00:10.000|0:00:15.500||Opening Song"));
         // The same names again record nothing: one Undo brings the old title back.
         table->item(1, CTrackTable::kTitle)->setText(QStringLiteral("Opening Song "));
         QCOMPARE(table->item(1, CTrackTable::kTitle)->text(), QStringLiteral("Opening Song"));
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QCOMPARE(w.dlg.Session().Markers().At(2)->title, std::string());
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 2|0:00:10.000|0:00:15.500||"));
         w.dlg.Command(ids::kCmdRedo)->trigger();
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:10.000|0:00:15.500||Opening Song"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 2|0:00:10.000|0:00:15.500||Opening Song"));
         // The first track's names belong to the start marker.
         table->item(0, CTrackTable::kArtist)->setText(QStringLiteral("DJ"));
         QCOMPARE(w.dlg.Session().Markers().At(0)->artist, std::string("DJ"));
         QCOMPARE(w.dlg.Session().Markers().At(0)->frame, std::int64_t{0});
         w.dlg.Command(ids::kCmdUndo)->trigger();
-        QCOMPARE(Row(table, 0), QStringLiteral("1|0:00:00.000|0:00:10.000||"));
+        QCOMPARE(Row(table, 0), QStringLiteral("1|start|0:00:00.000|0:00:10.000||"));
     }
 
     void rowsAndMarkersSelectEachOther() {
@@ -132,7 +134,8 @@ class TrackTableTest : public QObject {
         QCOMPARE(MarkerBox(w.dlg)->currentIndex(), 2);
         QCOMPARE(w.dlg.Session().Position(), 10.0);
         QCOMPARE(Label(w.dlg, ids::kPosition)->text(), QStringLiteral("0:00:10.000"));
-        QCOMPARE(w.View(), QStringLiteral("9 11"));
+        // The table shows the boundary with about a minute around it (the whole 60 s here).
+        QCOMPARE(w.View(), QStringLiteral("0 60"));
         // Row 1 is the start, as the header entry.
         table->selectRow(0);
         QCOMPARE(w.dlg.Session().Selected(), std::size_t{0});
@@ -151,7 +154,7 @@ class TrackTableTest : public QObject {
         w.dlg.Command(ids::kCmdAddMarkerHere)->trigger();
         QCOMPARE(w.dlg.Session().Selected(), std::size_t{4});
         QCOMPARE(table->currentRow(), 1);
-        QCOMPARE(Row(table, 1), QStringLiteral("2|0:00:05.000|0:00:05.000||"));
+        QCOMPARE(Row(table, 1), QStringLiteral("2|Marker 4|0:00:05.000|0:00:05.000||"));
     }
 
     void keysTypedInTheEditorStayInIt() {
@@ -164,6 +167,7 @@ class TrackTableTest : public QObject {
         QLineEdit* editor = OpenEditor(table, 3, CTrackTable::kArtist);
         QVERIFY(editor != nullptr);
         QCOMPARE(w.dlg.Session().Position(), 40.0);
+        const sundrel::TimeWindow shown = w.dlg.Session().View();
         QTRY_VERIFY(editor->hasFocus());
         editor->selectAll();
         // Every one of these is a window key outside a text field.
@@ -178,8 +182,8 @@ class TrackTableTest : public QObject {
         QVERIFY(!w.dlg.Session().IsPlaying());                // no play, no preview
         QCOMPARE(w.dlg.Session().Position(), 40.0);           // no nudge, no Home or End
         QCOMPARE(w.dlg.Session().Selected(), std::size_t{1}); // the row's marker, kept
-        QVERIFY(w.dlg.Session().IsDefaultZoom());
-        QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop runs
+        QVERIFY(w.dlg.Session().View() == shown);             // no zoom
+        QTest::keyClick(editor, Qt::Key_Return);              // commits once the event loop runs
         QTRY_COMPARE(w.dlg.Session().Markers().At(1)->artist, std::string("m P [x] N+"));
         QCOMPARE(w.dlg.Session().Markers().Count(), markers);
         // Escape leaves the editor without a change and keeps the window open.
@@ -212,7 +216,7 @@ class TrackTableTest : public QObject {
         Window w;
         LoadNamedMix(w);
         w.dlg.Session().Rename(0, "Intro", "DJ One");
-        // A fresh start offers the classic choice: the mix's folder, classic names, WAV.
+        // A fresh start offers the mix's folder and WAV.
         const std::filesystem::path out = w.dir / "out";
         std::filesystem::create_directory(out);
         w.prompt.folders.enqueue(QString::fromStdString(out.string()));
@@ -220,9 +224,11 @@ class TrackTableTest : public QObject {
             {QString(), QStringLiteral("{nn} {title}"), TrackFormat::Flac});
         w.dlg.OnOK();
         QCOMPARE(w.prompt.offeredSplits.size(), 1);
+        // The tracks have names and no pattern was ever chosen: the named pattern is offered.
         QCOMPARE(w.prompt.offeredSplits[0],
-                 (SplitChoice{QString::fromStdString(w.dir.Path().string()), QString(),
-                              TrackFormat::Wav}));
+                 (SplitChoice{QString::fromStdString(w.dir.Path().string()),
+                              sundrel::gui::kNamedTracksTemplate, TrackFormat::Wav}));
+        QCOMPARE(w.prompt.splitSummaries[0], QStringLiteral("4 tracks"));
         QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
         // The split got the format, one name per track and the tags of each track.
         QVERIFY(w.dlg.LastSplitOptions().has_value());

@@ -216,6 +216,8 @@ class ZoomKeysTest : public QObject {
             QTest::keyClick(&w.dlg, Qt::Key_PageUp);
             QCOMPARE(w.dlg.Session().Selected(), std::size_t{2});
             QCOMPARE(w.dlg.Session().Position(), 10.0);
+            // A preview shows its boundary with about a minute around it.
+            QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 60.0) < 1e-9);
             // Space pauses the preview; the position stays at the marker.
             QTest::keyClick(&w.dlg, Qt::Key_Space);
             QVERIFY(!w.dlg.Session().IsPlaying());
@@ -226,16 +228,17 @@ class ZoomKeysTest : public QObject {
         // Delete removes the selected marker; + and - zoom.
         QTest::keyClick(&w.dlg, Qt::Key_Delete);
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{2});
-        QTest::keyClick(&w.dlg, Qt::Key_Minus);
-        QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 4.0) < 1e-9);
         QTest::keyClick(&w.dlg, Qt::Key_Plus);
-        QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 2.0) < 1e-9);
+        QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 30.0) < 1e-9);
+        QTest::keyClick(&w.dlg, Qt::Key_Minus);
+        QVERIFY(std::abs(w.dlg.Session().ZoomSpan() - 60.0) < 1e-9);
         // Help > Keyboard Shortcuts lists the keys with their commands.
         w.dlg.Command(ids::kCmdShortcuts)->trigger();
         QCOMPARE(w.prompt.messages.size(), 1);
         const QString list = w.prompt.messages[0].text;
-        for (const char* line : {"Space\tPlay / Pause", "M\tAdd Marker at Position", "Del",
-                                 "Ctrl+G\tJump to time...", "P\tPreview Marker"}) {
+        for (const char* line :
+             {"Space\tPlay / Pause", "M\tAdd Marker at Position", "Del", "Ctrl+G\tJump to time...",
+              "P\tPreview Marker", "Z\tZoom to 1 Minute", ".\tLater 1 s"}) {
             QVERIFY2(list.contains(QString::fromLatin1(line)), line);
         }
     }

@@ -65,7 +65,7 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, s
                                       FormatDuration(static_cast<double>(t.start->ticks) /
                                                      static_cast<double>(t.start->perSecond)) +
                                       ", at or after the end of the mix (" +
-                                      FormatDuration(SecondsAtFrame(frames, rate)) + ")");
+                                      FormatFrameTime(frames, rate) + ")");
         }
         placed.push_back({frame, i});
     }
@@ -75,7 +75,7 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, s
         if (placed[k].frame == placed[k - 1].frame) {
             throw InteropError(0, TrackText(placed[k - 1].track) + " and " +
                                       TrackText(placed[k].track) + " start at the same time (" +
-                                      FormatDuration(SecondsAtFrame(placed[k].frame, rate)) + ")");
+                                      FormatFrameTime(placed[k].frame, rate) + ")");
         }
     }
     if (leadIn == LeadIn::JoinFirstTrack && !placed.empty()) {

@@ -64,9 +64,9 @@ std::string FormatFrameTime(std::int64_t frame, std::uint32_t rate) {
     if (rate == 0 || frame < 0) {
         return FormatFields(0, 0, 0, 0);
     }
-    // To the nearest millisecond, so a time typed in milliseconds (which became the nearest
-    // frame) shows back as typed.
-    const std::int64_t totalMs = (frame / rate) * 1000 + ((frame % rate) * 1000 + rate / 2) / rate;
+    // Truncated to the millisecond, as the position and duration labels are, but from the
+    // exact frame: no float on the way, so 369 s at any rate reads 0:06:09.000.
+    const std::int64_t totalMs = (frame / rate) * 1000 + (frame % rate) * 1000 / rate;
     const std::int64_t whole = totalMs / 1000;
     const auto ms = static_cast<std::int32_t>(totalMs % 1000);
     const auto hours = static_cast<std::int32_t>(std::min<std::int64_t>(whole / 3600, INT32_MAX));

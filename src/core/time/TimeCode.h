@@ -40,9 +40,10 @@ std::int32_t TruncToInt32(double value);
 // fields, each truncated toward zero.
 std::string FormatTime(float seconds);
 
-// The text of frame `frame` at `rate` frames a second, to the nearest millisecond in integer
-// arithmetic, so a frame at 369 s shows as 0:06:09.000 at every rate and a time typed to the
-// millisecond shows back as typed.
+// The text of frame `frame` at `rate` frames a second, truncated to the millisecond as every
+// time label is, in integer arithmetic: a frame at 369 s shows as 0:06:09.000 at every rate,
+// 557,904 frames at 48 kHz as 0:00:11.623. Every time of ours (track table, status, command
+// line) is shown through this.
 std::string FormatFrameTime(std::int64_t frame, std::uint32_t rate);
 
 // The text of a mix length given in double precision (the duration label).

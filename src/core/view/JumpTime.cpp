@@ -35,12 +35,17 @@ std::string JumpReading(const std::string& text, float maxTime) {
                   static_cast<long long>(part < 0 ? -part : part));
     std::string reading = "Read as " + std::to_string(code.m_nHours) + " h " +
                           std::to_string(code.m_nMinutes) + " min " + seconds + " s";
+    // A refused time is said as the time it stands for, against the mix's length.
+    const std::int64_t total =
+        ((std::int64_t{code.m_nHours} * 60 + code.m_nMinutes) * 60) * 1000 + ms;
     switch (ReadJumpTime(text, maxTime).refusal) {
     case JumpRefusal::BeyondEnd:
-        reading += ": past the end";
+        reading = FormatFrameTime(total, 1000);
+        reading += " is past the end of the mix, ";
+        reading += FormatTime(maxTime);
         break;
     case JumpRefusal::Negative:
-        reading += ": before the start";
+        reading += ": before the start of the mix";
         break;
     case JumpRefusal::None:
         break;

@@ -81,8 +81,9 @@ std::optional<QString> QtPrompt::ChooseFolder(QWidget* owner, const QString& cap
     return folder;
 }
 
-std::optional<SplitChoice> QtPrompt::ChooseSplit(QWidget* owner, const SplitChoice& offered) {
-    CSplitChoicesDlg dialog(offered, owner);
+std::optional<SplitChoice> QtPrompt::ChooseSplit(QWidget* owner, const SplitChoice& offered,
+                                                 const QString& summary) {
+    CSplitChoicesDlg dialog(offered, summary, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

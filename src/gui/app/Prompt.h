@@ -33,7 +33,8 @@ class Prompt {
                                                 const QString& start) = 0;
     // The split's questions in one dialog (folder, name template, format), filled with
     // `offered`; the choice, or nullopt when cancelled.
-    virtual std::optional<SplitChoice> ChooseSplit(QWidget* owner, const SplitChoice& offered) = 0;
+    virtual std::optional<SplitChoice> ChooseSplit(QWidget* owner, const SplitChoice& offered,
+                                                   const QString& summary) = 0;
     // A small form of labelled text fields filled with `values`; the edited values, or
     // nullopt when cancelled.
     virtual std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
@@ -61,7 +62,8 @@ class QtPrompt final : public Prompt {
                const QStringList& answers) override;
     std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption,
                                         const QString& start) override;
-    std::optional<SplitChoice> ChooseSplit(QWidget* owner, const SplitChoice& offered) override;
+    std::optional<SplitChoice> ChooseSplit(QWidget* owner, const SplitChoice& offered,
+                                           const QString& summary) override;
     std::optional<QStringList> EditTexts(QWidget* owner, const QString& caption,
                                          const QStringList& labels,
                                          const QStringList& values) override;

@@ -30,10 +30,13 @@ QByteArray MixKey(const std::filesystem::path& mix) {
 
 } // namespace
 
-SplitChoice LoadSplitChoice(const std::filesystem::path& mix, const QString& defaultFolder) {
+SplitChoice LoadSplitChoice(const std::filesystem::path& mix, const QString& defaultFolder,
+                            bool named) {
     QSettings settings = Settings();
     SplitChoice choice;
-    choice.nameTemplate = settings.value(kTemplateKey).toString();
+    choice.nameTemplate = settings.contains(kTemplateKey) || !named
+                              ? settings.value(kTemplateKey).toString()
+                              : kNamedTracksTemplate;
     choice.format = settings.value(kFormatKey).toString() == FormatKey(TrackFormat::Flac)
                         ? TrackFormat::Flac
                         : TrackFormat::Wav;

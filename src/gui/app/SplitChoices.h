@@ -26,10 +26,15 @@ struct SplitChoice {
     friend bool operator==(const SplitChoice&, const SplitChoice&) = default;
 };
 
+// The template offered for tracks that have names when none was ever chosen.
+inline const QString kNamedTracksTemplate = QStringLiteral("{nn} {artist} - {title}");
+
 // The choice to offer for splitting `mix`: the last template and format, and the folder last
 // chosen for this same mix, else `defaultFolder`. Read from the program's settings
-// (organisation and application "Sundrel").
-SplitChoice LoadSplitChoice(const std::filesystem::path& mix, const QString& defaultFolder);
+// (organisation and application "Sundrel"). When no template was ever chosen and the tracks
+// have names (`named`), kNamedTracksTemplate.
+SplitChoice LoadSplitChoice(const std::filesystem::path& mix, const QString& defaultFolder,
+                            bool named = false);
 // Keeps `choice`, made for `mix`, as the last one.
 void SaveSplitChoice(const std::filesystem::path& mix, const SplitChoice& choice);
 

@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,9 +13,16 @@
 
 namespace sundrel::gui {
 
-CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, QWidget* parent) : QDialog(parent) {
+CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, const QString& summary,
+                                   QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(QStringLiteral("Split"));
     auto* form = new QFormLayout(this);
+    // What will be written, before anything else.
+    auto* said = new QLabel(QStringLiteral("Writes %1.").arg(summary), this);
+    said->setObjectName(QStringLiteral("summary"));
+    said->setVisible(!summary.isEmpty());
+    form->addRow(said);
 
     m_folder = new QLineEdit(QDir::toNativeSeparators(offered.folder), this);
     m_folder->setObjectName(QStringLiteral("folder"));
@@ -28,6 +36,9 @@ CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, QWidget* parent) 
     auto* folderLabel = new QLabel(QStringLiteral("&Folder:"), this);
     folderLabel->setBuddy(m_folder);
     form->addRow(folderLabel, folderRow);
+    auto* folderNote = new QLabel(this);
+    folderNote->setObjectName(QStringLiteral("folderNote"));
+    form->addRow(QString(), folderNote);
 
     m_template = new QLineEdit(offered.nameTemplate, this);
     m_template->setObjectName(QStringLiteral("template"));
@@ -52,12 +63,26 @@ CSplitChoicesDlg::CSplitChoicesDlg(const SplitChoice& offered, QWidget* parent) 
     connect(browse, &QPushButton::clicked, this, &CSplitChoicesDlg::OnBrowse);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    // Split needs a folder.
-    const auto needFolder = [this, buttons] {
-        buttons->button(QDialogButtonBox::Ok)->setEnabled(!m_folder->text().trimmed().isEmpty());
+    // Split needs a folder; one that is not there yet will be made.
+    const auto needFolder = [this, buttons, folderNote] {
+        const QString folder = QDir::fromNativeSeparators(m_folder->text().trimmed());
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(!folder.isEmpty());
+        const QFileInfo info(folder);
+        folderNote->setText(folder.isEmpty() || info.isDir() ? QString()
+                            : info.exists() ? QStringLiteral("This is a file, not a folder.")
+                                            : QStringLiteral("The folder will be created."));
+        folderNote->setVisible(!folderNote->text().isEmpty());
     };
     connect(m_folder, &QLineEdit::textChanged, this, needFolder);
     needFolder();
+    // The keyboard goes through what is chosen, in order, to Split; Browse comes last.
+    QPushButton* split = buttons->button(QDialogButtonBox::Ok);
+    QWidget::setTabOrder(m_folder, m_template);
+    QWidget::setTabOrder(m_template, m_format);
+    QWidget::setTabOrder(m_format, split);
+    QWidget::setTabOrder(split, buttons->button(QDialogButtonBox::Cancel));
+    QWidget::setTabOrder(buttons->button(QDialogButtonBox::Cancel), browse);
+    split->setDefault(true);
 }
 
 SplitChoice CSplitChoicesDlg::Choice() const {

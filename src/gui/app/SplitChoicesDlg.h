@@ -14,7 +14,9 @@ namespace sundrel::gui {
 class CSplitChoicesDlg : public QDialog {
     Q_OBJECT
   public:
-    CSplitChoicesDlg(const SplitChoice& offered, QWidget* parent = nullptr);
+    // `summary` says what the split will write ("3 tracks"); empty: nothing is said.
+    explicit CSplitChoicesDlg(const SplitChoice& offered, const QString& summary = QString(),
+                              QWidget* parent = nullptr);
     // The choice as the fields now hold it.
     SplitChoice Choice() const;
 

@@ -104,6 +104,7 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     m_pOverview = new COverviewCtrl(this);
     m_pTrackTable = new CTrackTable(this);
     m_pTrackTable->setObjectName(QStringLiteral("trackTable"));
+    CreateStatusLine();
     OnInitDialog();
     ConnectSignals();
     SetUpDesktop();
@@ -111,6 +112,10 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
 }
 
 CSundrelDlg::~CSundrelDlg() {
+    // QDialog's destructor hides the window after the members are gone, and the focus moving
+    // then may make the table report a choice: nothing may reach this window by then.
+    disconnect(m_pTrackTable, nullptr, this, nullptr);
+    disconnect(m_cbMarkers, nullptr, this, nullptr);
     // The workers post to or are read by this window: end them while it still exists.
     m_suggestStop.request_stop();
     m_suggest.waitForFinished();
@@ -136,7 +141,8 @@ void CSundrelDlg::CreateMenu() {
     // Saves into the project the session has (asks for a file the first time).
     add(m_pMenuFile, QStringLiteral("Sa&ve"), ids::kCmdSave)->setShortcut(QKeySequence::Save);
     m_pMenuFile->addSeparator();
-    add(m_pMenuFile, QStringLiteral("Load Wave file..."), ids::kCmdLoadWave);
+    add(m_pMenuFile, QStringLiteral("Load Wave file..."), ids::kCmdLoadWave)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     m_pMenuFile->addSeparator();
     add(m_pMenuFile, QStringLiteral("&Exit"), ids::kCmdExit);
 
@@ -171,7 +177,8 @@ void CSundrelDlg::CreateMenu() {
     add(m_pMenuView, QStringLiteral("Zoom to &2 s"), ids::kCmdZoomDefault)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
 
-    m_pMenuPlay = m_pMenuBar->addMenu(QStringLiteral("&Play"));
+    // Alt+P stays the Play button's key.
+    m_pMenuPlay = m_pMenuBar->addMenu(QStringLiteral("Pla&y"));
     m_pMenuPlay->setObjectName(QStringLiteral("menuPlay"));
     add(m_pMenuPlay, QStringLiteral("Play / &Pause"), ids::kCmdPlayPause)
         ->setShortcut(QKeySequence(Qt::Key_Space));
@@ -203,6 +210,13 @@ void CSundrelDlg::CreateMenu() {
 
     m_pMenuTool = m_pMenuBar->addMenu(QStringLiteral("&Tool"));
     m_pMenuTool->setObjectName(QStringLiteral("menuTool"));
+    // Jump comes first, so Alt+T, Right, Return still opens Jump to time.
+    m_pMenuJump = m_pMenuTool->addMenu(QStringLiteral("Jump"));
+    m_pMenuJump->setObjectName(QStringLiteral("menuJump"));
+    add(m_pMenuJump, QStringLiteral("Jump to time..."), ids::kCmdJumpToTime)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    add(m_pMenuJump, QStringLiteral("Auto Jump"), ids::kCmdAutoJump)->setCheckable(true);
+    m_pMenuTool->addSeparator();
     add(m_pMenuTool, QStringLiteral("&Suggest Boundaries..."), ids::kCmdSuggest)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     add(m_pMenuTool, QStringLiteral("&Next Suggestion"), ids::kCmdNextSuggestion)
@@ -214,12 +228,6 @@ void CSundrelDlg::CreateMenu() {
     add(m_pMenuTool, QStringLiteral("&Accept Suggestion (Enter)"), ids::kCmdAcceptSuggestion);
     add(m_pMenuTool, QStringLiteral("&Dismiss Suggestion (Delete)"), ids::kCmdDismissSuggestion);
     add(m_pMenuTool, QStringLiteral("Accept A&ll Suggestions"), ids::kCmdAcceptAllSuggestions);
-    m_pMenuTool->addSeparator();
-    m_pMenuJump = m_pMenuTool->addMenu(QStringLiteral("Jump"));
-    m_pMenuJump->setObjectName(QStringLiteral("menuJump"));
-    add(m_pMenuJump, QStringLiteral("Jump to time..."), ids::kCmdJumpToTime)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    add(m_pMenuJump, QStringLiteral("Auto Jump"), ids::kCmdAutoJump)->setCheckable(true);
 
     m_pMenuHelp = m_pMenuBar->addMenu(QStringLiteral("&Help"));
     m_pMenuHelp->setObjectName(QStringLiteral("menuHelp"));
@@ -230,6 +238,7 @@ void CSundrelDlg::CreateMenu() {
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
     CreateMarkerFileMenus();
     CreateShiftMenu();
+    CreateBoundaryCommands();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
     for (QAction* action : findChildren<QAction*>()) {
@@ -326,7 +335,7 @@ void CSundrelDlg::OnInitDialog() {
     // overview take any room beyond it.
     setMinimumSize(m_minimumClient.width(), m_menuHeight + kOverviewHeight + kOverviewGap +
                                                 m_minimumClient.height() + kTrackTableHeight +
-                                                kOverviewGap);
+                                                kStatusHeight + kOverviewGap);
     resize(minimumSize());
     LayoutControls();
 
@@ -449,7 +458,13 @@ void CSundrelDlg::ConnectSignals() {
     connect(m_btnAddMarker, &QAbstractButton::clicked, this, [this] { OnAddMarker(); });
     connect(m_btnAnp, &QAbstractButton::clicked, this, [this] { OnChangeMarker(); });
     connect(m_btnRemove, &QAbstractButton::clicked, this, [this] { OnRemoveMarker(); });
-    connect(m_cbMarkers, &QComboBox::activated, this, [this] { OnSelChangeMarker(); });
+    // The list's choice shows its classic two seconds, whatever the zoom was.
+    connect(m_cbMarkers, &QComboBox::activated, this, [this] {
+        if (m_session.IsLoaded()) {
+            m_session.SetDefaultZoom();
+        }
+        OnSelChangeMarker();
+    });
     connect(m_pTrackTable, &CTrackTable::markerChosen, this, &CSundrelDlg::OnTrackChosen);
     connect(m_pTrackTable, &CTrackTable::namesEdited, this, &CSundrelDlg::OnTrackNamesEdited);
     // Split: a click, or Enter while it has the focus (Space is Play / Pause everywhere).
@@ -656,6 +671,9 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
         FillMarkerBox();
     } else if ((what & kSelection) != 0) {
         m_cbMarkers->setCurrentIndex(static_cast<int>(m_session.Selected()));
+    }
+    if ((what & (kMarkers | kSuggestions)) != 0 && m_bSuggestionStatus) {
+        RefreshSuggestionStatus();
     }
     if ((what & (kMix | kMarkers)) != 0) {
         m_pTrackTable->ShowTracks(m_session);

@@ -356,6 +356,24 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // The track table under the controls at the smallest window size (a header and a few
     // rows), in pixels.
     static constexpr int kTrackTableHeight = 120;
+    // The status line under the track table, in pixels.
+    static constexpr int kStatusHeight = 24;
+
+    // The status line: what the last action did, in full in the tooltip (with `more`).
+    void ShowStatusLine(const QString& text, const QString& more = QString());
+    // The status about suggestions says how many are left to look at.
+    void RefreshSuggestionStatus();
+    // "Added Marker 3 at 0:14:04.000": `pattern` with %1 the marker's entry and %2 its time.
+    void ShowMarkerStatus(const QString& pattern, std::size_t index);
+    void CreateStatusLine();
+    // View > Zoom to 1 Minute and Edit > Move Marker, with their keys.
+    void CreateBoundaryCommands();
+    // The view shows about a minute centred on `seconds`: enough to judge a boundary.
+    void ShowMinuteAround(double seconds);
+    // Moves the selected marker by `ms` milliseconds; a run of presses is one undo step.
+    void OnMoveMarkerBy(int ms);
+    // Opens the last split's folder in the desktop's file manager.
+    void OnOpenFolder();
 
     // Controls, in template order where they have an id.
     QPushButton* m_btnSplit = nullptr;
@@ -374,6 +392,11 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QScrollBar* m_scrollBar = nullptr;
     QPushButton* m_btnAnp = nullptr;
     QPushButton* m_btnRemove = nullptr;
+    // Ours, under the track table: the status line and, after a split, its folder.
+    QLabel* m_stStatus = nullptr;
+    QPushButton* m_btnOpenFolder = nullptr;
+    std::filesystem::path m_lastSplitFolder;
+    bool m_bSuggestionStatus = false; // the status line speaks of the suggestions
 
     // Menu 129.
     QMenuBar* m_pMenuBar = nullptr;
@@ -399,6 +422,8 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QPointer<QProgressDialog> m_pSuggestProgress;
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
     QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position
+    QTimer* m_pMoveRunTimer = nullptr; // ends a run of Move Marker presses (one undo step)
+    double m_judgeSpan = -1.0;         // the span ShowMinuteAround last set
     // The controls' places at the smallest window size, which LayoutControls moves.
     std::vector<std::pair<QWidget*, QRect>> m_baseGeometry;
     QRect m_baseViewFrame;

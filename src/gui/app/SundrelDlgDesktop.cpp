@@ -95,7 +95,10 @@ void CSundrelDlg::SaveDesktopState() {
     settings.SetWindowGeometry(saveGeometry());
     // Without a mix there was no zoom to choose: the remembered one stays.
     if (m_session.IsLoaded()) {
-        settings.SetZoomSpan(m_session.IsDefaultZoom() ? 0.0 : m_session.ZoomSpan());
+        // The minute the preview commands show is theirs, not a zoom the user chose: the next
+        // mix opens at the classic two seconds after it.
+        const bool chosen = !m_session.IsDefaultZoom() && m_session.ZoomSpan() != m_judgeSpan;
+        settings.SetZoomSpan(chosen ? m_session.ZoomSpan() : 0.0);
     }
 }
 

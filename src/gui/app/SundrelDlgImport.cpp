@@ -8,6 +8,8 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
+#include "core/app/CountText.h"
+
 #include "core/interop/InteropLimits.h"
 #include "core/interop/MarkerImport.h"
 #include "core/interop/MarkerTextKind.h"
@@ -72,8 +74,7 @@ std::filesystem::path ExportName(const std::filesystem::path& mix, MarkerFileKin
 
 // "1 marker", "12 markers".
 QString Count(std::size_t n, const char* noun) {
-    return QStringLiteral("%1 %2%3").arg(n).arg(QString::fromLatin1(noun),
-                                                n == 1 ? QString() : QStringLiteral("s"));
+    return QString::fromStdString(sundrel::app::CountText(n, noun));
 }
 
 QString FromError(const std::exception& e) {
@@ -310,7 +311,8 @@ bool CSundrelDlg::ImportMarkerSet(const sundrel::MarkerSet& set, const QString& 
     for (const std::string& note : set.notes) {
         more += QStringLiteral("\n") + QString::fromStdString(note);
     }
-    ShowStatus(m_stSplitStatus,
+    m_bSuggestionStatus = false;
+    ShowStatus(m_stStatus,
                outcome->timed ? QStringLiteral("%1 from").arg(tracks)
                               : QStringLiteral("Named %1 from").arg(tracks),
                source, more);
@@ -346,8 +348,9 @@ void CSundrelDlg::OnExportMarkers(MarkerFileKind kind) {
                          Prompt::Icon::Stop);
         return;
     }
+    m_bSuggestionStatus = false;
     ShowStatus(
-        m_stSplitStatus, QStringLiteral("%1 to").arg(Count(set.tracks.size(), "track")),
+        m_stStatus, QStringLiteral("%1 to").arg(Count(set.tracks.size(), "track")),
         ShownPath(path.filename()),
         QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(ShownPath(path.parent_path()))));
 }

@@ -54,6 +54,7 @@ void CSundrelDlg::OnAddMarkerHere() {
         return;
     }
     ShowMarkersAdded();
+    ShowMarkerStatus(QStringLiteral("Added %1 at %2."), *index);
     if (!m_session.IsPlaying()) {
         m_btnAnp->setEnabled(true);
     }
@@ -96,6 +97,10 @@ void CSundrelDlg::OnPreviewMarker() {
     }
     if (m_session.IsPlaying() && !IsPlayingRange()) {
         OnPause(); // the position stays where the sound was
+    }
+    // The boundary in the middle of about a minute, where the preview plays.
+    if (const std::optional<double> seconds = m_session.SecondsOf(index)) {
+        ShowMinuteAround(*seconds);
     }
     m_session.PreviewMarker(
         index, m_previewBefore, m_previewAfter,

@@ -4,12 +4,15 @@
 // of the transport also to the right edge).
 
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/MarkedSlider.h"
 #include "gui/view/OverviewCtrl.h"
 #include "gui/view/TrackTable.h"
 #include "gui/view/WaveViewCtrl.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
 
@@ -47,6 +50,16 @@ void CSundrelDlg::LayoutControls() {
     m_pTrackTable->setGeometry(m_baseViewFrame.left(), m_pClient->geometry().bottom() + 1,
                                m_baseViewFrame.width() + extraWidth,
                                kTrackTableHeight + tableExtra);
+    // The status line under it, with the split's folder button at its right end.
+    const int statusTop = m_pTrackTable->geometry().bottom() + 2;
+    const int buttonWidth = m_btnOpenFolder->sizeHint().width();
+    const int statusRight = m_pTrackTable->geometry().right();
+    m_btnOpenFolder->setGeometry(statusRight - buttonWidth + 1, statusTop, buttonWidth,
+                                 kStatusHeight - 2);
+    m_stStatus->setGeometry(m_baseViewFrame.left(), statusTop,
+                            m_pTrackTable->width() -
+                                (m_btnOpenFolder->isHidden() ? 0 : buttonWidth + 6),
+                            kStatusHeight - 2);
     for (const auto& [widget, base] : m_baseGeometry) {
         QRect place = base;
         if (widget == m_stViewFrame) {
@@ -54,6 +67,12 @@ void CSundrelDlg::LayoutControls() {
         } else if (widget == m_scrollBar) {
             place.translate(0, viewExtra);
             place.setWidth(base.width() + extraWidth);
+        } else if (widget == m_slider || widget == m_grpPlay) {
+            // The transport row stretches: a longer slider is a finer one.
+            place.translate(0, viewExtra);
+            place.setWidth(base.width() + extraWidth);
+        } else if (widget == m_stDuration || widget == m_stPosition) {
+            place.translate(extraWidth, viewExtra); // at the slider's right end
         } else if (base.top() >= m_baseViewFrame.bottom()) {
             // Below the view: down with the bottom edge, the right-hand group with the right.
             place.translate(base.left() >= m_units.X(kRightGroupX) ? extraWidth : 0, viewExtra);

@@ -4,6 +4,8 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
+#include "core/app/CountText.h"
+
 #include "core/time/TimeCode.h"
 
 #include <QLabel>
@@ -38,10 +40,11 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     if (m_session.Markers().Count() > 1) {
         const int answer = m_prompt.Choose(
             this,
-            QStringLiteral("The marker list holds %1 markers. Keep them for %2, or start with "
+            QStringLiteral("The marker list holds %1. Keep them for %2, or start with "
                            "no markers?")
-                .arg(m_session.Markers().Count() - 1)
-                .arg(sundrel::gui::ShownPath(full.filename())),
+                .arg(QString::fromStdString(
+                         sundrel::app::CountText(m_session.Markers().Count() - 1, "marker")),
+                     sundrel::gui::ShownPath(full.filename())),
             QStringLiteral("Load Wave file"),
             {QStringLiteral("&Keep markers"), QStringLiteral("&Start fresh"),
              QStringLiteral("Cancel")});
@@ -68,6 +71,10 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     ApplyTimeView(sundrel::kOpeningWindow);
     ApplyZoomToNewMix();
     RememberFile(full, sundrel::app::FileKind::Wave);
+    ShowStatusLine(QStringLiteral("Loaded %1: %2.")
+                       .arg(sundrel::gui::ShownPath(full.filename()),
+                            QString::fromStdString(sundrel::FormatFrameTime(
+                                m_session.Frames(), m_session.Wave()->m_wfx.nSamplesPerSec))));
     return true;
 }
 

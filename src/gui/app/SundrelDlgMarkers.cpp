@@ -42,8 +42,9 @@ void CSundrelDlg::OnAddMarker() {
 void CSundrelDlg::AddMarker() {
     // The new entry is selected; selecting it from here is no user selection, so position
     // and view stay.
-    if (m_session.AddAtPosition()) {
+    if (const std::optional<std::size_t> index = m_session.AddAtPosition()) {
         m_btnSplit->setEnabled(true);
+        ShowMarkerStatus(QStringLiteral("Added %1 at %2."), *index);
     }
 }
 
@@ -127,12 +128,17 @@ void CSundrelDlg::OnRenameMarker() {
 
 void CSundrelDlg::OnUndo() {
     FinishMarkerDrag(); // a drag in progress ends as one step first
-    m_session.Undo();
+    if (m_session.Undo()) {
+        ShowStatusLine(QStringLiteral("Took back the last change of the markers."),
+                       QStringLiteral("\nEdit > Redo makes it again."));
+    }
 }
 
 void CSundrelDlg::OnRedo() {
     FinishMarkerDrag();
-    m_session.Redo();
+    if (m_session.Redo()) {
+        ShowStatusLine(QStringLiteral("Made the change of the markers again."));
+    }
 }
 
 void CSundrelDlg::FillMarkerBox() {

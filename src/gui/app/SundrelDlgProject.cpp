@@ -16,6 +16,10 @@ using sundrel::gui::Prompt;
 namespace {
 
 const QString kProjectFilter = QStringLiteral("Sundrel (*.sdr)");
+// File > Open: projects first (the default), then everything the window opens by content.
+const QString kOpenFilter =
+    kProjectFilter + QStringLiteral(";;Mix, project or cue sheet (*.sdr *.wav *.cue *.SDR *.WAV "
+                                    "*.CUE)");
 
 } // namespace
 
@@ -53,9 +57,22 @@ bool CSundrelDlg::SaveProject(bool ask) {
 
 void CSundrelDlg::OnFileOpen() {
     const std::optional<QString> chosen =
-        m_prompt.OpenFile(this, kProjectFilter, StartFolder(sundrel::app::FileKind::Project));
-    if (chosen) {
-        OpenProjectFile(LocalPath(*chosen));
+        m_prompt.OpenFile(this, kOpenFilter, StartFolder(sundrel::app::FileKind::Project));
+    if (!chosen) {
+        return;
+    }
+    // A mix or a cue sheet opens as a drop does; anything else is read as a project, which
+    // reports what is wrong with it.
+    const std::filesystem::path path = LocalPath(*chosen);
+    switch (sundrel::app::KindOfFile(path)) {
+    case sundrel::app::FileKind::Wave:
+    case sundrel::app::FileKind::Cue:
+        OpenPath(path);
+        break;
+    case sundrel::app::FileKind::Project:
+    case sundrel::app::FileKind::Unknown:
+        OpenProjectFile(path);
+        break;
     }
 }
 

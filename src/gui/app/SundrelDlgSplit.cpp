@@ -8,7 +8,10 @@
 #include "gui/app/SplitChoices.h"
 #include "gui/app/SundrelDlg.h"
 
+#include "core/app/CountText.h"
 #include "core/interop/TrackNames.h"
+#include "core/io/ErrorText.h"
+#include "core/io/OutputFolder.h"
 
 #include "core/split/SplitRecord.h"
 #include "core/split/TrackFiles.h"
@@ -18,6 +21,8 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <algorithm>
 #include <exception>
 #include <stop_token>
 #include <thread>
@@ -48,6 +53,10 @@ QString Names(const std::vector<sundrel::TrackFile>& files) {
     return Names(paths);
 }
 
+QString Count(std::size_t n, const char* noun) {
+    return QString::fromStdString(sundrel::app::CountText(n, noun));
+}
+
 QString Shown(const std::filesystem::path& folder) {
     return QDir::toNativeSeparators(sundrel::gui::ShownPath(folder));
 }
@@ -63,13 +72,26 @@ void CSundrelDlg::OnOK() {
     }
     std::error_code ec;
     const std::filesystem::path current = std::filesystem::current_path(ec);
+    const auto& markers = m_session.Markers().Markers();
+    const bool named = std::any_of(markers.begin(), markers.end(),
+                                   [](const sundrel::Marker& m) { return !m.title.empty(); });
     const std::optional<sundrel::gui::SplitChoice> chosen = m_prompt.ChooseSplit(
-        this, sundrel::gui::LoadSplitChoice(m_session.WavePath(), Shown(current)));
+        this, sundrel::gui::LoadSplitChoice(m_session.WavePath(), Shown(current), named),
+        QString::fromStdString(sundrel::app::SplitSummary(m_session.TrackCount())));
     if (!chosen) {
         return;
     }
     sundrel::gui::SaveSplitChoice(m_session.WavePath(), *chosen);
     const std::filesystem::path folder = sundrel::gui::LocalPath(chosen->folder);
+    // The folder before anything else: made when it is new, reported when it cannot be.
+    std::vector<std::filesystem::path> created;
+    try {
+        created = sundrel::io::PrepareOutputFolder(folder);
+    } catch (const sundrel::io::IoError& e) {
+        m_prompt.Message(this, QString::fromLocal8Bit(e.what()), QStringLiteral("Split"),
+                         Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
     sundrel::SplitOptions options;
     try {
         options = m_session.SplitOptionsFor(chosen->nameTemplate.toStdString(), chosen->format);
@@ -80,12 +102,11 @@ void CSundrelDlg::OnOK() {
     }
     const std::vector<sundrel::TrackFile> replaced = sundrel::ReplacedTracks(folder, options.names);
     if (!replaced.empty() &&
-        m_prompt.Choose(this,
-                        QStringLiteral("%1 track files in %2 will be replaced (%3). Replace them?")
-                            .arg(replaced.size())
-                            .arg(Shown(folder), Names(replaced)),
-                        QStringLiteral("Split"),
-                        {QStringLiteral("&Replace"), QStringLiteral("Cancel")}) != 0) {
+        m_prompt.Choose(
+            this,
+            QStringLiteral("%1 in %2 will be replaced (%3). Replace them?")
+                .arg(Count(replaced.size(), "track file"), Shown(folder), Names(replaced)),
+            QStringLiteral("Split"), {QStringLiteral("&Replace"), QStringLiteral("Cancel")}) != 0) {
         return;
     }
 
@@ -115,22 +136,28 @@ void CSundrelDlg::OnOK() {
     for (const sundrel::SplitTrack& track : written) {
         names.push_back({track.number, track.path});
     }
-    const QString done = QStringLiteral("Wrote %1 tracks (%2) to %3.")
-                             .arg(written.size())
-                             .arg(Names(names), Shown(folder));
+    // Said in the status line, with a button to open the folder: no box to dismiss.
+    // The line says how many and where; the names are in its tooltip and the question below.
+    QString said =
+        QStringLiteral("Wrote %1 to %2.").arg(Count(written.size(), "track"), Shown(folder));
+    if (!created.empty()) {
+        said = QStringLiteral("Created %1. ").arg(Shown(created.back())) + said;
+    }
+    const QString done = said + QStringLiteral(" (%1)").arg(Names(names));
+    m_lastSplitFolder = folder;
+    m_btnOpenFolder->show();
+    LayoutControls();
+    ShowStatusLine(said, QStringLiteral("\n") + Names(names));
     // Tracks an earlier split wrote into the folder and this one did not replace would pass
     // for part of it; the folder's record of splits tells them from the user's own files.
     const std::vector<std::filesystem::path>& stale = leftovers.remaining;
     if (stale.empty()) {
-        m_prompt.Message(this, done, QStringLiteral("Split"), Prompt::Buttons::Ok,
-                         Prompt::Icon::Information);
         return;
     }
     if (m_prompt.Choose(this,
-                        done + QStringLiteral("\n\n%1 track files of an earlier split remain "
+                        done + QStringLiteral("\n\n%1 of an earlier split remain "
                                               "there (%2). Remove them?")
-                                   .arg(stale.size())
-                                   .arg(Names(stale)),
+                                   .arg(Count(stale.size(), "track file"), Names(stale)),
                         QStringLiteral("Split"),
                         {QStringLiteral("&Remove them"), QStringLiteral("&Keep them")}) == 0) {
         // Under the folder's lock, and only what the record still vouches for.
@@ -161,7 +188,7 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
     // The progress shows once the split has taken a moment; Cancel (or Escape, or closing it)
     // stops the split, which then leaves no track behind.
     QProgressDialog progress(
-        QStringLiteral("Splitting the mix into %1 tracks...").arg(m_session.TrackCount()),
+        QStringLiteral("Splitting the mix into %1...").arg(Count(m_session.TrackCount(), "track")),
         QStringLiteral("Cancel"), 0, kProgressSteps, this);
     progress.setObjectName(QStringLiteral("splitProgress"));
     progress.setWindowTitle(QStringLiteral("Split"));

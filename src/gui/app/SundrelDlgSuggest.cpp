@@ -138,10 +138,7 @@ void CSundrelDlg::OnSuggestFinished() {
                          Prompt::Icon::Information);
         return;
     }
-    m_stSplitStatus->setText(QStringLiteral("%1 suggested").arg(found));
-    m_stSplitStatus->setToolTip(
-        QStringLiteral("N steps to the next suggestion and plays around it, Enter accepts it, "
-                       "Delete dismisses it; Tool > Accept All Suggestions accepts them all."));
+    RefreshSuggestionStatus();
 }
 
 void CSundrelDlg::PreviewAround(std::int64_t frame) {
@@ -178,6 +175,7 @@ void CSundrelDlg::OnStepSuggestion(int direction) {
     }
     m_session.SetCurrentSuggestion(best);
     MovePosition(bestSeconds);
+    ShowMinuteAround(bestSeconds);
     PreviewAround(suggestions[*best].frame);
 }
 

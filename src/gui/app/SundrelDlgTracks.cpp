@@ -14,6 +14,8 @@ void CSundrelDlg::OnTrackChosen(std::size_t index) {
     }
     m_cbMarkers->setCurrentIndex(static_cast<int>(index));
     OnSelChangeMarker();
+    // The table is for judging tracks: their boundary with about a minute around it.
+    ShowMinuteAround(m_session.SecondsOf(index).value_or(0.0));
 }
 
 void CSundrelDlg::OnTrackNamesEdited(std::size_t index, const QString& title,

@@ -237,8 +237,8 @@ void CSundrelDlg::OnOverviewSeek(double seconds) {
     const double position = std::clamp(seconds, 0.0, m_session.Duration());
     m_bPositionChosen = true;
     m_session.SetPosition(position);
-    m_session.SetView(m_session.WindowAt(position));
     ApplyTimeView();
+    ShowMinuteAround(position); // about a minute around the place clicked, in the middle
     RestartPlayback();
 }
 

@@ -22,7 +22,7 @@ CJumpTimeDlg::CJumpTimeDlg(Prompt& prompt, QWidget* parent)
     setWindowTitle(QStringLiteral("Jump to time"));
     const DialogUnits du(font());
     // Taller than the classic dialog by the line that shows how the time is read.
-    setFixedSize(du.Size(150, 103));
+    setFixedSize(du.Size(150, 111));
 
     // Created in template order, which is also the tab order.
     m_pJump = new QPushButton(QStringLiteral("&Jump"), this);
@@ -52,12 +52,16 @@ CJumpTimeDlg::CJumpTimeDlg(Prompt& prompt, QWidget* parent)
 
     m_pReading = new QLabel(this);
     m_pReading->setObjectName(QStringLiteral("readingLabel"));
-    m_pReading->setGeometry(du.Rect(15, 27, 130, 10));
+    // Two lines: a refused time is said in full ("4:00:00.000 is past the end of the mix,
+    // 0:31:53.000"), wrapped rather than cut.
+    m_pReading->setGeometry(du.Rect(15, 34, 130, 18));
     m_pReading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pReading->setWordWrap(true);
     // The Jump and Cancel buttons and the longest time move down to make room for it.
-    m_pMaxTime->move(m_pMaxTime->x(), du.Y(45));
-    m_pJump->move(m_pJump->x(), du.Y(79));
-    m_pCancel->move(m_pCancel->x(), du.Y(79));
+    m_pMaxTime->move(m_pMaxTime->x(), du.Y(55));
+    m_pMaxTime->resize(m_pMaxTime->width(), du.Y(12));
+    m_pJump->move(m_pJump->x(), du.Y(87));
+    m_pCancel->move(m_pCancel->x(), du.Y(87));
     connect(m_pEdit, &QLineEdit::textChanged, this, [this] { m_pReading->setText(ReadingText()); });
 
     connect(m_pJump, &QPushButton::clicked, this, &CJumpTimeDlg::OnJump);

@@ -1,5 +1,7 @@
 #include "gui/view/OverviewCtrl.h"
 
+#include "core/view/LabelLanes.h"
+
 #include "core/overview/MixSummary.h"
 #include "core/view/OverviewMath.h"
 #include "core/view/ZoomMath.h"
@@ -120,15 +122,36 @@ void COverviewCtrl::paintEvent(QPaintEvent*) {
         p.drawRect(band);
     }
     p.setFont(font());
-    // Many markers share the strip: each label keeps to the room before the next marker.
+    // Many markers share the strip: their labels are staggered over a few rows so that none
+    // covers another; where even that leaves no room, the number alone, else no label (the
+    // selected marker's is placed first).
+    const QFontMetrics metrics(font());
+    const int lanes = std::clamp((h - 2) / (2 * metrics.height()), 1, 3);
     std::vector<int> xs;
+    std::vector<QString> shortTexts;
+    std::vector<sundrel::view::LabelWish> wishes;
     for (const sundrel::gui::ViewMarker& marker : m_markers) {
-        xs.push_back(static_cast<int>(
-            std::lround(sundrel::view::XAtSeconds({0.0, m_duration}, marker.seconds, w))));
+        const int x = static_cast<int>(
+            std::lround(sundrel::view::XAtSeconds({0.0, m_duration}, marker.seconds, w)));
+        xs.push_back(x);
+        shortTexts.push_back(marker.label.section(QLatin1Char(' '), 0, 0));
+        wishes.push_back({x,
+                          marker.label.isEmpty() ? 0 : metrics.horizontalAdvance(marker.label) + 4,
+                          metrics.horizontalAdvance(shortTexts.back()) + 4, marker.selected});
     }
-    const std::vector<int> rooms = sundrel::gui::LabelRooms(xs, w);
+    const std::vector<sundrel::view::LabelPlace> places =
+        sundrel::view::PlaceLabels(wishes, w, lanes);
     for (std::size_t i = 0; i < m_markers.size(); ++i) {
-        sundrel::gui::DrawMarker(p, m_markers[i], xs[i], 0, h - 1, 1, w, rooms[i]);
+        sundrel::gui::ViewMarker line = m_markers[i];
+        line.label.clear();
+        sundrel::gui::DrawMarker(p, line, xs[i], 0, h - 1, 1, w, 0);
+    }
+    for (std::size_t i = 0; i < m_markers.size(); ++i) {
+        if (places[i].lane >= 0) {
+            sundrel::gui::DrawMarkerLabel(p, m_markers[i],
+                                          places[i].shortForm ? shortTexts[i] : m_markers[i].label,
+                                          places[i].left, 1 + places[i].lane * metrics.height());
+        }
     }
     if (m_position) {
         const double x = sundrel::view::XAtSeconds({0.0, m_duration}, *m_position, w);

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
-    setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Start"),
-                               QStringLiteral("Length"), QStringLiteral("Artist"),
-                               QStringLiteral("Title")});
+    setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Marker"),
+                               QStringLiteral("Start"), QStringLiteral("Length"),
+                               QStringLiteral("Artist"), QStringLiteral("Title")});
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Typed letters are the window's keys (M, P, Space...), so only a double-click or F2 opens
@@ -23,7 +23,7 @@ CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* header = horizontalHeader();
     header->setHighlightSections(false);
-    for (const int column : {kNumber, kStart, kLength}) {
+    for (const int column : {kNumber, kMarker, kStart, kLength}) {
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
     header->setSectionResizeMode(kArtist, QHeaderView::Stretch);
@@ -73,6 +73,7 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
     if (session.IsLoaded()) {
         const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
         const std::int64_t frames = session.Frames();
+        const std::vector<std::string> entries = list.Entries();
         for (std::size_t row = 0; row < m_markers.size(); ++row) {
             const sundrel::Marker& marker = *list.At(m_markers[row]);
             // The track runs to the next marker in time, the last one to the end of the mix.
@@ -83,6 +84,12 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
                     : frames;
             const int r = static_cast<int>(row);
             SetCell(r, kNumber, QString::number(row + 1), false);
+            // The same words as the marker list, so a track and its entry match at a glance.
+            SetCell(r, kMarker,
+                    m_markers[row] == 0 || m_markers[row] >= entries.size()
+                        ? QStringLiteral("start")
+                        : QString::fromStdString(entries[m_markers[row]]),
+                    false);
             SetCell(r, kStart, QString::fromStdString(sundrel::FormatFrameTime(start, rate)),
                     false);
             SetCell(r, kLength, QString::fromStdString(sundrel::FormatFrameTime(end - start, rate)),

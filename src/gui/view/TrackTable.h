@@ -16,7 +16,8 @@ class MixSession;
 class CTrackTable : public QTableWidget {
     Q_OBJECT
   public:
-    enum Column { kNumber, kStart, kLength, kArtist, kTitle, kColumns };
+    // kMarker: the marker list's entry that starts the track ("Marker 9"), "start" for the first.
+    enum Column { kNumber, kMarker, kStart, kLength, kArtist, kTitle, kColumns };
 
     explicit CTrackTable(QWidget* parent = nullptr);
 

@@ -7,12 +7,25 @@
 
 namespace sundrel::gui {
 
+QColor MarkerColour(const ViewMarker& marker) {
+    if (marker.suggestion) {
+        return marker.selected ? kCurrentSuggestionColour : kSuggestionColour;
+    }
+    return marker.selected ? kSelectedMarkerColour : kMarkerColour;
+}
+
+void DrawMarkerLabel(QPainter& p, const ViewMarker& marker, const QString& text, int left,
+                     int top) {
+    const QFontMetrics metrics(p.font());
+    const QRect box(left, top, metrics.horizontalAdvance(text) + 4, metrics.height());
+    p.fillRect(box, MarkerColour(marker));
+    p.setPen(Qt::white);
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
 void DrawMarker(QPainter& p, const ViewMarker& marker, int x, int top, int bottom, int labelTop,
                 int width, int room) {
-    QColor colour = marker.selected ? kSelectedMarkerColour : kMarkerColour;
-    if (marker.suggestion) {
-        colour = marker.selected ? kCurrentSuggestionColour : kSuggestionColour;
-    }
+    const QColor colour = MarkerColour(marker);
     // Suggestions are dashed, so they never pass for markers.
     p.setPen(
         QPen(colour, marker.selected ? 2 : 1, marker.suggestion ? Qt::DashLine : Qt::SolidLine));

@@ -33,6 +33,12 @@ inline const QColor kCurrentSuggestionColour(120, 60, 200);
 void DrawMarker(QPainter& p, const ViewMarker& marker, int x, int top, int bottom, int labelTop,
                 int width, int room = std::numeric_limits<int>::max());
 
+// The colour `marker` is drawn in.
+QColor MarkerColour(const ViewMarker& marker);
+
+// Draws `text` in a small box of the marker's colour with its top left at `left`, `top`.
+void DrawMarkerLabel(QPainter& p, const ViewMarker& marker, const QString& text, int left, int top);
+
 // The room the labels of markers drawn at `xs` (any order) have in a view `width` wide, so
 // that no label covers another: up to the next marker to the right, and for the rightmost
 // one up to the edge, or back to the marker before it when that leaves more room.

@@ -60,6 +60,40 @@ TEST(CliSplit, ProgressOnlyOnATerminal) {
     EXPECT_EQ(file.err.find('\r'), std::string::npos);
 }
 
+// A new folder is made as mkdir -p makes it, and named; one that cannot be made is reported
+// before anything else happens (the mix is read, the analysis runs).
+TEST(CliSplit, ANewFolderIsCreatedFirst) {
+    Mixes m;
+    const fs::path fresh = m.dir / "new" / "tracks";
+    const auto run = RunCli({"split", m.long8.string(), "--at", "100", "-o", fresh.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("created folder " + (m.dir / "new").string() + "\n"));
+    EXPECT_THAT(run.err, HasSubstr("created folder " + fresh.string() + "\n"));
+    EXPECT_TRUE(fs::is_regular_file(fresh / "track02.wav"));
+
+    fixture::WriteFile(m.dir / "file", {});
+    // The mix is not even read: its own error (it is missing) does not come first.
+    const auto blocked = RunCli({"split", (m.dir / "missing.wav").string(), "--suggested", "-o",
+                                 (m.dir / "file" / "sub").string()});
+    EXPECT_EQ(blocked.status, 3);
+    EXPECT_THAT(blocked.err, HasSubstr((m.dir / "file" / "sub").string() +
+                                       ": cannot create the folder: Not a directory"));
+    EXPECT_THAT(blocked.err, testing::Not(HasSubstr("missing.wav")));
+}
+
+// The listing reads each time from its exact frame, truncated to the millisecond as the
+// window's labels and track table are: 557,904 frames at 48 kHz are 11.623 s, not 11.622.
+TEST(CliSplit, ListedTimesComeFromTheExactFrame) {
+    fixture::TempDir dir;
+    const fixture::Format f{1, 1, 48000, 16};
+    const fs::path mix = dir / "mix48.wav";
+    fixture::WriteFile(mix, fixture::CanonicalWav(f, fixture::TestSignal(f, 1'000'000)));
+    const auto run = RunCli({"split", mix.string(), "--at", "11.623", "-o", dir.Path().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "track01.wav  0:00:00.000  0:00:11.623\n"
+                       "track02.wav  0:00:11.623  0:00:09.210\n");
+}
+
 TEST(CliSplit, TimesCutAtTheirExactFrame) {
     Mixes m;
     const auto run =
@@ -222,7 +256,8 @@ TEST(CliSplit, ExitStatusesSayWhatWentWrong) {
         {{"split", mix, "--percent", "101"}, 1, "not a percentage"},
         {{"split", (m.dir / "none.wav").string()}, 2, "none.wav"},
         {{"split", mix, "--project", (m.dir / "bad.sdr").string()}, 2, "unknown version 9"},
-        {{"split", mix, "-o", (m.dir / "plain").string()}, 3, "plain/track01.wav"},
+        // A file where the folder should be: said before the mix is read.
+        {{"split", mix, "-o", (m.dir / "plain").string()}, 3, "plain: cannot create the folder"},
         {{"project", (m.dir / "none.sdr").string()}, 2, "none.sdr"},
     };
     for (const Case& c : cases) {

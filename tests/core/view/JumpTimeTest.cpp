@@ -63,8 +63,10 @@ TEST(JumpTime, ReadingShowsTheFieldsAsTheyAreRead) {
         // A millisecond count past a second carries into the seconds shown.
         {"0:0:1.1500", "Read as 0 h 0 min 2.500 s"},
         {"", "Read as 0 h 0 min 0.000 s"},
-        {"5:0:0", "Read as 5 h 0 min 0.000 s: past the end"},
-        {"0:0:-1", "Read as 0 h 0 min -0.001 s: before the start"},
+        // A refused time says why, with the time it stands for and the mix's length.
+        {"5:0:0", "5:00:00.000 is past the end of the mix, 4:00:00.000"},
+        {"3:70:0.5", "4:10:00.005 is past the end of the mix, 4:00:00.000"},
+        {"0:0:-1", "Read as 0 h 0 min -0.001 s: before the start of the mix"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(sundrel::JumpReading(c.text, 4 * 3600.0f), c.reading) << c.text;

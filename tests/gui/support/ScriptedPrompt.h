@@ -46,9 +46,10 @@ class ScriptedPrompt final : public gui::Prompt {
     // Records the choice offered. The folder is answered as ChooseFolder answers (from
     // `folders`, else the folder offered; nullopt cancels), the template and format from
     // `splitChoices` when one is queued, else as offered.
-    std::optional<gui::SplitChoice> ChooseSplit(QWidget* owner,
-                                                const gui::SplitChoice& offered) override {
+    std::optional<gui::SplitChoice> ChooseSplit(QWidget* owner, const gui::SplitChoice& offered,
+                                                const QString& summary) override {
         offeredSplits.append(offered);
+        splitSummaries.append(summary);
         const std::optional<QString> folder = ChooseFolder(owner, QString(), offered.folder);
         if (!folder) {
             return std::nullopt;
@@ -104,6 +105,7 @@ class ScriptedPrompt final : public gui::Prompt {
     QList<QString> offeredFolders;
     QQueue<std::optional<QString>> folders; // nullopt cancels the folder chooser
     QList<gui::SplitChoice> offeredSplits;
+    QList<QString> splitSummaries;         // what the Split dialog said it would write
     QQueue<gui::SplitChoice> splitChoices; // template and format of the next split
     QList<QStringList> editedValues;
     QQueue<QStringList> texts;
