@@ -26,6 +26,6 @@ void AddExportCommand(CLI::App& app, int& status);
 // terminal as "<command>: finding boundaries N %"; throws WaveFileError or FileError for a mix
 // that cannot be read.
 SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
-                         const std::string& command);
+                         const std::string& command, const SuggestTuning& tuning = {});
 
 } // namespace sundrel::cli

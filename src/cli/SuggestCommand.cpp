@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
 #include "core/analysis/SuggestBoundaries.h"
+#include "core/analysis/SuggestTuning.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerFiles.h"
 #include "core/riff/FileError.h"
@@ -11,6 +12,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace sundrel::cli {
@@ -22,6 +24,7 @@ struct SuggestArgs {
     std::optional<int> tracks;
     std::string tracklist;
     double minTrack = SuggestOptions{}.minTrackSeconds;
+    std::string tuning;
     bool json = false;
 };
 
@@ -52,7 +55,16 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
         if (json) {
             out << (i ? ",\n " : "\n ") << "{\"frame\": " << s.frame << ", "
                 << FormatTimes(s.frame, result.rate, true) << ", \"confidence\": " << confidence
-                << ", \"kind\": \"" << SuggestionKindName(s.kind) << "\"}";
+                << ", \"kind\": \"" << SuggestionKindName(s.kind) << "\"";
+            std::snprintf(confidence, sizeof confidence, "%.4f", s.score);
+            out << ", \"score\": " << confidence << ", \"alternatives\": [";
+            for (std::size_t a = 0; a < s.alternatives.size(); ++a) {
+                std::snprintf(confidence, sizeof confidence, "%.2f", s.alternatives[a].confidence);
+                out << (a ? ", " : "") << "{\"frame\": " << s.alternatives[a].frame << ", "
+                    << FormatTimes(s.alternatives[a].frame, result.rate, true)
+                    << ", \"confidence\": " << confidence << "}";
+            }
+            out << "]}";
         } else {
             out << FormatTimes(s.frame, result.rate, false) << "  " << confidence << "  "
                 << SuggestionKindName(s.kind) << "\n";
@@ -66,10 +78,11 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
 } // namespace
 
 SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
-                         const std::string& command) {
+                         const std::string& command, const SuggestTuning& tuning) {
     SuggestOptions options;
     options.tracks = tracks;
     options.minTrackSeconds = minTrack;
+    options.tuning = tuning;
     TerminalProgress progress(command + ": finding boundaries");
     progress.Show(0.0);
     return SuggestBoundaries(mix, options, [&progress](double share) { progress.Show(share); });
@@ -95,6 +108,8 @@ void AddSuggestCommand(CLI::App& app, int& status) {
         ->type_name("SECONDS")
         ->check(CLI::Range(1.0, 86400.0));
     cmd->add_flag("--json", args->json, "Print a JSON array");
+    // The analysis's constants, for the evaluation that chooses them (scripts/eval-suggest).
+    cmd->add_option("--tuning", args->tuning)->group("");
     cmd->callback([args, &status] {
         try {
             std::optional<int> tracks = args->tracks;
@@ -102,8 +117,16 @@ void AddSuggestCommand(CLI::App& app, int& status) {
                 tracks = static_cast<int>(
                     ReadMarkerFile(args->tracklist, MarkerFileKind::Tracklist).tracks.size());
             }
+            SuggestTuning tuning;
+            try {
+                ParseTuning(args->tuning, tuning);
+            } catch (const std::invalid_argument& e) {
+                std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
+                status = kExitUsage;
+                return;
+            }
             const SuggestResult result =
-                SuggestFor(args->mix, tracks, args->minTrack, "sundrel-cli suggest");
+                SuggestFor(args->mix, tracks, args->minTrack, "sundrel-cli suggest", tuning);
             Print(result, args->json, std::cout);
             if (result.suggestions.empty()) {
                 std::cout.flush();

@@ -1,5 +1,6 @@
 #include "core/analysis/SuggestBoundaries.h"
 
+#include "core/analysis/Calibration.h"
 #include "core/analysis/Features.h"
 #include "core/analysis/FileElements.h"
 #include "core/analysis/Loudness.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace sundrel {
 
@@ -20,10 +22,6 @@ namespace {
 
 // Candidate boundaries are the novelty peaks at least this far apart.
 constexpr double kCandidateSpacingSeconds = 5.0;
-// With the count unknown a boundary must lower the segmentation cost by this much times the
-// log of the number of hops (a BIC-like penalty, scaled for features that are far from
-// independent from hop to hop).
-constexpr double kPenaltyPerLogHop = 20.0;
 // With the count known, choosing a silence is worth this many penalties: enough to prefer it
 // to a transition that explains the music as well, not enough to displace clear transitions.
 constexpr double kSilenceBonusPenalties = 0.5;
@@ -122,39 +120,93 @@ SuggestResult Analyse(const MixSignal& signal, const ElementSource& source, std:
         }
     }
     const SegmentCost cost(standard, silent);
-    const double penalty =
-        kPenaltyPerLogHop * std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
+    const SuggestTuning& tuning = options.tuning;
+    const double penalty = tuning.penaltyPerLogHop *
+                           std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
     // Without the count every silence is a boundary. With it, a silence competes with the
     // transitions on what it explains (its hops count in no track), so that a pause inside a
     // track does not displace the real boundaries around it.
     const double silenceBonus = options.tracks ? kSilenceBonusPenalties * penalty
                                                : std::abs(cost(0, standard.hops)) +
                                                      penalty * static_cast<double>(standard.hops);
+    // A transition is worth more where the sound changes more than it usually does.
     std::vector<double> bonus(candidates.size(), 0.0);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (silenceAt.contains(candidates[i])) {
-            bonus[i] = silenceBonus;
-        }
+        bonus[i] =
+            silenceAt.contains(candidates[i])
+                ? silenceBonus
+                : tuning.noveltyBonus * penalty * std::max(0.0, novelty[candidates[i]] - 1.0);
     }
-    const std::vector<std::size_t> chosen =
-        options.tracks
-            ? SegmentWithCount(cost, candidates, bonus,
-                               static_cast<std::size_t>(std::max(0, *options.tracks - 1)), minGap)
-            : SegmentWithPenalty(cost, candidates, bonus, penalty, minGap);
+    std::size_t gap = minGap;
+    LengthPrior prior;
+    std::vector<std::size_t> chosen;
+    if (options.tracks) {
+        const auto count = static_cast<std::size_t>(std::max(0, *options.tracks - 1));
+        prior.meanHops = static_cast<double>(standard.hops) / static_cast<double>(count + 1);
+        prior.weight = tuning.lengthPrior * penalty;
+        gap = std::max(gap, static_cast<std::size_t>(tuning.minShareOfMean * prior.meanHops));
+        chosen = SegmentWithCount(cost, candidates, bonus, count, gap, prior);
+        if (chosen.size() < count) {
+            gap = minGap; // the share of the mean asked too much of this mix
+            chosen = SegmentWithCount(cost, candidates, bonus, count, gap, prior);
+        }
+    } else {
+        const double transitionPenalty =
+            silences.size() >= 2 ? penalty * tuning.silenceMixFactor : penalty;
+        // The bonus is taken off the penalty in the segmentation: a silence's must still beat
+        // the raised one.
+        std::vector<double> raised = bonus;
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            if (silenceAt.contains(candidates[i])) {
+                raised[i] += transitionPenalty - penalty;
+            }
+        }
+        chosen = SegmentWithPenalty(cost, candidates, raised, transitionPenalty, gap);
+    }
     const std::vector<double> gains = BoundaryGains(cost, chosen);
 
+    const auto frameOf = [&](std::size_t t) {
+        const auto it = silenceAt.find(t);
+        return it != silenceAt.end() ? it->second->Middle()
+                                     : std::min(signal.frames - 1, features.EdgeFrame(t));
+    };
+    // An alternative closer than the candidates' spacing to its boundary is the same place
+    // to a listener (a silence's edge beside its middle).
+    const std::size_t spacing = hopsFor(kCandidateSpacingSeconds);
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         const std::size_t t = chosen[i];
-        if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
-            result.suggestions.push_back({it->second->Middle(),
-                                          SilenceConfidence(*it->second, result.silenceThresholdDb,
-                                                            options.minSilenceSeconds, signal.rate),
-                                          SuggestionKind::Silence});
-        } else {
-            result.suggestions.push_back({std::min(signal.frames - 1, features.EdgeFrame(t)),
-                                          TransitionConfidence(gains[i], penalty),
-                                          SuggestionKind::Transition});
+        // The share of the chosen place among every place the boundary could take between its
+        // neighbours, each weighed by exp(-cost / penalty).
+        const std::vector<Placement> places =
+            Placements(cost, candidates, bonus, chosen, i, gap, prior);
+        double total = 0.0;
+        for (const Placement& p : places) {
+            total += std::exp(-(p.cost - places.front().cost) / penalty);
         }
+        const auto shareOf = [&](const Placement& p) {
+            return total > 0.0 ? std::exp(-(p.cost - places.front().cost) / penalty) / total : 1.0;
+        };
+        Suggestion suggestion;
+        suggestion.frame = frameOf(t);
+        double share = places.empty() ? 1.0 : 0.0;
+        for (const Placement& p : places) {
+            if (p.hop == t) {
+                share = shareOf(p);
+            } else if (suggestion.alternatives.size() < Suggestion::kMaxAlternatives &&
+                       std::max(p.hop, t) - std::min(p.hop, t) >= spacing) {
+                suggestion.alternatives.push_back({frameOf(p.hop), shareOf(p)});
+            }
+        }
+        if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
+            suggestion.kind = SuggestionKind::Silence;
+            suggestion.score = SilenceConfidence(*it->second, result.silenceThresholdDb,
+                                                 options.minSilenceSeconds, signal.rate);
+        } else {
+            suggestion.kind = SuggestionKind::Transition;
+            suggestion.score = TransitionConfidence(gains[i], penalty) * share;
+        }
+        suggestion.confidence = CalibratedConfidence(suggestion.kind, suggestion.score);
+        result.suggestions.push_back(std::move(suggestion));
     }
     if (progress) {
         progress(1.0);
