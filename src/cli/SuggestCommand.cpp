@@ -14,6 +14,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace sundrel::cli {
 
@@ -117,16 +119,37 @@ void AddSuggestCommand(CLI::App& app, int& status) {
                 tracks = static_cast<int>(
                     ReadMarkerFile(args->tracklist, MarkerFileKind::Tracklist).tracks.size());
             }
-            SuggestTuning tuning;
+            // Settings separated by ';' (the evaluation's grid) are analysed from one pass over
+            // the mix and printed as an array of the results, one per setting.
+            std::vector<SuggestTuning> tunings;
             try {
-                ParseTuning(args->tuning, tuning);
+                std::string_view rest = args->tuning;
+                do {
+                    const std::size_t semi = rest.find(';');
+                    ParseTuning(rest.substr(0, semi), tunings.emplace_back());
+                    rest =
+                        semi == std::string_view::npos ? std::string_view{} : rest.substr(semi + 1);
+                } while (!rest.empty());
             } catch (const std::invalid_argument& e) {
                 std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
                 status = kExitUsage;
                 return;
             }
-            const SuggestResult result =
-                SuggestFor(args->mix, tracks, args->minTrack, "sundrel-cli suggest", tuning);
+            if (tunings.size() > 1) {
+                SuggestOptions options;
+                options.tracks = tracks;
+                options.minTrackSeconds = args->minTrack;
+                const auto results = SuggestBoundaries(args->mix, options, tunings);
+                std::cout << "[";
+                for (std::size_t i = 0; i < results.size(); ++i) {
+                    std::cout << (i ? "," : "");
+                    Print(results[i], true, std::cout);
+                }
+                std::cout << "]\n";
+                return;
+            }
+            const SuggestResult result = SuggestFor(args->mix, tracks, args->minTrack,
+                                                    "sundrel-cli suggest", tunings.front());
             Print(result, args->json, std::cout);
             if (result.suggestions.empty()) {
                 std::cout.flush();

@@ -11,10 +11,11 @@ namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
     SuggestTuning out = tuning;
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 5> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 6> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
+        {"sudden-bonus", &SuggestTuning::suddenBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
     }};
@@ -34,7 +35,7 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         message += part;
         if (target == nullptr || eq == std::string_view::npos) {
             message += ": expected NAME=VALUE with NAME one of penalty, length-prior, "
-                       "novelty-bonus, min-share, silence-mix";
+                       "novelty-bonus, sudden-bonus, min-share, silence-mix";
             throw std::invalid_argument(message);
         }
         const std::string_view value = part.substr(eq + 1);

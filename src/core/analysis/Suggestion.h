@@ -51,8 +51,10 @@ struct SuggestTuning {
     double penaltyPerLogHop = 20.0;
     // With the count known, each track pays this many penalties times log(length / mean)^2.
     double lengthPrior = 0.0;
-    // Each candidate is worth this many penalties per unit of its novelty above the median.
+    // Each candidate is worth this many penalties per unit of its novelty above the median,
+    // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
     double noveltyBonus = 0.0;
+    double suddenBonus = 0.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // Where the mix has silences between tracks, a transition with the count unknown needs this
