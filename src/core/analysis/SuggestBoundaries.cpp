@@ -194,15 +194,16 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         for (std::size_t i = 0; i < chosen.size(); ++i) {
             const std::size_t t = chosen[i];
             // The share of the chosen place among every place the boundary could take between its
-            // neighbours, each weighed by exp(-cost / penalty).
+            // neighbours, each weighed by exp(-cost * sharpness / penalty).
             const std::vector<Placement> places =
                 Placements(cost, candidates, bonus, chosen, i, gap, prior);
+            const double temperature = penalty / std::max(1e-6, tuning.sharpness);
             double total = 0.0;
             for (const Placement& p : places) {
-                total += std::exp(-(p.cost - places.front().cost) / penalty);
+                total += std::exp(-(p.cost - places.front().cost) / temperature);
             }
             const auto shareOf = [&](const Placement& p) {
-                return total > 0.0 ? std::exp(-(p.cost - places.front().cost) / penalty) / total
+                return total > 0.0 ? std::exp(-(p.cost - places.front().cost) / temperature) / total
                                    : 1.0;
             };
             Suggestion suggestion;

@@ -11,13 +11,14 @@ namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
     SuggestTuning out = tuning;
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 6> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 7> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
         {"sudden-bonus", &SuggestTuning::suddenBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
+        {"sharpness", &SuggestTuning::sharpness},
     }};
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
@@ -35,7 +36,7 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         message += part;
         if (target == nullptr || eq == std::string_view::npos) {
             message += ": expected NAME=VALUE with NAME one of penalty, length-prior, "
-                       "novelty-bonus, sudden-bonus, min-share, silence-mix";
+                       "novelty-bonus, sudden-bonus, min-share, silence-mix, sharpness";
             throw std::invalid_argument(message);
         }
         const std::string_view value = part.substr(eq + 1);

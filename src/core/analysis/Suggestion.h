@@ -57,6 +57,9 @@ struct SuggestTuning {
     double suddenBonus = 0.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
+    // How sharply a boundary's confidence falls as other places explain the mix about as well
+    // (the costs are divided by penalty / sharpness before they are weighed).
+    double sharpness = 1.0;
     // Where the mix has silences between tracks, a transition with the count unknown needs this
     // many times the penalty: the silences show how the DJ separates tracks.
     double silenceMixFactor = 1.0;
