@@ -12,9 +12,11 @@ namespace {
 using Point = std::pair<double, double>; // score, confidence
 
 // Fitted by scripts/eval-suggest on the development set (isotonic fit of "within 10 s" over the
-// score, every package pooled), rounded.
-constexpr std::array<Point, 2> kTransition{{{0.0, 0.0}, {1.0, 1.0}}};
-constexpr std::array<Point, 2> kSilence{{{0.0, 0.0}, {1.0, 1.0}}};
+// score, every package pooled, count known and unknown), rounded. Between knots the confidence
+// is interpolated; outside them it is the nearest knot's.
+constexpr std::array<Point, 2> kTransition{{{0.025, 0.618}, {0.116, 0.623}}};
+constexpr std::array<Point, 4> kSilence{
+    {{0.578, 0.0}, {0.590, 0.667}, {0.676, 0.95}, {0.867, 1.0}}};
 
 double Interpolate(std::span<const Point> table, double score) {
     if (score <= table.front().first) {

@@ -48,9 +48,10 @@ struct Suggestion {
 struct SuggestTuning {
     // With the count unknown a boundary must lower the segmentation cost by this much times the
     // log of the number of hops (a BIC-like penalty for features far from independent).
-    double penaltyPerLogHop = 20.0;
-    // With the count known, each track pays this many penalties times log(length / mean)^2.
-    double lengthPrior = 0.0;
+    double penaltyPerLogHop = 28.0;
+    // With the count known, each track pays this many penalties times log(length / mean)^2
+    // (0.5 chosen at a penalty of 20 a log hop: the same weight at 28).
+    double lengthPrior = 0.36;
     // Each candidate is worth this many penalties per unit of its novelty above the median,
     // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
     double noveltyBonus = 0.0;

@@ -12,7 +12,7 @@ namespace {
 TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
     sundrel::SuggestTuning t;
     sundrel::ParseTuning("penalty=14,length-prior=0.5,novelty-bonus=1,sudden-bonus=2,"
-                         "min-share=0.34,silence-mix=3",
+                         "min-share=0.34,silence-mix=3,sharpness=4",
                          t);
     EXPECT_DOUBLE_EQ(t.penaltyPerLogHop, 14.0);
     EXPECT_DOUBLE_EQ(t.lengthPrior, 0.5);
@@ -20,6 +20,7 @@ TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
     EXPECT_DOUBLE_EQ(t.suddenBonus, 2.0);
     EXPECT_DOUBLE_EQ(t.minShareOfMean, 0.34);
     EXPECT_DOUBLE_EQ(t.silenceMixFactor, 3.0);
+    EXPECT_DOUBLE_EQ(t.sharpness, 4.0);
     sundrel::ParseTuning("", t); // nothing to change
     EXPECT_DOUBLE_EQ(t.penaltyPerLogHop, 14.0);
 
