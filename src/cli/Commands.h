@@ -26,7 +26,7 @@ void AddExportCommand(CLI::App& app, int& status);
 // terminal as "<command>: finding boundaries N %"; throws WaveFileError or FileError for a mix
 // that cannot be read.
 SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
-                         const std::string& command);
+                         const std::string& command, const SuggestTuning& tuning = {});
 
 // When `tracks` was asked for and fewer than tracks - 1 of `boundaries` were found (or kept),
 // or two of them lie closer than `minTrack` seconds: what was asked and what was given, for

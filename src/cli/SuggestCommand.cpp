@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
 #include "core/analysis/SuggestBoundaries.h"
+#include "core/analysis/SuggestTuning.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerFiles.h"
 #include "core/riff/FileError.h"
@@ -13,7 +14,10 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace sundrel::cli {
 
@@ -24,6 +28,7 @@ struct SuggestArgs {
     std::optional<int> tracks;
     std::string tracklist;
     double minTrack = SuggestOptions{}.minTrackSeconds;
+    std::string tuning;
     bool json = false;
     bool strict = false;
 };
@@ -55,7 +60,16 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
         if (json) {
             out << (i ? ",\n " : "\n ") << "{\"frame\": " << s.frame << ", "
                 << FormatTimes(s.frame, result.rate, true) << ", \"confidence\": " << confidence
-                << ", \"kind\": \"" << SuggestionKindName(s.kind) << "\"}";
+                << ", \"kind\": \"" << SuggestionKindName(s.kind) << "\"";
+            std::snprintf(confidence, sizeof confidence, "%.4f", s.score);
+            out << ", \"score\": " << confidence << ", \"alternatives\": [";
+            for (std::size_t a = 0; a < s.alternatives.size(); ++a) {
+                std::snprintf(confidence, sizeof confidence, "%.2f", s.alternatives[a].confidence);
+                out << (a ? ", " : "") << "{\"frame\": " << s.alternatives[a].frame << ", "
+                    << FormatTimes(s.alternatives[a].frame, result.rate, true)
+                    << ", \"confidence\": " << confidence << "}";
+            }
+            out << "]}";
         } else {
             out << FormatTimes(s.frame, result.rate, false) << "  " << confidence << "  "
                 << SuggestionKindName(s.kind) << "\n";
@@ -69,10 +83,11 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
 } // namespace
 
 SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
-                         const std::string& command) {
+                         const std::string& command, const SuggestTuning& tuning) {
     SuggestOptions options;
     options.tracks = tracks;
     options.minTrackSeconds = minTrack;
+    options.tuning = tuning;
     TerminalProgress progress(command + ": finding boundaries");
     progress.Show(0.0);
     return SuggestBoundaries(mix, options, [&progress](double share) { progress.Show(share); });
@@ -126,6 +141,8 @@ void AddSuggestCommand(CLI::App& app, int& status) {
     cmd->add_flag("--json", args->json, "Print a JSON array");
     cmd->add_flag("--strict", args->strict,
                   "Fail (status 1) when fewer than N - 1 boundaries --min-track apart are found");
+    // The analysis's constants, for the evaluation that chooses them (scripts/eval-suggest).
+    cmd->add_option("--tuning", args->tuning)->group("");
     cmd->callback([args, &status] {
         if (!std::isfinite(args->minTrack)) { // NaN passes a range check
             std::cerr << "sundrel-cli suggest: --min-track: not a number of seconds (1 to 86400)\n";
@@ -138,8 +155,37 @@ void AddSuggestCommand(CLI::App& app, int& status) {
                 tracks = static_cast<int>(
                     ReadMarkerFile(args->tracklist, MarkerFileKind::Tracklist).tracks.size());
             }
-            const SuggestResult result =
-                SuggestFor(args->mix, tracks, args->minTrack, "sundrel-cli suggest");
+            // Settings separated by ';' (the evaluation's grid) are analysed from one pass over
+            // the mix and printed as an array of the results, one per setting.
+            std::vector<SuggestTuning> tunings;
+            try {
+                std::string_view rest = args->tuning;
+                do {
+                    const std::size_t semi = rest.find(';');
+                    ParseTuning(rest.substr(0, semi), tunings.emplace_back());
+                    rest =
+                        semi == std::string_view::npos ? std::string_view{} : rest.substr(semi + 1);
+                } while (!rest.empty());
+            } catch (const std::invalid_argument& e) {
+                std::cerr << "sundrel-cli suggest: " << e.what() << "\n";
+                status = kExitUsage;
+                return;
+            }
+            if (tunings.size() > 1) {
+                SuggestOptions options;
+                options.tracks = tracks;
+                options.minTrackSeconds = args->minTrack;
+                const auto results = SuggestBoundaries(args->mix, options, tunings);
+                std::cout << "[";
+                for (std::size_t i = 0; i < results.size(); ++i) {
+                    std::cout << (i ? "," : "");
+                    Print(results[i], true, std::cout);
+                }
+                std::cout << "]\n";
+                return;
+            }
+            const SuggestResult result = SuggestFor(args->mix, tracks, args->minTrack,
+                                                    "sundrel-cli suggest", tunings.front());
             if (const std::string shortfall =
                     SuggestShortfall(result, tracks, args->minTrack, result.suggestions.size());
                 !shortfall.empty()) {

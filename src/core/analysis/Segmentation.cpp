@@ -27,13 +27,13 @@ std::vector<std::size_t> Points(std::span<const std::size_t> candidates, std::si
 
 // Segment costs between every two points at least `gap` apart (infinity otherwise).
 std::vector<double> PairCosts(const SegmentCost& cost, const std::vector<std::size_t>& points,
-                              std::size_t gap) {
+                              std::size_t gap, const LengthPrior& prior) {
     const std::size_t p = points.size();
     std::vector<double> table(p * p, kInf);
     for (std::size_t i = 0; i < p; ++i) {
         for (std::size_t j = i + 1; j < p; ++j) {
             if (points[j] - points[i] >= gap) {
-                table[i * p + j] = cost(points[i], points[j]);
+                table[i * p + j] = cost(points[i], points[j]) + prior(points[j] - points[i]);
             }
         }
     }
@@ -55,6 +55,14 @@ std::vector<double> PointBonus(std::span<const std::size_t> candidates,
 }
 
 } // namespace
+
+double LengthPrior::operator()(std::size_t hops) const {
+    if (weight <= 0.0 || meanHops <= 0.0 || hops == 0) {
+        return 0.0;
+    }
+    const double ratio = std::log(static_cast<double>(hops) / meanHops);
+    return weight * ratio * ratio;
+}
 
 SegmentCost::SegmentCost(const StandardFeatures& features, std::span<const std::uint8_t> skip)
     : m_nHops(features.hops), m_nDims(features.Dims()), m_weight(features.weight),
@@ -89,7 +97,7 @@ double SegmentCost::operator()(std::size_t first, std::size_t end) const {
 std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
                                           std::span<const std::size_t> candidates,
                                           std::span<const double> bonus, std::size_t count,
-                                          std::size_t minGap) {
+                                          std::size_t minGap, const LengthPrior& prior) {
     const std::size_t hops = cost.Hops();
     if (count == 0 || hops < 2) {
         return {};
@@ -98,7 +106,7 @@ std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
         std::max<std::size_t>(1, minGap * (count + 1) <= hops ? minGap : hops / (count + 1) / 2);
     const std::vector<std::size_t> points = Points(candidates, hops);
     const std::size_t p = points.size();
-    const std::vector<double> pair = PairCosts(cost, points, gap);
+    const std::vector<double> pair = PairCosts(cost, points, gap, prior);
     const std::vector<double> gain = PointBonus(candidates, bonus, points);
     // best[k][j]: least cost of k + 1 segments covering hops up to points[j].
     std::vector<std::vector<double>> best;
@@ -187,6 +195,29 @@ std::vector<double> BoundaryGains(const SegmentCost& cost,
         gains.push_back(cost(prev, next) - cost(prev, boundaries[i]) - cost(boundaries[i], next));
     }
     return gains;
+}
+
+std::vector<Placement> Placements(const SegmentCost& cost, std::span<const std::size_t> candidates,
+                                  std::span<const double> bonus,
+                                  std::span<const std::size_t> boundaries, std::size_t index,
+                                  std::size_t minGap, const LengthPrior& prior) {
+    std::vector<Placement> out;
+    if (index >= boundaries.size()) {
+        return out;
+    }
+    const std::size_t prev = index == 0 ? 0 : boundaries[index - 1];
+    const std::size_t next = index + 1 == boundaries.size() ? cost.Hops() : boundaries[index + 1];
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const std::size_t c = candidates[i];
+        if (c < prev + minGap || c + minGap > next) {
+            continue;
+        }
+        const double b = i < bonus.size() ? bonus[i] : 0.0;
+        out.push_back({c, cost(prev, c) + cost(c, next) + prior(c - prev) + prior(next - c) - b});
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Placement& a, const Placement& b) { return a.cost < b.cost; });
+    return out;
 }
 
 } // namespace sundrel

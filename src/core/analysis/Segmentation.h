@@ -31,6 +31,16 @@ class SegmentCost {
     std::vector<std::size_t> m_count; // hops counted, prefix
 };
 
+// A prior on track lengths: each track of n hops costs weight * log(n / meanHops)^2 more, so
+// that the chosen boundaries keep lengths near the mean where the sound leaves the choice open.
+// A zero weight (or mean) turns it off.
+struct LengthPrior {
+    double meanHops = 0.0;
+    double weight = 0.0;
+
+    double operator()(std::size_t hops) const;
+};
+
 // The boundaries (a subset of `candidates`, ascending hop indices inside 1..hops-1) of the
 // segmentation of least total cost, with no segment shorter than `minGap` hops. `bonus[i]`
 // (same length as candidates) is taken off the cost when candidate i is chosen: a silence
@@ -42,7 +52,7 @@ class SegmentCost {
 std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
                                           std::span<const std::size_t> candidates,
                                           std::span<const double> bonus, std::size_t count,
-                                          std::size_t minGap);
+                                          std::size_t minGap, const LengthPrior& prior = {});
 
 // With the count unknown: each boundary costs `penalty`, so one is taken only where it lowers
 // the cost by more than that (penalized optimal partitioning).
@@ -53,5 +63,20 @@ std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
 
 // What each boundary saves against merging its two neighbouring segments.
 std::vector<double> BoundaryGains(const SegmentCost& cost, std::span<const std::size_t> boundaries);
+
+// One place for a boundary between two fixed neighbours, and the cost of the two tracks it
+// makes (their segment costs and length priors, less its bonus).
+struct Placement {
+    std::size_t hop = 0;
+    double cost = 0.0;
+};
+
+// Every candidate that could take the place of boundary `index` of `boundaries` with the other
+// boundaries kept (at least `minGap` hops from both neighbours), cheapest first. The chosen
+// boundary is among them unless it breaks the gap itself.
+std::vector<Placement> Placements(const SegmentCost& cost, std::span<const std::size_t> candidates,
+                                  std::span<const double> bonus,
+                                  std::span<const std::size_t> boundaries, std::size_t index,
+                                  std::size_t minGap, const LengthPrior& prior = {});
 
 } // namespace sundrel

@@ -1,5 +1,6 @@
 #include "core/analysis/SuggestBoundaries.h"
 
+#include "core/analysis/Calibration.h"
 #include "core/analysis/Features.h"
 #include "core/analysis/FileElements.h"
 #include "core/analysis/Loudness.h"
@@ -13,17 +14,17 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <span>
+#include <utility>
 
 namespace sundrel {
 
 namespace {
 
+// The scale of the novelty that finds sudden changes (hard cuts, short blends).
+constexpr double kSuddenScaleSeconds = 4.0;
 // Candidate boundaries are the novelty peaks at least this far apart.
 constexpr double kCandidateSpacingSeconds = 5.0;
-// With the count unknown a boundary must lower the segmentation cost by this much times the
-// log of the number of hops (a BIC-like penalty, scaled for features that are far from
-// independent from hop to hop).
-constexpr double kPenaltyPerLogHop = 20.0;
 // With the count known, choosing a silence is worth this many penalties: enough to prefer it
 // to a transition that explains the music as well, not enough to displace clear transitions.
 constexpr double kSilenceBonusPenalties = 0.5;
@@ -55,14 +56,16 @@ double SilenceConfidence(const SilentStretch& s, double thresholdDb, double minS
 
 // Everything after the pass over the samples; `source` serves the few samples that place the
 // edges of a silence exactly, on the scale `scale`.
-SuggestResult Analyse(const MixSignal& signal, const ElementSource& source, std::int32_t scale,
-                      const SuggestOptions& options, const AnalysisProgress& progress,
-                      std::stop_token stop) {
+// One result for each of `tunings`, from one pass of the features.
+std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource& source,
+                                   std::int32_t scale, const SuggestOptions& options,
+                                   std::span<const SuggestTuning> tunings,
+                                   const AnalysisProgress& progress, std::stop_token stop) {
     SuggestResult result;
     result.rate = signal.rate;
     result.frames = signal.frames;
     if (signal.frames == 0) {
-        return result;
+        return std::vector<SuggestResult>(tunings.size(), result);
     }
     result.loudnessLufs =
         IntegratedLoudness(signal.mono, static_cast<std::uint32_t>(std::lround(signal.MonoRate())));
@@ -101,8 +104,15 @@ SuggestResult Analyse(const MixSignal& signal, const ElementSource& source, std:
             silenceAt.emplace(t, &s);
         }
     }
+    // A hard cut, or a short blend, shows at a short scale that the long ones smear: its
+    // peaks are candidates too.
+    const std::vector<double> sudden =
+        ComputeNovelty(standard, std::span<const double>(&kSuddenScaleSeconds, 1), hopSeconds);
     std::vector<std::size_t> candidates =
         PickPeaks(novelty, hopsFor(kCandidateSpacingSeconds), 0.0);
+    for (const std::size_t t : PickPeaks(sudden, hopsFor(kCandidateSpacingSeconds), 0.0)) {
+        candidates.push_back(t);
+    }
     for (const auto& [t, s] : silenceAt) {
         candidates.push_back(t);
     }
@@ -133,44 +143,125 @@ SuggestResult Analyse(const MixSignal& signal, const ElementSource& source, std:
         }
     }
     const SegmentCost cost(standard, silent);
-    const double penalty =
-        kPenaltyPerLogHop * std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
-    // Without the count every silence is a boundary. With it, a silence competes with the
-    // transitions on what it explains (its hops count in no track), so that a pause inside a
-    // track does not displace the real boundaries around it.
-    const double silenceBonus = options.tracks ? kSilenceBonusPenalties * penalty
-                                               : std::abs(cost(0, standard.hops)) +
-                                                     penalty * static_cast<double>(standard.hops);
-    std::vector<double> bonus(candidates.size(), 0.0);
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (silenceAt.contains(candidates[i])) {
-            bonus[i] = silenceBonus;
+    const SuggestResult common = result;
+    std::vector<SuggestResult> results;
+    for (const SuggestTuning& tuning : tunings) {
+        result = common;
+        const double penalty =
+            tuning.penaltyPerLogHop *
+            std::log(static_cast<double>(std::max<std::size_t>(2, standard.hops)));
+        // Without the count every silence is a boundary. With it, a silence competes with the
+        // transitions on what it explains (its hops count in no track), so that a pause inside a
+        // track does not displace the real boundaries around it.
+        const double silenceBonus =
+            options.tracks
+                ? kSilenceBonusPenalties * penalty
+                : std::abs(cost(0, standard.hops)) + penalty * static_cast<double>(standard.hops);
+        // A transition is worth more where the sound changes more than it usually does.
+        std::vector<double> bonus(candidates.size(), 0.0);
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            bonus[i] =
+                silenceAt.contains(candidates[i])
+                    ? silenceBonus
+                    : penalty * (tuning.noveltyBonus * std::max(0.0, novelty[candidates[i]] - 1.0) +
+                                 tuning.suddenBonus * std::max(0.0, sudden[candidates[i]] - 1.0));
         }
-    }
-    const std::vector<std::size_t> chosen =
-        options.tracks
-            ? SegmentWithCount(cost, candidates, bonus,
-                               static_cast<std::size_t>(std::max(0, *options.tracks - 1)), minGap)
-            : SegmentWithPenalty(cost, candidates, bonus, penalty, minGap);
-    const std::vector<double> gains = BoundaryGains(cost, chosen);
-
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
-        const std::size_t t = chosen[i];
-        if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
-            result.suggestions.push_back({it->second->Middle(),
-                                          SilenceConfidence(*it->second, result.silenceThresholdDb,
-                                                            options.minSilenceSeconds, signal.rate),
-                                          SuggestionKind::Silence});
+        std::size_t gap = minGap;
+        LengthPrior prior;
+        std::vector<std::size_t> chosen;
+        if (options.tracks) {
+            const auto count = static_cast<std::size_t>(std::max(0, *options.tracks - 1));
+            prior.meanHops = static_cast<double>(standard.hops) / static_cast<double>(count + 1);
+            prior.weight = tuning.lengthPrior * penalty;
+            gap = std::max(gap, static_cast<std::size_t>(tuning.minShareOfMean * prior.meanHops));
+            chosen = SegmentWithCount(cost, candidates, bonus, count, gap, prior);
+            if (chosen.size() < count) {
+                gap = minGap; // the share of the mean asked too much of this mix
+                chosen = SegmentWithCount(cost, candidates, bonus, count, gap, prior);
+            }
         } else {
-            result.suggestions.push_back({std::min(signal.frames - 1, features.EdgeFrame(t)),
-                                          TransitionConfidence(gains[i], penalty),
-                                          SuggestionKind::Transition});
+            const double transitionPenalty =
+                silences.size() >= 2 ? penalty * tuning.silenceMixFactor : penalty;
+            // The bonus is taken off the penalty in the segmentation: a silence's must still beat
+            // the raised one.
+            std::vector<double> raised = bonus;
+            for (std::size_t i = 0; i < candidates.size(); ++i) {
+                if (silenceAt.contains(candidates[i])) {
+                    raised[i] += transitionPenalty - penalty;
+                }
+            }
+            chosen = SegmentWithPenalty(cost, candidates, raised, transitionPenalty, gap);
         }
+        const std::vector<double> gains = BoundaryGains(cost, chosen);
+
+        const auto frameOf = [&](std::size_t t) {
+            const auto it = silenceAt.find(t);
+            return it != silenceAt.end() ? it->second->Middle()
+                                         : std::min(signal.frames - 1, features.EdgeFrame(t));
+        };
+        // An alternative closer than the candidates' spacing to its boundary is the same place
+        // to a listener (a silence's edge beside its middle).
+        const std::size_t spacing = hopsFor(kCandidateSpacingSeconds);
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            const std::size_t t = chosen[i];
+            // The share of the chosen place among every place the boundary could take between its
+            // neighbours, each weighed by exp(-cost * sharpness / penalty).
+            const std::vector<Placement> places =
+                Placements(cost, candidates, bonus, chosen, i, gap, prior);
+            const double temperature = penalty / std::max(1e-6, tuning.sharpness);
+            double total = 0.0;
+            for (const Placement& p : places) {
+                total += std::exp(-(p.cost - places.front().cost) / temperature);
+            }
+            const auto shareOf = [&](const Placement& p) {
+                return total > 0.0 ? std::exp(-(p.cost - places.front().cost) / temperature) / total
+                                   : 1.0;
+            };
+            Suggestion suggestion;
+            suggestion.frame = frameOf(t);
+            // Places closer than the spacing are one place to a listener: their shares add up.
+            const auto near = [spacing](std::size_t a, std::size_t b) {
+                return std::max(a, b) - std::min(a, b) < spacing;
+            };
+            double share = places.empty() ? 1.0 : 0.0;
+            std::vector<std::size_t> listed;
+            for (const Placement& p : places) {
+                if (near(p.hop, t)) {
+                    share += shareOf(p);
+                    continue;
+                }
+                const bool seen = std::any_of(listed.begin(), listed.end(),
+                                              [&](std::size_t h) { return near(h, p.hop); });
+                if (!seen && listed.size() < Suggestion::kMaxAlternatives) {
+                    listed.push_back(p.hop);
+                    suggestion.alternatives.push_back({frameOf(p.hop), shareOf(p)});
+                } else if (seen) {
+                    for (std::size_t a = 0; a < listed.size(); ++a) {
+                        if (near(listed[a], p.hop)) {
+                            suggestion.alternatives[a].confidence += shareOf(p);
+                            break;
+                        }
+                    }
+                }
+            }
+            share = std::min(1.0, share);
+            if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
+                suggestion.kind = SuggestionKind::Silence;
+                suggestion.score = SilenceConfidence(*it->second, result.silenceThresholdDb,
+                                                     options.minSilenceSeconds, signal.rate);
+            } else {
+                suggestion.kind = SuggestionKind::Transition;
+                suggestion.score = TransitionConfidence(gains[i], penalty) * share;
+            }
+            suggestion.confidence = CalibratedConfidence(suggestion.kind, suggestion.score);
+            result.suggestions.push_back(std::move(suggestion));
+        }
+        results.push_back(std::move(result));
     }
     if (progress) {
         progress(1.0);
     }
-    return result;
+    return results;
 }
 
 } // namespace
@@ -181,15 +272,27 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
     const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
     const int channels = format.channels;
     return Analyse(
-        signal,
-        [&reader, channels](std::int64_t firstFrame, std::span<std::int32_t> out) {
-            reader.Elements(firstFrame * channels, out);
-        },
-        reader.Scale(), options, progress, stop);
+               signal,
+               [&reader, channels](std::int64_t firstFrame, std::span<std::int32_t> out) {
+                   reader.Elements(firstFrame * channels, out);
+               },
+               reader.Scale(), options, std::span<const SuggestTuning>(&options.tuning, 1),
+               progress, stop)
+        .front();
 }
 
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress, std::stop_token stop) {
+    return SuggestBoundaries(mix, options, std::span<const SuggestTuning>(&options.tuning, 1),
+                             progress, stop)
+        .front();
+}
+
+std::vector<SuggestResult> SuggestBoundaries(const std::filesystem::path& mix,
+                                             const SuggestOptions& options,
+                                             std::span<const SuggestTuning> tunings,
+                                             const AnalysisProgress& progress,
+                                             std::stop_token stop) {
     const CWaveFile wave(mix);
     const WaveFormat format = wave.GetFormat();
     // Every sample is read with pread (see FileElements), never through a mapping: a mix that
@@ -203,7 +306,7 @@ SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestO
     const MixSignal signal =
         ReadMixSignal(source, frames, format, Stage(progress, 0.0, kReadShare), stop);
     const std::int32_t scale = SampleReader(std::span<const std::byte>{}, format).Scale();
-    return Analyse(signal, source, scale, options, progress, stop);
+    return Analyse(signal, source, scale, options, tunings, progress, stop);
 }
 
 } // namespace sundrel

@@ -5,6 +5,7 @@
 #include "core/riff/WaveLayout.h"
 
 #include <filesystem>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -39,5 +40,13 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
 // Throws WaveFileError or FileError for a file it cannot use or that fails while being read.
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress = {}, std::stop_token stop = {});
+
+// The same once for each of `tunings` (options.tuning is not used), from one pass over the mix:
+// the evaluation's grid of constants.
+std::vector<SuggestResult> SuggestBoundaries(const std::filesystem::path& mix,
+                                             const SuggestOptions& options,
+                                             std::span<const SuggestTuning> tunings,
+                                             const AnalysisProgress& progress = {},
+                                             std::stop_token stop = {});
 
 } // namespace sundrel

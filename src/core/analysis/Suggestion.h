@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace sundrel {
 
@@ -17,13 +18,52 @@ enum class SuggestionKind {
 // "silence" or "transition".
 const char* SuggestionKindName(SuggestionKind kind);
 
+// Another place a suggested boundary could be, with the other boundaries kept.
+struct SuggestionAlternative {
+    std::int64_t frame = 0;
+    double confidence = 0.0; // the chance that the boundary lies here instead (0..1)
+
+    friend bool operator==(const SuggestionAlternative&, const SuggestionAlternative&) = default;
+};
+
 // One suggested track boundary: the first frame of the track it would start.
 struct Suggestion {
     std::int64_t frame = 0;
-    double confidence = 0.0; // 0..1, higher is surer
+    // The chance (0..1) that a true boundary lies within 10 s, as measured on held-out music
+    // for suggestions of this kind and score (see Calibration).
+    double confidence = 0.0;
     SuggestionKind kind = SuggestionKind::Transition;
+    // The next-best places for this boundary, best first (at most kMaxAlternatives).
+    std::vector<SuggestionAlternative> alternatives;
+    // The uncalibrated strength of the evidence (0..1) that the confidence is read from.
+    double score = 0.0;
+
+    static constexpr std::size_t kMaxAlternatives = 3;
 
     friend bool operator==(const Suggestion&, const Suggestion&) = default;
+};
+
+// The constants of the analysis that the evaluation chooses on music it does not score; the
+// defaults are the values chosen on the whole development set. See SuggestBoundaries.
+struct SuggestTuning {
+    // With the count unknown a boundary must lower the segmentation cost by this much times the
+    // log of the number of hops (a BIC-like penalty for features far from independent).
+    double penaltyPerLogHop = 28.0;
+    // With the count known, each track pays this many penalties times log(length / mean)^2
+    // (0.5 chosen at a penalty of 20 a log hop: the same weight at 28).
+    double lengthPrior = 0.36;
+    // Each candidate is worth this many penalties per unit of its novelty above the median,
+    // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
+    double noveltyBonus = 0.0;
+    double suddenBonus = 0.0;
+    // With the count known, no track is shorter than this share of the mean track length.
+    double minShareOfMean = 0.0;
+    // How sharply a boundary's confidence falls as other places explain the mix about as well
+    // (the costs are divided by penalty / sharpness before they are weighed).
+    double sharpness = 1.0;
+    // Where the mix has silences between tracks, a transition with the count unknown needs this
+    // many times the penalty: the silences show how the DJ separates tracks.
+    double silenceMixFactor = 1.0;
 };
 
 struct SuggestOptions {
@@ -36,6 +76,7 @@ struct SuggestOptions {
     // integrated loudness, and it lasts at least minSilenceSeconds.
     double silenceBelowDb = 40.0;
     double minSilenceSeconds = 1.0;
+    SuggestTuning tuning;
 };
 
 // Called with the share of the work done (0..1), from the thread that runs the analysis.

@@ -1,4 +1,5 @@
 #include "core/session/MixSession.h"
+#include "core/analysis/Alternatives.h"
 
 #include "core/view/ZoomMath.h"
 
@@ -544,6 +545,16 @@ bool MixSession::MoveSuggestion(std::size_t index, std::int64_t frame) {
         return false;
     }
     m_suggestions[index].frame = std::clamp<std::int64_t>(frame, 0, Frames());
+    m_currentSuggestion = index;
+    Notify(changed::kSuggestions);
+    return true;
+}
+
+bool MixSession::CycleSuggestion(std::size_t index) {
+    if (index >= m_suggestions.size() || m_suggestions[index].alternatives.empty()) {
+        return false;
+    }
+    m_suggestions[index] = NextAlternative(m_suggestions[index]);
     m_currentSuggestion = index;
     Notify(changed::kSuggestions);
     return true;

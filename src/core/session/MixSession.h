@@ -188,6 +188,9 @@ class MixSession {
     bool DismissSuggestion(std::size_t index);
     // Moves suggestion `index` exactly to `frame` (held within the mix).
     bool MoveSuggestion(std::size_t index, std::int64_t frame);
+    // Moves suggestion `index` to the next of its alternative places (see NextAlternative) and
+    // makes it the current one; false when there is no such suggestion or it has none.
+    bool CycleSuggestion(std::size_t index);
     // Every suggestion becomes a marker, as one undo step; how many did (the list may fill).
     // When the markers then make as many tracks as the held names (HoldNames), the names go
     // to them in time order in the same step.

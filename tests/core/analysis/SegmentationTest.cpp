@@ -105,3 +105,118 @@ TEST(Segmentation, GainsAreLargestAtRealChanges) {
 }
 
 } // namespace
+
+namespace {
+
+// The cost SegmentWithCount minimizes, for any set of boundaries.
+double TotalCost(const sundrel::SegmentCost& cost, const std::vector<std::size_t>& boundaries,
+                 const std::vector<std::size_t>& candidates, const std::vector<double>& bonus,
+                 const sundrel::LengthPrior& prior) {
+    double total = 0.0;
+    std::size_t prev = 0;
+    for (std::size_t i = 0; i <= boundaries.size(); ++i) {
+        const std::size_t next = i < boundaries.size() ? boundaries[i] : cost.Hops();
+        total += cost(prev, next) + prior(next - prev);
+        prev = next;
+    }
+    for (const std::size_t b : boundaries) {
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            if (candidates[i] == b) {
+                total -= bonus[i];
+            }
+        }
+    }
+    return total;
+}
+
+// With the count known the choice is the best of every choice its candidates allow: no subset
+// of the candidates of that size (spaced as asked) costs less, with a length prior and bonuses.
+TEST(Segmentation, CountKnownIsTheBestSubsetOfItsCandidates) {
+    const sundrel::SegmentCost cost(ThreeSegments());
+    const std::vector<std::size_t> candidates{30, 60, 95, 100, 130, 170, 215, 220, 260};
+    const std::vector<double> bonus{0, 40, 0, 0, 5, 0, 30, 0, 0};
+    constexpr std::size_t kGap = 25;
+    for (const double weight : {0.0, 50.0, 2000.0}) {
+        for (std::size_t count = 1; count <= 3; ++count) {
+            SCOPED_TRACE("weight " + std::to_string(weight) + ", count " + std::to_string(count));
+            const sundrel::LengthPrior prior{300.0 / static_cast<double>(count + 1), weight};
+            const auto chosen =
+                sundrel::SegmentWithCount(cost, candidates, bonus, count, kGap, prior);
+            ASSERT_EQ(chosen.size(), count);
+            const double best = TotalCost(cost, chosen, candidates, bonus, prior);
+            // Every subset of `count` candidates, by bit mask.
+            for (unsigned mask = 0; mask < (1u << candidates.size()); ++mask) {
+                std::vector<std::size_t> subset;
+                for (std::size_t i = 0; i < candidates.size(); ++i) {
+                    if (mask & (1u << i)) {
+                        subset.push_back(candidates[i]);
+                    }
+                }
+                bool spaced = subset.size() == count;
+                for (std::size_t i = 0; spaced && i <= subset.size(); ++i) {
+                    const std::size_t a = i == 0 ? 0 : subset[i - 1];
+                    const std::size_t b = i == subset.size() ? 300 : subset[i];
+                    spaced = b - a >= kGap;
+                }
+                if (spaced) {
+                    EXPECT_LE(best, TotalCost(cost, subset, candidates, bonus, prior) + 1e-6);
+                }
+            }
+            // Where the count asks for as many boundaries as the penalty gives, both agree.
+            if (weight == 0.0) {
+                for (const double penalty : {1.0, 20.0, 200.0, 2000.0}) {
+                    const auto free =
+                        sundrel::SegmentWithPenalty(cost, candidates, bonus, penalty, kGap);
+                    if (free.size() == count) {
+                        EXPECT_EQ(free, chosen) << "penalty " << penalty;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A strong length prior overrules a weak change of sound: with nothing to tell the candidates
+// apart, the one nearest to equal lengths wins; a real change still wins over the prior.
+TEST(Segmentation, LengthPriorPrefersEvenTracksWhereTheSoundIsSilent) {
+    sundrel::StandardFeatures flat;
+    flat.hops = 300;
+    flat.weight = {1.0};
+    for (std::size_t h = 0; h < flat.hops; ++h) {
+        flat.values.push_back(0.3 * std::sin(static_cast<double>(h) * 1.7));
+    }
+    const sundrel::SegmentCost flatCost(flat);
+    const std::vector<std::size_t> candidates{40, 90, 148, 210, 250};
+    const std::vector<double> none(candidates.size(), 0.0);
+    const sundrel::LengthPrior prior{150.0, 50.0};
+    EXPECT_THAT(sundrel::SegmentWithCount(flatCost, candidates, none, 1, 20, prior),
+                ElementsAre(148));
+
+    const sundrel::SegmentCost cost(ThreeSegments());
+    EXPECT_THAT(sundrel::SegmentWithCount(cost, EveryTenth(), std::vector<double>(29, 0.0), 2, 20,
+                                          sundrel::LengthPrior{100.0, 50.0}),
+                ElementsAre(100, 220));
+}
+
+// The places a boundary could take between its neighbours: cheapest first, the chosen
+// boundary at the head where it is the best, none closer than the gap to a neighbour.
+TEST(Segmentation, PlacementsRankTheOtherPlacesOfABoundary) {
+    const sundrel::SegmentCost cost(ThreeSegments());
+    const auto candidates = EveryTenth();
+    const std::vector<double> none(candidates.size(), 0.0);
+    const std::vector<std::size_t> boundaries{100, 220};
+    const auto places = sundrel::Placements(cost, candidates, none, boundaries, 0, 20);
+    ASSERT_FALSE(places.empty());
+    EXPECT_EQ(places.front().hop, 100u);
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        EXPECT_GE(places[i].hop, 20u);
+        EXPECT_LE(places[i].hop, 200u);
+        if (i > 0) {
+            EXPECT_GE(places[i].cost, places[i - 1].cost);
+        }
+    }
+    EXPECT_EQ(places.size(), 19u); // 20, 30, ..., 200
+    EXPECT_TRUE(sundrel::Placements(cost, candidates, none, boundaries, 2, 20).empty());
+}
+
+} // namespace

@@ -21,13 +21,14 @@ Piece Quiet(Kind kind, double seconds, double levelDb = -75.0) {
     return {kind, static_cast<std::int64_t>(seconds * kRate), levelDb, 220.0};
 }
 
-std::vector<sundrel::Suggestion> Suggest(const std::vector<Piece>& pieces,
-                                         double minSilence = 1.0) {
+std::vector<sundrel::Suggestion> Suggest(const std::vector<Piece>& pieces, double minSilence = 1.0,
+                                         const sundrel::SuggestTuning& tuning = {}) {
     const auto bytes = analysistest::Pcm16Bytes(analysistest::Render(pieces, kRate));
     const sundrel::SampleReader reader(bytes, analysistest::Stereo16(kRate));
     sundrel::SuggestOptions options;
     options.minTrackSeconds = 5.0;
     options.minSilenceSeconds = minSilence;
+    options.tuning = tuning;
     return sundrel::SuggestBoundaries(reader, analysistest::Stereo16(kRate), options).suggestions;
 }
 
@@ -99,6 +100,30 @@ TEST(SuggestSilence, GapBetweenTwoSteadyTracksIsTheOnlyCut) {
     const auto found = Suggest(pieces);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].kind, SuggestionKind::Silence);
+}
+
+// Where silences separate the tracks, a change of sound inside a track (here a chord that moves
+// up a fifth and a noise that gives way to a tone) is no boundary once transitions must beat a
+// raised penalty; with the plain penalty both changes are cut too.
+TEST(SuggestSilence, SilencesBetweenTracksSuppressChangesInsideThem) {
+    const std::vector<Piece> pieces{{Kind::Chord, 30 * kRate, -14, 220},
+                                    {Kind::Chord, 30 * kRate, -14, 330},
+                                    Quiet(Kind::Silence, 2),
+                                    {Kind::Noise, 30 * kRate, -20, 0},
+                                    {Kind::Square, 30 * kRate, -12, 440},
+                                    Quiet(Kind::Silence, 2),
+                                    {Kind::Chord, 40 * kRate, -14, 262}};
+    const auto edges = analysistest::Edges(pieces);
+    const std::vector<std::int64_t> gaps{edges[1] + (edges[2] - edges[1]) / 2,
+                                         edges[4] + (edges[5] - edges[4]) / 2};
+    sundrel::SuggestTuning plain;
+    plain.silenceMixFactor = 1.0;
+    EXPECT_EQ(Suggest(pieces, 1.0, plain).size(), 4u);
+    sundrel::SuggestTuning raised;
+    raised.silenceMixFactor = 1000.0;
+    const auto found = Suggest(pieces, 1.0, raised);
+    EXPECT_EQ(SilenceFrames(found), gaps);
+    EXPECT_EQ(found.size(), 2u);
 }
 
 } // namespace

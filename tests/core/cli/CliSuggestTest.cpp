@@ -65,7 +65,14 @@ TEST(CliSuggest, OneLinePerSuggestionOrAJsonArray) {
                 ::testing::MatchesRegex(
                     "\\[\n \\{\"frame\": " + std::to_string(mix.middle) +
                     ", \"seconds\": " + seconds + ", \"time\": \"" + time +
-                    "\", \"confidence\": [01]\\.[0-9][0-9], \"kind\": \"silence\"\\}\n\\]\n"));
+                    "\", \"confidence\": [01]\\.[0-9][0-9], \"kind\": \"silence\", \"score\": "
+                    "[01]\\.[0-9]{4}, \"alternatives\": \\[[^]]*\\]\\}\n\\]\n"));
+
+    // The analysis's constants are the evaluation's to set; a wrong one is a usage error.
+    r = RunCli({"suggest", mix.path.string(), "--tuning", "penalty=-2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("penalty=-2: the value is not a number >= 0"), std::string::npos) << r.err;
 }
 
 TEST(CliSuggest, NothingFoundIsSaidOnStderrWithStatusZero) {

@@ -20,6 +20,14 @@ using sundrel::MixInfo;
 using sundrel::Suggestion;
 using sundrel::SuggestionKind;
 
+Suggestion Suggested(std::int64_t frame, double confidence, SuggestionKind kind) {
+    Suggestion s;
+    s.frame = frame;
+    s.confidence = confidence;
+    s.kind = kind;
+    return s;
+}
+
 std::vector<std::string> Titles(const sundrel::MixSession& session) {
     std::vector<std::string> titles;
     for (const sundrel::TrackEntry& t : session.ExportSet().tracks) {
@@ -141,8 +149,8 @@ TEST_F(Import, HeldNamesNameTheAcceptedSuggestions) {
     names.tracks = {{{}, "One", "A"}, {{}, "Two", "B"}, {{}, "Three", "C"}};
     EXPECT_TRUE(fixture::Thrown<InteropError>([&] { session.Import(names); }));
     session.HoldNames(names);
-    session.SetSuggestions(
-        {{70'000, 0.5, SuggestionKind::Transition}, {30'000, 0.9, SuggestionKind::Silence}});
+    session.SetSuggestions({Suggested(70'000, 0.5, SuggestionKind::Transition),
+                            Suggested(30'000, 0.9, SuggestionKind::Silence)});
     EXPECT_EQ(session.AcceptAllSuggestions(), 2u);
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"One@0", "Two@30000", "Three@70000"}));
     EXPECT_FALSE(session.HeldNames());
@@ -150,7 +158,7 @@ TEST_F(Import, HeldNamesNameTheAcceptedSuggestions) {
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0"}));
     // Too few suggestions: the names keep waiting, the markers come unnamed.
     session.HoldNames(names);
-    session.SetSuggestions({{30'000, 0.9, SuggestionKind::Silence}});
+    session.SetSuggestions({Suggested(30'000, 0.9, SuggestionKind::Silence)});
     session.AcceptAllSuggestions();
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "@30000"}));
     EXPECT_TRUE(session.HeldNames());
@@ -160,9 +168,9 @@ class Suggestions : public Import {
   protected:
     void SetUp() override {
         Import::SetUp();
-        session.SetSuggestions({{20'000, 0.9, SuggestionKind::Silence},
-                                {50'000, 0.5, SuggestionKind::Transition},
-                                {80'000, 0.7, SuggestionKind::Transition}});
+        session.SetSuggestions({Suggested(20'000, 0.9, SuggestionKind::Silence),
+                                Suggested(50'000, 0.5, SuggestionKind::Transition),
+                                Suggested(80'000, 0.7, SuggestionKind::Transition)});
     }
 };
 
@@ -188,6 +196,17 @@ TEST_F(Suggestions, AcceptDismissAndMoveOneAtATime) {
     // A move is held within the mix.
     EXPECT_TRUE(session.MoveSuggestion(0, 1'000'000));
     EXPECT_EQ(SuggestedFrames(session), (std::vector<std::int64_t>{100'000}));
+    // Cycling goes through the alternatives and back; a suggestion without any stays.
+    EXPECT_FALSE(session.CycleSuggestion(0));
+    Suggestion s = Suggested(40'000, 0.6, SuggestionKind::Transition);
+    s.alternatives = {{45'000, 0.3}};
+    session.SetSuggestions({s});
+    EXPECT_TRUE(session.CycleSuggestion(0));
+    EXPECT_EQ(SuggestedFrames(session), (std::vector<std::int64_t>{45'000}));
+    EXPECT_EQ(session.CurrentSuggestion(), std::optional<std::size_t>(0));
+    EXPECT_TRUE(session.CycleSuggestion(0));
+    EXPECT_EQ(session.Suggestions(), std::vector<Suggestion>{s});
+    EXPECT_FALSE(session.CycleSuggestion(1));
     // Undo takes back the accepted marker (the suggestion list is not history).
     EXPECT_TRUE(session.Undo());
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0"}));
@@ -204,7 +223,7 @@ TEST_F(Suggestions, AcceptAllIsOneUndoStepAndLoadingDropsThem) {
     EXPECT_TRUE(session.Redo());
     EXPECT_EQ(Titles(session).size(), 4u);
 
-    session.SetSuggestions({{10'000, 1.0, SuggestionKind::Silence}});
+    session.SetSuggestions({Suggested(10'000, 1.0, SuggestionKind::Silence)});
     session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), true);
     EXPECT_TRUE(session.Suggestions().empty());
 }
