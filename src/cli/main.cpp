@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     sundrel::cli::AddProjectCommand(app, status);
     sundrel::cli::AddSuggestCommand(app, status);
     sundrel::cli::AddExportCommand(app, status);
+    sundrel::cli::AddMatchCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
