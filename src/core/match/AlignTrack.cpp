@@ -131,8 +131,8 @@ std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> tra
     });
     double b = 1.0 / t.ratio;
     double a = h.offset;
-    const double minSlope = 1.0 / (t.ratio + 0.5 * options.ratioStep + 0.002);
-    const double maxSlope = 1.0 / (t.ratio - 0.5 * options.ratioStep - 0.002);
+    const double minSlope = 1.0 / (t.ratio + 1.5 * options.ratioStep);
+    const double maxSlope = 1.0 / (t.ratio - 1.5 * options.ratioStep);
     for (const double tolerance : {reach, 12.0, 5.0, kInlierFrames}) {
         if (!FitLine(matches, tolerance, minSlope, maxSlope, a, b)) {
             return {};
@@ -160,7 +160,12 @@ std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> tra
             while (k < inliers.size() && inliers[k].mix < windowStart + kWindowFrames) {
                 ++k;
             }
-            if (int(k - j) >= kMinWindowMatches) {
+            // After a quiet stretch the line must come back clearly: a few chance matches
+            // far from the play do not extend it.
+            const bool afterQuiet = runFirst != inliers.size() &&
+                                    inliers[j].mix - inliers[runLast].mix > 2.0 * kWindowFrames;
+            const int needed = afterQuiet ? 2 * kMinWindowMatches : kMinWindowMatches;
+            if (int(k - j) >= needed) {
                 if (runFirst == inliers.size()) {
                     runFirst = j;
                 }
