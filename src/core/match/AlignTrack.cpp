@@ -201,7 +201,9 @@ std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> tra
             const double fileFrames = (endFrame - startFrame) / b;
             const double expected = trackPairs * std::min(1.0, fileFrames / double(trackFrames));
             play.confidence = std::clamp(2.0 * double(count) / std::max(expected, 1.0), 0.0, 1.0);
-            plays.push_back(play);
+            if (play.confidence >= options.minConfidence) {
+                plays.push_back(play);
+            }
         }
         i = std::max(j, runLast + 1);
     }

@@ -29,6 +29,9 @@ struct AlignOptions {
     double ratioStep = 0.01;
     double minPlaySeconds = 10.0; // shorter stretches are not reported as plays
     int minMatches = 40;          // nor stretches with fewer matching pairs
+    // nor stretches where the mix holds less of the file's landmarks than this: music that
+    // shares a loop or a sample with the mix, not the file itself
+    double minConfidence = 0.12;
 };
 
 // Where the track whose peak pairs are `track` (spectra 0..trackFrames) plays in the mix

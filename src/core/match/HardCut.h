@@ -15,7 +15,7 @@ struct FileSnippet {
 };
 
 // Seconds of file audio kept on either side of a play's ends for RefineCut.
-inline constexpr double kSnippetSeconds = 1.0;
+inline constexpr double kSnippetSeconds = 2.0;
 
 // The piece of `file` (mono at kMatchRate) around file second `at`, kSnippetSeconds either side.
 FileSnippet SnippetAround(std::span<const float> file, double at);

@@ -19,7 +19,9 @@ namespace sundrel {
 namespace {
 
 // Plays whose ends lie this close together are a hard cut, not a blend.
-constexpr double kHardCutSeconds = 1.5;
+constexpr double kHardCutSeconds = 2.5;
+// Gaps between plays up to this long are looked at as a blend of the two.
+constexpr double kBridgedGapSeconds = 20.0;
 
 struct FoundPlay {
     FilePlay play;
@@ -100,31 +102,25 @@ void Work(Shared& shared) {
     }
 }
 
-// Moves each boundary between two plays that meet in a hard cut onto the exact cut.
+// Moves each boundary between two plays that meet in a hard cut onto the exact cut. Whether
+// two plays meet in a cut, and near where, is judged from their landmarks: the ends of a cut
+// lie within a second or two of each other, those of a blend further apart.
 void RefineHardCuts(Layout& layout, std::span<const std::int16_t> mix,
                     const std::vector<FoundPlay>& found) {
-    auto snippets = [&](const FilePlay& p) -> const FoundPlay* {
-        return p.id < found.size() ? &found[p.id] : nullptr;
-    };
     for (std::size_t k = 1; k < layout.boundaries.size(); ++k) {
         Boundary& b = layout.boundaries[k];
         if (!b.play || *b.play == 0 || !layout.boundaries[k - 1].play) {
             continue;
         }
-        const FilePlay& in = layout.plays[*b.play];
-        const FilePlay& out = layout.plays[*b.play - 1];
-        if (std::abs(out.play.end - in.play.start) > kHardCutSeconds) {
+        const FoundPlay& out = found[layout.plays[*b.play - 1].id];
+        const FoundPlay& in = found[layout.plays[*b.play].id];
+        if (std::abs(out.play.play.end - in.play.play.start) > kHardCutSeconds) {
             continue;
         }
-        const FoundPlay* outFound = snippets(out);
-        const FoundPlay* inFound = snippets(in);
-        if (outFound && inFound) {
-            const double coarse = b.seconds;
-            const double exact =
-                RefineCut(mix, coarse, out.play, outFound->tail, in.play, inFound->head);
-            const double floor = layout.boundaries[k - 1].seconds + 0.001;
-            b.seconds = std::max(exact, floor);
-        }
+        const double coarse = 0.5 * (out.play.play.end + in.play.play.start);
+        const double exact = RefineCut(mix, coarse, out.play.play, out.tail, in.play.play, in.head);
+        const double floor = layout.boundaries[k - 1].seconds + 0.001;
+        b.seconds = std::max(exact, floor);
     }
 }
 
@@ -134,11 +130,21 @@ std::vector<FilePlay> FollowHandovers(const Layout& layout, std::span<const floa
     std::vector<FilePlay> plays = layout.plays;
     for (std::size_t k = 1; k < layout.boundaries.size(); ++k) {
         const Boundary& b = layout.boundaries[k];
-        if (!b.play || *b.play == 0 || !layout.boundaries[k - 1].play) {
+        if (!b.play || *b.play == 0) {
+            continue;
+        }
+        // A short gap between two plays may be both tracks at their quietest.
+        if (!layout.boundaries[k - 1].play &&
+            layout.plays[*b.play].play.start - layout.plays[*b.play - 1].play.end >
+                kBridgedGapSeconds) {
             continue;
         }
         const FilePlay& in = layout.plays[*b.play];
         const FilePlay& out = layout.plays[*b.play - 1];
+        if (std::abs(found[out.id].play.play.end - found[in.id].play.play.start) <=
+            kHardCutSeconds) {
+            continue; // a hard cut: RefineHardCuts places it
+        }
         const Handover h =
             FindHandover(mixLevels, out.play, *found[out.id].levels, in.play, *found[in.id].levels);
         TrackPlay& newIn = plays[*b.play].play;
