@@ -55,17 +55,17 @@ TEST(RefineCut, FindsAHardCutWithinTenMilliseconds) {
 }
 
 TEST(RefineCut, SnippetsHoldTheFileAroundTheirTime) {
-    std::vector<float> file(8000 * 5);
+    std::vector<float> file(8000 * 8);
     for (std::size_t i = 0; i < file.size(); ++i) {
         file[i] = float(i);
     }
-    const FileSnippet s = SnippetAround(file, 2.0);
-    EXPECT_DOUBLE_EQ(s.fileStart, 1.0);
-    ASSERT_EQ(s.samples.size(), 16000u);
-    EXPECT_EQ(s.samples.front(), 8000.0f);
+    const FileSnippet s = SnippetAround(file, 4.0);
+    EXPECT_DOUBLE_EQ(s.fileStart, 4.0 - kSnippetSeconds);
+    ASSERT_EQ(s.samples.size(), std::size_t(2 * kSnippetSeconds * 8000));
+    EXPECT_EQ(s.samples.front(), float((4.0 - kSnippetSeconds) * 8000));
     const FileSnippet edge = SnippetAround(file, 0.25);
     EXPECT_DOUBLE_EQ(edge.fileStart, 0.0);
-    EXPECT_EQ(edge.samples.size(), 10000u);
+    EXPECT_EQ(edge.samples.size(), std::size_t((0.25 + kSnippetSeconds) * 8000));
 }
 
 } // namespace
