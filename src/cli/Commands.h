@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/analysis/SuggestBoundaries.h"
+#include "core/match/MatchTracks.h"
 
 #include <CLI/CLI.hpp>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sundrel::cli {
 
@@ -21,6 +23,7 @@ void AddSplitCommand(CLI::App& app, int& status);
 void AddProjectCommand(CLI::App& app, int& status);
 void AddSuggestCommand(CLI::App& app, int& status);
 void AddExportCommand(CLI::App& app, int& status);
+void AddMatchCommand(CLI::App& app, int& status);
 
 // The suggested boundaries of a mix (see SuggestBoundaries), the analysis's progress shown on a
 // terminal as "<command>: finding boundaries N %"; throws WaveFileError or FileError for a mix
@@ -33,5 +36,11 @@ SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, doub
 // stderr; "" when the promise holds.
 std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tracks,
                              double minTrack, std::size_t boundaries);
+
+// Where the files of `tracksFrom` (folders, playlists, files) play in `mix`, the work's
+// progress shown on a terminal; missing and undecodable candidates are named on stderr.
+// Throws Failure (input) when there are no candidates or the mix cannot be decoded.
+MatchResult MatchFor(const std::string& mix, const std::vector<std::string>& tracksFrom,
+                     BoundaryPlace place, const std::string& command);
 
 } // namespace sundrel::cli

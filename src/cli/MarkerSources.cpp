@@ -163,6 +163,14 @@ void AddMarkerSourceOptions(CLI::App& cmd, MarkerSources& sources) {
         ->type_name("TIME");
     cmd.add_option("--percent", sources.percents, "Marker at P percent of the audio data")
         ->type_name("P");
+    cmd.add_option("--tracks-from", sources.tracksFrom,
+                   "Take the tracks from the files the mix was played from (see match): a "
+                   "folder, an M3U/M3U8 playlist or files; named and tagged from the files")
+        ->type_name("DIR|PLAYLIST|FILE...");
+    cmd.add_option("--boundary", sources.boundary,
+                   "With --tracks-from: where a blend's boundary goes (start, middle, end)")
+        ->type_name("start|middle|end")
+        ->check(CLI::IsMember({"start", "middle", "end"}));
     auto* suggested = cmd.add_flag("--suggested", sources.suggested,
                                    "Also cut at the suggested boundaries (see suggest)");
     cmd.add_option("--tracks", sources.tracks,
@@ -216,6 +224,9 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
             names = std::move(given);
         }
     }
+    if (!sources.tracksFrom.empty()) {
+        placing.push_back({"--tracks-from", {}, {}});
+    }
     if (placing.size() > 1) {
         throw Failure{kExitUsage, placing[0].option + " and " + placing[1].option +
                                       " both place markers; give one of them"};
@@ -257,6 +268,13 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
         }
         out.markers = project->markers;
         out.names = project->mix;
+    } else if (placed && placed->option == "--tracks-from") {
+        const MatchResult result = MatchFor(out.mixPath, sources.tracksFrom,
+                                            *ParseBoundaryPlace(sources.boundary), command);
+        if (result.layout.plays.empty()) {
+            throw Failure{kExitInput, "none of the --tracks-from files plays in " + out.mixPath};
+        }
+        out.markers = MatchMarkers(result, wave.m_wfx.nSamplesPerSec, frames);
     } else if (placed) {
         const LeadIn leadIn =
             sources.pregap == "separate" ? LeadIn::OwnTrack : LeadIn::JoinFirstTrack;

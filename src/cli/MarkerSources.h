@@ -19,8 +19,9 @@ struct Failure {
     std::string message;
 };
 
-// Where a command's markers come from: the mix, then at most one file that places markers
-// (a project, a cue sheet, a label file or a tracklist with times), then markers at times and
+// Where a command's markers come from: the mix, then at most one source that places markers
+// (a project, a cue sheet, a label file, a tracklist with times, or the track files the mix
+// was played from), then markers at times and
 // percentages, then the suggested boundaries, and last a tracklist without times naming them.
 struct MarkerSources {
     std::string mix;
@@ -28,6 +29,8 @@ struct MarkerSources {
     std::string cue;
     std::string labels;
     std::string tracklist;
+    std::vector<std::string> tracksFrom; // folders, playlists, files (see `match`)
+    std::string boundary = "middle";
     std::vector<std::string> times;
     std::vector<std::string> percents;
     bool suggested = false;

@@ -16,7 +16,7 @@ fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
 }
-for script in make-eval-mixes eval-suggest; do
+for script in make-eval-mixes eval-suggest make-match-mixes eval-match; do
     PYTHONPATH=$tmp "$repo/scripts/$script" --help >"$tmp/out" 2>&1 ||
         fail "$script --help needs numpy or soundfile: $(cat "$tmp/out")"
 done

@@ -1,0 +1,267 @@
+#include "core/match/AlignTrack.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sundrel {
+
+namespace {
+
+constexpr int kOffsetBin = 8;         // frames of mix time per vote bin (256 ms)
+constexpr int kMaxHypotheses = 6;     // per transform
+constexpr double kChanceSigmas = 7.0; // how far above chance a vote peak must be
+constexpr int kMinPeakVotes = 12;
+constexpr int kWindowFrames = 64;    // 2 s: the unit of match density along a line
+constexpr int kMinWindowMatches = 3; // a window with fewer is not part of a play
+constexpr int kMaxQuietWindows = 12; // 24 s of a play may go without matches (a breakdown)
+constexpr double kInlierFrames = 2.5;
+
+struct Transform {
+    double ratio = 1.0;
+    bool keyLock = true;
+};
+
+struct Hypothesis {
+    Transform transform;
+    double offset = 0.0; // mix frame of file frame 0
+    int votes = 0;
+};
+
+struct Match {
+    double mix = 0.0;
+    double file = 0.0;
+};
+
+template <typename Visit>
+void ForEachMatch(const MixIndex& mix, std::span<const PeakPair> track, const Transform& t,
+                  const Visit& visit) {
+    const float shift = t.keyLock ? 0.0f : static_cast<float>(BandShift(t.ratio));
+    const auto inverse = static_cast<float>(1.0 / t.ratio);
+    for (const PeakPair& p : track) {
+        const std::int32_t key = PairKey(p.band + shift, p.step, float(p.gap) * inverse);
+        const float file = float(p.frame) * inverse;
+        for (const std::int32_t m : mix.Frames(key)) {
+            visit(float(m) - file, p);
+        }
+    }
+}
+
+void Vote(const MixIndex& mix, std::span<const PeakPair> track, std::int32_t trackFrames,
+          const Transform& t, std::vector<std::int32_t>& votes, std::vector<Hypothesis>& out) {
+    const double origin = double(trackFrames) / (1.0 - 0.15) + kOffsetBin; // offsets >= -origin
+    const auto bins = static_cast<std::size_t>((mix.MixFrames() + origin) / kOffsetBin) + 3;
+    votes.assign(bins, 0);
+    std::int64_t total = 0;
+    ForEachMatch(mix, track, t, [&](float offset, const PeakPair&) {
+        const double at = (double(offset) + origin) / kOffsetBin;
+        if (at >= 0.0 && at < double(bins)) {
+            ++votes[static_cast<std::size_t>(at)];
+            ++total;
+        }
+    });
+    const double chance = 3.0 * double(total) / double(bins);
+    const double needed =
+        std::max(double(kMinPeakVotes), chance + kChanceSigmas * std::sqrt(chance + 1.0));
+    std::vector<Hypothesis> found;
+    for (std::size_t i = 1; i + 1 < bins; ++i) {
+        const int score = votes[i - 1] + votes[i] + votes[i + 1];
+        if (score < needed || votes[i] < votes[i - 1] || votes[i] < votes[i + 1]) {
+            continue;
+        }
+        found.push_back({t, (double(i) + 0.5) * kOffsetBin - origin, score});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Hypothesis& a, const Hypothesis& b) { return a.votes > b.votes; });
+    // Neighbouring bins of one offset count once.
+    std::vector<Hypothesis> kept;
+    for (const Hypothesis& h : found) {
+        const bool near = std::any_of(kept.begin(), kept.end(), [&](const Hypothesis& k) {
+            return std::abs(k.offset - h.offset) < 4.0 * kOffsetBin;
+        });
+        if (!near) {
+            kept.push_back(h);
+            if (kept.size() == kMaxHypotheses) {
+                break;
+            }
+        }
+    }
+    out.insert(out.end(), kept.begin(), kept.end());
+}
+
+// Least-squares line mix = a + b * file over `matches` within `tolerance` of the current line;
+// the slope stays within `minSlope`..`maxSlope`. False when too few matches remain.
+bool FitLine(const std::vector<Match>& matches, double tolerance, double minSlope, double maxSlope,
+             double& a, double& b) {
+    double n = 0, sf = 0, sm = 0, sff = 0, sfm = 0;
+    for (const Match& m : matches) {
+        if (std::abs(m.mix - (a + b * m.file)) > tolerance) {
+            continue;
+        }
+        n += 1;
+        sf += m.file;
+        sm += m.mix;
+        sff += m.file * m.file;
+        sfm += m.file * m.mix;
+    }
+    if (n < 3) {
+        return false;
+    }
+    const double var = sff - sf * sf / n;
+    // Matches spanning less than 20 s of the file keep the grid's slope: too short a lever.
+    if (var / n > (20.0 / kMatchFrameSeconds) * (20.0 / kMatchFrameSeconds) / 12.0) {
+        b = std::clamp((sfm - sf * sm / n) / var, minSlope, maxSlope);
+    }
+    a = (sm - b * sf) / n;
+    return true;
+}
+
+// The plays along the line of `h`: its matches fitted, then the runs of windows dense with
+// matches.
+std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> track,
+                              std::int32_t trackFrames, const Hypothesis& h,
+                              const AlignOptions& options) {
+    const Transform& t = h.transform;
+    const double reach = std::max(3.0 * kOffsetBin, 0.007 * double(trackFrames));
+    std::vector<Match> matches;
+    double trackPairs = double(track.size());
+    ForEachMatch(mix, track, t, [&](float offset, const PeakPair& p) {
+        if (std::abs(double(offset) - h.offset) <= reach) {
+            matches.push_back({double(offset) + double(p.frame) / t.ratio, double(p.frame)});
+        }
+    });
+    double b = 1.0 / t.ratio;
+    double a = h.offset;
+    const double minSlope = 1.0 / (t.ratio + 1.5 * options.ratioStep);
+    const double maxSlope = 1.0 / (t.ratio - 1.5 * options.ratioStep);
+    for (const double tolerance : {reach, 12.0, 5.0, kInlierFrames}) {
+        if (!FitLine(matches, tolerance, minSlope, maxSlope, a, b)) {
+            return {};
+        }
+    }
+    std::vector<Match> inliers;
+    for (const Match& m : matches) {
+        if (std::abs(m.mix - (a + b * m.file)) <= kInlierFrames) {
+            inliers.push_back(m);
+        }
+    }
+    std::sort(inliers.begin(), inliers.end(),
+              [](const Match& x, const Match& y) { return x.mix < y.mix; });
+    std::vector<TrackPlay> plays;
+    std::size_t i = 0;
+    while (i < inliers.size()) {
+        // A run: windows with enough matches, quiet windows between them bridged.
+        std::size_t runFirst = inliers.size();
+        std::size_t runLast = 0;
+        std::size_t j = i;
+        int quiet = 0;
+        while (j < inliers.size()) {
+            const double windowStart = inliers[j].mix;
+            std::size_t k = j;
+            while (k < inliers.size() && inliers[k].mix < windowStart + kWindowFrames) {
+                ++k;
+            }
+            // After a quiet stretch the line must come back clearly: a few chance matches
+            // far from the play do not extend it.
+            const bool afterQuiet = runFirst != inliers.size() &&
+                                    inliers[j].mix - inliers[runLast].mix > 2.0 * kWindowFrames;
+            const int needed = afterQuiet ? 2 * kMinWindowMatches : kMinWindowMatches;
+            if (int(k - j) >= needed) {
+                if (runFirst == inliers.size()) {
+                    runFirst = j;
+                }
+                runLast = k - 1;
+                quiet = 0;
+                j = k;
+            } else {
+                if (runFirst != inliers.size()) {
+                    quiet = int((inliers[j].mix - inliers[runLast].mix) / kWindowFrames);
+                    if (quiet > kMaxQuietWindows) {
+                        break;
+                    }
+                }
+                ++j;
+            }
+        }
+        if (runFirst == inliers.size()) {
+            break;
+        }
+        const double startFrame = inliers[runFirst].mix;
+        const double endFrame = inliers[runLast].mix + double(kMaxPairGap) / 2.0 +
+                                double(kMatchFft) / double(kMatchHop);
+        const int count = int(runLast - runFirst + 1);
+        const double seconds = (endFrame - startFrame) * kMatchFrameSeconds;
+        if (seconds >= options.minPlaySeconds && count >= options.minMatches) {
+            TrackPlay play;
+            play.start = startFrame * kMatchFrameSeconds;
+            play.end = endFrame * kMatchFrameSeconds;
+            play.ratio = 1.0 / b;
+            play.offset = (startFrame - a) / b * kMatchFrameSeconds;
+            play.keyLock = t.keyLock;
+            play.matches = count;
+            const double fileFrames = (endFrame - startFrame) / b;
+            const double expected = trackPairs * std::min(1.0, fileFrames / double(trackFrames));
+            play.confidence = std::clamp(2.0 * double(count) / std::max(expected, 1.0), 0.0, 1.0);
+            if (play.confidence >= options.minConfidence) {
+                plays.push_back(play);
+            }
+        }
+        i = std::max(j, runLast + 1);
+    }
+    return plays;
+}
+
+double Overlap(const TrackPlay& x, const TrackPlay& y) {
+    return std::min(x.end, y.end) - std::max(x.start, y.start);
+}
+
+} // namespace
+
+std::vector<TrackPlay> AlignTrack(const MixIndex& mix, std::span<const PeakPair> track,
+                                  std::int32_t trackFrames, const AlignOptions& options) {
+    if (track.empty() || mix.Size() == 0 || trackFrames <= 0) {
+        return {};
+    }
+    std::vector<Transform> transforms;
+    const int steps = int(std::floor(options.maxSpeedChange / options.ratioStep + 1e-9));
+    for (int s = -steps; s <= steps; ++s) {
+        const double ratio = 1.0 + s * options.ratioStep;
+        transforms.push_back({ratio, true});
+        if (s != 0) {
+            transforms.push_back({ratio, false});
+        }
+    }
+    std::vector<std::int32_t> votes;
+    std::vector<Hypothesis> hypotheses;
+    for (const Transform& t : transforms) {
+        Vote(mix, track, trackFrames, t, votes, hypotheses);
+    }
+    std::sort(hypotheses.begin(), hypotheses.end(),
+              [](const Hypothesis& a, const Hypothesis& b) { return a.votes > b.votes; });
+    std::vector<TrackPlay> plays;
+    std::vector<double> tried; // offsets already refined
+    int refined = 0;
+    for (const Hypothesis& h : hypotheses) {
+        if (refined == 4 * kMaxHypotheses) {
+            break;
+        }
+        const bool seen = std::any_of(tried.begin(), tried.end(), [&](double o) {
+            return std::abs(o - h.offset) < 4.0 * kOffsetBin;
+        });
+        if (seen) {
+            continue;
+        }
+        tried.push_back(h.offset);
+        ++refined;
+        for (TrackPlay& play : Refine(mix, track, trackFrames, h, options)) {
+            const bool same = std::any_of(plays.begin(), plays.end(), [&](const TrackPlay& p) {
+                return Overlap(p, play) > 0.5 * std::min(p.end - p.start, play.end - play.start);
+            });
+            if (!same) {
+                plays.push_back(play);
+            }
+        }
+    }
+    return plays;
+}
+
+} // namespace sundrel

@@ -1,0 +1,234 @@
+#include "core/match/Handover.h"
+
+#include "core/analysis/FrameFft.h"
+#include "core/match/Landmarks.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sundrel {
+
+namespace {
+
+constexpr int kWindow = 31;      // frames a gain is fitted over (1 s)
+constexpr int kStep = 4;         // frames between fits (128 ms)
+constexpr double kAudible = 0.1; // of the gain alone: 10 dB down
+constexpr double kReferenceSeconds = 20.0;
+constexpr double kSearchSeconds = 30.0;
+constexpr int kSteady = 4; // fits in a row that must agree
+
+float ToFloat(float x) {
+    return x;
+}
+float ToFloat(std::int16_t x) {
+    return float(x) * (1.0f / 32768.0f);
+}
+
+template <typename Sample> std::vector<float> Spectra(std::span<const Sample> mono) {
+    const std::size_t frames = (mono.size() + kMatchHop - 1) / kMatchHop;
+    std::vector<float> out(frames * kLevelBands, 0.0f);
+    FrameFft fft(kMatchFft);
+    std::vector<float> frame(kMatchFft);
+    const double binHz = double(kMatchRate) / double(kMatchFft);
+    for (std::size_t f = 0; f < frames; ++f) {
+        const std::size_t start = f * kMatchHop;
+        const std::size_t have = std::min(kMatchFft, mono.size() - start);
+        for (std::size_t k = 0; k < kMatchFft; ++k) {
+            frame[k] = k < have ? ToFloat(mono[start + k]) : 0.0f;
+        }
+        const std::span<const float> power = fft.Compute(frame);
+        for (std::size_t k = 1; k < power.size(); ++k) {
+            // Half-octave bands from 62.5 Hz: band 0 holds everything below 88 Hz.
+            const double octaves = std::log2(std::max(double(k) * binHz, 62.5) / 62.5);
+            const auto band = std::min(kLevelBands - 1, std::size_t(octaves * 2.0));
+            out[f * kLevelBands + band] += power[k];
+        }
+    }
+    return out;
+}
+
+// The level spectrum of `file` at mix frame `m` of a play.
+const float* FileRow(std::span<const float> file, const TrackPlay& play, std::int64_t m) {
+    const double fileSeconds = play.FileAt(double(m) * kMatchFrameSeconds);
+    const auto f = std::llround(fileSeconds / kMatchFrameSeconds);
+    const auto frames = std::int64_t(file.size() / kLevelBands);
+    if (f < 0 || f >= frames) {
+        return nullptr;
+    }
+    return file.data() + std::size_t(f) * kLevelBands;
+}
+
+struct Gains {
+    double out = 0.0;
+    double in = 0.0;
+};
+
+// Non-negative least squares of the mix's spectra over `kWindow` frames from `first` as
+// gOut * out + gIn * in, each band weighted by the inverse of the mix's mean power in it.
+Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const float> outFile,
+          const TrackPlay& in, std::span<const float> inFile, std::int64_t first,
+          const std::vector<double>& weight) {
+    double aa = 0, bb = 0, ab = 0, am = 0, bm = 0;
+    const auto frames = std::int64_t(mix.size() / kLevelBands);
+    for (std::int64_t m = first; m < first + kWindow; ++m) {
+        if (m < 0 || m >= frames) {
+            continue;
+        }
+        const float* x = mix.data() + std::size_t(m) * kLevelBands;
+        const float* a = FileRow(outFile, out, m);
+        const float* b = FileRow(inFile, in, m);
+        for (std::size_t k = 0; k < kLevelBands; ++k) {
+            const double w = weight[k];
+            const double av = a ? a[k] * w : 0.0;
+            const double bv = b ? b[k] * w : 0.0;
+            const double xv = x[k] * w;
+            aa += av * av;
+            bb += bv * bv;
+            ab += av * bv;
+            am += av * xv;
+            bm += bv * xv;
+        }
+    }
+    Gains g;
+    const double det = aa * bb - ab * ab;
+    if (det > 1e-12 * aa * bb && det > 0.0) {
+        g.out = (am * bb - bm * ab) / det;
+        g.in = (bm * aa - am * ab) / det;
+    }
+    if (g.out < 0.0 || g.in < 0.0 || det <= 1e-12 * aa * bb) {
+        const double onlyOut = aa > 0 ? std::max(0.0, am / aa) : 0.0;
+        const double onlyIn = bb > 0 ? std::max(0.0, bm / bb) : 0.0;
+        // The better of the two one-track fits.
+        const double residualOut = -onlyOut * am;
+        const double residualIn = -onlyIn * bm;
+        g = residualOut < residualIn ? Gains{onlyOut, 0.0} : Gains{0.0, onlyIn};
+    }
+    return g;
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) {
+        return 0.0;
+    }
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+std::vector<float> LevelSpectra(std::span<const float> mono) {
+    return Spectra(mono);
+}
+std::vector<float> LevelSpectra(std::span<const std::int16_t> mono) {
+    return Spectra(mono);
+}
+
+Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
+                      std::span<const float> outFile, const TrackPlay& in,
+                      std::span<const float> inFile) {
+    Handover found{in.start, out.end, std::nullopt};
+    if (in.start - out.end > kSearchSeconds * 2) {
+        return found;
+    }
+    const auto toFrame = [](double s) {
+        return std::int64_t(std::llround(s / kMatchFrameSeconds));
+    };
+    const double from =
+        std::max(out.start, std::min(in.start, out.end) - kReferenceSeconds - kSearchSeconds);
+    const double to =
+        std::min(in.end, std::max(in.start, out.end) + kReferenceSeconds + kSearchSeconds);
+    const std::int64_t first = toFrame(from);
+    const std::int64_t last = toFrame(to) - kWindow;
+    if (last - first < 4 * kWindow) {
+        return found;
+    }
+    std::vector<double> weight(kLevelBands, 0.0);
+    for (std::int64_t m = first; m < last + kWindow; ++m) {
+        if (m >= 0 && m < std::int64_t(mix.size() / kLevelBands)) {
+            for (std::size_t k = 0; k < kLevelBands; ++k) {
+                weight[k] += mix[std::size_t(m) * kLevelBands + k];
+            }
+        }
+    }
+    for (double& w : weight) {
+        w = w > 0.0 ? double(last + kWindow - first) / w : 0.0;
+    }
+    std::vector<double> centre, gOut, gIn;
+    for (std::int64_t m = first; m <= last; m += kStep) {
+        const Gains g = Fit(mix, out, outFile, in, inFile, m, weight);
+        centre.push_back((double(m) + kWindow / 2.0) * kMatchFrameSeconds);
+        gOut.push_back(g.out);
+        gIn.push_back(g.in);
+    }
+    // Each track's gain where it plays alone: before the incoming track's first matches, and
+    // after the outgoing track's last.
+    std::vector<double> aloneOut, aloneIn;
+    for (std::size_t i = 0; i < centre.size(); ++i) {
+        if (centre[i] < in.start && centre[i] > in.start - kReferenceSeconds) {
+            aloneOut.push_back(gOut[i]);
+        }
+        if (centre[i] > out.end && centre[i] < out.end + kReferenceSeconds) {
+            aloneIn.push_back(gIn[i]);
+        }
+    }
+    const double refOut = Median(aloneOut);
+    const double refIn = Median(aloneIn);
+    if (refOut <= 0.0 || refIn <= 0.0) {
+        return found;
+    }
+    // The middle: the split of the fits that best has the outgoing track ahead before it and
+    // the incoming one after it.
+    {
+        std::vector<double> lead(centre.size());
+        double total = 0.0;
+        for (std::size_t i = 0; i < centre.size(); ++i) {
+            lead[i] = std::clamp(gIn[i] / refIn, 0.0, 2.0) - std::clamp(gOut[i] / refOut, 0.0, 2.0);
+            total += lead[i];
+        }
+        double before = 0.0;
+        double best = total;
+        std::size_t split = 0;
+        for (std::size_t i = 1; i <= centre.size(); ++i) {
+            before += lead[i - 1];
+            if (total - 2.0 * before > best) {
+                best = total - 2.0 * before;
+                split = i;
+            }
+        }
+        if (split > 0 && split < centre.size()) {
+            found.middle = 0.5 * (centre[split - 1] + centre[split]);
+        }
+    }
+    // The incoming track: the first fit from which kSteady fits in a row hear it.
+    for (std::size_t i = 0; i + kSteady <= centre.size(); ++i) {
+        if (centre[i] > in.start + kSearchSeconds) {
+            break;
+        }
+        bool audible = true;
+        for (std::size_t j = i; j < i + kSteady; ++j) {
+            audible = audible && gIn[j] >= kAudible * refIn;
+        }
+        if (audible && centre[i] >= in.start - kSearchSeconds) {
+            found.inStart =
+                std::max(in.start - kSearchSeconds, centre[i] - 0.5 * kWindow * kMatchFrameSeconds);
+            break;
+        }
+    }
+    // The outgoing track: the last fit up to which kSteady fits in a row hear it.
+    for (std::size_t i = centre.size(); i >= kSteady; --i) {
+        if (centre[i - 1] < out.end - kSearchSeconds) {
+            break;
+        }
+        bool audible = true;
+        for (std::size_t j = i - kSteady; j < i; ++j) {
+            audible = audible && gOut[j] >= kAudible * refOut;
+        }
+        if (audible && centre[i - 1] <= out.end + kSearchSeconds) {
+            found.outEnd = centre[i - 1] + 0.5 * kWindow * kMatchFrameSeconds;
+            break;
+        }
+    }
+    return found;
+}
+
+} // namespace sundrel

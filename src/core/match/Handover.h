@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/match/AlignTrack.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace sundrel {
+
+// Coarse spectra for following a track's level: kLevelBands half-octave band powers of every
+// analysis frame (kMatchHop apart), frame after frame.
+inline constexpr std::size_t kLevelBands = 12;
+std::vector<float> LevelSpectra(std::span<const float> mono);
+std::vector<float> LevelSpectra(std::span<const std::int16_t> mono);
+
+// Where, in a blend from play `out` to play `in`, the incoming track becomes audible, the
+// outgoing one stops being audible, and the middle of the blend (mix seconds). The mix's level
+// spectra are explained, a second at a time, as the two files' spectra (at the aligned times)
+// times a gain each; each gain is taken relative to the track's gain where it plays alone. A
+// track is audible where its gain is within 10 dB of that; the middle is where the incoming
+// track's relative gain overtakes the outgoing one's (for an equal-power or linear crossfade
+// the middle of the overlap, whatever the tracks' own levels). Gives the plays' own ends and
+// no middle when the two do not meet within a minute or either never plays alone.
+struct Handover {
+    double inStart = 0.0;
+    double outEnd = 0.0;
+    std::optional<double> middle;
+};
+Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
+                      std::span<const float> outFile, const TrackPlay& in,
+                      std::span<const float> inFile);
+
+} // namespace sundrel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/match/AlignTrack.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace sundrel {
+
+// A short piece of a track file (mono at kMatchRate) starting at file second `fileStart`.
+struct FileSnippet {
+    double fileStart = 0.0;
+    std::vector<float> samples;
+};
+
+// Seconds of file audio kept on either side of a play's ends for RefineCut.
+inline constexpr double kSnippetSeconds = 2.0;
+
+// The piece of `file` (mono at kMatchRate) around file second `at`, kSnippetSeconds either side.
+FileSnippet SnippetAround(std::span<const float> file, double at);
+
+// The exact point of a hard cut near mix second `coarse` (within kSnippetSeconds / 2) from
+// play `out` to play `in`: the split of the mix (mono at kMatchRate, full scale 32768) that
+// best agrees with `out`'s file before it and `in`'s file after it, compared as short
+// spectra every 2 ms. `outTail` holds `out`'s file around its end, `inHead` `in`'s around its
+// start.
+double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPlay& out,
+                 const FileSnippet& outTail, const TrackPlay& in, const FileSnippet& inHead);
+
+} // namespace sundrel

@@ -1,0 +1,117 @@
+#include "core/analysis/Signals.h"
+#include "core/cli/CliRunner.h"
+#include "core/match/SynthMusic.h"
+#include "support/WavFixture.h"
+
+#include <gtest/gtest.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using clitest::RunCli;
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kRate = 8000;
+
+void WriteMono(const fs::path& path, const std::vector<float>& x) {
+    std::vector<std::int16_t> pcm;
+    for (const float v : x) {
+        pcm.push_back(static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 0.999f) * 32767)));
+    }
+    fixture::WriteFile(path, fixture::CanonicalWav(fixture::Format{1, 1, kRate, 16},
+                                                   analysistest::Pcm16Bytes(pcm)));
+}
+
+// Alpha plays from its start to mix second 40, then Bravo (3 % fast, from its second 5) to
+// the end; Charlie is a candidate that never plays.
+struct PlayedSet {
+    fixture::TempDir dir;
+    fs::path mix = dir / "mix.wav";
+    fs::path tracks = dir / "tracks";
+
+    PlayedSet() {
+        fs::create_directories(tracks / "more");
+        const auto alpha = matchtest::Score(60.0, 41);
+        const auto bravo = matchtest::Score(60.0, 42);
+        const auto charlie = matchtest::Score(60.0, 43);
+        WriteMono(tracks / "Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate));
+        WriteMono(tracks / "more/Bravo.wav", matchtest::RenderAll(bravo, 60.0, kRate));
+        WriteMono(tracks / "Charlie.wav", matchtest::RenderAll(charlie, 60.0, kRate));
+        std::vector<float> m;
+        matchtest::Render(alpha, 0.0, 40.0, 1.0, true, 0.0, 1.0, kRate, m);
+        m.resize(40 * kRate, 0.0f); // a hard cut at 40 s
+        matchtest::Render(bravo, 5.0, 50.0, 1.03, true, 40.0, 0.7, kRate, m);
+        WriteMono(mix, m);
+    }
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(CliMatch, ListsThePlaysOfTheFilesThatPlayOnly) {
+    PlayedSet set;
+    const auto r = RunCli({"match", set.mix.string(), "--tracks-from", set.tracks.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_NE(lines[0].find("Alpha.wav"), std::string::npos);
+    EXPECT_NE(lines[1].find("more/Bravo.wav"), std::string::npos);
+    EXPECT_LT(std::stod(lines[0]), 1.0);
+    EXPECT_NEAR(std::stod(lines[1]), 40.0, 1.0);
+    EXPECT_NE(lines[1].find(" 1.03"), std::string::npos) << lines[1];
+}
+
+TEST(CliMatch, ExportAndSplitTakeNamedTracksFromTheFiles) {
+    PlayedSet set;
+    const auto r = RunCli(
+        {"export", set.mix.string(), "--tracks-from", set.tracks.string(), "--to-tracklist", "-"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0], "00:00 Alpha");
+    EXPECT_EQ(lines[1], "00:40 Bravo");
+    fs::create_directories(set.dir / "out");
+    const auto split = RunCli({"split", set.mix.string(), "--tracks-from", set.tracks.string(),
+                               "--output", (set.dir / "out").string()});
+    ASSERT_EQ(split.status, 0) << split.err;
+    // The second track carries the second file's name as its title tag.
+    const TagLib::FileRef second((set.dir / "out/track02.wav").c_str());
+    ASSERT_FALSE(second.isNull()) << split.out;
+    EXPECT_EQ(second.tag()->title().to8Bit(true), "Bravo");
+}
+
+TEST(CliMatch, RefusesCandidatesThatAreNotThere) {
+    PlayedSet set;
+    fs::create_directories(set.dir / "empty");
+    auto r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "empty").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no audio files in the folder"), std::string::npos) << r.err;
+    fixture::WriteFile(set.dir / "set.m3u",
+                       fixture::Bytes{std::byte{'x'}, std::byte{'.'}, std::byte{'m'},
+                                      std::byte{'p'}, std::byte{'3'}, std::byte{'\n'}});
+    r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "set.m3u").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("none of the playlist's 1 files exists"), std::string::npos) << r.err;
+    // A file that is not audio among the candidates is named and skipped.
+    fixture::WriteFile(set.tracks / "notes.mp3", fixture::Bytes(100, std::byte{'n'}));
+    r = RunCli({"match", set.mix.string(), "--tracks-from", set.tracks.string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("notes.mp3: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("(skipped)"), std::string::npos) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), 2u);
+}
+
+} // namespace

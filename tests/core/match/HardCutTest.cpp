@@ -1,0 +1,72 @@
+#include "core/match/HardCut.h"
+#include "core/match/Landmarks.h"
+#include "core/match/SynthMusic.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace sundrel {
+namespace {
+
+std::vector<std::int16_t> ToPcm(const std::vector<float>& x) {
+    std::vector<std::int16_t> out;
+    for (const float v : x) {
+        out.push_back(static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 0.999f) * 32768)));
+    }
+    return out;
+}
+
+// Track A from its second 10 until the cut, then track B from its second 30, B played 4 %
+// fast: the cut lands between samples, off the 2 ms grid.
+TEST(RefineCut, FindsAHardCutWithinTenMilliseconds) {
+    for (const double cut : {12.3457, 14.0013}) {
+        const auto scoreA = matchtest::Score(40.0, 21);
+        const auto scoreB = matchtest::Score(80.0, 22);
+        const auto fileA = matchtest::RenderAll(scoreA, 40.0, kMatchRate);
+        const auto fileB = matchtest::RenderAll(scoreB, 80.0, kMatchRate);
+        const auto cutFrame = static_cast<std::size_t>(cut * kMatchRate);
+        std::vector<float> mix(static_cast<std::size_t>(30.0 * kMatchRate), 0.0f);
+        TrackPlay a; // file second 10 at mix second 5
+        a.start = 5.0;
+        a.end = cut;
+        a.offset = 10.0;
+        TrackPlay b;
+        b.start = cut;
+        b.end = 30.0;
+        b.offset = 30.0;
+        b.ratio = 1.04;
+        for (std::size_t i = 0; i < mix.size(); ++i) {
+            const double t = double(i) / kMatchRate;
+            if (i < cutFrame && t >= a.start) {
+                mix[i] = 0.5f * fileA[std::size_t(std::llround(a.FileAt(t) * kMatchRate))];
+            } else if (i >= cutFrame) {
+                mix[i] = 1.5f * fileB[std::size_t(std::llround(b.FileAt(t) * kMatchRate))];
+            }
+        }
+        const FileSnippet tail = SnippetAround(fileA, a.FileAt(cut + 0.2));
+        const FileSnippet head = SnippetAround(fileB, b.FileAt(cut - 0.2));
+        // Blend ends guessed 0.2 s off either way.
+        for (const double guess : {cut - 0.2, cut + 0.2}) {
+            EXPECT_NEAR(RefineCut(ToPcm(mix), guess, a, tail, b, head), cut, 0.010)
+                << "cut " << cut << " guess " << guess;
+        }
+    }
+}
+
+TEST(RefineCut, SnippetsHoldTheFileAroundTheirTime) {
+    std::vector<float> file(8000 * 8);
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        file[i] = float(i);
+    }
+    const FileSnippet s = SnippetAround(file, 4.0);
+    EXPECT_DOUBLE_EQ(s.fileStart, 4.0 - kSnippetSeconds);
+    ASSERT_EQ(s.samples.size(), std::size_t(2 * kSnippetSeconds * 8000));
+    EXPECT_EQ(s.samples.front(), float((4.0 - kSnippetSeconds) * 8000));
+    const FileSnippet edge = SnippetAround(file, 0.25);
+    EXPECT_DOUBLE_EQ(edge.fileStart, 0.0);
+    EXPECT_EQ(edge.samples.size(), std::size_t((0.25 + kSnippetSeconds) * 8000));
+}
+
+} // namespace
+} // namespace sundrel
