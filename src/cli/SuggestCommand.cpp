@@ -113,10 +113,10 @@ std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tra
     }
     std::snprintf(seconds, sizeof seconds, "%g", minTrack);
     std::string text = "asked for ";
-    return text + std::to_string(*tracks) + " tracks, found " +
-           std::to_string(boundaries + 1) + ": the mix (" +
-           FormatDuration(static_cast<double>(result.frames) / rate) + ") holds no more " +
-           "boundaries at least " + seconds + " s (--min-track) apart and from either end";
+    return text + std::to_string(*tracks) + " tracks, found " + std::to_string(boundaries + 1) +
+           ": the mix (" + FormatDuration(static_cast<double>(result.frames) / rate) +
+           ") holds no more " + "boundaries at least " + seconds +
+           " s (--min-track) apart and from either end";
 }
 
 void AddSuggestCommand(CLI::App& app, int& status) {
