@@ -121,12 +121,16 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
     const double highest =
         novelty.empty() ? 0.0 : *std::max_element(novelty.begin(), novelty.end());
     for (const std::size_t t : candidates) {
+        Suggestion& candidate = result.candidates.emplace_back();
         if (const auto it = silenceAt.find(t); it != silenceAt.end()) {
-            result.candidates.push_back({it->second->Middle(), 1.0, SuggestionKind::Silence});
+            candidate.frame = it->second->Middle();
+            candidate.confidence = 1.0;
+            candidate.kind = SuggestionKind::Silence;
         } else {
             const double share = highest > 0.0 && t < novelty.size() ? novelty[t] / highest : 0.0;
-            result.candidates.push_back({std::min(signal.frames - 1, features.EdgeFrame(t)),
-                                         std::clamp(share, 0.0, 1.0), SuggestionKind::Transition});
+            candidate.frame = std::min(signal.frames - 1, features.EdgeFrame(t));
+            candidate.confidence = std::clamp(share, 0.0, 1.0);
+            candidate.kind = SuggestionKind::Transition;
         }
     }
 

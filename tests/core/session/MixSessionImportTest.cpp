@@ -90,9 +90,9 @@ TEST_F(Import, ShiftAndSnapMoveAllButTheStartAsOneStepEach) {
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@22500", "b@52500"}));
     EXPECT_THROW(session.ShiftMarkers(-22.5), sundrel::MarkerMoveError);
     EXPECT_EQ(Titles(session), (std::vector<std::string>{"@0", "a@22500", "b@52500"}));
-    const std::vector<Suggestion> candidates = {{3000, 1.0, SuggestionKind::Silence},
-                                                {22'000, 0.8, SuggestionKind::Transition},
-                                                {52'600, 0.5, SuggestionKind::Transition}};
+    const std::vector<Suggestion> candidates = {Suggested(3000, 1.0, SuggestionKind::Silence),
+                                                Suggested(22'000, 0.8, SuggestionKind::Transition),
+                                                Suggested(52'600, 0.5, SuggestionKind::Transition)};
     const auto moves = session.SnapMarkers(candidates, 1.0);
     ASSERT_EQ(moves.size(), 2u);
     EXPECT_EQ(moves[0].to, 22'000);
