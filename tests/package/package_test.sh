@@ -136,7 +136,7 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
     }
     [ "$(complete_words sundrel-cli s)" = "split suggest " ] ||
         fail "completion of 's': $(complete_words sundrel-cli s)"
-    [ "$(complete_words sundrel-cli split --s)" = "--strict --suggested --sync " ] ||
+    [ "$(complete_words sundrel-cli split --s)" = "--shift --snap --strict --suggested --sync " ] ||
         fail "completion of 'split --s': $(complete_words sundrel-cli split --s)"
     [ "$(complete_words sundrel-cli suggest --)" = "--help --json --min-track --strict --tracklist --tracks " ] ||
         fail "completion of 'suggest --': $(complete_words sundrel-cli suggest --)"

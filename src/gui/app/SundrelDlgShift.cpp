@@ -39,7 +39,7 @@ void CSundrelDlg::CreateShiftMenu() {
     QAction* shift = m_pMenuEdit->addAction(QStringLiteral("&Shift Markers..."));
     shift->setObjectName(QStringLiteral("actionShiftMarkers"));
     connect(shift, &QAction::triggered, this, [this] { OnShiftMarkers(); });
-    QAction* snap = m_pMenuEdit->addAction(QStringLiteral("Snap Markers to &Transitions..."));
+    QAction* snap = m_pMenuEdit->addAction(QStringLiteral("Sn&ap Markers to Transitions..."));
     snap->setObjectName(QStringLiteral("actionSnapMarkers"));
     connect(snap, &QAction::triggered, this, [this] { OnSnapMarkers(); });
     connect(m_pMenuEdit, &QMenu::aboutToShow, this, [this, shift, snap] {

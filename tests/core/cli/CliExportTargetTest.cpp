@@ -79,7 +79,7 @@ TEST(CliExportTarget, NeverReplacesTheMixOrASourceHoweverSpelt) {
 TEST(CliExportTarget, SplitSparesItsMarkerFile) {
     Mix m;
     const fs::path labels = m.dir / "track02.wav";
-    m.Text(labels, "10\t10\tSecond\n");
+    m.Text(labels, "0\t0\tFirst\n10\t10\tSecond\n");
     const auto before = fixture::ReadFile(labels);
     const auto r =
         RunCli({"split", m.mix.string(), "--labels", labels.string(), "-o", m.dir.Path().string()});
