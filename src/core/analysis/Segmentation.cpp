@@ -197,11 +197,12 @@ std::vector<double> BoundaryGains(const SegmentCost& cost,
     return gains;
 }
 
-std::vector<Placement> Placements(const SegmentCost& cost, std::span<const std::size_t> candidates,
-                                  std::span<const double> bonus,
-                                  std::span<const std::size_t> boundaries, std::size_t index,
-                                  std::size_t minGap, const LengthPrior& prior) {
-    std::vector<Placement> out;
+std::vector<BoundaryPlace> Placements(const SegmentCost& cost,
+                                      std::span<const std::size_t> candidates,
+                                      std::span<const double> bonus,
+                                      std::span<const std::size_t> boundaries, std::size_t index,
+                                      std::size_t minGap, const LengthPrior& prior) {
+    std::vector<BoundaryPlace> out;
     if (index >= boundaries.size()) {
         return out;
     }
@@ -215,8 +216,9 @@ std::vector<Placement> Placements(const SegmentCost& cost, std::span<const std::
         const double b = i < bonus.size() ? bonus[i] : 0.0;
         out.push_back({c, cost(prev, c) + cost(c, next) + prior(c - prev) + prior(next - c) - b});
     }
-    std::stable_sort(out.begin(), out.end(),
-                     [](const Placement& a, const Placement& b) { return a.cost < b.cost; });
+    std::stable_sort(out.begin(), out.end(), [](const BoundaryPlace& a, const BoundaryPlace& b) {
+        return a.cost < b.cost;
+    });
     return out;
 }
 

@@ -66,7 +66,7 @@ std::vector<double> BoundaryGains(const SegmentCost& cost, std::span<const std::
 
 // One place for a boundary between two fixed neighbours, and the cost of the two tracks it
 // makes (their segment costs and length priors, less its bonus).
-struct Placement {
+struct BoundaryPlace {
     std::size_t hop = 0;
     double cost = 0.0;
 };
@@ -74,9 +74,10 @@ struct Placement {
 // Every candidate that could take the place of boundary `index` of `boundaries` with the other
 // boundaries kept (at least `minGap` hops from both neighbours), cheapest first. The chosen
 // boundary is among them unless it breaks the gap itself.
-std::vector<Placement> Placements(const SegmentCost& cost, std::span<const std::size_t> candidates,
-                                  std::span<const double> bonus,
-                                  std::span<const std::size_t> boundaries, std::size_t index,
-                                  std::size_t minGap, const LengthPrior& prior = {});
+std::vector<BoundaryPlace> Placements(const SegmentCost& cost,
+                                      std::span<const std::size_t> candidates,
+                                      std::span<const double> bonus,
+                                      std::span<const std::size_t> boundaries, std::size_t index,
+                                      std::size_t minGap, const LengthPrior& prior = {});
 
 } // namespace sundrel

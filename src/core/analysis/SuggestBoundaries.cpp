@@ -210,14 +210,14 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
             const std::size_t t = chosen[i];
             // The share of the chosen place among every place the boundary could take between its
             // neighbours, each weighed by exp(-cost * sharpness / penalty).
-            const std::vector<Placement> places =
+            const std::vector<BoundaryPlace> places =
                 Placements(cost, candidates, bonus, chosen, i, gap, prior);
             const double temperature = penalty / std::max(1e-6, tuning.sharpness);
             double total = 0.0;
-            for (const Placement& p : places) {
+            for (const BoundaryPlace& p : places) {
                 total += std::exp(-(p.cost - places.front().cost) / temperature);
             }
-            const auto shareOf = [&](const Placement& p) {
+            const auto shareOf = [&](const BoundaryPlace& p) {
                 return total > 0.0 ? std::exp(-(p.cost - places.front().cost) / temperature) / total
                                    : 1.0;
             };
@@ -229,7 +229,7 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
             };
             double share = places.empty() ? 1.0 : 0.0;
             std::vector<std::size_t> listed;
-            for (const Placement& p : places) {
+            for (const BoundaryPlace& p : places) {
                 if (near(p.hop, t)) {
                     share += shareOf(p);
                     continue;
