@@ -22,7 +22,6 @@ struct TrackLine {
     std::optional<std::int64_t> seconds;
     ArtistTitle name;
     std::string text{}; // the name as written, before it was split
-    friend bool operator==(const TrackLine&, const TrackLine&) = default;
 };
 
 bool IsBlank(char c) {
