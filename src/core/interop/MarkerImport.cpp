@@ -6,7 +6,6 @@
 #include "core/time/TimeCode.h"
 
 #include <algorithm>
-#include <numeric>
 #include <string>
 
 namespace sundrel {
@@ -15,15 +14,6 @@ namespace {
 
 std::string TrackText(std::size_t index) {
     return "track " + std::to_string(index + 1);
-}
-
-std::vector<std::size_t> TimeOrder(std::span<const Marker> markers) {
-    std::vector<std::size_t> order(markers.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return markers[a].frame < markers[b].frame;
-    });
-    return order;
 }
 
 } // namespace
@@ -108,7 +98,7 @@ std::vector<Marker> NameMarkers(std::span<const Marker> markers, const MarkerSet
                                   "; nothing was changed");
     }
     std::vector<Marker> named(markers.begin(), markers.end());
-    const std::vector<std::size_t> order = TimeOrder(markers);
+    const std::vector<std::size_t> order = FrameOrder(markers);
     for (std::size_t k = 0; k < order.size(); ++k) {
         named[order[k]].title = set.tracks[k].title;
         named[order[k]].artist = set.tracks[k].artist;
@@ -124,7 +114,7 @@ MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, co
     set.date = mix.date;
     set.genre = mix.genre;
     set.file = mixPath.filename().string();
-    for (std::size_t index : TimeOrder(markers)) {
+    for (std::size_t index : FrameOrder(markers)) {
         const Marker& m = markers[index];
         set.tracks.push_back({TimeOfFrame(m.frame, rate), m.title, m.artist});
     }

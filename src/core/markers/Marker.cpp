@@ -91,4 +91,13 @@ bool AllPercentUnnamed(std::span<const Marker> markers) {
     });
 }
 
+std::vector<std::size_t> FrameOrder(std::span<const Marker> markers) {
+    std::vector<std::size_t> order(markers.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return markers[a].frame < markers[b].frame;
+    });
+    return order;
+}
+
 } // namespace sundrel

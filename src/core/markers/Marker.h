@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace sundrel {
 
@@ -45,6 +46,9 @@ double SecondsAtFrame(std::int64_t frame, std::uint32_t rate);
 // only is cut byte for byte as Split always cut it.
 void ResolvePercentFrames(std::span<Marker> markers, std::uint64_t dataSize,
                           std::uint32_t frameSize);
+
+// The markers' indices in the order of their frames; markers at the same frame keep their order.
+std::vector<std::size_t> FrameOrder(std::span<const Marker> markers);
 
 // True when every marker carries its percentage and none has a title or artist: such a list
 // is stored as a version 2 project, byte for byte as before markers had frames and names.

@@ -1,28 +1,14 @@
 #include "core/markers/MarkerMoves.h"
 
 #include <algorithm>
-#include <numeric>
 #include <string>
 
 namespace sundrel {
 
-namespace {
-
-std::vector<std::size_t> TimeOrder(std::span<const Marker> markers) {
-    std::vector<std::size_t> order(markers.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return markers[a].frame < markers[b].frame;
-    });
-    return order;
-}
-
-} // namespace
-
 std::vector<Marker> ShiftMarkers(std::span<const Marker> markers, std::int64_t delta,
                                  std::int64_t frames) {
     std::vector<Marker> out(markers.begin(), markers.end());
-    const std::vector<std::size_t> order = TimeOrder(markers);
+    const std::vector<std::size_t> order = FrameOrder(markers);
     for (std::size_t k = 0; k < order.size(); ++k) {
         Marker& m = out[order[k]];
         if (m.frame == 0) {
@@ -45,7 +31,7 @@ std::vector<SnapMove> SnapMarkers(std::vector<Marker>& markers, std::span<const 
     std::vector<SnapTarget> sorted(targets.begin(), targets.end());
     std::sort(sorted.begin(), sorted.end(),
               [](const SnapTarget& a, const SnapTarget& b) { return a.frame < b.frame; });
-    const std::vector<std::size_t> order = TimeOrder(markers);
+    const std::vector<std::size_t> order = FrameOrder(markers);
     std::vector<SnapMove> moves;
     for (std::size_t k = 0; k < order.size(); ++k) {
         Marker& m = markers[order[k]];

@@ -7,6 +7,7 @@
 #include "core/io/ReadAll.h"
 #include "core/io/UniqueFd.h"
 #include "core/io/WriteAll.h"
+#include "core/split/NameLines.h"
 #include "core/split/SplitTypes.h"
 
 #include <algorithm>
@@ -31,26 +32,6 @@ void Mix(std::uint64_t& hash, std::span<const std::byte> bytes) {
     for (const std::byte b : bytes) {
         hash = (hash ^ static_cast<std::uint64_t>(b)) * 0x100000001b3ull;
     }
-}
-
-std::string Escaped(const std::string& name) {
-    std::string out;
-    for (const char c : name) {
-        out += c == '\\' ? std::string("\\\\") : c == '\n' ? std::string("\\n") : std::string(1, c);
-    }
-    return out;
-}
-
-std::string Unescaped(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            out += text[++i] == 'n' ? '\n' : text[i];
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -96,8 +77,8 @@ std::vector<RecordedTrack> ReadSplitRecord(const std::filesystem::path& folder) 
             (kind != 'T' && kind != 'L')) {
             return {};
         }
-        tracks.push_back(
-            {Unescaped(line.substr(static_cast<std::size_t>(used))), size, digest, kind == 'L'});
+        tracks.push_back({UnescapedName(line.substr(static_cast<std::size_t>(used))), size, digest,
+                          kind == 'L'});
     }
     return tracks;
 }
@@ -110,7 +91,7 @@ int WriteSplitRecord(const std::filesystem::path& folder, std::span<const Record
                       static_cast<unsigned long long>(t.size),
                       static_cast<unsigned long long>(t.digest));
         text += numbers;
-        text += Escaped(t.name) + "\n";
+        text += EscapedName(t.name) + "\n";
     }
     const std::filesystem::path record = SplitRecordPath(folder);
     std::filesystem::path next = record;

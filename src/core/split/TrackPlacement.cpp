@@ -3,6 +3,7 @@
 #include "core/io/ErrorText.h"
 #include "core/io/UniqueFd.h"
 #include "core/io/WriteAll.h"
+#include "core/split/NameLines.h"
 #include "core/split/SplitTypes.h"
 
 #include <cerrno>
@@ -138,39 +139,14 @@ bool Undo(const Placement& p, Done done) {
     return false;
 }
 
-// A file name in a journal line: '\' and line ends escaped ('/' cannot occur in a name).
-std::string Escaped(const std::string& name) {
-    std::string out;
-    for (const char c : name) {
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-std::string Unescaped(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            out += text[++i] == 'n' ? '\n' : text[i];
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 void WriteJournal(const std::filesystem::path& journal, std::span<const Placement> placements,
                   bool done, bool sync) {
     std::string text = std::string(kJournalHead) + "\n" + (done ? "done" : "placing") + "\n";
     for (const Placement& p : placements) {
         text += std::to_string(p.file.device) + " " + std::to_string(p.file.inode) + " " +
-                Escaped(p.temp.filename().string()) + "/" + Escaped(p.aside.filename().string()) +
-                "/" + Escaped(p.target.filename().string()) + "\n";
+                EscapedName(p.temp.filename().string()) + "/" +
+                EscapedName(p.aside.filename().string()) + "/" +
+                EscapedName(p.target.filename().string()) + "\n";
     }
     // Written whole under a fixed name and renamed over the journal: the folder's lock makes
     // the name this split's alone.
@@ -228,9 +204,9 @@ std::optional<Journal> ReadJournal(const std::filesystem::path& journal) {
             return std::nullopt;
         }
         Placement p;
-        p.temp = folder / Unescaped(names.substr(0, first));
-        p.aside = folder / Unescaped(names.substr(first + 1, second - first - 1));
-        p.target = folder / Unescaped(names.substr(second + 1));
+        p.temp = folder / UnescapedName(names.substr(0, first));
+        p.aside = folder / UnescapedName(names.substr(first + 1, second - first - 1));
+        p.target = folder / UnescapedName(names.substr(second + 1));
         p.file = {static_cast<dev_t>(device), static_cast<ino_t>(inode)};
         j.placements.push_back(std::move(p));
     }
