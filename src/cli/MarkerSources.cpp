@@ -179,8 +179,8 @@ void AddMarkerSourceOptions(CLI::App& cmd, MarkerSources& sources) {
         ->check(CLI::Range(1, 10000))
         ->needs(suggested);
     cmd.add_option("--pregap", sources.pregap,
-                   "The audio before a marker file's first track: join it to that track, or "
-                   "write it as a track of its own (\"00 pregap\")")
+                   "The audio before a cue sheet's first track (its pregap): join it to that "
+                   "track, or write it as a track of its own (\"00 pregap\")")
         ->check(CLI::IsMember({"join", "separate"}))
         ->default_str("join");
     cmd.add_option("--shift", sources.shift,

@@ -219,6 +219,7 @@ class CueReader {
             }
             m_set.tracks.push_back(std::move(track.entry));
         }
+        m_set.leadInIsPregap = true;
         return std::move(m_set);
     }
 

@@ -24,7 +24,7 @@ bool HasTimes(const MarkerSet& set) {
 }
 
 bool HasLeadIn(const MarkerSet& set, std::uint32_t rate) {
-    if (!HasTimes(set)) {
+    if (!set.leadInIsPregap || !HasTimes(set)) {
         return false;
     }
     std::int64_t first = FrameOf(*set.tracks.front().start, rate);
@@ -68,7 +68,7 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, s
                                       FormatFrameTime(placed[k].frame, rate) + ")");
         }
     }
-    if (leadIn == LeadIn::JoinFirstTrack && !placed.empty()) {
+    if (leadIn == LeadIn::JoinFirstTrack && set.leadInIsPregap && !placed.empty()) {
         placed.front().frame = 0;
     }
     std::vector<Marker> markers;

@@ -14,8 +14,10 @@ namespace sundrel {
 // Whether the set's tracks say where they start (the readers give all of them times or none).
 bool HasTimes(const MarkerSet& set);
 
-// What becomes of the audio before the first track's start (a cue sheet's pregap, the second
-// a recording program ran before the first track).
+// What becomes of a cue sheet's pregap: the audio before its first track's INDEX 01 (or the
+// second a recording program ran before the first track). Whatever precedes the first time of a
+// label file or a tracklist is always a track of its own, unnamed: those lists name where the
+// tracks they list begin, and the part before may be an intro or talk no name belongs to.
 enum class LeadIn {
     JoinFirstTrack, // the first track starts at 0: a mix's first second belongs to it
     OwnTrack,       // an unnamed track of its own before the first listed one
@@ -23,15 +25,16 @@ enum class LeadIn {
 
 // The markers a set with times makes for a mix of `frames` frames at `rate`, in time order:
 // each track starts at the frame nearest its time. The first track names the start marker
-// when it starts at 0 or `leadIn` joins the audio before it to it; otherwise the start marker
+// when it starts at 0 or `leadIn` joins a cue sheet's pregap to it; otherwise the start marker
 // comes first, unnamed (the stretch before the first listed track). Throws InteropError (line 0)
 // naming the track when a track has no time, starts at or after the end of the mix, or starts on
 // the same frame as another, and when there would be more markers than a list holds.
 std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, std::int64_t frames,
                                      LeadIn leadIn = LeadIn::JoinFirstTrack);
 
-// Whether MarkersFromTimes with LeadIn::OwnTrack gives the set's audio before its first track
-// a track of its own: the first start lies after frame 0 at `rate`.
+// Whether MarkersFromTimes with LeadIn::OwnTrack gives a cue sheet's pregap a track of its own:
+// the first start lies after frame 0 at `rate`. Always false for other sets, whose audio before
+// the first time is an ordinary (unnamed, numbered) track.
 bool HasLeadIn(const MarkerSet& set, std::uint32_t rate);
 
 // `markers` (any order) with the set's names given to them in time order, the start marker

@@ -37,6 +37,10 @@ struct MarkerSet {
     std::string date;   // a cue sheet's REM DATE ("2026-12-05", "1997")
     std::string genre;  // a cue sheet's REM GENRE
     std::vector<TrackEntry> tracks;
+    // A cue sheet: the audio before its first track's INDEX 01 is that track's pregap (or the
+    // second a recording program ran before it) and belongs to it. A label file or a tracklist
+    // that starts later leaves out a part of the mix it does not name.
+    bool leadInIsPregap = false;
     // What the reader read past or had to guess, one sentence each ("line 40: track 13 is a
     // data track (MODE2/2336); skipped"): worth telling the user, no reason to refuse the file.
     std::vector<std::string> notes;

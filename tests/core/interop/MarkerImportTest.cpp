@@ -36,15 +36,20 @@ TEST(MarkerImport, TimedTracksBecomeMarkersInTimeOrder) {
     EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000),
               (std::vector<Marker>{Named(0, "One", "A"), Named(2000, "Between"),
                                    Named(60'000, "Two", "B")}));
-    // A list that starts later: the audio before its first track joins that track, or, asked
-    // for, is an unnamed track of its own; the later tracks keep their places either way.
+    // A label file or tracklist that starts later: the audio before its first track is an
+    // unnamed track of its own, whatever the lead-in choice.
     set.tracks.erase(set.tracks.begin() + 1);
+    const std::vector<Marker> ownTrack = {FrameMarker(0), Named(2000, "Between"),
+                                          Named(60'000, "Two", "B")};
+    EXPECT_FALSE(sundrel::HasLeadIn(set, 1000));
+    EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000), ownTrack);
+    // A cue sheet's pregap joins its first track, or, asked for, is a track of its own; the
+    // later tracks keep their places either way.
+    set.leadInIsPregap = true;
     EXPECT_TRUE(sundrel::HasLeadIn(set, 1000));
     EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000),
               (std::vector<Marker>{Named(0, "Between"), Named(60'000, "Two", "B")}));
-    EXPECT_EQ(
-        sundrel::MarkersFromTimes(set, 1000, 100'000, sundrel::LeadIn::OwnTrack),
-        (std::vector<Marker>{FrameMarker(0), Named(2000, "Between"), Named(60'000, "Two", "B")}));
+    EXPECT_EQ(sundrel::MarkersFromTimes(set, 1000, 100'000, sundrel::LeadIn::OwnTrack), ownTrack);
     set.tracks.front().start = ExactTime{0, 75};
     EXPECT_FALSE(sundrel::HasLeadIn(set, 1000));
 }
@@ -68,10 +73,11 @@ TEST(MarkerImport, TimesThatDoNotFitAreRefusedNamingTheTrack) {
     MarkerSet untimed = timed({0, 5});
     untimed.tracks[1].start.reset();
     EXPECT_THAT(refusal(untimed), HasSubstr("track 2 has no start time"));
-    // 255 tracks one frame apart after the start fit when the first takes the start marker,
-    // not when the stretch before it is a track of its own; 256 never fit.
+    // A sheet of 255 tracks one frame apart after the start fits when its pregap joins the
+    // first, not when the pregap is a track of its own; 256 never fit.
     const auto tracks = [](std::size_t count) {
         MarkerSet set;
+        set.leadInIsPregap = true;
         for (std::size_t i = 0; i < count; ++i) {
             set.tracks.push_back({ExactTime{static_cast<std::int64_t>(i + 1) * 100, 1000}, "", ""});
         }
