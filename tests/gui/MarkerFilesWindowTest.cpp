@@ -235,7 +235,8 @@ class MarkerFilesWindowTest : public QObject {
              {41 * kRate + 7893, "Porcelain", "Moby"}},
             {QStringLiteral("7.250000\t7.250000\tMoby - Porcelain\r\n"
                             "20.000000\t31.500000\tDaft Punk - Around the World\r\n"),
-             QStringLiteral("2 tracks from the pasted label file"), // 0..7.25 s joins the first
+             // 0..7.25 s is an unnamed track of its own: a label file names no pregap.
+             QStringLiteral("3 tracks from the pasted label file"),
              {20 * kRate, "Around the World", "Daft Punk"}},
         };
         for (const auto& c : cases) {
