@@ -67,25 +67,16 @@ class JumpTimeTest : public QObject {
         QVERIFY(prompt.messages.isEmpty());
     }
 
-    // The line under the field says how the text typed so far is read.
+    // The line under the field says how the text typed so far is read (the readings
+    // themselves: the core's JumpTimeTest).
     void theReadingFollowsTheText() {
         ScriptedPrompt prompt;
         CJumpTimeDlg dlg(prompt);
         QVERIFY(Open(dlg));
         dlg.m_fMaxTime = 4 * 3600.0f;
         auto* reading = dlg.findChild<QLabel*>(QStringLiteral("readingLabel"));
-        QStringList readings;
         QTest::keyClicks(Edit(dlg), QStringLiteral("3:15"));
-        readings << reading->text();
-        for (const char* text : {"195", "5:0:0", "1:02:03.250"}) {
-            Edit(dlg)->setText(QString::fromLatin1(text));
-            readings << reading->text();
-        }
-        QCOMPARE(readings,
-                 QStringList({QStringLiteral("Read as 3 h 0 min 0.015 s"),
-                              QStringLiteral("Read as 0 h 0 min 0.195 s"),
-                              QStringLiteral("5:00:00.000 is past the end of the mix, 4:00:00.000"),
-                              QStringLiteral("Read as 1 h 2 min 3.250 s")}));
+        QCOMPARE(reading->text(), QStringLiteral("Read as 3 h 0 min 0.015 s"));
 
         // The whole line shows, inside the dialog, before Jump is pressed.
         dlg.m_fMaxTime = 1913.0f;
@@ -105,17 +96,12 @@ class JumpTimeTest : public QObject {
         }
     }
 
-    void refusedTimeSaysErrorAndStaysOpen_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("beyond the end") << QStringLiteral("3:25");
-        QTest::newRow("negative") << QStringLiteral("0:00:-01.000");
-    }
+    // Every refusal (which ones: the core's JumpTimeTest) takes the same way here.
     void refusedTimeSaysErrorAndStaysOpen() {
-        QFETCH(QString, text);
         ScriptedPrompt prompt;
         CJumpTimeDlg dlg(prompt);
         QVERIFY(Open(dlg));
-        Edit(dlg)->setText(text);
+        Edit(dlg)->setText(QStringLiteral("3:25"));
         QTest::mouseClick(Button(dlg, "jumpButton"), Qt::LeftButton);
         QCOMPARE(prompt.messages.size(), 1);
         QCOMPARE(prompt.LastText(), QStringLiteral("error"));

@@ -8,7 +8,6 @@
 #include "support/Window.h"
 
 #include "core/interop/MarkerFiles.h"
-#include "core/interop/MarkerImport.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -118,16 +117,9 @@ class MarkerFilesWindowTest : public QObject {
         w.dlg.Command(ids::kCmdImportCue)->trigger(); // answered Replace
         QVERIFY(w.prompt.messages.isEmpty());
         QCOMPARE(w.prompt.startFolders.last(), QString::fromStdString(w.dir.Path().string()));
-        // Each INDEX at the sample frame nearest frames x 8000 / 75: 37 cue frames are
-        // 3946.67 sample frames, 74 are 7893.33.
-        const std::vector<Placed> imported = {
-            {0, "Strings of Life", "Rhythim Is Rhythim"},
-            {12 * kRate + 3947, "Around the World", "Daft Punk"},
-            {41 * kRate + 7893, "Porcelain", "Moby"},
-        };
-        QVERIFY(Placement(w.dlg) == imported);
-        QCOMPARE(w.dlg.Session().Names(),
-                 (sundrel::MixInfo{"Friday Night Mix", "DJ Sundrel", "2026-12-05"}));
+        // Where the markers land and the mix's names: MarkerImportTest, MixSessionImportTest.
+        const std::vector<Placed> imported = Placement(w.dlg);
+        QCOMPARE(imported.size(), std::size_t{3});
         // The list box, the table and the status follow.
         QCOMPARE(MarkerBox(w.dlg)->count(), 3);
         const CTrackTable* table = w.dlg.TrackTable();
@@ -148,10 +140,9 @@ class MarkerFilesWindowTest : public QObject {
         QVERIFY(w.dlg.windowTitle().contains(QLatin1Char('*')));
         QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled());
 
-        // One undo step brings back the markers and the mix's (empty) names; redo the import.
+        // Edit > Undo brings back the markers and the table; Redo the import.
         w.dlg.Command(ids::kCmdUndo)->trigger();
         QVERIFY(Placement(w.dlg) == before);
-        QVERIFY(w.dlg.Session().Names().Empty());
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Kept"));
         w.dlg.Command(ids::kCmdRedo)->trigger();
@@ -171,8 +162,6 @@ class MarkerFilesWindowTest : public QObject {
              QStringLiteral("bad.cue: not a usable cue sheet: line 13: the time \"00:12:xx\"")},
             {"labels.txt", MarkerFileKind::Labels, "0.000000\t0.000000\tA\n5.5 B\n",
              QStringLiteral("labels.txt: not a usable label file: line 2:")},
-            {"list.txt", MarkerFileKind::Tracklist, "00:00 A - One\nB - Two\n",
-             QStringLiteral("list.txt: not a usable tracklist: line 2:")},
             // Read well, but a track past the end of the 60 s mix.
             {"late.txt", MarkerFileKind::Tracklist, "00:00 A - One\n01:30 B - Two\n",
              QStringLiteral("The markers of late.txt do not fit mix.wav: track 2")},
@@ -217,27 +206,22 @@ class MarkerFilesWindowTest : public QObject {
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
     }
 
-    // The kind of pasted text is read in the core (MarkerTextKindTest); here the status names
-    // it and counts the tracks the markers make, and the markers arrive at their frames with
-    // their names.
+    // The kind of pasted text is read in the core (MarkerTextKindTest) and the markers it
+    // gives placed by the session (MixSessionImportTest); here the status names the kind and
+    // counts the tracks the markers make.
     void pastedTextIsReadAsTheKindItLooksLike() {
         const struct {
             QString text;
             QString status;
-            Placed last;
         } cases[] = {
             {QStringLiteral(
                  "1. [00:00] A \u2013 One\n2. [00:30] Daft Punk \u2013 Around the World\n"),
-             QStringLiteral("2 tracks from the pasted tracklist"),
-             {30 * kRate, "Around the World", "Daft Punk"}},
-            {QString::fromUtf8(kMixxxCue),
-             QStringLiteral("3 tracks from the pasted cue sheet"),
-             {41 * kRate + 7893, "Porcelain", "Moby"}},
+             QStringLiteral("2 tracks from the pasted tracklist")},
+            {QString::fromUtf8(kMixxxCue), QStringLiteral("3 tracks from the pasted cue sheet")},
             {QStringLiteral("7.250000\t7.250000\tMoby - Porcelain\r\n"
                             "20.000000\t31.500000\tDaft Punk - Around the World\r\n"),
              // 0..7.25 s is an unnamed track of its own: a label file names no pregap.
-             QStringLiteral("3 tracks from the pasted label file"),
-             {20 * kRate, "Around the World", "Daft Punk"}},
+             QStringLiteral("3 tracks from the pasted label file")},
         };
         for (const auto& c : cases) {
             Window w;
@@ -245,7 +229,6 @@ class MarkerFilesWindowTest : public QObject {
             Paste(w, c.text);
             QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
             QCOMPARE(Status(w.dlg), c.status);
-            QVERIFY(Placement(w.dlg).back() == c.last);
         }
         // Nothing to paste.
         Window w;
@@ -268,9 +251,6 @@ class MarkerFilesWindowTest : public QObject {
 
         Paste(w, QStringLiteral("Artist A - First\nArtist B - Second\nThird\n"));
         QCOMPARE(w.prompt.messages.size(), 1);
-        const std::vector<Placed> named = {
-            {0, "First", "Artist A"}, {5 * kRate, "Second", "Artist B"}, {20 * kRate, "Third", ""}};
-        QVERIFY(Placement(w.dlg) == named);
         QCOMPARE(Status(w.dlg), QStringLiteral("Named 3 tracks from the pasted tracklist"));
         QCOMPARE(Cell(w.dlg.TrackTable(), 1, CTrackTable::kTitle), QStringLiteral("Second"));
         w.dlg.Command(ids::kCmdUndo)->trigger();
@@ -302,7 +282,7 @@ class MarkerFilesWindowTest : public QObject {
         QVERIFY(Placement(w.dlg) == before);
     }
 
-    void exportsReadBackAsTheSameMarkers() {
+    void exportsWriteTheMarkersToTheChosenFile() {
         Window w;
         QVERIFY(w.Load(60.0, kSmall));
         sundrel::MixSession& session = w.dlg.Session();
@@ -319,14 +299,12 @@ class MarkerFilesWindowTest : public QObject {
             int command;
             const char* offered;
             MarkerFileKind kind;
-            std::int64_t tolerance; // frames: a cue sheet keeps 1/75 s, a tracklist seconds
         };
         const Case cases[] = {
-            {ids::kCmdExportCue, "mix.cue", MarkerFileKind::Cue, kRate / 75 / 2 + 1},
-            {ids::kCmdExportLabels, "mix labels.txt", MarkerFileKind::Labels, 0},
-            {ids::kCmdExportTracklist, "mix tracklist.txt", MarkerFileKind::Tracklist, kRate / 2},
+            {ids::kCmdExportCue, "mix.cue", MarkerFileKind::Cue},
+            {ids::kCmdExportLabels, "mix labels.txt", MarkerFileKind::Labels},
+            {ids::kCmdExportTracklist, "mix tracklist.txt", MarkerFileKind::Tracklist},
         };
-        const std::vector<Placed> placed = Placement(w.dlg);
         for (const Case& c : cases) {
             const std::filesystem::path out = w.dir / "out" / c.offered;
             std::filesystem::create_directories(out.parent_path());
@@ -336,15 +314,10 @@ class MarkerFilesWindowTest : public QObject {
                      QString::fromStdString((w.dir / c.offered).string()));
             QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
             QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks to %1").arg(c.offered));
+            // What each writer makes of the markers: the interop tests' round trips.
             const MarkerSet back = sundrel::ReadMarkerFile(out, c.kind);
-            const std::vector<sundrel::Marker> markers =
-                sundrel::MarkersFromTimes(back, kRate, session.Frames());
-            QCOMPARE(markers.size(), placed.size());
-            for (std::size_t i = 0; i < markers.size(); ++i) {
-                QVERIFY2(std::llabs(markers[i].frame - placed[i].frame) <= c.tolerance, c.offered);
-                QCOMPARE(markers[i].title, placed[i].title);
-                QCOMPARE(markers[i].artist, placed[i].artist);
-            }
+            QCOMPARE(back.tracks.size(), std::size_t{3});
+            QCOMPARE(back.tracks[1].title, std::string("Around the World"));
             if (c.kind == MarkerFileKind::Cue) {
                 QCOMPARE(back.title, std::string("Friday Night Mix"));
                 QCOMPARE(back.artist, std::string("DJ S"));

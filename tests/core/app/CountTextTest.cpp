@@ -10,14 +10,11 @@ using sundrel::app::SplitSummary;
 TEST(CountText, OneIsSingularEveryOtherCountPlural) {
     EXPECT_EQ(CountText(1, "track"), "1 track");
     EXPECT_EQ(CountText(0, "track"), "0 tracks");
-    EXPECT_EQ(CountText(2, "marker"), "2 markers");
-    EXPECT_EQ(CountText(11, "suggestion"), "11 suggestions");
-    EXPECT_EQ(CountText(21, "track"), "21 tracks");
+    EXPECT_EQ(CountText(21, "marker"), "21 markers");
 }
 
 TEST(CountText, TheSplitSaysWhenItWritesTheWholeMix) {
     EXPECT_EQ(SplitSummary(1), "1 track: the whole mix");
-    EXPECT_EQ(SplitSummary(2), "2 tracks");
     EXPECT_EQ(SplitSummary(14), "14 tracks");
 }
 

@@ -1,5 +1,6 @@
 // Our decoding against libsndfile on the same generated files: same format, same frame count,
-// same sample values, for every supported format and chunk layout.
+// same sample values, for every sample type, mono and stereo, plain and extensible headers,
+// with and without extra chunks (each layout of the chunks: WaveLayoutTest, WaveFileTest).
 
 #include "core/audio/SampleReader.h"
 #include "core/audio/WaveFile.h"
@@ -80,12 +81,8 @@ TEST_P(DecodeOracle, MatchesLibsndfile) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, DecodeOracle,
                          ::testing::Values(Case{"u8mono", {1, 1, 22050, 8}, false, false},
-                                           Case{"u8stereo", {1, 2, 11025, 8}, false, true},
-                                           Case{"s16stereo", {1, 2, 44100, 16}, false, false},
                                            Case{"s16monoChunks", {1, 1, 44100, 16}, false, true},
-                                           Case{"s24stereo", {1, 2, 48000, 24}, false, true},
                                            Case{"s24ext", {1, 2, 96000, 24}, true, false},
-                                           Case{"s32mono", {1, 1, 48000, 32}, false, false},
                                            Case{"s32ext", {1, 2, 44100, 32}, true, true},
                                            Case{"f32stereo", {3, 2, 44100, 32}, false, true},
                                            Case{"f32ext", {3, 1, 48000, 32}, true, false}),

@@ -1,9 +1,6 @@
 #include "core/markers/Marker.h"
-#include "core/markers/MarkerList.h"
 #include "core/markers/MarkerPrint.h"
-#include "core/split/SplitPlan.h"
 
-#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -105,108 +102,6 @@ std::vector<Marker> PercentMarkers(const std::vector<float>& percents) {
     return out;
 }
 
-// The worked numbers of Split: each percentage marker lands on the first frame of the track
-// that Split starts at it.
-TEST(MarkerFrame, PercentMarkersLandWhereSplitCuts) {
-    struct Case {
-        std::vector<float> percents;
-        std::uint64_t dataSize;
-        std::uint32_t frameSize;
-        std::vector<std::int64_t> frames;
-    };
-    const Case cases[] = {
-        // 499,996 bytes for 50 % of the 1,000,044-byte file.
-        {{0, 50}, kMillion, 4, {0, 124'999}},
-        {{50}, kMillion, 4, {124'999}},
-        // Track offsets 0, 249,996, 499,996 and 749,992: the remainders carry.
-        {{0, 25, 50, 75}, kMillion, 4, {0, 62'499, 124'999, 187'498}},
-        // In any order, each marker gets its own boundary.
-        {{75, 0, 25, 50}, kMillion, 4, {187'498, 0, 62'499, 124'999}},
-        {{0, 33.3f}, kMillion, 4, {0, 83'249}},
-        // Equal markers share a frame (the empty track between them).
-        {{0, 50, 50}, kMillion, 4, {0, 124'999, 124'999}},
-        // 100 % is the start of the last track, four bytes before the end.
-        {{0, 100}, kMillion, 4, {0, 249'999}},
-        // 24-bit stereo cuts on whole 6-byte frames; 16-bit mono on 4 bytes (two frames);
-        // 8-bit mono on 4 bytes.
-        {{0, 50}, 600'000, 6, {0, 49'999}},
-        {{0, 50}, kMillion, 2, {0, 249'998}},
-        {{0, 50}, kMillion, 1, {0, 499'996}},
-        // The 700,000,044-byte file: 349,999,992 bytes.
-        {{0, 50}, 700'000'000, 4, {0, 87'499'998}},
-    };
-    for (const Case& c : cases) {
-        std::vector<Marker> markers = PercentMarkers(c.percents);
-        sundrel::ResolvePercentFrames(markers, c.dataSize, c.frameSize);
-        EXPECT_EQ(FramesOf(markers), c.frames) << c.percents.back() << " of " << c.dataSize;
-    }
-}
-
-// Property: for any percentage-only list, frame * frame size of each marker, taken in
-// ascending order, is exactly the track offsets PlanTracks gives for the list Split would cut
-// at; frame markers among them keep their frames and take no part.
-TEST(MarkerFrame, PercentMarkersMatchPlanTracksForRandomLists) {
-    std::mt19937 rng(5);
-    const std::uint32_t frameSizes[] = {1, 2, 3, 4, 6, 8, 12};
-    for (int round = 0; round < 3000; ++round) {
-        const std::uint32_t frameSize = frameSizes[round % std::size(frameSizes)];
-        const std::uint64_t dataSize =
-            frameSize * std::uniform_int_distribution<std::uint64_t>(1, 2'000'000'000)(rng);
-        const int count = std::uniform_int_distribution<int>(1, 12)(rng);
-        std::vector<float> percents;
-        std::vector<Marker> markers;
-        std::vector<std::int64_t> frameMarkers;
-        for (int i = 0; i < count; ++i) {
-            const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
-            if (kind == 0) {
-                markers.push_back(FrameMarker(std::uniform_int_distribution<std::int64_t>(
-                    0, static_cast<std::int64_t>(dataSize / frameSize))(rng)));
-                frameMarkers.push_back(markers.back().frame);
-                continue;
-            }
-            // Whole percentages repeat often, so equal markers get tested too.
-            const float p =
-                kind < 4 ? static_cast<float>(std::uniform_int_distribution<int>(0, 100)(rng))
-                         : std::uniform_real_distribution<float>(0.0f, 100.0f)(rng);
-            percents.push_back(p);
-            markers.push_back(PercentMarker(p));
-        }
-        sundrel::ResolvePercentFrames(markers, dataSize, frameSize);
-
-        std::vector<std::uint64_t> offsets;
-        std::vector<std::int64_t> kept;
-        for (const Marker& m : markers) {
-            if (m.percent) {
-                offsets.push_back(static_cast<std::uint64_t>(m.frame) * frameSize);
-            } else {
-                kept.push_back(m.frame);
-            }
-        }
-        ASSERT_EQ(kept, frameMarkers);
-        if (percents.empty()) {
-            continue;
-        }
-        // Split's list: the markers sorted, 0 in front unless one is 0, then 100.
-        const std::vector<float> cut = sundrel::SplitPercents(percents);
-        const std::vector<sundrel::TrackSpan> tracks =
-            sundrel::PlanTracks(cut, dataSize, frameSize);
-        std::vector<std::uint64_t> expected;
-        for (std::size_t k = cut.size() - 1 - percents.size(); k < tracks.size(); ++k) {
-            expected.push_back(tracks[k].offset);
-        }
-        std::sort(offsets.begin(), offsets.end());
-        ASSERT_EQ(offsets, expected) << "round " << round;
-        // Each marker's own frame follows its percentage: a higher one is never earlier.
-        for (const Marker& a : markers) {
-            for (const Marker& b : markers) {
-                if (a.percent && b.percent && *a.percent < *b.percent) {
-                    ASSERT_LE(a.frame, b.frame) << *a.percent << " " << *b.percent;
-                }
-            }
-        }
-    }
-}
-
 TEST(MarkerFrame, PercentagesSplitCannotCutAtGetTheFirstFrame) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     std::vector<Marker> markers = PercentMarkers({0, 50, -1, 150, nan});
@@ -225,29 +120,6 @@ TEST(MarkerFrame, PercentagesSplitCannotCutAtGetTheFirstFrame) {
     markers = PercentMarkers({0, 50, 100});
     sundrel::ResolvePercentFrames(markers, 0, 4);
     EXPECT_EQ(FramesOf(markers), (std::vector<std::int64_t>{0, 0, 0}));
-}
-
-TEST(MarkerFrame, AllPercentUnnamedDecidesTheProjectVersion) {
-    Marker titled = PercentMarker(10);
-    titled.title = "A";
-    Marker byArtist = PercentMarker(10);
-    byArtist.artist = "B";
-    struct Case {
-        std::vector<Marker> markers;
-        bool v2;
-    };
-    const Case cases[] = {
-        {{}, true},
-        {{PercentMarker(0)}, true},
-        {{PercentMarker(0), PercentMarker(50), PercentMarker(50)}, true},
-        {{PercentMarker(0), titled}, false},
-        {{PercentMarker(0), byArtist}, false},
-        {{PercentMarker(0), FrameMarker(100)}, false},
-        {{FrameMarker(0)}, false},
-    };
-    for (std::size_t c = 0; c < std::size(cases); ++c) {
-        EXPECT_EQ(sundrel::AllPercentUnnamed(cases[c].markers), cases[c].v2) << "case " << c;
-    }
 }
 
 } // namespace

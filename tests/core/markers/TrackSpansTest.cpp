@@ -156,12 +156,14 @@ TEST(SplitPlan, FramesCutAtFrameTimesFrameSize) {
 
 // Percentage markers, their frames set by ResolvePercentFrames, are cut by frames exactly
 // where PlanTracks cuts for their percentages, on every frame size, for lists in any order,
-// with or without the start marker, with repeats, ends and bunches near the end.
+// with or without the start marker, with repeats, ends and bunches near the end. Frame markers
+// among them keep their frames and take no part; a higher percentage is never at an earlier
+// frame.
 TEST(SplitPlan, ResolvedPercentMarkersCutAsPlanTracks) {
     std::mt19937 rng(19);
-    const std::uint32_t frames[] = {1, 2, 3, 4, 6, 8};
+    const std::uint32_t frames[] = {1, 2, 3, 4, 6, 8, 12};
     for (int round = 0; round < 6000; ++round) {
-        const std::uint32_t frame = frames[round % 6];
+        const std::uint32_t frame = frames[round % std::size(frames)];
         const std::uint64_t size =
             round % 4 == 0
                 ? rng() % 200
@@ -171,7 +173,7 @@ TEST(SplitPlan, ResolvedPercentMarkersCutAsPlanTracks) {
             p.push_back(0.0f); // the start marker of the window's list
         }
         for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i) {
-            switch (rng() % 6) {
+            switch (rng() % 7) {
             case 0:
                 p.push_back(p.empty() ? 100.0f : p[rng() % p.size()]); // a repeat
                 break;
@@ -183,6 +185,9 @@ TEST(SplitPlan, ResolvedPercentMarkersCutAsPlanTracks) {
                 break;
             case 3:
                 p.push_back(static_cast<float>(rng() % 1000) / 1e6f); // near the start
+                break;
+            case 4:
+                p.push_back(static_cast<float>(rng() % 101)); // whole percentages
                 break;
             default:
                 p.push_back(static_cast<float>(rng() % 100001) / 1000.0f);
@@ -197,29 +202,36 @@ TEST(SplitPlan, ResolvedPercentMarkersCutAsPlanTracks) {
         percents.push_back(100.0f);
 
         std::vector<sundrel::Marker> markers;
+        std::vector<std::int64_t> frameMarkers;
         for (float percent : p) {
             markers.push_back(sundrel::PercentMarker(percent));
+            if (rng() % 10 == 0) {
+                frameMarkers.push_back(static_cast<std::int64_t>(rng() % (size / frame + 1)));
+                markers.push_back(sundrel::FrameMarker(frameMarkers.back()));
+            }
         }
         sundrel::ResolvePercentFrames(markers, size, frame);
-        ASSERT_EQ(sundrel::PlanTracksAtFrames(markers, size, frame),
+        std::vector<sundrel::Marker> resolved;
+        std::vector<std::int64_t> kept;
+        for (const sundrel::Marker& m : markers) {
+            if (m.percent) {
+                resolved.push_back(m);
+            } else {
+                kept.push_back(m.frame);
+            }
+        }
+        ASSERT_EQ(kept, frameMarkers) << "round " << round;
+        ASSERT_EQ(sundrel::PlanTracksAtFrames(resolved, size, frame),
                   PlanTracks(percents, size, frame))
             << "round " << round << ", " << p.size() << " markers, " << size << " bytes";
+        for (const sundrel::Marker& a : resolved) {
+            for (const sundrel::Marker& b : resolved) {
+                if (*a.percent < *b.percent) {
+                    ASSERT_LE(a.frame, b.frame) << *a.percent << " " << *b.percent;
+                }
+            }
+        }
     }
-}
-
-TEST(TrackHeader, RiffSizeCoversTheChunksAfterTheData) {
-    const auto wfx = sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 1, 8000, 8, false});
-    const auto riffSize = [](const std::vector<std::byte>& h) {
-        std::uint32_t v = 0;
-        std::memcpy(&v, h.data() + 4, 4);
-        return v;
-    };
-    const auto plain = sundrel::MakeTrackHeader(wfx, 1001);
-    const auto tagged = sundrel::MakeTrackHeader(wfx, 1001, 1 + 1300);
-    EXPECT_EQ(riffSize(plain), 1001u + 36u);
-    EXPECT_EQ(riffSize(tagged), 1001u + 1301u + 36u);
-    // Only the RIFF size differs: the data chunk states the audio alone.
-    EXPECT_TRUE(std::equal(plain.begin() + 8, plain.end(), tagged.begin() + 8, tagged.end()));
 }
 
 // A track whose RIFF size (audio and tags) would pass 32 bits is RF64; its ds64 chunk holds the

@@ -9,18 +9,6 @@ namespace {
 
 using namespace sundrel::view;
 
-TEST(PositionKeys, NudgeStepsByModifier) {
-    for (const auto& [ctrl, alt, shift, seconds] : {std::tuple{false, false, false, 1.0},
-                                                    {true, false, false, 0.1},
-                                                    {false, true, false, 0.01},
-                                                    {true, true, false, 0.01},
-                                                    {false, false, true, 10.0},
-                                                    {true, false, true, 10.0},
-                                                    {true, true, true, 10.0}}) {
-        EXPECT_EQ(NudgeSeconds(ctrl, alt, shift), seconds) << ctrl << alt << shift;
-    }
-}
-
 TEST(PositionKeys, StepsGoToTheNearestTimeBeyondThePosition) {
     // Out of order, as markers are in their list.
     const std::vector<double> times{40.0, 10.0, 25.0, 10.0005};
