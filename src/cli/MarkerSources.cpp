@@ -72,10 +72,10 @@ void AddTyped(const MarkerSources& sources, MixSession& session) {
 }
 
 // The analysis of the mix for --suggested and --snap.
-SuggestResult Analyse(const std::string& mix, std::optional<int> tracks,
+SuggestResult Analyse(const MixSession& session, std::optional<int> tracks,
                       const std::string& command) {
     try {
-        return SuggestFor(mix, tracks, SuggestOptions{}.minTrackSeconds, command);
+        return SuggestFor(session, tracks, SuggestOptions{}.minTrackSeconds, command);
     } catch (const std::runtime_error& e) {
         throw Failure{kExitInput, e.what()};
     }
@@ -83,9 +83,9 @@ SuggestResult Analyse(const std::string& mix, std::optional<int> tracks,
 
 // A marker at each suggested boundary (see `sundrel-cli suggest`), as Accept All Suggestions
 // makes them.
-void AddSuggested(const std::string& mix, std::optional<int> tracks, bool strict,
-                  const std::string& command, MixSession& session) {
-    const SuggestResult result = Analyse(mix, tracks, command);
+void AddSuggested(std::optional<int> tracks, bool strict, const std::string& command,
+                  MixSession& session) {
+    const SuggestResult result = Analyse(session, tracks, command);
     session.SetSuggestions(result.suggestions);
     const std::size_t kept = session.AcceptAllSuggestions();
     if (const std::string shortfall =
@@ -106,8 +106,8 @@ std::string Signed(double seconds) {
 
 // Moves the markers to the strongest transition the analysis finds within `within` seconds,
 // and says where each went.
-void Snap(const std::string& mix, double within, const std::string& command, MixSession& session) {
-    const SuggestResult result = Analyse(mix, std::nullopt, command);
+void Snap(double within, const std::string& command, MixSession& session) {
+    const SuggestResult result = Analyse(session, std::nullopt, command);
     const std::vector<SnapMove> moves = session.SnapMarkers(result.candidates, within);
     const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
     for (std::size_t k = 0; k < moves.size(); ++k) {
@@ -253,8 +253,8 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
             throw Failure{kExitInput, e.what()};
         }
     } else if (placed && placed->option == "--tracks-from") {
-        const MatchResult result = MatchFor(out.mixPath, sources.tracksFrom,
-                                            *ParseBoundaryPlace(sources.boundary), command);
+        const MatchResult result =
+            MatchFor(session, sources.tracksFrom, *ParseBoundaryPlace(sources.boundary), command);
         if (!session.ImportMatch(result)) {
             throw Failure{kExitInput, "none of the --tracks-from files plays in " + out.mixPath};
         }
@@ -276,14 +276,14 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
         }
     }
     if (sources.snap) {
-        Snap(out.mixPath, *sources.snap, command, session);
+        Snap(*sources.snap, command, session);
     }
     if (sources.suggested) {
         std::optional<int> tracks = sources.tracks;
         if (!tracks && names) {
             tracks = static_cast<int>(names->set.tracks.size());
         }
-        AddSuggested(out.mixPath, tracks, sources.strict, command, session);
+        AddSuggested(tracks, sources.strict, command, session);
     }
     if (names) {
         try {

@@ -118,7 +118,7 @@ void PrintJson(const MatchResult& result, std::ostream& out) {
 
 } // namespace
 
-MatchResult MatchFor(const std::string& mix, const std::vector<std::string>& tracksFrom,
+MatchResult MatchFor(const MixSession& session, const std::vector<std::string>& tracksFrom,
                      BoundaryPlace place, const std::string& command) {
     std::vector<std::filesystem::path> sources(tracksFrom.begin(), tracksFrom.end());
     CandidateList candidates;
@@ -133,13 +133,13 @@ MatchResult MatchFor(const std::string& mix, const std::vector<std::string>& tra
     MatchOptions options;
     options.place = place;
     options.threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
+    const std::size_t count = candidates.files.size();
+    const MixSession::MatchJob job = session.PrepareMatch(std::move(candidates.files), options);
     MatchResult result;
     {
-        TerminalProgress progress(command + ": matching " +
-                                  std::to_string(candidates.files.size()) + " files");
+        TerminalProgress progress(command + ": matching " + std::to_string(count) + " files");
         try {
-            result = MatchTracks(mix, candidates.files, options,
-                                 [&progress](double share) { progress.Show(share); });
+            result = job([&progress](double share) { progress.Show(share); });
         } catch (const DecodeError& e) {
             throw Failure{kExitInput, e.what()};
         }
@@ -176,8 +176,15 @@ void AddMatchCommand(CLI::App& app, int& status) {
     cmd->callback([args, &status] {
         const std::string command = "sundrel-cli match";
         try {
+            // The command line never plays: the session gets no sound device.
+            MixSession session{PlaybackSession::DeviceFactory{}};
+            try {
+                session.Load(std::make_shared<CWaveFile>(args->mix), false);
+            } catch (const WaveFileError& e) {
+                throw Failure{kExitInput, e.what()};
+            }
             const MatchResult result =
-                MatchFor(args->mix, args->tracksFrom, *ParseBoundaryPlace(args->boundary), command);
+                MatchFor(session, args->tracksFrom, *ParseBoundaryPlace(args->boundary), command);
             if (args->json) {
                 PrintJson(result, std::cout);
             } else {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/analysis/SuggestBoundaries.h"
 #include "core/analysis/Suggestion.h"
 #include "core/audio/WaveFile.h"
 #include "core/interop/MarkerImport.h"
 #include "core/interop/MarkerSet.h"
 #include "core/markers/MarkerList.h"
 #include "core/markers/MarkerMoves.h"
+#include "core/match/MatchTracks.h"
 #include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
 #include "core/session/MarkerHistory.h"
@@ -22,13 +24,13 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace sundrel {
 
-struct MatchResult;
 struct ProjectFile;
 
 // What a session change touched; a listener is told once per operation with all of them.
@@ -189,6 +191,19 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     // A percentage marker (as Add Marker makes them) at `percent` of the audio: Ok, or
     // ListFull when the list is; nothing without a mix.
     std::optional<AddMarkerCheck> AddAtPercent(float percent);
+    // Finding where the DJ's files play in the open mix (see MatchTracks) as a job that
+    // holds the mix's path, not the session, so it runs on any thread; ImportMatch takes what
+    // it finds.
+    struct MatchJob {
+        std::filesystem::path mix;
+        std::vector<std::filesystem::path> files;
+        MatchOptions options;
+        MatchResult operator()(const MatchProgress& progress = {}, std::stop_token stop = {}) const;
+    };
+    MatchJob PrepareMatch(std::vector<std::filesystem::path> files,
+                          const MatchOptions& options) const {
+        return {m_wavePath, std::move(files), options};
+    }
     // The markers where the matched files play (see MatchMarkers), named from the files, as
     // one undo step; false, changing nothing, without a mix or when no file plays.
     bool ImportMatch(const MatchResult& result);
@@ -224,6 +239,16 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     // When the markers then make as many tracks as the held names (HoldNames), the names go
     // to them in time order in the same step.
     std::size_t AcceptAllSuggestions();
+    // Finding the open mix's track boundaries (see SuggestBoundaries) as a job that holds
+    // the mix's path, not the session, so it runs on any thread; what it finds comes back
+    // through SetSuggestions, or SnapMarkers for its candidates.
+    struct SuggestJob {
+        std::filesystem::path mix;
+        SuggestOptions options;
+        SuggestResult operator()(const AnalysisProgress& progress = {},
+                                 std::stop_token stop = {}) const;
+    };
+    SuggestJob PrepareSuggest(const SuggestOptions& options) const { return {m_wavePath, options}; }
     // Keeps the names of a tracklist without times that the markers do not match yet (the
     // window then suggests the missing boundaries); loading another mix forgets them.
     void HoldNames(MarkerSet names) { m_heldNames = std::move(names); }

@@ -4,6 +4,7 @@
 
 #include "core/session/MixSession.h"
 
+#include "core/analysis/SuggestBoundaries.h"
 #include "core/markers/TrackSpans.h"
 #include "core/match/MatchTracks.h"
 #include "core/project/ProjectFile.h"
@@ -107,6 +108,16 @@ bool MixSession::ImportMatch(const MatchResult& result) {
         m_nSelected = 0;
         return true;
     });
+}
+
+SuggestResult MixSession::SuggestJob::operator()(const AnalysisProgress& progress,
+                                                 std::stop_token stop) const {
+    return SuggestBoundaries(mix, options, progress, stop);
+}
+
+MatchResult MixSession::MatchJob::operator()(const MatchProgress& progress,
+                                             std::stop_token stop) const {
+    return MatchTracks(mix, files, options, progress, stop);
 }
 
 SplitRequest MixSession::PrepareSplit(const SplitSettings& settings) {
