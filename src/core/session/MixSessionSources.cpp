@@ -103,11 +103,12 @@ bool MixSession::ImportMatch(const MatchResult& result) {
     }
     const std::vector<Marker> markers =
         MatchMarkers(result, m_wave->m_wfx.nSamplesPerSec, Frames());
-    return EditMarkers([&] {
+    EditMarkers([&] {
         m_markers.Replace(markers);
         m_nSelected = 0;
         return true;
     });
+    return true; // even when the markers were already there
 }
 
 SuggestResult MixSession::SuggestJob::operator()(const AnalysisProgress& progress,

@@ -45,7 +45,11 @@ TEST_F(Sources, TypedTimesKeepAddMarkersLimitsAndPercentagesTheirRule) {
     EXPECT_EQ(session.AddAtTime(99.5), AddMarkerCheck::TooCloseToEnd);
     EXPECT_EQ(session.AddAtTime(30.0004), AddMarkerCheck::Ok); // the nearest frame
     EXPECT_EQ(session.AddAtPercent(50.0f), AddMarkerCheck::Ok);
-    ASSERT_EQ(Frames(session), (std::vector<std::int64_t>{0, 30'000, 50'000}));
+    // The percentage keeps the classic arithmetic, as Add Marker's does.
+    std::vector<sundrel::Marker> classic{sundrel::PercentMarker(0.0f),
+                                         sundrel::PercentMarker(50.0f)};
+    sundrel::ResolvePercentFrames(classic, 200'000, 2);
+    ASSERT_EQ(Frames(session), (std::vector<std::int64_t>{0, 30'000, classic[1].frame}));
     EXPECT_TRUE(session.Markers().At(2)->percent.has_value());
     while (session.Markers().Count() < sundrel::kMaxMarkers) {
         ASSERT_EQ(session.AddAtPercent(60.0f), AddMarkerCheck::Ok);
@@ -93,6 +97,7 @@ TEST_F(Sources, TheSplitRequestNamesShortAndReplacedTracksWithoutSortingTheList)
     session.AddAtFrame(60'000, "Late");
     session.AddAtFrame(30'000, "Early");
     session.AddAtFrame(30'500, "Blip");
+    std::filesystem::create_directories(dir / "out");
     fixture::WriteFile(dir / "out" / "track02.wav", {});
     fixture::WriteFile(dir / "out" / "track07.wav", {});
     sundrel::SplitSettings settings;
