@@ -68,7 +68,8 @@ class SessionListener {
 // The state is kept in three parts, each a class of its own: the document (MixDocument: mix,
 // markers, names, undo, project, suggestions), the transport (SessionTransport: position,
 // playing, player) and the view (ViewState: window, zoom). The session is the facade that
-// runs the operations across them and tells the listeners.
+// runs the operations across them and tells the listeners; the parts are private bases, so
+// an operation reads their state directly and the public names are the session's own.
 class MixSession : private MixDocument, private ViewState, private SessionTransport {
   public:
     explicit MixSession(PlaybackSession::DeviceFactory makeDevice);
@@ -93,6 +94,7 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     // and count as unsaved work for the new mix; otherwise the list starts fresh. The project
     // path is forgotten either way (the project named the other mix) and so is the undo
     // history (its frames belong to the other mix). Position and window stay for the caller.
+    // The session names the mix by its absolute path (the window changes the current folder).
     void Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers);
 
     // ---- Position and visible window (seconds)
