@@ -38,11 +38,15 @@ SuggestResult SuggestFor(const MixSession& session, std::optional<int> tracks, d
 std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tracks,
                              double minTrack, std::size_t boundaries);
 
-// Where the files of `tracksFrom` (folders, playlists, files) play in the session's mix (see
-// MixSession::PrepareMatch), the work's progress shown on a terminal; missing and undecodable
-// candidates are named on stderr. Throws Failure (input) when there are no candidates or the
-// mix cannot be decoded.
-MatchResult MatchFor(const MixSession& session, const std::vector<std::string>& tracksFrom,
+// The candidate files of `tracksFrom` (folders, playlists, files); the missing ones are named
+// on stderr. Throws Failure (input) when there are none.
+std::vector<std::filesystem::path> CandidatesFor(const std::vector<std::string>& tracksFrom,
+                                                 const std::string& command);
+
+// Where `files` play in the session's mix (see MixSession::PrepareMatch), the work's progress
+// shown on a terminal; undecodable candidates are named on stderr. Throws Failure (input) when
+// the mix cannot be decoded.
+MatchResult MatchFor(const MixSession& session, std::vector<std::filesystem::path> files,
                      BoundaryPlace place, const std::string& command);
 
 } // namespace sundrel::cli

@@ -253,8 +253,8 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
             throw Failure{kExitInput, e.what()};
         }
     } else if (placed && placed->option == "--tracks-from") {
-        const MatchResult result =
-            MatchFor(session, sources.tracksFrom, *ParseBoundaryPlace(sources.boundary), command);
+        const MatchResult result = MatchFor(session, CandidatesFor(sources.tracksFrom, command),
+                                            *ParseBoundaryPlace(sources.boundary), command);
         if (!session.ImportMatch(result)) {
             throw Failure{kExitInput, "none of the --tracks-from files plays in " + out.mixPath};
         }
