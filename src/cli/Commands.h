@@ -2,6 +2,7 @@
 
 #include "core/analysis/SuggestBoundaries.h"
 #include "core/match/MatchTracks.h"
+#include "core/session/MixSession.h"
 
 #include <CLI/CLI.hpp>
 
@@ -25,10 +26,10 @@ void AddSuggestCommand(CLI::App& app, int& status);
 void AddExportCommand(CLI::App& app, int& status);
 void AddMatchCommand(CLI::App& app, int& status);
 
-// The suggested boundaries of a mix (see SuggestBoundaries), the analysis's progress shown on a
-// terminal as "<command>: finding boundaries N %"; throws WaveFileError or FileError for a mix
-// that cannot be read.
-SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
+// The suggested boundaries of the session's mix (see MixSession::PrepareSuggest), the
+// analysis's progress shown on a terminal as "<command>: finding boundaries N %"; throws
+// FileError for a mix that cannot be read.
+SuggestResult SuggestFor(const MixSession& session, std::optional<int> tracks, double minTrack,
                          const std::string& command, const SuggestTuning& tuning = {});
 
 // When `tracks` was asked for and fewer than tracks - 1 of `boundaries` were found (or kept),
@@ -37,10 +38,15 @@ SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, doub
 std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tracks,
                              double minTrack, std::size_t boundaries);
 
-// Where the files of `tracksFrom` (folders, playlists, files) play in `mix`, the work's
-// progress shown on a terminal; missing and undecodable candidates are named on stderr.
-// Throws Failure (input) when there are no candidates or the mix cannot be decoded.
-MatchResult MatchFor(const std::string& mix, const std::vector<std::string>& tracksFrom,
+// The candidate files of `tracksFrom` (folders, playlists, files); the missing ones are named
+// on stderr. Throws Failure (input) when there are none.
+std::vector<std::filesystem::path> CandidatesFor(const std::vector<std::string>& tracksFrom,
+                                                 const std::string& command);
+
+// Where `files` play in the session's mix (see MixSession::PrepareMatch), the work's progress
+// shown on a terminal; undecodable candidates are named on stderr. Throws Failure (input) when
+// the mix cannot be decoded.
+MatchResult MatchFor(const MixSession& session, std::vector<std::filesystem::path> files,
                      BoundaryPlace place, const std::string& command);
 
 } // namespace sundrel::cli

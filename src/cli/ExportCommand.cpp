@@ -80,15 +80,8 @@ void RunExport(const ExportArgs& args) {
     }
     const CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli export");
     CheckOutputs(args, collected.mixPath);
-    const CWaveFile& wave = *collected.wave;
-    std::error_code ec;
-    std::filesystem::path mix = std::filesystem::absolute(collected.mixPath, ec);
-    if (ec) {
-        mix = collected.mixPath;
-    }
-    std::vector<Marker> markers = collected.markers;
-    ResolvePercentFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
-    const MarkerSet set = SetFromMarkers(markers, wave.m_wfx.nSamplesPerSec, collected.names, mix);
+    MixSession& session = *collected.session;
+    const MarkerSet set = session.ExportSet();
     for (const auto& [path, kind] : {std::pair{&args.cue, MarkerFileKind::Cue},
                                      {&args.labels, MarkerFileKind::Labels},
                                      {&args.tracklist, MarkerFileKind::Tracklist}}) {
@@ -98,7 +91,7 @@ void RunExport(const ExportArgs& args) {
     }
     if (!args.project.empty()) {
         try {
-            WriteProject(args.project, mix.string(), markers, collected.names);
+            session.SaveProject(args.project);
         } catch (const ProjectError& e) {
             throw Failure{kExitOutput, e.what()};
         }

@@ -45,9 +45,7 @@ MarkerSet ReadGiven(const std::string& path, MarkerFileKind kind) {
 
 // A marker at the exact frame of each time, within the limits of Add Marker, then the
 // percentages as given.
-void AddTyped(const MarkerSources& sources, const CWaveFile& wave, std::vector<Marker>& markers) {
-    const double duration = wave.GetDuration();
-    const auto frames = static_cast<std::int64_t>(wave.m_nDataSize / wave.m_wfx.nBlockAlign);
+void AddTyped(const MarkerSources& sources, MixSession& session) {
     for (const std::string& text : sources.times) {
         const auto seconds = ParseClockTime(text);
         if (!seconds) {
@@ -55,45 +53,41 @@ void AddTyped(const MarkerSources& sources, const CWaveFile& wave, std::vector<M
                                           ": not a time (seconds such as 185.5, or "
                                           "[[h:]m:]s[.fff] such as 3:05.5)"};
         }
-        const auto position = static_cast<float>(*seconds);
-        const AddMarkerCheck check = CheckAddMarker(position, duration, markers.size());
+        const AddMarkerCheck check = session.AddAtTime(*seconds).value_or(AddMarkerCheck::Ok);
         if (check != AddMarkerCheck::Ok) {
             throw Failure{kExitUsage, "--at " + text + ": " + AddMarkerMessage(check) +
-                                          " (mix length " + FormatDuration(duration) + ")"};
+                                          " (mix length " + FormatDuration(session.Duration()) +
+                                          ")"};
         }
-        markers.push_back(FrameMarker(FrameAtSeconds(*seconds, wave.m_wfx.nSamplesPerSec, frames)));
     }
     for (const std::string& text : sources.percents) {
         const auto percent = ParsePercent(text);
         if (!percent) {
             throw Failure{kExitUsage, "--percent " + text + ": not a percentage in 0..100"};
         }
-        if (markers.size() >= kMaxMarkers) {
+        if (session.AddAtPercent(*percent) == AddMarkerCheck::ListFull) {
             throw Failure{kExitUsage, AddMarkerMessage(AddMarkerCheck::ListFull)};
         }
-        markers.push_back(PercentMarker(*percent));
     }
 }
 
-// A marker at each suggested boundary (see `sundrel-cli suggest`), under Add Marker's limits.
-void AddSuggested(const std::string& mix, std::optional<int> tracks, bool strict,
-                  const CWaveFile& wave, const std::string& command, std::vector<Marker>& markers) {
-    const double duration = wave.GetDuration();
-    SuggestResult result;
+// The analysis of the mix for --suggested and --snap.
+SuggestResult Analyse(const MixSession& session, std::optional<int> tracks,
+                      const std::string& command) {
     try {
-        result = SuggestFor(mix, tracks, SuggestOptions{}.minTrackSeconds, command);
+        return SuggestFor(session, tracks, SuggestOptions{}.minTrackSeconds, command);
     } catch (const std::runtime_error& e) {
         throw Failure{kExitInput, e.what()};
     }
-    std::size_t kept = 0;
-    for (const Suggestion& s : result.suggestions) {
-        const auto position =
-            static_cast<float>(static_cast<double>(s.frame) / static_cast<double>(result.rate));
-        if (CheckAddMarker(position, duration, markers.size()) == AddMarkerCheck::Ok) {
-            markers.push_back(FrameMarker(s.frame)); // exact, as every typed time
-            ++kept;
-        }
-    }
+}
+
+// A marker at each suggested boundary (see `sundrel-cli suggest`), as Accept All Suggestions
+// makes them.
+void AddSuggested(std::optional<int> tracks, bool strict, const std::string& command,
+                  MixSession& session) {
+    const SuggestResult result = Analyse(session, tracks, command);
+    session.SetSuggestions(result.suggestions);
+    const std::size_t kept = session.AcceptAllSuggestions();
     if (const std::string shortfall =
             SuggestShortfall(result, tracks, SuggestOptions{}.minTrackSeconds, kept);
         !shortfall.empty()) {
@@ -112,21 +106,10 @@ std::string Signed(double seconds) {
 
 // Moves the markers to the strongest transition the analysis finds within `within` seconds,
 // and says where each went.
-void Snap(const std::string& mix, const CWaveFile& wave, double within, const std::string& command,
-          std::vector<Marker>& markers) {
-    SuggestResult result;
-    try {
-        result = SuggestFor(mix, std::nullopt, SuggestOptions{}.minTrackSeconds, command);
-    } catch (const std::runtime_error& e) {
-        throw Failure{kExitInput, e.what()};
-    }
-    std::vector<SnapTarget> targets;
-    for (const Suggestion& c : result.candidates) {
-        targets.push_back({c.frame, c.confidence});
-    }
-    const std::uint32_t rate = wave.m_wfx.nSamplesPerSec;
-    const auto window = static_cast<std::int64_t>(std::llround(within * rate));
-    const std::vector<SnapMove> moves = SnapMarkers(markers, targets, window);
+void Snap(double within, const std::string& command, MixSession& session) {
+    const SuggestResult result = Analyse(session, std::nullopt, command);
+    const std::vector<SnapMove> moves = session.SnapMarkers(result.candidates, within);
+    const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
     for (std::size_t k = 0; k < moves.size(); ++k) {
         const SnapMove& move = moves[k];
         const std::string track = "track " + std::to_string(k + 2);
@@ -248,71 +231,63 @@ CollectedMarkers CollectMarkers(const MarkerSources& sources, const std::string&
     if (out.mixPath.empty()) {
         throw Failure{kExitUsage, "give MIX, or a project or cue sheet that names it"};
     }
+    std::shared_ptr<CWaveFile> wave;
     try {
-        out.wave = std::make_unique<CWaveFile>(out.mixPath);
+        wave = std::make_shared<CWaveFile>(out.mixPath);
     } catch (const WaveFileError& e) {
         throw Failure{kExitInput, e.what()};
     }
-    const CWaveFile& wave = *out.wave;
     if (placed && placed->option == "--cue" && NamesOtherFile(placed->set, out.mixPath)) {
         std::cerr << command << ": " << placed->path << " is for " << placed->set.file
                   << "; using its tracks for " << out.mixPath << "\n";
     }
+    // The command line never plays: the session gets no sound device.
+    out.session = std::make_unique<MixSession>(PlaybackSession::DeviceFactory{});
+    MixSession& session = *out.session;
+    session.Load(std::move(wave), false);
 
-    const auto frames = static_cast<std::int64_t>(wave.m_nDataSize / wave.m_wfx.nBlockAlign);
     if (project) {
         try {
-            CheckMarkersWithinMix(*project, sources.project, frames, wave.m_wfx.nSamplesPerSec);
+            session.ApplyProject(*project, sources.project);
         } catch (const ProjectError& e) {
             throw Failure{kExitInput, e.what()};
         }
-        out.markers = project->markers;
-        out.names = project->mix;
     } else if (placed && placed->option == "--tracks-from") {
-        const MatchResult result = MatchFor(out.mixPath, sources.tracksFrom,
+        const MatchResult result = MatchFor(session, CandidatesFor(sources.tracksFrom, command),
                                             *ParseBoundaryPlace(sources.boundary), command);
-        if (result.layout.plays.empty()) {
+        if (!session.ImportMatch(result)) {
             throw Failure{kExitInput, "none of the --tracks-from files plays in " + out.mixPath};
         }
-        out.markers = MatchMarkers(result, wave.m_wfx.nSamplesPerSec, frames);
     } else if (placed) {
         const LeadIn leadIn =
             sources.pregap == "separate" ? LeadIn::OwnTrack : LeadIn::JoinFirstTrack;
         try {
-            out.markers = MarkersFromTimes(placed->set, wave.m_wfx.nSamplesPerSec, frames, leadIn);
+            out.leadInTrack = session.Import(placed->set, leadIn)->leadInTrack;
         } catch (const InteropError& e) {
             throw Failure{kExitInput, placed->path + ": " + e.what()};
         }
-        out.leadInTrack =
-            leadIn == LeadIn::OwnTrack && HasLeadIn(placed->set, wave.m_wfx.nSamplesPerSec);
-        out.names = {placed->set.title, placed->set.artist, placed->set.date, placed->set.genre};
-    } else {
-        out.markers = {PercentMarker(0.0f)};
     }
-    AddTyped(sources, wave, out.markers);
-    ResolvePercentFrames(out.markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
+    AddTyped(sources, session);
     if (sources.shift) {
-        const auto delta =
-            static_cast<std::int64_t>(std::llround(*sources.shift * wave.m_wfx.nSamplesPerSec));
         try {
-            out.markers = ShiftMarkers(out.markers, delta, frames);
+            session.ShiftMarkers(*sources.shift);
         } catch (const MarkerMoveError& e) {
             throw Failure{kExitUsage, "--shift " + Signed(*sources.shift) + ": " + e.what()};
         }
     }
     if (sources.snap) {
-        Snap(out.mixPath, wave, *sources.snap, command, out.markers);
+        Snap(*sources.snap, command, session);
     }
     if (sources.suggested) {
         std::optional<int> tracks = sources.tracks;
         if (!tracks && names) {
             tracks = static_cast<int>(names->set.tracks.size());
         }
-        AddSuggested(out.mixPath, tracks, sources.strict, wave, command, out.markers);
+        AddSuggested(tracks, sources.strict, command, session);
     }
     if (names) {
         try {
-            out.markers = NameMarkers(out.markers, names->set);
+            session.Import(names->set);
         } catch (const InteropError& e) {
             throw Failure{kExitUsage, names->path + ": " + e.what()};
         }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "core/audio/WaveFile.h"
-#include "core/markers/Marker.h"
-#include "core/markers/MixInfo.h"
+#include "core/session/MixSession.h"
 
 #include <CLI/CLI.hpp>
 
@@ -45,13 +43,11 @@ struct MarkerSources {
 // Adds MIX and the source options to `cmd`.
 void AddMarkerSourceOptions(CLI::App& cmd, MarkerSources& sources);
 
-// What the sources give: the mix (loaded), its markers as the window would hold them, and the
-// mix's own names.
+// What the sources give: a session with the mix loaded and the markers and the mix's names
+// as the sources made them, through the session's own operations (as the window makes them).
 struct CollectedMarkers {
-    std::string mixPath;
-    std::unique_ptr<CWaveFile> wave;
-    std::vector<Marker> markers;
-    MixInfo names;
+    std::string mixPath; // as given, or as the project or cue sheet names it
+    std::unique_ptr<MixSession> session;
     // The first track is the audio before the marker file's first track (--pregap separate).
     bool leadInTrack = false;
 };

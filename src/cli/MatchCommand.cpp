@@ -118,8 +118,8 @@ void PrintJson(const MatchResult& result, std::ostream& out) {
 
 } // namespace
 
-MatchResult MatchFor(const std::string& mix, const std::vector<std::string>& tracksFrom,
-                     BoundaryPlace place, const std::string& command) {
+std::vector<std::filesystem::path> CandidatesFor(const std::vector<std::string>& tracksFrom,
+                                                 const std::string& command) {
     std::vector<std::filesystem::path> sources(tracksFrom.begin(), tracksFrom.end());
     CandidateList candidates;
     try {
@@ -130,16 +130,21 @@ MatchResult MatchFor(const std::string& mix, const std::vector<std::string>& tra
     for (const std::string& missing : candidates.missing) {
         std::cerr << command << ": " << missing << " (left out)\n";
     }
+    return std::move(candidates.files);
+}
+
+MatchResult MatchFor(const MixSession& session, std::vector<std::filesystem::path> files,
+                     BoundaryPlace place, const std::string& command) {
     MatchOptions options;
     options.place = place;
     options.threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
+    const std::size_t count = files.size();
+    const MixSession::MatchJob job = session.PrepareMatch(std::move(files), options);
     MatchResult result;
     {
-        TerminalProgress progress(command + ": matching " +
-                                  std::to_string(candidates.files.size()) + " files");
+        TerminalProgress progress(command + ": matching " + std::to_string(count) + " files");
         try {
-            result = MatchTracks(mix, candidates.files, options,
-                                 [&progress](double share) { progress.Show(share); });
+            result = job([&progress](double share) { progress.Show(share); });
         } catch (const DecodeError& e) {
             throw Failure{kExitInput, e.what()};
         }
@@ -176,8 +181,16 @@ void AddMatchCommand(CLI::App& app, int& status) {
     cmd->callback([args, &status] {
         const std::string command = "sundrel-cli match";
         try {
+            std::vector<std::filesystem::path> files = CandidatesFor(args->tracksFrom, command);
+            // The command line never plays: the session gets no sound device.
+            MixSession session{PlaybackSession::DeviceFactory{}};
+            try {
+                session.Load(std::make_shared<CWaveFile>(args->mix), false);
+            } catch (const WaveFileError& e) {
+                throw Failure{kExitInput, e.what()};
+            }
             const MatchResult result =
-                MatchFor(args->mix, args->tracksFrom, *ParseBoundaryPlace(args->boundary), command);
+                MatchFor(session, std::move(files), *ParseBoundaryPlace(args->boundary), command);
             if (args->json) {
                 PrintJson(result, std::cout);
             } else {

@@ -1,16 +1,10 @@
 #include "cli/Commands.h"
 #include "cli/MarkerSources.h"
 #include "cli/TerminalProgress.h"
-#include "core/audio/WaveFile.h"
 #include "core/interop/TrackNames.h"
 #include "core/io/ErrorText.h"
 #include "core/io/OutputFolder.h"
-#include "core/markers/Marker.h"
-#include "core/markers/MarkerMath.h"
-#include "core/project/ProjectFile.h"
-#include "core/split/SplitNaming.h"
-#include "core/split/SplitPlan.h"
-#include "core/split/TrackFiles.h"
+#include "core/session/SplitRequest.h"
 #include "core/time/TimeCode.h"
 
 #include <algorithm>
@@ -57,8 +51,8 @@ std::string CountOf(std::size_t n) {
 // record vouches for were removed with --clean (under the split's lock) or are named here.
 // Files that only have a track's name are named too, and never removed. Returns the error of
 // a removal that failed, or "".
-std::string ReportLeftovers(const SplitArgs& args, const LeftoverTracks& leftovers,
-                            const std::vector<std::string>& names, const CWaveFile& wave) {
+std::string ReportLeftovers(const LeftoverTracks& leftovers,
+                            const std::vector<std::filesystem::path>& unproven) {
     std::cout.flush();
     if (!leftovers.removed.empty()) {
         std::cerr << "sundrel-cli split: removed " << CountOf(leftovers.removed.size()) << ": "
@@ -69,15 +63,6 @@ std::string ReportLeftovers(const SplitArgs& args, const LeftoverTracks& leftove
         std::cerr << "sundrel-cli split: " << CountOf(n) << (n == 1 ? " remains: " : " remain: ")
                   << FileNames(leftovers.remaining) << "; --clean removes "
                   << (n == 1 ? "it" : "them") << "\n";
-    }
-    std::vector<std::filesystem::path> unproven;
-    for (const TrackFile& f : StaleTracks(args.outDir, names, wave.m_strPath)) {
-        if (std::find(leftovers.remaining.begin(), leftovers.remaining.end(), f.path) ==
-                leftovers.remaining.end() &&
-            std::find(leftovers.removed.begin(), leftovers.removed.end(), f.path) ==
-                leftovers.removed.end()) {
-            unproven.push_back(f.path);
-        }
     }
     if (!unproven.empty()) {
         std::cerr << "sundrel-cli split: " << unproven.size()
@@ -91,25 +76,15 @@ std::string ReportLeftovers(const SplitArgs& args, const LeftoverTracks& leftove
 
 // Names every track shorter than a second on stderr; with --strict such a split is refused
 // before anything is written.
-// A lead-in written as its own track (--pregap separate) is short by nature and never counts.
-void WarnShortTracks(const SplitArgs& args, const std::vector<Marker>& markers,
-                     const std::vector<std::string>& names, const CWaveFile& wave,
-                     bool leadInTrack) {
-    const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
-    auto shortTracks = ShortTracks(plan, wave.m_wfx.nAvgBytesPerSec);
-    if (leadInTrack) {
-        std::erase(shortTracks, std::size_t{0});
+void WarnShortTracks(const SplitArgs& args, const SplitRequest& request) {
+    for (const ShortTrack& track : request.shortTracks) {
+        std::cerr << "sundrel-cli split: shorter than a second: " << track.name << " ("
+                  << FormatFrameTime(track.frames, request.rate) << ")\n";
     }
-    const std::uint32_t block = std::max<std::uint32_t>(wave.m_wfx.nBlockAlign, 1);
-    for (const std::size_t i : shortTracks) {
-        std::cerr << "sundrel-cli split: shorter than a second: " << names[i] << " ("
-                  << FormatFrameTime(static_cast<std::int64_t>(plan[i].size / block),
-                                     wave.m_wfx.nSamplesPerSec)
-                  << ")\n";
-    }
-    if (args.strict && !shortTracks.empty()) {
-        throw Failure{kExitUsage, std::to_string(shortTracks.size()) +
-                                      (shortTracks.size() == 1 ? " track is" : " tracks are") +
+    const std::size_t count = request.shortTracks.size();
+    if (args.strict && count > 0) {
+        throw Failure{kExitUsage, std::to_string(count) +
+                                      (count == 1 ? " track is" : " tracks are") +
                                       " shorter than a second; --strict refuses the split"};
     }
 }
@@ -128,7 +103,8 @@ void RunSplit(const SplitArgs& args) {
     sources.strict = args.strict;
     CollectedMarkers collected = CollectMarkers(sources, "sundrel-cli split");
     const std::string& mix = collected.mixPath;
-    const CWaveFile& wave = *collected.wave;
+    MixSession& session = *collected.session;
+    const CWaveFile& wave = *session.Wave();
     // The same warnings `info` gives: the split cuts what the file holds.
     if (wave.m_bDataTruncated) {
         std::cerr << "sundrel-cli split: " << mix
@@ -141,31 +117,33 @@ void RunSplit(const SplitArgs& args) {
                      "marks the audio's end; audio after "
                   << wave.m_nDataSize << " bytes is not split\n";
     }
-    const std::vector<Marker>& markers = collected.markers;
-    SplitOptions options;
-    options.format = args.format == "flac" ? TrackFormat::Flac : TrackFormat::Wav;
+    SplitSettings settings;
+    settings.folder = args.outDir;
+    settings.nameTemplate = args.names;
+    settings.format = args.format == "flac" ? TrackFormat::Flac : TrackFormat::Wav;
+    settings.sync = args.sync;
+    settings.clean = args.clean;
+    settings.waitForFolder = !args.noWait;
+    settings.leadInTrack = collected.leadInTrack;
+    for (const std::string* source : {&args.sources.project, &args.sources.cue,
+                                      &args.sources.labels, &args.sources.tracklist}) {
+        if (!source->empty()) {
+            settings.keep.emplace_back(*source);
+        }
+    }
+    SplitRequest request;
     try {
-        NameSplit(options, markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign,
-                  wave.m_wfx.nSamplesPerSec, collected.names, mix, args.names,
-                  collected.leadInTrack);
+        request = session.PrepareSplit(settings);
     } catch (const NameTemplateError& e) {
         throw Failure{kExitUsage, std::string("--names: ") + e.what()};
     }
-    WarnShortTracks(args, markers, options.names, wave, collected.leadInTrack);
+    WarnShortTracks(args, request);
 
     std::vector<SplitTrack> written;
     LeftoverTracks leftovers;
     try {
-        options.clean = args.clean;
+        SplitOptions& options = request.options;
         options.onLeftovers = [&leftovers](const LeftoverTracks& found) { leftovers = found; };
-        for (const std::string* source : {&args.sources.project, &args.sources.cue,
-                                          &args.sources.labels, &args.sources.tracklist}) {
-            if (!source->empty()) {
-                options.keep.emplace_back(*source);
-            }
-        }
-        options.sync = args.sync;
-        options.waitForFolder = !args.noWait;
         TerminalProgress progress("sundrel-cli split: writing tracks");
         options.onWaitForFolder = [&args, &progress] {
             progress.Clear();
@@ -177,7 +155,7 @@ void RunSplit(const SplitArgs& args) {
                                      : static_cast<double>(done) / static_cast<double>(total));
         };
         progress.Show(0.0);
-        written = collected.wave->Split(markers, args.outDir, options);
+        written = request.Run();
     } catch (const SplitError& e) {
         throw Failure{e.GetSide() == SplitError::Side::Mix ? kExitInput : kExitOutput, e.what()};
     }
@@ -195,7 +173,7 @@ void RunSplit(const SplitArgs& args) {
     }
     std::cout.flush();
     const bool listed = static_cast<bool>(std::cout);
-    const std::string cleanError = ReportLeftovers(args, leftovers, options.names, wave);
+    const std::string cleanError = ReportLeftovers(leftovers, UnprovenTracks(request, leftovers));
     if (!cleanError.empty()) {
         throw Failure{kExitOutput, "the tracks are written, but an earlier split's are not all "
                                    "removed: " +

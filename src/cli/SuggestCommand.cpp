@@ -82,15 +82,16 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
 
 } // namespace
 
-SuggestResult SuggestFor(const std::string& mix, std::optional<int> tracks, double minTrack,
+SuggestResult SuggestFor(const MixSession& session, std::optional<int> tracks, double minTrack,
                          const std::string& command, const SuggestTuning& tuning) {
     SuggestOptions options;
     options.tracks = tracks;
     options.minTrackSeconds = minTrack;
     options.tuning = tuning;
+    const MixSession::SuggestJob job = session.PrepareSuggest(options);
     TerminalProgress progress(command + ": finding boundaries");
     progress.Show(0.0);
-    return SuggestBoundaries(mix, options, [&progress](double share) { progress.Show(share); });
+    return job([&progress](double share) { progress.Show(share); });
 }
 
 std::string SuggestShortfall(const SuggestResult& result, std::optional<int> tracks,
@@ -184,8 +185,11 @@ void AddSuggestCommand(CLI::App& app, int& status) {
                 std::cout << "]\n";
                 return;
             }
-            const SuggestResult result = SuggestFor(args->mix, tracks, args->minTrack,
-                                                    "sundrel-cli suggest", tunings.front());
+            // The command line never plays: the session gets no sound device.
+            MixSession session{PlaybackSession::DeviceFactory{}};
+            session.Load(std::make_shared<CWaveFile>(args->mix), false);
+            const SuggestResult result =
+                SuggestFor(session, tracks, args->minTrack, "sundrel-cli suggest", tunings.front());
             if (const std::string shortfall =
                     SuggestShortfall(result, tracks, args->minTrack, result.suggestions.size());
                 !shortfall.empty()) {

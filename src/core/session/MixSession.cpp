@@ -16,9 +16,20 @@
 
 namespace sundrel {
 
+namespace {
+
+// The session names its mix absolutely: the window makes the mix's folder the current one,
+// and a project saved later must still find the mix.
+std::filesystem::path AbsolutePath(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full;
+}
+
+} // namespace
+
 MixSession::MixSession(PlaybackSession::DeviceFactory makeDevice)
-    : m_zoomSpan(view::kDefaultSpan),
-      m_player(std::make_unique<PlaybackSession>(std::move(makeDevice))) {}
+    : SessionTransport(std::move(makeDevice)) {}
 
 MixSession::~MixSession() {
     // The player reads the mix: end it while the mix is still held.
@@ -44,47 +55,18 @@ void MixSession::Notify(unsigned what) {
     }
 }
 
-void MixSession::SetZoomSpan(double seconds) {
-    m_zoomSpan = seconds;
-    m_bDefaultZoom = false;
-}
-
-void MixSession::SetDefaultZoom() {
-    m_zoomSpan = view::kDefaultSpan;
-    m_bDefaultZoom = true;
-}
-
 TimeWindow MixSession::WindowAt(double position) const {
-    if (m_bDefaultZoom) {
-        const TimeWindow classic = WindowAround(static_cast<float>(position));
-        if (view::IsValidWindow(classic.from, classic.to, Duration())) {
-            return classic;
-        }
-    }
-    return view::SpanAround(position, m_zoomSpan, Duration());
+    return ViewState::WindowAt(position, Duration());
 }
 
 std::int64_t MixSession::FrameAt(double seconds) const {
     return m_wave ? FrameAtSeconds(seconds, m_wave->m_wfx.nSamplesPerSec, Frames()) : 0;
 }
 
-std::int64_t MixSession::Frames() const {
-    if (!m_wave || m_wave->m_wfx.nBlockAlign == 0) {
-        return 0;
-    }
-    return static_cast<std::int64_t>(m_wave->m_nDataSize / m_wave->m_wfx.nBlockAlign);
-}
-
-void MixSession::ResolveFrames() {
-    if (m_wave) {
-        m_markers.ResolveFrames(m_wave->m_nDataSize, m_wave->m_wfx.nBlockAlign);
-    }
-}
-
 void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     const unsigned transport = EndPlay();
     m_wave = std::move(wave);
-    m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
+    m_wavePath = m_wave ? AbsolutePath(m_wave->m_strPath) : std::filesystem::path();
     m_projectPath.clear();
     SetDefaultZoom();
     unsigned what = changed::kMix | changed::kDocument | DropSuggestions();
@@ -108,25 +90,6 @@ void MixSession::Select(std::size_t entry) {
         m_nSelected = clamped;
         Notify(changed::kSelection);
     }
-}
-
-template <typename Edit> bool MixSession::EditMarkers(Edit&& edit) {
-    MarkerHistory::State before{m_markers, m_nSelected, m_mixInfo};
-    if (!edit()) {
-        return false;
-    }
-    ResolveFrames();
-    if (m_markers == before.markers && m_mixInfo == before.mix) {
-        m_nSelected = before.selected;
-        return false; // nothing changed: no step
-    }
-    if (m_nSelected >= m_markers.Count()) {
-        m_nSelected = m_markers.Count() - 1;
-    }
-    const bool selectionMoved = m_nSelected != before.selected;
-    m_history.Record(std::move(before));
-    Notify(changed::kMarkers | changed::kDocument | (selectionMoved ? changed::kSelection : 0u));
-    return true;
 }
 
 AddMarkerCheck MixSession::CheckAddAtPosition() const {
@@ -207,34 +170,6 @@ bool MixSession::SetNames(MixInfo names) {
     });
 }
 
-std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set) {
-    if (!m_wave) {
-        return std::nullopt;
-    }
-    ImportOutcome outcome;
-    outcome.timed = HasTimes(set);
-    // Computed first: a set that does not fit throws before anything changes.
-    const std::vector<Marker> markers =
-        outcome.timed ? MarkersFromTimes(set, m_wave->m_wfx.nSamplesPerSec, Frames())
-                      : NameMarkers(m_markers.Markers(), set);
-    EditMarkers([&] {
-        if (outcome.timed) {
-            m_markers.Replace(markers);
-            m_nSelected = 0;
-            if (!set.title.empty() || !set.artist.empty()) {
-                m_mixInfo = {set.title, set.artist, set.date, set.genre};
-            }
-        } else {
-            for (std::size_t i = 0; i < markers.size(); ++i) {
-                m_markers.Rename(i, markers[i].title, markers[i].artist);
-            }
-        }
-        return true;
-    });
-    outcome.tracks = TrackCount();
-    return outcome;
-}
-
 MarkerSet MixSession::ExportSet() const {
     return SetFromMarkers(m_markers.Markers(), m_wave ? m_wave->m_wfx.nSamplesPerSec : 1, m_mixInfo,
                           m_wavePath);
@@ -297,14 +232,6 @@ SplitOptions MixSession::SplitOptionsFor(std::string_view nameTemplate, TrackFor
     return options;
 }
 
-std::vector<SplitTrack> MixSession::SplitJob::operator()(const std::filesystem::path& outDir,
-                                                         const SplitOptions& options) const {
-    if (!wave) {
-        throw std::logic_error("no mix to split");
-    }
-    return wave->Split(markers, outDir, options);
-}
-
 void MixSession::SortMarkers() {
     const MarkerList before = m_markers;
     m_markers.Sort();
@@ -352,11 +279,11 @@ void MixSession::EndGesture() {
 }
 
 bool MixSession::Undo() {
-    return Restore(m_history.Undo({m_markers, m_nSelected, m_mixInfo}));
+    return Restore(m_history.Undo(Snapshot()));
 }
 
 bool MixSession::Redo() {
-    return Restore(m_history.Redo({m_markers, m_nSelected, m_mixInfo}));
+    return Restore(m_history.Redo(Snapshot()));
 }
 
 bool MixSession::Restore(std::optional<MarkerHistory::State> state) {
@@ -398,7 +325,7 @@ void MixSession::SaveProject(const std::filesystem::path& path) {
 bool MixSession::OpenProject(const std::filesystem::path& path) {
     OpenedProject project = sundrel::OpenProject(path); // throws, changing nothing
     const bool withMix = project.wave != nullptr;
-    unsigned what = changed::kMarkers | changed::kSelection | changed::kDocument;
+    unsigned what = 0;
     if (withMix) {
         what |= EndPlay(); // the player reads the mix being replaced
         m_wave = std::move(project.wave);
@@ -406,13 +333,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         SetDefaultZoom();
         what |= changed::kMix | DropSuggestions();
     }
-    m_markers.Replace(project.file.markers);
-    m_mixInfo = project.file.mix;
-    m_nSelected = 0;
-    ResolveFrames();
-    m_projectPath = path;
-    m_history.Reset();
-    Notify(what);
+    Notify(what | TakeProject(project.file, path));
     return withMix;
 }
 
@@ -450,43 +371,24 @@ std::optional<sundrel::PlayRange> MixSession::PreviewRangeOf(std::size_t index, 
 }
 
 void MixSession::StartPlayer(std::optional<sundrel::PlayRange> range, const MakeCallbacks& make) {
-    HaltPlayer(); // one player at a time
     if (!m_wave) {
+        HaltPlayer(); // one player at a time
         return;
     }
-    PlayCallbacks callbacks = make(m_nGeneration);
-    if (range) {
-        m_player->Start(*m_wave, *range, std::move(callbacks.label), std::move(callbacks.ended));
-    } else {
-        m_player->Start(*m_wave, FloatPosition(), std::move(callbacks.label),
-                        std::move(callbacks.ended));
-    }
-    m_playingRange = range;
-    m_bPlaying = true;
+    Start(*m_wave, range, make);
     Notify(changed::kTransport);
 }
 
 std::optional<double> MixSession::HaltPlayer() {
-    ++m_nGeneration;
-    return m_player ? m_player->Stop() : std::nullopt;
+    return Halt();
 }
 
 unsigned MixSession::EndPlay() {
-    HaltPlayer();
-    m_playingRange.reset();
-    if (!m_bPlaying) {
-        return 0;
-    }
-    m_bPlaying = false;
-    return changed::kTransport;
+    return End() ? changed::kTransport : 0u;
 }
 
 void MixSession::StopPlayback() {
     Notify(EndPlay());
-}
-
-std::optional<double> MixSession::PlayedPosition() const {
-    return m_bPlaying ? m_player->Position() : std::nullopt;
 }
 
 } // namespace sundrel

@@ -1,13 +1,20 @@
 #pragma once
 
+#include "core/analysis/SuggestBoundaries.h"
 #include "core/analysis/Suggestion.h"
 #include "core/audio/WaveFile.h"
+#include "core/interop/MarkerImport.h"
 #include "core/interop/MarkerSet.h"
 #include "core/markers/MarkerList.h"
 #include "core/markers/MarkerMoves.h"
+#include "core/match/MatchTracks.h"
 #include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
 #include "core/session/MarkerHistory.h"
+#include "core/session/MixDocument.h"
+#include "core/session/SessionTransport.h"
+#include "core/session/SplitRequest.h"
+#include "core/session/ViewState.h"
 #include "core/split/SplitTypes.h"
 #include "core/view/TimeWindow.h"
 
@@ -17,11 +24,14 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace sundrel {
+
+struct ProjectFile;
 
 // What a session change touched; a listener is told once per operation with all of them.
 namespace changed {
@@ -54,7 +64,13 @@ class SessionListener {
 // Markers are edited only through the session, so every edit is one undo step and sets the
 // modified flag; an edit that changes nothing records nothing. A gesture (a drag) groups its
 // edits into one step.
-class MixSession {
+//
+// The state is kept in three parts, each a class of its own: the document (MixDocument: mix,
+// markers, names, undo, project, suggestions), the transport (SessionTransport: position,
+// playing, player) and the view (ViewState: window, zoom). The session is the facade that
+// runs the operations across them and tells the listeners; the parts are private bases, so
+// an operation reads their state directly and the public names are the session's own.
+class MixSession : private MixDocument, private ViewState, private SessionTransport {
   public:
     explicit MixSession(PlaybackSession::DeviceFactory makeDevice);
     ~MixSession();
@@ -69,33 +85,34 @@ class MixSession {
     const std::shared_ptr<CWaveFile>& Wave() const { return m_wave; }
     bool IsLoaded() const { return m_wave != nullptr; }
     const std::filesystem::path& WavePath() const { return m_wavePath; }
-    double Duration() const { return m_wave ? m_wave->GetDuration() : 0.0; }
+    using MixDocument::Duration;
     // Frames of audio in the loaded mix (0 without one).
-    std::int64_t Frames() const;
+    using MixDocument::Frames;
 
     // Makes `wave` the open mix; ends a running playback first. With `keepMarkers` the
     // markers stay (percentage markers move with the new mix's length, as they always did)
     // and count as unsaved work for the new mix; otherwise the list starts fresh. The project
     // path is forgotten either way (the project named the other mix) and so is the undo
     // history (its frames belong to the other mix). Position and window stay for the caller.
+    // The session names the mix by its absolute path (the window changes the current folder).
     void Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers);
 
     // ---- Position and visible window (seconds)
     // Double precision, so a position set on a zoomed view is exact to the frame; the float
     // values of the old rules are held exactly.
-    double Position() const { return m_position; }
-    void SetPosition(double seconds) { m_position = seconds; }
-    TimeWindow View() const { return m_view; }
-    void SetView(TimeWindow range) { m_view = range; }
+    using SessionTransport::Position;
+    using SessionTransport::SetPosition;
+    using ViewState::SetView;
+    using ViewState::View;
     // The zoom: the visible window's width in seconds. At the default width (2 s) windows
     // follow the classic rules (one second either side of the position); loading a mix
     // returns to it.
-    double ZoomSpan() const { return m_zoomSpan; }
-    bool IsDefaultZoom() const { return m_bDefaultZoom; }
+    using ViewState::IsDefaultZoom;
+    using ViewState::ZoomSpan;
     // Zooms to a window `seconds` wide (not the default zoom, even when 2 s wide).
-    void SetZoomSpan(double seconds);
+    using ViewState::SetZoomSpan;
     // Back to the default zoom.
-    void SetDefaultZoom();
+    using ViewState::SetDefaultZoom;
     // The window that shows `position` at the current zoom: at the default zoom the classic
     // one second either side, else the zoom's width centred on it; either held inside the
     // mix near its ends.
@@ -127,15 +144,14 @@ class MixSession {
     // The tracks a split of the markers writes.
     std::size_t TrackCount() const;
     // Split: sorts the markers (as Split always did; not an edit) and returns the split of
-    // the mix at them as they are now. The job holds the mix and a copy of the markers, so it
-    // runs on any thread while the session goes on; it throws what CWaveFile::Split throws.
-    struct SplitJob {
-        std::shared_ptr<CWaveFile> wave;
-        std::vector<Marker> markers;
-        std::vector<SplitTrack> operator()(const std::filesystem::path& outDir,
-                                           const SplitOptions& options = {}) const;
-    };
+    // the mix at them as they are now (see SplitJob).
+    using SplitJob = sundrel::SplitJob;
     SplitJob PrepareSplit();
+    // The same, with everything a front end presents before and after it runs: the options
+    // for `settings` (names, tags, format, sync, the folder's lock), the tracks shorter than
+    // a second and the files it would replace. Throws NameTemplateError for a template that
+    // cannot be expanded; nothing is written.
+    SplitRequest PrepareSplit(const SplitSettings& settings);
     // The options of a split of the markers into `format` files named by `nameTemplate`
     // (empty: the classic names), with the tracks' tags (see NameSplit). Throws
     // NameTemplateError for a template that cannot be expanded.
@@ -154,8 +170,9 @@ class MixSession {
     bool SetNames(MixInfo names);
     // What an import did.
     struct ImportOutcome {
-        bool timed = false;     // the markers were replaced by the set's times
-        std::size_t tracks = 0; // the tracks the markers now make
+        bool timed = false;       // the markers were replaced by the set's times
+        std::size_t tracks = 0;   // the tracks the markers now make
+        bool leadInTrack = false; // the first track is the audio before the set's first
     };
     // Applies a marker file's contents as one undo step: a set with times replaces the
     // markers (see MarkersFromTimes) and, when it names the mix, the mix's names; a set
@@ -163,6 +180,35 @@ class MixSession {
     // InteropError, changing nothing, for a set that does not fit the mix; nothing without a
     // mix.
     std::optional<ImportOutcome> Import(const MarkerSet& set);
+    // The same, the audio before the set's first track joined to it or made a track of its
+    // own (`leadIn`).
+    std::optional<ImportOutcome> Import(const MarkerSet& set, LeadIn leadIn);
+    // A project's markers and the mix's names for the open mix (the project's own or another
+    // the user named), as one step that leaves the session saved as that project. Throws
+    // ProjectError (Malformed), changing nothing, when a marker lies past the mix's end.
+    void ApplyProject(const ProjectFile& project, const std::filesystem::path& path);
+    // A marker at the exact frame of `seconds`, within Add Marker's limits: what they say
+    // (Ok when it was added); nothing without a mix.
+    std::optional<AddMarkerCheck> AddAtTime(double seconds);
+    // A percentage marker (as Add Marker makes them) at `percent` of the audio: Ok, or
+    // ListFull when the list is; nothing without a mix.
+    std::optional<AddMarkerCheck> AddAtPercent(float percent);
+    // Finding where the DJ's files play in the open mix (see MatchTracks) as a job that
+    // holds the mix's path, not the session, so it runs on any thread; ImportMatch takes what
+    // it finds.
+    struct MatchJob {
+        std::filesystem::path mix;
+        std::vector<std::filesystem::path> files;
+        MatchOptions options;
+        MatchResult operator()(const MatchProgress& progress = {}, std::stop_token stop = {}) const;
+    };
+    MatchJob PrepareMatch(std::vector<std::filesystem::path> files,
+                          const MatchOptions& options) const {
+        return {m_wavePath, std::move(files), options};
+    }
+    // The markers where the matched files play (see MatchMarkers), named from the files, as
+    // one undo step; false, changing nothing, without a mix or when no file plays.
+    bool ImportMatch(const MatchResult& result);
     // The markers as a marker file writes them (time order, exact frames, the mix's names).
     MarkerSet ExportSet() const;
     // Moves every marker but the start by `seconds` (see ShiftMarkers), as one undo step;
@@ -195,6 +241,16 @@ class MixSession {
     // When the markers then make as many tracks as the held names (HoldNames), the names go
     // to them in time order in the same step.
     std::size_t AcceptAllSuggestions();
+    // Finding the open mix's track boundaries (see SuggestBoundaries) as a job that holds
+    // the mix's path, not the session, so it runs on any thread; what it finds comes back
+    // through SetSuggestions, or SnapMarkers for its candidates.
+    struct SuggestJob {
+        std::filesystem::path mix;
+        SuggestOptions options;
+        SuggestResult operator()(const AnalysisProgress& progress = {},
+                                 std::stop_token stop = {}) const;
+    };
+    SuggestJob PrepareSuggest(const SuggestOptions& options) const { return {m_wavePath, options}; }
     // Keeps the names of a tracklist without times that the markers do not match yet (the
     // window then suggests the missing boundaries); loading another mix forgets them.
     void HoldNames(MarkerSet names) { m_heldNames = std::move(names); }
@@ -223,15 +279,12 @@ class MixSession {
     bool OpenProject(const std::filesystem::path& path);
 
     // ---- The transport
-    bool IsPlaying() const { return m_bPlaying; }
-    bool AutoJump() const { return m_bAutoJump; }
-    void SetAutoJump(bool on) { m_bAutoJump = on; }
+    using SessionTransport::AutoJump;
+    using SessionTransport::IsPlaying;
+    using SessionTransport::SetAutoJump;
     // What a play reports on the player's thread; the callbacks must only post.
-    struct PlayCallbacks {
-        PlaybackSession::Label label;
-        PlaybackSession::EndHandler ended;
-    };
-    using MakeCallbacks = std::function<PlayCallbacks(std::uint64_t generation)>;
+    using PlayCallbacks = SessionTransport::PlayCallbacks;
+    using MakeCallbacks = SessionTransport::MakeCallbacks;
     // Ends a running player, then plays from the position with the callbacks `make` gives
     // for the new play's generation (results of older generations are stale).
     void Play(const MakeCallbacks& make);
@@ -254,29 +307,26 @@ class MixSession {
                                                      double after) const;
     // While a range plays (PlayRange, PreviewMarker): the frames it plays, held within the
     // mix. Nothing while playing from the position or not playing.
-    std::optional<sundrel::PlayRange> PlayingRange() const {
-        return m_bPlaying ? m_playingRange : std::nullopt;
-    }
+    using SessionTransport::PlayingRange;
     // Ends a running player, making its pending results stale; returns where the sound
     // stopped. Leaves the playing flag to SetStopped.
     std::optional<double> HaltPlayer();
     // Halts the player and marks the transport idle.
     void StopPlayback();
-    bool IsCurrentPlay(std::uint64_t generation) const { return generation == m_nGeneration; }
+    using SessionTransport::IsCurrentPlay;
     // A player was started and not halted since (it may have ended by itself), and how it
     // ended once it did.
-    bool IsPlayerActive() const { return m_player->IsActive(); }
-    std::optional<PlayResult> PlayerResult() const { return m_player->Result(); }
+    using SessionTransport::IsPlayerActive;
+    using SessionTransport::PlayerResult;
     // Seconds heard so far while playing (the device clock).
-    std::optional<double> PlayedPosition() const;
+    using SessionTransport::PlayedPosition;
 
   private:
     void Notify(unsigned what);
-    // The position as the percentage rules and the player take it (a float of seconds).
-    float FloatPosition() const { return static_cast<float>(m_position); }
     // Records the markers before an edit, applies it, and tells the listeners.
     template <typename Edit> bool EditMarkers(Edit&& edit);
-    void ResolveFrames();
+    // Makes the project's markers and names the session's, saved as `path`; the change to tell.
+    unsigned TakeProject(const ProjectFile& project, const std::filesystem::path& path);
     // Puts back a state undo or redo gave; false when there was none.
     bool Restore(std::optional<MarkerHistory::State> state);
     // Forgets the suggestions (they belong to the mix being replaced); the change to tell.
@@ -287,26 +337,26 @@ class MixSession {
     void StartPlayer(std::optional<sundrel::PlayRange> range, const MakeCallbacks& make);
 
     std::vector<SessionListener*> m_listeners;
-    std::shared_ptr<CWaveFile> m_wave;
-    std::filesystem::path m_wavePath;
-    MarkerList m_markers;
-    MixInfo m_mixInfo;
-    std::size_t m_nSelected = 0;
-    MarkerHistory m_history;
-    double m_position = 0.0;
-    TimeWindow m_view;
-    double m_zoomSpan;
-    bool m_bDefaultZoom = true;
-    std::filesystem::path m_projectPath;
-    std::vector<Suggestion> m_suggestions;
-    std::optional<std::size_t> m_currentSuggestion;
-    std::optional<MarkerSet> m_heldNames; // see HoldNames
-
-    bool m_bPlaying = false;
-    bool m_bAutoJump = true;
-    std::uint64_t m_nGeneration = 0;
-    std::optional<sundrel::PlayRange> m_playingRange; // the range being played, if any
-    std::unique_ptr<PlaybackSession> m_player;
 };
+
+// Defined here for the files that hold the session's operations.
+template <typename Edit> bool MixSession::EditMarkers(Edit&& edit) {
+    MarkerHistory::State before = Snapshot();
+    if (!edit()) {
+        return false;
+    }
+    ResolveFrames();
+    if (m_markers == before.markers && m_mixInfo == before.mix) {
+        m_nSelected = before.selected;
+        return false; // nothing changed: no step
+    }
+    if (m_nSelected >= m_markers.Count()) {
+        m_nSelected = m_markers.Count() - 1;
+    }
+    const bool selectionMoved = m_nSelected != before.selected;
+    m_history.Record(std::move(before));
+    Notify(changed::kMarkers | changed::kDocument | (selectionMoved ? changed::kSelection : 0u));
+    return true;
+}
 
 } // namespace sundrel

@@ -323,8 +323,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     bool MayDiscardChanges();
     // Runs the split on a worker while the window stays painted but takes no input, with a
     // progress dialog whose Cancel stops it; nullopt when cancelled (no track written).
-    std::optional<std::vector<sundrel::SplitTrack>> RunSplit(const std::filesystem::path& outDir,
-                                                             const sundrel::SplitOptions& options);
+    std::optional<std::vector<sundrel::SplitTrack>> RunSplit(sundrel::SplitRequest request);
     void closeEvent(QCloseEvent* event) override;
     // A drop of one mix or project file opens it; anything else is not accepted (the
     // cursor shows it cannot be dropped).

@@ -92,15 +92,22 @@ void CSundrelDlg::OnOK() {
                          Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return;
     }
-    sundrel::SplitOptions options;
+    // The session prepares the split (names, tags, format, the tracks it would replace); the
+    // window asks about what it would replace.
+    sundrel::SplitSettings settings;
+    settings.folder = folder;
+    settings.nameTemplate = chosen->nameTemplate.toStdString();
+    settings.format = chosen->format;
+    settings.sync = m_prefs.splitSync; // Preferences: wait until the tracks are on the disk
+    sundrel::SplitRequest request;
     try {
-        options = m_session.SplitOptionsFor(chosen->nameTemplate.toStdString(), chosen->format);
+        request = m_session.PrepareSplit(settings);
     } catch (const sundrel::NameTemplateError& e) {
         m_prompt.Message(this, QString::fromStdString(e.what()), QStringLiteral("Split"),
                          Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return;
     }
-    const std::vector<sundrel::TrackFile> replaced = sundrel::ReplacedTracks(folder, options.names);
+    const std::vector<sundrel::TrackFile>& replaced = request.replaced;
     if (!replaced.empty() &&
         m_prompt.Choose(
             this,
@@ -110,14 +117,23 @@ void CSundrelDlg::OnOK() {
         return;
     }
 
+    // Tracks shorter than a second are a marker placed by mistake, as a rule: the status's
+    // tooltip names them.
+    QString shortNote;
+    for (const sundrel::ShortTrack& track : request.shortTracks) {
+        shortNote += (shortNote.isEmpty() ? QStringLiteral("\nShorter than a second: ")
+                                          : QStringLiteral(", ")) +
+                     QString::fromStdString(track.name);
+    }
     m_stSplitStatus->setText(QStringLiteral("Splitting..."));
     std::vector<sundrel::SplitTrack> written;
     sundrel::LeftoverTracks leftovers; // set on the split's thread, read once it is done
     try {
-        m_lastSplitOptions = options;
-        sundrel::SplitOptions run = options;
-        run.onLeftovers = [&leftovers](const sundrel::LeftoverTracks& found) { leftovers = found; };
-        std::optional<std::vector<sundrel::SplitTrack>> outcome = RunSplit(folder, run);
+        m_lastSplitOptions = request.options;
+        request.options.onLeftovers = [&leftovers](const sundrel::LeftoverTracks& found) {
+            leftovers = found;
+        };
+        std::optional<std::vector<sundrel::SplitTrack>> outcome = RunSplit(std::move(request));
         if (!outcome) {
             m_stSplitStatus->setText(QStringLiteral("Split cancelled"));
             return;
@@ -147,7 +163,7 @@ void CSundrelDlg::OnOK() {
     m_lastSplitFolder = folder;
     m_btnOpenFolder->show();
     LayoutControls();
-    ShowStatusLine(said, QStringLiteral("\n") + Names(names));
+    ShowStatusLine(said, QStringLiteral("\n") + Names(names) + shortNote);
     // Tracks an earlier split wrote into the folder and this one did not replace would pass
     // for part of it; the folder's record of splits tells them from the user's own files.
     const std::vector<std::filesystem::path>& stale = leftovers.remaining;
@@ -170,14 +186,13 @@ void CSundrelDlg::OnOK() {
 }
 
 std::optional<std::vector<sundrel::SplitTrack>>
-CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitOptions& chosen) {
+CSundrelDlg::RunSplit(sundrel::SplitRequest request) {
     // A long mix takes a while to copy (or encode) and flush to disk. The split runs on a
     // worker while this thread keeps the window painted; the window takes no input meanwhile,
     // so nothing can change the mix or the markers under the split, and it cannot be closed.
     // The list stays sorted afterwards; the entries keep their labels.
-    const sundrel::MixSession::SplitJob split = m_session.PrepareSplit();
-    sundrel::SplitOptions options = chosen;
-    options.sync = m_prefs.splitSync; // Preferences: wait until the tracks are on the disk
+    m_session.SortMarkers();
+    sundrel::SplitOptions& options = request.options;
     std::vector<sundrel::SplitTrack> written;
     std::exception_ptr failure;
     QEventLoop loop;
@@ -215,7 +230,7 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
     bool cancelled = false;
     std::thread worker([&] {
         try {
-            written = split(outDir, options);
+            written = request.Run();
         } catch (const sundrel::SplitCancelled&) {
             cancelled = true;
         } catch (...) {

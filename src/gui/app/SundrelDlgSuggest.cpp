@@ -73,7 +73,7 @@ void CSundrelDlg::StartSuggest(const sundrel::SuggestOptions& options) {
     // The worker reads the file itself; progress is posted to this window, which waits for
     // the worker before it goes.
     m_suggest = QtConcurrent::run(
-        [this, path = m_session.WavePath(), options, stop = m_suggestStop.get_token()] {
+        [this, job = m_session.PrepareSuggest(options), stop = m_suggestStop.get_token()] {
             SuggestOutcome outcome;
             const auto progress = [this](double share) {
                 QMetaObject::invokeMethod(
@@ -86,8 +86,7 @@ void CSundrelDlg::StartSuggest(const sundrel::SuggestOptions& options) {
                     Qt::QueuedConnection);
             };
             try {
-                sundrel::SuggestResult result =
-                    sundrel::SuggestBoundaries(path, options, progress, stop);
+                sundrel::SuggestResult result = job(progress, stop);
                 outcome.suggestions = std::move(result.suggestions);
                 outcome.candidates = std::move(result.candidates);
             } catch (const sundrel::AnalysisCancelled&) {
