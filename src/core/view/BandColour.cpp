@@ -23,11 +23,11 @@ Rgb BandColour(double low, double mid, double high, bool dark) {
     }
     // Each band's own hue, weighted by its share of the strongest: red, green and blue mix
     // into orange, yellow, teal or purple where two bands are both strong.
-    const double red = l / strongest;
-    const double green = m / strongest;
-    const double blue = h / strongest;
-    const double top = dark ? 255.0 : 215.0;
-    const double floor = dark ? 40.0 : 0.0;
+    const double red = (l / strongest) * (l / strongest);
+    const double green = (m / strongest) * (m / strongest);
+    const double blue = (h / strongest) * (h / strongest);
+    const double top = dark ? 255.0 : 200.0;
+    const double floor = dark ? 15.0 : 0.0;
     return {Channel(floor + (top - floor) * red), Channel(floor + (top - floor) * green),
             Channel(floor + (top - floor) * blue)};
 }

@@ -34,7 +34,7 @@ inline ColumnColours BandColours(const sundrel::overview::Bands& bands, const QC
                                  bool dark) {
     const sundrel::view::Rgb rms =
         sundrel::view::BandColour(bands.low, bands.mid, bands.high, dark);
-    return {ToQColor(sundrel::view::Blend(rms, ToRgb(background), 0.45)), ToQColor(rms)};
+    return {ToQColor(sundrel::view::Blend(rms, ToRgb(background), 0.3)), ToQColor(rms)};
 }
 
 } // namespace sundrel::gui

@@ -26,7 +26,7 @@ TEST(BandColour, EachBandHasItsHueAndMixesReadAsMixes) {
         EXPECT_GT(hats.b, 2 * hats.r);
         EXPECT_GT(hats.b, 2 * hats.g);
         // A kick under hats: red and blue both strong.
-        const Rgb both = BandColour(8000, 500, 2000, dark);
+        const Rgb both = BandColour(8000, 500, 3200, dark);
         EXPECT_GT(both.r, 150);
         EXPECT_GT(both.b, 150);
         // Only the balance counts, not the level.
