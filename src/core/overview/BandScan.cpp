@@ -237,22 +237,22 @@ template <int Decimate>
         __m256 e0 = _mm256_setzero_ps();
         __m256 e1 = _mm256_setzero_ps();
         for (std::size_t i = 0; i < kVectors; i += 4) {
-            __m256i s[4];
-            for (std::size_t k = 0; k < 4; ++k) {
-                const __m256i v =
-                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + (i + k) * 16));
-                s[k] = _mm256_madd_epi16(v, ones);
-            }
-            const __m256 f0 = _mm256_cvtepi32_ps(s[0]);
-            const __m256 f1 = _mm256_cvtepi32_ps(s[1]);
-            const __m256 f2 = _mm256_cvtepi32_ps(s[2]);
-            const __m256 f3 = _mm256_cvtepi32_ps(s[3]);
+            // Four vectors by name, not in an array, so that they stay in registers.
+            const auto* v = reinterpret_cast<const __m256i*>(block + i * 16);
+            const __m256i s0 = _mm256_madd_epi16(_mm256_loadu_si256(v), ones);
+            const __m256i s1 = _mm256_madd_epi16(_mm256_loadu_si256(v + 1), ones);
+            const __m256i s2 = _mm256_madd_epi16(_mm256_loadu_si256(v + 2), ones);
+            const __m256i s3 = _mm256_madd_epi16(_mm256_loadu_si256(v + 3), ones);
+            const __m256 f0 = _mm256_cvtepi32_ps(s0);
+            const __m256 f1 = _mm256_cvtepi32_ps(s1);
+            const __m256 f2 = _mm256_cvtepi32_ps(s2);
+            const __m256 f3 = _mm256_cvtepi32_ps(s3);
             e0 = _mm256_fmadd_ps(f0, f0, e0);
             e1 = _mm256_fmadd_ps(f1, f1, e1);
             e0 = _mm256_fmadd_ps(f2, f2, e0);
             e1 = _mm256_fmadd_ps(f3, f3, e1);
             const __m256i fours =
-                _mm256_hadd_epi32(_mm256_hadd_epi32(s[0], s[1]), _mm256_hadd_epi32(s[2], s[3]));
+                _mm256_hadd_epi32(_mm256_hadd_epi32(s0, s1), _mm256_hadd_epi32(s2, s3));
             if constexpr (Decimate == 4) {
                 _mm256_storeu_ps(steps + b * (kBlock / 4) + i * 2,
                                  _mm256_cvtepi32_ps(_mm256_permutevar8x32_epi32(fours, order)));
