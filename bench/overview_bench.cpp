@@ -1,6 +1,7 @@
-// The overview summary of a 1 GiB 16-bit stereo mix, as ratios against one plain read pass
-// over the same bytes measured in the same run: pread in the same 1 MiB pieces the summary
-// reads, summing the 16-bit values, on one thread.
+// The overview summary (min/max/RMS per channel and the low/mid/high band energies of the
+// mono sum) of a 1 GiB 16-bit stereo mix, as ratios against one plain read pass over the same
+// bytes measured in the same run: pread in the same 1 MiB pieces the summary reads, summing
+// the 16-bit values, on one thread.
 //   warm   everything from the page cache (a read pass first loads it); the median of 6 runs
 //   cold   the file's pages dropped (posix_fadvise DONTNEED) before each run, so every pass
 //          reads the disk; the median of 3 runs

@@ -42,14 +42,20 @@ std::vector<std::int16_t> FoldToMono(std::span<const std::int16_t> interleaved, 
 
 MixSummary::MixSummary(const WaveFormat& format, std::int64_t frames)
     : m_format(format), m_nFrames(std::max<std::int64_t>(0, frames)),
-      m_nChannels(format.channels == 2 ? 2 : 1), m_nChunks(CeilDiv(m_nFrames, ChunkFrames())) {
+      m_nChannels(format.channels == 2 ? 2 : 1), m_nChunks(CeilDiv(m_nFrames, ChunkFrames())),
+      m_bandPlan(PlanBands(format.sampleRate)) {
     std::size_t total = 0;
+    std::size_t bands = 0;
     for (int level = 0; level < kLevels; ++level) {
         m_levelStart[level] = total;
+        m_bandStart[level] = bands;
         total += static_cast<std::size_t>(BlockCount(level) * m_nChannels);
+        bands += static_cast<std::size_t>(BlockCount(level));
     }
     m_levelStart[kLevels] = total;
+    m_bandStart[kLevels] = bands;
     m_blocks.resize(total);
+    m_bands.resize(bands);
     m_ready = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(m_nChunks));
     for (std::int64_t k = 0; k < m_nChunks; ++k) {
         m_ready[static_cast<std::size_t>(k)].store(false, std::memory_order_relaxed);
@@ -57,7 +63,7 @@ MixSummary::MixSummary(const WaveFormat& format, std::int64_t frames)
 }
 
 std::size_t MixSummary::MemoryBytes() const {
-    return sizeof(*this) + m_blocks.capacity() * sizeof(Peak) +
+    return sizeof(*this) + m_blocks.capacity() * sizeof(Peak) + m_bands.capacity() * sizeof(Bands) +
            static_cast<std::size_t>(m_nChunks) * sizeof(std::atomic<bool>);
 }
 
@@ -114,10 +120,21 @@ Peak MixSummary::Block(int level, int channel, std::int64_t index) const {
     return m_blocks[Index(level, channel, index)];
 }
 
+Bands MixSummary::BandBlock(int level, std::int64_t index) const {
+    Block(level, 0, index); // the same checks
+    return m_bands[BandIndex(level, index)];
+}
+
 void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> interleaved) {
+    PublishChunk(chunk, interleaved, 0);
+}
+
+void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> interleaved,
+                              std::int64_t leadFrames) {
     const std::int64_t frames = ChunkFrameCount(chunk);
     const int source = std::max<int>(1, m_format.channels);
-    if (frames == 0 || static_cast<std::int64_t>(interleaved.size()) != frames * source) {
+    if (frames == 0 || leadFrames < 0 || leadFrames > chunk * ChunkFrames() ||
+        static_cast<std::int64_t>(interleaved.size()) != (leadFrames + frames) * source) {
         throw std::invalid_argument("summary chunk " + std::to_string(chunk) + " with " +
                                     std::to_string(interleaved.size()) + " samples");
     }
@@ -132,6 +149,9 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
     }
 
     const std::int64_t firstFrame = chunk * ChunkFrames();
+    std::vector<BandSums> bands(static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames)));
+    ScanBands(interleaved, m_nChannels, leadFrames, m_bandPlan, bands);
+    interleaved = interleaved.subspan(static_cast<std::size_t>(leadFrames * m_nChannels));
     std::vector<BlockSums> sums(
         static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames) * m_nChannels));
     ScanBlocks(interleaved, m_nChannels, sums);
@@ -146,10 +166,22 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
                 m_blocks[Index(level, c, firstBlock + b)] = {s.min, s.max,
                                                              RoundedRms(s.squares, count)};
             }
+            const BandSums& e = bands[static_cast<std::size_t>(b)];
+            m_bands[BandIndex(level, firstBlock + b)] = {
+                RoundedRms(e.low, count), RoundedRms(e.mid, count), RoundedRms(e.high, count)};
         }
         if (level + 1 == kLevels) {
             break;
         }
+        std::vector<BandSums> coarserBands(static_cast<std::size_t>(CeilDiv(blocks, kLevelFactor)));
+        for (std::int64_t b = 0; b < blocks; ++b) {
+            const BandSums& e = bands[static_cast<std::size_t>(b)];
+            BandSums& t = coarserBands[static_cast<std::size_t>(b / kLevelFactor)];
+            t.low += e.low;
+            t.mid += e.mid;
+            t.high += e.high;
+        }
+        bands = std::move(coarserBands);
         // The next level's sums from groups of kLevelFactor blocks of this one.
         std::vector<BlockSums> coarser(
             static_cast<std::size_t>(CeilDiv(blocks, kLevelFactor) * m_nChannels),
@@ -170,12 +202,8 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
     m_nReady.fetch_add(1, std::memory_order_acq_rel);
 }
 
-std::optional<Peak> MixSummary::Range(int channel, std::int64_t from, std::int64_t to) const {
-    from = std::max<std::int64_t>(from, 0);
-    to = std::min(to, m_nFrames);
-    if (channel < 0 || channel >= m_nChannels || from >= to) {
-        return std::nullopt;
-    }
+template <class Visit>
+bool MixSummary::VisitRange(std::int64_t from, std::int64_t to, Visit visit) const {
     int level = 0;
     while (level + 1 < kLevels && BlockFrames(level + 1) <= to - from) {
         ++level;
@@ -186,26 +214,65 @@ std::optional<Peak> MixSummary::Range(int channel, std::int64_t from, std::int64
     if (first > last) {
         first = last = from / blockFrames;
     }
+    for (std::int64_t b = first; b <= last; ++b) {
+        if (!BlockReady(level, b)) {
+            return false;
+        }
+        visit(level, b, std::min(blockFrames, m_nFrames - b * blockFrames));
+    }
+    return true;
+}
+
+std::optional<Peak> MixSummary::Range(int channel, std::int64_t from, std::int64_t to) const {
+    from = std::max<std::int64_t>(from, 0);
+    to = std::min(to, m_nFrames);
+    if (channel < 0 || channel >= m_nChannels || from >= to) {
+        return std::nullopt;
+    }
     Peak peak{32767, -32768, 0};
     double squares = 0.0;
     std::int64_t frames = 0;
-    for (std::int64_t b = first; b <= last; ++b) {
-        if (!BlockReady(level, b)) {
-            return std::nullopt;
-        }
+    const bool ready = VisitRange(from, to, [&](int level, std::int64_t b, std::int64_t count) {
         const Peak& p = m_blocks[Index(level, channel, b)];
-        const std::int64_t count = std::min(blockFrames, m_nFrames - b * blockFrames);
         peak.min = std::min(peak.min, p.min);
         peak.max = std::max(peak.max, p.max);
         squares += static_cast<double>(p.rms) * p.rms * static_cast<double>(count);
         frames += count;
+    });
+    if (!ready) {
+        return std::nullopt;
     }
     peak.rms = RoundedRms(squares, frames);
     return peak;
 }
 
-void MixSummary::Columns(int channel, double firstFrame, double framesPerColumn,
-                         std::span<Peak> out, std::span<bool> ready) const {
+std::optional<Bands> MixSummary::BandRange(std::int64_t from, std::int64_t to) const {
+    from = std::max<std::int64_t>(from, 0);
+    to = std::min(to, m_nFrames);
+    if (from >= to) {
+        return std::nullopt;
+    }
+    double low = 0.0;
+    double mid = 0.0;
+    double high = 0.0;
+    std::int64_t frames = 0;
+    const bool ready = VisitRange(from, to, [&](int level, std::int64_t b, std::int64_t count) {
+        const Bands& e = m_bands[BandIndex(level, b)];
+        const auto n = static_cast<double>(count);
+        low += static_cast<double>(e.low) * e.low * n;
+        mid += static_cast<double>(e.mid) * e.mid * n;
+        high += static_cast<double>(e.high) * e.high * n;
+        frames += count;
+    });
+    if (!ready) {
+        return std::nullopt;
+    }
+    return Bands{RoundedRms(low, frames), RoundedRms(mid, frames), RoundedRms(high, frames)};
+}
+
+template <class T, class AtBlock, class FromRange>
+void MixSummary::VisitColumns(double firstFrame, double framesPerColumn, std::span<T> out,
+                              std::span<bool> ready, AtBlock block, FromRange get) const {
     const std::size_t n = std::min(out.size(), ready.size());
     const bool usable =
         std::isfinite(firstFrame) && std::isfinite(framesPerColumn) && framesPerColumn > 0;
@@ -218,25 +285,45 @@ void MixSummary::Columns(int channel, double firstFrame, double framesPerColumn,
     };
     for (std::size_t c = 0; c < n; ++c) {
         if (!usable) {
-            out[c] = Peak{};
+            out[c] = T{};
             ready[c] = false;
             continue;
         }
         const double start = firstFrame + static_cast<double>(c) * framesPerColumn;
         const std::int64_t from = toFrame(start);
         const std::int64_t to = toFrame(start + framesPerColumn);
-        std::optional<Peak> peak;
+        std::optional<T> value;
         if (framesPerColumn < static_cast<double>(kBaseBlockFrames)) {
-            if (from >= 0 && from < m_nFrames && channel >= 0 && channel < m_nChannels &&
-                BlockReady(0, from / kBaseBlockFrames)) {
-                peak = m_blocks[Index(0, channel, from / kBaseBlockFrames)];
+            if (from >= 0 && from < m_nFrames && BlockReady(0, from / kBaseBlockFrames)) {
+                value = block(from / kBaseBlockFrames);
             }
         } else {
-            peak = Range(channel, from, to);
+            value = get(from, to);
         }
-        out[c] = peak.value_or(Peak{});
-        ready[c] = peak.has_value();
+        out[c] = value.value_or(T{});
+        ready[c] = value.has_value();
     }
+}
+
+void MixSummary::Columns(int channel, double firstFrame, double framesPerColumn,
+                         std::span<Peak> out, std::span<bool> ready) const {
+    if (channel < 0 || channel >= m_nChannels) {
+        std::fill(out.begin(), out.end(), Peak{});
+        std::fill(ready.begin(), ready.end(), false);
+        return;
+    }
+    VisitColumns(
+        firstFrame, framesPerColumn, out, ready,
+        [&](std::int64_t b) { return m_blocks[Index(0, channel, b)]; },
+        [&](std::int64_t from, std::int64_t to) { return Range(channel, from, to); });
+}
+
+void MixSummary::BandColumns(double firstFrame, double framesPerColumn, std::span<Bands> out,
+                             std::span<bool> ready) const {
+    VisitColumns(
+        firstFrame, framesPerColumn, out, ready,
+        [&](std::int64_t b) { return m_bands[BandIndex(0, b)]; },
+        [&](std::int64_t from, std::int64_t to) { return BandRange(from, to); });
 }
 
 } // namespace sundrel::overview

@@ -13,4 +13,13 @@ struct Peak {
     std::uint16_t rms = 0;
 };
 
+// The RMS of the mono sum (the mean of the channels) of a stretch in its low (below about
+// 200 Hz), mid and high (above about 2 kHz) bands, in the same full scale. The squares of the
+// three add up to the square of the mono sum's RMS.
+struct Bands {
+    std::uint16_t low = 0;
+    std::uint16_t mid = 0;
+    std::uint16_t high = 0;
+};
+
 } // namespace sundrel::overview

@@ -108,11 +108,14 @@ void SummaryJob::Work(std::stop_token stop) {
             if (chunk >= summary.ChunkCount()) {
                 break;
             }
-            const auto frames = static_cast<std::size_t>(summary.ChunkFrameCount(chunk));
+            // The frames just before the chunk come first, for the band filters to settle.
+            const std::int64_t lead =
+                std::min(summary.LeadInFrames(), chunk * MixSummary::ChunkFrames());
+            const auto frames = static_cast<std::size_t>(summary.ChunkFrameCount(chunk) + lead);
             const std::size_t size = frames * frameSize;
             const std::uint64_t offset =
                 m_dataOffset +
-                static_cast<std::uint64_t>(chunk * MixSummary::ChunkFrames()) * frameSize;
+                static_cast<std::uint64_t>(chunk * MixSummary::ChunkFrames() - lead) * frameSize;
             samples.resize(frames * m_format.channels);
             std::span<std::byte> target;
             if (direct) {
@@ -137,7 +140,7 @@ void SummaryJob::Work(std::stop_token stop) {
             if (!direct) {
                 DecodeFullScale(bytes, m_format, samples);
             }
-            summary.PublishChunk(chunk, samples);
+            summary.PublishChunk(chunk, samples, lead);
             m_handled.fetch_add(1, std::memory_order_acq_rel);
         }
     } catch (const std::exception& e) {

@@ -90,4 +90,20 @@ void AppSettings::SetZoomSpan(double seconds) {
     m_settings.setValue(QStringLiteral("view/zoomSpan"), seconds > 0.0 ? seconds : 0.0);
 }
 
+bool AppSettings::ColoursByFrequency() const {
+    return m_settings.value(QStringLiteral("view/coloursByFrequency"), true).toBool();
+}
+
+void AppSettings::SetColoursByFrequency(bool on) {
+    m_settings.setValue(QStringLiteral("view/coloursByFrequency"), on);
+}
+
+bool AppSettings::DarkTheme() const {
+    return m_settings.value(QStringLiteral("view/dark"), false).toBool();
+}
+
+void AppSettings::SetDarkTheme(bool on) {
+    m_settings.setValue(QStringLiteral("view/dark"), on);
+}
+
 } // namespace sundrel::gui

@@ -39,6 +39,13 @@ class AppSettings {
     double ZoomSpan() const;
     void SetZoomSpan(double seconds);
 
+    // View > Colours by Frequency (on unless turned off) and View > Dark (off unless turned
+    // on, so that a first start shows the usual colours).
+    bool ColoursByFrequency() const;
+    void SetColoursByFrequency(bool on);
+    bool DarkTheme() const;
+    void SetDarkTheme(bool on);
+
     // Writes what was set to the file now (QSettings otherwise writes it later or on exit).
     void Sync() { m_settings.sync(); }
 

@@ -55,6 +55,9 @@ inline constexpr int kCmdShortcuts = 32808;
 // View > Zoom to 1 Minute, and Edit > Move Marker: earlier and later by the four steps.
 inline constexpr int kCmdZoomMinute = 32809;
 inline constexpr int kCmdMoveMarkerFirst = 32860; // 32860..32867
+// View > Colours by Frequency and View > Dark.
+inline constexpr int kCmdColoursByFrequency = 32880;
+inline constexpr int kCmdDarkTheme = 32881;
 // File > Import Markers, File > Export Markers and Edit > Mix Title and Artist.
 inline constexpr int kCmdImportCue = 32850;
 inline constexpr int kCmdImportLabels = 32851;

@@ -108,6 +108,7 @@ CSundrelDlg::CSundrelDlg(Prompt& prompt, QWidget* parent,
     OnInitDialog();
     ConnectSignals();
     SetUpDesktop();
+    SetUpLook();
     m_session.AddListener(this);
 }
 

@@ -367,6 +367,12 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void CreateStatusLine();
     // View > Zoom to 1 Minute and Edit > Move Marker, with their keys.
     void CreateBoundaryCommands();
+    // View > Colours by Frequency and View > Dark, set as last remembered and applied to the
+    // views and the window's colours; each change is remembered at once.
+    void SetUpLook();
+    void ApplyLook();
+    bool m_bColoursByFrequency = true;
+    bool m_bDarkTheme = false;
     // The view shows about a minute centred on `seconds`: enough to judge a boundary.
     void ShowMinuteAround(double seconds);
     // Moves the selected marker by `ms` milliseconds; a run of presses is one undo step.

@@ -19,6 +19,12 @@ const QColor kRmsPen(150, 185, 225);
 const QColor kBandFill(255, 220, 120, 90);
 const QColor kBandEdge(200, 150, 30);
 const QColor kPositionPen(0, 0, 0);
+// The dark theme's.
+const QColor kDarkBackground(24, 24, 28);
+const QColor kDarkPeakPen(90, 140, 200);
+const QColor kDarkRmsPen(150, 190, 235);
+const QColor kDarkBandFill(255, 220, 120, 45);
+const QColor kDarkPositionPen(240, 240, 240);
 
 } // namespace
 
@@ -56,6 +62,13 @@ void COverviewCtrl::SetPosition(std::optional<double> seconds) {
     }
 }
 
+void COverviewCtrl::SetLook(sundrel::gui::WaveLook look) {
+    if (!(m_look == look)) {
+        m_look = look;
+        RenderWave();
+    }
+}
+
 void COverviewCtrl::SetMarkers(std::vector<sundrel::gui::ViewMarker> markers) {
     m_markers = std::move(markers);
     update();
@@ -68,18 +81,30 @@ double COverviewCtrl::SecondsAt(double x) const {
 void COverviewCtrl::RenderWave() {
     const int w = width();
     const int h = height();
+    const QColor background = m_look.dark ? kDarkBackground : kBackground;
     m_wave = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
-    m_wave.fill(kBackground);
+    m_wave.fill(background);
     if (m_summary && w > 0 && m_summary->Frames() > 0) {
         QPainter p(&m_wave);
         const int lanes = m_summary->Channels();
         const int laneHeight = h / std::max(lanes, 1);
         const double perColumn = static_cast<double>(m_summary->Frames()) / w;
-        std::vector<sundrel::overview::Peak> peaks(static_cast<std::size_t>(w));
-        auto ready = std::make_unique<bool[]>(static_cast<std::size_t>(w));
+        const auto columns = static_cast<std::size_t>(w);
+        std::vector<sundrel::overview::Peak> peaks(columns);
+        auto ready = std::make_unique<bool[]>(columns);
+        // One colour per column from the bands of the mono sum, the same in both lanes.
+        std::vector<sundrel::gui::ColumnColours> colours;
+        if (m_look.coloured) {
+            std::vector<sundrel::overview::Bands> bands(columns);
+            m_summary->BandColumns(0.0, perColumn, bands, std::span<bool>(ready.get(), columns));
+            for (std::size_t i = 0; i < columns; ++i) {
+                colours.push_back(sundrel::gui::BandColours(bands[i], background, m_look.dark));
+            }
+        }
+        const sundrel::gui::ColumnColours plain{m_look.dark ? kDarkPeakPen : kPeakPen,
+                                                m_look.dark ? kDarkRmsPen : kRmsPen};
         for (int lane = 0; lane < lanes; ++lane) {
-            m_summary->Columns(lane, 0.0, perColumn, peaks,
-                               std::span<bool>(ready.get(), static_cast<std::size_t>(w)));
+            m_summary->Columns(lane, 0.0, perColumn, peaks, std::span<bool>(ready.get(), columns));
             const int centre = lane * laneHeight + laneHeight / 2;
             const double half = std::max(1, laneHeight / 2 - 1) / 32767.0;
             const auto y = [&](double v) {
@@ -90,14 +115,15 @@ void COverviewCtrl::RenderWave() {
                 if (!ready[i]) {
                     continue;
                 }
+                const sundrel::gui::ColumnColours& colour = colours.empty() ? plain : colours[i];
                 const int top = y(peaks[i].max);
                 const int bottom = y(peaks[i].min);
-                p.setPen(kPeakPen);
+                p.setPen(colour.peak);
                 p.drawLine(x, top, x, bottom);
                 const int rmsTop = std::max(top, y(peaks[i].rms));
                 const int rmsBottom = std::min(bottom, y(-static_cast<double>(peaks[i].rms)));
                 if (rmsTop < rmsBottom) {
-                    p.setPen(kRmsPen);
+                    p.setPen(colour.rms);
                     p.drawLine(x, rmsTop, x, rmsBottom);
                 }
             }
@@ -117,7 +143,7 @@ void COverviewCtrl::paintEvent(QPaintEvent*) {
     if (m_window.to > m_window.from) {
         const auto [left, right] = sundrel::view::OverviewBand(m_window, w, m_duration);
         const QRectF band(left, 0.0, right - left, h - 1.0);
-        p.fillRect(band, kBandFill);
+        p.fillRect(band, m_look.dark ? kDarkBandFill : kBandFill);
         p.setPen(kBandEdge);
         p.drawRect(band);
     }
@@ -155,7 +181,7 @@ void COverviewCtrl::paintEvent(QPaintEvent*) {
     }
     if (m_position) {
         const double x = sundrel::view::XAtSeconds({0.0, m_duration}, *m_position, w);
-        p.setPen(QPen(kPositionPen, 1));
+        p.setPen(QPen(m_look.dark ? kDarkPositionPen : kPositionPen, 1));
         p.drawLine(QPointF(x, 0.0), QPointF(x, h - 1.0));
     }
     p.setPen(Qt::gray);

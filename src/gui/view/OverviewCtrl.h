@@ -2,6 +2,7 @@
 
 #include "core/view/TimeWindow.h"
 #include "gui/view/ViewMarker.h"
+#include "gui/view/WaveLook.h"
 
 #include <QImage>
 #include <QWidget>
@@ -19,7 +20,8 @@ class MixSummary;
 // press or drag asks the owner to move the position (and with it the window) there.
 //
 // It draws from the mix's summary while that is still being computed: columns not yet
-// summarised stay empty until Refresh is called again.
+// summarised stay empty until Refresh is called again. Coloured by frequency, each column
+// takes the colour of its bands (WaveLook).
 class COverviewCtrl : public QWidget {
     Q_OBJECT
   public:
@@ -32,6 +34,8 @@ class COverviewCtrl : public QWidget {
     void SetWindow(sundrel::TimeWindow window);
     void SetPosition(std::optional<double> seconds);
     void SetMarkers(std::vector<sundrel::gui::ViewMarker> markers);
+    void SetLook(sundrel::gui::WaveLook look);
+    sundrel::gui::WaveLook Look() const { return m_look; }
     const std::vector<sundrel::gui::ViewMarker>& Markers() const { return m_markers; }
 
     // The waveform as last drawn (for tests), and the seconds of an x in this widget.
@@ -56,5 +60,6 @@ class COverviewCtrl : public QWidget {
     sundrel::TimeWindow m_window;
     std::optional<double> m_position;
     std::vector<sundrel::gui::ViewMarker> m_markers;
+    sundrel::gui::WaveLook m_look;
     QImage m_wave;
 };

@@ -38,6 +38,14 @@ const QColor kCursorPen(115, 79, 26);
 const QColor kPeakPen(0, 130, 0);
 const QColor kRmsPen(120, 200, 120);
 const QColor kZeroPen(210, 210, 210);
+// The dark theme's: the classic trace keeps its pen on a dark ground.
+const QColor kDarkGround(24, 24, 28);
+const QColor kDarkFrame(110, 110, 110);
+const QColor kDarkRulerPen(150, 210, 150);
+const QColor kDarkText(225, 225, 225);
+const QColor kDarkPeakPen(70, 190, 70);
+const QColor kDarkRmsPen(150, 230, 150);
+const QColor kDarkZeroPen(70, 70, 75);
 
 // Pixels within which a press picks up a marker.
 constexpr double kMarkerGrab = 4.0;
@@ -59,16 +67,17 @@ QPolygon ToPolygon(const std::vector<sundrel::view::WavePoint>& points) {
 // Phase A of the drawing: the whole cached image for one window. Runs on a worker thread and
 // touches nothing but its arguments and the mapped data the reader points into.
 QImage RenderWave(const sundrel::SampleReader& reader, const sundrel::view::WaveWindow& window,
-                  const std::atomic<bool>* cancel) {
+                  const std::atomic<bool>* cancel, bool dark) {
     QImage image(window.width, window.height, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.fill(dark ? kDarkGround : QColor(Qt::white));
     const sundrel::view::WaveTraces traces =
         sundrel::view::ComputeWaveTraces(reader, window, cancel);
     if (cancel->load()) {
         return {};
     }
     QPainter p(&image);
-    p.setPen(QPen(Qt::black, 0));
+    const QColor frame = dark ? kDarkFrame : QColor(Qt::black);
+    p.setPen(QPen(frame, 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(0, 0, window.width - 1, window.height - 1);
     p.setPen(QPen(kWavePen, 0));
@@ -79,7 +88,7 @@ QImage RenderWave(const sundrel::SampleReader& reader, const sundrel::view::Wave
         p.drawPolyline(ToPolygon(traces.second));
     }
     // The centre column marks the middle of the window.
-    p.setPen(QPen(Qt::black, 0));
+    p.setPen(QPen(frame, 0));
     p.drawLine(window.width / 2, 0, window.width / 2, window.height - 1);
     return image;
 }
@@ -102,7 +111,7 @@ std::vector<std::byte> ReadData(const std::filesystem::path& path, std::uint64_t
 // classic trace.
 QImage RenderWindow(const std::filesystem::path& path, std::uint64_t dataOffset,
                     std::uint64_t dataSize, const sundrel::WaveFormat& format,
-                    sundrel::view::WaveWindow window, const std::atomic<bool>* cancel) {
+                    sundrel::view::WaveWindow window, const std::atomic<bool>* cancel, bool dark) {
     const std::uint64_t perElement = format.bitsPerSample / 8u;
     const auto first = static_cast<std::uint64_t>(std::max<std::int64_t>(window.firstSample, 0));
     const auto last = static_cast<std::uint64_t>(std::max<std::int64_t>(window.lastSample, 0));
@@ -112,7 +121,7 @@ QImage RenderWindow(const std::filesystem::path& path, std::uint64_t dataOffset,
     // The reader counts from the window's first element.
     window.firstSample -= static_cast<std::int64_t>(first);
     window.lastSample -= static_cast<std::int64_t>(first);
-    return RenderWave(reader, window, cancel);
+    return RenderWave(reader, window, cancel, dark);
 }
 
 // The columns of a zoomed window: from the summary when a column spans at least one of its
@@ -120,6 +129,10 @@ QImage RenderWindow(const std::filesystem::path& path, std::uint64_t dataOffset,
 struct ZoomData {
     std::vector<std::vector<sundrel::view::ColumnPeak>> columns; // per lane
     std::vector<std::vector<float>> samples;                     // per lane, when drawn as points
+    // Per column, when coloured by frequency: the bands of the summary there (of the block
+    // holding the column's first frame when it is narrower than one).
+    std::vector<sundrel::overview::Bands> bands;
+    std::vector<char> bandsReady;
     double firstSample = 0.0; // of `samples`, relative to its first entry
     double perColumn = 0.0;
     bool partial = false;
@@ -128,7 +141,7 @@ struct ZoomData {
 ZoomData ZoomColumns(const std::filesystem::path& path, std::uint64_t dataOffset,
                      std::uint64_t dataSize, const sundrel::WaveFormat& format,
                      const sundrel::overview::MixSummary* summary, sundrel::TimeWindow window,
-                     int width) {
+                     int width, bool coloured) {
     ZoomData data;
     const int lanes = sundrel::view::LaneCount(format.channels);
     data.columns.resize(static_cast<std::size_t>(lanes));
@@ -140,6 +153,19 @@ ZoomData ZoomColumns(const std::filesystem::path& path, std::uint64_t dataOffset
     const double first = window.from * rate;
     data.perColumn = (window.to - window.from) * rate / width;
     const auto frames = static_cast<std::int64_t>(dataSize / frameSize);
+    if (coloured && summary != nullptr) {
+        const auto n = static_cast<std::size_t>(width);
+        data.bands.resize(n);
+        auto ready = std::make_unique<bool[]>(n);
+        summary->BandColumns(first, data.perColumn, data.bands, std::span<bool>(ready.get(), n));
+        data.bandsReady.assign(ready.get(), ready.get() + n);
+        // Columns inside the mix whose colours are still missing are drawn again later.
+        for (std::size_t c = 0; c < n; ++c) {
+            const double columnStart = first + static_cast<double>(c) * data.perColumn;
+            data.partial = data.partial || (!ready[c] && columnStart >= 0.0 &&
+                                            columnStart < static_cast<double>(frames));
+        }
+    }
     if (summary != nullptr && data.perColumn >= static_cast<double>(summary->BlockFrames(0))) {
         std::vector<sundrel::overview::Peak> peaks(static_cast<std::size_t>(width));
         auto ready = std::make_unique<bool[]>(static_cast<std::size_t>(width));
@@ -191,17 +217,34 @@ ZoomData ZoomColumns(const std::filesystem::path& path, std::uint64_t dataOffset
 // A zoomed window's image: per lane a zero line, and either each column's min..max with its
 // RMS drawn lighter inside, or (past one sample per pixel) the samples as points joined by
 // lines.
-QImage RenderZoomed(const ZoomData& data, int width, int height) {
+QImage RenderZoomed(const ZoomData& data, int width, int height, sundrel::gui::WaveLook look) {
+    const QColor background = look.dark ? kDarkGround : QColor(Qt::white);
     QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.fill(background);
     QPainter p(&image);
+    const sundrel::gui::ColumnColours plain{look.dark ? kDarkPeakPen : kPeakPen,
+                                            look.dark ? kDarkRmsPen : kRmsPen};
+    // The colours of column x: its bands' when they are known, else the plain ones.
+    std::vector<sundrel::gui::ColumnColours> colours(static_cast<std::size_t>(std::max(width, 0)),
+                                                     plain);
+    for (std::size_t x = 0; x < std::min(colours.size(), data.bands.size()); ++x) {
+        if (data.bandsReady[x] != 0) {
+            colours[x] = sundrel::gui::BandColours(data.bands[x], background, look.dark);
+        }
+    }
+    const auto colourAt = [&](double x) -> const sundrel::gui::ColumnColours& {
+        const auto i = static_cast<std::ptrdiff_t>(std::floor(x));
+        return colours.empty() ? plain
+                               : colours[static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(
+                                     i, 0, static_cast<std::ptrdiff_t>(colours.size()) - 1))];
+    };
     const int lanes = static_cast<int>(std::max(data.columns.size(), data.samples.size()));
     const int laneHeight = lanes > 0 ? height / lanes : height;
     for (int lane = 0; lane < lanes; ++lane) {
         const int centre = lane * laneHeight + laneHeight / 2;
         const double half = std::max(1, laneHeight / 2 - 3);
         const auto y = [&](float v) { return static_cast<int>(std::lround(centre - v * half)); };
-        p.setPen(QPen(kZeroPen, 0));
+        p.setPen(QPen(look.dark ? kDarkZeroPen : kZeroPen, 0));
         p.drawLine(0, centre, width - 1, centre);
         if (!data.samples.empty()) {
             const std::vector<float>& samples = data.samples[static_cast<std::size_t>(lane)];
@@ -212,11 +255,20 @@ QImage RenderZoomed(const ZoomData& data, int width, int height) {
                 line.append(QPointF(x, y(samples[i])));
             }
             p.setRenderHint(QPainter::Antialiasing, true);
-            p.setPen(QPen(kPeakPen, 1));
-            p.drawPolyline(line);
+            if (data.bands.empty()) {
+                p.setPen(QPen(plain.peak, 1));
+                p.drawPolyline(line);
+            } else {
+                // Each stretch between two points in the colour of the column it starts in.
+                for (qsizetype i = 0; i + 1 < line.size(); ++i) {
+                    p.setPen(QPen(colourAt(line[i].x()).rms, 1));
+                    p.drawLine(line[i], line[i + 1]);
+                }
+            }
             if (1.0 / data.perColumn >= 6.0) {
-                p.setBrush(kPeakPen);
+                p.setPen(Qt::NoPen);
                 for (const QPointF& point : line) {
+                    p.setBrush(data.bands.empty() ? plain.peak : colourAt(point.x()).rms);
                     p.drawEllipse(point, 2.0, 2.0);
                 }
             }
@@ -231,17 +283,18 @@ QImage RenderZoomed(const ZoomData& data, int width, int height) {
             }
             const int top = y(c.max);
             const int bottom = y(c.min);
-            p.setPen(QPen(kPeakPen, 0));
+            const sundrel::gui::ColumnColours& colour = colourAt(x);
+            p.setPen(QPen(colour.peak, 0));
             p.drawLine(x, top, x, bottom);
             const int rmsTop = std::max(top, y(c.rms));
             const int rmsBottom = std::min(bottom, y(-c.rms));
             if (rmsTop < rmsBottom) {
-                p.setPen(QPen(kRmsPen, 0));
+                p.setPen(QPen(colour.rms, 0));
                 p.drawLine(x, rmsTop, x, rmsBottom);
             }
         }
     }
-    p.setPen(QPen(Qt::black, 0));
+    p.setPen(QPen(look.dark ? kDarkFrame : QColor(Qt::black), 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(0, 0, width - 1, height - 1);
     return image;
@@ -318,6 +371,17 @@ void CWaveViewCtrl::Refresh() {
     update();
 }
 
+void CWaveViewCtrl::SetLook(sundrel::gui::WaveLook look) {
+    if (m_look == look) {
+        return;
+    }
+    m_look = look;
+    if (m_bMapped) {
+        Refresh();
+    }
+    update();
+}
+
 void CWaveViewCtrl::Blank() {
     if (m_cancel) {
         *m_cancel = true;
@@ -375,28 +439,30 @@ void CWaveViewCtrl::StartRender() {
         window.height = height;
         window.channels = m_source.format.channels;
         window.sampleRate = m_source.format.sampleRate;
-        m_render = QtConcurrent::run([source = m_source, window, cancel = m_cancel] {
-            return Rendered{RenderWindow(source.path, source.dataOffset, source.dataSize,
-                                         source.format, window, cancel.get()),
-                            false};
-        });
+        m_render =
+            QtConcurrent::run([source = m_source, window, cancel = m_cancel, dark = m_look.dark] {
+                return Rendered{RenderWindow(source.path, source.dataOffset, source.dataSize,
+                                             source.format, window, cancel.get(), dark),
+                                false};
+            });
     } else {
         // Below the ruler: the classic image keeps its old size and is cut at the bottom,
         // a zoomed one fits the room there.
         const int below = std::max(1, height - kRulerHeight);
         const sundrel::TimeWindow window{m_fFrom, m_fTo};
-        m_render = QtConcurrent::run([source = m_source, window, width, below, cancel = m_cancel] {
-            if (cancel->load()) {
-                return Rendered{}; // overtaken before it began
-            }
-            const ZoomData columns =
-                ZoomColumns(source.path, source.dataOffset, source.dataSize, source.format,
-                            source.summary.get(), window, width);
-            if (cancel->load()) {
-                return Rendered{};
-            }
-            return Rendered{RenderZoomed(columns, width, below), columns.partial};
-        });
+        m_render = QtConcurrent::run(
+            [source = m_source, window, width, below, cancel = m_cancel, look = m_look] {
+                if (cancel->load()) {
+                    return Rendered{}; // overtaken before it began
+                }
+                const ZoomData columns =
+                    ZoomColumns(source.path, source.dataOffset, source.dataSize, source.format,
+                                source.summary.get(), window, width, look.coloured);
+                if (cancel->load()) {
+                    return Rendered{};
+                }
+                return Rendered{RenderZoomed(columns, width, below, look), columns.partial};
+            });
     }
     m_watcher.setFuture(m_render);
 }
@@ -469,18 +535,19 @@ void CWaveViewCtrl::DrawRuler(QPainter& p) const {
     const QFontMetrics metrics(p.font());
     const int width = m_rcClient.width();
     const int top = m_rcClient.top();
+    const QColor rulerPen = m_look.dark ? kDarkRulerPen : kRulerPen;
     const auto label = [&](double x, const QString& text) {
         const int textWidth = metrics.horizontalAdvance(text);
         // Labels near either end stay whole inside the view.
         const auto left =
             static_cast<int>(std::lround(sundrel::view::LabelLeft(x, textWidth, width)));
-        p.setPen(Qt::black);
+        p.setPen(m_look.dark ? kDarkText : QColor(Qt::black));
         p.drawText(QRect(left, top, textWidth + 1, 19), Qt::AlignLeft | Qt::AlignTop, text);
     };
     if (m_bClassic) {
         for (const auto& tick : sundrel::view::RulerTicks(static_cast<float>(m_fFrom),
                                                           static_cast<float>(m_fTo), width)) {
-            p.setPen(QPen(kRulerPen, 1));
+            p.setPen(QPen(rulerPen, 1));
             p.drawLine(tick.x, top + 23, tick.x, top + 24);
             if (tick.labelled) {
                 p.drawLine(tick.x, top + 20, tick.x, top + 22);
@@ -493,7 +560,7 @@ void CWaveViewCtrl::DrawRuler(QPainter& p) const {
     const int labelGap = metrics.horizontalAdvance(QStringLiteral("0:00:00.00000")) + 12;
     for (const auto& tick : sundrel::view::RulerTicksFor({m_fFrom, m_fTo}, width, labelGap)) {
         const auto x = static_cast<int>(std::lround(tick.x));
-        p.setPen(QPen(kRulerPen, 1));
+        p.setPen(QPen(rulerPen, 1));
         p.drawLine(x, top + (tick.major ? 20 : 23), x, top + 24);
         if (tick.major && !tick.label.empty()) {
             label(tick.x, QString::fromStdString(tick.label));

@@ -3,6 +3,7 @@
 #include "core/riff/WaveLayout.h"
 #include "core/view/TimeWindow.h"
 #include "gui/view/ViewMarker.h"
+#include "gui/view/WaveLook.h"
 
 #include <QFrame>
 #include <QFuture>
@@ -29,7 +30,9 @@ class MixSummary;
 // stays, so scrolling and following playback never flash blank. At the default 2-second zoom
 // the image is the classic trace; at other zoom levels it is drawn from the mix's summary
 // (coarse), from the samples' min/max per pixel column (fine), or as sample points joined by
-// lines (past one sample per pixel). Client coordinates are those inside the sunken edge.
+// lines (past one sample per pixel); coloured by frequency, these take the colours of the
+// summary's bands (at most one colour per summary block). Client coordinates are those inside
+// the sunken edge.
 class CWaveFile;
 
 class CWaveViewCtrl : public QFrame {
@@ -53,6 +56,9 @@ class CWaveViewCtrl : public QFrame {
     void Blank();
     // Renders the window again (the summary has filled in more of it).
     void Refresh();
+    // Coloured by frequency or not, light or dark; the window is rendered again.
+    void SetLook(sundrel::gui::WaveLook look);
+    sundrel::gui::WaveLook Look() const { return m_look; }
     // Whether the current image was drawn while parts of the summary it needed were missing.
     bool IsPartial() const { return m_bPartial; }
 
@@ -140,6 +146,7 @@ class CWaveViewCtrl : public QFrame {
         bool partial = false;
     };
     Source m_source;
+    sundrel::gui::WaveLook m_look;
     bool m_bClassic = true;
     QRect m_rcClient;
     QImage m_image;         // the current window's image once rendered

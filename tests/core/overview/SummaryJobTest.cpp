@@ -31,19 +31,21 @@ void ExpectNear(const Peak& got, const Peak& want, const std::string& where) {
     EXPECT_NEAR(got.rms, want.rms, 1) << where;
 }
 
-// The summary of `audio` built without the loader: decoded and published chunk by chunk.
+// The summary of `audio` built without the loader: decoded and published chunk by chunk,
+// each with the lead-in the band filters ask for.
 std::shared_ptr<const MixSummary> SummariseDirectly(const fixture::Format& f,
                                                     const fixture::Bytes& audio) {
     const sundrel::WaveFormat format{f.tag, f.channels, f.rate, f.bits, false};
     auto summary = std::make_shared<MixSummary>(format, audio.size() / f.FrameSize());
     for (std::int64_t k = 0; k < summary->ChunkCount(); ++k) {
+        const std::int64_t lead = std::min(summary->LeadInFrames(), k * kChunk);
         const std::size_t bytes =
-            static_cast<std::size_t>(summary->ChunkFrameCount(k)) * f.FrameSize();
-        const fixture::Bytes piece =
-            fixture::Slice(audio, static_cast<std::size_t>(k * kChunk) * f.FrameSize(), bytes);
+            static_cast<std::size_t>(summary->ChunkFrameCount(k) + lead) * f.FrameSize();
+        const fixture::Bytes piece = fixture::Slice(
+            audio, static_cast<std::size_t>(k * kChunk - lead) * f.FrameSize(), bytes);
         std::vector<std::int16_t> samples(bytes / (f.bits / 8u));
         sundrel::overview::DecodeFullScale(piece, format, samples);
-        summary->PublishChunk(k, samples);
+        summary->PublishChunk(k, samples, lead);
     }
     return summary;
 }
@@ -94,6 +96,16 @@ TEST(SummaryJob, EveryLevelEqualsBruteForceOnEveryFormat) {
             EXPECT_EQ(job.Error(), std::nullopt);
             EXPECT_DOUBLE_EQ(job.Progress(), 1.0);
             summary = job.Summary();
+            // The job reads each chunk's lead-in for the bands from the right place.
+            const auto direct = SummariseDirectly(c.format, audio);
+            for (int level = 0; level < summary->Levels(); ++level) {
+                for (std::int64_t b = 0; b < summary->BlockCount(level); ++b) {
+                    const auto got = summary->BandBlock(level, b);
+                    const auto want = direct->BandBlock(level, b);
+                    ASSERT_TRUE(got.low == want.low && got.mid == want.mid && got.high == want.high)
+                        << "level " << level << " block " << b;
+                }
+            }
         } else {
             // The loader takes mono and stereo only; the fold of wider mixes is fed directly.
             summary = SummariseDirectly(c.format, audio);
