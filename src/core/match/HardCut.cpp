@@ -115,4 +115,21 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
     return at / kMatchRate;
 }
 
+std::optional<double> CutAtFileEdge(double coarse, const TrackPlay& out, double outSeconds,
+                                    const TrackPlay& in, double reach) {
+    if (in.ratio > 0.0) {
+        const double inBegins = in.start - in.offset / in.ratio;
+        if (std::abs(inBegins - coarse) <= reach) {
+            return inBegins;
+        }
+    }
+    if (out.ratio > 0.0 && outSeconds > 0.0) {
+        const double outEnds = out.start + (outSeconds - out.offset) / out.ratio;
+        if (std::abs(outEnds - coarse) <= reach) {
+            return outEnds;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace sundrel

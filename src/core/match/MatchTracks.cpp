@@ -28,6 +28,7 @@ struct FoundPlay {
     FileSnippet head;                                 // the file around the play's start
     FileSnippet tail;                                 // around its end
     std::shared_ptr<const std::vector<float>> levels; // the file's LevelSpectra
+    double fileSeconds = 0.0;                         // the file's length
 };
 
 struct Shared {
@@ -77,7 +78,8 @@ void Work(Shared& shared) {
                 found.push_back({{play, i, 0, std::nullopt},
                                  SnippetAround(audio, play.offset),
                                  SnippetAround(audio, fileEnd),
-                                 levels});
+                                 levels,
+                                 double(audio.size()) / kMatchRate});
             }
         } catch (const DecodeError& e) {
             reason = e.what();
@@ -118,9 +120,15 @@ void RefineHardCuts(Layout& layout, std::span<const std::int16_t> mix,
             continue;
         }
         const double coarse = 0.5 * (out.play.play.end + in.play.play.start);
-        const double exact = RefineCut(mix, coarse, out.play.play, out.tail, in.play.play, in.head);
+        // The incoming file's start or the outgoing file's end when one lies at the cut, else
+        // the split the short spectra show.
+        std::optional<double> exact =
+            CutAtFileEdge(coarse, out.play.play, out.fileSeconds, in.play.play);
+        if (!exact) {
+            exact = RefineCut(mix, coarse, out.play.play, out.tail, in.play.play, in.head);
+        }
         const double floor = layout.boundaries[k - 1].seconds + 0.001;
-        b.seconds = std::max(exact, floor);
+        b.seconds = std::max(*exact, floor);
     }
 }
 

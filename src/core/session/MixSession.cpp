@@ -86,6 +86,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     m_wave = std::move(wave);
     m_wavePath = m_wave ? m_wave->m_strPath : std::filesystem::path();
     m_projectPath.clear();
+    m_match.reset();
     SetDefaultZoom();
     unsigned what = changed::kMix | changed::kDocument | DropSuggestions();
     if (keepMarkers) {
@@ -405,6 +406,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         m_wavePath = m_wave->m_strPath;
         SetDefaultZoom();
         what |= changed::kMix | DropSuggestions();
+        m_match.reset();
     }
     m_markers.Replace(project.file.markers);
     m_mixInfo = project.file.mix;

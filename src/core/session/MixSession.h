@@ -5,6 +5,7 @@
 #include "core/interop/MarkerSet.h"
 #include "core/markers/MarkerList.h"
 #include "core/markers/MarkerMoves.h"
+#include "core/match/MatchTracks.h"
 #include "core/play/PlayRange.h"
 #include "core/play/PlaybackSession.h"
 #include "core/session/MarkerHistory.h"
@@ -200,6 +201,15 @@ class MixSession {
     void HoldNames(MarkerSet names) { m_heldNames = std::move(names); }
     const std::optional<MarkerSet>& HeldNames() const { return m_heldNames; }
 
+    // ---- The DJ's own files found in the mix (MixSessionMatch.cpp)
+    // Makes the match's boundaries the markers, each named from the file whose play it
+    // starts (see MatchMarkers), as one undo step, and keeps the match for the views: where
+    // each file plays and the stretches no file covers. `unknown` (the suggested boundaries
+    // inside those stretches) replaces the suggestions. The tracks the markers now make, or
+    // nothing without a mix. Loading another mix forgets the match.
+    std::optional<std::size_t> ApplyMatch(MatchResult match, std::vector<Suggestion> unknown = {});
+    const std::optional<MatchResult>& Match() const { return m_match; }
+
     // A drag: the edits between Begin and End are one undo step.
     void BeginGesture();
     void EndGesture();
@@ -301,6 +311,7 @@ class MixSession {
     std::vector<Suggestion> m_suggestions;
     std::optional<std::size_t> m_currentSuggestion;
     std::optional<MarkerSet> m_heldNames; // see HoldNames
+    std::optional<MatchResult> m_match;   // see ApplyMatch
 
     bool m_bPlaying = false;
     bool m_bAutoJump = true;
