@@ -93,7 +93,7 @@ class MatchWindowTest : public QObject {
     void folderNamesTheTracksInOneUndoStep() {
         Window w;
         QVERIFY(w.Shown());
-        const PlayedSet set(w.dir);
+        const PlayedSet set(w.dir.Path());
         QVERIFY(w.dlg.LoadWaveFile(set.mix));
         w.dlg.Session().AddAtFrame(20 * kRate, "typed");
         QVERIFY(w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
@@ -152,7 +152,7 @@ class MatchWindowTest : public QObject {
     void refusalsAndCancelKeepTheMarkers() {
         Window w;
         QVERIFY(w.Shown());
-        const PlayedSet set(w.dir);
+        const PlayedSet set(w.dir.Path());
         QVERIFY(w.dlg.LoadWaveFile(set.mix));
         w.dlg.Session().AddAtFrame(20 * kRate, "typed");
         const auto kept = std::vector<std::string>{"", "typed"};
@@ -197,7 +197,10 @@ class MatchWindowTest : public QObject {
         w.dlg.Command(ids::kCmdMatchTracks)->trigger();
         auto* progress = w.dlg.findChild<QProgressDialog*>(QStringLiteral("matchProgress"));
         QVERIFY(progress != nullptr);
-        progress->cancel();
+        // As a click on its button does.
+        QPushButton* cancel = progress->findChild<QPushButton*>();
+        QVERIFY(cancel != nullptr);
+        cancel->click();
         QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsMatching(); }, 120000));
         QVERIFY(QTest::qWaitFor(
             [&] {

@@ -164,7 +164,8 @@ void CSundrelDlg::StartMatch(const std::filesystem::path& source) {
 
 void CSundrelDlg::OnMatchFinished() {
     // A Cancel that came after the match had finished still cancels it.
-    const bool cancelled = m_matchStop.stop_requested();
+    const bool cancelled =
+        m_matchStop.stop_requested() || (m_pMatchProgress && m_pMatchProgress->wasCanceled());
     if (m_pMatchProgress) {
         disconnect(m_pMatchProgress, nullptr, this, nullptr);
         m_pMatchProgress->close();
