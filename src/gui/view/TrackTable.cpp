@@ -114,6 +114,8 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
                 cell->setToolTip(play ? QString::fromStdString(file.string())
                                       : QStringLiteral("No file of the match plays here"));
                 cell->setForeground(play ? palette().text() : QBrush(QColor(190, 40, 40)));
+            } else {
+                SetCell(r, kFile, QString(), false); // the column is hidden
             }
         }
     }
