@@ -1,9 +1,11 @@
 #include "cli/Commands.h"
 #include "cli/MarkerSources.h"
 #include "cli/TerminalProgress.h"
+#include "core/audio/WaveFile.h"
 #include "core/decode/AudioDecoder.h"
 #include "core/match/Candidates.h"
 #include "core/match/MatchTracks.h"
+#include "core/match/UnknownSuggestions.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -68,23 +70,40 @@ std::vector<double> TrackStarts(const Layout& layout) {
     return starts;
 }
 
-void PrintText(const MatchResult& result, std::ostream& out) {
+// Suggested boundaries inside the stretches no file covers, in seconds.
+struct Suggested {
+    double seconds = 0.0;
+    double confidence = 0.0;
+};
+
+void PrintText(const MatchResult& result, const std::vector<Suggested>& suggested,
+               std::ostream& out) {
     std::size_t u = 0;
+    std::size_t g = 0;
     const auto& unknown = result.layout.unknown;
+    // An unknown stretch, then the boundaries suggested inside it.
+    const auto printUnknown = [&](const Stretch& s) {
+        out << Seconds(s.start) << "  " << Seconds(s.end) << "  unknown\n";
+        for (; g < suggested.size() && suggested[g].seconds < s.end; ++g) {
+            out << Seconds(suggested[g].seconds) << "  suggested  "
+                << Fixed(suggested[g].confidence, 2) << "\n";
+        }
+    };
     for (const FilePlay& p : result.layout.plays) {
         for (; u < unknown.size() && unknown[u].start <= p.play.start; ++u) {
-            out << Seconds(unknown[u].start) << "  " << Seconds(unknown[u].end) << "  unknown\n";
+            printUnknown(unknown[u]);
         }
         out << Seconds(p.play.start) << "  " << Seconds(p.play.end) << "  "
             << Seconds(p.play.offset) << "  " << Fixed(p.play.ratio, 4) << "  "
             << Fixed(p.play.confidence, 2) << "  " << result.files[p.file].string() << "\n";
     }
     for (; u < unknown.size(); ++u) {
-        out << Seconds(unknown[u].start) << "  " << Seconds(unknown[u].end) << "  unknown\n";
+        printUnknown(unknown[u]);
     }
 }
 
-void PrintJson(const MatchResult& result, std::ostream& out) {
+void PrintJson(const MatchResult& result, const std::vector<Suggested>& suggested,
+               std::ostream& out) {
     const std::vector<double> starts = TrackStarts(result.layout);
     out << "{\"mix_seconds\": " << Seconds(result.mixSeconds) << ",\n \"plays\": [";
     for (std::size_t i = 0; i < result.layout.plays.size(); ++i) {
@@ -108,12 +127,42 @@ void PrintJson(const MatchResult& result, std::ostream& out) {
         out << (i ? ", " : "") << "{\"start\": " << Seconds(s.start)
             << ", \"end\": " << Seconds(s.end) << "}";
     }
+    out << "],\n \"suggested\": [";
+    for (std::size_t i = 0; i < suggested.size(); ++i) {
+        out << (i ? ", " : "") << "{\"at\": " << Seconds(suggested[i].seconds)
+            << ", \"confidence\": " << Fixed(suggested[i].confidence, 2) << "}";
+    }
     out << "],\n \"skipped\": [";
     for (std::size_t i = 0; i < result.skipped.size(); ++i) {
         out << (i ? ", " : "") << "{\"file\": " << Json(result.skipped[i].file.string())
             << ", \"reason\": " << Json(result.skipped[i].reason) << "}";
     }
     out << "]}\n";
+}
+
+// The blind suggestions inside the stretches of the mix no file covers (none when no file
+// plays: the stretches are then the whole mix, which `suggest` is for).
+std::vector<Suggested> SuggestUnknown(const std::string& mix, const MatchResult& result,
+                                      const std::string& command) {
+    std::vector<Suggested> out;
+    const SuggestOptions options;
+    if (result.layout.plays.empty() ||
+        StretchesToSuggestIn(result.layout.unknown, options).empty()) {
+        return out;
+    }
+    std::vector<Suggestion> suggestions;
+    try {
+        TerminalProgress progress(command + ": suggesting boundaries where no file plays");
+        suggestions = SuggestInStretches(mix, result.layout.unknown, options,
+                                         [&progress](double share) { progress.Show(share); });
+    } catch (const std::exception& e) {
+        throw Failure{kExitInput, e.what()};
+    }
+    const CWaveFile wave(mix);
+    for (const Suggestion& s : suggestions) {
+        out.push_back({SecondsAtFrame(s.frame, wave.m_wfx.nSamplesPerSec), s.confidence});
+    }
+    return out;
 }
 
 } // namespace
@@ -161,7 +210,8 @@ void AddMatchCommand(CLI::App& app, int& status) {
     cmd->footer(
         "One play a line, in mix order: start and end of the play in the mix (seconds),\n"
         "the file's time at the start, the speed ratio (1.0300: played 3 % fast), the\n"
-        "confidence (0..1) and the file; stretches no file covers read START END unknown.\n"
+        "confidence (0..1) and the file; stretches no file covers read START END unknown,\n"
+        "followed by the boundaries suggested inside them (AT suggested CONFIDENCE).\n"
         "Files that play nowhere are not listed; files that cannot be decoded are named on\n"
         "stderr and skipped. Exit status: 0 done, 1 usage, 2 the mix or the candidates\n"
         "cannot be read.");
@@ -191,10 +241,11 @@ void AddMatchCommand(CLI::App& app, int& status) {
             }
             const MatchResult result =
                 MatchFor(session, std::move(files), *ParseBoundaryPlace(args->boundary), command);
+            const std::vector<Suggested> suggested = SuggestUnknown(args->mix, result, command);
             if (args->json) {
-                PrintJson(result, std::cout);
+                PrintJson(result, suggested, std::cout);
             } else {
-                PrintText(result, std::cout);
+                PrintText(result, suggested, std::cout);
             }
             std::cout.flush();
             if (result.layout.plays.empty()) {

@@ -18,10 +18,13 @@ using sundrel::gui::SplitChoice;
 
 namespace {
 
-// A row as "number|marker|start|length|artist|title".
+// A row as "number|marker|start|length|artist|title" (the columns shown).
 QString Row(const CTrackTable* table, int row) {
     QStringList cells;
     for (int column = 0; column < CTrackTable::kColumns; ++column) {
+        if (table->isColumnHidden(column)) {
+            continue;
+        }
         const QTableWidgetItem* cell = table->item(row, column);
         cells << (cell != nullptr ? cell->text() : QStringLiteral("<none>"));
     }

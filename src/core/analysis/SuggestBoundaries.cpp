@@ -313,4 +313,37 @@ std::vector<SuggestResult> SuggestBoundaries(const std::filesystem::path& mix,
     return Analyse(signal, source, scale, options, tunings, progress, stop);
 }
 
+SuggestResult SuggestBoundariesIn(const std::filesystem::path& mix, std::int64_t first,
+                                  std::int64_t end, const SuggestOptions& options,
+                                  const AnalysisProgress& progress, std::stop_token stop) {
+    const CWaveFile wave(mix);
+    const WaveFormat format = wave.GetFormat();
+    const std::int64_t frames =
+        format.FrameSize() ? static_cast<std::int64_t>(wave.m_nDataSize / format.FrameSize()) : 0;
+    first = std::clamp<std::int64_t>(first, 0, frames);
+    end = std::clamp<std::int64_t>(end, first, frames);
+    const FileElements elements(mix, wave.m_nDataOffset, wave.m_nFileSize, format);
+    // The stretch reads as a mix of its own that begins at its first frame.
+    const ElementSource source = [&elements, first](std::int64_t at, std::span<std::int32_t> out) {
+        elements(first + at, out);
+    };
+    const MixSignal signal =
+        ReadMixSignal(source, end - first, format, Stage(progress, 0.0, kReadShare), stop);
+    const std::int32_t scale = SampleReader(std::span<const std::byte>{}, format).Scale();
+    SuggestResult result =
+        Analyse(signal, source, scale, options, std::span<const SuggestTuning>(&options.tuning, 1),
+                progress, stop)
+            .front();
+    for (std::vector<Suggestion>* list : {&result.suggestions, &result.candidates}) {
+        for (Suggestion& s : *list) {
+            s.frame += first;
+            for (SuggestionAlternative& a : s.alternatives) {
+                a.frame += first;
+            }
+        }
+    }
+    result.frames = frames;
+    return result;
+}
+
 } // namespace sundrel

@@ -49,4 +49,11 @@ std::vector<SuggestResult> SuggestBoundaries(const std::filesystem::path& mix,
                                              const AnalysisProgress& progress = {},
                                              std::stop_token stop = {});
 
+// The same over frames first .. end - 1 of the mix only, as if they were the whole mix (no
+// boundary within options.minTrackSeconds of either end of the stretch); the frames of the
+// result count from the mix's first frame.
+SuggestResult SuggestBoundariesIn(const std::filesystem::path& mix, std::int64_t first,
+                                  std::int64_t end, const SuggestOptions& options,
+                                  const AnalysisProgress& progress = {}, std::stop_token stop = {});
+
 } // namespace sundrel

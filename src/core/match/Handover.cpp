@@ -161,13 +161,22 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         gIn.push_back(g.in);
     }
     // Each track's gain where it plays alone: before the incoming track's first matches, and
-    // after the outgoing track's last.
+    // after the outgoing track's last. A quiet intro or outro holds few landmarks, so the
+    // matches may begin (end) well inside the blend; but no file is heard before its first
+    // sample or after its last, so where a play's line puts the incoming file's start (the
+    // outgoing file's end) earlier (later), within the search, the reference lies beyond it.
+    const double inBegins = in.ratio > 0.0 ? in.start - in.offset / in.ratio : in.start;
+    const double outSeconds = double(outFile.size() / kLevelBands) * kMatchFrameSeconds;
+    const double outEnds =
+        out.ratio > 0.0 ? out.start + (outSeconds - out.offset) / out.ratio : out.end;
+    const double aloneOutTo = std::min(in.start, std::max(inBegins, in.start - kSearchSeconds));
+    const double aloneInFrom = std::max(out.end, std::min(outEnds, out.end + kSearchSeconds));
     std::vector<double> aloneOut, aloneIn;
     for (std::size_t i = 0; i < centre.size(); ++i) {
-        if (centre[i] < in.start && centre[i] > in.start - kReferenceSeconds) {
+        if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
             aloneOut.push_back(gOut[i]);
         }
-        if (centre[i] > out.end && centre[i] < out.end + kReferenceSeconds) {
+        if (centre[i] > aloneInFrom && centre[i] < aloneInFrom + kReferenceSeconds) {
             aloneIn.push_back(gIn[i]);
         }
     }

@@ -115,4 +115,23 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
     return at / kMatchRate;
 }
 
+std::optional<double> CutAtFileEdge(const TrackPlay& out, double outSeconds, const TrackPlay& in,
+                                    double reach) {
+    const double low = std::min(out.end, in.start) - reach;
+    const double high = std::max(out.end, in.start) + reach;
+    if (in.ratio > 0.0) {
+        const double inBegins = in.start - in.offset / in.ratio;
+        if (inBegins >= low && inBegins <= high) {
+            return inBegins;
+        }
+    }
+    if (out.ratio > 0.0 && outSeconds > 0.0) {
+        const double outEnds = out.start + (outSeconds - out.offset) / out.ratio;
+        if (outEnds >= low && outEnds <= high) {
+            return outEnds;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace sundrel

@@ -3,6 +3,7 @@
 #include "core/match/AlignTrack.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -27,5 +28,15 @@ FileSnippet SnippetAround(std::span<const float> file, double at);
 // start.
 double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPlay& out,
                  const FileSnippet& outTail, const TrackPlay& in, const FileSnippet& inHead);
+
+// Where the files' own edges put a hard cut from play `out` to play `in`: the mix time of the
+// incoming file's first sample when that lies between the outgoing play's last landmarks and
+// the incoming play's first (`reach` seconds of slack either side), else that of the last
+// sample of the outgoing file (`outSeconds` long) when that does; nothing otherwise. A file is
+// heard from its first sample to its last, and a play's line (its offset and speed) holds to a
+// few milliseconds over the whole play, where short spectra around the cut can be fooled by
+// two tracks of much the same sound.
+std::optional<double> CutAtFileEdge(const TrackPlay& out, double outSeconds, const TrackPlay& in,
+                                    double reach = 0.5 * kSnippetSeconds);
 
 } // namespace sundrel

@@ -28,6 +28,7 @@ struct FoundPlay {
     FileSnippet head;                                 // the file around the play's start
     FileSnippet tail;                                 // around its end
     std::shared_ptr<const std::vector<float>> levels; // the file's LevelSpectra
+    double fileSeconds = 0.0;                         // the file's length
 };
 
 struct Shared {
@@ -77,7 +78,8 @@ void Work(Shared& shared) {
                 found.push_back({{play, i, 0, std::nullopt},
                                  SnippetAround(audio, play.offset),
                                  SnippetAround(audio, fileEnd),
-                                 levels});
+                                 levels,
+                                 double(audio.size()) / kMatchRate});
             }
         } catch (const DecodeError& e) {
             reason = e.what();
@@ -102,11 +104,12 @@ void Work(Shared& shared) {
     }
 }
 
-// Moves each boundary between two plays that meet in a hard cut onto the exact cut. Whether
-// two plays meet in a cut, and near where, is judged from their landmarks: the ends of a cut
-// lie within a second or two of each other, those of a blend further apart.
+// Moves each boundary between two plays that meet in a hard cut onto the exact cut.
+// `cutNear[id]` holds, for each play that a hard cut starts (by its index in `found`), about
+// where the cut lies (see FollowHandovers).
 void RefineHardCuts(Layout& layout, std::span<const std::int16_t> mix,
-                    const std::vector<FoundPlay>& found) {
+                    const std::vector<FoundPlay>& found,
+                    const std::vector<std::optional<double>>& cutNear) {
     for (std::size_t k = 1; k < layout.boundaries.size(); ++k) {
         Boundary& b = layout.boundaries[k];
         if (!b.play || *b.play == 0 || !layout.boundaries[k - 1].play) {
@@ -114,20 +117,36 @@ void RefineHardCuts(Layout& layout, std::span<const std::int16_t> mix,
         }
         const FoundPlay& out = found[layout.plays[*b.play - 1].id];
         const FoundPlay& in = found[layout.plays[*b.play].id];
-        if (std::abs(out.play.play.end - in.play.play.start) > kHardCutSeconds) {
-            continue;
+        const std::optional<double> coarse = cutNear[layout.plays[*b.play].id];
+        if (!coarse) {
+            continue; // a blend
         }
-        const double coarse = 0.5 * (out.play.play.end + in.play.play.start);
-        const double exact = RefineCut(mix, coarse, out.play.play, out.tail, in.play.play, in.head);
+        // The incoming file's start or the outgoing file's end when one lies at the cut, else
+        // the split the short spectra show.
+        TrackPlay outNear = out.play.play;
+        TrackPlay inNear = in.play.play;
+        outNear.end = *coarse;
+        inNear.start = *coarse;
+        inNear.offset = in.play.play.FileAt(*coarse);
+        std::optional<double> exact = CutAtFileEdge(outNear, out.fileSeconds, inNear);
+        if (!exact) {
+            exact = RefineCut(mix, *coarse, out.play.play, out.tail, in.play.play, in.head);
+        }
         const double floor = layout.boundaries[k - 1].seconds + 0.001;
-        b.seconds = std::max(exact, floor);
+        b.seconds = std::max(*exact, floor);
     }
 }
 
-// Each blend's ends from the tracks' levels (FindHandover) instead of their landmarks.
+// Each blend's ends from the tracks' levels (FindHandover) instead of their landmarks; each
+// hard cut, where the levels show one (the two tracks audible together for no longer than
+// kHardCutSeconds) or, where they cannot tell, the landmarks do (their ends as close), is
+// left to RefineHardCuts with about where it lies in `cutNear`. A quiet intro or outro has
+// few landmarks, so the landmarks alone take some blends for cuts and some cuts for blends.
 std::vector<FilePlay> FollowHandovers(const Layout& layout, std::span<const float> mixLevels,
-                                      const std::vector<FoundPlay>& found) {
+                                      const std::vector<FoundPlay>& found,
+                                      std::vector<std::optional<double>>& cutNear) {
     std::vector<FilePlay> plays = layout.plays;
+    cutNear.assign(found.size(), std::nullopt);
     for (std::size_t k = 1; k < layout.boundaries.size(); ++k) {
         const Boundary& b = layout.boundaries[k];
         if (!b.play || *b.play == 0) {
@@ -141,12 +160,23 @@ std::vector<FilePlay> FollowHandovers(const Layout& layout, std::span<const floa
         }
         const FilePlay& in = layout.plays[*b.play];
         const FilePlay& out = layout.plays[*b.play - 1];
-        if (std::abs(found[out.id].play.play.end - found[in.id].play.play.start) <=
-            kHardCutSeconds) {
-            continue; // a hard cut: RefineHardCuts places it
-        }
         const Handover h =
             FindHandover(mixLevels, out.play, *found[out.id].levels, in.play, *found[in.id].levels);
+        const double landmarkEnd = found[out.id].play.play.end;
+        const double landmarkStart = found[in.id].play.play.start;
+        const bool cut = h.middle ? h.outEnd - h.inStart <= kHardCutSeconds
+                                  : std::abs(landmarkEnd - landmarkStart) <= kHardCutSeconds;
+        if (cut) {
+            // The outgoing track ends and the incoming one begins at the cut: no stretch
+            // between them is left to no file.
+            const double at = h.middle.value_or(0.5 * (landmarkEnd + landmarkStart));
+            cutNear[in.id] = at;
+            TrackPlay& cutIn = plays[*b.play].play;
+            cutIn.offset = in.play.FileAt(at);
+            cutIn.start = at;
+            plays[*b.play - 1].play.end = at;
+            continue;
+        }
         TrackPlay& newIn = plays[*b.play].play;
         newIn.offset = in.play.FileAt(h.inStart);
         newIn.start = h.inStart;
@@ -216,10 +246,11 @@ MatchResult MatchTracks(const std::filesystem::path& mix,
     }
     const Layout first = LayOutPlays(std::move(plays), result.mixSeconds, options.place);
     const std::vector<float> mixLevels = LevelSpectra(mono);
-    result.layout = LayOutPlays(FollowHandovers(first, mixLevels, shared.found), result.mixSeconds,
-                                options.place);
+    std::vector<std::optional<double>> cutNear;
+    result.layout = LayOutPlays(FollowHandovers(first, mixLevels, shared.found, cutNear),
+                                result.mixSeconds, options.place);
     if (options.place == BoundaryPlace::Middle) {
-        RefineHardCuts(result.layout, mono, shared.found);
+        RefineHardCuts(result.layout, mono, shared.found, cutNear);
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include "core/interop/MarkerSet.h"
 #include "core/markers/MarkerList.h"
 #include "core/markers/MixInfo.h"
+#include "core/match/MatchTracks.h"
 #include "core/session/MarkerHistory.h"
 
 #include <cstdint>
@@ -39,6 +40,7 @@ class MixDocument {
     std::vector<Suggestion> m_suggestions;
     std::optional<std::size_t> m_currentSuggestion;
     std::optional<MarkerSet> m_heldNames; // see MixSession::HoldNames
+    std::optional<MatchResult> m_match;   // see MixSession::ApplyMatch
 };
 
 } // namespace sundrel

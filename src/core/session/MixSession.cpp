@@ -68,6 +68,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     m_wave = std::move(wave);
     m_wavePath = m_wave ? AbsolutePath(m_wave->m_strPath) : std::filesystem::path();
     m_projectPath.clear();
+    m_match.reset();
     SetDefaultZoom();
     unsigned what = changed::kMix | changed::kDocument | DropSuggestions();
     if (keepMarkers) {
@@ -332,6 +333,7 @@ bool MixSession::OpenProject(const std::filesystem::path& path) {
         m_wavePath = m_wave->m_strPath;
         SetDefaultZoom();
         what |= changed::kMix | DropSuggestions();
+        m_match.reset();
     }
     Notify(what | TakeProject(project.file, path));
     return withMix;

@@ -256,6 +256,15 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     void HoldNames(MarkerSet names) { m_heldNames = std::move(names); }
     const std::optional<MarkerSet>& HeldNames() const { return m_heldNames; }
 
+    // ---- The DJ's own files found in the mix (MixSessionMatch.cpp)
+    // Makes the match's boundaries the markers, each named from the file whose play it
+    // starts (see MatchMarkers), as one undo step, and keeps the match for the views: where
+    // each file plays and the stretches no file covers. `unknown` (the suggested boundaries
+    // inside those stretches) replaces the suggestions. The tracks the markers now make, or
+    // nothing without a mix. Loading another mix forgets the match.
+    std::optional<std::size_t> ApplyMatch(MatchResult match, std::vector<Suggestion> unknown = {});
+    const std::optional<MatchResult>& Match() const { return m_match; }
+
     // A drag: the edits between Begin and End are one undo step.
     void BeginGesture();
     void EndGesture();

@@ -101,13 +101,7 @@ bool MixSession::ImportMatch(const MatchResult& result) {
     if (!m_wave || result.layout.plays.empty()) {
         return false;
     }
-    const std::vector<Marker> markers =
-        MatchMarkers(result, m_wave->m_wfx.nSamplesPerSec, Frames());
-    EditMarkers([&] {
-        m_markers.Replace(markers);
-        m_nSelected = 0;
-        return true;
-    });
+    ApplyMatch(result);
     return true; // even when the markers were already there
 }
 

@@ -120,6 +120,8 @@ CSundrelDlg::~CSundrelDlg() {
     // The workers post to or are read by this window: end them while it still exists.
     m_suggestStop.request_stop();
     m_suggest.waitForFinished();
+    m_matchStop.request_stop();
+    m_matchRun.waitForFinished();
     m_summaryJob.reset();
     m_session.HaltPlayer();
     m_session.RemoveListener(this);
@@ -239,6 +241,7 @@ void CSundrelDlg::CreateMenu() {
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
     CreateMarkerFileMenus();
     CreateShiftMenu();
+    CreateMatchMenu();
     CreateBoundaryCommands();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
@@ -587,6 +590,7 @@ void CSundrelDlg::OnInitMenuPopup(QMenu* popup) {
         case ids::kCmdSaveAs:
         case ids::kCmdJumpToTime:
         case ids::kCmdSuggest:
+        case ids::kCmdMatchTracks:
             item->setEnabled(m_session.IsLoaded());
             break;
         case ids::kCmdAutoJump:
@@ -677,6 +681,7 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
         RefreshSuggestionStatus();
     }
     if ((what & (kMix | kMarkers)) != 0) {
+        ShowMatchInOverview();
         m_pTrackTable->ShowTracks(m_session);
     } else if ((what & kSelection) != 0) {
         m_pTrackTable->ShowSelection(m_session.Selected());

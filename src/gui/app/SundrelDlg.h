@@ -196,6 +196,15 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void OnAcceptAllSuggestions();
     // The analysis is running.
     bool IsSuggesting() const;
+    // File > Match Tracks from Folder or Playlist... (SundrelDlgMatch.cpp): asks for a folder
+    // or an .m3u/.m3u8 playlist of the DJ's track files, finds where each plays in the mix on
+    // a worker with a progress bar and Cancel, and makes the boundaries named markers in one
+    // undo step; the plays show as bars in the overview, the stretches no file covers stand
+    // out there and get suggested boundaries, and the track table names each track's file.
+    void OnMatchTracks();
+    // Matches the files of `source` (a folder, a playlist or one file) without asking.
+    void StartMatch(const std::filesystem::path& source);
+    bool IsMatching() const;
     // Ends a marker drag in progress (one undo step) before anything else edits the markers
     // or replaces the mix, and makes the view forget it.
     void FinishMarkerDrag();
@@ -290,6 +299,19 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
         bool cancelled = false;
     };
     void OnSuggestFinished();
+    // What a match gave, on the UI thread.
+    struct MatchOutcome {
+        std::optional<sundrel::MatchResult> result;
+        std::vector<sundrel::Suggestion> unknown; // suggested inside the unknown stretches
+        std::vector<std::string> missing;         // playlist entries left out
+        std::size_t candidates = 0;
+        std::optional<std::string> error;
+        bool cancelled = false;
+    };
+    void CreateMatchMenu();
+    void OnMatchFinished();
+    // The session's match as bars in the overview (none without one).
+    void ShowMatchInOverview();
     // Starts the analysis of suggested boundaries with `options`, with its progress bar.
     void StartSuggest(const sundrel::SuggestOptions& options);
     // Markers added without Add Marker's questions (keys, suggestions): the list-full
@@ -425,6 +447,11 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     std::stop_source m_suggestStop;
     std::optional<double> m_snapWithin; // the running analysis is for a snap within this
     QPointer<QProgressDialog> m_pSuggestProgress;
+    // The match of the DJ's files, while it runs.
+    QFuture<MatchOutcome> m_matchRun;
+    QFutureWatcher<MatchOutcome>* m_pMatchWatcher = nullptr;
+    std::stop_source m_matchStop;
+    QPointer<QProgressDialog> m_pMatchProgress;
     QTimer* m_pSummaryTimer = nullptr; // refreshes the pictures while the summary fills
     QTimer* m_pRestartTimer = nullptr; // restarts playback after moves of the position
     QTimer* m_pMoveRunTimer = nullptr; // ends a run of Move Marker presses (one undo step)

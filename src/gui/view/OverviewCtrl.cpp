@@ -4,6 +4,7 @@
 
 #include "core/overview/MixSummary.h"
 #include "core/view/OverviewMath.h"
+#include "core/view/SpanLanes.h"
 #include "core/view/ZoomMath.h"
 
 #include <QMouseEvent>
@@ -25,6 +26,16 @@ const QColor kDarkPeakPen(90, 140, 200);
 const QColor kDarkRmsPen(150, 190, 235);
 const QColor kDarkBandFill(255, 220, 120, 45);
 const QColor kDarkPositionPen(240, 240, 240);
+const QColor kUnknownFill(220, 60, 60, 50);
+const QColor kUnknownHatch(200, 40, 40, 110);
+const QColor kPlayText(20, 20, 20);
+
+// The colour of the bars of file `file`: a few well-separated light hues in turn.
+QColor PlayColour(std::size_t file) {
+    static const QColor hues[] = {{120, 200, 120, 160}, {240, 190, 90, 160},  {130, 180, 240, 160},
+                                  {220, 150, 220, 160}, {120, 210, 210, 160}, {230, 230, 110, 160}};
+    return hues[file % (sizeof hues / sizeof hues[0])];
+}
 
 } // namespace
 
@@ -40,6 +51,9 @@ void COverviewCtrl::ShowMix(std::shared_ptr<const sundrel::overview::MixSummary>
     m_duration = duration;
     m_position.reset();
     m_markers.clear();
+    m_plays.clear();
+    m_playLanes.clear();
+    m_unknown.clear();
     m_window = {};
     RenderWave();
 }
@@ -72,6 +86,59 @@ void COverviewCtrl::SetLook(sundrel::gui::WaveLook look) {
 void COverviewCtrl::SetMarkers(std::vector<sundrel::gui::ViewMarker> markers) {
     m_markers = std::move(markers);
     update();
+}
+
+void COverviewCtrl::SetPlays(std::vector<Play> plays, std::vector<sundrel::TimeWindow> unknown) {
+    m_plays = std::move(plays);
+    m_unknown = std::move(unknown);
+    std::vector<sundrel::view::Span> spans;
+    for (const Play& play : m_plays) {
+        spans.push_back({play.start, play.end});
+    }
+    m_playLanes = sundrel::view::SpanLanes(spans);
+    update();
+}
+
+QRect COverviewCtrl::PlayRect(std::size_t i) const {
+    if (i >= m_plays.size() || !(m_duration > 0.0)) {
+        return {};
+    }
+    const int w = width();
+    const int barHeight = fontMetrics().height() + 2;
+    const auto x = [&](double seconds) {
+        return static_cast<int>(
+            std::lround(sundrel::view::XAtSeconds({0.0, m_duration}, seconds, w)));
+    };
+    const int left = x(m_plays[i].start);
+    const int right = std::max(left + 1, x(m_plays[i].end));
+    const int bottom = height() - 2 - m_playLanes[i] * barHeight;
+    return QRect(QPoint(left, bottom - barHeight + 1), QPoint(right - 1, bottom));
+}
+
+void COverviewCtrl::PaintPlays(QPainter& p) {
+    const int w = width();
+    const int h = height();
+    // The stretches no file covers stand out over the waveform, whatever plays there.
+    for (const sundrel::TimeWindow& stretch : m_unknown) {
+        const double left = sundrel::view::XAtSeconds({0.0, m_duration}, stretch.from, w);
+        const double right = sundrel::view::XAtSeconds({0.0, m_duration}, stretch.to, w);
+        const QRectF area(left, 0.0, std::max(1.0, right - left), h);
+        p.fillRect(area, kUnknownFill);
+        p.fillRect(area, QBrush(kUnknownHatch, Qt::BDiagPattern));
+    }
+    const QFontMetrics metrics(font());
+    for (std::size_t i = 0; i < m_plays.size(); ++i) {
+        const QRect bar = PlayRect(i);
+        p.fillRect(bar, PlayColour(m_plays[i].file));
+        p.setPen(PlayColour(m_plays[i].file).darker(160));
+        p.drawRect(bar.adjusted(0, 0, -1, -1));
+        const QRect room = bar.adjusted(3, 0, -3, 0);
+        const QString text = metrics.elidedText(m_plays[i].title, Qt::ElideRight, room.width());
+        if (room.width() > metrics.horizontalAdvance(QStringLiteral("W…")) && !text.isEmpty()) {
+            p.setPen(kPlayText);
+            p.drawText(room, Qt::AlignLeft | Qt::AlignVCenter, text);
+        }
+    }
 }
 
 double COverviewCtrl::SecondsAt(double x) const {
@@ -148,6 +215,7 @@ void COverviewCtrl::paintEvent(QPaintEvent*) {
         p.drawRect(band);
     }
     p.setFont(font());
+    PaintPlays(p);
     // Many markers share the strip: their labels are staggered over a few rows so that none
     // covers another; where even that leaves no room, the number alone, else no label (the
     // selected marker's is placed first).

@@ -6,9 +6,12 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
+
+class QPainter;
 
 namespace sundrel::overview {
 class MixSummary;
@@ -37,6 +40,20 @@ class COverviewCtrl : public QWidget {
     void SetLook(sundrel::gui::WaveLook look);
     sundrel::gui::WaveLook Look() const { return m_look; }
     const std::vector<sundrel::gui::ViewMarker>& Markers() const { return m_markers; }
+    // Where a file of a match plays: a bar along the bottom of the strip with the file's
+    // title on it, overlapping plays in rows of their own; the stretches no file covers are
+    // tinted and hatched over the whole height.
+    struct Play {
+        double start = 0.0;
+        double end = 0.0;
+        QString title;
+        std::size_t file = 0; // the bar's colour follows the file
+    };
+    void SetPlays(std::vector<Play> plays, std::vector<sundrel::TimeWindow> unknown);
+    const std::vector<Play>& Plays() const { return m_plays; }
+    const std::vector<sundrel::TimeWindow>& Unknown() const { return m_unknown; }
+    // The rectangle of play `i`'s bar (empty when there is no such play).
+    QRect PlayRect(std::size_t i) const;
 
     // The waveform as last drawn (for tests), and the seconds of an x in this widget.
     const QImage& WaveImage() const { return m_wave; }
@@ -54,6 +71,7 @@ class COverviewCtrl : public QWidget {
 
   private:
     void RenderWave();
+    void PaintPlays(QPainter& p);
 
     std::shared_ptr<const sundrel::overview::MixSummary> m_summary;
     double m_duration = 0.0;
@@ -61,5 +79,8 @@ class COverviewCtrl : public QWidget {
     std::optional<double> m_position;
     std::vector<sundrel::gui::ViewMarker> m_markers;
     sundrel::gui::WaveLook m_look;
+    std::vector<Play> m_plays;
+    std::vector<int> m_playLanes; // the row of each play's bar, 0 at the bottom
+    std::vector<sundrel::TimeWindow> m_unknown;
     QImage m_wave;
 };

@@ -1,5 +1,6 @@
 #include "gui/view/TrackTable.h"
 
+#include "core/match/TrackSources.h"
 #include "core/session/MixSession.h"
 #include "core/time/TimeCode.h"
 
@@ -10,7 +11,8 @@
 CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
     setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Marker"),
                                QStringLiteral("Start"), QStringLiteral("Length"),
-                               QStringLiteral("Artist"), QStringLiteral("Title")});
+                               QStringLiteral("Artist"), QStringLiteral("Title"),
+                               QStringLiteral("File")});
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Typed letters are the window's keys (M, P, Space...), so only a double-click or F2 opens
@@ -28,6 +30,8 @@ CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
     }
     header->setSectionResizeMode(kArtist, QHeaderView::Stretch);
     header->setSectionResizeMode(kTitle, QHeaderView::Stretch);
+    header->setSectionResizeMode(kFile, QHeaderView::Stretch);
+    setColumnHidden(kFile, true);
     connect(this, &QTableWidget::itemChanged, this, &CTrackTable::OnItemChanged);
     connect(this, &QTableWidget::itemSelectionChanged, this, &CTrackTable::OnCurrentRowChanged);
 }
@@ -96,8 +100,26 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
                     false);
             SetCell(r, kArtist, QString::fromStdString(marker.artist), true);
             SetCell(r, kTitle, QString::fromStdString(marker.title), true);
+            if (const std::optional<sundrel::MatchResult>& match = session.Match()) {
+                const std::optional<std::size_t> play =
+                    sundrel::PlayOfTrack(match->layout, sundrel::SecondsAtFrame(start, rate),
+                                         sundrel::SecondsAtFrame(end, rate));
+                const std::filesystem::path file =
+                    play ? match->files[match->layout.plays[*play].file] : std::filesystem::path();
+                SetCell(r, kFile,
+                        play ? QString::fromStdString(file.filename().string())
+                             : QStringLiteral("unknown"),
+                        false);
+                QTableWidgetItem* cell = item(r, kFile);
+                cell->setToolTip(play ? QString::fromStdString(file.string())
+                                      : QStringLiteral("No file of the match plays here"));
+                cell->setForeground(play ? palette().text() : QBrush(QColor(190, 40, 40)));
+            } else {
+                SetCell(r, kFile, QString(), false); // the column is hidden
+            }
         }
     }
+    setColumnHidden(kFile, !session.IsLoaded() || !session.Match());
     ShowSelection(session.Selected());
     m_bFilling = filling;
 }

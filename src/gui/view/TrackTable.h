@@ -17,7 +17,9 @@ class CTrackTable : public QTableWidget {
     Q_OBJECT
   public:
     // kMarker: the marker list's entry that starts the track ("Marker 9"), "start" for the first.
-    enum Column { kNumber, kMarker, kStart, kLength, kArtist, kTitle, kColumns };
+    // kFile: after a match, the file the track came from ("unknown" where no file plays);
+    // hidden without a match.
+    enum Column { kNumber, kMarker, kStart, kLength, kArtist, kTitle, kFile, kColumns };
 
     explicit CTrackTable(QWidget* parent = nullptr);
 

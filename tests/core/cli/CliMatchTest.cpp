@@ -114,4 +114,41 @@ TEST(CliMatch, RefusesCandidatesThatAreNotThere) {
     EXPECT_EQ(Lines(r.out).size(), 2u);
 }
 
+// Alpha plays to 40 s; then two tracks that are not among the files, 80 s and 78 s with 2 s
+// of silence between them (120-122 s): one unknown stretch with a suggestion in its middle.
+TEST(CliMatch, SuggestsBoundariesWhereNoFilePlays) {
+    fixture::TempDir dir;
+    fs::create_directories(dir / "tracks");
+    const auto alpha = matchtest::Score(60.0, 41);
+    WriteMono(dir / "tracks/Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate));
+    WriteMono(dir / "tracks/Delta.wav",
+              matchtest::RenderAll(matchtest::Score(60.0, 44), 60.0, kRate));
+    std::vector<float> m;
+    matchtest::Render(alpha, 0.0, 40.0, 1.0, true, 0.0, 1.0, kRate, m);
+    m.resize(40 * kRate, 0.0f);
+    matchtest::Render(matchtest::Score(80.0, 51), 0.0, 80.0, 1.0, true, 40.0, 0.9, kRate, m);
+    m.resize(122 * kRate, 0.0f);
+    matchtest::Render(matchtest::Score(78.0, 52), 0.0, 78.0, 1.0, true, 122.0, 0.6, kRate, m);
+    m.resize(200 * kRate, 0.0f);
+    WriteMono(dir / "mix.wav", m);
+
+    auto r =
+        RunCli({"match", (dir / "mix.wav").string(), "--tracks-from", (dir / "tracks").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    EXPECT_NE(lines[0].find("Alpha.wav"), std::string::npos);
+    EXPECT_NE(lines[1].find("unknown"), std::string::npos);
+    EXPECT_NE(lines[2].find("  suggested  "), std::string::npos) << lines[2];
+    EXPECT_NEAR(std::stod(lines[2]), 121.0, 0.5) << lines[2];
+
+    r = RunCli({"match", (dir / "mix.wav").string(), "--tracks-from", (dir / "tracks").string(),
+                "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string key = "\"suggested\": [{\"at\": ";
+    const std::size_t at = r.out.find(key);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    EXPECT_NEAR(std::stod(r.out.substr(at + key.size())), 121.0, 0.5) << r.out;
+}
+
 } // namespace

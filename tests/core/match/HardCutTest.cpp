@@ -68,5 +68,45 @@ TEST(RefineCut, SnippetsHoldTheFileAroundTheirTime) {
     EXPECT_EQ(edge.samples.size(), std::size_t((0.25 + kSnippetSeconds) * 8000));
 }
 
+TrackPlay Line(double start, double end, double offset, double ratio) {
+    TrackPlay p;
+    p.start = start;
+    p.end = end;
+    p.offset = offset;
+    p.ratio = ratio;
+    return p;
+}
+
+// B played from its first sample, 8 % slow: its line puts file second 0 at mix second 341.3,
+// between B's first landmarks (342.0) and A's last (342.2), give or take a second. A (200 s
+// long) ends far from there, cut off by the DJ.
+TEST(CutAtFileEdge, TheIncomingFileStartsTheCutWhenItLiesThere) {
+    const TrackPlay a = Line(250.0, 342.2, 6.0, 1.0);
+    const std::optional<double> cut = CutAtFileEdge(a, 200.0, Line(342.0, 500.0, 0.644, 0.92));
+    ASSERT_TRUE(cut);
+    EXPECT_NEAR(*cut, 341.3, 1e-9);
+    // B's first landmarks 3 s after its start (as with a quiet opening): more than a second
+    // before both ends, so within only the larger slack a caller may allow.
+    const TrackPlay late = Line(343.8, 500.0, 2.8, 0.92);
+    EXPECT_EQ(CutAtFileEdge(a, 200.0, late), std::nullopt);
+    EXPECT_NEAR(CutAtFileEdge(a, 200.0, late, 2.5).value_or(0.0), 343.8 - 2.8 / 0.92, 1e-9);
+    // A start more than a second before both: the DJ skipped B's intro; not that edge.
+    EXPECT_EQ(CutAtFileEdge(a, 200.0, Line(342.0, 500.0, 1.7, 0.92)), std::nullopt);
+}
+
+// B enters mid-file (its intro skipped); A, 5 % fast, plays to its last sample: 120 s of file
+// from file second 20 at mix second 10 end at mix second 10 + 100 / 1.05.
+TEST(CutAtFileEdge, OtherwiseTheOutgoingFileEndsIt) {
+    const double end = 10.0 + 100.0 / 1.05;
+    const TrackPlay a = Line(10.0, end - 0.8, 20.0, 1.05);
+    const TrackPlay b = Line(end + 0.4, 200.0, 30.0, 1.0);
+    const std::optional<double> cut = CutAtFileEdge(a, 120.0, b);
+    ASSERT_TRUE(cut);
+    EXPECT_NEAR(*cut, end, 1e-9);
+    // Both cut mid-file: the spectra decide.
+    EXPECT_EQ(CutAtFileEdge(a, 150.0, b), std::nullopt);
+    EXPECT_EQ(CutAtFileEdge(a, 0.0, Line(end + 0.4, 200.0, 30.0, 0.0)), std::nullopt);
+}
+
 } // namespace
 } // namespace sundrel

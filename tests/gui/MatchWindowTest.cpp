@@ -1,0 +1,217 @@
+// File > Match Tracks from Folder or Playlist...: the DJ's files found in the mix through the
+// menu, answered by the scripted prompt; the boundaries as named markers in one undo step,
+// the plays and the unknown stretch in the overview, the files in the track table; refusals
+// and Cancel leave the markers alone.
+
+#include "support/Window.h"
+
+#include "core/match/SynthMusic.h"
+#include "gui/view/OverviewCtrl.h"
+#include "gui/view/TrackTable.h"
+
+#include <QProgressDialog>
+#include <algorithm>
+#include <cmath>
+
+namespace ids = sundrel::gui::ids;
+using namespace sundrel::test;
+
+namespace {
+
+constexpr std::uint32_t kRate = 8000;
+
+void WriteMono(const std::filesystem::path& path, const std::vector<float>& x) {
+    fixture::Bytes audio;
+    for (const float v : x) {
+        const auto s = static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 0.999f) * 32767));
+        fixture::Put16(audio, static_cast<std::uint16_t>(s));
+    }
+    fixture::WriteFile(path, fixture::CanonicalWav({1, 1, kRate, 16}, audio));
+}
+
+// Alpha plays from its start to mix second 40, Bravo (3 % fast, from its second 5) to 85,
+// then 15 s of music that is none of the files. Charlie is in the folder but never plays.
+struct PlayedSet {
+    std::filesystem::path mix;
+    std::filesystem::path tracks;
+
+    explicit PlayedSet(const std::filesystem::path& dir)
+        : mix(dir / "mix.wav"), tracks(dir / "tracks") {
+        std::filesystem::create_directories(tracks / "more");
+        const auto alpha = matchtest::Score(60.0, 41);
+        const auto bravo = matchtest::Score(60.0, 42);
+        WriteMono(tracks / "Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate));
+        WriteMono(tracks / "more/Bravo.wav", matchtest::RenderAll(bravo, 60.0, kRate));
+        WriteMono(tracks / "Charlie.wav",
+                  matchtest::RenderAll(matchtest::Score(60.0, 43), 60.0, kRate));
+        std::vector<float> m;
+        matchtest::Render(alpha, 0.0, 40.0, 1.0, true, 0.0, 1.0, kRate, m);
+        m.resize(40 * kRate, 0.0f);
+        matchtest::Render(bravo, 5.0, 50.0, 1.03, true, 40.0, 0.7, kRate, m);
+        m.resize(85 * kRate, 0.0f);
+        matchtest::Render(matchtest::Score(15.0, 77), 0.0, 15.0, 1.0, true, 85.0, 0.8, kRate, m);
+        m.resize(100 * kRate, 0.0f);
+        WriteMono(mix, m);
+    }
+};
+
+// Runs File > Match Tracks... to its end; false when it did not finish in time.
+bool Matched(Window& w) {
+    OpenMenu(Menu(w.dlg, "menuFile")); // its update rules enable the command with a mix
+    QAction* command = w.dlg.Command(ids::kCmdMatchTracks);
+    if (command == nullptr || !command->isEnabled()) {
+        return false;
+    }
+    command->trigger();
+    return QTest::qWaitFor([&] { return !w.dlg.IsMatching(); }, 120000) &&
+           QTest::qWaitFor(
+               [&] {
+                   return w.dlg.findChild<QProgressDialog*>(QStringLiteral("matchProgress")) ==
+                          nullptr;
+               },
+               5000);
+}
+
+QString Cell(const Window& w, int row, int column) {
+    const QTableWidgetItem* item = w.dlg.TrackTable()->item(row, column);
+    return item ? item->text() : QString();
+}
+
+std::vector<std::string> Titles(const Window& w) {
+    std::vector<std::string> titles;
+    for (const std::size_t i : w.dlg.Session().Markers().TimeOrder()) {
+        titles.push_back(w.dlg.Session().Markers().At(i)->title);
+    }
+    return titles;
+}
+
+} // namespace
+
+class MatchWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void folderNamesTheTracksInOneUndoStep() {
+        Window w;
+        QVERIFY(w.Shown());
+        const PlayedSet set(w.dir.Path());
+        QVERIFY(w.dlg.LoadWaveFile(set.mix));
+        w.dlg.Session().AddAtFrame(20 * kRate, "typed");
+        QVERIFY(w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
+
+        w.prompt.choices.enqueue(0); // a folder
+        w.prompt.folders.enqueue(QString::fromStdString(set.tracks.string()));
+        QVERIFY(Matched(w));
+        // The replace question came first (answered Yes), then no message: every file could
+        // be read.
+        QCOMPARE(w.prompt.messages.size(), 1);
+        QVERIFY(w.prompt.messages[0].text.contains(QStringLiteral("replace the 1 marker")));
+
+        // Alpha from the start, Bravo from the cut at 40 s, an unnamed track where no file
+        // plays.
+        QCOMPARE(Titles(w), (std::vector<std::string>{"Alpha", "Bravo", ""}));
+        const std::vector<sundrel::Marker>& markers = w.dlg.Session().Markers().Markers();
+        QVERIFY(std::abs(double(markers[1].frame) / kRate - 40.0) < 0.05);
+        QVERIFY(std::abs(double(markers[2].frame) / kRate - 85.0) < 1.5);
+        // The classic list keeps its numbered entries; the table and the overview name them.
+        QCOMPARE(Entries(MarkerBox(w.dlg)),
+                 (QStringList{QStringLiteral("List Marker--"), QStringLiteral("Marker 1"),
+                              QStringLiteral("Marker 2")}));
+        QCOMPARE(Cell(w, 1, CTrackTable::kTitle), QStringLiteral("Bravo"));
+        QVERIFY(!w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
+        QCOMPARE(Cell(w, 0, CTrackTable::kFile), QStringLiteral("Alpha.wav"));
+        QCOMPARE(Cell(w, 1, CTrackTable::kFile), QStringLiteral("Bravo.wav"));
+        QCOMPARE(Cell(w, 2, CTrackTable::kFile), QStringLiteral("unknown"));
+        QVERIFY(w.dlg.TrackTable()
+                    ->item(1, CTrackTable::kFile)
+                    ->toolTip()
+                    .endsWith(QStringLiteral("more/Bravo.wav")));
+        const COverviewCtrl* overview = w.dlg.Overview();
+        QCOMPARE(overview->Plays().size(), std::size_t{2});
+        QCOMPARE(overview->Plays()[0].title, QStringLiteral("Alpha"));
+        QCOMPARE(overview->Plays()[1].title, QStringLiteral("Bravo"));
+        QCOMPARE(overview->Unknown().size(), std::size_t{1});
+        QVERIFY(std::abs(overview->Unknown()[0].to - 100.0) < 0.1);
+        QVERIFY(overview->Markers()[0].label.endsWith(QStringLiteral("Bravo")));
+        // Bravo's bar lies under its stretch of the mix, inside the strip.
+        const QRect bravo = overview->PlayRect(1);
+        QVERIFY(overview->rect().contains(bravo));
+        QVERIFY(std::abs(overview->SecondsAt(bravo.left()) - 40.0) < 2.0);
+
+        // One undo step takes the whole match back; the typed marker returns.
+        w.dlg.Command(ids::kCmdUndo)->trigger();
+        QCOMPARE(Titles(w), (std::vector<std::string>{"", "typed"}));
+        w.dlg.Command(ids::kCmdRedo)->trigger();
+        QCOMPARE(Titles(w), (std::vector<std::string>{"Alpha", "Bravo", ""}));
+
+        // Another mix forgets the match: no bars, no file column.
+        QVERIFY(w.dlg.LoadWaveFile(WriteMix(w.dir / "other.wav", 30.0, kSmall)));
+        QVERIFY(overview->Plays().empty());
+        QVERIFY(w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
+    }
+
+    void refusalsAndCancelKeepTheMarkers() {
+        Window w;
+        QVERIFY(w.Shown());
+        const PlayedSet set(w.dir.Path());
+        QVERIFY(w.dlg.LoadWaveFile(set.mix));
+        w.dlg.Session().AddAtFrame(20 * kRate, "typed");
+        const auto kept = std::vector<std::string>{"", "typed"};
+
+        // The question cancelled: nothing asked further.
+        w.prompt.choices.enqueue(2);
+        QVERIFY(Matched(w));
+        QVERIFY(w.prompt.offeredFolders.isEmpty());
+        QCOMPARE(Titles(w), kept);
+
+        // A playlist whose only entry is missing: named, nothing changed.
+        fixture::WriteFile(w.dir / "set.m3u8",
+                           fixture::Bytes{std::byte{'g'}, std::byte{'o'}, std::byte{'n'},
+                                          std::byte{'e'}, std::byte{'.'}, std::byte{'m'},
+                                          std::byte{'p'}, std::byte{'3'}, std::byte{'\n'}});
+        w.prompt.choices.enqueue(1);
+        w.Pick(w.dir / "set.m3u8");
+        QVERIFY(Matched(w));
+        QVERIFY(w.prompt.filters.last().contains(QStringLiteral("*.m3u8")));
+        QVERIFY2(w.prompt.LastText().contains(QStringLiteral("set.m3u8: none of the playlist")),
+                 qPrintable(w.prompt.LastText()));
+        QCOMPARE(w.prompt.messages.last().icon, sundrel::gui::Prompt::Icon::Stop);
+        QCOMPARE(Titles(w), kept);
+        QVERIFY(!w.dlg.Session().Match());
+
+        // A folder of files that do not play, and one that is not audio: both said.
+        std::filesystem::create_directories(w.dir / "unplayed");
+        std::filesystem::copy_file(set.tracks / "Charlie.wav", w.dir / "unplayed/Charlie.wav");
+        fixture::WriteFile(w.dir / "unplayed/notes.mp3", fixture::Bytes(100, std::byte{'n'}));
+        w.prompt.choices.enqueue(0);
+        w.prompt.folders.enqueue(QString::fromStdString((w.dir / "unplayed").string()));
+        QVERIFY(Matched(w));
+        QVERIFY2(w.prompt.LastText().startsWith(QStringLiteral("None of the 2 files plays")),
+                 qPrintable(w.prompt.LastText()));
+        QVERIFY(w.prompt.LastText().contains(QStringLiteral("notes.mp3")));
+        QCOMPARE(Titles(w), kept);
+
+        // Cancel on the progress bar: the markers stay as they were.
+        w.prompt.choices.enqueue(0);
+        w.prompt.folders.enqueue(QString::fromStdString(set.tracks.string()));
+        OpenMenu(Menu(w.dlg, "menuFile"));
+        w.dlg.Command(ids::kCmdMatchTracks)->trigger();
+        auto* progress = w.dlg.findChild<QProgressDialog*>(QStringLiteral("matchProgress"));
+        QVERIFY(progress != nullptr);
+        // As a click on its button does.
+        QPushButton* cancel = progress->findChild<QPushButton*>();
+        QVERIFY(cancel != nullptr);
+        cancel->click();
+        QVERIFY(QTest::qWaitFor([&] { return !w.dlg.IsMatching(); }, 120000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return w.dlg.findChild<QProgressDialog*>(QStringLiteral("matchProgress")) ==
+                       nullptr;
+            },
+            5000));
+        QCOMPARE(Titles(w), kept);
+        QVERIFY(!w.dlg.Session().Match());
+    }
+};
+
+QTEST_MAIN(MatchWindowTest)
+#include "MatchWindowTest.moc"
