@@ -206,8 +206,8 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
                           const MatchOptions& options) const {
         return {m_wavePath, std::move(files), options};
     }
-    // The markers where the matched files play (see MatchMarkers), named from the files, as
-    // one undo step; false, changing nothing, without a mix or when no file plays.
+    // ApplyMatch for the command line: true when the match's markers are the session's;
+    // false, changing nothing, without a mix or when no file plays.
     bool ImportMatch(const MatchResult& result);
     // The markers as a marker file writes them (time order, exact frames, the mix's names).
     MarkerSet ExportSet() const;
