@@ -56,6 +56,10 @@ struct SuggestTuning {
     // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
     double noveltyBonus = 0.0;
     double suddenBonus = 0.0;
+    // As many penalties per unit of the section-scale novelty of timbre (tileBonus) and of
+    // harmony (keyBonus) above their medians (see ComputeTileNovelty).
+    double tileBonus = 0.0;
+    double keyBonus = 0.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // How sharply a boundary's confidence falls as other places explain the mix about as well
@@ -64,6 +68,10 @@ struct SuggestTuning {
     // Where the mix has silences between tracks, a transition with the count unknown needs this
     // many times the penalty: the silences show how the DJ separates tracks.
     double silenceMixFactor = 1.0;
+    // With the count unknown and at least two silences, a transition is taken only where the
+    // section-scale change of music is at least this share of the median change across the
+    // silences (0: every transition may be taken).
+    double silenceEvidence = 0.0;
 };
 
 struct SuggestOptions {

@@ -70,6 +70,8 @@ inline constexpr int kCmdPreviousSuggestion = 32820;
 inline constexpr int kCmdAcceptSuggestion = 32821;
 inline constexpr int kCmdDismissSuggestion = 32822;
 inline constexpr int kCmdAcceptAllSuggestions = 32823;
+// Tool > Other Place for Suggestion: the next place the analysis found for it.
+inline constexpr int kCmdOtherPlace = 32824;
 // Nudges of the position: back and forward by the four steps (see NudgeSeconds).
 inline constexpr int kCmdNudgeFirst = 32810; // 32810..32817
 // Edit > Preferences and File > Open Recent's "Clear Menu" (its entries carry no id).

@@ -238,6 +238,7 @@ void CSundrelDlg::CreateMenu() {
     add(m_pMenuHelp, QStringLiteral("&About Sundrel"), ids::kCmdAbout);
     CreateMarkerFileMenus();
     CreateShiftMenu();
+    CreateAlternativeCommand();
     CreateBoundaryCommands();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
@@ -703,6 +704,7 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
     for (int id : {ids::kCmdAcceptSuggestion, ids::kCmdDismissSuggestion}) {
         Command(id)->setEnabled(m_session.CurrentSuggestion().has_value());
     }
+    UpdateAlternativeCommand();
 }
 
 void CSundrelDlg::OnManual() {
