@@ -9,6 +9,7 @@
 #include "core/analysis/Peaks.h"
 #include "core/analysis/Segmentation.h"
 #include "core/analysis/Silence.h"
+#include "core/analysis/SuggestTuning.h"
 #include "core/analysis/TileNovelty.h"
 #include "core/audio/WaveFile.h"
 
@@ -320,7 +321,8 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                 const double evidence = gains[i] + bonusOf(t);
                 suggestion.score = TransitionConfidence(evidence, penalty) * share;
             }
-            suggestion.confidence = CalibratedConfidence(suggestion.kind, suggestion.score);
+            suggestion.confidence =
+                CalibratedConfidence(suggestion.kind, suggestion.score, options.tracks.has_value());
             result.suggestions.push_back(std::move(suggestion));
         }
         results.push_back(std::move(result));
@@ -338,20 +340,21 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
                                 std::stop_token stop) {
     const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
     const int channels = format.channels;
+    const SuggestTuning tuning = options.tuning.value_or(BuiltInTuning(options.tracks.has_value()));
     return Analyse(
                signal,
                [&reader, channels](std::int64_t firstFrame, std::span<std::int32_t> out) {
                    reader.Elements(firstFrame * channels, out);
                },
-               reader.Scale(), options, std::span<const SuggestTuning>(&options.tuning, 1),
-               progress, stop)
+               reader.Scale(), options, std::span<const SuggestTuning>(&tuning, 1), progress, stop)
         .front();
 }
 
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress, std::stop_token stop) {
-    return SuggestBoundaries(mix, options, std::span<const SuggestTuning>(&options.tuning, 1),
-                             progress, stop)
+    const SuggestTuning tuning = options.tuning.value_or(BuiltInTuning(options.tracks.has_value()));
+    return SuggestBoundaries(mix, options, std::span<const SuggestTuning>(&tuning, 1), progress,
+                             stop)
         .front();
 }
 

@@ -57,4 +57,13 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
     tuning = out;
 }
 
+SuggestTuning BuiltInTuning(bool countKnown) {
+    SuggestTuning tuning;
+    if (!countKnown) {
+        tuning.tileBonus = 0.0;
+        tuning.keyBonus = 0.5;
+    }
+    return tuning;
+}
+
 } // namespace sundrel

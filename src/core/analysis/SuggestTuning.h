@@ -13,4 +13,9 @@ namespace sundrel {
 // not a finite number >= 0) and leaves `tuning` as it was.
 void ParseTuning(std::string_view text, SuggestTuning& tuning);
 
+// The constants built in: those the evaluation chose on every package of the development set,
+// with the count known (SuggestTuning's defaults) or unknown (no timbre bonus, half the key
+// bonus).
+SuggestTuning BuiltInTuning(bool countKnown);
+
 } // namespace sundrel

@@ -46,15 +46,17 @@ TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
 // The confidence is read from a fitted table: it must stay a chance and never fall as the
 // evidence grows, for either kind, also for scores outside 0..1.
 TEST(Calibration, ConfidenceIsAChanceThatRisesWithTheScore) {
-    for (const auto kind :
-         {sundrel::SuggestionKind::Transition, sundrel::SuggestionKind::Silence}) {
-        double last = -1.0;
-        for (int i = -10; i <= 110; ++i) {
-            const double c = sundrel::CalibratedConfidence(kind, i / 100.0);
-            EXPECT_GE(c, 0.0);
-            EXPECT_LE(c, 1.0);
-            EXPECT_GE(c, last) << "score " << i / 100.0;
-            last = c;
+    for (const bool countKnown : {true, false}) {
+        for (const auto kind :
+             {sundrel::SuggestionKind::Transition, sundrel::SuggestionKind::Silence}) {
+            double last = -1.0;
+            for (int i = -10; i <= 110; ++i) {
+                const double c = sundrel::CalibratedConfidence(kind, i / 100.0, countKnown);
+                EXPECT_GE(c, 0.0);
+                EXPECT_LE(c, 1.0);
+                EXPECT_GE(c, last) << "score " << i / 100.0 << " count known " << countKnown;
+                last = c;
+            }
         }
     }
 }
