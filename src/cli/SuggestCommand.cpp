@@ -163,7 +163,8 @@ void AddSuggestCommand(CLI::App& app, int& status) {
                 std::string_view rest = args->tuning;
                 do {
                     const std::size_t semi = rest.find(';');
-                    ParseTuning(rest.substr(0, semi), tunings.emplace_back());
+                    ParseTuning(rest.substr(0, semi),
+                                tunings.emplace_back(BuiltInTuning(tracks.has_value())));
                     rest =
                         semi == std::string_view::npos ? std::string_view{} : rest.substr(semi + 1);
                 } while (!rest.empty());

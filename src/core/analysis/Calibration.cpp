@@ -11,12 +11,17 @@ namespace {
 
 using Point = std::pair<double, double>; // score, confidence
 
-// Fitted by scripts/eval-suggest on the development set (isotonic fit of "within 10 s" over the
-// score, every package pooled, count known and unknown), rounded. Between knots the confidence
-// is interpolated; outside them it is the nearest knot's.
-constexpr std::array<Point, 2> kTransition{{{0.025, 0.618}, {0.116, 0.623}}};
-constexpr std::array<Point, 4> kSilence{
-    {{0.578, 0.0}, {0.590, 0.667}, {0.676, 0.95}, {0.867, 1.0}}};
+// Fitted by scripts/eval-suggest on the development set with the constants built in (isotonic
+// fit of "within 10 s" over the score, every package pooled, each kind with the count known
+// and unknown apart, each block at the lower end of its share's interval), rounded. Between
+// knots the confidence is interpolated; outside them it is the nearest knot's.
+constexpr std::array<Point, 4> kTransitionKnown{
+    {{0.311, 0.276}, {0.583, 0.590}, {0.870, 0.721}, {0.980, 0.721}}};
+constexpr std::array<Point, 6> kTransitionUnknown{
+    {{0.233, 0.0}, {0.359, 0.284}, {0.594, 0.358}, {0.744, 0.439}, {0.778, 0.439}, {0.863, 0.649}}};
+constexpr std::array<Point, 1> kSilenceKnown{{{0.696, 0.923}}};
+constexpr std::array<Point, 4> kSilenceUnknown{
+    {{0.578, 0.0}, {0.591, 0.211}, {0.678, 0.785}, {0.867, 0.800}}};
 
 double Interpolate(std::span<const Point> table, double score) {
     if (score <= table.front().first) {
@@ -34,9 +39,12 @@ double Interpolate(std::span<const Point> table, double score) {
 
 } // namespace
 
-double CalibratedConfidence(SuggestionKind kind, double score) {
+double CalibratedConfidence(SuggestionKind kind, double score, bool countKnown) {
     const double s = std::clamp(score, 0.0, 1.0);
-    return kind == SuggestionKind::Silence ? Interpolate(kSilence, s) : Interpolate(kTransition, s);
+    if (kind == SuggestionKind::Silence) {
+        return countKnown ? Interpolate(kSilenceKnown, s) : Interpolate(kSilenceUnknown, s);
+    }
+    return countKnown ? Interpolate(kTransitionKnown, s) : Interpolate(kTransitionUnknown, s);
 }
 
 } // namespace sundrel

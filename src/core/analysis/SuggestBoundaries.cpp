@@ -9,6 +9,8 @@
 #include "core/analysis/Peaks.h"
 #include "core/analysis/Segmentation.h"
 #include "core/analysis/Silence.h"
+#include "core/analysis/SuggestTuning.h"
+#include "core/analysis/TileNovelty.h"
 #include "core/audio/WaveFile.h"
 
 #include <algorithm>
@@ -28,6 +30,9 @@ constexpr double kCandidateSpacingSeconds = 5.0;
 // With the count known, choosing a silence is worth this many penalties: enough to prefer it
 // to a transition that explains the music as well, not enough to displace clear transitions.
 constexpr double kSilenceBonusPenalties = 0.5;
+// The section-scale novelty compares tiles of about 3 s, ten on each side (30 s).
+constexpr double kTileSeconds = 3.0;
+constexpr std::size_t kTilesEachSide = 10;
 
 // The share of the work each stage takes, for the progress figure.
 constexpr double kReadShare = 0.55;
@@ -39,6 +44,29 @@ AnalysisProgress Stage(const AnalysisProgress& progress, double from, double sha
         return {};
     }
     return [progress, from, share](double done) { progress(from + share * done); };
+}
+
+// How far a section-scale novelty (a multiple of its median) stands out, on a log scale: the
+// tile curves reach tens of medians at a clear change, which would drown every other piece of
+// evidence (a silence included) if taken as it is.
+double Excess(double novelty) {
+    return std::log(std::max(1.0, novelty));
+}
+
+// The median over the silences of how much the music changes across them (0 without at
+// least two silences).
+double MedianSilenceChange(const std::map<std::size_t, const SilentStretch*>& silenceAt,
+                           std::span<const double> tile, std::span<const double> key) {
+    std::vector<double> changes;
+    for (const auto& [t, s] : silenceAt) {
+        changes.push_back(Excess(tile[t]) + Excess(key[t]));
+    }
+    if (changes.size() < 2) {
+        return 0.0;
+    }
+    const auto mid = changes.begin() + static_cast<std::ptrdiff_t>(changes.size() / 2);
+    std::nth_element(changes.begin(), mid, changes.end());
+    return *mid;
 }
 
 // One half where a boundary saves exactly the penalty, nearing 1 well above it.
@@ -108,10 +136,31 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
     // peaks are candidates too.
     const std::vector<double> sudden =
         ComputeNovelty(standard, std::span<const double>(&kSuddenScaleSeconds, 1), hopSeconds);
+    // Hops that reach into a silence belong to no track.
+    std::vector<std::uint8_t> silent(standard.hops, 0);
+    const std::int64_t hopSpan = features.hopFrames + 2 * features.edgeOffset;
+    for (const SilentStretch& s : silences) {
+        for (std::size_t h = static_cast<std::size_t>(
+                 std::max<std::int64_t>(0, (s.first - hopSpan) / features.hopFrames));
+             h < standard.hops && static_cast<std::int64_t>(h) * features.hopFrames < s.end; ++h) {
+            if (static_cast<std::int64_t>(h) * features.hopFrames + hopSpan > s.first) {
+                silent[h] = 1;
+            }
+        }
+    }
+    // Section-scale changes of timbre and of harmony (a new key) between tiles of a few
+    // seconds: the peaks are candidates, and their height is evidence for a boundary there.
+    const std::size_t hopsPerTile = hopsFor(kTileSeconds);
+    const std::vector<double> tileNovelty =
+        ComputeTileNovelty(standard, TimbreColumns(standard), hopsPerTile, kTilesEachSide, silent);
+    const std::vector<double> keyNovelty =
+        ComputeTileNovelty(standard, ChromaColumns(standard), hopsPerTile, kTilesEachSide, silent);
     std::vector<std::size_t> candidates =
         PickPeaks(novelty, hopsFor(kCandidateSpacingSeconds), 0.0);
-    for (const std::size_t t : PickPeaks(sudden, hopsFor(kCandidateSpacingSeconds), 0.0)) {
-        candidates.push_back(t);
+    for (const std::vector<double>* curve : {&sudden, &tileNovelty, &keyNovelty}) {
+        for (const std::size_t t : PickPeaks(*curve, hopsFor(kCandidateSpacingSeconds), 0.0)) {
+            candidates.push_back(t);
+        }
     }
     for (const auto& [t, s] : silenceAt) {
         candidates.push_back(t);
@@ -134,18 +183,6 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         }
     }
 
-    // Hops that reach into a silence belong to no track.
-    std::vector<std::uint8_t> silent(standard.hops, 0);
-    const std::int64_t hopSpan = features.hopFrames + 2 * features.edgeOffset;
-    for (const SilentStretch& s : silences) {
-        for (std::size_t h = static_cast<std::size_t>(
-                 std::max<std::int64_t>(0, (s.first - hopSpan) / features.hopFrames));
-             h < standard.hops && static_cast<std::int64_t>(h) * features.hopFrames < s.end; ++h) {
-            if (static_cast<std::int64_t>(h) * features.hopFrames + hopSpan > s.first) {
-                silent[h] = 1;
-            }
-        }
-    }
     const SegmentCost cost(standard, silent);
     const SuggestResult common = result;
     std::vector<SuggestResult> results;
@@ -164,11 +201,15 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         // A transition is worth more where the sound changes more than it usually does.
         std::vector<double> bonus(candidates.size(), 0.0);
         for (std::size_t i = 0; i < candidates.size(); ++i) {
-            bonus[i] =
-                silenceAt.contains(candidates[i])
-                    ? silenceBonus
-                    : penalty * (tuning.noveltyBonus * std::max(0.0, novelty[candidates[i]] - 1.0) +
-                                 tuning.suddenBonus * std::max(0.0, sudden[candidates[i]] - 1.0));
+            // The section-scale changes count for a silence too: a pause inside a track has
+            // the same music on both sides, one between tracks does not.
+            const std::size_t t = candidates[i];
+            bonus[i] = penalty * (tuning.tileBonus * Excess(tileNovelty[t]) +
+                                  tuning.keyBonus * Excess(keyNovelty[t]));
+            bonus[i] += silenceAt.contains(t)
+                            ? silenceBonus
+                            : penalty * (tuning.noveltyBonus * std::max(0.0, novelty[t] - 1.0) +
+                                         tuning.suddenBonus * std::max(0.0, sudden[t] - 1.0));
         }
         std::size_t gap = minGap;
         LengthPrior prior;
@@ -194,9 +235,30 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                     raised[i] += transitionPenalty - penalty;
                 }
             }
-            chosen = SegmentWithPenalty(cost, candidates, raised, transitionPenalty, gap);
+            // Where silences separate tracks, the change of music across them shows how much
+            // the music changes from one track to the next in this mix: a transition that
+            // changes it much less lies inside a track.
+            std::vector<std::size_t> kept;
+            std::vector<double> keptBonus;
+            const double least =
+                tuning.silenceEvidence * MedianSilenceChange(silenceAt, tileNovelty, keyNovelty);
+            for (std::size_t i = 0; i < candidates.size(); ++i) {
+                const std::size_t t = candidates[i];
+                if (silenceAt.contains(t) ||
+                    Excess(tileNovelty[t]) + Excess(keyNovelty[t]) >= least) {
+                    kept.push_back(t);
+                    keptBonus.push_back(raised[i]);
+                }
+            }
+            chosen = SegmentWithPenalty(cost, kept, keptBonus, transitionPenalty, gap);
         }
         const std::vector<double> gains = BoundaryGains(cost, chosen);
+        const auto bonusOf = [&](std::size_t t) {
+            const auto it = std::lower_bound(candidates.begin(), candidates.end(), t);
+            return it != candidates.end() && *it == t
+                       ? bonus[static_cast<std::size_t>(it - candidates.begin())]
+                       : 0.0;
+        };
 
         const auto frameOf = [&](std::size_t t) {
             const auto it = silenceAt.find(t);
@@ -255,9 +317,12 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                                                      options.minSilenceSeconds, signal.rate);
             } else {
                 suggestion.kind = SuggestionKind::Transition;
-                suggestion.score = TransitionConfidence(gains[i], penalty) * share;
+                // What the boundary explains and the evidence of the change there.
+                const double evidence = gains[i] + bonusOf(t);
+                suggestion.score = TransitionConfidence(evidence, penalty) * share;
             }
-            suggestion.confidence = CalibratedConfidence(suggestion.kind, suggestion.score);
+            suggestion.confidence =
+                CalibratedConfidence(suggestion.kind, suggestion.score, options.tracks.has_value());
             result.suggestions.push_back(std::move(suggestion));
         }
         results.push_back(std::move(result));
@@ -275,20 +340,21 @@ SuggestResult SuggestBoundaries(const SampleReader& reader, const WaveFormat& fo
                                 std::stop_token stop) {
     const MixSignal signal = ReadMixSignal(reader, format, Stage(progress, 0.0, kReadShare), stop);
     const int channels = format.channels;
+    const SuggestTuning tuning = options.tuning.value_or(BuiltInTuning(options.tracks.has_value()));
     return Analyse(
                signal,
                [&reader, channels](std::int64_t firstFrame, std::span<std::int32_t> out) {
                    reader.Elements(firstFrame * channels, out);
                },
-               reader.Scale(), options, std::span<const SuggestTuning>(&options.tuning, 1),
-               progress, stop)
+               reader.Scale(), options, std::span<const SuggestTuning>(&tuning, 1), progress, stop)
         .front();
 }
 
 SuggestResult SuggestBoundaries(const std::filesystem::path& mix, const SuggestOptions& options,
                                 const AnalysisProgress& progress, std::stop_token stop) {
-    return SuggestBoundaries(mix, options, std::span<const SuggestTuning>(&options.tuning, 1),
-                             progress, stop)
+    const SuggestTuning tuning = options.tuning.value_or(BuiltInTuning(options.tracks.has_value()));
+    return SuggestBoundaries(mix, options, std::span<const SuggestTuning>(&tuning, 1), progress,
+                             stop)
         .front();
 }
 

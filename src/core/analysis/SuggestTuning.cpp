@@ -11,13 +11,16 @@ namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
     SuggestTuning out = tuning;
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 7> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 10> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
         {"sudden-bonus", &SuggestTuning::suddenBonus},
+        {"tile-bonus", &SuggestTuning::tileBonus},
+        {"key-bonus", &SuggestTuning::keyBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
+        {"silence-evidence", &SuggestTuning::silenceEvidence},
         {"sharpness", &SuggestTuning::sharpness},
     }};
     while (!text.empty()) {
@@ -35,8 +38,10 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         std::string message = "tuning: ";
         message += part;
         if (target == nullptr || eq == std::string_view::npos) {
-            message += ": expected NAME=VALUE with NAME one of penalty, length-prior, "
-                       "novelty-bonus, sudden-bonus, min-share, silence-mix, sharpness";
+            message +=
+                ": expected NAME=VALUE with NAME one of penalty, length-prior, "
+                "novelty-bonus, sudden-bonus, tile-bonus, key-bonus, min-share, silence-mix, "
+                "silence-evidence, sharpness";
             throw std::invalid_argument(message);
         }
         const std::string_view value = part.substr(eq + 1);
@@ -50,6 +55,15 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         *target = v;
     }
     tuning = out;
+}
+
+SuggestTuning BuiltInTuning(bool countKnown) {
+    SuggestTuning tuning;
+    if (!countKnown) {
+        tuning.tileBonus = 0.0;
+        tuning.keyBonus = 0.5;
+    }
+    return tuning;
 }
 
 } // namespace sundrel

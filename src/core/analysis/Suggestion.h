@@ -44,26 +44,34 @@ struct Suggestion {
 };
 
 // The constants of the analysis that the evaluation chooses on music it does not score; the
-// defaults are the values chosen on the whole development set. See SuggestBoundaries.
+// defaults are the values chosen on the whole development set with the count known (see
+// BuiltInTuning for the count unknown). See SuggestBoundaries.
 struct SuggestTuning {
     // With the count unknown a boundary must lower the segmentation cost by this much times the
     // log of the number of hops (a BIC-like penalty for features far from independent).
     double penaltyPerLogHop = 28.0;
-    // With the count known, each track pays this many penalties times log(length / mean)^2
-    // (0.5 chosen at a penalty of 20 a log hop: the same weight at 28).
-    double lengthPrior = 0.36;
+    // With the count known, each track pays this many penalties times log(length / mean)^2.
+    double lengthPrior = 2.0;
     // Each candidate is worth this many penalties per unit of its novelty above the median,
     // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
     double noveltyBonus = 0.0;
     double suddenBonus = 0.0;
+    // As many penalties per unit of the section-scale novelty of timbre (tileBonus) and of
+    // harmony (keyBonus) above their medians (see ComputeTileNovelty).
+    double tileBonus = 0.25;
+    double keyBonus = 1.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // How sharply a boundary's confidence falls as other places explain the mix about as well
     // (the costs are divided by penalty / sharpness before they are weighed).
-    double sharpness = 1.0;
+    double sharpness = 16.0;
     // Where the mix has silences between tracks, a transition with the count unknown needs this
     // many times the penalty: the silences show how the DJ separates tracks.
     double silenceMixFactor = 1.0;
+    // With the count unknown and at least two silences, a transition is taken only where the
+    // section-scale change of music is at least this share of the median change across the
+    // silences (0: every transition may be taken).
+    double silenceEvidence = 0.0;
 };
 
 struct SuggestOptions {
@@ -76,7 +84,8 @@ struct SuggestOptions {
     // integrated loudness, and it lasts at least minSilenceSeconds.
     double silenceBelowDb = 40.0;
     double minSilenceSeconds = 1.0;
-    SuggestTuning tuning;
+    // The constants; without them, BuiltInTuning for the count's case.
+    std::optional<SuggestTuning> tuning;
 };
 
 // Called with the share of the work done (0..1), from the thread that runs the analysis.

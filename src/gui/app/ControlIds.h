@@ -75,6 +75,8 @@ inline constexpr int kCmdDismissSuggestion = 32822;
 inline constexpr int kCmdAcceptAllSuggestions = 32823;
 // File > Match Tracks from Folder or Playlist.
 inline constexpr int kCmdMatchTracks = 32870;
+// Tool > Other Place for Suggestion: the next place the analysis found for it.
+inline constexpr int kCmdOtherPlace = 32824;
 // Nudges of the position: back and forward by the four steps (see NudgeSeconds).
 inline constexpr int kCmdNudgeFirst = 32810; // 32810..32817
 // Edit > Preferences and File > Open Recent's "Clear Menu" (its entries carry no id).

@@ -242,6 +242,7 @@ void CSundrelDlg::CreateMenu() {
     CreateMarkerFileMenus();
     CreateShiftMenu();
     CreateMatchMenu();
+    CreateAlternativeCommand();
     CreateBoundaryCommands();
 
     // Keys work whichever control has the focus: every command is a shortcut of the window.
@@ -709,6 +710,7 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
     for (int id : {ids::kCmdAcceptSuggestion, ids::kCmdDismissSuggestion}) {
         Command(id)->setEnabled(m_session.CurrentSuggestion().has_value());
     }
+    UpdateAlternativeCommand();
 }
 
 void CSundrelDlg::OnManual() {

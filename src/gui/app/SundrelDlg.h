@@ -194,6 +194,12 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     void OnAcceptSuggestion();
     void OnDismissSuggestion();
     void OnAcceptAllSuggestions();
+    // Tool > Other Place for Suggestion (O): the current suggestion moves to its next
+    // alternative place and is previewed there (SundrelDlgAlternatives.cpp); enabled while the
+    // current suggestion has one.
+    void CreateAlternativeCommand();
+    void UpdateAlternativeCommand();
+    void OnOtherPlace();
     // The analysis is running.
     bool IsSuggesting() const;
     // File > Match Tracks from Folder or Playlist... (SundrelDlgMatch.cpp): asks for a folder

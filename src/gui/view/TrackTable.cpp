@@ -1,4 +1,5 @@
 #include "gui/view/TrackTable.h"
+#include "gui/view/TrackLengthFlags.h"
 
 #include "core/match/TrackSources.h"
 #include "core/session/MixSession.h"
@@ -78,6 +79,7 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
         const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
         const std::int64_t frames = session.Frames();
         const std::vector<std::string> entries = list.Entries();
+        std::vector<std::int64_t> starts;
         for (std::size_t row = 0; row < m_markers.size(); ++row) {
             const sundrel::Marker& marker = *list.At(m_markers[row]);
             // The track runs to the next marker in time, the last one to the end of the mix.
@@ -117,7 +119,9 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
             } else {
                 SetCell(r, kFile, QString(), false); // the column is hidden
             }
+            starts.push_back(start);
         }
+        FlagTrackLengths(*this, kLength, starts, frames);
     }
     setColumnHidden(kFile, !session.IsLoaded() || !session.Match());
     ShowSelection(session.Selected());

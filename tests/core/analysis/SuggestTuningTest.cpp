@@ -11,15 +11,20 @@ namespace {
 
 TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
     sundrel::SuggestTuning t;
-    sundrel::ParseTuning("penalty=14,length-prior=0.5,novelty-bonus=1,sudden-bonus=2,"
-                         "min-share=0.34,silence-mix=3,sharpness=4",
-                         t);
+    sundrel::ParseTuning(
+        "penalty=14,length-prior=0.5,novelty-bonus=1,sudden-bonus=2,"
+        "tile-bonus=5,key-bonus=6,min-share=0.34,silence-mix=3,silence-evidence=0.7,"
+        "sharpness=4",
+        t);
     EXPECT_DOUBLE_EQ(t.penaltyPerLogHop, 14.0);
     EXPECT_DOUBLE_EQ(t.lengthPrior, 0.5);
     EXPECT_DOUBLE_EQ(t.noveltyBonus, 1.0);
     EXPECT_DOUBLE_EQ(t.suddenBonus, 2.0);
+    EXPECT_DOUBLE_EQ(t.tileBonus, 5.0);
+    EXPECT_DOUBLE_EQ(t.keyBonus, 6.0);
     EXPECT_DOUBLE_EQ(t.minShareOfMean, 0.34);
     EXPECT_DOUBLE_EQ(t.silenceMixFactor, 3.0);
+    EXPECT_DOUBLE_EQ(t.silenceEvidence, 0.7);
     EXPECT_DOUBLE_EQ(t.sharpness, 4.0);
     sundrel::ParseTuning("", t); // nothing to change
     EXPECT_DOUBLE_EQ(t.penaltyPerLogHop, 14.0);
@@ -41,15 +46,17 @@ TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
 // The confidence is read from a fitted table: it must stay a chance and never fall as the
 // evidence grows, for either kind, also for scores outside 0..1.
 TEST(Calibration, ConfidenceIsAChanceThatRisesWithTheScore) {
-    for (const auto kind :
-         {sundrel::SuggestionKind::Transition, sundrel::SuggestionKind::Silence}) {
-        double last = -1.0;
-        for (int i = -10; i <= 110; ++i) {
-            const double c = sundrel::CalibratedConfidence(kind, i / 100.0);
-            EXPECT_GE(c, 0.0);
-            EXPECT_LE(c, 1.0);
-            EXPECT_GE(c, last) << "score " << i / 100.0;
-            last = c;
+    for (const bool countKnown : {true, false}) {
+        for (const auto kind :
+             {sundrel::SuggestionKind::Transition, sundrel::SuggestionKind::Silence}) {
+            double last = -1.0;
+            for (int i = -10; i <= 110; ++i) {
+                const double c = sundrel::CalibratedConfidence(kind, i / 100.0, countKnown);
+                EXPECT_GE(c, 0.0);
+                EXPECT_LE(c, 1.0);
+                EXPECT_GE(c, last) << "score " << i / 100.0 << " count known " << countKnown;
+                last = c;
+            }
         }
     }
 }
