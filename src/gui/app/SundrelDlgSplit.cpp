@@ -7,14 +7,18 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SplitChoices.h"
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/TrackAnalyser.h"
+#include "gui/view/TrackTable.h"
 
 #include "core/app/CountText.h"
 #include "core/interop/TrackNames.h"
 #include "core/io/ErrorText.h"
 #include "core/io/OutputFolder.h"
 
+#include "core/riff/FileError.h"
 #include "core/split/SplitRecord.h"
 #include "core/split/TrackFiles.h"
+#include "core/trackinfo/SplitAnalysis.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -212,10 +216,30 @@ CSundrelDlg::RunSplit(const std::filesystem::path& outDir, const sundrel::SplitO
             &progress, [&progress, step] { progress.setValue(step); }, Qt::QueuedConnection);
     };
 
+    // Tagged tracks also carry their tempo, key and ReplayGain: the track table's analyses
+    // where it has them, the other tracks analysed on the worker first.
+    std::vector<std::optional<sundrel::TrackInfo>> known;
+    if (split.wave && !options.tags.empty()) {
+        for (const sundrel::FrameSpan& span :
+             sundrel::SplitFrameSpans(*split.wave, split.markers)) {
+            const sundrel::TrackInfo* info = m_pTrackTable->Analyser().Find(span);
+            known.push_back(info != nullptr ? std::optional(*info) : std::nullopt);
+        }
+    }
     bool cancelled = false;
     std::thread worker([&] {
         try {
+            if (split.wave) {
+                try {
+                    sundrel::TagSplitWithAnalysis(options, *split.wave, split.markers, 2, {},
+                                                  options.stop, known);
+                } catch (const sundrel::FileError& e) {
+                    throw sundrel::SplitError(sundrel::SplitError::Side::Mix, e.what());
+                }
+            }
             written = split(outDir, options);
+        } catch (const sundrel::AnalysisCancelled&) {
+            cancelled = true;
         } catch (const sundrel::SplitCancelled&) {
             cancelled = true;
         } catch (...) {
