@@ -5,7 +5,8 @@
 // are Krumhansl and Kessler's probe-tone ratings (C. L. Krumhansl, "Cognitive Foundations of
 // Musical Pitch", 1990, table 2.1): how well each of the twelve pitch classes was judged to
 // fit a major or a minor context. Rotating a profile to each of the twelve tonics gives the
-// 24 candidates. This is the Krumhansl-Schmuckler algorithm that key finders in DJ software
+// 24 candidates, each spread over the partials its notes sound (WithPartials below). This is
+// the Krumhansl-Schmuckler algorithm that key finders in DJ software
 // start from; their refinements (other profiles, weighting by bass, by segment) are left out
 // for a method that is documented and has no constants of its own.
 //
@@ -26,10 +27,30 @@ constexpr std::array<double, 12> kMajorProfile{6.35, 2.23, 3.48, 2.33, 4.38, 4.0
 constexpr std::array<double, 12> kMinorProfile{6.33, 2.68, 3.52, 5.38, 2.60, 3.53,
                                                2.54, 4.75, 3.98, 2.69, 3.34, 3.17};
 
+constexpr double kPartialDecay = 0.6;
+
 constexpr std::array<const char*, 12> kMajorTonics{"C",  "Db", "D",  "Eb", "E",  "F",
                                                    "F#", "G",  "Ab", "A",  "Bb", "B"};
 constexpr std::array<const char*, 12> kMinorTonics{"C",  "C#", "D",  "Eb", "E",  "F",
                                                    "F#", "G",  "G#", "A",  "Bb", "B"};
+
+// A profile as the chroma of audio shows it: each pitch class's weight spread over the pitch
+// classes of its first five partials (the octaves, the fifth at the third partial, the major
+// third at the fifth), each partial 0.6 times as strong as the one before, as E. Gómez models
+// harmonics for key finding from audio ("Tonal description of music audio signals", 2006).
+// Without it the fifth partial of every tonic reads as a major third, and minor keys as major.
+std::array<double, 12> WithPartials(const std::array<double, 12>& profile) {
+    constexpr std::array<int, 5> kPartialClass{0, 0, 7, 0, 4};
+    std::array<double, 12> audio{};
+    for (int pc = 0; pc < 12; ++pc) {
+        double weight = 1;
+        for (const int offset : kPartialClass) {
+            audio[static_cast<std::size_t>((pc + offset) % 12)] += profile[pc] * weight;
+            weight *= kPartialDecay;
+        }
+    }
+    return audio;
+}
 
 // Pearson correlation of `chroma` with `profile` rotated so its first entry falls on `tonic`.
 double Correlation(const Chroma& chroma, const std::array<double, 12>& profile, int tonic) {
@@ -67,11 +88,13 @@ std::optional<MusicalKey> KeyOfChroma(const Chroma& chroma) {
     if (!(total > 0) || highest - lowest <= 1e-3 * highest) {
         return std::nullopt;
     }
+    static const std::array<double, 12> major = WithPartials(kMajorProfile);
+    static const std::array<double, 12> minorProfile = WithPartials(kMinorProfile);
     std::optional<MusicalKey> best;
     double bestScore = -2;
     for (int tonic = 0; tonic < 12; ++tonic) {
         for (const bool minor : {false, true}) {
-            const double score = Correlation(chroma, minor ? kMinorProfile : kMajorProfile, tonic);
+            const double score = Correlation(chroma, minor ? minorProfile : major, tonic);
             if (score > bestScore) {
                 bestScore = score;
                 best = MusicalKey{tonic, minor};

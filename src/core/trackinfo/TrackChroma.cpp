@@ -41,14 +41,15 @@ Harmony TrackHarmony(std::span<const float> mono, double rate) {
     std::vector<double> semitone(bands.size()), whitened(bands.size());
     for (std::size_t at = 0; at + size <= mono.size(); at += hop) {
         const std::span<const float> power = fft.Compute(mono.subspan(at, size));
-        // The mean magnitude of each semitone's bins, so wide semitones weigh no more.
+        // The strongest bin of each semitone: a note's peak, however many bins the semitone
+        // spans (a mean would thin out high notes, and thirds with them, against the bass).
         double level = 0;
         for (std::size_t s = 0; s < bands.size(); ++s) {
-            double sum = 0;
+            double strongest = 0;
             for (std::size_t k = bands[s].first; k < bands[s].second; ++k) {
-                sum += std::sqrt(static_cast<double>(power[k]));
+                strongest = std::max(strongest, static_cast<double>(power[k]));
             }
-            semitone[s] = sum / static_cast<double>(bands[s].second - bands[s].first);
+            semitone[s] = std::sqrt(strongest);
             level += semitone[s];
         }
         if (level < kSilentLevel) {

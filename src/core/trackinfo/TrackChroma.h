@@ -9,7 +9,7 @@
 namespace sundrel {
 
 // The chroma of a mono signal at `rate` Hz, from half-overlapping frames of about 0.75 s: the
-// mean magnitude of the spectrum in each semitone of the five octaves from C2 (A = 440 Hz),
+// peak magnitude of the spectrum in each semitone of the five octaves from C2 (A = 440 Hz),
 // less the mean of the octave around it (so the slope of the spectrum and broadband noise,
 // drums included, add nothing), summed per pitch class. Each frame's share is made equal, so
 // a loud drop does not outweigh a quiet break in which the harmony is clearest; silent frames

@@ -102,15 +102,15 @@ Signal ChordProgression(int tonic, bool minor, int variant, double chordSeconds,
         int root, third, fifth;
     };
     const Chord I{0, 4, 7}, IV{5, 4, 7}, V{7, 4, 7}, vi{9, 3, 7};
-    const Chord i{0, 3, 7}, iv{5, 3, 7}, VI{8, 4, 7}, III{3, 4, 7}, VII{10, 4, 7};
+    const Chord i{0, 3, 7}, iv{5, 3, 7}, VI{8, 4, 7}, ii{2, 3, 6};
     std::vector<Chord> chords;
     if (!minor) {
         chords = variant == 1   ? std::vector{I, vi, IV, V}
                  : variant == 2 ? std::vector{I, V, vi, IV}
                                 : std::vector{I, IV, V, I};
     } else {
-        chords = variant == 1   ? std::vector{i, VI, III, VII}
-                 : variant == 2 ? std::vector{i, VII, VI, VII}
+        chords = variant == 1   ? std::vector{i, VI, iv, V}
+                 : variant == 2 ? std::vector{i, ii, V, i}
                                 : std::vector{i, iv, V, i};
     }
     Signal s(static_cast<std::size_t>(chordSeconds * rate * static_cast<double>(chords.size())),

@@ -24,9 +24,10 @@ Signal DrumLoop(double bpm, double seconds, double rate, std::uint32_t seed = 1)
 Signal Resample(const Signal& in, double ratio);
 
 // A progression of four chords in the key of `tonic` (0 = C) and mode, each for `chordSeconds`:
-// I-IV-V-I in major; i-iv-V-i in minor (harmonic minor's raised seventh in V), or with
-// `variant` 1: I-vi-IV-V / i-VI-III-VII, 2: I-V-vi-IV / i-VII-VI-VII. Notes are tones with
-// five decaying partials, the root doubled an octave below.
+// I-IV-V-I in major; i-iv-V-i in minor, or with `variant` 1: I-vi-IV-V / i-VI-iv-V, 2:
+// I-V-vi-IV / i-ii°-V-i. Each minor progression has the major V (harmonic minor's raised
+// seventh), without which its chords are those of the relative major and the key is not
+// known. Notes are tones with five decaying partials, the root also two octaves below.
 Signal ChordProgression(int tonic, bool minor, int variant, double chordSeconds, double rate);
 
 // Pink noise (Voss-McCartney, 16 rows) of RMS about `rms`.

@@ -68,7 +68,7 @@ std::vector<Marker> NamedMarkers() {
 
 std::vector<SplitTrack> SplitMix(const TwoTrackMix& mix, const std::vector<Marker>& markers,
                                  TrackFormat format, const fs::path& out, bool analyse) {
-    const CWaveFile wave(mix.path);
+    CWaveFile wave(mix.path);
     SplitOptions options;
     options.format = format;
     NameSplit(options, markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign, kRate, MixInfo{},
@@ -180,7 +180,7 @@ TEST(TrackInfoTags, AnUnnamedSplitStaysHeaderAndAudio) {
     const TwoTrackMix mix;
     const std::vector<Marker> markers{
         FrameMarker(0), FrameMarker(static_cast<std::int64_t>(kTrackSeconds * kRate))};
-    const CWaveFile wave(mix.path);
+    CWaveFile wave(mix.path);
     SplitOptions options;
     NameSplit(options, markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign, kRate, MixInfo{},
               mix.path, "");
