@@ -2,6 +2,8 @@
 
 #include "core/trackinfo/Tempo.h"
 
+#include "core/analysis/FrameFft.h"
+
 #include <aubio/aubio.h>
 
 #include <algorithm>
@@ -57,6 +59,7 @@ double Median(std::vector<double> v) {
 
 // aubio's beat tracker, and beside it the onset strength (spectral flux) of each hop.
 struct AubioTempo {
+    std::unique_lock<std::mutex> lock;
     aubio_tempo_t* tempo;
     aubio_pvoc_t* pvoc;
     aubio_specdesc_t* flux;
@@ -64,11 +67,16 @@ struct AubioTempo {
     fvec_t* out;
     cvec_t* spectrum;
     fvec_t* onset;
+    // Made and destroyed under the FFT planner's lock: aubio plans its FFTs with the same
+    // library, under a lock of its own that the program's other FFTs do not take.
     AubioTempo(uint_t window, uint_t hop, uint_t rate)
-        : tempo(new_aubio_tempo("default", window, hop, rate)), pvoc(new_aubio_pvoc(window, hop)),
-          flux(new_aubio_specdesc("specflux", window)), in(new_fvec(hop)), out(new_fvec(1)),
-          spectrum(new_cvec(window)), onset(new_fvec(1)) {}
+        : lock(FftPlannerMutex()), tempo(new_aubio_tempo("default", window, hop, rate)),
+          pvoc(new_aubio_pvoc(window, hop)), flux(new_aubio_specdesc("specflux", window)),
+          in(new_fvec(hop)), out(new_fvec(1)), spectrum(new_cvec(window)), onset(new_fvec(1)) {
+        lock.unlock();
+    }
     ~AubioTempo() {
+        lock.lock();
         if (tempo != nullptr) {
             del_aubio_tempo(tempo);
         }

