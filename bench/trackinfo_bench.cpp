@@ -118,9 +118,9 @@ int main(int argc, char** argv) {
         for (const auto& info : infos) {
             withTempo += info.bpm > 0 ? 1 : 0;
         }
-        std::printf("analysis, %u worker%s:   %7.2f s  = %5.1f x the read pass  (%zu tracks, "
+        std::printf("analysis, %u worker%s: %7.2f s  = %5.1f x the read pass  (%zu tracks, "
                     "%d with a tempo)\n",
-                    workers, workers == 1 ? ": " : "s:", elapsed, elapsed / read, infos.size(),
+                    workers, workers == 1 ? " " : "s", elapsed, elapsed / read, infos.size(),
                     withTempo);
     }
     if (!made.empty()) {
