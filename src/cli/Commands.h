@@ -25,6 +25,7 @@ void AddProjectCommand(CLI::App& app, int& status);
 void AddSuggestCommand(CLI::App& app, int& status);
 void AddExportCommand(CLI::App& app, int& status);
 void AddMatchCommand(CLI::App& app, int& status);
+void AddAnalyseCommand(CLI::App& app, int& status);
 
 // The suggested boundaries of the session's mix (see MixSession::PrepareSuggest), the
 // analysis's progress shown on a terminal as "<command>: finding boundaries N %"; throws

@@ -4,8 +4,10 @@
 #include "core/interop/TrackNames.h"
 #include "core/io/ErrorText.h"
 #include "core/io/OutputFolder.h"
+#include "core/riff/FileError.h"
 #include "core/session/SplitRequest.h"
 #include "core/time/TimeCode.h"
+#include "core/trackinfo/SplitAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +30,7 @@ struct SplitArgs {
     bool noWait = false;
     bool strict = false;
     bool sync = false;
+    bool noAnalysis = false;
 };
 
 // "track04.wav, track05.wav", or the first two and the last of a longer list.
@@ -138,6 +141,17 @@ void RunSplit(const SplitArgs& args) {
         throw Failure{kExitUsage, std::string("--names: ") + e.what()};
     }
     WarnShortTracks(args, request);
+    // Tagged tracks also carry their tempo, key and ReplayGain, as DJ software reads them.
+    if (!args.noAnalysis && !request.options.tags.empty()) {
+        try {
+            TerminalProgress progress("sundrel-cli split: analysing tracks");
+            progress.Show(0.0);
+            TagSplitWithAnalysis(request.options, wave, request.job.markers, 2,
+                                 [&progress](double share) { progress.Show(share); });
+        } catch (const FileError& e) {
+            throw Failure{kExitInput, e.what()};
+        }
+    }
 
     std::vector<SplitTrack> written;
     LeftoverTracks leftovers;
@@ -197,7 +211,8 @@ void AddSplitCommand(CLI::App& app, int& status) {
         "data. The markers of a project, cue sheet, label file or timed tracklist (one of\n"
         "them) come first; the start is always a cut. A tracklist without times names the\n"
         "tracks in order (its count must match). Tracks with names, or of a mix with a title,\n"
-        "carry tags (title, artist, album, track number). Existing track files in DIR are\n"
+        "carry tags (title, artist, album, track number; tempo, key and ReplayGain unless\n"
+        "--no-analysis). Existing track files in DIR are\n"
         "replaced; track files an earlier split wrote there and this one did not replace\n"
         "are reported (--clean removes them). Exit status: 0 done, 1 usage, 2 the mix or a marker "
         "file\n"
@@ -222,6 +237,8 @@ void AddSplitCommand(CLI::App& app, int& status) {
                   "suggested boundaries than --tracks asks for");
     cmd->add_flag("--sync", args->sync,
                   "Flush every track and the folder to disk before reporting success");
+    cmd->add_flag("--no-analysis", args->noAnalysis,
+                  "Leave out the tempo, key and ReplayGain tags of tracks with names");
     cmd->add_flag("--no-wait", args->noWait,
                   "Fail (status 3) instead of waiting while another split writes into DIR");
     cmd->callback([args, &status] {

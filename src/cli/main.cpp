@@ -50,12 +50,14 @@ int main(int argc, char** argv) {
     sundrel::cli::AddSuggestCommand(app, status);
     sundrel::cli::AddExportCommand(app, status);
     sundrel::cli::AddMatchCommand(app, status);
+    sundrel::cli::AddAnalyseCommand(app, status);
     // A first word that names no command is said to be that, not "a subcommand is required".
     if (argc > 1 && argv[1][0] != '-' &&
         app.get_subcommands([&](CLI::App* sub) { return sub->check_name(argv[1]); }).empty()) {
-        std::cerr << "sundrel-cli: " << argv[1]
-                  << ": not a command (commands: info, split, project, suggest, export, match; "
-                     "--help lists them)\n";
+        std::cerr
+            << "sundrel-cli: " << argv[1]
+            << ": not a command (commands: info, split, project, suggest, export, match, analyse; "
+               "--help lists them)\n";
         return sundrel::cli::kExitUsage;
     }
     try {

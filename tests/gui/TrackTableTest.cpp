@@ -5,6 +5,7 @@
 
 #include "gui/view/TrackTable.h"
 #include "gui/app/SplitChoicesDlg.h"
+#include "gui/view/TrackAnalyser.h"
 #include "support/Window.h"
 
 #include <QComboBox>
@@ -91,6 +92,34 @@ class TrackTableTest : public QObject {
             const bool editable = (table->item(0, column)->flags() & Qt::ItemIsEditable) != 0;
             QCOMPARE(editable, column == CTrackTable::kArtist || column == CTrackTable::kTitle);
         }
+    }
+
+    // The tracks' loudness (and tempo and key, where a track has them) appear once the
+    // analysis on its worker is done; a moved boundary analyses only the two tracks beside it.
+    void analysisColumnsFollowTheBoundaries() {
+        Window w;
+        LoadNamedMix(w);
+        CTrackTable* table = w.dlg.TrackTable();
+        const auto filled = [table] {
+            for (int row = 0; row < table->rowCount(); ++row) {
+                const QTableWidgetItem* cell = table->item(row, CTrackTable::kLoudness);
+                if (cell == nullptr || cell->text().isEmpty()) {
+                    return false;
+                }
+            }
+            return table->rowCount() > 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(filled(), 20000);
+        QCOMPARE(table->horizontalHeaderItem(CTrackTable::kBpm)->text(), QStringLiteral("BPM"));
+        const QString last = table->item(3, CTrackTable::kLoudness)->text();
+        QVERIFY(last.startsWith(QLatin1Char('-')) || last == QStringLiteral("-"));
+        // Marker 2 (10 s) moves to 12 s: tracks 1 and 2 change, tracks 3 and 4 keep their
+        // analyses (shown at once, not analysed again).
+        w.dlg.Session().Move(2, 12 * 8000);
+        QCOMPARE(table->item(3, CTrackTable::kLoudness)->text(), last);
+        QVERIFY(table->item(0, CTrackTable::kLoudness)->text().isEmpty());
+        QVERIFY(table->Analyser().Busy());
+        QTRY_VERIFY_WITH_TIMEOUT(filled(), 20000);
     }
 
     void editingANameRenamesWithOneUndoStep() {

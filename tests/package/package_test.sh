@@ -27,7 +27,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)'"
 [ "$(field Section)" = sound ] || fail "Section is '$(field Section)'"
 depends=$(field Depends)
-for lib in libc6 libqt6widgets6 libportaudio2 libfftw3-single3 libebur128-1 libqt6svg6; do
+for lib in libc6 libqt6widgets6 libportaudio2 libfftw3-single3 libebur128-1 libaubio5 libqt6svg6; do
     grep -qE "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 

@@ -42,6 +42,10 @@ FrameFft::FrameFft(std::size_t size)
         fftwf_plan_dft_r2c_1d(static_cast<int>(size), m_plan->in, m_plan->out, FFTW_ESTIMATE);
 }
 
+std::mutex& FftPlannerMutex() {
+    return g_planMutex;
+}
+
 FrameFft::~FrameFft() {
     const std::lock_guard lock(g_planMutex);
     fftwf_destroy_plan(m_plan->plan);

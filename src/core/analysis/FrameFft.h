@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -29,5 +30,10 @@ class FrameFft {
     std::vector<float> m_power;
     std::unique_ptr<Plan> m_plan;
 };
+
+// The lock around every FFT plan made or destroyed in the program: the FFT library's planner is
+// not thread-safe. Other users of the library (aubio, whose own lock does not know of this
+// one) make and destroy their objects under it too.
+std::mutex& FftPlannerMutex();
 
 } // namespace sundrel

@@ -75,6 +75,18 @@ void AddText(TagLib::ID3v2::Tag& id3, const char* id, const std::string& text) {
     id3.addFrame(frame);
 }
 
+// A TXXX frame of `description`, as foobar2000, Mixxx and the ReplayGain scanners write
+// ReplayGain; nothing for an empty text.
+void AddUserText(TagLib::ID3v2::Tag& id3, const char* description, const std::string& text) {
+    if (text.empty()) {
+        return;
+    }
+    auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::Latin1);
+    frame->setDescription(description);
+    frame->setText(Text(text));
+    id3.addFrame(frame); // the tag owns it
+}
+
 TagLib::ByteVector Id3Tag(const TrackTags& tags) {
     TagLib::ID3v2::Tag id3;
     id3.setTitle(Text(tags.title));
@@ -103,6 +115,10 @@ TagLib::ByteVector Id3Tag(const TrackTags& tags) {
         frame->setText(Text(track));
         id3.addFrame(frame); // the tag owns it
     }
+    AddText(id3, "TBPM", tags.bpm);
+    AddText(id3, "TKEY", tags.key);
+    AddUserText(id3, "REPLAYGAIN_TRACK_GAIN", tags.trackGain);
+    AddUserText(id3, "REPLAYGAIN_TRACK_PEAK", tags.trackPeak);
     if (id3.isEmpty()) {
         return {};
     }

@@ -179,6 +179,10 @@ struct TrackMetadata {
                    name);
         AddComment(comments.get(), "DISCTOTAL", tags.disc > 0 ? "1" : "", name);
         AddComment(comments.get(), "COMPILATION", tags.compilation ? "1" : "", name);
+        AddComment(comments.get(), "BPM", tags.bpm, name);
+        AddComment(comments.get(), "INITIALKEY", tags.key, name);
+        AddComment(comments.get(), "REPLAYGAIN_TRACK_GAIN", tags.trackGain, name);
+        AddComment(comments.get(), "REPLAYGAIN_TRACK_PEAK", tags.trackPeak, name);
         if (frames > 0 &&
             (!FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
                  seekTable.get(), rate * kSeekSpacingSeconds, frames) ||

@@ -33,9 +33,9 @@ std::string FlacRefusal(const WaveFormat& format);
 // Encodes `span` of the source's audio (bytes from its first audio byte, whole frames) as a
 // FLAC stream written from the start of the open file `fd`, which must be empty: STREAMINFO
 // with the MD5 of the audio and its exact length, the tags as Vorbis comments (TITLE, ARTIST,
-// ALBUM, TRACKNUMBER, TRACKTOTAL; empty texts and zero numbers left out), a seek table with a
-// point every 10 seconds and 8 KiB of padding, so tags can be edited in place later, as the
-// flac tool does. Throws SplitError naming the file at fault: Track (`name`) for a format
+// ALBUM, TRACKNUMBER, TRACKTOTAL, ..., BPM, INITIALKEY, REPLAYGAIN_TRACK_GAIN and _PEAK;
+// empty texts and zero numbers left out), a seek table with a point every 10 seconds and
+// 8 KiB of padding, so tags can be edited in place later, as the flac tool does. Throws SplitError naming the file at fault: Track (`name`) for a format
 // FlacRefusal refuses, a tag that is not UTF-8 or a failed write; Mix for a failed read or a
 // mix that shrank since it was loaded. Returns false, the file incomplete, when `stop` was
 // requested before the end.

@@ -7,14 +7,18 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SplitChoices.h"
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/TrackAnalyser.h"
+#include "gui/view/TrackTable.h"
 
 #include "core/app/CountText.h"
 #include "core/interop/TrackNames.h"
 #include "core/io/ErrorText.h"
 #include "core/io/OutputFolder.h"
 
+#include "core/riff/FileError.h"
 #include "core/split/SplitRecord.h"
 #include "core/split/TrackFiles.h"
+#include "core/trackinfo/SplitAnalysis.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -227,10 +231,30 @@ CSundrelDlg::RunSplit(sundrel::SplitRequest request) {
             &progress, [&progress, step] { progress.setValue(step); }, Qt::QueuedConnection);
     };
 
+    // Tagged tracks also carry their tempo, key and ReplayGain: the track table's analyses
+    // where it has them, the other tracks analysed on the worker first.
+    std::vector<std::optional<sundrel::TrackInfo>> known;
+    if (request.job.wave && !options.tags.empty()) {
+        for (const sundrel::FrameSpan& span :
+             sundrel::SplitFrameSpans(*request.job.wave, request.job.markers)) {
+            const sundrel::TrackInfo* info = m_pTrackTable->Analyser().Find(span);
+            known.push_back(info != nullptr ? std::optional(*info) : std::nullopt);
+        }
+    }
     bool cancelled = false;
     std::thread worker([&] {
         try {
+            if (request.job.wave) {
+                try {
+                    sundrel::TagSplitWithAnalysis(options, *request.job.wave, request.job.markers,
+                                                  2, {}, options.stop, known);
+                } catch (const sundrel::FileError& e) {
+                    throw sundrel::SplitError(sundrel::SplitError::Side::Mix, e.what());
+                }
+            }
             written = request.Run();
+        } catch (const sundrel::AnalysisCancelled&) {
+            cancelled = true;
         } catch (const sundrel::SplitCancelled&) {
             cancelled = true;
         } catch (...) {

@@ -4,16 +4,21 @@
 #include "core/match/TrackSources.h"
 #include "core/session/MixSession.h"
 #include "core/time/TimeCode.h"
+#include "core/trackinfo/TrackInfoText.h"
+#include "gui/view/TrackAnalyser.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <algorithm>
 
-CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
+CTrackTable::CTrackTable(QWidget* parent)
+    : QTableWidget(0, kAllColumns, parent), m_pAnalyser(new CTrackAnalyser(this)) {
     setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Marker"),
                                QStringLiteral("Start"), QStringLiteral("Length"),
                                QStringLiteral("Artist"), QStringLiteral("Title"),
-                               QStringLiteral("File")});
+                               QStringLiteral("File"), QStringLiteral("BPM"), QStringLiteral("Key"),
+                               QStringLiteral("LUFS")});
+    connect(m_pAnalyser, &CTrackAnalyser::analysed, this, &CTrackTable::ShowTrackInfo);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Typed letters are the window's keys (M, P, Space...), so only a double-click or F2 opens
@@ -26,7 +31,8 @@ CTrackTable::CTrackTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* header = horizontalHeader();
     header->setHighlightSections(false);
-    for (const int column : {kNumber, kMarker, kStart, kLength}) {
+    for (const int column : {int{kNumber}, int{kMarker}, int{kStart}, int{kLength}, int{kBpm},
+                             int{kKey}, int{kLoudness}}) {
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
     header->setSectionResizeMode(kArtist, QHeaderView::Stretch);
@@ -60,7 +66,8 @@ void CTrackTable::SetCell(int row, int column, const QString& text, bool editabl
             flags |= Qt::ItemIsEditable;
         }
         cell->setFlags(flags);
-        if (column == kNumber || column == kStart || column == kLength) {
+        if (column == kNumber || column == kStart || column == kLength || column == kBpm ||
+            column == kLoudness) {
             cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         }
         setItem(row, column, cell);
@@ -74,6 +81,7 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
     const bool filling = std::exchange(m_bFilling, true);
     const sundrel::MarkerList& list = session.Markers();
     m_markers = session.IsLoaded() ? list.TimeOrder() : std::vector<std::size_t>{};
+    m_spans.assign(m_markers.size(), {});
     setRowCount(static_cast<int>(m_markers.size()));
     if (session.IsLoaded()) {
         const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
@@ -120,11 +128,48 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
                 SetCell(r, kFile, QString(), false); // the column is hidden
             }
             starts.push_back(start);
+            m_spans[row] = {start, end - start};
         }
         FlagTrackLengths(*this, kLength, starts, frames);
     }
     setColumnHidden(kFile, !session.IsLoaded() || !session.Match());
+    m_pAnalyser->Request(session.Wave(), m_spans);
+    ShowTrackInfo();
     ShowSelection(session.Selected());
+    m_bFilling = filling;
+}
+
+void CTrackTable::ShowTrackInfo() {
+    const bool filling = std::exchange(m_bFilling, true);
+    for (std::size_t row = 0; row < m_spans.size(); ++row) {
+        const int r = static_cast<int>(row);
+        const sundrel::TrackInfo* info = m_pAnalyser->Find(m_spans[row]);
+        // Empty while the analysis runs; "-" where a track has no tempo, key or loudness.
+        const auto text = [info](const std::string& s) {
+            return info == nullptr ? QString()
+                   : s.empty()     ? QStringLiteral("-")
+                                   : QString::fromStdString(s);
+        };
+        SetCell(r, kBpm, text(info ? sundrel::BpmText(*info) : ""), false);
+        std::string key;
+        if (info != nullptr && info->key) {
+            key = sundrel::KeyShortName(*info->key);
+            key += ' ';
+            key += sundrel::CamelotName(*info->key);
+        }
+        SetCell(r, kKey, text(key), false);
+        SetCell(r, kLoudness, text(info ? sundrel::LufsText(*info) : ""), false);
+        QString tip;
+        if (info != nullptr && info->HasLoudness()) {
+            tip = QStringLiteral("True peak %1 dBTP, ReplayGain %2")
+                      .arg(QString::fromStdString(sundrel::TruePeakText(*info)),
+                           QString::fromStdString(sundrel::TrackGainText(*info)));
+        }
+        item(r, kLoudness)->setToolTip(tip);
+        item(r, kKey)->setToolTip(info != nullptr && info->key
+                                      ? QString::fromStdString(sundrel::KeyName(*info->key))
+                                      : QString());
+    }
     m_bFilling = filling;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/trackinfo/TrackInfoCache.h"
+
 #include <QTableWidget>
 #include <cstddef>
 #include <optional>
@@ -8,9 +10,11 @@
 namespace sundrel {
 class MixSession;
 }
+class CTrackAnalyser;
 
 // The tracks of the mix as a table, one row per marker in time order (a track starts at each
-// marker; the start marker begins track 1): number, start, length, artist and title. Artist
+// marker; the start marker begins track 1): number, start, length, artist and title, then
+// each track's tempo, key and loudness once the analysis on a worker has them. Artist
 // and title are edited in place (double-click or F2); the table only reports the user's
 // choices and edits, and the window applies them to the session and shows the result.
 class CTrackTable : public QTableWidget {
@@ -20,6 +24,9 @@ class CTrackTable : public QTableWidget {
     // kFile: after a match, the file the track came from ("unknown" where no file plays);
     // hidden without a match.
     enum Column { kNumber, kMarker, kStart, kLength, kArtist, kTitle, kFile, kColumns };
+    // The analysis's columns follow the track's own: tempo (BPM), key ("Am 8A") and integrated
+    // loudness (LUFS; true peak and ReplayGain gain in its tool tip).
+    enum InfoColumn { kBpm = kColumns, kKey, kLoudness, kAllColumns };
 
     explicit CTrackTable(QWidget* parent = nullptr);
 
@@ -32,6 +39,8 @@ class CTrackTable : public QTableWidget {
     std::optional<std::size_t> MarkerOfRow(int row) const;
     // The row that shows marker `index`.
     std::optional<int> RowOfMarker(std::size_t index) const;
+    // The analysis of the tracks (kept by their frames).
+    const CTrackAnalyser& Analyser() const { return *m_pAnalyser; }
 
   signals:
     // The user selected the row of marker `index`.
@@ -48,6 +57,11 @@ class CTrackTable : public QTableWidget {
     // The item of `row` and `column`, made when missing, with the text `text`.
     void SetCell(int row, int column, const QString& text, bool editable);
 
-    std::vector<std::size_t> m_markers; // row -> marker index
-    bool m_bFilling = false;            // changes made here, not by the user
+    // Fills the analysis's columns from what the analyser has.
+    void ShowTrackInfo();
+
+    std::vector<std::size_t> m_markers;      // row -> marker index
+    std::vector<sundrel::FrameSpan> m_spans; // row -> the track's frames
+    CTrackAnalyser* m_pAnalyser = nullptr;
+    bool m_bFilling = false; // changes made here, not by the user
 };

@@ -1,0 +1,319 @@
+// The only file that calls aubio: beats of a track, and its tempo over the whole track.
+
+#include "core/trackinfo/Tempo.h"
+
+#include "core/analysis/FrameFft.h"
+
+#include <aubio/aubio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+namespace sundrel {
+
+namespace {
+
+// Gaps between beats at most this far from the fitted line (a share of the period) count.
+constexpr double kBeatTolerance = 0.2;
+constexpr std::size_t kMinBeats = 8;
+// A faster level of the beat is preferred when its points' onsets are at least this share as
+// strong as the strongest level's (every click of a click track is as strong as the next).
+constexpr double kBeatDivisionShare = 0.6;
+// Onsets count up to this many times the track's mean onset strength.
+constexpr double kOnsetCap = 5.0;
+
+struct Line {
+    double slope = 0;
+    double offset = 0;
+};
+
+Line FitLine(const std::vector<double>& x, const std::vector<double>& y) {
+    const auto n = static_cast<double>(x.size());
+    double sx = 0, sy = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sx += x[i];
+        sy += y[i];
+    }
+    const double mx = sx / n, my = sy / n;
+    double sxx = 0, sxy = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sxx += (x[i] - mx) * (x[i] - mx);
+        sxy += (x[i] - mx) * (y[i] - my);
+    }
+    if (sxx <= 0) {
+        return {};
+    }
+    const double slope = sxy / sxx;
+    return {slope, my - slope * mx};
+}
+
+double Median(std::vector<double> v) {
+    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+// aubio's beat tracker, and beside it the onset strength (spectral flux) of each hop.
+struct AubioTempo {
+    std::unique_lock<std::mutex> lock;
+    aubio_tempo_t* tempo;
+    aubio_pvoc_t* pvoc;
+    aubio_specdesc_t* flux;
+    fvec_t* in;
+    fvec_t* out;
+    cvec_t* spectrum;
+    fvec_t* onset;
+    // Made and destroyed under the FFT planner's lock: aubio plans its FFTs with the same
+    // library, under a lock of its own that the program's other FFTs do not take.
+    AubioTempo(uint_t window, uint_t hop, uint_t rate)
+        : lock(FftPlannerMutex()), tempo(new_aubio_tempo("default", window, hop, rate)),
+          pvoc(new_aubio_pvoc(window, hop)), flux(new_aubio_specdesc("specflux", window)),
+          in(new_fvec(hop)), out(new_fvec(1)), spectrum(new_cvec(window)), onset(new_fvec(1)) {
+        lock.unlock();
+    }
+    ~AubioTempo() {
+        lock.lock();
+        if (tempo != nullptr) {
+            del_aubio_tempo(tempo);
+        }
+        if (pvoc != nullptr) {
+            del_aubio_pvoc(pvoc);
+        }
+        if (flux != nullptr) {
+            del_aubio_specdesc(flux);
+        }
+        del_fvec(in);
+        del_fvec(out);
+        del_cvec(spectrum);
+        del_fvec(onset);
+    }
+    bool Ok() const {
+        return tempo != nullptr && pvoc != nullptr && flux != nullptr && in != nullptr &&
+               out != nullptr && spectrum != nullptr && onset != nullptr;
+    }
+    AubioTempo(const AubioTempo&) = delete;
+    AubioTempo& operator=(const AubioTempo&) = delete;
+};
+
+// The strength of the onsets' periodicity at `period` (the magnitude of their Fourier
+// component at 1 / period) and the phase of its peaks.
+BeatGrid Component(std::span<const double> onsets, double mean, double hopSeconds, double period,
+                   double& magnitude) {
+    const double step = 2 * std::numbers::pi * hopSeconds / period;
+    const std::complex<double> turn(std::cos(step), std::sin(step));
+    std::complex<double> phasor(1, 0), sum(0, 0);
+    for (std::size_t i = 0; i < onsets.size(); ++i) {
+        sum += (onsets[i] - mean) * phasor;
+        phasor *= turn;
+        if (i % 1024 == 1023) {
+            phasor /= std::abs(phasor); // keep the rotation on the unit circle
+        }
+    }
+    magnitude = std::abs(sum);
+    double first = std::arg(sum) / (2 * std::numbers::pi) * period;
+    if (first < 0) {
+        first += period;
+    }
+    return {period, first};
+}
+
+// The period within 5 % of `guess` at which the onsets repeat most strongly, searched in steps
+// of 0.05 % and then 0.005 %, with the phase of its beats.
+BeatGrid RefineOnOnsets(std::span<const double> onsets, double mean, double hopSeconds,
+                        double guess) {
+    if (!(guess > 0)) {
+        return {};
+    }
+    BeatGrid best;
+    double bestMagnitude = -1;
+    const auto search = [&](double centre, double stepShare, int steps) {
+        for (int k = -steps; k <= steps; ++k) {
+            double magnitude = 0;
+            const BeatGrid g =
+                Component(onsets, mean, hopSeconds, centre * (1.0 + stepShare * k), magnitude);
+            if (magnitude > bestMagnitude) {
+                bestMagnitude = magnitude;
+                best = g;
+            }
+        }
+    };
+    search(guess, 0.0005, 100);
+    search(best.period, 0.00005, 10);
+    return best;
+}
+
+} // namespace
+
+double FoldTempo(double bpm) {
+    if (!(bpm > 0) || !std::isfinite(bpm)) {
+        return 0;
+    }
+    while (bpm < kMinTempo) {
+        bpm *= 2;
+    }
+    while (bpm >= kMaxTempo) {
+        bpm /= 2;
+    }
+    return bpm;
+}
+
+BeatGrid FitBeatGrid(std::span<const double> beats) {
+    if (beats.size() < kMinBeats) {
+        return {};
+    }
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < beats.size(); ++i) {
+        gaps.push_back(beats[i] - beats[i - 1]);
+    }
+    const double guess = Median(gaps);
+    if (!(guess > 0)) {
+        return {};
+    }
+    // The period within 4 % of the median gap at which the beats' phases agree best (the
+    // length of the mean of the unit vectors at each beat's phase): missed beats, stray beats
+    // and a break off the grid only weaken the agreement, never shift the numbering.
+    double period = guess, phase = 0, best = -1;
+    for (int step = -200; step <= 200; ++step) {
+        const double p = guess * (1.0 + step * 0.0002);
+        double c = 0, s = 0;
+        for (const double t : beats) {
+            const double angle = 2 * std::numbers::pi * t / p;
+            c += std::cos(angle);
+            s += std::sin(angle);
+        }
+        if (c * c + s * s > best) {
+            best = c * c + s * s;
+            period = p;
+            phase = std::atan2(s, c) / (2 * std::numbers::pi) * p;
+        }
+    }
+    // Then a least-squares line through the beats on that grid, numbered by it.
+    BeatGrid grid{period, phase};
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<double> number, time;
+        for (const double t : beats) {
+            const double n = std::round((t - grid.first) / grid.period);
+            if (std::abs(t - grid.first - n * grid.period) <= kBeatTolerance * grid.period) {
+                number.push_back(n);
+                time.push_back(t);
+            }
+        }
+        if (number.size() < kMinBeats) {
+            return {};
+        }
+        const Line line = FitLine(number, time);
+        if (!(line.slope > 0)) {
+            return {};
+        }
+        grid = {line.slope, line.offset};
+    }
+    return grid;
+}
+
+double BeatPeriod(std::span<const double> beats) {
+    return FitBeatGrid(beats).period;
+}
+
+double TrackTempo(std::span<const float> mono, double rate) {
+    // Hops of about 11.6 ms (128 samples at 11 kHz), the time step aubio's beat tracker is
+    // tuned for (its default 512 at 44.1 kHz), and windows of four hops.
+    const auto r = static_cast<uint_t>(std::lround(rate));
+    if (r == 0) {
+        return 0;
+    }
+    const auto hop = static_cast<uint_t>(1u << std::max(0L, std::lround(std::log2(rate * 0.0116))));
+    const uint_t window = hop * 4;
+    AubioTempo t(window, hop, r);
+    if (!t.Ok()) {
+        return 0;
+    }
+    std::vector<double> beats;  // seconds
+    std::vector<double> onsets; // the onset strength of each hop
+    for (std::size_t at = 0; at + hop <= mono.size(); at += hop) {
+        std::copy_n(mono.data() + at, hop, t.in->data);
+        aubio_tempo_do(t.tempo, t.in, t.out);
+        if (t.out->data[0] != 0) {
+            beats.push_back(static_cast<double>(aubio_tempo_get_last_s(t.tempo)));
+        }
+        aubio_pvoc_do(t.pvoc, t.in, t.spectrum);
+        aubio_specdesc_do(t.flux, t.spectrum, t.onset);
+        onsets.push_back(static_cast<double>(t.onset->data[0]));
+    }
+    const BeatGrid grid = FitBeatGrid(beats);
+    if (!(grid.period > 0)) {
+        return 0;
+    }
+    double mean = 0;
+    for (const double o : onsets) {
+        mean += o;
+    }
+    mean /= static_cast<double>(std::max<std::size_t>(onsets.size(), 1));
+    if (!(mean > 0)) {
+        return 0;
+    }
+    // One loud onset (a single chord struck, a door) must not pass for a beat: onsets count up
+    // to a few times the mean.
+    double clipped = 0;
+    for (double& o : onsets) {
+        o = std::min(o, kOnsetCap * mean);
+        clipped += o;
+    }
+    mean = clipped / static_cast<double>(onsets.size());
+    const double hopSeconds = hop / rate;
+    // The tracker's period is a rough guess (its beats follow its own period, a hop at a
+    // time): each level's period is refined on the onsets themselves.
+    const auto level = [&](double period) {
+        return RefineOnOnsets(onsets, mean, hopSeconds, period);
+    };
+    // How much stronger the onsets are on `g` (the strongest within a hop of each point) than
+    // on average.
+    const auto salience = [&](const BeatGrid& g) {
+        double sum = 0;
+        std::size_t points = 0;
+        for (double at = g.first - std::floor(g.first / g.period) * g.period;
+             at / hopSeconds + 1 < static_cast<double>(onsets.size()); at += g.period) {
+            const auto i = static_cast<std::size_t>(std::lround(at / hopSeconds));
+            double strongest = 0;
+            for (std::size_t k = i > 0 ? i - 1 : 0; k <= i + 1 && k < onsets.size(); ++k) {
+                strongest = std::max(strongest, onsets[k]);
+            }
+            sum += strongest;
+            ++points;
+        }
+        return points == 0 ? 0.0 : sum / static_cast<double>(points) / mean;
+    };
+    // The tracker places beats at its best guess even in noise or a held chord: a track has a
+    // tempo only when its beats fall on its onsets.
+    const BeatGrid beat = level(grid.period);
+    const double onBeats = salience(beat);
+    if (!(beat.period > 0) || onBeats < kMinBeatSalience) {
+        return 0;
+    }
+    // It may also count every second, third or fourth beat, or two beats as three (sparse
+    // onsets, a half-time feel): of its period and those divisions (below kMaxTempo), the one
+    // whose points' onsets are strongest is the beat, or the fastest nearly as strong.
+    std::vector<std::pair<double, double>> levels{{beat.period, onBeats}}; // period, salience
+    for (const double division : {1.5, 2.0, 3.0, 4.0}) {
+        const BeatGrid finer = level(beat.period / division);
+        if (finer.period > 0 && 60.0 / finer.period < kMaxTempo) {
+            levels.emplace_back(finer.period, salience(finer));
+        }
+    }
+    double strongest = 0;
+    for (const auto& l : levels) {
+        strongest = std::max(strongest, l.second);
+    }
+    double period = 0;
+    for (const auto& [p, strength] : levels) {
+        if (strength >= kBeatDivisionShare * strongest && (period == 0 || p < period)) {
+            period = p;
+        }
+    }
+    return std::round(FoldTempo(60.0 / period) * 10.0) / 10.0;
+}
+
+} // namespace sundrel
