@@ -66,18 +66,18 @@ void PrintTrack(int number, const std::string& start, const TrackInfo& info, boo
 
 void RunAnalyse(const AnalyseArgs& args) {
     const CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli analyse");
-    const CWaveFile& wave = *collected.wave;
+    const CWaveFile& wave = *collected.session->Wave();
+    const std::vector<Marker>& markers = collected.session->Markers().Markers();
     std::vector<TrackInfo> infos;
     try {
         TerminalProgress progress("sundrel-cli analyse: analysing tracks");
         progress.Show(0.0);
-        infos = AnalyseSplitTracks(wave, collected.markers, kWorkers,
+        infos = AnalyseSplitTracks(wave, markers, kWorkers,
                                    [&progress](double share) { progress.Show(share); });
     } catch (const FileError& e) {
         throw Failure{kExitInput, e.what()};
     }
-    const auto plan =
-        PlanTracksAtFrames(collected.markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
+    const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
     const std::uint32_t block = std::max<std::uint32_t>(wave.m_wfx.nBlockAlign, 1);
     // Numbered as split numbers its files: a lead-in of its own is track 0.
     const int first = collected.leadInTrack ? 0 : 1;

@@ -396,10 +396,10 @@ SuggestResult SuggestBoundariesIn(const std::filesystem::path& mix, std::int64_t
     const MixSignal signal =
         ReadMixSignal(source, end - first, format, Stage(progress, 0.0, kReadShare), stop);
     const std::int32_t scale = SampleReader(std::span<const std::byte>{}, format).Scale();
-    SuggestResult result =
-        Analyse(signal, source, scale, options, std::span<const SuggestTuning>(&options.tuning, 1),
-                progress, stop)
-            .front();
+    const SuggestTuning tuning = options.tuning.value_or(BuiltInTuning(options.tracks.has_value()));
+    SuggestResult result = Analyse(signal, source, scale, options,
+                                   std::span<const SuggestTuning>(&tuning, 1), progress, stop)
+                               .front();
     for (std::vector<Suggestion>* list : {&result.suggestions, &result.candidates}) {
         for (Suggestion& s : *list) {
             s.frame += first;

@@ -63,6 +63,7 @@ TEST_F(Sources, TypedTimesKeepAddMarkersLimitsAndPercentagesTheirRule) {
 TEST_F(Sources, ALeadInOfItsOwnIsSaidAndADateAloneKeepsTheTypedNames) {
     session.SetNames({"Typed", "Me"});
     MarkerSet cue;
+    cue.leadInIsPregap = true; // as a cue sheet's reader gives it
     cue.date = "2024";
     cue.tracks = {{ExactTime{75 * 10, 75}, "One", ""}, {ExactTime{75 * 40, 75}, "Two", ""}};
     const auto outcome = session.Import(cue, sundrel::LeadIn::OwnTrack);
