@@ -235,12 +235,12 @@ TEST(TrackInfoTags, FfprobeAndMutagenReadTheTags) {
         // (ffprobe shows a WAV file's INFO list, not its id3 chunk: TagLib and mutagen read
         // that.)
     }
-    if (childproc::Shell("python3 -c 'import mutagen' 2>/dev/null").second != 0) {
+    if (childproc::Shell("/usr/bin/python3 -c 'import mutagen' 2>/dev/null").second != 0) {
         GTEST_SKIP() << "python3-mutagen is not installed";
     }
     const auto mutagen = [](const fs::path& p, const std::string& keys) {
         return childproc::Shell(
-                   "python3 -c 'import sys, mutagen; t = mutagen.File(sys.argv[1]).tags; "
+                   "/usr/bin/python3 -c 'import sys, mutagen; t = mutagen.File(sys.argv[1]).tags; "
                    "print(\"|\".join(str(t[k][0]) for k in sys.argv[2:]))' '" +
                    p.string() + "' " + keys)
             .first;
