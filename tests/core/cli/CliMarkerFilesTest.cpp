@@ -83,16 +83,13 @@ TEST(CliMarkerFiles, TracklistNamesAndExportRoundTrips) {
         EXPECT_EQ(set.tracks[2].title, "Three");
         EXPECT_EQ(set.tracks[2].artist, "C");
     }
-    // The cue sheet exported from the cue sheet gives the same starts and names back, and a
-    // project keeps the mix's names.
+    // Both outputs of one export keep the mix's names (that the cue writer's starts and names
+    // read back: CueSheetTest).
     run = RunCli({"export", "--cue", s.cue.string(), "--to-cue", (s.dir / "again.cue").string(),
                   "--to-project", (s.dir / "p.sdr").string()});
     ASSERT_EQ(run.status, 0) << run.err;
-    const sundrel::MarkerSet first = sundrel::ReadMarkerFile(s.cue, sundrel::MarkerFileKind::Cue);
-    const sundrel::MarkerSet again =
-        sundrel::ReadMarkerFile(s.dir / "again.cue", sundrel::MarkerFileKind::Cue);
-    EXPECT_EQ(again.tracks, first.tracks);
-    EXPECT_EQ(again.title, "Night");
+    EXPECT_EQ(sundrel::ReadMarkerFile(s.dir / "again.cue", sundrel::MarkerFileKind::Cue).title,
+              "Night");
     const sundrel::ProjectFile project = sundrel::ReadProject(s.dir / "p.sdr");
     EXPECT_EQ(project.mix, (sundrel::MixInfo{"Night", "DJ Ω"}));
     EXPECT_EQ(project.markers.at(1).frame, 491'947);
