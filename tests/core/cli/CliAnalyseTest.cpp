@@ -85,7 +85,8 @@ TEST(CliAnalyse, AnUnreadableMixIsAnInputFailure) {
     EXPECT_TRUE(run.out.empty());
 }
 
-// Named tracks get the tags; --no-analysis leaves them out; the audio is the same.
+// Named tracks get the tags; --no-analysis leaves them out (that the audio stays the mix's:
+// TrackInfoTagsTest).
 TEST(CliAnalyse, SplitTagsNamedTracksUnlessTold) {
     const AnalyseMix m;
     const std::string labels = (m.dir / "labels.txt").string();
@@ -121,9 +122,6 @@ TEST(CliAnalyse, SplitTagsNamedTracksUnlessTold) {
         }
         EXPECT_EQ(file.ID3v2Tag()->title().to8Bit(), "Second");
     }
-    const auto a = fixture::ReadFile(m.dir / "with" / "track01.wav");
-    const auto b = fixture::ReadFile(m.dir / "without" / "track01.wav");
-    EXPECT_EQ(fixture::Slice(a, 44, 20 * 44100 * 4), fixture::Slice(b, 44, 20 * 44100 * 4));
 }
 
 } // namespace

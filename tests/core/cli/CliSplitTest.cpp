@@ -102,14 +102,9 @@ TEST(CliSplit, TimesCutAtTheirExactFrame) {
     EXPECT_EQ(run.out, "track01.wav  0:00:00.000  0:01:01.000\n"
                        "track02.wav  0:01:01.000  0:01:59.500\n"
                        "track03.wav  0:03:00.500  0:01:59.500\n");
-    // 8,000 frames of one byte a second: frames 488,000 and 1,444,000.
-    const Bytes audio = fixture::Slice(fixture::ReadFile(m.long8), 44);
-    const std::uint64_t cuts[] = {0, 488'000, 1'444'000, 2'400'000};
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(fixture::Slice(fixture::ReadFile(m.dir / sundrel::TrackName(k + 1)), 44),
-                  fixture::Slice(audio, cuts[k], cuts[k + 1] - cuts[k]))
-            << k;
-    }
+    // 8,000 frames of one byte a second: the second track holds frames 488,000 to 1,444,000.
+    // (That a track's bytes are the mix's at its frames: the split tests.)
+    EXPECT_EQ(CWaveFile(m.dir / "track02.wav").m_nDataSize, 1'444'000u - 488'000u);
 }
 
 TEST(CliSplit, ShowsVersion2Projects) {

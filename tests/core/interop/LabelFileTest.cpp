@@ -74,10 +74,7 @@ TEST(LabelFile, RefusesEachMalformedLineWithItsNumber) {
     const Case cases[] = {
         {ok + "1.000000 1.000000 spaces\n", 2, "tabs"},
         {ok + "-1.000000\t1.000000\tx\n", 2, "start"},
-        {ok + "abc\t1.0\tx\n", 2, "start"},
-        {ok + "1e3\t1e3\tx\n", 2, "start"},
         {ok + "1.\t1.0\tx\n", 2, "start"},
-        {ok + ".5\t1.0\tx\n", 2, "start"},
         {ok + "\t1.0\tx\n", 2, "start"},
         {ok + "1.0000000001x\t2.0\tx\n", 2, "start"},
         {ok + "no time\n", 2, "tabs"},

@@ -78,7 +78,6 @@ TEST_F(Preview, TheRangeIsTheMarkerLessBeforeToPlusAfterHeldWithinTheMix) {
         {100'000, 5.0, 5.0, {87'500, 112'500}},
         {1'000, 5.0, 5.0, {0, 13'500}},                           // held at the start
         {kFrames - 1'000, 5.0, 5.0, {kFrames - 13'500, kFrames}}, // held at the end
-        {0, 5.0, 5.0, {0, 12'500}},                               // the start entry
         {100'000, 0.5, 2.0, {98'750, 105'000}},                   // lengths of their own
         {100'000, 0.0002, 0.0001, {99'999, 100'000}},             // half a frame rounds up
         {100'000, -3.0, kNaN, {100'000, 100'000}},                // nothing: empty

@@ -191,30 +191,6 @@ TEST(TrackInfoTags, AnUnnamedSplitStaysHeaderAndAudio) {
     }
 }
 
-// Analysis on or off changes the tags only: the WAV tracks' audio bytes and the FLAC
-// tracks' MD5 of the audio are the same.
-TEST(TrackInfoTags, TheAnalysisChangesNoAudioByte) {
-    const TwoTrackMix mix;
-    for (const TrackFormat format : {TrackFormat::Wav, TrackFormat::Flac}) {
-        const auto with = SplitMix(mix, NamedMarkers(), format, mix.dir / "with", true);
-        const auto without = SplitMix(mix, NamedMarkers(), format, mix.dir / "without", false);
-        ASSERT_EQ(with.size(), without.size());
-        for (std::size_t i = 0; i < with.size(); ++i) {
-            EXPECT_EQ(Decoded(with[i].path), Decoded(without[i].path));
-            if (format == TrackFormat::Wav) {
-                EXPECT_EQ(
-                    fixture::Slice(fixture::ReadFile(with[i].path), 44, with[i].span.size),
-                    fixture::Slice(fixture::ReadFile(without[i].path), 44, without[i].span.size));
-            } else {
-                TagLib::FLAC::File a(with[i].path.c_str()), b(without[i].path.c_str());
-                ASSERT_TRUE(a.isValid() && b.isValid());
-                EXPECT_EQ(a.audioProperties()->signature(), b.audioProperties()->signature());
-            }
-        }
-        EXPECT_EQ(WavTags(without[0].path)[0], "");
-    }
-}
-
 TEST(TrackInfoTags, FfprobeAndMutagenReadTheTags) {
     const TwoTrackMix mix;
     const auto wav = SplitMix(mix, NamedMarkers(), TrackFormat::Wav, mix.dir / "wav", true);
