@@ -29,9 +29,11 @@ void AddAnalyseCommand(CLI::App& app, int& status);
 
 // The suggested boundaries of the session's mix (see MixSession::PrepareSuggest), the
 // analysis's progress shown on a terminal as "<command>: finding boundaries N %"; throws
-// FileError for a mix that cannot be read.
+// FileError for a mix that cannot be read. Without `tuning`, the settings built in for a known or
+// an unknown count, as the window's Suggest Boundaries uses them.
 SuggestResult SuggestFor(const MixSession& session, std::optional<int> tracks, double minTrack,
-                         const std::string& command, const SuggestTuning& tuning = {});
+                         const std::string& command,
+                         std::optional<SuggestTuning> tuning = std::nullopt);
 
 // When `tracks` was asked for and fewer than tracks - 1 of `boundaries` were found (or kept),
 // or two of them lie closer than `minTrack` seconds: what was asked and what was given, for

@@ -142,8 +142,8 @@ void PrintJson(const MatchResult& result, const std::vector<Suggested>& suggeste
 
 // The blind suggestions inside the stretches of the mix no file covers (none when no file
 // plays: the stretches are then the whole mix, which `suggest` is for).
-std::vector<Suggested> SuggestUnknown(const std::string& mix, const MatchResult& result,
-                                      const std::string& command) {
+std::vector<Suggested> SuggestUnknown(const std::string& mix, std::uint32_t rate,
+                                      const MatchResult& result, const std::string& command) {
     std::vector<Suggested> out;
     const SuggestOptions options;
     if (result.layout.plays.empty() ||
@@ -158,9 +158,8 @@ std::vector<Suggested> SuggestUnknown(const std::string& mix, const MatchResult&
     } catch (const std::exception& e) {
         throw Failure{kExitInput, e.what()};
     }
-    const CWaveFile wave(mix);
     for (const Suggestion& s : suggestions) {
-        out.push_back({SecondsAtFrame(s.frame, wave.m_wfx.nSamplesPerSec), s.confidence});
+        out.push_back({SecondsAtFrame(s.frame, rate), s.confidence});
     }
     return out;
 }
@@ -241,7 +240,8 @@ void AddMatchCommand(CLI::App& app, int& status) {
             }
             const MatchResult result =
                 MatchFor(session, std::move(files), *ParseBoundaryPlace(args->boundary), command);
-            const std::vector<Suggested> suggested = SuggestUnknown(args->mix, result, command);
+            const std::vector<Suggested> suggested =
+                SuggestUnknown(args->mix, session.Wave()->m_wfx.nSamplesPerSec, result, command);
             if (args->json) {
                 PrintJson(result, suggested, std::cout);
             } else {

@@ -83,7 +83,7 @@ void Print(const SuggestResult& result, bool json, std::ostream& out) {
 } // namespace
 
 SuggestResult SuggestFor(const MixSession& session, std::optional<int> tracks, double minTrack,
-                         const std::string& command, const SuggestTuning& tuning) {
+                         const std::string& command, std::optional<SuggestTuning> tuning) {
     SuggestOptions options;
     options.tracks = tracks;
     options.minTrackSeconds = minTrack;

@@ -36,7 +36,9 @@ void CTrackAnalyser::Request(const std::shared_ptr<CWaveFile>& wave,
         m_cache.Clear();
         m_wave = wave;
     }
-    m_spans = m_wave ? std::move(spans) : std::vector<sundrel::FrameSpan>{};
+    // The tracks are analysed once boundaries make them: a mix without any is one long span,
+    // whose tempo and key say little and whose samples would be held whole.
+    m_spans = m_wave && spans.size() > 1 ? std::move(spans) : std::vector<sundrel::FrameSpan>{};
     m_cache.Keep(m_spans);
     if (!m_cache.Missing(m_spans).empty()) {
         m_delay.start();
