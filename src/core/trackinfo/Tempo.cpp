@@ -57,22 +57,17 @@ double Median(std::vector<double> v) {
     return *mid;
 }
 
-// aubio's beat tracker, and beside it the onset strength (spectral flux) of each hop.
+// aubio's beat tracker.
 struct AubioTempo {
     std::unique_lock<std::mutex> lock;
     aubio_tempo_t* tempo;
-    aubio_pvoc_t* pvoc;
-    aubio_specdesc_t* flux;
     fvec_t* in;
     fvec_t* out;
-    cvec_t* spectrum;
-    fvec_t* onset;
     // Made and destroyed under the FFT planner's lock: aubio plans its FFTs with the same
     // library, under a lock of its own that the program's other FFTs do not take.
     AubioTempo(uint_t window, uint_t hop, uint_t rate)
         : lock(FftPlannerMutex()), tempo(new_aubio_tempo("default", window, hop, rate)),
-          pvoc(new_aubio_pvoc(window, hop)), flux(new_aubio_specdesc("specflux", window)),
-          in(new_fvec(hop)), out(new_fvec(1)), spectrum(new_cvec(window)), onset(new_fvec(1)) {
+          in(new_fvec(hop)), out(new_fvec(1)) {
         lock.unlock();
     }
     ~AubioTempo() {
@@ -80,21 +75,10 @@ struct AubioTempo {
         if (tempo != nullptr) {
             del_aubio_tempo(tempo);
         }
-        if (pvoc != nullptr) {
-            del_aubio_pvoc(pvoc);
-        }
-        if (flux != nullptr) {
-            del_aubio_specdesc(flux);
-        }
         del_fvec(in);
         del_fvec(out);
-        del_cvec(spectrum);
-        del_fvec(onset);
     }
-    bool Ok() const {
-        return tempo != nullptr && pvoc != nullptr && flux != nullptr && in != nullptr &&
-               out != nullptr && spectrum != nullptr && onset != nullptr;
-    }
+    bool Ok() const { return tempo != nullptr && in != nullptr && out != nullptr; }
     AubioTempo(const AubioTempo&) = delete;
     AubioTempo& operator=(const AubioTempo&) = delete;
 };
@@ -231,6 +215,13 @@ double TrackTempo(std::span<const float> mono, double rate) {
     if (!t.Ok()) {
         return 0;
     }
+    // The onset strength of each hop: the spectral flux (the sum of the rises of the spectrum's
+    // magnitudes) of the Hann-windowed `window` samples that end with it, the track preceded
+    // by silence, as aubio's phase vocoder and "specflux" measure it; their phases, which the
+    // flux does not use, are not computed.
+    FrameFft fft(window);
+    std::vector<float> frame(window, 0.0f);
+    std::vector<float> magnitude(fft.Bins(), 0.0f);
     std::vector<double> beats;  // seconds
     std::vector<double> onsets; // the onset strength of each hop
     for (std::size_t at = 0; at + hop <= mono.size(); at += hop) {
@@ -239,9 +230,18 @@ double TrackTempo(std::span<const float> mono, double rate) {
         if (t.out->data[0] != 0) {
             beats.push_back(static_cast<double>(aubio_tempo_get_last_s(t.tempo)));
         }
-        aubio_pvoc_do(t.pvoc, t.in, t.spectrum);
-        aubio_specdesc_do(t.flux, t.spectrum, t.onset);
-        onsets.push_back(static_cast<double>(t.onset->data[0]));
+        std::copy(frame.begin() + hop, frame.end(), frame.begin());
+        std::copy_n(mono.data() + at, hop, frame.end() - hop);
+        const std::span<const float> power = fft.Compute(frame);
+        float flux = 0;
+        for (std::size_t k = 0; k < magnitude.size(); ++k) {
+            const float m = std::sqrt(power[k]);
+            if (m > magnitude[k]) {
+                flux += m - magnitude[k];
+            }
+            magnitude[k] = m;
+        }
+        onsets.push_back(static_cast<double>(flux));
     }
     const BeatGrid grid = FitBeatGrid(beats);
     if (!(grid.period > 0)) {
