@@ -83,21 +83,43 @@ struct AubioTempo {
     AubioTempo& operator=(const AubioTempo&) = delete;
 };
 
-// The strength of the onsets' periodicity at `period` (the magnitude of their Fourier
-// component at 1 / period) and the phase of its peaks.
-BeatGrid Component(std::span<const double> onsets, double mean, double hopSeconds, double period,
-                   double& magnitude) {
-    const double step = 2 * std::numbers::pi * hopSeconds / period;
-    const std::complex<double> turn(std::cos(step), std::sin(step));
-    std::complex<double> phasor(1, 0), sum(0, 0);
-    for (std::size_t i = 0; i < onsets.size(); ++i) {
-        sum += (onsets[i] - mean) * phasor;
-        phasor *= turn;
-        if (i % 1024 == 1023) {
-            phasor /= std::abs(phasor); // keep the rotation on the unit circle
+// The onsets' Fourier component at 1 / period for each of `periods` (the magnitude is the
+// strength of their periodicity, the phase that of its peaks), in one pass over the onsets for
+// up to kBatch periods at a time: their sums are independent, so the processor overlaps them,
+// and each is computed as it would be alone.
+std::vector<std::complex<double>> Components(std::span<const double> onsets, double mean,
+                                             double hopSeconds, std::span<const double> periods) {
+    constexpr std::size_t kBatch = 4;
+    std::vector<std::complex<double>> sums(periods.size());
+    for (std::size_t from = 0; from < periods.size(); from += kBatch) {
+        const std::size_t n = std::min(kBatch, periods.size() - from);
+        std::complex<double> turn[kBatch], phasor[kBatch], sum[kBatch];
+        for (std::size_t j = 0; j < kBatch; ++j) {
+            const double step =
+                2 * std::numbers::pi * hopSeconds / periods[from + std::min(j, n - 1)];
+            turn[j] = {std::cos(step), std::sin(step)};
+            phasor[j] = {1, 0};
+            sum[j] = {0, 0};
         }
+        for (std::size_t i = 0; i < onsets.size(); ++i) {
+            const double o = onsets[i] - mean;
+            for (std::size_t j = 0; j < kBatch; ++j) {
+                sum[j] += o * phasor[j];
+                phasor[j] *= turn[j];
+            }
+            if (i % 1024 == 1023) {
+                for (std::size_t j = 0; j < kBatch; ++j) {
+                    phasor[j] /= std::abs(phasor[j]); // keep the rotation on the unit circle
+                }
+            }
+        }
+        std::copy_n(sum, n, sums.begin() + static_cast<std::ptrdiff_t>(from));
     }
-    magnitude = std::abs(sum);
+    return sums;
+}
+
+// The beats of `period` whose first lies at the phase of `sum`.
+BeatGrid GridOf(std::complex<double> sum, double period) {
     double first = std::arg(sum) / (2 * std::numbers::pi) * period;
     if (first < 0) {
         first += period;
@@ -115,13 +137,16 @@ BeatGrid RefineOnOnsets(std::span<const double> onsets, double mean, double hopS
     BeatGrid best;
     double bestMagnitude = -1;
     const auto search = [&](double centre, double stepShare, int steps) {
+        std::vector<double> periods;
         for (int k = -steps; k <= steps; ++k) {
-            double magnitude = 0;
-            const BeatGrid g =
-                Component(onsets, mean, hopSeconds, centre * (1.0 + stepShare * k), magnitude);
+            periods.push_back(centre * (1.0 + stepShare * k));
+        }
+        const auto sums = Components(onsets, mean, hopSeconds, periods);
+        for (std::size_t j = 0; j < periods.size(); ++j) {
+            const double magnitude = std::abs(sums[j]);
             if (magnitude > bestMagnitude) {
                 bestMagnitude = magnitude;
-                best = g;
+                best = GridOf(sums[j], periods[j]);
             }
         }
     };
