@@ -57,22 +57,17 @@ double Median(std::vector<double> v) {
     return *mid;
 }
 
-// aubio's beat tracker, and beside it the onset strength (spectral flux) of each hop.
+// aubio's beat tracker.
 struct AubioTempo {
     std::unique_lock<std::mutex> lock;
     aubio_tempo_t* tempo;
-    aubio_pvoc_t* pvoc;
-    aubio_specdesc_t* flux;
     fvec_t* in;
     fvec_t* out;
-    cvec_t* spectrum;
-    fvec_t* onset;
     // Made and destroyed under the FFT planner's lock: aubio plans its FFTs with the same
     // library, under a lock of its own that the program's other FFTs do not take.
     AubioTempo(uint_t window, uint_t hop, uint_t rate)
         : lock(FftPlannerMutex()), tempo(new_aubio_tempo("default", window, hop, rate)),
-          pvoc(new_aubio_pvoc(window, hop)), flux(new_aubio_specdesc("specflux", window)),
-          in(new_fvec(hop)), out(new_fvec(1)), spectrum(new_cvec(window)), onset(new_fvec(1)) {
+          in(new_fvec(hop)), out(new_fvec(1)) {
         lock.unlock();
     }
     ~AubioTempo() {
@@ -80,40 +75,51 @@ struct AubioTempo {
         if (tempo != nullptr) {
             del_aubio_tempo(tempo);
         }
-        if (pvoc != nullptr) {
-            del_aubio_pvoc(pvoc);
-        }
-        if (flux != nullptr) {
-            del_aubio_specdesc(flux);
-        }
         del_fvec(in);
         del_fvec(out);
-        del_cvec(spectrum);
-        del_fvec(onset);
     }
-    bool Ok() const {
-        return tempo != nullptr && pvoc != nullptr && flux != nullptr && in != nullptr &&
-               out != nullptr && spectrum != nullptr && onset != nullptr;
-    }
+    bool Ok() const { return tempo != nullptr && in != nullptr && out != nullptr; }
     AubioTempo(const AubioTempo&) = delete;
     AubioTempo& operator=(const AubioTempo&) = delete;
 };
 
-// The strength of the onsets' periodicity at `period` (the magnitude of their Fourier
-// component at 1 / period) and the phase of its peaks.
-BeatGrid Component(std::span<const double> onsets, double mean, double hopSeconds, double period,
-                   double& magnitude) {
-    const double step = 2 * std::numbers::pi * hopSeconds / period;
-    const std::complex<double> turn(std::cos(step), std::sin(step));
-    std::complex<double> phasor(1, 0), sum(0, 0);
-    for (std::size_t i = 0; i < onsets.size(); ++i) {
-        sum += (onsets[i] - mean) * phasor;
-        phasor *= turn;
-        if (i % 1024 == 1023) {
-            phasor /= std::abs(phasor); // keep the rotation on the unit circle
+// The onsets' Fourier component at 1 / period for each of `periods` (the magnitude is the
+// strength of their periodicity, the phase that of its peaks), in one pass over the onsets for
+// up to kBatch periods at a time: their sums are independent, so the processor overlaps them,
+// and each is computed as it would be alone.
+std::vector<std::complex<double>> Components(std::span<const double> onsets, double mean,
+                                             double hopSeconds, std::span<const double> periods) {
+    constexpr std::size_t kBatch = 4;
+    std::vector<std::complex<double>> sums(periods.size());
+    for (std::size_t from = 0; from < periods.size(); from += kBatch) {
+        const std::size_t n = std::min(kBatch, periods.size() - from);
+        std::complex<double> turn[kBatch], phasor[kBatch], sum[kBatch];
+        for (std::size_t j = 0; j < kBatch; ++j) {
+            const double step =
+                2 * std::numbers::pi * hopSeconds / periods[from + std::min(j, n - 1)];
+            turn[j] = {std::cos(step), std::sin(step)};
+            phasor[j] = {1, 0};
+            sum[j] = {0, 0};
         }
+        for (std::size_t i = 0; i < onsets.size(); ++i) {
+            const double o = onsets[i] - mean;
+            for (std::size_t j = 0; j < kBatch; ++j) {
+                sum[j] += o * phasor[j];
+                phasor[j] *= turn[j];
+            }
+            if (i % 1024 == 1023) {
+                for (std::size_t j = 0; j < kBatch; ++j) {
+                    phasor[j] /= std::abs(phasor[j]); // keep the rotation on the unit circle
+                }
+            }
+        }
+        std::copy_n(sum, n, sums.begin() + static_cast<std::ptrdiff_t>(from));
     }
-    magnitude = std::abs(sum);
+    return sums;
+}
+
+// The beats of `period` whose first lies at the phase of `sum`.
+BeatGrid GridOf(std::complex<double> sum, double period) {
     double first = std::arg(sum) / (2 * std::numbers::pi) * period;
     if (first < 0) {
         first += period;
@@ -131,13 +137,16 @@ BeatGrid RefineOnOnsets(std::span<const double> onsets, double mean, double hopS
     BeatGrid best;
     double bestMagnitude = -1;
     const auto search = [&](double centre, double stepShare, int steps) {
+        std::vector<double> periods;
         for (int k = -steps; k <= steps; ++k) {
-            double magnitude = 0;
-            const BeatGrid g =
-                Component(onsets, mean, hopSeconds, centre * (1.0 + stepShare * k), magnitude);
+            periods.push_back(centre * (1.0 + stepShare * k));
+        }
+        const auto sums = Components(onsets, mean, hopSeconds, periods);
+        for (std::size_t j = 0; j < periods.size(); ++j) {
+            const double magnitude = std::abs(sums[j]);
             if (magnitude > bestMagnitude) {
                 bestMagnitude = magnitude;
-                best = g;
+                best = GridOf(sums[j], periods[j]);
             }
         }
     };
@@ -231,6 +240,13 @@ double TrackTempo(std::span<const float> mono, double rate) {
     if (!t.Ok()) {
         return 0;
     }
+    // The onset strength of each hop: the spectral flux (the sum of the rises of the spectrum's
+    // magnitudes) of the Hann-windowed `window` samples that end with it, the track preceded
+    // by silence, as aubio's phase vocoder and "specflux" measure it; their phases, which the
+    // flux does not use, are not computed.
+    FrameFft fft(window);
+    std::vector<float> frame(window, 0.0f);
+    std::vector<float> magnitude(fft.Bins(), 0.0f);
     std::vector<double> beats;  // seconds
     std::vector<double> onsets; // the onset strength of each hop
     for (std::size_t at = 0; at + hop <= mono.size(); at += hop) {
@@ -239,9 +255,18 @@ double TrackTempo(std::span<const float> mono, double rate) {
         if (t.out->data[0] != 0) {
             beats.push_back(static_cast<double>(aubio_tempo_get_last_s(t.tempo)));
         }
-        aubio_pvoc_do(t.pvoc, t.in, t.spectrum);
-        aubio_specdesc_do(t.flux, t.spectrum, t.onset);
-        onsets.push_back(static_cast<double>(t.onset->data[0]));
+        std::copy(frame.begin() + hop, frame.end(), frame.begin());
+        std::copy_n(mono.data() + at, hop, frame.end() - hop);
+        const std::span<const float> power = fft.Compute(frame);
+        float flux = 0;
+        for (std::size_t k = 0; k < magnitude.size(); ++k) {
+            const float m = std::sqrt(power[k]);
+            if (m > magnitude[k]) {
+                flux += m - magnitude[k];
+            }
+            magnitude[k] = m;
+        }
+        onsets.push_back(static_cast<double>(flux));
     }
     const BeatGrid grid = FitBeatGrid(beats);
     if (!(grid.period > 0)) {

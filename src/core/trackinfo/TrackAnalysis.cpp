@@ -4,6 +4,7 @@
 #include "core/split/TrackWorkers.h"
 #include "core/trackinfo/Tempo.h"
 #include "core/trackinfo/TrackChroma.h"
+#include "core/trackinfo/TruePeak.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,7 @@ TrackInfo AnalyseTrack(const ElementSource& source, std::int64_t firstFrame, std
         1.0f / static_cast<float>(SampleReader(std::span<const std::byte>{}, format).Scale());
     const float foldScale = scale / static_cast<float>(channels * decimation);
     LoudnessMeter meter(channels, format.sampleRate);
+    TruePeakScan peaks(channels, format.sampleRate);
     std::vector<float> mono;
     mono.reserve(static_cast<std::size_t>(frames / decimation + 1));
     std::vector<std::int32_t> elements;
@@ -49,6 +51,7 @@ TrackInfo AnalyseTrack(const ElementSource& source, std::int64_t firstFrame, std
             samples[i] = static_cast<float>(elements[i]) * scale;
         }
         meter.Add(samples);
+        peaks.Note(elements);
         // The mean of the channels over each `decimation` frames (a last partial group is
         // left out).
         const std::size_t groups = static_cast<std::size_t>(n) / decimation;
@@ -62,7 +65,20 @@ TrackInfo AnalyseTrack(const ElementSource& source, std::int64_t firstFrame, std
             mono.push_back(static_cast<float>(sum) * foldScale);
         }
     }
-    info.loudness = meter.Result();
+    info.loudness.integrated = meter.Integrated();
+    // The true peak reads again only the stretches that can hold it.
+    info.loudness.truePeak = peaks.Measure(
+        [&](std::int64_t first, std::span<float> out) {
+            if (stop.stop_requested()) {
+                throw AnalysisCancelled();
+            }
+            elements.resize(out.size());
+            source(firstFrame + first, elements);
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                out[i] = static_cast<float>(elements[i]) * scale;
+            }
+        },
+        scale);
     const double monoRate = static_cast<double>(format.sampleRate) / decimation;
     info.bpm = TrackTempo(mono, monoRate);
     info.key = TrackKey(mono, monoRate);

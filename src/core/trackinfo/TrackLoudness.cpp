@@ -3,6 +3,7 @@
 #include <ebur128.h>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace sundrel {
@@ -18,7 +19,7 @@ struct LoudnessMeter::State {
 
 LoudnessMeter::LoudnessMeter(unsigned channels, std::uint32_t rate)
     : m_state(std::make_unique<State>()), m_nChannels(std::max(channels, 1u)) {
-    m_state->st = ebur128_init(m_nChannels, rate, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
+    m_state->st = ebur128_init(m_nChannels, rate, EBUR128_MODE_I);
     if (m_state->st == nullptr) {
         throw std::bad_alloc();
     }
@@ -34,19 +35,12 @@ void LoudnessMeter::Add(std::span<const float> interleaved) {
     }
 }
 
-Loudness LoudnessMeter::Result() const {
-    Loudness result;
+double LoudnessMeter::Integrated() const {
     double lufs = 0;
     if (ebur128_loudness_global(m_state->st, &lufs) == EBUR128_SUCCESS) {
-        result.integrated = lufs;
+        return lufs;
     }
-    for (unsigned c = 0; c < m_nChannels; ++c) {
-        double peak = 0;
-        if (ebur128_true_peak(m_state->st, c, &peak) == EBUR128_SUCCESS) {
-            result.truePeak = std::max(result.truePeak, peak);
-        }
-    }
-    return result;
+    return -std::numeric_limits<double>::infinity();
 }
 
 } // namespace sundrel

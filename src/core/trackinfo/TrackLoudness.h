@@ -13,10 +13,9 @@ struct Loudness {
     double truePeak = 0;                                          // linear, 1 = full scale
 };
 
-// Measures EBU R 128 integrated loudness and true peak (4x oversampled below 96 kHz) of
-// interleaved samples in [-1, 1], each channel weighted by libebur128's map for the count
-// (mono and stereo as left and right; LFE and unknown channels not counted). The only place
-// the tracks' analysis calls the loudness library.
+// Measures EBU R 128 integrated loudness of interleaved samples in [-1, 1], each channel
+// weighted by libebur128's map for the count (mono and stereo as left and right; LFE and
+// unknown channels not counted). The true peak is TruePeakScan's.
 class LoudnessMeter {
   public:
     LoudnessMeter(unsigned channels, std::uint32_t rate);
@@ -26,7 +25,8 @@ class LoudnessMeter {
 
     // Whole frames of interleaved samples.
     void Add(std::span<const float> interleaved);
-    Loudness Result() const;
+    // Gated integrated loudness (LUFS); minus infinity for silence.
+    double Integrated() const;
 
   private:
     struct State;
