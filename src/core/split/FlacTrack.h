@@ -35,10 +35,10 @@ std::string FlacRefusal(const WaveFormat& format);
 // with the MD5 of the audio and its exact length, the tags as Vorbis comments (TITLE, ARTIST,
 // ALBUM, TRACKNUMBER, TRACKTOTAL, ..., BPM, INITIALKEY, REPLAYGAIN_TRACK_GAIN and _PEAK;
 // empty texts and zero numbers left out), a seek table with a point every 10 seconds and
-// 8 KiB of padding, so tags can be edited in place later, as the flac tool does. Throws SplitError naming the file at fault: Track (`name`) for a format
-// FlacRefusal refuses, a tag that is not UTF-8 or a failed write; Mix for a failed read or a
-// mix that shrank since it was loaded. Returns false, the file incomplete, when `stop` was
-// requested before the end.
+// 8 KiB of padding, so tags can be edited in place later, as the flac tool does. Throws SplitError
+// naming the file at fault: Track (`name`) for a format FlacRefusal refuses, a tag that is not
+// UTF-8 or a failed write; Mix for a failed read or a mix that shrank since it was loaded. Returns
+// false, the file incomplete, when `stop` was requested before the end.
 bool EncodeFlacTrack(const FlacSource& source, TrackSpan span, int fd,
                      const std::filesystem::path& name, const TrackTags& tags,
                      unsigned level = kFlacLevel, std::stop_token stop = {});
