@@ -5,6 +5,7 @@
 #include "core/interop/MarkerImport.h"
 #include "core/project/ProjectFile.h"
 #include "core/session/MixSession.h"
+#include "support/SessionOnMix.h"
 #include "support/Thrown.h"
 #include "support/WavFixture.h"
 
@@ -44,18 +45,7 @@ std::vector<std::int64_t> SuggestedFrames(const sundrel::MixSession& session) {
     return frames;
 }
 
-class Import : public ::testing::Test {
-  protected:
-    fixture::TempDir dir;
-    sundrel::MixSession session{{}};
-
-    void SetUp() override {
-        const fixture::Format format{1, 1, 1000, 16}; // 100 s of 16-bit mono at 1 kHz
-        fixture::WriteFile(dir / "mix.wav",
-                           fixture::CanonicalWav(format, fixture::Counting(100'000 * 2)));
-        session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
-    }
-};
+using Import = fixture::SessionOnMix;
 
 TEST_F(Import, TimesReplaceTheMarkersAsOneStep) {
     session.AddAtFrame(5000, "old");

@@ -4,6 +4,7 @@
 
 #include "core/match/MatchTracks.h"
 #include "core/session/MixSession.h"
+#include "support/SessionOnMix.h"
 #include "support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -54,18 +55,7 @@ std::vector<Placed> MarkersOf(const sundrel::MixSession& session) {
     return out;
 }
 
-class SessionMatch : public ::testing::Test {
-  protected:
-    fixture::TempDir dir;
-    sundrel::MixSession session{{}};
-
-    void SetUp() override {
-        const fixture::Format format{1, 1, 1000, 16}; // 100 s of 16-bit mono at 1 kHz
-        fixture::WriteFile(dir / "mix.wav",
-                           fixture::CanonicalWav(format, fixture::Counting(100'000 * 2)));
-        session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
-    }
-};
+using SessionMatch = fixture::SessionOnMix;
 
 TEST_F(SessionMatch, BoundariesBecomeNamedMarkersInOneUndoStep) {
     session.AddAtFrame(5000, "typed");

@@ -6,6 +6,7 @@
 #include "core/interop/MarkerImport.h"
 #include "core/project/ProjectFile.h"
 #include "core/session/MixSession.h"
+#include "support/SessionOnMix.h"
 #include "support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -27,18 +28,7 @@ std::vector<std::int64_t> Frames(const sundrel::MixSession& session) {
     return frames;
 }
 
-class Sources : public ::testing::Test {
-  protected:
-    fixture::TempDir dir;
-    sundrel::MixSession session{{}};
-
-    void SetUp() override {
-        const fixture::Format format{1, 1, 1000, 16}; // 100 s of 16-bit mono at 1 kHz
-        fixture::WriteFile(dir / "mix.wav",
-                           fixture::CanonicalWav(format, fixture::Counting(100'000 * 2)));
-        session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
-    }
-};
+using Sources = fixture::SessionOnMix;
 
 TEST_F(Sources, TypedTimesKeepAddMarkersLimitsAndPercentagesTheirRule) {
     EXPECT_EQ(session.AddAtTime(0.5), AddMarkerCheck::TooCloseToBegin);
