@@ -1,15 +1,18 @@
 #pragma once
 
-// What the benchmark programs share to set up their files: a benchmark that cannot write its
-// input has nothing to measure, so every failure ends it with the reason.
+// What the benchmark programs share: setting up their files (a benchmark that cannot write its
+// input has nothing to measure, so every failure ends it with the reason) and the timings and
+// the plain read pass their ratios are measured against.
 
 #include "core/io/WriteAll.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <span>
@@ -22,6 +25,32 @@ namespace benchio {
 [[noreturn]] inline void Die(const std::string& what) {
     std::perror(what.c_str());
     std::exit(1);
+}
+
+// The seconds since `since`.
+inline double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// One plain pass over the file: read() through a 1 MiB buffer, touching every byte; the
+// baseline the analyses' times are measured against.
+inline double ReadPass(const std::filesystem::path& path) {
+    const auto start = std::chrono::steady_clock::now();
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        Die(path.string());
+    }
+    std::vector<unsigned char> buffer(1 << 20);
+    unsigned long sum = 0;
+    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;) {
+        for (ssize_t i = 0; i < n; i += 64) {
+            sum += buffer[static_cast<std::size_t>(i)];
+        }
+    }
+    ::close(fd);
+    const double elapsed = Seconds(start);
+    std::fprintf(stderr, "(checksum %lu)\n", sum);
+    return elapsed;
 }
 
 // The percentages of a split into sixteen tracks of uneven lengths (0 and 100 included), the

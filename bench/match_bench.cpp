@@ -11,6 +11,8 @@
 #include "core/match/Landmarks.h"
 #include "core/match/MatchTracks.h"
 
+#include "BenchIo.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,14 +21,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using benchio::Seconds;
 
-namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
     fs::path mix;

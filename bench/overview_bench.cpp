@@ -37,6 +37,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using benchio::Die;
+using benchio::Seconds;
 using benchio::WriteAll;
 using sundrel::overview::MixSummary;
 using sundrel::overview::SummaryJob;
@@ -73,10 +74,6 @@ void MakeMix(const fs::path& path) {
     if (::fsync(fd) != 0 || ::close(fd) != 0) { // written back, so its pages can be dropped
         Die("fsync");
     }
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
 void DropCache(const fs::path& path) {

@@ -32,6 +32,8 @@ namespace {
 constexpr double kMixSeconds = 2 * 3600.0;
 
 using benchio::Die;
+using benchio::ReadPass;
+using benchio::Seconds;
 using benchio::WriteAll;
 
 void MakeMix(const fs::path& path) {
@@ -68,30 +70,6 @@ double CpuSeconds() {
     timespec t{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// One plain pass over the file: read() through a 1 MiB buffer, touching every byte.
-double ReadPass(const fs::path& path) {
-    const auto start = std::chrono::steady_clock::now();
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        Die(path.string());
-    }
-    std::vector<unsigned char> buffer(1 << 20);
-    unsigned long sum = 0;
-    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;) {
-        for (ssize_t i = 0; i < n; i += 64) {
-            sum += buffer[static_cast<std::size_t>(i)];
-        }
-    }
-    ::close(fd);
-    const double elapsed = Seconds(start);
-    std::fprintf(stderr, "(checksum %lu)\n", sum);
-    return elapsed;
 }
 
 } // namespace
