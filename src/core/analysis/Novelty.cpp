@@ -1,5 +1,7 @@
 #include "core/analysis/Novelty.h"
 
+#include "core/analysis/Median.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -10,15 +12,6 @@ namespace {
 
 constexpr std::array<double, 3> kScales{16.0, 32.0, 64.0};
 constexpr double kSpreadFloor = 0.05; // in units of the standardized features' variance
-
-double Median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0.0;
-    }
-    const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), mid, values.end());
-    return *mid;
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "core/analysis/TileNovelty.h"
 
 #include "core/analysis/Features.h"
+#include "core/analysis/Median.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,15 +13,6 @@ namespace {
 constexpr std::size_t kMinTiles = 2;
 // In units of cosine similarity; the development set's medians lie between 0.018 and 0.21.
 constexpr double kMedianFloor = 0.015;
-
-double Median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0.0;
-    }
-    const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), mid, values.end());
-    return *mid;
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "core/match/Handover.h"
 
 #include "core/analysis/FrameFft.h"
+#include "core/analysis/Median.h"
 #include "core/match/Landmarks.h"
 
 #include <algorithm>
@@ -104,14 +105,6 @@ Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const floa
         g = residualOut < residualIn ? Gains{onlyOut, 0.0} : Gains{0.0, onlyIn};
     }
     return g;
-}
-
-double Median(std::vector<double> v) {
-    if (v.empty()) {
-        return 0.0;
-    }
-    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/trackinfo/Tempo.h"
 
 #include "core/analysis/FrameFft.h"
+#include "core/analysis/Median.h"
 
 #include <aubio/aubio.h>
 
@@ -49,12 +50,6 @@ Line FitLine(const std::vector<double>& x, const std::vector<double>& y) {
     }
     const double slope = sxy / sxx;
     return {slope, my - slope * mx};
-}
-
-double Median(std::vector<double> v) {
-    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
 }
 
 // aubio's beat tracker.
