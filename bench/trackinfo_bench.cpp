@@ -7,6 +7,7 @@
 //                                     ten copies of twelve one-minute demo tracks)
 
 #include "BenchIo.h"
+#include "DemoMix.h"
 #include "core/audio/WaveFile.h"
 #include "core/demo/DemoMix.h"
 #include "core/markers/Marker.h"
@@ -29,40 +30,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kMixSeconds = 2 * 3600.0;
-
-using benchio::Die;
 using benchio::ReadPass;
 using benchio::Seconds;
-using benchio::WriteAll;
-
-void MakeMix(const fs::path& path) {
-    sundrel::demo::DemoPlan plan;
-    for (int i = 0; i < 12; ++i) {
-        plan.tracks.push_back(
-            {100.0 + 4.0 * i, 41.2 * (1.0 + 0.09 * (i % 7)), 0.2 + 0.07 * (i % 11), 60.0});
-    }
-    plan.crossfadeSeconds = 8.0;
-    const std::vector<std::int16_t> block = sundrel::demo::GenerateDemoMix(plan);
-    const auto frames = static_cast<std::uint64_t>(kMixSeconds * sundrel::demo::kDemoRate);
-    const std::uint64_t dataSize = frames * 4;
-    const auto header = sundrel::MakeTrackHeader(
-        sundrel::MakeWaveFormatEx({sundrel::kFormatPcm, 2, sundrel::demo::kDemoRate, 16, false}),
-        dataSize);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
-        Die(path.string());
-    }
-    WriteAll(fd, header.data(), header.size());
-    for (std::uint64_t done = 0; done < dataSize;) {
-        const std::uint64_t n = std::min<std::uint64_t>(block.size() * 2, dataSize - done);
-        WriteAll(fd, block.data(), static_cast<std::size_t>(n));
-        done += n;
-    }
-    if (::close(fd) != 0) {
-        Die("close");
-    }
-}
 
 // The CPU time of all the process's threads so far: beside the wall time it tells whether the
 // workers had cores of their own (on a busy machine two workers take no less wall time).
@@ -84,7 +53,7 @@ int main(int argc, char** argv) {
         fs::create_directories(made);
         mix = made / "mix.wav";
         std::printf("writing a 2-hour mix to %s\n", mix.c_str());
-        MakeMix(mix);
+        benchio::WriteDemoMix(mix);
     }
     ReadPass(mix);
     const double read = ReadPass(mix);
