@@ -4,10 +4,10 @@
 //  - CPU time per second of audio played, against reading the same audio in 1024-byte chunks.
 // Prints plain numbers and ratios measured in the same run.
 
-#include "audio/NullOut.h"
 #include "core/audio/WaveFile.h"
 #include "core/play/PlaybackSession.h"
 #include "core/split/TrackHeader.h"
+#include "sound/NullOut.h"
 
 #include <algorithm>
 #include <array>

@@ -4,9 +4,9 @@
 // Expects the environment of pulse_fixture.sh (PULSE_RUNTIME_PATH etc.); exits 77 when
 // PulseAudio's tools are not installed.
 
-#include "audio/MakeWaveOut.h"
 #include "core/audio/WaveFile.h"
 #include "core/play/PlaybackSession.h"
+#include "sound/MakeWaveOut.h"
 #include "support/WavFixture.h"
 
 #include <algorithm>

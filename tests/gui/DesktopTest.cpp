@@ -7,8 +7,8 @@
 #include "gui/app/PreferencesDlg.h"
 #include "support/Window.h"
 
-#include "audio/MakeWaveOut.h"
-#include "audio/OutputDevices.h"
+#include "sound/MakeWaveOut.h"
+#include "sound/OutputDevices.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "audio/OutputDevices.h"
 #include "core/app/Preferences.h"
 #include "core/play/WaveOut.h"
+#include "sound/OutputDevices.h"
 
 #include <QDialog>
 #include <functional>

@@ -14,7 +14,7 @@
 #include "core/view/PositionKeys.h"
 #include "core/view/ScrollMath.h"
 
-#include "audio/MakeWaveOut.h"
+#include "sound/MakeWaveOut.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "gui/app/Prompt.h"
 #include "gui/app/SundrelDlg.h"
 
-#include "audio/MakeWaveOut.h"
-#include "audio/OutputDevices.h"
+#include "sound/MakeWaveOut.h"
+#include "sound/OutputDevices.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/BlockStream.h"
 #include "core/play/WaveOut.h"
+#include "sound/BlockStream.h"
 
 #include <atomic>
 #include <chrono>

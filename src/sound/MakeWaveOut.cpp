@@ -1,8 +1,8 @@
-#include "audio/MakeWaveOut.h"
+#include "sound/MakeWaveOut.h"
 
-#include "audio/NullOut.h"
-#include "audio/OutputDevices.h"
-#include "audio/PortAudioOut.h"
+#include "sound/NullOut.h"
+#include "sound/OutputDevices.h"
+#include "sound/PortAudioOut.h"
 
 namespace sundrel::audio {
 

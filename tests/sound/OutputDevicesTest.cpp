@@ -1,7 +1,7 @@
-#include "audio/OutputDevices.h"
-#include "audio/MakeWaveOut.h"
-#include "audio/NullOut.h"
-#include "audio/PortAudioOut.h"
+#include "sound/OutputDevices.h"
+#include "sound/MakeWaveOut.h"
+#include "sound/NullOut.h"
+#include "sound/PortAudioOut.h"
 
 #include "core/riff/WaveLayout.h"
 

@@ -1,4 +1,4 @@
-#include "audio/PortAudioLibrary.h"
+#include "sound/PortAudioLibrary.h"
 
 #ifdef SUNDREL_HAVE_ALSA
 #include <alsa/asoundlib.h>

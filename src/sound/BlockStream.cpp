@@ -1,4 +1,4 @@
-#include "audio/BlockStream.h"
+#include "sound/BlockStream.h"
 
 #include <algorithm>
 #include <cstring>

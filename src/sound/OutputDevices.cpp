@@ -1,6 +1,6 @@
-#include "audio/OutputDevices.h"
+#include "sound/OutputDevices.h"
 
-#include "audio/PortAudioLibrary.h"
+#include "sound/PortAudioLibrary.h"
 
 #include <cstdlib>
 #include <string_view>

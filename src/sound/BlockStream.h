@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/SpscRing.h"
 #include "core/play/WaveOut.h"
+#include "sound/SpscRing.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "audio/BlockStream.h"
+#include "sound/BlockStream.h"
 
 #include <atomic>
 #include <chrono>

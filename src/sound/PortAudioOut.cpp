@@ -1,7 +1,7 @@
-#include "audio/PortAudioOut.h"
+#include "sound/PortAudioOut.h"
 
-#include "audio/OutputDevices.h"
-#include "audio/PortAudioLibrary.h"
+#include "sound/OutputDevices.h"
+#include "sound/PortAudioLibrary.h"
 
 #include "core/riff/WaveLayout.h"
 

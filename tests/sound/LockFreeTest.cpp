@@ -1,5 +1,5 @@
-#include "audio/SeqLock.h"
-#include "audio/SpscRing.h"
+#include "sound/SeqLock.h"
+#include "sound/SpscRing.h"
 
 #include <atomic>
 #include <cstdint>

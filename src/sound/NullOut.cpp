@@ -1,4 +1,4 @@
-#include "audio/NullOut.h"
+#include "sound/NullOut.h"
 
 namespace sundrel::audio {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "audio/BlockStream.h"
-#include "audio/SeqLock.h"
 #include "core/play/WaveOut.h"
+#include "sound/BlockStream.h"
+#include "sound/SeqLock.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // A marker preview on the null device: the sound takes its real time, the clock ends exactly
 // on the range's last frame (6-byte frames, so blocks end mid-frame), and the position stays.
 
-#include "audio/NullOut.h"
 #include "core/session/MixSession.h"
+#include "sound/NullOut.h"
 #include "support/WavFixture.h"
 
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "audio/NullOut.h"
+#include "sound/NullOut.h"
 
 #include <atomic>
 #include <chrono>
