@@ -28,13 +28,13 @@ class MixDocument {
     // Sets the frames of the percentage markers for the loaded mix.
     void ResolveFrames();
     // The markers, the selection and the names, as undo keeps them.
-    MarkerHistory::State Snapshot() const { return {m_markers, m_nSelected, m_mixInfo}; }
+    MarkerHistory::State Snapshot() const { return {m_markers, m_selected, m_mixInfo}; }
 
     std::shared_ptr<CWaveFile> m_wave;
     std::filesystem::path m_wavePath;
     MarkerList m_markers;
     MixInfo m_mixInfo;
-    std::size_t m_nSelected = 0;
+    std::size_t m_selected = 0;
     MarkerHistory m_history;
     std::filesystem::path m_projectPath;
     std::vector<Suggestion> m_suggestions;

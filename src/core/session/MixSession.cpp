@@ -77,7 +77,7 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
     } else {
         m_markers = MarkerList();
         m_mixInfo = {};
-        m_nSelected = 0;
+        m_selected = 0;
         m_history.Reset();
         what |= changed::kMarkers | changed::kSelection;
     }
@@ -87,8 +87,8 @@ void MixSession::Load(std::shared_ptr<CWaveFile> wave, bool keepMarkers) {
 
 void MixSession::Select(std::size_t entry) {
     const std::size_t clamped = entry < m_markers.Count() ? entry : 0;
-    if (clamped != m_nSelected) {
-        m_nSelected = clamped;
+    if (clamped != m_selected) {
+        m_selected = clamped;
         Notify(changed::kSelection);
     }
 }
@@ -104,7 +104,7 @@ std::optional<std::size_t> MixSession::AddAtPosition() {
     std::size_t index = 0;
     EditMarkers([&] {
         index = m_markers.Add(FloatPosition(), Duration());
-        m_nSelected = index;
+        m_selected = index;
         return true;
     });
     return index;
@@ -121,7 +121,7 @@ std::optional<std::size_t> MixSession::AddAtFrame(std::int64_t frame, std::strin
     std::size_t index = 0;
     EditMarkers([&] {
         index = m_markers.Add(std::move(marker));
-        m_nSelected = index;
+        m_selected = index;
         return true;
     });
     return index;
@@ -150,10 +150,10 @@ bool MixSession::Remove(std::size_t index) {
         if (!m_markers.Remove(index)) {
             return false;
         }
-        if (m_nSelected == index) {
-            m_nSelected = index - 1; // the entry before it: the list box keeps a selection
-        } else if (m_nSelected > index) {
-            --m_nSelected;
+        if (m_selected == index) {
+            m_selected = index - 1; // the entry before it: the list box keeps a selection
+        } else if (m_selected > index) {
+            --m_selected;
         }
         return true;
     });
@@ -292,7 +292,7 @@ bool MixSession::Restore(std::optional<MarkerHistory::State> state) {
         return false;
     }
     m_markers = std::move(state->markers);
-    m_nSelected = state->selected;
+    m_selected = state->selected;
     m_mixInfo = std::move(state->mix);
     ResolveFrames();
     Notify(changed::kMarkers | changed::kSelection | changed::kDocument);

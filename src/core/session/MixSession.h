@@ -123,7 +123,7 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     // ---- Markers
     const MarkerList& Markers() const { return m_markers; }
     // The selected entry of the marker list (0 is the header entry, the start).
-    std::size_t Selected() const { return m_nSelected; }
+    std::size_t Selected() const { return m_selected; }
     void Select(std::size_t entry);
     // Add Marker's limits at the position.
     AddMarkerCheck CheckAddAtPosition() const;
@@ -356,13 +356,13 @@ template <typename Edit> bool MixSession::EditMarkers(Edit&& edit) {
     }
     ResolveFrames();
     if (m_markers == before.markers && m_mixInfo == before.mix) {
-        m_nSelected = before.selected;
+        m_selected = before.selected;
         return false; // nothing changed: no step
     }
-    if (m_nSelected >= m_markers.Count()) {
-        m_nSelected = m_markers.Count() - 1;
+    if (m_selected >= m_markers.Count()) {
+        m_selected = m_markers.Count() - 1;
     }
-    const bool selectionMoved = m_nSelected != before.selected;
+    const bool selectionMoved = m_selected != before.selected;
     m_history.Record(std::move(before));
     Notify(changed::kMarkers | changed::kDocument | (selectionMoved ? changed::kSelection : 0u));
     return true;

@@ -18,9 +18,9 @@ std::optional<std::size_t> MixSession::ApplyMatch(MatchResult match,
     if (markers.size() > kMaxMarkers) {
         markers.resize(kMaxMarkers); // the list holds no more; the rest stays one track
     }
-    MarkerHistory::State before{m_markers, m_nSelected, m_mixInfo};
+    MarkerHistory::State before{m_markers, m_selected, m_mixInfo};
     m_markers.Replace(markers);
-    m_nSelected = 0;
+    m_selected = 0;
     ResolveFrames();
     unsigned what = changed::kMarkers | changed::kSuggestions;
     if (!(m_markers == before.markers)) {

@@ -34,7 +34,7 @@ std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set
     EditMarkers([&] {
         if (outcome.timed) {
             m_markers.Replace(markers);
-            m_nSelected = 0;
+            m_selected = 0;
             // A set that names the mix names it whole; one that only dates it or gives its
             // genre keeps the title and artist the user typed.
             if (!set.title.empty() || !set.artist.empty()) {
@@ -58,7 +58,7 @@ std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set
 unsigned MixSession::TakeProject(const ProjectFile& project, const std::filesystem::path& path) {
     m_markers.Replace(project.markers);
     m_mixInfo = project.mix;
-    m_nSelected = 0;
+    m_selected = 0;
     ResolveFrames();
     m_projectPath = path;
     m_history.Reset();
@@ -91,7 +91,7 @@ std::optional<AddMarkerCheck> MixSession::AddAtPercent(float percent) {
         return AddMarkerCheck::ListFull;
     }
     EditMarkers([&] {
-        m_nSelected = m_markers.Add(PercentMarker(percent));
+        m_selected = m_markers.Add(PercentMarker(percent));
         return true;
     });
     return AddMarkerCheck::Ok;
