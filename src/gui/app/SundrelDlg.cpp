@@ -368,14 +368,7 @@ void CSundrelDlg::OnInitDialog() {
     m_pRestartTimer->setInterval(150);
 
     m_pWaveView->Create(ViewFrameRect(), m_pClient, ids::kWaveView);
-    ApplyControlStates(sundrel::app::Action::WindowOpened);
-    // Nothing to remove, undo or redo yet.
-    m_btnRemove->setEnabled(false);
-    for (int id : {ids::kCmdUndo, ids::kCmdRedo, ids::kCmdRemoveMarker, ids::kCmdRenameMarker,
-                   ids::kCmdNextSuggestion, ids::kCmdPreviousSuggestion, ids::kCmdAcceptSuggestion,
-                   ids::kCmdDismissSuggestion, ids::kCmdAcceptAllSuggestions}) {
-        Command(id)->setEnabled(false);
-    }
+    FeedControls(sundrel::app::Event::WindowOpened);
 }
 
 void CSundrelDlg::ConnectSignals() {
@@ -565,19 +558,47 @@ QWidget* CSundrelDlg::Control(int id) const {
     return m_pClient->findChild<QWidget*>(IdName("ctl", id), Qt::FindDirectChildrenOnly);
 }
 
-void CSundrelDlg::ApplyControlStates(sundrel::app::Action action) {
+void CSundrelDlg::FeedControls(sundrel::app::Event event) {
+    sundrel::app::SessionFacts facts;
+    facts.loaded = m_session.IsLoaded();
+    facts.playing = m_session.IsPlaying();
+    facts.markers = m_session.Markers().Count();
+    facts.selected = m_session.Selected();
+    facts.canUndo = m_session.CanUndo();
+    facts.canRedo = m_session.CanRedo();
+    facts.suggestions = !m_session.Suggestions().empty();
+    const std::optional<std::size_t> current = m_session.CurrentSuggestion();
+    facts.currentSuggestion = current.has_value();
+    facts.alternatives = current && *current < m_session.Suggestions().size() &&
+                         !m_session.Suggestions()[*current].alternatives.empty();
+    m_controlStates.Feed(event, facts);
+
     using sundrel::app::Control;
-    const sundrel::app::ControlRow& row = sundrel::app::ControlChanges(action);
     const std::pair<Control, QWidget*> controls[] = {
         {Control::Split, m_btnSplit},         {Control::Play, m_btnPlay},
         {Control::Stop, m_btnStop},           {Control::Pause, m_btnPause},
         {Control::AddMarker, m_btnAddMarker}, {Control::Anp, m_btnAnp},
         {Control::Markers, m_cbMarkers},      {Control::Slider, m_slider},
+        {Control::Remove, m_btnRemove},
     };
     for (const auto& [control, widget] : controls) {
-        const auto change = row[static_cast<std::size_t>(control)];
-        widget->setEnabled(
-            sundrel::app::ApplyChange(change, widget->isEnabled(), m_session.Markers().Count()));
+        widget->setEnabled(m_controlStates.Enabled(control));
+    }
+    using sundrel::app::Command;
+    const std::pair<Command, int> commands[] = {
+        {Command::Undo, ids::kCmdUndo},
+        {Command::Redo, ids::kCmdRedo},
+        {Command::RemoveMarker, ids::kCmdRemoveMarker},
+        {Command::RenameMarker, ids::kCmdRenameMarker},
+        {Command::NextSuggestion, ids::kCmdNextSuggestion},
+        {Command::PreviousSuggestion, ids::kCmdPreviousSuggestion},
+        {Command::AcceptAllSuggestions, ids::kCmdAcceptAllSuggestions},
+        {Command::AcceptSuggestion, ids::kCmdAcceptSuggestion},
+        {Command::DismissSuggestion, ids::kCmdDismissSuggestion},
+        {Command::OtherPlace, ids::kCmdOtherPlace},
+    };
+    for (const auto& [command, id] : commands) {
+        this->Command(id)->setEnabled(m_controlStates.Enabled(command));
     }
 }
 
@@ -688,29 +709,11 @@ void CSundrelDlg::OnSessionChanged(unsigned what) {
         m_pTrackTable->ShowSelection(m_session.Selected());
     }
     if ((what & (kMarkers | kSelection)) != 0) {
-        // "ANP" and Remove act on the selected marker, never on the start (the header entry);
-        // undo and redo can change the selection as an edit does.
-        m_btnRemove->setEnabled(m_session.Selected() > 0);
-        if (m_session.IsLoaded()) {
-            m_btnAnp->setEnabled(m_session.Selected() > 0);
-        }
+        // Undo and redo can change the selection as an edit does.
+        FeedControls(sundrel::app::Event::SelectionChanged);
     }
     setWindowTitle(QString::fromStdString(m_session.WindowTitle()));
-    Command(ids::kCmdUndo)->setEnabled(m_session.CanUndo());
-    Command(ids::kCmdRedo)->setEnabled(m_session.CanRedo());
-    // Delete also dismisses the suggestion being looked at.
-    Command(ids::kCmdRemoveMarker)
-        ->setEnabled(m_session.Selected() > 0 || m_session.CurrentSuggestion().has_value());
-    Command(ids::kCmdRenameMarker)->setEnabled(m_session.Selected() > 0);
-    const bool suggested = !m_session.Suggestions().empty();
-    for (int id :
-         {ids::kCmdNextSuggestion, ids::kCmdPreviousSuggestion, ids::kCmdAcceptAllSuggestions}) {
-        Command(id)->setEnabled(suggested);
-    }
-    for (int id : {ids::kCmdAcceptSuggestion, ids::kCmdDismissSuggestion}) {
-        Command(id)->setEnabled(m_session.CurrentSuggestion().has_value());
-    }
-    UpdateAlternativeCommand();
+    FeedControls(sundrel::app::Event::SessionChanged);
 }
 
 void CSundrelDlg::OnManual() {

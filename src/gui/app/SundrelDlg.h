@@ -198,7 +198,6 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     // alternative place and is previewed there (SundrelDlgAlternatives.cpp); enabled while the
     // current suggestion has one.
     void CreateAlternativeCommand();
-    void UpdateAlternativeCommand();
     void OnOtherPlace();
     // The analysis is running.
     bool IsSuggesting() const;
@@ -239,8 +238,9 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     const sundrel::app::RecentFiles& Recent() const { return m_recent; }
     const sundrel::app::Preferences& Prefs() const { return m_prefs; }
 
-    // Enables and disables the controls as `action` does (the control-state table).
-    void ApplyControlStates(sundrel::app::Action action);
+    // Tells the control-state machine what happened and enables and disables the controls and
+    // menu commands as it says: the one place that sets their enabled state.
+    void FeedControls(sundrel::app::Event event);
 
     // The model of the open mix that every handler works on.
     sundrel::MixSession& Session() { return m_session; }
@@ -483,6 +483,7 @@ class CSundrelDlg : public QDialog, private sundrel::SessionListener {
     QFont m_font;
     sundrel::gui::DialogUnits m_units;
     QWidget* m_pClient = nullptr;
+    sundrel::app::ControlStates m_controlStates;
     sundrel::MixSession m_session;
     bool m_bSplitting = false; // a split is running: the window cannot be closed
     std::optional<sundrel::SplitOptions> m_lastSplitOptions;

@@ -17,16 +17,7 @@ void CSundrelDlg::CreateAlternativeCommand() {
     other->setData(ids::kCmdOtherPlace);
     other->setObjectName(QStringLiteral("cmd") + QString::number(ids::kCmdOtherPlace));
     other->setShortcut(QKeySequence(Qt::Key_O));
-    other->setEnabled(false);
     connect(other, &QAction::triggered, this, [this] { OnOtherPlace(); });
-}
-
-void CSundrelDlg::UpdateAlternativeCommand() {
-    const std::optional<std::size_t> current = m_session.CurrentSuggestion();
-    const std::vector<sundrel::Suggestion>& suggestions = m_session.Suggestions();
-    Command(ids::kCmdOtherPlace)
-        ->setEnabled(current && *current < suggestions.size() &&
-                     !suggestions[*current].alternatives.empty());
 }
 
 void CSundrelDlg::OnOtherPlace() {

@@ -301,8 +301,8 @@ bool CSundrelDlg::ImportMarkerSet(const sundrel::MarkerSet& set, const QString& 
     if (!outcome) {
         return false;
     }
-    if (outcome->timed && !m_session.IsPlaying() && m_session.Markers().Count() > 1) {
-        m_btnSplit->setEnabled(true); // as Add Marker enables it
+    if (outcome->timed) {
+        FeedControls(sundrel::app::Event::TimedImport);
     }
     // The tracks the markers now make; what the reader read past or guessed goes into the
     // status's tooltip.

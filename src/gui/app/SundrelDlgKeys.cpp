@@ -55,9 +55,6 @@ void CSundrelDlg::OnAddMarkerHere() {
     }
     ShowMarkersAdded();
     ShowMarkerStatus(QStringLiteral("Added %1 at %2."), *index);
-    if (!m_session.IsPlaying()) {
-        m_btnAnp->setEnabled(true);
-    }
 }
 
 void CSundrelDlg::OnStepMarker(int direction) {
@@ -79,10 +76,10 @@ void CSundrelDlg::OnStepMarker(int direction) {
     const double bestSeconds = times[*step];
     if (m_session.IsPlaying()) {
         StopPlayback();
-        ApplyControlStates(sundrel::app::Action::Stop);
+        FeedControls(sundrel::app::Event::Stop);
     }
     m_session.Select(best);
-    ApplyControlStates(sundrel::app::Action::MarkerSelected);
+    FeedControls(sundrel::app::Event::MarkerSelected);
     m_bPositionChosen = true;
     m_session.SetPosition(bestSeconds);
     m_session.SetView(m_session.WindowAt(bestSeconds));
@@ -105,7 +102,7 @@ void CSundrelDlg::OnPreviewMarker() {
     m_session.PreviewMarker(
         index, m_previewBefore, m_previewAfter,
         [this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
-    ApplyControlStates(sundrel::app::Action::Play);
+    FeedControls(sundrel::app::Event::Play);
 }
 
 void CSundrelDlg::OnPreviewLength() {
@@ -140,7 +137,7 @@ void CSundrelDlg::OnPlayFromPosition() {
     }
     m_session.PlayRange(m_session.FrameAt(m_session.Position()), m_session.Frames(),
                         [this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
-    ApplyControlStates(sundrel::app::Action::Play);
+    FeedControls(sundrel::app::Event::Play);
 }
 
 void CSundrelDlg::OnPlayPause() {
@@ -165,7 +162,7 @@ void CSundrelDlg::OnMarkerDragStarted(std::size_t index, bool suggestion) {
     m_session.BeginGesture();
     m_bDragMoved = true;
     m_session.Select(index);
-    ApplyControlStates(sundrel::app::Action::MarkerSelected);
+    FeedControls(sundrel::app::Event::MarkerSelected);
 }
 
 void CSundrelDlg::OnMarkerDragged(std::size_t index, bool suggestion, double seconds) {

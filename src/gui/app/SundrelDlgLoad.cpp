@@ -61,9 +61,9 @@ bool CSundrelDlg::LoadWaveFile(const std::filesystem::path& path) {
     // The player reads the current mix: end it before the mix is replaced.
     StopPlayback();
     m_session.Load(std::move(file), keep);
-    ApplyControlStates(sundrel::app::Action::LoadWave);
+    FeedControls(sundrel::app::Event::LoadWave);
     if (!keep) {
-        ApplyControlStates(sundrel::app::Action::HeaderSelected);
+        FeedControls(sundrel::app::Event::HeaderSelected);
     }
     ShowDuration();
     // Tracks are written into the current directory: make it the mix's folder.

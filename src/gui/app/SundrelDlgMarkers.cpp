@@ -32,7 +32,7 @@ void CSundrelDlg::OnAddMarker() {
         return;
     }
     AddMarker();
-    ApplyControlStates(sundrel::app::Action::AddMarker);
+    FeedControls(sundrel::app::Event::AddMarker);
     if (m_prefs.confirmAddMarker) { // without the question, without the report either
         m_prompt.Message(this, QStringLiteral("Added Marker successfully"), QString(),
                          Prompt::Buttons::Ok, Prompt::Icon::Information);
@@ -43,7 +43,6 @@ void CSundrelDlg::AddMarker() {
     // The new entry is selected; selecting it from here is no user selection, so position
     // and view stay.
     if (const std::optional<std::size_t> index = m_session.AddAtPosition()) {
-        m_btnSplit->setEnabled(true);
         ShowMarkerStatus(QStringLiteral("Added %1 at %2."), *index);
     }
 }
@@ -66,10 +65,10 @@ void CSundrelDlg::OnSelChangeMarker() {
         ApplyTimeView();
         ShowPosition();
         m_slider->setValue(0);
-        ApplyControlStates(sundrel::app::Action::HeaderSelected);
+        FeedControls(sundrel::app::Event::HeaderSelected);
         return;
     }
-    ApplyControlStates(sundrel::app::Action::MarkerSelected);
+    FeedControls(sundrel::app::Event::MarkerSelected);
     m_slider->setValue(view->slider);
     m_session.SetPosition(view->position);
     ShowPosition();
@@ -105,7 +104,7 @@ void CSundrelDlg::OnRemoveMarker() {
     }
     // No question: Edit > Undo brings the marker back.
     if (m_session.Remove(m_session.Selected()) && m_session.Selected() == 0) {
-        ApplyControlStates(sundrel::app::Action::HeaderSelected);
+        FeedControls(sundrel::app::Event::HeaderSelected);
     }
 }
 

@@ -95,13 +95,13 @@ bool CSundrelDlg::OpenProjectFile(const std::filesystem::path& path) {
         return false; // nothing has changed
     }
     if (wasPlaying && !m_session.IsPlaying()) {
-        ApplyControlStates(sundrel::app::Action::Stop); // the new mix replaced the playing one
+        FeedControls(sundrel::app::Event::Stop); // the new mix replaced the playing one
     }
     // A version 1 project names no mix: it replaces the markers only.
-    ApplyControlStates(withMix ? sundrel::app::Action::OpenProjectWithWave
-                               : sundrel::app::Action::OpenProjectWithoutWave);
+    FeedControls(withMix ? sundrel::app::Event::OpenProjectWithWave
+                         : sundrel::app::Event::OpenProjectWithoutWave);
     // The header entry is selected: "ANP" would move the start marker.
-    ApplyControlStates(sundrel::app::Action::HeaderSelected);
+    FeedControls(sundrel::app::Event::HeaderSelected);
     RememberFile(path, sundrel::app::FileKind::Project);
     if (!withMix) {
         return true;

@@ -149,7 +149,7 @@ void CSundrelDlg::PreviewAround(std::int64_t frame) {
     }
     m_session.PlayRange(frame - before, frame + after,
                         [this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
-    ApplyControlStates(sundrel::app::Action::Play);
+    FeedControls(sundrel::app::Event::Play);
 }
 
 void CSundrelDlg::OnStepSuggestion(int direction) {
@@ -214,6 +214,5 @@ void CSundrelDlg::ReportListFull() {
 }
 
 void CSundrelDlg::ShowMarkersAdded() {
-    ApplyControlStates(sundrel::app::Action::AddMarker);
-    m_btnSplit->setEnabled(true);
+    FeedControls(sundrel::app::Event::AddMarker);
 }

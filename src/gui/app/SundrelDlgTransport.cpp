@@ -38,7 +38,7 @@ void CSundrelDlg::OnPlay() {
         return;
     }
     m_session.Play([this](std::uint64_t generation) { return PlayCallbacksFor(generation); });
-    ApplyControlStates(sundrel::app::Action::Play);
+    FeedControls(sundrel::app::Event::Play);
 }
 
 bool CSundrelDlg::EndRangePlay() {
@@ -54,7 +54,7 @@ bool CSundrelDlg::EndRangePlay() {
         ShowViewWindow();
     }
     ShowPosition();
-    ApplyControlStates(sundrel::app::Action::Pause);
+    FeedControls(sundrel::app::Event::Pause);
     return true;
 }
 
@@ -66,7 +66,7 @@ void CSundrelDlg::OnStop() {
     const sundrel::StopOutcome out = sundrel::StopTransport(m_session.AutoJump());
     m_session.SetPosition(out.position);
     m_slider->setValue(out.trackbar);
-    ApplyControlStates(sundrel::app::Action::Stop);
+    FeedControls(sundrel::app::Event::Stop);
     m_stPosition->setText(QString::fromStdString(out.label));
     if (out.window) {
         ApplyTimeView(m_session.IsDefaultZoom() ? *out.window : m_session.WindowAt(out.position));
@@ -82,7 +82,7 @@ void CSundrelDlg::OnPause() {
     if (stoppedAt) {
         stoppedAt = std::min(*stoppedAt, m_session.Duration());
     }
-    ApplyControlStates(sundrel::app::Action::Pause);
+    FeedControls(sundrel::app::Event::Pause);
     // Where the sound stopped becomes the label's text, and the position is read back from it.
     const sundrel::PauseOutcome out = sundrel::PauseTransport(
         m_stPosition->text().toStdString(), static_cast<float>(m_session.Position()),
@@ -126,7 +126,7 @@ void CSundrelDlg::OnPositionTick() {
 void CSundrelDlg::StopPlayback() {
     if (m_session.IsPlaying()) {
         m_session.StopPlayback();
-        ApplyControlStates(sundrel::app::Action::Stop);
+        FeedControls(sundrel::app::Event::Stop);
     } else {
         m_session.HaltPlayer(); // a player that ended by itself, not yet told here
     }

@@ -1,47 +1,90 @@
+// The machine alone, where the window cannot lead it: the window stops playback before it
+// loads or opens, and follows every Open with the header entry's selection. Every action the
+// window can take is driven through it in tests/gui/ControlStatesWindowTest.cpp.
 #include "core/app/ControlStates.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
-using sundrel::app::Action;
-using sundrel::app::kControlCount;
+using sundrel::app::Control;
+using sundrel::app::ControlStates;
+using sundrel::app::Event;
+using sundrel::app::SessionFacts;
 
-// Enabled states as one character per control, in the order Split, Play, Stop, Pause,
-// AddMarker, Anp, Markers, Slider ('1' enabled).
-std::string After(std::string state, std::initializer_list<Action> actions,
-                  std::size_t markers = 1) {
-    for (const Action action : actions) {
-        const auto& row = sundrel::app::ControlChanges(action);
-        for (std::size_t i = 0; i < kControlCount; ++i) {
-            state[i] = sundrel::app::ApplyChange(row[i], state[i] == '1', markers) ? '1' : '0';
-        }
+// One character per control, in the order Split, Play, Stop, Pause, Add Marker, ANP, marker
+// list, slider, Remove ('1' enabled).
+std::string States(const ControlStates& m) {
+    std::string s;
+    for (std::size_t i = 0; i < sundrel::app::kControlCount; ++i) {
+        s += m.Enabled(static_cast<Control>(i)) ? '1' : '0';
     }
-    return state;
+    return s;
 }
 
-TEST(ControlStates, AUsualSessionEnablesWhatEachStepNeeds) {
-    std::string s = After("11111111", {Action::WindowOpened});
-    EXPECT_EQ(s, "00000000");
-    // Split, Play, Stop, Pause, AddMarker, Anp, Markers, Slider
-    for (const auto& [action, expected] : {std::pair{Action::LoadWave, "01001011"},
-                                           {Action::Play, "00111011"},
-                                           {Action::Pause, "11101011"}, // Stop stays as it was
-                                           {Action::Stop, "11001011"},
-                                           {Action::AddMarker, "11001111"},
-                                           {Action::HeaderSelected, "11001011"},
-                                           {Action::MarkerSelected, "11001111"}}) {
-        s = After(s, {action});
-        EXPECT_EQ(s, expected) << static_cast<int>(action);
-    }
+SessionFacts Loaded(std::size_t markers = 1, bool playing = false) {
+    SessionFacts facts;
+    facts.loaded = true;
+    facts.playing = playing;
+    facts.markers = markers;
+    return facts;
 }
 
-TEST(ControlStates, OpeningAProjectEnablesSplitOnlyWithTwoMarkers) {
-    EXPECT_EQ(After("00000000", {Action::OpenProjectWithWave}, 1), "01001011");
-    EXPECT_EQ(After("00000000", {Action::OpenProjectWithWave}, 2), "11001011");
-    EXPECT_EQ(After("00000000", {Action::OpenProjectWithoutWave}, 3), "10000000");
-    // A project with only the start marker leaves an enabled Split as it was.
-    EXPECT_EQ(After("11111111", {Action::OpenProjectWithWave}, 1)[0], '1');
+TEST(ControlStates, LoadingOrOpeningDuringPlaybackLeavesTheTransportAsPlayLeftIt) {
+    ControlStates m;
+    m.Feed(Event::WindowOpened, {});
+    m.Feed(Event::LoadWave, Loaded());
+    m.Feed(Event::Play, Loaded(1, true));
+    EXPECT_EQ(States(m), "001110110");
+    // Play comes back on beside Stop and Pause; Split stays off.
+    m.Feed(Event::LoadWave, Loaded(1, true));
+    EXPECT_EQ(States(m), "011110110");
+    m.Feed(Event::Play, Loaded(1, true));
+    m.Feed(Event::OpenProjectWithWave, Loaded(3, true));
+    EXPECT_EQ(States(m), "111110110");
+    // Imported times enable Split only when nothing plays.
+    m.Feed(Event::Play, Loaded(3, true));
+    m.Feed(Event::TimedImport, Loaded(3, true));
+    EXPECT_FALSE(m.Enabled(Control::Split));
+}
+
+TEST(ControlStates, OpenKeepsAnpAndNeverDisablesSplit) {
+    ControlStates m;
+    m.Feed(Event::WindowOpened, {});
+    m.Feed(Event::LoadWave, Loaded());
+    m.Feed(Event::AddMarker, Loaded(2));
+    ASSERT_EQ(States(m), "110011110");
+    for (const Event open : {Event::OpenProjectWithWave, Event::OpenProjectWithoutWave}) {
+        m.Feed(open, Loaded(1));
+        EXPECT_TRUE(m.Enabled(Control::Anp));
+        EXPECT_TRUE(m.Enabled(Control::Split)) << "one marker leaves Split as it was";
+    }
+    // Before any mix, a project of two markers without a mix enables Split alone.
+    ControlStates fresh;
+    fresh.Feed(Event::WindowOpened, {});
+    SessionFacts project;
+    project.markers = 2;
+    fresh.Feed(Event::OpenProjectWithoutWave, project);
+    EXPECT_EQ(States(fresh), "100000000");
+}
+
+TEST(ControlStates, EditsMoveAnpAndRemoveOnlyWithAMix) {
+    ControlStates m;
+    m.Feed(Event::WindowOpened, {});
+    SessionFacts facts;
+    facts.markers = 3;
+    facts.selected = 2;
+    m.Feed(Event::SelectionChanged, facts); // markers of a project without a mix
+    EXPECT_TRUE(m.Enabled(Control::Remove));
+    EXPECT_FALSE(m.Enabled(Control::Anp));
+    facts.loaded = true;
+    m.Feed(Event::SelectionChanged, facts);
+    EXPECT_TRUE(m.Enabled(Control::Anp));
+    facts.selected = 0;
+    m.Feed(Event::SelectionChanged, facts);
+    EXPECT_EQ(States(m), "000000000");
 }
 
 } // namespace
