@@ -44,10 +44,6 @@ TEST(ControlStates, LoadingOrOpeningDuringPlaybackLeavesTheTransportAsPlayLeftIt
     m.Feed(Event::Play, Loaded(1, true));
     m.Feed(Event::OpenProjectWithWave, Loaded(3, true));
     EXPECT_EQ(States(m), "111110110");
-    // Imported times enable Split only when nothing plays.
-    m.Feed(Event::Play, Loaded(3, true));
-    m.Feed(Event::TimedImport, Loaded(3, true));
-    EXPECT_FALSE(m.Enabled(Control::Split));
 }
 
 TEST(ControlStates, OpenKeepsAnpAndNeverDisablesSplit) {
@@ -61,13 +57,6 @@ TEST(ControlStates, OpenKeepsAnpAndNeverDisablesSplit) {
         EXPECT_TRUE(m.Enabled(Control::Anp));
         EXPECT_TRUE(m.Enabled(Control::Split)) << "one marker leaves Split as it was";
     }
-    // Before any mix, a project of two markers without a mix enables Split alone.
-    ControlStates fresh;
-    fresh.Feed(Event::WindowOpened, {});
-    SessionFacts project;
-    project.markers = 2;
-    fresh.Feed(Event::OpenProjectWithoutWave, project);
-    EXPECT_EQ(States(fresh), "100000000");
 }
 
 TEST(ControlStates, EditsMoveAnpAndRemoveOnlyWithAMix) {
