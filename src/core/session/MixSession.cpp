@@ -1,6 +1,7 @@
 #include "core/session/MixSession.h"
 #include "core/analysis/Alternatives.h"
 
+#include "core/view/InputMath.h"
 #include "core/view/ZoomMath.h"
 
 #include "core/interop/MarkerImport.h"

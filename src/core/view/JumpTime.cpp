@@ -1,6 +1,7 @@
 #include "core/view/JumpTime.h"
 
 #include "core/time/TimeCode.h"
+#include "core/view/InputMath.h"
 #include "core/view/TimeWindow.h"
 
 #include <cstdio>

@@ -11,6 +11,7 @@
 
 #include "core/overview/SummaryJob.h"
 #include "core/time/TimeCode.h"
+#include "core/view/InputMath.h"
 #include "core/view/ScrollMath.h"
 #include "core/view/TimeWindow.h"
 #include "core/view/ZoomMath.h"

@@ -5,6 +5,7 @@
 #include "core/io/ReadAll.h"
 #include "core/io/UniqueFd.h"
 #include "core/overview/MixSummary.h"
+#include "core/view/InputMath.h"
 #include "core/view/MarkerHit.h"
 #include "core/view/TimeRuler.h"
 #include "core/view/TimeWindow.h"

@@ -1,4 +1,5 @@
 #include "core/view/TimeWindow.h"
+#include "core/view/InputMath.h"
 
 #include <gtest/gtest.h>
 #include <limits>
