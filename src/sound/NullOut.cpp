@@ -17,12 +17,12 @@ WaveOutStatus NullOut::Open(const WaveFormatEx& format, DoneCallback onDone) {
     if (format.nAvgBytesPerSec == 0 || format.nBlockAlign == 0) {
         return {WaveOutError::UnsupportedFormat, "the format has no byte rate"};
     }
-    m_nByteRate = format.nAvgBytesPerSec;
-    m_nFrameSize = format.nBlockAlign;
+    m_byteRate = format.nAvgBytesPerSec;
+    m_frameSize = format.nBlockAlign;
     m_blocks.Begin(std::move(onDone));
-    m_nOpenedAt = m_blocks.BytesConsumed(); // the clock starts at 0
+    m_openedAt = m_blocks.BytesConsumed(); // the clock starts at 0
     m_consumer = std::jthread([this](std::stop_token stop) { Consume(stop); });
-    m_bOpen = true;
+    m_open = true;
     return {};
 }
 
@@ -40,22 +40,22 @@ void NullOut::Reset() {
 }
 
 void NullOut::Close() {
-    if (!m_bOpen) {
+    if (!m_open) {
         return;
     }
     // Let what was written play out in real time (bounded in case the clock stalls).
     const auto playTime = std::chrono::milliseconds(
-        1000 * static_cast<std::int64_t>(m_blocks.QueuedBytes()) / m_nByteRate);
+        1000 * static_cast<std::int64_t>(m_blocks.QueuedBytes()) / m_byteRate);
     m_blocks.WaitEmpty(playTime + std::chrono::seconds(1));
     m_consumer.request_stop();
     m_consumer.join();
     m_consumer = std::jthread();
     m_blocks.End();
-    m_bOpen = false;
+    m_open = false;
 }
 
 std::uint64_t NullOut::FramesPlayed() const {
-    return (m_blocks.BytesConsumed() - m_nOpenedAt) / m_nFrameSize;
+    return (m_blocks.BytesConsumed() - m_openedAt) / m_frameSize;
 }
 
 void NullOut::Consume(std::stop_token stop) {
@@ -76,7 +76,7 @@ void NullOut::Consume(std::stop_token stop) {
         }
         std::this_thread::sleep_for(kStep);
         const auto elapsed = std::chrono::duration<double>(Clock::now() - anchor).count();
-        const auto due = anchorBytes + static_cast<std::uint64_t>(elapsed * m_nByteRate);
+        const auto due = anchorBytes + static_cast<std::uint64_t>(elapsed * m_byteRate);
         const std::uint64_t consumed = m_blocks.BytesConsumed();
         if (due > consumed) {
             const std::size_t want = static_cast<std::size_t>(due - consumed);

@@ -29,11 +29,11 @@ class NullOut final : public WaveOut {
     void Consume(std::stop_token stop);
 
     BlockStream m_blocks;
-    std::uint32_t m_nByteRate = 0;
+    std::uint32_t m_byteRate = 0;
     // Read by FramesPlayed on the controlling thread while the player's thread opens.
-    std::atomic<std::uint32_t> m_nFrameSize{1};
-    std::atomic<std::uint64_t> m_nOpenedAt{0}; // bytes consumed when the device was opened
-    bool m_bOpen = false;
+    std::atomic<std::uint32_t> m_frameSize{1};
+    std::atomic<std::uint64_t> m_openedAt{0}; // bytes consumed when the device was opened
+    bool m_open = false;
 
     std::mutex m_mutex; // wakes the consumer when blocks arrive
     std::condition_variable_any m_cv;

@@ -83,13 +83,13 @@ WaveOutStatus PortAudioOut::Open(const WaveFormatEx& format, DoneCallback onDone
         return {WaveOutError::UnsupportedFormat,
                 "the sound device cannot play " + Describe(format)};
     }
-    m_nFrameSize = format.nBlockAlign;
-    m_nRate = format.nSamplesPerSec;
+    m_frameSize = format.nBlockAlign;
+    m_rate = format.nSamplesPerSec;
     m_silence = sampleFormat == paUInt8 ? std::byte{0x80} : std::byte{0};
     {
         const std::lock_guard lock(m_clockMutex);
         m_clock.Store({});
-        m_nReported = 0;
+        m_reported = 0;
     }
     PaStream* stream = nullptr;
     PaError err =
@@ -100,7 +100,7 @@ WaveOutStatus PortAudioOut::Open(const WaveFormatEx& format, DoneCallback onDone
                 Pa_GetErrorText(err)};
     }
     if (const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream)) {
-        m_fLatency = streamInfo->outputLatency;
+        m_latency = streamInfo->outputLatency;
     }
     m_blocks.Begin(std::move(onDone));
     if (err = Pa_StartStream(stream); err != paNoError) {
@@ -108,16 +108,16 @@ WaveOutStatus PortAudioOut::Open(const WaveFormatEx& format, DoneCallback onDone
         Pa_CloseStream(stream);
         return {WaveOutError::Failed, Pa_GetErrorText(err)};
     }
-    m_bBroken = false;
+    m_broken = false;
     const std::lock_guard lock(m_clockMutex);
     m_stream = stream;
-    m_bRunning = true;
+    m_running = true;
     return {};
 }
 
 void PortAudioOut::Write(std::span<const std::byte> block) {
     m_blocks.Push(block);
-    if (m_bBroken) {
+    if (m_broken) {
         m_blocks.Pull(nullptr, m_blocks.QueuedBytes()); // no stream: hand blocks back
     }
 }
@@ -135,9 +135,9 @@ void PortAudioOut::Reset() {
     m_blocks.Drop(); // the callback is not running
     if (Pa_StartStream(m_stream) == paNoError) {
         const std::lock_guard lock(m_clockMutex);
-        m_bRunning = true;
+        m_running = true;
     } else {
-        m_bBroken = true;
+        m_broken = true;
     }
 }
 
@@ -148,16 +148,16 @@ void PortAudioOut::Close() {
     // Let the written blocks reach the callback, then keep the stream running until the last
     // data frame has left the output (plus a margin), so the end of the mix is heard.
     const auto playTime = std::chrono::milliseconds(
-        1000 * static_cast<std::int64_t>(m_blocks.QueuedBytes()) / (m_nRate * m_nFrameSize));
+        1000 * static_cast<std::int64_t>(m_blocks.QueuedBytes()) / (m_rate * m_frameSize));
     m_blocks.WaitEmpty(playTime + std::chrono::seconds(2));
     double until = 0.0;
     if (const ClockSnapshot clock = m_clock.Load(); clock.framesInBuffer > 0) {
         const double end = clock.dacTime > 0.0
-                               ? clock.dacTime + static_cast<double>(clock.framesInBuffer) / m_nRate
-                               : Pa_GetStreamTime(m_stream) + m_fLatency;
+                               ? clock.dacTime + static_cast<double>(clock.framesInBuffer) / m_rate
+                               : Pa_GetStreamTime(m_stream) + m_latency;
         until = end + 0.1;
     }
-    for (int i = 0; i < 100 && !m_bBroken && Pa_GetStreamTime(m_stream) < until; ++i) {
+    for (int i = 0; i < 100 && !m_broken && Pa_GetStreamTime(m_stream) < until; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     PaStream* stream = m_stream;
@@ -173,35 +173,35 @@ void PortAudioOut::Close() {
 
 std::uint64_t PortAudioOut::FramesPlayed() const {
     const std::lock_guard lock(m_clockMutex);
-    if (!m_bRunning || m_stream == nullptr) {
-        return m_nReported;
+    if (!m_running || m_stream == nullptr) {
+        return m_reported;
     }
     return PlayedLocked(Pa_GetStreamTime(m_stream));
 }
 
 std::uint64_t PortAudioOut::PlayedLocked(double now) const {
-    if (!m_bRunning) {
-        return m_nReported;
+    if (!m_running) {
+        return m_reported;
     }
     const ClockSnapshot clock = m_clock.Load();
     const std::uint64_t handedOut = clock.framesBefore + clock.framesInBuffer;
     double played = 0.0;
     if (clock.dacTime > 0.0) {
-        played = static_cast<double>(clock.framesBefore) + (now - clock.dacTime) * m_nRate;
+        played = static_cast<double>(clock.framesBefore) + (now - clock.dacTime) * m_rate;
     } else { // the host gives no DAC time: assume the reported output latency
-        played = static_cast<double>(handedOut) - m_fLatency * m_nRate;
+        played = static_cast<double>(handedOut) - m_latency * m_rate;
     }
     const double clamped = std::clamp(played, 0.0, static_cast<double>(handedOut));
-    m_nReported = std::max(m_nReported, static_cast<std::uint64_t>(clamped));
-    return m_nReported;
+    m_reported = std::max(m_reported, static_cast<std::uint64_t>(clamped));
+    return m_reported;
 }
 
 // With the stream stopped: the clock holds at what had played, and the next callback counts
 // on from there.
 void PortAudioOut::HoldClockLocked(double now) {
-    m_nReported = PlayedLocked(now);
-    m_clock.Store({m_nReported, 0, 0.0});
-    m_bRunning = false;
+    m_reported = PlayedLocked(now);
+    m_clock.Store({m_reported, 0, 0.0});
+    m_running = false;
 }
 
 int PortAudioOut::Callback(const void*, void* output, unsigned long frames,
@@ -211,13 +211,13 @@ int PortAudioOut::Callback(const void*, void* output, unsigned long frames,
 }
 
 int PortAudioOut::Fill(std::byte* out, unsigned long frames, double dacTime) {
-    const std::size_t size = static_cast<std::size_t>(frames) * m_nFrameSize;
+    const std::size_t size = static_cast<std::size_t>(frames) * m_frameSize;
     const std::size_t taken = m_blocks.Pull(out, size);
     std::fill(out + taken, out + size, m_silence);
     if (taken > 0) {
         ClockSnapshot clock = m_clock.Load(); // its own last store, or the stopped stream's
         clock.framesBefore += clock.framesInBuffer;
-        clock.framesInBuffer = taken / m_nFrameSize;
+        clock.framesInBuffer = taken / m_frameSize;
         clock.dacTime = dacTime;
         m_clock.Store(clock);
     }

@@ -49,19 +49,19 @@ class PortAudioOut final : public WaveOut {
     std::string m_device;
     BlockStream m_blocks;
     PaStream* m_stream = nullptr;
-    std::uint32_t m_nFrameSize = 1;
-    std::uint32_t m_nRate = 0;
+    std::uint32_t m_frameSize = 1;
+    std::uint32_t m_rate = 0;
     std::byte m_silence{0};
-    double m_fLatency = 0.0; // seconds from the callback to the output
-    bool m_bBroken = false;  // the stream could not be restarted: blocks are dropped
+    double m_latency = 0.0; // seconds from the callback to the output
+    bool m_broken = false;  // the stream could not be restarted: blocks are dropped
 
     // Written by the callback while the stream runs, by Open, Reset and Close while it is
     // stopped: one writer at a time.
     SeqLock<ClockSnapshot> m_clock;
     // The clock's readers and the stream's owner; the callback never takes it.
     mutable std::mutex m_clockMutex;
-    bool m_bRunning = false; // the stream is running (else the clock holds)
-    mutable std::uint64_t m_nReported = 0;
+    bool m_running = false; // the stream is running (else the clock holds)
+    mutable std::uint64_t m_reported = 0;
 };
 
 } // namespace sundrel::audio
