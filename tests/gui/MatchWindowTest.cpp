@@ -10,6 +10,7 @@
 #include "gui/view/TrackTable.h"
 
 #include <QProgressDialog>
+#include <QSettings>
 #include <algorithm>
 #include <cmath>
 
@@ -90,6 +91,51 @@ std::vector<std::string> Titles(const Window& w) {
 class MatchWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    void init() { QSettings(QStringLiteral("Sundrel"), QStringLiteral("Sundrel")).clear(); }
+
+    // The chooser opens beside the mix the first time, then where the track files were last
+    // taken from (a playlist's folder for a playlist), whichever mix is open; a remembered
+    // folder that is gone gives way to the mix's again.
+    void theChooserOpensWhereTheTrackFilesWere() {
+        Window w;
+        QVERIFY(w.Shown());
+        const std::filesystem::path mixes = w.dir / "mixes";
+        std::filesystem::create_directories(mixes);
+        std::filesystem::create_directories(w.dir / "library/house");
+        std::filesystem::create_directories(w.dir / "lists");
+        QVERIFY(w.dlg.LoadWaveFile(WriteMix(mixes / "set.wav", 30.0, kSmall)));
+        w.dlg.Session().AddAtFrame(10 * kRate, "typed");
+        const auto folder = [](const std::filesystem::path& p) {
+            return QString::fromStdString(p.string());
+        };
+        const auto ask = [&](int kind) {
+            w.prompt.choices.enqueue(kind);
+            w.prompt.answers.enqueue(sundrel::gui::Prompt::Answer::No); // keep the markers
+            OpenMenu(Menu(w.dlg, "menuFile"));
+            w.dlg.Command(ids::kCmdMatchTracks)->trigger();
+        };
+
+        w.prompt.folders.enqueue(folder(w.dir / "library/house"));
+        ask(0);
+        QCOMPARE(w.prompt.offeredFolders.last(), folder(mixes));
+        QVERIFY(!w.dlg.IsMatching());
+
+        w.Pick(w.dir / "lists/friday.m3u8");
+        ask(1);
+        QCOMPARE(w.prompt.startFolders.last(), folder(w.dir / "library/house"));
+
+        QVERIFY(w.dlg.LoadWaveFile(WriteMix(w.dir / "other.wav", 30.0, kSmall)));
+        w.dlg.Session().AddAtFrame(10 * kRate, "typed");
+        w.prompt.folders.enqueue(folder(w.dir / "library/house"));
+        ask(0);
+        QCOMPARE(w.prompt.offeredFolders.last(), folder(w.dir / "lists"));
+
+        std::filesystem::remove_all(w.dir / "library");
+        w.prompt.folders.enqueue(QString());
+        ask(0);
+        QCOMPARE(w.prompt.offeredFolders.last(), folder(w.dir.Path()));
+    }
+
     void folderNamesTheTracksInTheTableAndTheOverview() {
         Window w;
         QVERIFY(w.Shown());

@@ -5,7 +5,9 @@
 #include "core/match/Landmarks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 
 namespace sundrel {
 
@@ -17,6 +19,19 @@ constexpr double kAudible = 0.1; // of the gain alone: 10 dB down
 constexpr double kReferenceSeconds = 20.0;
 constexpr double kSearchSeconds = 30.0;
 constexpr int kSteady = 4; // fits in a row that must agree
+// When the middle of the stretch between the incoming file's first sample and the outgoing
+// file's last (at the plays' lines) lies this close to where the tracks' levels cross, the
+// two plays hold their files to the edges and the edges are the overlap's ends.
+constexpr double kEdgeAgreeSeconds = 2.0;
+// A blend's tracks cross fading: a track that still explains kHoldShare of the mix's power
+// from kHoldFrom to kHoldTo seconds before the levels cross (the other track as long after)
+// did not fade, and the two meet in a cut.
+constexpr double kHoldShare = 0.8;
+constexpr double kHoldFrom = 1.5;
+constexpr double kHoldTo = 0.5;
+// A file's frames whose mean square sample is below this (-90 dB of full scale) are digital
+// silence; a recording's own fade-out is part of it to its last sample.
+constexpr double kSilence = 1e-9;
 
 float ToFloat(float x) {
     return x;
@@ -62,14 +77,22 @@ const float* FileRow(std::span<const float> file, const TrackPlay& play, std::in
 struct Gains {
     double out = 0.0;
     double in = 0.0;
+    // The share of the mix's (weighted) power each track explains at its gain.
+    double outShare = 0.0;
+    double inShare = 0.0;
 };
 
+// Each band's gain from a file's spectra to the mix's where the track plays alone: the DJ's
+// EQ and the track's level.
+using Eq = std::array<double, kLevelBands>;
+
 // Non-negative least squares of the mix's spectra over `kWindow` frames from `first` as
-// gOut * out + gIn * in, each band weighted by the inverse of the mix's mean power in it.
+// gOut * out + gIn * in (each file's spectra through its Eq), each band weighted by the
+// inverse of the mix's mean power in it.
 Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const float> outFile,
-          const TrackPlay& in, std::span<const float> inFile, std::int64_t first,
-          const std::vector<double>& weight) {
-    double aa = 0, bb = 0, ab = 0, am = 0, bm = 0;
+          const Eq& outEq, const TrackPlay& in, std::span<const float> inFile, const Eq& inEq,
+          std::int64_t first, const std::vector<double>& weight) {
+    double aa = 0, bb = 0, ab = 0, am = 0, bm = 0, sa = 0, sb = 0, sm = 0;
     const auto frames = std::int64_t(mix.size() / kLevelBands);
     for (std::int64_t m = first; m < first + kWindow; ++m) {
         if (m < 0 || m >= frames) {
@@ -80,9 +103,12 @@ Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const floa
         const float* b = FileRow(inFile, in, m);
         for (std::size_t k = 0; k < kLevelBands; ++k) {
             const double w = weight[k];
-            const double av = a ? a[k] * w : 0.0;
-            const double bv = b ? b[k] * w : 0.0;
+            const double av = a ? a[k] * outEq[k] * w : 0.0;
+            const double bv = b ? b[k] * inEq[k] * w : 0.0;
             const double xv = x[k] * w;
+            sa += av;
+            sb += bv;
+            sm += xv;
             aa += av * av;
             bb += bv * bv;
             ab += av * bv;
@@ -104,7 +130,61 @@ Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const floa
         const double residualIn = -onlyIn * bm;
         g = residualOut < residualIn ? Gains{onlyOut, 0.0} : Gains{0.0, onlyIn};
     }
+    if (sm > 0.0) {
+        g.outShare = g.out * sa / sm;
+        g.inShare = g.in * sb / sm;
+    }
     return g;
+}
+
+// The Eq of `file` (played as `play`) from the mix's frames first..last: the ratio of the
+// mix's power in each band to the file's. A band the file does not reach keeps gain 1.
+Eq EqOf(std::span<const float> mix, const TrackPlay& play, std::span<const float> file,
+        std::int64_t first, std::int64_t last) {
+    Eq sumMix{}, sumFile{};
+    const auto frames = std::int64_t(mix.size() / kLevelBands);
+    for (std::int64_t m = std::max<std::int64_t>(first, 0); m < std::min(last, frames); ++m) {
+        const float* f = FileRow(file, play, m);
+        if (f == nullptr) {
+            continue;
+        }
+        for (std::size_t k = 0; k < kLevelBands; ++k) {
+            sumMix[k] += mix[std::size_t(m) * kLevelBands + k];
+            sumFile[k] += f[k];
+        }
+    }
+    Eq eq;
+    for (std::size_t k = 0; k < kLevelBands; ++k) {
+        eq[k] = sumFile[k] > 0.0 && sumMix[k] > 0.0 ? sumMix[k] / sumFile[k] : 1.0;
+    }
+    return eq;
+}
+
+// File seconds of the first and last frame of `file` (level spectra) that hold more than
+// digital silence.
+std::pair<double, double> SoundingSpan(std::span<const float> file) {
+    const std::size_t frames = file.size() / kLevelBands;
+    // A Hann-windowed frame of mean square s sums to 3/16 s N^2 over the one-sided spectrum.
+    const double floor = kSilence * 3.0 / 16.0 * double(kMatchFft) * double(kMatchFft);
+    const auto sounds = [&](std::size_t f) {
+        double power = 0.0;
+        for (std::size_t k = 0; k < kLevelBands; ++k) {
+            power += file[f * kLevelBands + k];
+        }
+        return power > floor;
+    };
+    std::size_t first = 0;
+    while (first < frames && !sounds(first)) {
+        ++first;
+    }
+    std::size_t last = frames;
+    while (last > first && !sounds(last - 1)) {
+        --last;
+    }
+    if (first == frames) {
+        return {0.0, double(frames) * kMatchFrameSeconds};
+    }
+    return {double(first) * kMatchFrameSeconds, double(last) * kMatchFrameSeconds};
 }
 
 } // namespace
@@ -146,24 +226,32 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     for (double& w : weight) {
         w = w > 0.0 ? double(last + kWindow - first) / w : 0.0;
     }
-    std::vector<double> centre, gOut, gIn;
+    // No file is heard before its first sound or after its last. A quiet intro or outro holds
+    // few landmarks, so a play's matches may begin (end) well inside the blend; where the
+    // play's line puts the incoming file's start (the outgoing file's end) earlier (later),
+    // within the search, each track's reference (where it plays alone) lies beyond it.
+    const auto [inFirst, inLast] = SoundingSpan(inFile);
+    const auto [outFirst, outLast] = SoundingSpan(outFile);
+    const double inBegins = in.ratio > 0.0 ? in.start + (inFirst - in.offset) / in.ratio : in.start;
+    const double outEnds =
+        out.ratio > 0.0 ? out.start + (outLast - out.offset) / out.ratio : out.end;
+    const double aloneOutTo = std::min(in.start, std::max(inBegins, in.start - kSearchSeconds));
+    const double aloneInFrom = std::max(out.end, std::min(outEnds, out.end + kSearchSeconds));
+    // The mix's EQ of each track where it plays alone: without it, a band the DJ turned up
+    // in one track is explained as the other track playing softly.
+    const Eq outEq =
+        EqOf(mix, out, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
+    const Eq inEq =
+        EqOf(mix, in, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
+    std::vector<double> centre, gOut, gIn, outShare, inShare;
     for (std::int64_t m = first; m <= last; m += kStep) {
-        const Gains g = Fit(mix, out, outFile, in, inFile, m, weight);
+        const Gains g = Fit(mix, out, outFile, outEq, in, inFile, inEq, m, weight);
         centre.push_back((double(m) + kWindow / 2.0) * kMatchFrameSeconds);
         gOut.push_back(g.out);
         gIn.push_back(g.in);
+        outShare.push_back(g.outShare);
+        inShare.push_back(g.inShare);
     }
-    // Each track's gain where it plays alone: before the incoming track's first matches, and
-    // after the outgoing track's last. A quiet intro or outro holds few landmarks, so the
-    // matches may begin (end) well inside the blend; but no file is heard before its first
-    // sample or after its last, so where a play's line puts the incoming file's start (the
-    // outgoing file's end) earlier (later), within the search, the reference lies beyond it.
-    const double inBegins = in.ratio > 0.0 ? in.start - in.offset / in.ratio : in.start;
-    const double outSeconds = double(outFile.size() / kLevelBands) * kMatchFrameSeconds;
-    const double outEnds =
-        out.ratio > 0.0 ? out.start + (outSeconds - out.offset) / out.ratio : out.end;
-    const double aloneOutTo = std::min(in.start, std::max(inBegins, in.start - kSearchSeconds));
-    const double aloneInFrom = std::max(out.end, std::min(outEnds, out.end + kSearchSeconds));
     std::vector<double> aloneOut, aloneIn;
     for (std::size_t i = 0; i < centre.size(); ++i) {
         if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
@@ -229,6 +317,38 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             found.outEnd = centre[i - 1] + 0.5 * kWindow * kMatchFrameSeconds;
             break;
         }
+    }
+    // A hard cut between tracks whose sounds are alike (a loop shared, the same track played
+    // again) can look like a long blend: the incoming file seems to play softly under the
+    // outgoing one. But where the outgoing track still holds most of the mix just before the
+    // levels cross and the incoming one most of it just after, nothing fades.
+    if (found.middle) {
+        const auto meanShare = [&](const std::vector<double>& share, double lo, double hi) {
+            double sum = 0.0;
+            int count = 0;
+            for (std::size_t i = 0; i < centre.size(); ++i) {
+                if (centre[i] >= lo && centre[i] <= hi) {
+                    sum += share[i];
+                    ++count;
+                }
+            }
+            return count > 0 ? sum / count : 0.0;
+        };
+        const double x = *found.middle;
+        if (meanShare(outShare, x - kHoldFrom, x - kHoldTo) >= kHoldShare &&
+            meanShare(inShare, x + kHoldTo, x + kHoldFrom) >= kHoldShare) {
+            found.inStart = x;
+            found.outEnd = x;
+            return found;
+        }
+    }
+    // Plays that hold their files to the edges: the edges are exact where levels are not.
+    const double edgeMiddle = 0.5 * (inBegins + outEnds);
+    if (found.middle && inBegins < outEnds && inBegins >= from && outEnds <= to &&
+        std::abs(edgeMiddle - *found.middle) <= kEdgeAgreeSeconds) {
+        found.inStart = inBegins;
+        found.outEnd = outEnds;
+        found.middle = edgeMiddle;
     }
     return found;
 }

@@ -17,12 +17,17 @@ std::vector<float> LevelSpectra(std::span<const std::int16_t> mono);
 
 // Where, in a blend from play `out` to play `in`, the incoming track becomes audible, the
 // outgoing one stops being audible, and the middle of the blend (mix seconds). The mix's level
-// spectra are explained, a second at a time, as the two files' spectra (at the aligned times)
-// times a gain each; each gain is taken relative to the track's gain where it plays alone. A
-// track is audible where its gain is within 10 dB of that; the middle is where the incoming
-// track's relative gain overtakes the outgoing one's (for an equal-power or linear crossfade
-// the middle of the overlap, whatever the tracks' own levels). Gives the plays' own ends and
-// no middle when the two do not meet within a minute or either never plays alone.
+// spectra are explained, a second at a time, as the two files' spectra (at the aligned times,
+// each through the EQ the mix shows where that track plays alone) times a gain each; each
+// gain is taken relative to the track's gain where it plays alone. A track is audible where
+// its gain is within 10 dB of that; the middle is where the incoming track's relative gain
+// overtakes the outgoing one's (for an equal-power or linear crossfade the middle of the
+// overlap, whatever the tracks' own levels). Where the incoming file's first sound and the
+// outgoing file's last (at the plays' lines) lie about evenly around that middle, they are
+// the overlap's exact ends. Where neither track fades before the middle (the outgoing one
+// still holds most of the mix just before it, the incoming one just after), the handover is
+// a cut there: inStart and outEnd both at the middle. Gives the plays' own ends and no middle
+// when the two do not meet within a minute or either never plays alone.
 struct Handover {
     double inStart = 0.0;
     double outEnd = 0.0;

@@ -73,6 +73,14 @@ void AppSettings::SetLastFolder(app::FileKind kind, const QString& folder) {
     m_settings.setValue(FolderKey(kind), folder);
 }
 
+QString AppSettings::TracksFolder() const {
+    return m_settings.value(QStringLiteral("folders/tracks")).toString();
+}
+
+void AppSettings::SetTracksFolder(const QString& folder) {
+    m_settings.setValue(QStringLiteral("folders/tracks"), folder);
+}
+
 QByteArray AppSettings::WindowGeometry() const {
     return m_settings.value(QStringLiteral("window/geometry")).toByteArray();
 }

@@ -31,6 +31,11 @@ class AppSettings {
     QString LastFolder(app::FileKind kind) const;
     void SetLastFolder(app::FileKind kind, const QString& folder);
 
+    // The folder File > Match Tracks last took its track files from (the playlist's folder
+    // for a playlist); empty when none.
+    QString TracksFolder() const;
+    void SetTracksFolder(const QString& folder);
+
     // The main window's size and place (QWidget::saveGeometry).
     QByteArray WindowGeometry() const;
     void SetWindowGeometry(const QByteArray& geometry);

@@ -3,6 +3,7 @@
 // named markers in one undo step, the plays drawn in the overview and the stretches no file
 // covers given suggested boundaries.
 
+#include "gui/app/AppSettings.h"
 #include "gui/app/ControlIds.h"
 #include "gui/app/LocalPath.h"
 #include "gui/app/Prompt.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMetaObject>
 #include <QProgressDialog>
@@ -71,7 +73,12 @@ void CSundrelDlg::OnMatchTracks() {
                        "entries. Files that do not play in the mix are left out."),
         kMatchCaption,
         {QStringLiteral("&Folder..."), QStringLiteral("&Playlist..."), QStringLiteral("Cancel")});
-    const QString start = QString::fromStdString(m_session.WavePath().parent_path().string());
+    // The track files usually stay in one library while mixes come and go: the dialog opens
+    // where they were found last time, else beside the mix.
+    QString start = sundrel::gui::AppSettings().TracksFolder();
+    if (start.isEmpty() || !QFileInfo(start).isDir()) {
+        start = QString::fromStdString(m_session.WavePath().parent_path().string());
+    }
     std::optional<QString> chosen;
     if (kind == 0) {
         chosen =
@@ -82,6 +89,11 @@ void CSundrelDlg::OnMatchTracks() {
     }
     if (!chosen || chosen->isEmpty()) {
         return;
+    }
+    {
+        const QFileInfo info(*chosen);
+        sundrel::gui::AppSettings().SetTracksFolder(info.isDir() ? info.absoluteFilePath()
+                                                                 : info.absolutePath());
     }
     if (m_session.Markers().Count() > 1) {
         const QString markers =

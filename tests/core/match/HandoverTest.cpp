@@ -4,30 +4,75 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
 namespace sundrel {
 namespace {
 
-// A plays mix 0-50 s (its file from 0), B mix 30-90 s (its file from 0): an equal-power
-// crossfade of 20 s whose middle is at 40 s.
+// Renders `seconds` of the score from `seed`, cut to exactly that length (a note may ring
+// past the end of the score).
+std::vector<float> Track(double seconds, std::uint32_t seed) {
+    std::vector<float> x =
+        matchtest::RenderAll(matchtest::Score(seconds, seed), seconds, kMatchRate);
+    x.resize(std::size_t(seconds * kMatchRate));
+    return x;
+}
+
+// An equal-power crossfade from A to B over mix seconds 30-50 (its middle at 40): A plays its
+// file from 0, B its file from `inOffset`, A's file `outExtra` seconds longer than the mix
+// holds of it (a play that leaves before the outro; B with an offset skips its intro). A is
+// heard through `outFilter` (a mono filter, given the sample and the share of the blend gone)
+// and at `outGain`.
 struct Blend {
+    static constexpr double kFrom = 30.0;
+    static constexpr double kTo = 50.0;
     std::vector<float> a, b, mix;
-    Blend() {
-        a = matchtest::RenderAll(matchtest::Score(50.0, 31), 50.0, kMatchRate);
-        b = matchtest::RenderAll(matchtest::Score(60.0, 32), 60.0, kMatchRate);
+
+    template <typename Filter>
+    Blend(double outExtra, double inOffset, double outGain, const Filter& outFilter) {
+        a = Track(kTo + outExtra, 31);
+        b = Track(60.0 + inOffset, 32);
         mix.assign(std::size_t(90 * kMatchRate), 0.0f);
+        const auto inSkip = std::size_t(inOffset * kMatchRate);
         for (std::size_t i = 0; i < mix.size(); ++i) {
             const double t = double(i) / kMatchRate;
-            const double x = std::clamp((t - 30.0) / 20.0, 0.0, 1.0) * std::numbers::pi / 2;
-            if (i < a.size()) {
-                mix[i] += float(std::cos(x)) * a[i];
+            const double share = std::clamp((t - kFrom) / (kTo - kFrom), 0.0, 1.0);
+            const double x = share * std::numbers::pi / 2;
+            if (t < kTo) {
+                mix[i] += float(outGain * std::cos(x) * outFilter(a[i], share));
             }
-            if (t >= 30.0 && i - std::size_t(30 * kMatchRate) < b.size()) {
-                mix[i] += float(std::sin(x)) * b[i - std::size_t(30 * kMatchRate)];
+            if (t >= kFrom) {
+                const std::size_t at = i - std::size_t(kFrom * kMatchRate) + inSkip;
+                if (at < b.size()) {
+                    mix[i] += float(std::sin(x) * b[at]);
+                }
             }
         }
+    }
+    explicit Blend(double outExtra = 0.0, double inOffset = 0.0, double outGain = 1.0)
+        : Blend(outExtra, inOffset, outGain, [](double v, double) { return v; }) {}
+
+    Handover Find(const TrackPlay& out, const TrackPlay& in) const {
+        return FindHandover(LevelSpectra(mix), out, LevelSpectra(a), in, LevelSpectra(b));
+    }
+};
+
+// Four one-pole low-passes in a row, closing from `from` Hz to `to` Hz over the blend (or
+// fixed at `from` with from == to): the DJ's filter sweep, or an EQ that takes the highs out.
+struct LowPass {
+    double from, to;
+    mutable std::array<double, 4> poles{};
+    double operator()(double v, double share) const {
+        const double cutoff = from * std::pow(to / from, share);
+        const double k = 1.0 - std::exp(-2.0 * std::numbers::pi * cutoff / kMatchRate);
+        for (double& p : poles) {
+            p += k * (v - p);
+            v = p;
+        }
+        return v;
     }
 };
 
@@ -39,31 +84,83 @@ TrackPlay Play(double start, double end, double offset) {
     return p;
 }
 
-TEST(FindHandover, TheMiddleOfAnEqualPowerBlend) {
-    const Blend blend;
-    const Handover h =
-        FindHandover(LevelSpectra(blend.mix), Play(0.0, 48.0, 0.0), LevelSpectra(blend.a),
-                     Play(32.0, 90.0, 2.0), LevelSpectra(blend.b));
+// Both plays hold their files to the edges: the overlap is where the one file begins and the
+// other ends, whatever the tracks' levels.
+TEST(FindHandover, AnOverlapBetweenTheFilesEdgesIsExact) {
+    const Blend blend(0.0, 0.0, 0.4);
+    const Handover h = blend.Find(Play(0.0, 48.0, 0.0), Play(32.0, 90.0, 2.0));
     ASSERT_TRUE(h.middle);
-    EXPECT_NEAR(*h.middle, 40.0, 0.75);
+    EXPECT_NEAR(h.inStart, 30.0, 0.05);
+    EXPECT_NEAR(h.outEnd, 50.0, 0.05);
+    EXPECT_NEAR(*h.middle, 40.0, 0.05);
 }
 
 // The landmarks found B only from mix second 49 (as for a quiet intro): its line still puts
 // its first sample at 30 s, so A is not taken as alone where B already plays, and the middle
-// stays where it is.
+// stays where it is. The same for A's matches ending early, at 31 s.
 TEST(FindHandover, MatchesThatBeginLateInTheBlendKeepItsMiddle) {
     const Blend blend;
-    const Handover late =
-        FindHandover(LevelSpectra(blend.mix), Play(0.0, 50.0, 0.0), LevelSpectra(blend.a),
-                     Play(49.0, 90.0, 19.0), LevelSpectra(blend.b));
+    const Handover late = blend.Find(Play(0.0, 50.0, 0.0), Play(49.0, 90.0, 19.0));
     ASSERT_TRUE(late.middle);
     EXPECT_NEAR(*late.middle, 40.0, 0.75);
-    // The same for A's matches ending early, at 31 s.
-    const Handover early =
-        FindHandover(LevelSpectra(blend.mix), Play(0.0, 31.0, 0.0), LevelSpectra(blend.a),
-                     Play(32.0, 90.0, 2.0), LevelSpectra(blend.b));
+    const Handover early = blend.Find(Play(0.0, 31.0, 0.0), Play(32.0, 90.0, 2.0));
     ASSERT_TRUE(early.middle);
     EXPECT_NEAR(*early.middle, 40.0, 0.75);
+}
+
+// B skips 15 s of its file and A leaves 20 s before its file's end; then only A leaves early.
+// A file's edge that is no end of the overlap does not move the middle, found where the
+// tracks' levels cross, nor do the ends go out to it.
+TEST(FindHandover, FileEdgesOutsideTheBlendAreNotItsEnds) {
+    const Blend both(20.0, 15.0);
+    const Handover h = both.Find(Play(0.0, 48.0, 0.0), Play(32.0, 90.0, 17.0));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.75);
+    EXPECT_GT(h.inStart, 29.0); // not B's first sample, at 15 s
+    EXPECT_LT(h.outEnd, 51.0);  // nor A's last, at 70 s
+    const Blend outro(20.0, 0.0);
+    const Handover o = outro.Find(Play(0.0, 48.0, 0.0), Play(32.0, 90.0, 2.0));
+    ASSERT_TRUE(o.middle);
+    EXPECT_NEAR(*o.middle, 40.0, 0.75);
+    EXPECT_LT(o.outEnd, 51.0);
+}
+
+// The DJ took A's highs out for the whole play (and both plays skip an edge): with each
+// track's EQ taken from where it plays alone, the highs B brings are not read as B playing
+// louder than it does, nor is the missing treble read as A fading early.
+TEST(FindHandover, AnEqualisedTrackKeepsTheMiddle) {
+    const Blend blend(20.0, 15.0, 2.0, LowPass{400.0, 400.0});
+    const Handover h = blend.Find(Play(0.0, 48.0, 0.0), Play(32.0, 90.0, 17.0));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.75);
+}
+
+// A low-pass sweep takes A's highs away long before its bass goes: the middle stays near
+// where the levels cross.
+TEST(FindHandover, ALowPassSweepKeepsTheMiddle) {
+    const Blend blend(20.0, 15.0, 1.0, LowPass{4000.0, 300.0});
+    const Handover h = blend.Find(Play(0.0, 45.0, 0.0), Play(35.0, 90.0, 20.0));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 1.0);
+}
+
+// A ends on the 15 s that B begins with (a shared loop), and the mix cuts from A's end to
+// B's second 15: B's landmarks already match from mix second 35. Neither track fades, so
+// the handover is a cut at 50 s, not a 15-s blend.
+TEST(FindHandover, ACutBetweenTracksThatShareALoopStaysACut) {
+    const std::vector<float> shared = Track(15.0, 99);
+    std::vector<float> a = Track(35.0, 31);
+    a.insert(a.end(), shared.begin(), shared.end());
+    std::vector<float> b = shared;
+    const std::vector<float> rest = Track(45.0, 32);
+    b.insert(b.end(), rest.begin(), rest.end());
+    std::vector<float> mix = a;
+    mix.insert(mix.end(), b.begin() + std::ptrdiff_t(15 * kMatchRate), b.end());
+    const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 50.0, 0.0), LevelSpectra(a),
+                                    Play(35.0, 90.0, 0.0), LevelSpectra(b));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 50.0, 1.0);
+    EXPECT_LE(h.outEnd - h.inStart, 2.5);
 }
 
 } // namespace
