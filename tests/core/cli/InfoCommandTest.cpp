@@ -59,9 +59,7 @@ TEST(CliInfo, WrappedSizesAreReportedWithHowTheyWereFound) {
                            .Fmt({})
                            .ChunkDeclared("data", static_cast<std::uint32_t>(audio), {})
                            .Build();
-    const Bytes list = {std::byte{'L'}, std::byte{'I'}, std::byte{'S'}, std::byte{'T'},
-                        std::byte{4},   std::byte{0},   std::byte{0},   std::byte{0},
-                        std::byte{'I'}, std::byte{'N'}, std::byte{'F'}, std::byte{'O'}};
+    const Bytes list = fixture::BytesOf(std::string("LIST\x04\0\0\0INFO", 12));
     fixture::WriteSparse(dir / "list.wav", head, 44 + audio);
     fixture::WriteAt(dir / "list.wav", 44 + audio, list);
     fixture::WriteSparse(dir / "odd.wav", head, 44 + audio + 12);
