@@ -1,6 +1,6 @@
 // Refusals that say what is really wrong: a project marker past the end of the mix, text in
-// UTF-16 without its mark, a WAV cut inside the data chunk's header, an unknown command and a
-// --min-track that is not a number.
+// UTF-16 without its mark, a WAV cut inside the data chunk's header, an unknown or missing
+// command, a missing file and a --min-track that is not a number.
 
 #include "core/cli/CliRunner.h"
 #include "core/markers/Marker.h"
@@ -63,11 +63,13 @@ TEST(CliMessages, EachRefusalNamesItsCause) {
          "UTF-16 text without a byte order mark"},
         {{"info", (f.dir / "cut.wav").string()}, 2, "ends inside the data chunk's header"},
         {{"frobnicate"}, 1, "frobnicate: not a command"},
+        {{}, 1, "A subcommand is required"},
+        {{"info"}, 1, "FILE is required"},
         {{"suggest", f.mix.string(), "--min-track", "nan"}, 1, "--min-track: not a number"},
     };
     for (const Case& c : cases) {
         const auto r = RunCli(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args.front() << ": " << r.err;
+        EXPECT_EQ(r.status, c.status) << testing::PrintToString(c.args) << ": " << r.err;
         EXPECT_THAT(r.err, HasSubstr(c.says));
     }
 }

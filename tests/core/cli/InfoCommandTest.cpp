@@ -42,15 +42,6 @@ TEST(CliInfo, ReportsEveryFileAndNamesTheUnusableOnes) {
     EXPECT_EQ(r.err, "sundrel-cli: " + (dir / "bad.wav").string() + ": not a RIFF/WAVE file\n");
 }
 
-TEST(CliInfo, UsageErrorsExitWithOne) {
-    EXPECT_EQ(RunCli({}).status, 1);
-    EXPECT_EQ(RunCli({"info"}).status, 1);
-    EXPECT_EQ(RunCli({"frobnicate"}).status, 1);
-    const auto help = RunCli({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("info"), std::string::npos);
-}
-
 // Over-4-GiB data sizes: read to the end, to the chunk after the audio, or reported as uncertain.
 TEST(CliInfo, WrappedSizesAreReportedWithHowTheyWereFound) {
     fixture::TempDir dir;
