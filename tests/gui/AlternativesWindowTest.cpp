@@ -119,14 +119,11 @@ class AlternativesWindowTest : public QObject {
         QVERIFY(Flagged(table, 0));
         QVERIFY2(table->item(0, CTrackTable::kLength)->toolTip().contains(QStringLiteral("three")),
                  qPrintable(table->item(0, CTrackTable::kLength)->toolTip()));
-        for (int row = 1; row < 10; ++row) {
-            QVERIFY2(!Flagged(table, row), qPrintable(QString::number(row)));
-        }
-        // A marker at 60 s splits the long track: nothing is implausible any more.
+        QVERIFY(!Flagged(table, 1));
+        // A marker at 60 s splits the long track: its flag goes (which lengths are
+        // implausible: AlternativesTest).
         session.AddAtFrame(60 * kRate);
-        for (int row = 0; row < 11; ++row) {
-            QVERIFY2(!Flagged(table, row), qPrintable(QString::number(row)));
-        }
+        QVERIFY(!Flagged(table, 0));
     }
 };
 

@@ -187,7 +187,7 @@ class DesktopTest : public QObject {
         }
         const auto disguised = files / "mix.sdr"; // a mix named like a project
         std::filesystem::copy_file(mix, disguised);
-        fixture::WriteFile(files / "notes.txt", {std::byte{'h'}, std::byte{'i'}});
+        fixture::WriteText(files / "notes.txt", "hi");
 
         Window w;
         QVERIFY(w.dlg.OpenPath(project));
@@ -211,7 +211,7 @@ class DesktopTest : public QObject {
         Window w;
         const auto mix = w.Mix(20.0);
         const auto other = w.Mix(25.0, {}, "other.wav");
-        fixture::WriteFile(w.dir / "readme.txt", {std::byte{'x'}});
+        fixture::WriteText(w.dir / "readme.txt", "x");
         // Refused: the cursor shows it, nothing is asked or opened.
         QVERIFY(!Drop(w.dlg, {QUrl::fromLocalFile(Text(mix)), QUrl::fromLocalFile(Text(other))}));
         QVERIFY(!Drop(w.dlg, {QUrl::fromLocalFile(Text(w.dir / "readme.txt"))}));

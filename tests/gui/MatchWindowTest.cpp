@@ -201,10 +201,7 @@ class MatchWindowTest : public QObject {
         QCOMPARE(Titles(w), kept);
 
         // A playlist whose only entry is missing: named, nothing changed.
-        fixture::WriteFile(w.dir / "set.m3u8",
-                           fixture::Bytes{std::byte{'g'}, std::byte{'o'}, std::byte{'n'},
-                                          std::byte{'e'}, std::byte{'.'}, std::byte{'m'},
-                                          std::byte{'p'}, std::byte{'3'}, std::byte{'\n'}});
+        fixture::WriteText(w.dir / "set.m3u8", "gone.mp3\n");
         w.prompt.choices.enqueue(1);
         w.Pick(w.dir / "set.m3u8");
         QVERIFY(Matched(w));

@@ -197,13 +197,7 @@ class WaveViewTest : public QObject {
         ReleaseThumb(bar, 20);
         QCOMPARE(w.View(), QStringLiteral("12 14"));
         QCOMPARE(w.Where(), QStringLiteral("13 0:00:13.000 216"));
-        // 12 / 60 * (data + 44) = 2116808.8 bytes, on a multiple of 4, halved.
-        QCOMPARE(dlg.WaveView()->m_nFirstSample, std::int64_t{1058404});
-        QCOMPARE(bar->value(), 10); // the thumb springs back
-
-        SetWindow(dlg, 1.5f, 3.5f);
-        ReleaseThumb(bar, 0);
-        QCOMPARE(w.View(), QStringLiteral("0.5 2.5"));
+        QCOMPARE(bar->value(), 10); // the thumb springs back (each move: the core's ScrollMove)
 
         SetWindow(dlg, 1.0f, 3.0f);
         ReleaseThumb(bar, 0);

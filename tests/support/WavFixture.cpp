@@ -142,6 +142,20 @@ Bytes ReadFile(const std::filesystem::path& path) {
     return b;
 }
 
+Bytes BytesOf(const std::string& text) {
+    const auto* bytes = reinterpret_cast<const std::byte*>(text.data());
+    return Bytes(bytes, bytes + text.size());
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    WriteFile(path, BytesOf(text));
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    const Bytes b = ReadFile(path);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
 Bytes Slice(const Bytes& b, std::size_t from, std::size_t length) {
     from = std::min(from, b.size());
     length = std::min(length, b.size() - from);

@@ -63,6 +63,10 @@ Bytes Counting(std::size_t size);
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& path);
+// The same for text, byte for byte (no line ends changed).
+Bytes BytesOf(const std::string& text);
+void WriteText(const std::filesystem::path& path, const std::string& text);
+std::string ReadText(const std::filesystem::path& path);
 // `length` bytes of `b` from `from` (to the end by default; empty past the end).
 Bytes Slice(const Bytes& b, std::size_t from, std::size_t length = SIZE_MAX);
 // The names in a directory, sorted.

@@ -1,23 +1,14 @@
 #include "core/app/FileKind.h"
+#include "support/WavFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
 using sundrel::app::FileKind;
-
-std::vector<std::byte> Bytes(const std::string& text) {
-    std::vector<std::byte> bytes;
-    for (const char c : text) {
-        bytes.push_back(static_cast<std::byte>(c));
-    }
-    return bytes;
-}
 
 TEST(FileKind, TheContentDecidesBeforeTheExtension) {
     const std::string riff = std::string("RIFF\x24\0\0\0WAVE", 12);
@@ -44,7 +35,7 @@ TEST(FileKind, TheContentDecidesBeforeTheExtension) {
         {"", "", FileKind::Unknown},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(sundrel::app::KindOf(Bytes(c.head), c.extension), c.expected)
+        EXPECT_EQ(sundrel::app::KindOf(fixture::BytesOf(c.head), c.extension), c.expected)
             << c.head << " " << c.extension;
     }
 }
@@ -52,9 +43,8 @@ TEST(FileKind, TheContentDecidesBeforeTheExtension) {
 TEST(FileKind, FilesAreReadFromTheDisk) {
     const std::filesystem::path dir = testing::TempDir();
     const auto write = [&](const char* name, const std::string& content) {
-        const std::filesystem::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
+        fixture::WriteText(dir / name, content);
+        return dir / name;
     };
     EXPECT_EQ(sundrel::app::KindOfFile(write("kind_project.dat", "Sndrl\x03 rest")),
               FileKind::Project);

@@ -1,6 +1,7 @@
 // Our decoding against libsndfile on the same generated files: same format, same frame count,
 // same sample values, for every sample type, mono and stereo, plain and extensible headers,
-// with and without extra chunks (each layout of the chunks: WaveLayoutTest, WaveFileTest).
+// with and without extra chunks (each layout of the chunks: WaveLayoutTest, WaveFileTest); the
+// block read gives what the element read gives.
 
 #include "core/audio/SampleReader.h"
 #include "core/audio/WaveFile.h"
@@ -11,6 +12,8 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <span>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -77,6 +80,19 @@ TEST_P(DecodeOracle, MatchesLibsndfile) {
     sf_close(sf);
     EXPECT_THROW(reader.Element(reader.ElementCount()), std::out_of_range);
     EXPECT_THROW(reader.Element(-1), std::out_of_range);
+    // The block read gives the same elements from any first one; it never reads past the end.
+    const std::int64_t count = reader.ElementCount();
+    for (const std::int64_t first : {std::int64_t{0}, std::int64_t{5}}) {
+        std::vector<std::int32_t> block(static_cast<std::size_t>(count - first));
+        reader.Elements(first, block);
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            ASSERT_EQ(block[i], reader.Element(first + static_cast<std::int64_t>(i))) << i;
+        }
+    }
+    std::vector<std::int32_t> two(2);
+    EXPECT_THROW(reader.Elements(count - 1, two), std::out_of_range);
+    EXPECT_THROW(reader.Elements(-1, two), std::out_of_range);
+    reader.Elements(count, std::span<std::int32_t>{}); // an empty read at the end is fine
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DecodeOracle,

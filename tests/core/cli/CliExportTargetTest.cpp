@@ -17,27 +17,11 @@ namespace fs = std::filesystem;
 using clitest::RunCli;
 using testing::HasSubstr;
 
-struct Mix {
-    fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    fixture::Bytes bytes;
-    Mix() {
-        const fixture::Format f{1, 1, 8000, 8};
-        bytes = fixture::CanonicalWav(f, fixture::TestSignal(f, 200'000));
-        fixture::WriteFile(mix, bytes);
-    }
-    void Text(const fs::path& path, const std::string& text) const {
-        fixture::WriteFile(
-            path, fixture::Bytes(reinterpret_cast<const std::byte*>(text.data()),
-                                 reinterpret_cast<const std::byte*>(text.data()) + text.size()));
-    }
-};
-
 TEST(CliExportTarget, NeverReplacesTheMixOrASourceHoweverSpelt) {
-    Mix m;
+    const clitest::MixFolder m;
     const fs::path cue = m.dir / "mix.cue";
-    m.Text(cue, "FILE \"mix.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-                "  TRACK 02 AUDIO\n    INDEX 01 00:10:00\n");
+    fixture::WriteText(cue, "FILE \"mix.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                            "  TRACK 02 AUDIO\n    INDEX 01 00:10:00\n");
     const fixture::Bytes cueBytes = fixture::ReadFile(cue);
     ASSERT_EQ(::link(m.mix.c_str(), (m.dir / "hard.wav").c_str()), 0);
     fs::create_symlink(m.mix, m.dir / "soft.sdr");
@@ -66,7 +50,7 @@ TEST(CliExportTarget, NeverReplacesTheMixOrASourceHoweverSpelt) {
         EXPECT_FALSE(fs::exists(m.dir / "a.txt"));
     }
     // Other files are still replaced, a symbolic link by way of the file it leads to.
-    m.Text(m.dir / "old.cue", "old");
+    fixture::WriteText(m.dir / "old.cue", "old");
     fs::create_symlink(m.dir / "old.cue", m.dir / "link.cue");
     const auto r = RunCli({"export", mix, "--at", "10", "--to-cue", (m.dir / "link.cue").string(),
                            "--to-labels", (m.dir / "labels.txt").string()});
@@ -77,9 +61,9 @@ TEST(CliExportTarget, NeverReplacesTheMixOrASourceHoweverSpelt) {
 
 // A split never writes a track over the file its markers come from either.
 TEST(CliExportTarget, SplitSparesItsMarkerFile) {
-    Mix m;
+    const clitest::MixFolder m;
     const fs::path labels = m.dir / "track02.wav";
-    m.Text(labels, "0\t0\tFirst\n10\t10\tSecond\n");
+    fixture::WriteText(labels, "0\t0\tFirst\n10\t10\tSecond\n");
     const auto before = fixture::ReadFile(labels);
     const auto r =
         RunCli({"split", m.mix.string(), "--labels", labels.string(), "-o", m.dir.Path().string()});
@@ -90,7 +74,7 @@ TEST(CliExportTarget, SplitSparesItsMarkerFile) {
 }
 
 TEST(CliExportTarget, WritesOnlyRegularFiles) {
-    Mix m;
+    const clitest::MixFolder m;
     const fs::path fifo = m.dir / "fifo.cue";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     fs::create_symlink("/dev/null", m.dir / "out.cue");

@@ -17,24 +17,16 @@ using clitest::RunCli;
 using testing::HasSubstr;
 
 // 300 s of 8-bit mono at 8 kHz, and a cue sheet for it in CRLF with a byte order mark.
-struct Set {
-    fixture::TempDir dir;
-    fs::path mix = dir / "Night Mix.wav";
+struct Set : clitest::MixFolder {
     fs::path cue = dir / "night.cue";
-    Set() {
-        const fixture::Format f{1, 1, 8000, 8};
-        fixture::WriteFile(mix, fixture::CanonicalWav(f, fixture::TestSignal(f, 2'400'000)));
-        WriteText(cue, "\xEF\xBB\xBFPERFORMER \"DJ Ω\"\r\nTITLE \"Night\"\r\n"
-                       "FILE \"Night Mix.wav\" WAVE\r\n"
-                       "  TRACK 01 AUDIO\r\n    TITLE \"Intro\"\r\n    INDEX 01 00:00:00\r\n"
-                       "  TRACK 02 AUDIO\r\n    TITLE \"Café\"\r\n    PERFORMER \"B/C\"\r\n"
-                       "    INDEX 01 01:01:37\r\n"
-                       "  TRACK 03 AUDIO\r\n    TITLE \"Last\"\r\n    INDEX 01 04:00:00\r\n");
-    }
-    static void WriteText(const fs::path& path, const std::string& text) {
-        fixture::WriteFile(
-            path, fixture::Bytes(reinterpret_cast<const std::byte*>(text.data()),
-                                 reinterpret_cast<const std::byte*>(text.data()) + text.size()));
+    Set() : MixFolder(300, "Night Mix.wav") {
+        fixture::WriteText(cue,
+                           "\xEF\xBB\xBFPERFORMER \"DJ Ω\"\r\nTITLE \"Night\"\r\n"
+                           "FILE \"Night Mix.wav\" WAVE\r\n"
+                           "  TRACK 01 AUDIO\r\n    TITLE \"Intro\"\r\n    INDEX 01 00:00:00\r\n"
+                           "  TRACK 02 AUDIO\r\n    TITLE \"Café\"\r\n    PERFORMER \"B/C\"\r\n"
+                           "    INDEX 01 01:01:37\r\n"
+                           "  TRACK 03 AUDIO\r\n    TITLE \"Last\"\r\n    INDEX 01 04:00:00\r\n");
     }
 };
 
@@ -62,7 +54,7 @@ TEST(CliMarkerFiles, ACueSheetAloneGivesNamedTaggedTracks) {
 
 TEST(CliMarkerFiles, TracklistNamesAndExportRoundTrips) {
     Set s;
-    Set::WriteText(s.dir / "names.txt", "1. A - One\n2. B – Two\n3) Three by C\n");
+    fixture::WriteText(s.dir / "names.txt", "1. A - One\n2. B – Two\n3) Three by C\n");
     const fs::path out = s.dir / "out";
     fs::create_directory(out);
     // Names without times for the markers --at places; a wrong count changes nothing.
@@ -97,9 +89,11 @@ TEST(CliMarkerFiles, TracklistNamesAndExportRoundTrips) {
 
 TEST(CliMarkerFiles, RefusalsSayWhy) {
     Set s;
-    Set::WriteText(s.dir / "bad.cue", "FILE \"x.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:99:00\n");
-    Set::WriteText(s.dir / "other.cue", "FILE \"other.wav\" WAVE\nTRACK 01 AUDIO\n"
-                                        "INDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:10:00\n");
+    fixture::WriteText(s.dir / "bad.cue",
+                       "FILE \"x.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:99:00\n");
+    fixture::WriteText(s.dir / "other.cue",
+                       "FILE \"other.wav\" WAVE\nTRACK 01 AUDIO\n"
+                       "INDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:10:00\n");
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -137,9 +131,9 @@ TEST(CliMarkerFiles, RefusalsSayWhy) {
 // sheet and the lead-in itself: CueSheetTest, MixSessionSourcesTest.)
 TEST(CliMarkerFiles, PregapChoosesTheLeadInTrack) {
     Set s;
-    Set::WriteText(s.dir / "mixxx.cue", "PERFORMER \"DJ\"\nFILE \"Night Mix.wav\" WAVE\n"
-                                        "TRACK 01 AUDIO\n  TITLE \"A\"\n  INDEX 01 00:01:60\n"
-                                        "TRACK 02 AUDIO\n  TITLE \"B\"\n  INDEX 01 01:00:00\n");
+    fixture::WriteText(s.dir / "mixxx.cue", "PERFORMER \"DJ\"\nFILE \"Night Mix.wav\" WAVE\n"
+                                            "TRACK 01 AUDIO\n  TITLE \"A\"\n  INDEX 01 00:01:60\n"
+                                            "TRACK 02 AUDIO\n  TITLE \"B\"\n  INDEX 01 01:00:00\n");
     const fs::path separate = s.dir / "separate";
     fs::create_directory(separate);
     auto run = RunCli({"split", "--cue", (s.dir / "mixxx.cue").string(), "--names", "{nn} {title}",

@@ -99,9 +99,7 @@ TEST(CliMatch, RefusesCandidatesThatAreNotThere) {
     auto r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "empty").string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("no audio files in the folder"), std::string::npos) << r.err;
-    fixture::WriteFile(set.dir / "set.m3u",
-                       fixture::Bytes{std::byte{'x'}, std::byte{'.'}, std::byte{'m'},
-                                      std::byte{'p'}, std::byte{'3'}, std::byte{'\n'}});
+    fixture::WriteText(set.dir / "set.m3u", "x.mp3\n");
     r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "set.m3u").string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("none of the playlist's 1 files exists"), std::string::npos) << r.err;

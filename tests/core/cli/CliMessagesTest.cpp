@@ -1,6 +1,6 @@
 // Refusals that say what is really wrong: a project marker past the end of the mix, text in
-// UTF-16 without its mark, a WAV cut inside the data chunk's header, an unknown command and a
-// --min-track that is not a number.
+// UTF-16 without its mark, a WAV cut inside the data chunk's header, an unknown or missing
+// command, a missing file and a --min-track that is not a number.
 
 #include "core/cli/CliRunner.h"
 #include "core/markers/Marker.h"
@@ -16,24 +16,10 @@ namespace fs = std::filesystem;
 using clitest::RunCli;
 using testing::HasSubstr;
 
-struct Files {
-    fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    Files() {
-        const fixture::Format f{1, 1, 8000, 8};
-        fixture::WriteFile(mix, fixture::CanonicalWav(f, fixture::TestSignal(f, 200'000)));
-    }
-    void Text(const fs::path& path, const std::string& text) const {
-        fixture::WriteFile(
-            path, fixture::Bytes(reinterpret_cast<const std::byte*>(text.data()),
-                                 reinterpret_cast<const std::byte*>(text.data()) + text.size()));
-    }
-};
-
 // A version 3 project (a named marker) whose marker lies past the mix is refused as a marker
 // file with that time is; nothing is written.
 TEST(CliMessages, ProjectMarkerPastTheEndIsRefused) {
-    Files f;
+    const clitest::MixFolder f;
     sundrel::Marker far = sundrel::FrameMarker(1'000'000'000'000);
     far.title = "Far";
     const fs::path project = f.dir / "far.sdr";
@@ -54,14 +40,14 @@ TEST(CliMessages, ProjectMarkerPastTheEndIsRefused) {
 }
 
 TEST(CliMessages, EachRefusalNamesItsCause) {
-    Files f;
+    const clitest::MixFolder f;
     // "00:00 Intro" in UTF-16LE without the byte order mark.
     std::string utf16;
     for (const char c : std::string("00:00 Intro\n01:00 Next\n")) {
         utf16 += c;
         utf16 += '\0';
     }
-    f.Text(f.dir / "list.txt", utf16);
+    fixture::WriteText(f.dir / "list.txt", utf16);
     // A WAV that ends four bytes into its data chunk's header.
     fixture::Bytes cut = fixture::CanonicalWav({}, fixture::Bytes(400));
     cut.resize(36 + 4);
@@ -77,11 +63,13 @@ TEST(CliMessages, EachRefusalNamesItsCause) {
          "UTF-16 text without a byte order mark"},
         {{"info", (f.dir / "cut.wav").string()}, 2, "ends inside the data chunk's header"},
         {{"frobnicate"}, 1, "frobnicate: not a command"},
+        {{}, 1, "A subcommand is required"},
+        {{"info"}, 1, "FILE is required"},
         {{"suggest", f.mix.string(), "--min-track", "nan"}, 1, "--min-track: not a number"},
     };
     for (const Case& c : cases) {
         const auto r = RunCli(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args.front() << ": " << r.err;
+        EXPECT_EQ(r.status, c.status) << testing::PrintToString(c.args) << ": " << r.err;
         EXPECT_THAT(r.err, HasSubstr(c.says));
     }
 }

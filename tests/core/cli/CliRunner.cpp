@@ -18,11 +18,6 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-std::string Text(const std::filesystem::path& path) {
-    const auto b = fixture::ReadFile(path);
-    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
-}
-
 // Runs a shell command, capturing its output and exit status. A command that hangs fails its
 // test (status 124) instead of stopping the whole run.
 Result RunCommand(const std::string& command, int timeoutSeconds) {
@@ -31,7 +26,8 @@ Result RunCommand(const std::string& command, int timeoutSeconds) {
                              " >" + Quote((dir / "out").string()) + " 2>" +
                              Quote((dir / "err").string());
     const int raw = std::system(line.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir / "out"), Text(dir / "err")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fixture::ReadText(dir / "out"),
+            fixture::ReadText(dir / "err")};
 }
 
 // The shell's words for running sundrel-cli with `args`.
@@ -44,6 +40,12 @@ std::string CliCommand(const std::vector<std::string>& args) {
 }
 } // namespace
 
+MixFolder::MixFolder(int seconds, const std::string& name) : mix(dir / name) {
+    const fixture::Format f{1, 1, 8000, 8};
+    bytes = fixture::CanonicalWav(f, fixture::TestSignal(f, std::size_t{8000} * seconds));
+    fixture::WriteFile(mix, bytes);
+}
+
 Result RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
     return RunCommand(CliCommand(args), timeoutSeconds);
 }
@@ -53,7 +55,7 @@ Result RunCliRedirected(const std::vector<std::string>& args, const std::string&
     const std::string line = "timeout -k 5 300 " + CliCommand(args) + " " + redirect + " 2>" +
                              Quote((dir / "err").string());
     const int raw = std::system(line.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", Text(dir / "err")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", fixture::ReadText(dir / "err")};
 }
 
 Result RunCliOnTerminal(const std::vector<std::string>& args) {
@@ -84,7 +86,7 @@ Result RunCliWithStdout(const std::vector<std::string>& args, int stdoutFd) {
     }
     int raw = 0;
     ::waitpid(pid, &raw, 0);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", Text(dir / "err")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", fixture::ReadText(dir / "err")};
 }
 
 } // namespace clitest

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/WavFixture.h"
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,15 @@ struct Result {
     int status = -1;
     std::string out;
     std::string err;
+};
+
+// A temporary folder holding `seconds` of the 8-bit mono 8 kHz test signal as `name` (8,000
+// bytes a second): the mix most command-line tests run on.
+struct MixFolder {
+    explicit MixFolder(int seconds = 25, const std::string& name = "mix.wav");
+    fixture::TempDir dir;
+    std::filesystem::path mix;
+    fixture::Bytes bytes; // the whole file
 };
 
 // Runs the built sundrel-cli with the given arguments, capturing its output and exit status.

@@ -20,15 +20,16 @@ using clitest::RunCli;
 using fixture::Bytes;
 using testing::HasSubstr;
 
-struct Mixes {
-    fixture::TempDir dir;
-    fs::path million = dir / "million.wav"; // 1,000,044 bytes, 16-bit stereo 44.1 kHz
-    fs::path long8 = dir / "long.wav";      // 300 s of 8-bit mono 8 kHz
+// 300 s of 8-bit mono 8 kHz as long.wav, 1,000,044 bytes of 16-bit stereo 44.1 kHz, and an
+// empty folder "out" beside them.
+struct Mixes : clitest::MixFolder {
+    fs::path million = dir / "million.wav";
+    fs::path long8 = mix;
     std::string out = dir.Path().string();
-    Mixes() {
+    fs::path outDir = dir / "out";
+    Mixes() : MixFolder(300, "long.wav") {
         fixture::WriteFile(million, fixture::CanonicalWav({}, fixture::TestSignal({}, 250'000)));
-        const fixture::Format f{1, 1, 8000, 8};
-        fixture::WriteFile(long8, fixture::CanonicalWav(f, fixture::TestSignal(f, 2'400'000)));
+        fs::create_directory(outDir);
     }
 };
 
@@ -186,14 +187,14 @@ TEST(CliSplit, StaleTracksAreReportedOrCleaned) {
                                    "track08.wav\n"));
     EXPECT_EQ(fixture::Listing(m.dir.Path()),
               (std::vector<std::string>{".sundrel-split", "long.wav", "million.wav", "notes.txt",
-                                        "track01.wav", "track02.wav", "track03.wav", "track04.wav",
-                                        "track05.wav", "track06.wav", "track07.wav", "track09.wav",
-                                        "track1.wav"}));
+                                        "out", "track01.wav", "track02.wav", "track03.wav",
+                                        "track04.wav", "track05.wav", "track06.wav", "track07.wav",
+                                        "track09.wav", "track1.wav"}));
     run = split({"--clean"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("removed 6 track files"));
     EXPECT_TRUE(fs::exists(m.dir / "track09.wav")); // the mix
-    EXPECT_EQ(fixture::Listing(m.dir.Path()).size(), 7u);
+    EXPECT_EQ(fixture::Listing(m.dir.Path()).size(), 8u);
     EXPECT_TRUE(split({}).err.empty());
 }
 
@@ -202,8 +203,7 @@ TEST(CliSplit, StaleTracksAreReportedOrCleaned) {
 TEST(CliSplit, CleanRemovesOnlyTracksASplitWrote) {
     Mixes m;
     const std::string mix = m.long8.string();
-    const fs::path out = m.dir / "out";
-    fs::create_directory(out);
+    const fs::path out = m.outDir;
     auto split = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"split", mix, "-o", out.string()});
         return RunCli(args);
@@ -270,8 +270,7 @@ TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
     for (const bool pipe : {false, true}) {
         SCOPED_TRACE(pipe ? "closed pipe" : "/dev/full");
         Mixes m;
-        const fs::path out = m.dir / "out";
-        fs::create_directory(out);
+        const fs::path out = m.outDir;
         int fd = -1;
         if (pipe) {
             int fds[2];
@@ -298,8 +297,7 @@ TEST(CliSplit, UnwritableListStillLeavesEveryTrack) {
 // A split into a folder another split holds waits for it, or with --no-wait fails at once.
 TEST(CliSplit, SecondSplitIntoAFolderWaitsOrFails) {
     Mixes m;
-    const fs::path out = m.dir / "out";
-    fs::create_directory(out);
+    const fs::path out = m.outDir;
     bool opened = false;
     sundrel::io::UniqueFd held = sundrel::io::LockFolder(out, false, {}, opened);
     ASSERT_TRUE(held);
@@ -352,15 +350,14 @@ TEST(CliSplit, ShortTracksWarnOrWithStrictRefuse) {
         Mixes m;
         args.push_back(m.long8.string());
         args.insert(args.end(), c.cuts.begin(), c.cuts.end());
-        args.insert(args.end(), {"-o", (m.dir / "out").string()});
-        fs::create_directory(m.dir / "out");
+        args.insert(args.end(), {"-o", m.outDir.string()});
         SCOPED_TRACE(testing::PrintToString(c.cuts));
 
         args.push_back("--strict");
         const auto strict = RunCli(args);
         EXPECT_EQ(strict.status, c.warnings.empty() ? 0 : 1) << strict.err;
         if (!c.warnings.empty()) {
-            EXPECT_EQ(fixture::Listing(m.dir / "out"), std::vector<std::string>{});
+            EXPECT_EQ(fixture::Listing(m.outDir), std::vector<std::string>{});
             EXPECT_THAT(strict.err, HasSubstr("--strict"));
         }
         args.pop_back();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -42,50 +43,30 @@ TEST(Tracklist, ReadsEveryTimedShape) {
         {"  \t03:15\tArtist\t-\tTitle  ", {S(195), "Title", "Artist"}},
         {"03:15 Jay-Z - 4:44", {S(195), "4:44", "Jay-Z"}},
         {"03:15 Title [04:30]", {S(195), "Title [04:30]", ""}}, // a trailing time is the name
-    };
-    for (const Case& c : cases) {
-        const MarkerSet set = ReadTracklist(c.line);
-        ASSERT_EQ(set.tracks.size(), 1u) << c.line;
-        EXPECT_EQ(set.tracks[0], c.track) << c.line;
-    }
-}
-
-// Lines as people paste them from forums, video descriptions and DJ sites, each read alone:
-// one line for each mark, glue and trailing start the reader tells apart.
-TEST(Tracklist, ReadsLinesAsTheyArePosted) {
-    struct Case {
-        const char* line;
-        std::int64_t seconds;
-        const char* artist;
-        const char* title;
-    };
-    const Case cases[] = {
-        {"01 - 00:00 - Rhythim Is Rhythim - Strings of Life", 0, "Rhythim Is Rhythim",
-         "Strings of Life"},
-        {"12:20 : Daft Punk - Around the World", 740, "Daft Punk", "Around the World"},
-        {"15:00: Green Velvet - La La Land", 900, "Green Velvet", "La La Land"},
-        {"\u2022\t00:10 - Moby - Porcelain", 10, "Moby", "Porcelain"},
-        {"07:47\u2013 Energy 52 - Cafe Del Mar", 467, "Energy 52", "Cafe Del Mar"},
-        {"Joey Beltram - Energy Flash @ 1:05:00", 3900, "Joey Beltram", "Energy Flash"},
-        {"Orbital - Chime [22:10]", 1330, "Orbital", "Chime"},
-        {"00:00:00 Aphex Twin - Windowlicker", 0, "Aphex Twin", "Windowlicker"},
-        {"05:40 \u2014 Fatboy Slim \u2014 Right Here, Right Now", 340, "Fatboy Slim",
-         "Right Here, Right Now"},
-        {"#3 10:15 Basement Jaxx - Where's Your Head At", 615, "Basement Jaxx",
-         "Where's Your Head At"},
-        {"14:02 Paul Johnson - Get Get Down (Original Mix) [Moody Recordings]", 842, "Paul Johnson",
-         "Get Get Down (Original Mix) [Moody Recordings]"},
-        {"12:00 \u00B7 Kerri Chandler - Rain", 720, "Kerri Chandler", "Rain"},
+        // Lines as people paste them from forums, video descriptions and DJ sites: one line
+        // for each mark, glue and trailing start the reader tells apart.
+        {"01 - 00:00 - Rhythim Is Rhythim - Strings of Life",
+         {S(0), "Strings of Life", "Rhythim Is Rhythim"}},
+        {"12:20 : Daft Punk - Around the World", {S(740), "Around the World", "Daft Punk"}},
+        {"15:00: Green Velvet - La La Land", {S(900), "La La Land", "Green Velvet"}},
+        {"\u2022\t00:10 - Moby - Porcelain", {S(10), "Porcelain", "Moby"}},
+        {"07:47\u2013 Energy 52 - Cafe Del Mar", {S(467), "Cafe Del Mar", "Energy 52"}},
+        {"Joey Beltram - Energy Flash @ 1:05:00", {S(3900), "Energy Flash", "Joey Beltram"}},
+        {"Orbital - Chime [22:10]", {S(1330), "Chime", "Orbital"}},
+        {"00:00:00 Aphex Twin - Windowlicker", {S(0), "Windowlicker", "Aphex Twin"}},
+        {"05:40 \u2014 Fatboy Slim \u2014 Right Here, Right Now",
+         {S(340), "Right Here, Right Now", "Fatboy Slim"}},
+        {"#3 10:15 Basement Jaxx - Where's Your Head At",
+         {S(615), "Where's Your Head At", "Basement Jaxx"}},
+        {"14:02 Paul Johnson - Get Get Down (Original Mix) [Moody Recordings]",
+         {S(842), "Get Get Down (Original Mix) [Moody Recordings]", "Paul Johnson"}},
+        {"12:00 \u00B7 Kerri Chandler - Rain", {S(720), "Rain", "Kerri Chandler"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        try {
-            const MarkerSet set = ReadTracklist(c.line);
-            ASSERT_EQ(set.tracks.size(), 1u);
-            EXPECT_EQ(set.tracks[0], (TrackEntry{S(c.seconds), c.title, c.artist}));
-        } catch (const InteropError& e) {
-            ADD_FAILURE() << e.what();
-        }
+        const MarkerSet set = ReadTracklist(c.line);
+        ASSERT_EQ(set.tracks.size(), 1u);
+        EXPECT_EQ(set.tracks[0], c.track);
     }
 }
 
@@ -137,12 +118,11 @@ TEST(Tracklist, ReadsAPostedListWithBlankLines) {
                                         "05:12 Daft Punk \u2013 Around the World\r\n"
                                         "59:59 Porcelain by Moby\r\n"
                                         "1:00:00 Stand by Me\r\n");
-    ASSERT_EQ(set.tracks.size(), 4u);
-    EXPECT_EQ(set.tracks[0], (TrackEntry{S(0), "Strings of Life", "Rhythim Is Rhythim"}));
-    EXPECT_EQ(set.tracks[1], (TrackEntry{S(312), "Around the World", "Daft Punk"}));
-    EXPECT_EQ(set.tracks[2], (TrackEntry{S(3599), "Porcelain", "Moby"}));
-    // "by" before a pronoun belongs to the title.
-    EXPECT_EQ(set.tracks[3], (TrackEntry{S(3600), "Stand by Me", ""}));
+    EXPECT_EQ(set.tracks, (std::vector<TrackEntry>{
+                              {S(0), "Strings of Life", "Rhythim Is Rhythim"},
+                              {S(312), "Around the World", "Daft Punk"},
+                              {S(3599), "Porcelain", "Moby"},
+                              {S(3600), "Stand by Me", ""}})); // "by" before a pronoun: title
 }
 
 TEST(Tracklist, ReadsNamesWithoutTimes) {
@@ -152,13 +132,13 @@ TEST(Tracklist, ReadsNamesWithoutTimes) {
                                         "* Untitled\n"
                                         "\u2022 Porcelain by Moby\n"
                                         "1999 - Prince\n");
-    ASSERT_EQ(set.tracks.size(), 6u);
-    EXPECT_EQ(set.tracks[0], (TrackEntry{std::nullopt, "Strings of Life", "Rhythim Is Rhythim"}));
-    EXPECT_EQ(set.tracks[1], (TrackEntry{std::nullopt, "Around the World", "Daft Punk"}));
-    EXPECT_EQ(set.tracks[2], (TrackEntry{std::nullopt, "Porcelain", "Moby"})); // a bullet
-    EXPECT_EQ(set.tracks[3], (TrackEntry{std::nullopt, "Untitled", ""}));
-    EXPECT_EQ(set.tracks[4], (TrackEntry{std::nullopt, "Porcelain", "Moby"}));
-    EXPECT_EQ(set.tracks[5], (TrackEntry{std::nullopt, "Prince", "1999"})); // not a number
+    EXPECT_EQ(set.tracks,
+              (std::vector<TrackEntry>{{std::nullopt, "Strings of Life", "Rhythim Is Rhythim"},
+                                       {std::nullopt, "Around the World", "Daft Punk"},
+                                       {std::nullopt, "Porcelain", "Moby"}, // after a bullet
+                                       {std::nullopt, "Untitled", ""},
+                                       {std::nullopt, "Porcelain", "Moby"},
+                                       {std::nullopt, "Prince", "1999"}})); // not a number
 }
 
 TEST(Tracklist, RefusesEachMalformedLineWithItsNumber) {

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,16 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using fixture::Bytes;
+using fixture::BytesOf;
 using fixture::Listing;
 using sundrel::io::IoError;
 using sundrel::io::WriteFileAtomically;
 using testing::HasSubstr;
-
-Bytes Text(const std::string& s) {
-    Bytes b(s.size());
-    std::memcpy(b.data(), s.data(), s.size());
-    return b;
-}
 
 // Runs `f` on a thread without the capabilities that let root ignore file permissions
 // (capabilities belong to a thread), so permission tests mean the same for root and users.
@@ -73,26 +67,26 @@ class FileSizeLimit {
 TEST(AtomicFile, WritesANewFileAndReplacesAnOldOneLeavingNoTemporary) {
     fixture::TempDir dir;
     const fs::path target = dir / "set.sdr";
-    WriteFileAtomically(target, Text("first version"));
-    EXPECT_EQ(fixture::ReadFile(target), Text("first version"));
-    WriteFileAtomically(target, Text("second"));
-    EXPECT_EQ(fixture::ReadFile(target), Text("second"));
+    WriteFileAtomically(target, BytesOf("first version"));
+    EXPECT_EQ(fixture::ReadFile(target), BytesOf("first version"));
+    WriteFileAtomically(target, BytesOf("second"));
+    EXPECT_EQ(fixture::ReadFile(target), BytesOf("second"));
     WriteFileAtomically(target, {});
     EXPECT_EQ(fs::file_size(target), 0u);
     EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"set.sdr"});
 
     // A name as long as the file system allows still gets a temporary beside it.
     const std::string longName(255, 'n');
-    WriteFileAtomically(dir / longName, Text("long"));
-    EXPECT_EQ(fixture::ReadFile(dir / longName), Text("long"));
+    WriteFileAtomically(dir / longName, BytesOf("long"));
+    EXPECT_EQ(fixture::ReadFile(dir / longName), BytesOf("long"));
     EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{longName, "set.sdr"}));
 
     // A bare name is written in the working folder.
     const fs::path before = fs::current_path();
     fs::current_path(dir.Path());
-    WriteFileAtomically("bare.sdr", Text("here"));
+    WriteFileAtomically("bare.sdr", BytesOf("here"));
     fs::current_path(before);
-    EXPECT_EQ(fixture::ReadFile(dir / "bare.sdr"), Text("here"));
+    EXPECT_EQ(fixture::ReadFile(dir / "bare.sdr"), BytesOf("here"));
 }
 
 // Every failure names the target and the reason, keeps the old file as it was and leaves
@@ -106,7 +100,7 @@ TEST(AtomicFile, FailuresKeepTheOldFileAndRemoveTheTemporary) {
         bool withoutOverride = false;
         rlim_t sizeLimit = RLIM_INFINITY;
     };
-    const Bytes old = Text("old contents");
+    const Bytes old = BytesOf("old contents");
     const Bytes longer(4096, std::byte{7});
     const std::vector<Case> cases = {
         {"folder missing", [](const fs::path& d) { return d / "gone" / "x.sdr"; }, "cannot create",

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -147,9 +149,16 @@ void Set32(Bytes& b, std::size_t at, std::uint32_t v) {
     }
 }
 
-sundrel::WaveLayout SparseLayout(const Bytes& head) {
+// The layout of a sparse file of `total` bytes: `head` at the start, then each of `writes`
+// (an offset and its bytes).
+using Writes = std::vector<std::pair<std::uint64_t, Bytes>>;
+sundrel::WaveLayout SparseLayout(const Bytes& head, std::uint64_t total = kBig,
+                                 const Writes& writes = {}) {
     fixture::TempDir dir;
-    fixture::WriteSparse(dir / "big.wav", head, kBig);
+    fixture::WriteSparse(dir / "big.wav", head, total);
+    for (const auto& [at, bytes] : writes) {
+        fixture::WriteAt(dir / "big.wav", at, bytes);
+    }
     const sundrel::MappedFile mapped(dir / "big.wav");
     return ReadWaveLayout(mapped.Bytes());
 }
@@ -196,79 +205,41 @@ TEST(WaveLayout, WrappedSizesOfLargeRiffFilesAreReadToTheEndInWholeFrames) {
     EXPECT_FALSE(honest.dataSizeRecovered);
 }
 
-// A sparse file of `total` bytes: `head` at the start and `tail` written at `tailAt`.
-sundrel::WaveLayout SparseLayoutWith(const Bytes& head, std::uint64_t total, const Bytes& tail,
-                                     std::uint64_t tailAt) {
-    fixture::TempDir dir;
-    fixture::WriteSparse(dir / "big.wav", head, total);
-    fixture::WriteAt(dir / "big.wav", tailAt, tail);
-    const sundrel::MappedFile mapped(dir / "big.wav");
-    return ReadWaveLayout(mapped.Bytes());
-}
-
+// A wrapped size followed by a chunk: the chunks that really follow the audio decide its size,
+// even where audio bytes happen to read as a chunk header at the wrapped field's end, or the
+// field wrapped to 0; bytes that are no chunk leave the field, and the doubt is reported.
 TEST(WaveLayout, WrappedSizesFollowedByAChunkAreFoundOrFlagged) {
     const std::uint64_t audio = 5ull * 1024 * 1024 * 1024 + 1000; // whole 4-byte frames
-    const auto field = static_cast<std::uint32_t>(audio);
-    const Bytes head = WavBuilder().Fmt(Format{}).ChunkDeclared("data", field, {}).Build();
-    const Bytes list = WavBuilder().Chunk("LIST", Audio(26)).Build(); // "RIFF....WAVE" + chunk
-    const Bytes listChunk = fixture::Slice(list, 12);
+    const Bytes list = fixture::Slice(WavBuilder().Chunk("LIST", Audio(26)).Build(), 12);
+    const Bytes decoy = fixture::BytesOf(std::string("abcd\x10\0\0\0", 8)); // a chunk header
     const struct {
         const char* what;
-        Bytes tail;
-        std::uint64_t extra; // bytes after the audio
+        std::uint64_t audio;
+        Bytes tail; // after the audio
+        bool decoy; // at the end the field gives
         std::uint64_t size;
         bool recovered;
         bool uncertain;
     } cases[] = {
-        {"a LIST chunk after the audio", listChunk, listChunk.size(), audio, true, false},
-        // Bytes that are no chunk: the field is kept, and the doubt is reported.
-        {"no chunk after the audio", Bytes(34, std::byte{0}), 34, field, false, true},
+        {"a LIST chunk after the audio", audio, list, false, audio, true, false},
+        {"no chunk after the audio", audio, Bytes(34), false, audio % (1ull << 32), false, true},
+        {"audio that reads as a chunk", audio, list, true, audio, true, false},
+        {"exactly 4 GiB of audio", 1ull << 32, list, false, 1ull << 32, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto layout = SparseLayoutWith(head, 44 + audio + c.extra, c.tail, 44 + audio);
+        const auto field = static_cast<std::uint32_t>(c.audio);
+        Writes writes{{44 + c.audio, c.tail}};
+        if (c.decoy) {
+            writes.push_back({44 + field, decoy});
+        }
+        const auto layout =
+            SparseLayout(WavBuilder().Fmt(Format{}).ChunkDeclared("data", field, {}).Build(),
+                         44 + c.audio + c.tail.size(), writes);
         EXPECT_EQ(layout.dataOffset, 44u);
         EXPECT_EQ(layout.dataSize, c.size);
         EXPECT_EQ(layout.dataSizeRecovered, c.recovered);
         EXPECT_EQ(layout.dataSizeUncertain, c.uncertain);
-    }
-}
-
-} // namespace
-
-namespace {
-
-// Audio bytes that happen to read as a chunk header where the wrapped field points, and exactly
-// 4 GiB of audio (the field wraps to 0) before a LIST chunk: the chunks that really follow the
-// audio decide its size, and none of the LIST is taken for audio.
-TEST(WaveLayout, WrappedSizesFollowTheChunksThatReachTheEnd) {
-    const Bytes list = fixture::Slice(WavBuilder().Chunk("LIST", Audio(26)).Build(), 12);
-    {
-        const std::uint64_t audio = 5ull * 1024 * 1024 * 1024 + 1000;
-        const auto field = static_cast<std::uint32_t>(audio);
-        const Bytes head = WavBuilder().Fmt(Format{}).ChunkDeclared("data", field, {}).Build();
-        fixture::TempDir dir;
-        fixture::WriteSparse(dir / "big.wav", head, 44 + audio + list.size());
-        fixture::WriteAt(dir / "big.wav", 44 + field,
-                         Bytes{std::byte{'a'}, std::byte{'b'}, std::byte{'c'}, std::byte{'d'},
-                               std::byte{16}, std::byte{0}, std::byte{0}, std::byte{0}});
-        fixture::WriteAt(dir / "big.wav", 44 + audio, list);
-        const sundrel::MappedFile mapped(dir / "big.wav");
-        const auto layout = ReadWaveLayout(mapped.Bytes());
-        EXPECT_EQ(layout.dataSize, audio);
-        EXPECT_TRUE(layout.dataSizeRecovered);
-        EXPECT_FALSE(layout.dataSizeUncertain);
-    }
-    {
-        const std::uint64_t audio = 1ull << 32;
-        const Bytes head = WavBuilder().Fmt(Format{}).ChunkDeclared("data", 0, {}).Build();
-        fixture::TempDir dir;
-        fixture::WriteSparse(dir / "big.wav", head, 44 + audio + list.size());
-        fixture::WriteAt(dir / "big.wav", 44 + audio, list);
-        const sundrel::MappedFile mapped(dir / "big.wav");
-        const auto layout = ReadWaveLayout(mapped.Bytes());
-        EXPECT_EQ(layout.dataSize, audio);
-        EXPECT_TRUE(layout.dataSizeRecovered);
     }
 }
 

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <random>
@@ -23,6 +22,7 @@ using fixture::Bytes;
 using fixture::Format;
 using fixture::Listing;
 using fixture::Slice;
+using fixture::WriteAt;
 using sundrel::SplitError;
 using testing::HasSubstr;
 
@@ -38,14 +38,6 @@ Bytes ReadAt(const fs::path& path, std::uint64_t offset, std::size_t length) {
     const sundrel::MappedFile file(path);
     const auto span = file.Bytes().subspan(offset, length);
     return Bytes(span.begin(), span.end());
-}
-
-void WriteAt(const fs::path& path, std::uint64_t offset, const Bytes& bytes) {
-    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
-    out.seekp(static_cast<std::streamoff>(offset));
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good());
 }
 
 // The frame count libsndfile reads from a file, or -1 when it cannot open it.

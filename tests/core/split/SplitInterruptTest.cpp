@@ -82,8 +82,7 @@ TEST(SplitInterrupted, NextSplitRemovesTemporaryTracksOfDeadProcesses) {
     const std::string notes = ".my.notes." + std::to_string(dead) + ".4.part";
     const std::string liveTemp = ".track01.wav." + std::to_string(::getppid()) + ".3.part";
     fixture::WriteFile(dir / deadTemp, fixture::Slice(track, 0, 5000));
-    fixture::WriteFile(dir / deadFlac, Bytes{std::byte{'f'}, std::byte{'L'}, std::byte{'a'},
-                                             std::byte{'C'}, std::byte{0}});
+    fixture::WriteText(dir / deadFlac, std::string("fLaC\0", 5));
     fixture::WriteFile(dir / liveTemp, track);
     for (const std::string& name : {notes, std::string(".notes.part")}) {
         fixture::WriteFile(dir / name, Bytes(5));
