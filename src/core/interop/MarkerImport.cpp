@@ -79,6 +79,8 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, s
         Marker m = FrameMarker(p.frame);
         m.title = set.tracks[p.track].title;
         m.artist = set.tracks[p.track].artist;
+        m.number = set.tracks[p.track].number;
+        m.sourceFile = set.tracks[p.track].sourceFile;
         markers.push_back(std::move(m));
     }
     if (markers.size() > kMaxMarkers) {
@@ -116,7 +118,8 @@ MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, co
     set.file = mixPath.filename().string();
     for (std::size_t index : FrameOrder(markers)) {
         const Marker& m = markers[index];
-        set.tracks.push_back({TimeOfFrame(m.frame, rate), m.title, m.artist});
+        set.tracks.push_back(
+            {TimeOfFrame(m.frame, rate), m.title, m.artist, m.sourceFile, m.number});
     }
     return set;
 }

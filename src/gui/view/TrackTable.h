@@ -21,8 +21,9 @@ class CTrackTable : public QTableWidget {
     Q_OBJECT
   public:
     // kMarker: the marker list's entry that starts the track ("Marker 9"), "start" for the first.
+    // kNumber: the track's number, as its cue sheet numbered it (TrackNumbers).
     // kFile: after a match, the file the track came from ("unknown" where no file plays);
-    // hidden without a match.
+    // else the file a recording program's cue sheet names for it; hidden without either.
     enum Column { kNumber, kMarker, kStart, kLength, kArtist, kTitle, kFile, kColumns };
     // The analysis's columns follow the track's own: tempo (BPM), key ("Am 8A") and integrated
     // loudness (LUFS; true peak and ReplayGain gain in its tool tip).
