@@ -25,7 +25,8 @@ enum class LeadIn {
 
 // The markers a set with times makes for a mix of `frames` frames at `rate`, in time order:
 // each track starts at the frame nearest its time, with the track's names, its number and its
-// source file (TrackEntry). The first track names the start marker
+// source file (TrackEntry); numbers that merely count 1, 2, 3... from the first track are left
+// out (0), since the markers number so by their order. The first track names the start marker
 // when it starts at 0 or `leadIn` joins a cue sheet's pregap to it; otherwise the start marker
 // comes first, unnamed (the stretch before the first listed track). Throws InteropError (line 0)
 // naming the track when a track has no time, starts at or after the end of the mix, or starts on

@@ -83,6 +83,20 @@ TEST(MarkerImport, NumbersAndSourceFilesGoWithTheMarkers) {
     EXPECT_EQ(renamed[2].sourceFile, "/music/Six.flac");
     EXPECT_EQ(renamed[2].number, 6);
     EXPECT_EQ(renamed[2].title, "Z");
+    // A sheet numbered 1, 2, 3 leaves the markers to number by their order; its pregap of its
+    // own keeps the numbers, the pregap being track 0.
+    MarkerSet plain = set;
+    for (std::size_t i = 0; i < plain.tracks.size(); ++i) {
+        plain.tracks[i].number = static_cast<int>(i) + 1;
+    }
+    for (const Marker& m : sundrel::MarkersFromTimes(plain, 1000, 100'000)) {
+        EXPECT_EQ(m.number, 0);
+    }
+    const std::vector<Marker> pregap =
+        sundrel::MarkersFromTimes(plain, 1000, 100'000, sundrel::LeadIn::OwnTrack);
+    EXPECT_EQ(pregap.at(0).number, 0);
+    EXPECT_EQ(pregap.at(1).number, 1);
+    EXPECT_EQ(pregap.at(3).number, 3);
     // Exported and read again: the same.
     const MarkerSet out = sundrel::SetFromMarkers(markers, 1000, {}, "mix.wav");
     EXPECT_EQ(out.tracks[2],

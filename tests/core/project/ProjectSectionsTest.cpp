@@ -208,7 +208,8 @@ TEST(ProjectSections, TheLayoutIsTheDocumentedOne) {
     MatchResult match;
     match.mixSeconds = 60.0;
     match.files = {"/a.mp3"};
-    match.tags = {{"Ay"}};
+    match.tags.resize(1);
+    match.tags[0].title = "Ay";
     match.layout.plays = {{{1.5, 59.0, 2.0, 1.02, true, 0.75, 30}, 0, 9, 3.25}};
     match.layout.unknown = {{0.0, 1.5}};
     match.layout.boundaries = {{0.0, std::nullopt}, {1.5, 0}};
