@@ -268,6 +268,7 @@ void EncodeSections(std::vector<std::byte>& out, std::span<const Marker> markers
     const bool tracks = std::any_of(markers.begin(), markers.end(), [](const Marker& m) {
         return m.number != 0 || !m.sourceFile.empty();
     });
+    PutLe(out, (tracks ? 1u : 0u) + (match != nullptr ? 1u : 0u), 2);
     if (tracks) {
         std::vector<std::byte> body;
         for (std::size_t i = 0; i < markers.size(); ++i) {
@@ -332,7 +333,9 @@ void EncodeSections(std::vector<std::byte>& out, std::span<const Marker> markers
 void DecodeSections(FieldReader& in, ProjectFile& project) {
     bool tracksSeen = false;
     bool matchSeen = false;
-    while (in.Left() > 0) {
+    // The count makes a file cut after a whole section as plainly cut short as any other.
+    const auto count = static_cast<std::size_t>(in.Le(2));
+    for (std::size_t k = 0; k < count; ++k) {
         std::array<char, 4> tag{};
         for (char& c : tag) {
             c = static_cast<char>(in.Le(1));

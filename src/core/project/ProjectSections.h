@@ -12,10 +12,11 @@
 #include <vector>
 
 // Version 5 of the .sdr project file: version 4's fields (the mix's title and artist, empty
-// when unknown), then sections up to the end of the file, each
+// when unknown), then a section count (uint16) and that many sections, each
 //
 //   tag (4 ASCII bytes), body length (uint32), body
 //
+// and nothing after the last.
 // A reader passes over a section whose tag it does not know (one a later version added) and
 // says so in ProjectFile::notes; a section it knows must be whole, fill its length exactly and
 // come at most once, else the file is refused naming the field at fault. The sections:
@@ -49,7 +50,7 @@ inline constexpr std::size_t kProjectMaxMatchItems = 4096;
 inline constexpr int kProjectMaxTrackNumber = 999;
 // The longest sections a file can hold: every field at its bound.
 inline constexpr std::size_t kProjectSectionsLargest =
-    2 * 8 + kProjectMaxMarkers * (2 + 2 + kProjectV3MaxPath) + 8 + 2 +
+    2 + 2 * 8 + kProjectMaxMarkers * (2 + 2 + kProjectV3MaxPath) + 8 + 2 +
     kProjectMaxMatchFiles * (2 + kProjectV3MaxPath + 8 * (2 + kProjectMaxName)) + 3 * 2 +
     kProjectMaxMatchItems * (2 + 4 + 5 * 8 + 1 + 4 + 1 + 8 + 2 * 8 + 8 + 2);
 

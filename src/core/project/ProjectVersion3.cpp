@@ -142,7 +142,7 @@ ProjectFile DecodeProjectV3(std::span<const std::byte> bytes, const std::string&
     }
     if (in.Left() != 0) {
         throw in.Malformed(std::to_string(in.Left()) + " bytes follow its last " +
-                           (project.version == 4 ? "field" : "marker"));
+                           (project.version >= 4 ? "field" : "marker"));
     }
     return project;
 }

@@ -46,7 +46,9 @@ void PutSection(Bytes& b, const char* tag, const Bytes& body) {
 }
 
 // Version 4's fields for frame markers with titles, laid out as the format describes them.
-Bytes Head(const std::string& path, const std::vector<Marker>& markers, int version = 5) {
+// Version 5 also gives the count of the sections that follow (none when negative).
+Bytes Head(const std::string& path, const std::vector<Marker>& markers, int version = 5,
+           int sections = 2) {
     Bytes b;
     fixture::PutId(b, "Sndr");
     b.push_back(std::byte{'l'});
@@ -62,6 +64,9 @@ Bytes Head(const std::string& path, const std::vector<Marker>& markers, int vers
     }
     PutText(b, "Mix");
     PutText(b, "DJ");
+    if (version == 5 && sections >= 0) {
+        fixture::Put16(b, static_cast<std::uint32_t>(sections));
+    }
     return b;
 }
 
@@ -257,13 +262,13 @@ TEST(ProjectSections, AnOlderProjectLoadsUnchanged) {
     EXPECT_EQ(back.mix, (sundrel::MixInfo{"Mix", "DJ"}));
     EXPECT_FALSE(back.match);
     // Version 5 without a section is the same project.
-    EXPECT_EQ(DecodeProject(Head("/m.wav", markers), "p.sdr").markers, markers);
+    EXPECT_EQ(DecodeProject(Head("/m.wav", markers, 5, 0), "p.sdr").markers, markers);
 }
 
 // A later version's section is passed over and said; what this version knows is kept.
 TEST(ProjectSections, AnUnknownSectionIsPassedOverAndNoted) {
     const std::vector<Marker> markers = {Track(0, 3, "a.mp3"), Track(500, 4, "b.mp3")};
-    Bytes b = Head("/m.wav", markers);
+    Bytes b = Head("/m.wav", markers, 5, 3);
     PutSection(b, "CUES", Bytes(3, std::byte{0xFF}));
     PutSection(b, "TRKS", TracksBody({{3, "a.mp3"}, {4, "b.mp3"}}));
     PutSection(b, "x\x01yz", {});
@@ -292,8 +297,8 @@ TEST(ProjectSections, DamagedFieldsAreRefusedNamingTheField) {
     ASSERT_EQ(Refusal(file(tracks, good)), "no error");
     // Every cut is refused.
     const Bytes whole = file(tracks, good);
-    const std::size_t head = Head("/m.wav", markers).size();
-    for (std::size_t length = head + 1; length < whole.size(); ++length) {
+    const std::size_t head = Head("/m.wav", markers, 5, -1).size();
+    for (std::size_t length = head; length < whole.size(); ++length) {
         EXPECT_THAT(Refusal(fixture::Slice(whole, 0, length)),
                     testing::StartsWith("malformed: p.sdr: not a usable project file: "))
             << length;
@@ -308,8 +313,12 @@ TEST(ProjectSections, DamagedFieldsAreRefusedNamingTheField) {
         change(m.plays[index]);
         return file(tracks, m);
     };
-    Bytes twice = file(tracks, good);
+    Bytes twice = Head("/m.wav", markers, 5, 3);
     PutSection(twice, "TRKS", tracks);
+    PutSection(twice, "MTCH", MatchBody(good));
+    PutSection(twice, "TRKS", tracks);
+    Bytes after = file(tracks, good);
+    after.push_back(std::byte{0});
     Bytes longer = tracks;
     longer.push_back(std::byte{0});
     RawMatch noFile = good;
@@ -328,12 +337,15 @@ TEST(ProjectSections, DamagedFieldsAreRefusedNamingTheField) {
         {file(TracksBody({{3, "a.mp3"}}), good), "its section \"TRKS\" is cut short"},
         {file(longer, good), "its section \"TRKS\" holds 1 bytes past its last field"},
         {twice, "its section \"TRKS\" comes twice"},
+        {after, "1 bytes follow its last field"},
         {withPlay(1, [](RawPlay& p) { p.file = 2; }), "play 1 of the match names no file"},
         {withPlay(1, [&](RawPlay& p) { p.start = nan; }), "play 1 of the match holds a time"},
         {withPlay(1, [](RawPlay& p) { p.end = 10.0; }),
          "play 1 of the match ends before it starts"},
-        {withPlay(1, [](RawPlay& p) { p.ratio = 0.0; }), "speed ratio that is not above 0"},
-        {withPlay(1, [](RawPlay& p) { p.confidence = 1.5; }), "confidence outside 0..1"},
+        {withPlay(1, [](RawPlay& p) { p.ratio = 0.0; }),
+         "play 1 of the match has a speed ratio that is not above 0"},
+        {withPlay(1, [](RawPlay& p) { p.confidence = 1.5; }),
+         "play 1 of the match has a confidence outside 0..1"},
         {withPlay(1, [](RawPlay& p) { p.keyLock = 2; }), "play 1 of the match has a flag"},
         {withPlay(0, [](RawPlay& p) { p.middle = 4.0; }), "play 0 of the match has a flag"},
         {file(tracks, noFile), "boundary 1 of the match names no time or no play"},
