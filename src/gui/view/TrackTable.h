@@ -13,7 +13,7 @@ class MixSession;
 class CTrackAnalyser;
 
 // The tracks of the mix as a table, one row per marker in time order (a track starts at each
-// marker; the start marker begins track 1): number, start, length, artist and title, then
+// marker; the start marker begins the first): number, start, length, artist and title, then
 // each track's tempo, key and loudness once the analysis on a worker has them. Artist
 // and title are edited in place (double-click or F2); the table only reports the user's
 // choices and edits, and the window applies them to the session and shows the result.
