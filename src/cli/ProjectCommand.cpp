@@ -6,6 +6,7 @@
 #include "core/time/TimeCode.h"
 
 #include <charconv>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -67,8 +68,28 @@ void PrintProject(const ProjectFile& project, std::ostream& out) {
             if (!m.artist.empty()) {
                 out << "  artist \"" << m.artist << "\"";
             }
+            if (m.number != 0) {
+                out << "  track " << m.number;
+            }
+            if (!m.sourceFile.empty()) {
+                out << "  file \"" << m.sourceFile << "\"";
+            }
         }
         out << "\n";
+    }
+    if (project.match) {
+        const MatchResult& match = *project.match;
+        out << "match:     " << match.layout.plays.size() << " plays of " << match.files.size()
+            << " files, " << match.layout.unknown.size() << " unknown stretches\n";
+        for (const FilePlay& p : match.layout.plays) {
+            char line[160];
+            std::snprintf(line, sizeof line, "  %.3f  %.3f  %.3f  %.4f  %.2f  ", p.play.start,
+                          p.play.end, p.play.offset, p.play.ratio, p.play.confidence);
+            out << line << match.files[p.file].string() << "\n";
+        }
+    }
+    for (const std::string& note : project.notes) {
+        out << "note:      " << note << "\n";
     }
 }
 

@@ -180,10 +180,21 @@ class MatchWindowTest : public QObject {
         QVERIFY(overview->rect().contains(bravo));
         QVERIFY(std::abs(overview->SecondsAt(bravo.left()) - 40.0) < 2.0);
 
+        w.dlg.Session().SaveProject(w.dir / "matched.sdr");
+
         // Another mix forgets the match: no bars, no file column.
         QVERIFY(w.dlg.LoadWaveFile(WriteMix(w.dir / "other.wav", 30.0, kSmall)));
         QVERIFY(overview->Plays().empty());
         QVERIFY(w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
+
+        // The project kept the match: reopened, the bars, the stretch and the files are back.
+        QVERIFY(w.dlg.Session().OpenProject(w.dir / "matched.sdr"));
+        QCOMPARE(overview->Plays().size(), std::size_t{2});
+        QCOMPARE(overview->Plays()[1].title, QStringLiteral("Bravo"));
+        QCOMPARE(overview->Unknown().size(), std::size_t{1});
+        QVERIFY(!w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
+        QCOMPARE(Cell(w, 1, CTrackTable::kFile), QStringLiteral("Bravo.wav"));
+        QCOMPARE(Cell(w, 2, CTrackTable::kFile), QStringLiteral("unknown"));
     }
 
     void refusalsAndCancelKeepTheMarkers() {

@@ -94,6 +94,45 @@ class TrackTableTest : public QObject {
         }
     }
 
+    // A recording program's sheet: the rows keep its TRACK numbers, and the File column shows
+    // the file each track was played from (its name; the path as written in the tool tip).
+    void aSheetsNumbersAndFilesShowInTheTable() {
+        Window w;
+        QVERIFY(w.Load(60.0, kSmall));
+        sundrel::MixSession& session = w.dlg.Session();
+        CTrackTable* table = w.dlg.TrackTable();
+        QVERIFY(table->isColumnHidden(CTrackTable::kFile));
+        sundrel::MarkerSet sheet;
+        sheet.leadInIsPregap = true;
+        sheet.tracks = {{sundrel::ExactTime{1, 1}, "Cafe Del Mar", "Energy 52",
+                         "C:\\Music\\Energy 52 - Cafe Del Mar.mp3", 3},
+                        {sundrel::ExactTime{20, 1}, "No file", "", "", 4},
+                        {sundrel::ExactTime{40, 1}, "Last", "", "/music/Last.flac", 6}};
+        QVERIFY(session.Import(sheet));
+        QVERIFY(!table->isColumnHidden(CTrackTable::kFile));
+        QCOMPARE(table->item(0, CTrackTable::kNumber)->text(), QStringLiteral("3"));
+        QCOMPARE(table->item(1, CTrackTable::kNumber)->text(), QStringLiteral("4"));
+        QCOMPARE(table->item(2, CTrackTable::kNumber)->text(), QStringLiteral("6"));
+        QCOMPARE(table->item(0, CTrackTable::kFile)->text(),
+                 QStringLiteral("Energy 52 - Cafe Del Mar.mp3"));
+        QCOMPARE(table->item(0, CTrackTable::kFile)->toolTip(),
+                 QStringLiteral("C:\\Music\\Energy 52 - Cafe Del Mar.mp3"));
+        QCOMPARE(table->item(1, CTrackTable::kFile)->text(), QString());
+        QCOMPARE(table->item(2, CTrackTable::kFile)->text(), QStringLiteral("Last.flac"));
+        // A marker added between 04 and 06 is track 5.
+        session.AddAtFrame(50 * 8000);
+        QCOMPARE(table->item(3, CTrackTable::kNumber)->text(), QStringLiteral("7"));
+        session.AddAtFrame(30 * 8000);
+        QCOMPARE(table->item(2, CTrackTable::kNumber)->text(), QStringLiteral("5"));
+        QCOMPARE(table->item(3, CTrackTable::kNumber)->text(), QStringLiteral("6"));
+        // Undone to before the sheet: no files, numbers from 1, the column hidden again.
+        while (session.CanUndo()) {
+            session.Undo();
+        }
+        QVERIFY(table->isColumnHidden(CTrackTable::kFile));
+        QCOMPARE(table->item(0, CTrackTable::kNumber)->text(), QStringLiteral("1"));
+    }
+
     // The tracks' loudness (and tempo and key, where a track has them) appear once the
     // analysis on its worker is done; a moved boundary analyses only the two tracks beside it.
     void analysisColumnsFollowTheBoundaries() {

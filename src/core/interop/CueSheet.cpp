@@ -5,6 +5,7 @@
 #include "core/interop/InteropLimits.h"
 #include "core/interop/NameText.h"
 #include "core/interop/TextLines.h"
+#include "core/markers/TrackNumbers.h"
 
 #include <algorithm>
 #include <array>
@@ -325,6 +326,7 @@ class CueReader {
         m_lastNumber = *number;
         m_track.emplace();
         m_track->number = *number;
+        m_track->entry.number = static_cast<int>(*number);
         m_track->line = line;
         if (type != "AUDIO") {
             m_track->dataType = type;
@@ -466,6 +468,15 @@ std::string WriteCueSheet(const MarkerSet& set) {
     if (!file.empty()) {
         out += "FILE \"" + file + "\" " + FileType(file) + "\n";
     }
+    // The tracks' own numbers where they rise from 1 and stay within 999, else 1, 2, ...
+    std::vector<int> own;
+    for (const TrackEntry& track : set.tracks) {
+        own.push_back(track.number);
+    }
+    std::vector<int> numbers = TrackNumbers(own);
+    if (!numbers.empty() && (numbers.front() < 1 || numbers.back() > 999)) {
+        numbers = TrackNumbers(std::vector<int>(numbers.size(), 0));
+    }
     std::optional<ExactTime> previous;
     for (std::size_t i = 0; i < set.tracks.size(); ++i) {
         const TrackEntry& track = set.tracks[i];
@@ -477,7 +488,7 @@ std::string WriteCueSheet(const MarkerSet& set) {
         }
         previous = track.start;
         char number[24];
-        std::snprintf(number, sizeof number, "%02zu", i + 1);
+        std::snprintf(number, sizeof number, "%02d", numbers[i]);
         out += "  TRACK " + std::string(number) + " AUDIO\n";
         PutName(out, "    ", "TITLE", track.title);
         PutName(out, "    ", "PERFORMER", track.artist);

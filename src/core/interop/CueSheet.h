@@ -16,9 +16,9 @@ namespace sundrel {
 // read past. Values are quoted or not; a quoted value runs from the first quote to the last
 // one on its line, so quotes inside a name (as some writers leave them) stay in it.
 //
-// Each track starts at its INDEX 01 (ExactTime in 1/75 s). INDEX 00 (the pregap) and INDEX
-// 02 and above are checked but do not move the start. Keywords are read in any case. Data
-// tracks (MODE1/..., MODE2/..., CDG, CDI/...) are checked and skipped with a note.
+// Each track starts at its INDEX 01 (ExactTime in 1/75 s) and keeps its TRACK number. INDEX 00 (the
+// pregap) and INDEX 02 and above are checked but do not move the start. Keywords are read in any
+// case. Data tracks (MODE1/..., MODE2/..., CDG, CDI/...) are checked and skipped with a note.
 //
 // A recording sheet names the file each track was played from in a FILE line inside the
 // track (before its INDEX): that name becomes the track's sourceFile, and the sheet still
@@ -39,7 +39,10 @@ MarkerSet ReadCueSheet(std::string_view bytes);
 // Writes `set` as a cue sheet that ReadCueSheet reads back to the same names and to each
 // start rounded to the nearest 1/75 s: TITLE and PERFORMER of the mix when set, FILE "file"
 // WAVE (MP3 or AIFF by the file's extension) when a file is set, then TRACK nn AUDIO with the
-// track's TITLE and PERFORMER when set and INDEX 01; REM DATE and REM GENRE when set. Names
+// track's TITLE and PERFORMER when set and INDEX 01; nn is the track's own number as
+// TrackNumbers keeps it (1, 2, ... for tracks without one; all of them when the numbers would
+// not fit 1..999). A track's source file is not written: a FILE line inside a track makes
+// readers take the sheet for a recording program's; REM DATE and REM GENRE when set. Names
 // are written as CueName gives them, so that no reader ends a quoted value early. UTF-8
 // without a byte order mark, LF line ends. Throws std::invalid_argument for a track without a
 // start, a negative start, starts out of order or more than kMaxMarkerFileTracks tracks.

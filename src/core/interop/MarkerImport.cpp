@@ -3,6 +3,7 @@
 #include "core/interop/ExactTimeMath.h"
 
 #include "core/markers/MarkerMath.h"
+#include "core/markers/TrackNumbers.h"
 #include "core/time/TimeCode.h"
 
 #include <algorithm>
@@ -79,7 +80,26 @@ std::vector<Marker> MarkersFromTimes(const MarkerSet& set, std::uint32_t rate, s
         Marker m = FrameMarker(p.frame);
         m.title = set.tracks[p.track].title;
         m.artist = set.tracks[p.track].artist;
+        m.number = set.tracks[p.track].number;
+        m.sourceFile = set.tracks[p.track].sourceFile;
         markers.push_back(std::move(m));
+    }
+    // Numbers that count 1, 2, 3... from the first track say nothing the markers' order does
+    // not: left out, the markers number as any others would (and a project stays readable by
+    // versions of the program that keep no numbers).
+    std::vector<int> own;
+    for (const Marker& m : markers) {
+        own.push_back(m.number);
+    }
+    const std::vector<int> numbers = TrackNumbers(own);
+    bool byPlace = true;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        byPlace = byPlace && numbers[i] == static_cast<int>(i) + 1;
+    }
+    if (byPlace) {
+        for (Marker& m : markers) {
+            m.number = 0;
+        }
     }
     if (markers.size() > kMaxMarkers) {
         throw InteropError(0, "the list holds " + std::to_string(set.tracks.size()) +
@@ -116,7 +136,8 @@ MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, co
     set.file = mixPath.filename().string();
     for (std::size_t index : FrameOrder(markers)) {
         const Marker& m = markers[index];
-        set.tracks.push_back({TimeOfFrame(m.frame, rate), m.title, m.artist});
+        set.tracks.push_back(
+            {TimeOfFrame(m.frame, rate), m.title, m.artist, m.sourceFile, m.number});
     }
     return set;
 }

@@ -24,7 +24,9 @@ enum class LeadIn {
 };
 
 // The markers a set with times makes for a mix of `frames` frames at `rate`, in time order:
-// each track starts at the frame nearest its time. The first track names the start marker
+// each track starts at the frame nearest its time, with the track's names, its number and its
+// source file (TrackEntry); numbers that merely count 1, 2, 3... from the first track are left
+// out (0), since the markers number so by their order. The first track names the start marker
 // when it starts at 0 or `leadIn` joins a cue sheet's pregap to it; otherwise the start marker
 // comes first, unnamed (the stretch before the first listed track). Throws InteropError (line 0)
 // naming the track when a track has no time, starts at or after the end of the mix, or starts on
@@ -43,8 +45,8 @@ bool HasLeadIn(const MarkerSet& set, std::uint32_t rate);
 std::vector<Marker> NameMarkers(std::span<const Marker> markers, const MarkerSet& set);
 
 // The set that writes out `markers` (any order; the set lists them in time order) of a mix at
-// `rate` frames a second stored at `mixPath`: each track's start exactly as its frame, the
-// mix's names, date and genre, and the mix's file name.
+// `rate` frames a second stored at `mixPath`: each track's start exactly as its frame, its
+// names, number and source file, the mix's names, date and genre, and the mix's file name.
 MarkerSet SetFromMarkers(std::span<const Marker> markers, std::uint32_t rate, const MixInfo& mix,
                          const std::filesystem::path& mixPath);
 

@@ -25,6 +25,9 @@ struct TrackEntry {
     // The file the track was played from, as a recording program's cue sheet names it inside
     // the track (rekordbox); empty otherwise.
     std::string sourceFile{};
+    // The track's number in its cue sheet (TRACK nn, 1..999); 0 for label files and tracklists,
+    // whose tracks are numbered by their place.
+    int number = 0;
     friend bool operator==(const TrackEntry&, const TrackEntry&) = default;
 };
 

@@ -250,7 +250,8 @@ std::vector<std::string> TrackFileNames(std::string_view nameTemplate,
     std::vector<std::string> stems;
     stems.reserve(tracks.size());
     for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const std::uint64_t number = i + 1;
+        const std::uint64_t place = i + 1;
+        const std::uint64_t number = tracks[i].number.value_or(place);
         std::string stem;
         if (!nameTemplate.empty()) {
             std::vector<Piece> pieces = parsed;
@@ -294,7 +295,7 @@ std::vector<std::string> TrackFileNames(std::string_view nameTemplate,
             }
         }
         if (stem.empty()) {
-            stem = ClassicStem(number);
+            stem = ClassicStem(place);
         }
         CutTo(stem, room);
         stems.push_back(std::move(stem));

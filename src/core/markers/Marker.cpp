@@ -87,7 +87,8 @@ void ResolvePercentFrames(std::span<Marker> markers, std::uint64_t dataSize,
 
 bool AllPercentUnnamed(std::span<const Marker> markers) {
     return std::all_of(markers.begin(), markers.end(), [](const Marker& m) {
-        return m.percent.has_value() && m.title.empty() && m.artist.empty();
+        return m.percent.has_value() && m.title.empty() && m.artist.empty() && m.number == 0 &&
+               m.sourceFile.empty();
     });
 }
 

@@ -20,6 +20,12 @@ struct Marker {
     std::optional<float> percent; // the percentage of the audio data it was made from
     std::string title;            // UTF-8; empty when the track has no name
     std::string artist;           // UTF-8; empty when unknown
+    // The number a cue sheet gave the track this marker starts (its TRACK nn); 0 when the
+    // track is numbered by its place (see TrackNumbers).
+    int number = 0;
+    // The file the track was played from, as a recording program's cue sheet names it; empty
+    // when unknown.
+    std::string sourceFile{};
 
     friend bool operator==(const Marker&, const Marker&) = default;
 };
@@ -50,7 +56,8 @@ void ResolvePercentFrames(std::span<Marker> markers, std::uint64_t dataSize,
 // The markers' indices in the order of their frames; markers at the same frame keep their order.
 std::vector<std::size_t> FrameOrder(std::span<const Marker> markers);
 
-// True when every marker carries its percentage and none has a title or artist: such a list
+// True when every marker carries its percentage and none has a title, artist, number or source
+// file: such a list
 // is stored as a version 2 project, byte for byte as before markers had frames and names.
 bool AllPercentUnnamed(std::span<const Marker> markers);
 

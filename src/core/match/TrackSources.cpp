@@ -24,4 +24,9 @@ std::optional<std::size_t> PlayOfTrack(const Layout& layout, double start, doubl
     return best;
 }
 
+std::string_view SourceFileName(std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 } // namespace sundrel

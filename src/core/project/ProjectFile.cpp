@@ -4,6 +4,7 @@
 #include "core/io/ErrorText.h"
 #include "core/io/OpenRegular.h"
 #include "core/io/UniqueFd.h"
+#include "core/project/ProjectSections.h"
 #include "core/project/ProjectVersion3.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ constexpr char kMagic[5] = {'S', 'n', 'd', 'r', 'l'};
 constexpr std::size_t kVersion1Header = 7;                         // magic, version, count
 constexpr std::size_t kVersion2Header = 6 + kProjectPathField + 1; // 267
 // Nothing longer than a full version 3 file can be a project.
-constexpr std::size_t kLargestProject = kProjectV3Largest;
+constexpr std::size_t kLargestProject = kProjectLargest;
 static_assert(kProjectV3Largest > kVersion2Header + 4 * kProjectMaxMarkers);
 
 using Kind = ProjectError::Kind;
@@ -78,8 +79,13 @@ std::vector<std::byte> EncodeVersion2(const std::string& wavePath, std::span<con
 } // namespace
 
 std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers,
-                                     const MixInfo& mix) {
-    if (!AllPercentUnnamed(markers) || wavePath.size() > kProjectMaxPath || !mix.Empty()) {
+                                     const MixInfo& mix, const MatchResult* match) {
+    if (!AllPercentUnnamed(markers) || wavePath.size() > kProjectMaxPath || !mix.Empty() ||
+        match != nullptr) {
+        if (match != nullptr) {
+            const MatchResult kept = MatchToKeep(*match);
+            return EncodeProjectV3(wavePath, markers, mix, &kept);
+        }
         return EncodeProjectV3(wavePath, markers, mix);
     }
     std::vector<float> percents;
@@ -100,7 +106,7 @@ ProjectFile DecodeProject(std::span<const std::byte> bytes, const std::string& n
     ProjectFile project;
     project.version = std::to_integer<int>(bytes[5]);
     std::size_t at = 6;
-    if (project.version == 3 || project.version == 4) {
+    if (project.version >= 3 && project.version <= 5) {
         return DecodeProjectV3(bytes, name);
     }
     if (project.version == 2) {
@@ -156,10 +162,14 @@ ProjectFile ReadProject(const std::filesystem::path& path) {
     if (::fstat(fd.Get(), &st) != 0) {
         throw ProjectError(Kind::Unreadable, io::FileErrorText(path, "cannot read", errno));
     }
-    // Read one byte past the largest project, so that anything longer is recognised.
-    std::vector<std::byte> bytes(kLargestProject + 1);
+    // Read up to one byte past the largest project, so that anything longer is recognised; the
+    // buffer grows as the file fills it.
+    std::vector<std::byte> bytes(std::min<std::size_t>(kLargestProject + 1, 64 * 1024));
     std::size_t got = 0;
-    while (got < bytes.size()) {
+    while (got < kLargestProject + 1) {
+        if (got == bytes.size()) {
+            bytes.resize(std::min(bytes.size() * 2, kLargestProject + 1));
+        }
         const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
         if (n < 0) {
             if (errno == EINTR) {
@@ -191,8 +201,8 @@ ProjectFile ReadProject(const std::filesystem::path& path) {
 }
 
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
-                  std::span<const Marker> markers, const MixInfo& mix) {
-    const std::vector<std::byte> bytes = EncodeProject(wavePath, markers, mix);
+                  std::span<const Marker> markers, const MixInfo& mix, const MatchResult* match) {
+    const std::vector<std::byte> bytes = EncodeProject(wavePath, markers, mix, match);
 
     try {
         io::WriteFileAtomically(path, bytes);

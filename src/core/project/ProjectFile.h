@@ -4,10 +4,12 @@
 
 #include "core/markers/MarkerMath.h"
 #include "core/markers/MixInfo.h"
+#include "core/match/MatchTracks.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -18,7 +20,9 @@ namespace sundrel {
 
 // The .sdr project file: "Sndrl", a version byte, (version 2) a 260-byte zero-terminated WAV
 // path, a marker count byte, then the markers as little-endian floats. Version 3 (see
-// ProjectVersion3.h) stores each marker's frame, percentage, title and artist.
+// ProjectVersion3.h) stores each marker's frame, percentage, title and artist, version 4 the
+// mix's names too, version 5 (ProjectSections.h) the tracks' numbers and source files and the
+// match of the DJ's files.
 inline constexpr std::size_t kProjectPathField = 260;
 inline constexpr std::size_t kProjectMaxPath =
     kProjectPathField - 1;                                     // version 2: bytes before the zero
@@ -60,7 +64,11 @@ struct ProjectFile {
     // In the file's order. The markers of versions 1 and 2 are percentage markers whose
     // frames are 0 until ResolvePercentFrames sets them for a mix.
     std::vector<Marker> markers;
-    MixInfo mix; // version 4 only
+    MixInfo mix; // versions 4 and 5
+    // Version 5: the match of the DJ's files that the markers came from, when it was saved.
+    std::optional<MatchResult> match{};
+    // What the reader passed over (a section of a later version), one sentence each.
+    std::vector<std::string> notes{};
 };
 
 // The bytes of a project file. A list of percentage markers without names (AllPercentUnnamed)
@@ -69,11 +77,13 @@ struct ProjectFile {
 // Throws ProjectError (Unsaveable) for a path that no version can hold (too long or holding a
 // zero byte), more than kProjectMaxMarkers markers, or a marker the version would not store
 // (see EncodeProjectV3): nothing is encoded that the reader would refuse. The mix's names,
-// when it has any, need version 4.
+// when it has any, need version 4; the markers' numbers and source files and a match (kept as
+// MatchToKeep gives it) version 5, the only parts that need it, so that a project without
+// them stays readable by older versions of the program.
 std::vector<std::byte> EncodeProject(const std::string& wavePath, std::span<const Marker> markers,
-                                     const MixInfo& mix = {});
+                                     const MixInfo& mix = {}, const MatchResult* match = nullptr);
 
-// Reads a whole version 1, 2, 3 or 4 file held in memory. The magic is not compared. Throws
+// Reads a whole version 1, 2, 3, 4 or 5 file held in memory. The magic is not compared. Throws
 // ProjectError (Malformed) for an unknown version, a file cut short or longer than its
 // marker count says, a path field without a zero byte, a marker outside 0..100 or NaN, or (in
 // version 3) a field beyond its bound; `name` goes into the message.
@@ -89,6 +99,7 @@ ProjectFile ReadProject(const std::filesystem::path& path);
 // flushes it to disk and renames it over `path`, so that `path` holds either its old contents
 // or the whole new file. Throws ProjectError (Unsaveable or Unwritable).
 void WriteProject(const std::filesystem::path& path, const std::string& wavePath,
-                  std::span<const Marker> markers, const MixInfo& mix = {});
+                  std::span<const Marker> markers, const MixInfo& mix = {},
+                  const MatchResult* match = nullptr);
 
 } // namespace sundrel

@@ -1,8 +1,10 @@
 #include "core/project/ProjectVersion3.h"
 
+#include "core/project/ProjectFields.h"
+#include "core/project/ProjectSections.h"
+
 #include <bit>
 #include <cstdint>
-#include <utf8cpp/utf8.h>
 #include <utility>
 
 namespace sundrel {
@@ -10,6 +12,10 @@ namespace sundrel {
 namespace {
 
 using Kind = ProjectError::Kind;
+using project::FieldReader;
+using project::NameFault;
+using project::PutLe;
+using project::PutText;
 
 constexpr char kMagic[5] = {'S', 'n', 'd', 'r', 'l'};
 constexpr std::byte kHasPercent{1};
@@ -18,84 +24,10 @@ bool IsPercent(float p) {
     return p >= 0.0f && p <= 100.0f;
 } // false for NaN
 
-// Why a title or artist cannot be stored, or nullptr when it can.
-const char* NameFault(const std::string& text) {
-    if (text.size() > kProjectMaxName) {
-        return "is longer than the 1024 bytes a project file can hold";
-    }
-    if (text.find('\0') != std::string::npos) {
-        return "holds a zero byte";
-    }
-    if (!utf8::is_valid(text.begin(), text.end())) {
-        return "is not UTF-8";
-    }
-    return nullptr;
-}
-
-void PutLe(std::vector<std::byte>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-void PutText(std::vector<std::byte>& out, const std::string& text) {
-    PutLe(out, text.size(), 2);
-    for (char c : text) {
-        out.push_back(static_cast<std::byte>(c));
-    }
-}
-
-// Reads the fields of a file in order; every read past the end throws.
-class FieldReader {
-  public:
-    FieldReader(std::span<const std::byte> bytes, const std::string& name)
-        : m_bytes(bytes), m_name(name) {}
-
-    ProjectError Malformed(const std::string& why) const {
-        return ProjectError(Kind::Malformed, m_name + ": not a usable project file: " + why);
-    }
-
-    std::uint64_t Le(std::size_t count) {
-        Need(count);
-        std::uint64_t value = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            value |= std::to_integer<std::uint64_t>(m_bytes[m_at + i]) << (8 * i);
-        }
-        m_at += count;
-        return value;
-    }
-
-    // A length-prefixed text of at most `limit` bytes; `what` names it in messages.
-    std::string Text(std::size_t limit, const std::string& what) {
-        const auto length = static_cast<std::size_t>(Le(2));
-        if (length > limit) {
-            throw Malformed(what + " is " + std::to_string(length) + " bytes long (at most " +
-                            std::to_string(limit) + ")");
-        }
-        Need(length);
-        std::string text(reinterpret_cast<const char*>(m_bytes.data() + m_at), length);
-        m_at += length;
-        return text;
-    }
-
-    std::size_t Left() const { return m_bytes.size() - m_at; }
-
-  private:
-    void Need(std::size_t count) const {
-        if (Left() < count) {
-            throw Malformed("it is cut short (" + std::to_string(m_bytes.size()) + " bytes)");
-        }
-    }
-
-    std::span<const std::byte> m_bytes;
-    const std::string& m_name;
-    std::size_t m_at = 0;
-};
-
 } // namespace
 
 std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<const Marker> markers,
-                                       const MixInfo& mix) {
+                                       const MixInfo& mix, const MatchResult* match) {
     auto unsaveable = [](const std::string& why) { return ProjectError(Kind::Unsaveable, why); };
     if (wavePath.size() > kProjectV3MaxPath) {
         throw unsaveable("The path of the Wave file is " + std::to_string(wavePath.size()) +
@@ -113,7 +45,10 @@ std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<co
     for (char c : kMagic) {
         out.push_back(static_cast<std::byte>(c));
     }
-    out.push_back(std::byte{mix.Empty() ? std::uint8_t{3} : std::uint8_t{4}});
+    const bool sections = NeedsSections(markers, match);
+    out.push_back(std::byte{sections      ? std::uint8_t{5}
+                            : mix.Empty() ? std::uint8_t{3}
+                                          : std::uint8_t{4}});
     PutText(out, wavePath);
     out.push_back(static_cast<std::byte>(markers.size()));
     for (std::size_t i = 0; i < markers.size(); ++i) {
@@ -136,7 +71,7 @@ std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<co
         PutText(out, m.title);
         PutText(out, m.artist);
     }
-    if (!mix.Empty()) {
+    if (sections || !mix.Empty()) {
         for (const auto& [text, field] :
              {std::pair{&mix.title, "title"}, {&mix.artist, "artist"}}) {
             if (const char* fault = NameFault(*text)) {
@@ -145,6 +80,9 @@ std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<co
         }
         PutText(out, mix.title);
         PutText(out, mix.artist);
+    }
+    if (sections) {
+        EncodeSections(out, markers, match);
     }
     return out;
 }
@@ -189,7 +127,7 @@ ProjectFile DecodeProjectV3(std::span<const std::byte> bytes, const std::string&
         }
         project.markers.push_back(std::move(m));
     }
-    if (project.version == 4) {
+    if (project.version >= 4) {
         project.mix.title = in.Text(kProjectMaxName, "the mix's title");
         project.mix.artist = in.Text(kProjectMaxName, "the mix's artist");
         for (const auto& [text, field] :
@@ -199,9 +137,12 @@ ProjectFile DecodeProjectV3(std::span<const std::byte> bytes, const std::string&
             }
         }
     }
+    if (project.version == 5) {
+        DecodeSections(in, project);
+    }
     if (in.Left() != 0) {
         throw in.Malformed(std::to_string(in.Left()) + " bytes follow its last " +
-                           (project.version == 4 ? "field" : "marker"));
+                           (project.version >= 4 ? "field" : "marker"));
     }
     return project;
 }

@@ -28,7 +28,8 @@
 //   mix title length (uint16, at most kProjectMaxName), the title (UTF-8, no zero byte)
 //   mix artist length (uint16, at most kProjectMaxName), the artist (UTF-8, no zero byte)
 //
-// and nothing after them. A list without the mix's names is written as version 3.
+// and nothing after them. A list without the mix's names is written as version 3. Version 5
+// (see ProjectSections.h) adds the markers' track numbers and source files and the match.
 namespace sundrel {
 
 inline constexpr std::size_t kProjectV3MaxPath = 4096;
@@ -38,16 +39,18 @@ inline constexpr std::size_t kProjectV3Largest =
     6 + 2 + kProjectV3MaxPath + 1 + kProjectMaxMarkers * (8 + 1 + 4 + 2 * (2 + kProjectMaxName)) +
     2 * (2 + kProjectMaxName);
 
-// The bytes of a version 3 file, or version 4 when `mix` has a name. Throws ProjectError
+// The bytes of a version 3 file, version 4 when `mix` has a name, version 5 when a marker
+// has a number or a source file or `match` is given (then see EncodeSections). Throws ProjectError
 // (Unsaveable) for anything the reader would refuse: a path too long or holding a zero byte,
 // more than kProjectMaxMarkers markers, a negative frame, a percentage outside 0..100, a title
 // or artist too long, not UTF-8 or holding a zero byte.
 std::vector<std::byte> EncodeProjectV3(const std::string& wavePath, std::span<const Marker> markers,
-                                       const MixInfo& mix = {});
+                                       const MixInfo& mix = {}, const MatchResult* match = nullptr);
 
-// Reads a whole version 3 or 4 file (its version byte already known to be one of them).
+// Reads a whole version 3, 4 or 5 file (its version byte already known to be one of them).
 // Throws ProjectError (Malformed, naming `name`) unless every field is within its bounds and
-// the file ends after the last marker (version 3) or the mix's names (version 4).
+// the file ends after the last marker (version 3), the mix's names (version 4) or its last
+// section (version 5).
 ProjectFile DecodeProjectV3(std::span<const std::byte> bytes, const std::string& name);
 
 } // namespace sundrel

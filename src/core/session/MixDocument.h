@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace sundrel {
@@ -39,8 +40,9 @@ class MixDocument {
     std::filesystem::path m_projectPath;
     std::vector<Suggestion> m_suggestions;
     std::optional<std::size_t> m_currentSuggestion;
-    std::optional<MarkerSet> m_heldNames; // see MixSession::HoldNames
-    std::optional<MatchResult> m_match;   // see MixSession::ApplyMatch
+    std::optional<MarkerSet> m_heldNames;    // see MixSession::HoldNames
+    std::optional<MatchResult> m_match;      // see MixSession::ApplyMatch
+    std::vector<std::string> m_projectNotes; // see MixSession::ProjectNotes
 };
 
 } // namespace sundrel

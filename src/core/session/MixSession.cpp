@@ -318,7 +318,8 @@ void MixSession::SaveProject(const std::filesystem::path& path) {
         throw ProjectError(ProjectError::Kind::Unsaveable,
                            path.string() + ": this is the mix; choose another file", path);
     }
-    WriteProject(path, m_wavePath.string(), m_markers.Markers(), m_mixInfo);
+    WriteProject(path, m_wavePath.string(), m_markers.Markers(), m_mixInfo,
+                 m_match ? &*m_match : nullptr);
     m_projectPath = path;
     m_history.MarkSaved();
     Notify(changed::kDocument);

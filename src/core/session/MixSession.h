@@ -183,8 +183,9 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     // The same, the audio before the set's first track joined to it or made a track of its
     // own (`leadIn`).
     std::optional<ImportOutcome> Import(const MarkerSet& set, LeadIn leadIn);
-    // A project's markers and the mix's names for the open mix (the project's own or another
-    // the user named), as one step that leaves the session saved as that project. Throws
+    // A project's markers, the mix's names and the project's match (or none) for the open mix
+    // (the project's own or another the user named), as one step that leaves the session saved
+    // as that project. Throws
     // ProjectError (Malformed), changing nothing, when a marker lies past the mix's end.
     void ApplyProject(const ProjectFile& project, const std::filesystem::path& path);
     // A marker at the exact frame of `seconds`, within Add Marker's limits: what they say
@@ -280,12 +281,16 @@ class MixSession : private MixDocument, private ViewState, private SessionTransp
     bool IsModified() const { return m_history.IsModified(); }
     // "name* - Sundrel": the project's file name, else the mix's, with "*" while modified.
     std::string WindowTitle() const;
-    // Writes the project (throws ProjectError); the session then refers to it and is saved.
+    // Writes the project (throws ProjectError) with the match, when there is one, so that
+    // reopening it shows where each file plays; the session then refers to it and is saved.
     void SaveProject(const std::filesystem::path& path);
     // Reads and checks the project and loads its mix (throws ProjectError, changing nothing);
     // then replaces mix (when the project names one) and markers. Ends a running playback
     // before the mix is replaced. Returns whether the project named a mix.
     bool OpenProject(const std::filesystem::path& path);
+    // What reading the last project opened or applied passed over (sections of a later
+    // version), one sentence each; saving it again leaves those out.
+    const std::vector<std::string>& ProjectNotes() const { return m_projectNotes; }
 
     // ---- The transport
     using SessionTransport::AutoJump;

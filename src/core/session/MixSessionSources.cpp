@@ -58,6 +58,10 @@ std::optional<MixSession::ImportOutcome> MixSession::Import(const MarkerSet& set
 unsigned MixSession::TakeProject(const ProjectFile& project, const std::filesystem::path& path) {
     m_markers.Replace(project.markers);
     m_mixInfo = project.mix;
+    // The match the markers came from, when the project kept one; another project's markers
+    // owe nothing to the match shown before.
+    m_match = project.match;
+    m_projectNotes = project.notes;
     m_selected = 0;
     ResolveFrames();
     m_projectPath = path;

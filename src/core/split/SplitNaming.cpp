@@ -1,6 +1,7 @@
 #include "core/split/SplitNaming.h"
 
 #include "core/interop/TrackNames.h"
+#include "core/markers/TrackNumbers.h"
 #include "core/split/SplitPlan.h"
 
 #include <algorithm>
@@ -30,6 +31,7 @@ std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uin
             const Marker& m = markers[order[i - unnamed]];
             names[i].title = m.title;
             names[i].artist = m.artist;
+            names[i].ownNumber = m.number;
         }
     }
     return names;
@@ -41,12 +43,18 @@ void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint
                bool leadInTrack) {
     const std::vector<TrackNaming> tracks = NamesOfTracks(markers, dataSize, frameSize);
     const std::size_t first = leadInTrack && tracks.size() > 1 ? 1 : 0;
+    std::vector<int> own;
+    for (std::size_t i = first; i < tracks.size(); ++i) {
+        own.push_back(tracks[i].ownNumber);
+    }
+    const std::vector<int> numbers = TrackNumbers(own);
     std::vector<TrackNameFields> fields;
     bool named = !mix.Empty();
     for (std::size_t i = first; i < tracks.size(); ++i) {
         const TrackNaming& t = tracks[i];
-        fields.push_back(
-            {t.title, t.artist, rate == 0 ? 0 : static_cast<std::uint64_t>(t.firstFrame) / rate});
+        fields.push_back({t.title, t.artist,
+                          rate == 0 ? 0 : static_cast<std::uint64_t>(t.firstFrame) / rate,
+                          static_cast<std::uint64_t>(numbers[i - first])});
         named = named || !t.title.empty() || !t.artist.empty();
     }
     const std::string stem = mixPath.stem().string();
@@ -68,7 +76,8 @@ void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint
             tracks[first].artist.empty() ? mix.artist : tracks[first].artist;
         severalArtists = severalArtists || artist != firstArtist;
     }
-    const int count = static_cast<int>(tracks.size() - first);
+    const int count =
+        std::max(static_cast<int>(tracks.size() - first), numbers.empty() ? 0 : numbers.back());
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         const TrackNaming& t = tracks[i];
         const bool leadIn = i < first;
@@ -76,7 +85,7 @@ void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint
         tags.title = t.title;
         tags.artist = t.artist.empty() ? mix.artist : t.artist;
         tags.album = mix.title.empty() ? stem : mix.title;
-        tags.number = leadIn ? 0 : static_cast<int>(i - first) + 1;
+        tags.number = leadIn ? 0 : numbers[i - first];
         tags.count = count;
         tags.albumArtist = mix.artist;
         tags.date = mix.date;

@@ -103,6 +103,16 @@ bool CSundrelDlg::OpenProjectFile(const std::filesystem::path& path) {
     // The header entry is selected: "ANP" would move the start marker.
     FeedControls(sundrel::app::Event::HeaderSelected);
     RememberFile(path, sundrel::app::FileKind::Project);
+    if (!m_session.ProjectNotes().empty()) {
+        QString text = QStringLiteral("A later version of Sundrel wrote this project; this one "
+                                      "opened what it knows:");
+        for (const std::string& note : m_session.ProjectNotes()) {
+            text += QStringLiteral("\n") + QString::fromStdString(note);
+        }
+        text += QStringLiteral("\nSaving the project leaves that out.");
+        m_prompt.Message(this, text, QStringLiteral("Sundrel"), Prompt::Buttons::Ok,
+                         Prompt::Icon::Information);
+    }
     if (!withMix) {
         return true;
     }

@@ -1,6 +1,7 @@
 #include "gui/view/TrackTable.h"
 #include "gui/view/TrackLengthFlags.h"
 
+#include "core/markers/TrackNumbers.h"
 #include "core/match/TrackSources.h"
 #include "core/session/MixSession.h"
 #include "core/time/TimeCode.h"
@@ -83,10 +84,20 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
     m_markers = session.IsLoaded() ? list.TimeOrder() : std::vector<std::size_t>{};
     m_spans.assign(m_markers.size(), {});
     setRowCount(static_cast<int>(m_markers.size()));
+    bool showFiles = false;
     if (session.IsLoaded()) {
         const std::uint32_t rate = session.Wave()->m_wfx.nSamplesPerSec;
         const std::int64_t frames = session.Frames();
         const std::vector<std::string> entries = list.Entries();
+        std::vector<int> own;
+        bool sources = false;
+        for (const std::size_t index : m_markers) {
+            own.push_back(list.At(index)->number);
+            sources = sources || !list.At(index)->sourceFile.empty();
+        }
+        // The tracks' numbers follow the cue sheet they came from (TRACK 03, 04, 06...).
+        const std::vector<int> numbers = sundrel::TrackNumbers(own);
+        showFiles = session.Match().has_value() || sources;
         std::vector<std::int64_t> starts;
         for (std::size_t row = 0; row < m_markers.size(); ++row) {
             const sundrel::Marker& marker = *list.At(m_markers[row]);
@@ -97,7 +108,7 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
                     ? std::clamp<std::int64_t>(list.At(m_markers[row + 1])->frame, start, frames)
                     : frames;
             const int r = static_cast<int>(row);
-            SetCell(r, kNumber, QString::number(row + 1), false);
+            SetCell(r, kNumber, QString::number(numbers[row]), false);
             // The same words as the marker list, so a track and its entry match at a glance.
             SetCell(r, kMarker,
                     m_markers[row] == 0 || m_markers[row] >= entries.size()
@@ -124,6 +135,15 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
                 cell->setToolTip(play ? QString::fromStdString(file.string())
                                       : QStringLiteral("No file of the match plays here"));
                 cell->setForeground(play ? palette().text() : QBrush(QColor(190, 40, 40)));
+            } else if (sources) {
+                // The files a recording program's cue sheet names for its tracks.
+                const std::string& file = marker.sourceFile;
+                SetCell(r, kFile,
+                        QString::fromStdString(std::string(sundrel::SourceFileName(file))), false);
+                QTableWidgetItem* cell = item(r, kFile);
+                cell->setToolTip(file.empty() ? QStringLiteral("The marker file names no file here")
+                                              : QString::fromStdString(file));
+                cell->setForeground(palette().text());
             } else {
                 SetCell(r, kFile, QString(), false); // the column is hidden
             }
@@ -132,7 +152,7 @@ void CTrackTable::ShowTracks(const sundrel::MixSession& session) {
         }
         FlagTrackLengths(*this, kLength, starts, frames);
     }
-    setColumnHidden(kFile, !session.IsLoaded() || !session.Match());
+    setColumnHidden(kFile, !showFiles);
     m_pAnalyser->Request(session.Wave(), m_spans);
     ShowTrackInfo();
     ShowSelection(session.Selected());

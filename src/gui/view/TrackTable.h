@@ -13,7 +13,7 @@ class MixSession;
 class CTrackAnalyser;
 
 // The tracks of the mix as a table, one row per marker in time order (a track starts at each
-// marker; the start marker begins track 1): number, start, length, artist and title, then
+// marker; the start marker begins the first): number, start, length, artist and title, then
 // each track's tempo, key and loudness once the analysis on a worker has them. Artist
 // and title are edited in place (double-click or F2); the table only reports the user's
 // choices and edits, and the window applies them to the session and shows the result.
@@ -21,8 +21,9 @@ class CTrackTable : public QTableWidget {
     Q_OBJECT
   public:
     // kMarker: the marker list's entry that starts the track ("Marker 9"), "start" for the first.
+    // kNumber: the track's number, as its cue sheet numbered it (TrackNumbers).
     // kFile: after a match, the file the track came from ("unknown" where no file plays);
-    // hidden without a match.
+    // else the file a recording program's cue sheet names for it; hidden without either.
     enum Column { kNumber, kMarker, kStart, kLength, kArtist, kTitle, kFile, kColumns };
     // The analysis's columns follow the track's own: tempo (BPM), key ("Am 8A") and integrated
     // loudness (LUFS; true peak and ReplayGain gain in its tool tip).

@@ -47,9 +47,11 @@ TEST(CueSheet, ReadsTheSheetARecordingProgramWrites) {
     EXPECT_EQ(set.artist, "DJ Sundrel");
     EXPECT_EQ(set.file, "2026-12-05_21h04m.wav");
     ASSERT_EQ(set.tracks.size(), 3u);
-    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 0, 0), "Strings of Life", "Rhythim Is Rhythim"}));
-    EXPECT_EQ(set.tracks[1], (TrackEntry{Cue(5, 12, 37), "The \"Real\" Thing", "Café Müller"}));
-    EXPECT_EQ(set.tracks[2], (TrackEntry{Cue(102, 3, 74), "Late", "Nobody"}));
+    EXPECT_EQ(set.tracks[0],
+              (TrackEntry{Cue(0, 0, 0), "Strings of Life", "Rhythim Is Rhythim", "", 1}));
+    EXPECT_EQ(set.tracks[1],
+              (TrackEntry{Cue(5, 12, 37), "The \"Real\" Thing", "Café Müller", "", 2}));
+    EXPECT_EQ(set.tracks[2], (TrackEntry{Cue(102, 3, 74), "Late", "Nobody", "", 3}));
     // 102 minutes 3 s 74/75 at 44.1 kHz, exactly.
     EXPECT_EQ(sundrel::FrameOf(*set.tracks[2].start, 44100), (102 * 60 + 3) * 44100 + 74 * 588);
 }
@@ -85,9 +87,9 @@ TEST(CueSheet, ReadsMarksLineEndsRemarksAndLooseShapes) {
     EXPECT_EQ(set.artist, "Various");
     EXPECT_EQ(set.file, "summer mix.wav");
     ASSERT_EQ(set.tracks.size(), 3u);
-    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 0, 0), "Opening", ""}));
-    EXPECT_EQ(set.tracks[1], (TrackEntry{Cue(4, 0, 0), "Second", ""})); // INDEX 01, not 00
-    EXPECT_EQ(set.tracks[2], (TrackEntry{Cue(9, 5, 3), "", ""}));
+    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 0, 0), "Opening", "", "", 1}));
+    EXPECT_EQ(set.tracks[1], (TrackEntry{Cue(4, 0, 0), "Second", "", "", 2})); // INDEX 01, not 00
+    EXPECT_EQ(set.tracks[2], (TrackEntry{Cue(9, 5, 3), "", "", "", 7}));       // its own number
 }
 
 TEST(CueSheet, ReadsALatin1Sheet) {
@@ -200,7 +202,7 @@ TEST(CueSheet, WritesWhatItReadsBack) {
     EXPECT_EQ(back.tracks[1].title, "Tab here"); // control characters become spaces
     EXPECT_EQ(back.tracks[1].artist, "Line break");
     EXPECT_EQ(back.tracks[2].title, "\u201CQuoted\u201D");
-    EXPECT_EQ(back.tracks[3], (TrackEntry{Cue(101, 40, 3), "", "Artist only"}));
+    EXPECT_EQ(back.tracks[3], (TrackEntry{Cue(101, 40, 3), "", "Artist only", "", 4}));
     // Reading and writing again changes nothing.
     EXPECT_EQ(WriteCueSheet(back), text);
 }
@@ -317,10 +319,47 @@ TEST(CueSheet, ReadsPastCdTextAndSkipsDataTracks) {
                                        "    TITLE \"Video\"\n"
                                        "    INDEX 01 08:30:00\n");
     ASSERT_EQ(set.tracks.size(), 2u);
-    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 1, 33), "Aqualung", ""}));
+    EXPECT_EQ(set.tracks[0], (TrackEntry{Cue(0, 1, 33), "Aqualung", "", "", 1}));
     EXPECT_EQ(set.tracks[1].title, "Wond'ring Aloud");
     ASSERT_EQ(set.notes.size(), 1u);
     EXPECT_EQ(set.notes[0], "line 22: track 3 is a data track (MODE2/2336); skipped");
+}
+
+// Tracks keep the numbers their sheet gives them: a sheet that starts at TRACK 03, one whose
+// first track is data, one with a gap. The writer writes them back.
+TEST(CueSheet, TracksKeepTheSheetsNumbersBothWays) {
+    const std::string sheet = "FILE \"mix.wav\" WAVE\n"
+                              "  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+                              "  TRACK 03 AUDIO\n    TITLE \"Three\"\n    INDEX 01 00:02:00\n"
+                              "  TRACK 04 AUDIO\n    INDEX 00 03:00:00\n    INDEX 01 03:02:00\n"
+                              "  TRACK 07 AUDIO\n    INDEX 01 09:00:00\n";
+    const MarkerSet set = ReadCueSheet(sheet);
+    ASSERT_EQ(set.tracks.size(), 3u);
+    EXPECT_EQ(set.tracks[0].number, 3);
+    EXPECT_EQ(set.tracks[1].number, 4);
+    EXPECT_EQ(set.tracks[2].number, 7);
+    EXPECT_EQ(set.notes.size(), 1u); // the data track
+    const std::string written = WriteCueSheet(set);
+    EXPECT_NE(written.find("TRACK 03 AUDIO\n    TITLE \"Three\"\n    INDEX 01 00:02:00"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("TRACK 07 AUDIO\n    INDEX 01 09:00:00"), std::string::npos);
+    EXPECT_EQ(ReadCueSheet(written).tracks, set.tracks);
+
+    // Numbers that do not rise, or none, are made to: the sheet must read back.
+    MarkerSet odd;
+    odd.tracks = {{ExactTime{0, 75}, "A", "", "", 5},
+                  {ExactTime{75, 75}, "B", "", "", 2},
+                  {ExactTime{150, 75}, "C", "", "", 0}};
+    MarkerSet back = ReadCueSheet(WriteCueSheet(odd));
+    EXPECT_EQ(back.tracks.at(0).number, 5);
+    EXPECT_EQ(back.tracks.at(1).number, 6);
+    EXPECT_EQ(back.tracks.at(2).number, 7);
+    // Past 999 no sheet can number them: all are counted from 1 instead.
+    odd.tracks[0].number = 998;
+    back = ReadCueSheet(WriteCueSheet(odd));
+    EXPECT_EQ(back.tracks.at(0).number, 1);
+    EXPECT_EQ(back.tracks.at(2).number, 3);
 }
 
 TEST(CueSheet, WrittenQuotesAndRemarksReadBackInEveryReader) {

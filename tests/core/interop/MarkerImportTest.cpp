@@ -54,6 +54,56 @@ TEST(MarkerImport, TimedTracksBecomeMarkersInTimeOrder) {
     EXPECT_FALSE(sundrel::HasLeadIn(set, 1000));
 }
 
+// A recording program's sheet names the file each track was played from and numbers its
+// tracks: both stay with the markers, through an export and back.
+TEST(MarkerImport, NumbersAndSourceFilesGoWithTheMarkers) {
+    MarkerSet set;
+    set.leadInIsPregap = true;
+    set.tracks = {{ExactTime{2, 1}, "One", "A", "C:\\Music\\One.mp3", 3},
+                  {ExactTime{60, 1}, "Two", "B", "", 4},
+                  {ExactTime{90, 1}, "Six", "", "/music/Six.flac", 6}};
+    const std::vector<Marker> markers = sundrel::MarkersFromTimes(set, 1000, 100'000);
+    ASSERT_EQ(markers.size(), 3u);
+    EXPECT_EQ(markers[0].frame, 0); // the pregap joins the first track
+    EXPECT_EQ(markers[0].number, 3);
+    EXPECT_EQ(markers[0].sourceFile, "C:\\Music\\One.mp3");
+    EXPECT_EQ(markers[1].number, 4);
+    EXPECT_EQ(markers[1].sourceFile, "");
+    EXPECT_EQ(markers[2].number, 6);
+    EXPECT_EQ(markers[2].sourceFile, "/music/Six.flac");
+    // The pregap as a track of its own has neither.
+    const std::vector<Marker> own =
+        sundrel::MarkersFromTimes(set, 1000, 100'000, sundrel::LeadIn::OwnTrack);
+    EXPECT_EQ(own.at(0), FrameMarker(0));
+    EXPECT_EQ(own.at(1).number, 3);
+    // Names put onto existing markers leave their numbers and files alone.
+    MarkerSet names;
+    names.tracks = {{std::nullopt, "X", ""}, {std::nullopt, "Y", ""}, {std::nullopt, "Z", ""}};
+    const std::vector<Marker> renamed = sundrel::NameMarkers(markers, names);
+    EXPECT_EQ(renamed[2].sourceFile, "/music/Six.flac");
+    EXPECT_EQ(renamed[2].number, 6);
+    EXPECT_EQ(renamed[2].title, "Z");
+    // A sheet numbered 1, 2, 3 leaves the markers to number by their order; its pregap of its
+    // own keeps the numbers, the pregap being track 0.
+    MarkerSet plain = set;
+    for (std::size_t i = 0; i < plain.tracks.size(); ++i) {
+        plain.tracks[i].number = static_cast<int>(i) + 1;
+    }
+    for (const Marker& m : sundrel::MarkersFromTimes(plain, 1000, 100'000)) {
+        EXPECT_EQ(m.number, 0);
+    }
+    const std::vector<Marker> pregap =
+        sundrel::MarkersFromTimes(plain, 1000, 100'000, sundrel::LeadIn::OwnTrack);
+    EXPECT_EQ(pregap.at(0).number, 0);
+    EXPECT_EQ(pregap.at(1).number, 1);
+    EXPECT_EQ(pregap.at(3).number, 3);
+    // Exported and read again: the same.
+    const MarkerSet out = sundrel::SetFromMarkers(markers, 1000, {}, "mix.wav");
+    EXPECT_EQ(out.tracks[2],
+              (TrackEntry{ExactTime{90'000, 1000}, "Six", "", "/music/Six.flac", 6}));
+    EXPECT_EQ(sundrel::MarkersFromTimes(out, 1000, 100'000), markers);
+}
+
 TEST(MarkerImport, TimesThatDoNotFitAreRefusedNamingTheTrack) {
     auto timed = [](std::vector<std::int64_t> seconds) {
         MarkerSet set;

@@ -39,4 +39,14 @@ TEST(TrackSources, StretchesNoFileFillsAreUnknown) {
     EXPECT_EQ(PlayOfTrack(Layout{}, 0, 10), std::nullopt);
 }
 
+// A cue sheet's source file is shown by its name, however its folders were written.
+TEST(TrackSources, ASourceFileIsShownByItsName) {
+    EXPECT_EQ(sundrel::SourceFileName("C:\\Music\\Energy 52 - Cafe Del Mar.mp3"),
+              "Energy 52 - Cafe Del Mar.mp3");
+    EXPECT_EQ(sundrel::SourceFileName("/home/dj/Música/Ünder.flac"), "Ünder.flac");
+    EXPECT_EQ(sundrel::SourceFileName("D:/Mixed\\style/a.wav"), "a.wav");
+    EXPECT_EQ(sundrel::SourceFileName("plain.mp3"), "plain.mp3");
+    EXPECT_EQ(sundrel::SourceFileName(""), "");
+}
+
 } // namespace

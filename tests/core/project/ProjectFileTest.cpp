@@ -1,5 +1,6 @@
 #include "core/project/ProjectFile.h"
 #include "core/project/ProjectLoader.h"
+#include "core/project/ProjectSections.h"
 #include "core/project/ProjectVersion3.h"
 #include "core/split/SplitPlan.h"
 #include "support/Thrown.h"
@@ -237,7 +238,7 @@ TEST(ProjectFile, RelativeMixPathCountsFromTheProjectsFolderNotTheCurrentOne) {
 TEST(ProjectFile, ALongFileIsRefusedWithItsRealLength) {
     fixture::TempDir dir;
     Bytes b = EncodeProject("/m.wav", kThree);
-    b.resize(b.size() + (10u << 20));
+    b.resize(b.size() + sundrel::kProjectLargest);
     fixture::WriteFile(dir / "long.sdr", b);
     const auto e = fixture::Thrown<ProjectError>([&] { sundrel::ReadProject(dir / "long.sdr"); });
     ASSERT_TRUE(e);
@@ -245,7 +246,7 @@ TEST(ProjectFile, ALongFileIsRefusedWithItsRealLength) {
     EXPECT_EQ(std::string(e->what()),
               (dir / "long.sdr").string() + ": not a usable project file: it is " +
                   std::to_string(b.size()) + " bytes long; no project file is longer than " +
-                  std::to_string(sundrel::kProjectV3Largest));
+                  std::to_string(sundrel::kProjectLargest));
 }
 
 } // namespace

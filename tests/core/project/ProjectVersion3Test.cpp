@@ -171,7 +171,7 @@ TEST(ProjectVersion3, DamagedFieldsAreRefusedNamingTheFault) {
     };
     const Case cases[] = {
         {[](Bytes& b) { b.push_back(std::byte{0}); }, "1 bytes follow its last marker"},
-        {set(5, byte(5)), "unknown version 5"},
+        {set(5, byte(6)), "unknown version 6"},
         {set(6, {std::byte{0x01}, std::byte{0x10}}), "its Wave file path is 4097 bytes long"},
         {set(9, byte('\0')), "its Wave file path holds a zero byte"},
         {set(14, byte(2)), "it is cut short"},

@@ -2,6 +2,7 @@
 // the match stays for the views until another mix is loaded, and the suggestions inside the
 // stretches no file covers replace the suggestions.
 
+#include "core/interop/MarkerSet.h"
 #include "core/match/MatchTracks.h"
 #include "core/session/MixSession.h"
 #include "support/SessionOnMix.h"
@@ -101,6 +102,44 @@ TEST_F(SessionMatch, TheSameMatchAgainIsNoStepAndAnotherMixForgetsIt) {
     session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
     EXPECT_FALSE(session.Match());
     EXPECT_TRUE(session.Suggestions().empty());
+}
+
+// A saved project brings the match back, so the files and the plays show again; a project
+// without one leaves none behind.
+TEST_F(SessionMatch, TheProjectKeepsTheMatchAndTheSheetsFiles) {
+    ASSERT_TRUE(session.ApplyMatch(TwoPlays()));
+    session.SaveProject(dir / "matched.sdr");
+    session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
+    ASSERT_FALSE(session.Match());
+    ASSERT_TRUE(session.OpenProject(dir / "matched.sdr"));
+    ASSERT_TRUE(session.Match());
+    const MatchResult expected = TwoPlays();
+    EXPECT_EQ(session.Match()->files, expected.files);
+    EXPECT_EQ(session.Match()->tags, expected.tags);
+    ASSERT_EQ(session.Match()->layout.plays.size(), 2u);
+    EXPECT_EQ(session.Match()->layout.plays[1].play.end, 70.0);
+    EXPECT_EQ(session.Match()->layout.unknown, expected.layout.unknown);
+    EXPECT_EQ(MarkersOf(session),
+              (std::vector<Placed>{{0, "Alpha", "Ann"}, {39'000, "Bravo", ""}, {70'000, "", ""}}));
+    EXPECT_FALSE(session.IsModified());
+
+    // A recording sheet's numbers and files, saved without a match.
+    sundrel::MarkerSet sheet;
+    sheet.leadInIsPregap = true;
+    sheet.tracks = {{sundrel::ExactTime{1, 1}, "One", "", "C:\\Music\\One.mp3", 3},
+                    {sundrel::ExactTime{50, 1}, "Two", "", "", 5}};
+    session.Load(std::make_shared<CWaveFile>(dir / "mix.wav"), false);
+    ASSERT_TRUE(session.Import(sheet));
+    session.SaveProject(dir / "sheet.sdr");
+    ASSERT_TRUE(session.OpenProject(dir / "matched.sdr"));
+    ASSERT_TRUE(session.OpenProject(dir / "sheet.sdr"));
+    EXPECT_FALSE(session.Match()); // the other project's match is gone
+    const sundrel::Marker& first = *session.Markers().At(session.Markers().TimeOrder()[0]);
+    const sundrel::Marker& second = *session.Markers().At(session.Markers().TimeOrder()[1]);
+    EXPECT_EQ(first.number, 3);
+    EXPECT_EQ(first.sourceFile, "C:\\Music\\One.mp3");
+    EXPECT_EQ(second.number, 5);
+    EXPECT_EQ(second.frame, 50'000);
 }
 
 TEST(SessionMatchWithoutMix, ChangesNothing) {

@@ -71,6 +71,76 @@ TEST(SplitNaming, ALeadInOfItsOwnIsThePregapAndCountsInNoNumber) {
     EXPECT_EQ(Named(LeadIn::OwnTrack, atZero).names.size(), 3u);
 }
 
+// Sheets that do not number from 1: the files, the tags and the count follow the sheet's TRACK
+// numbers; the count is the highest number, so that no track is tagged past it (3/12, not
+// 3/10, when a sheet of twelve starts at TRACK 03).
+TEST(SplitNaming, NumbersFollowASheetThatDoesNotStartAtOne) {
+    const std::string head = "PERFORMER \"DJ\"\nFILE \"night.wav\" WAVE\n";
+    struct Case {
+        std::string tracks;
+        std::vector<std::string> names;
+        std::vector<int> numbers;
+        int count;
+    };
+    const Case cases[] = {
+        {"TRACK 03 AUDIO\n TITLE A\n INDEX 01 00:01:00\n"
+         "TRACK 04 AUDIO\n TITLE B\n INDEX 01 01:00:00\n"
+         "TRACK 12 AUDIO\n TITLE C\n INDEX 01 02:00:00\n",
+         {"03 A.wav", "04 B.wav", "12 C.wav"},
+         {3, 4, 12},
+         12},
+        // A leading data track: the audio tracks are 2 and 3.
+        {"TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n"
+         "TRACK 02 AUDIO\n TITLE A\n INDEX 01 00:00:00\n"
+         "TRACK 03 AUDIO\n TITLE B\n INDEX 01 01:00:00\n",
+         {"02 A.wav", "03 B.wav"},
+         {2, 3},
+         3},
+        // A gap in the numbers stays one.
+        {"TRACK 01 AUDIO\n TITLE A\n INDEX 01 00:00:00\n"
+         "TRACK 02 AUDIO\n TITLE B\n INDEX 01 01:00:00\n"
+         "TRACK 05 AUDIO\n TITLE C\n INDEX 01 02:00:00\n",
+         {"01 A.wav", "02 B.wav", "05 C.wav"},
+         {1, 2, 5},
+         5},
+    };
+    for (const Case& c : cases) {
+        const SplitOptions options =
+            Named(LeadIn::JoinFirstTrack, sundrel::ReadCueSheet(head + c.tracks));
+        EXPECT_EQ(options.names, c.names) << c.tracks;
+        ASSERT_EQ(options.tags.size(), c.numbers.size());
+        for (std::size_t i = 0; i < c.numbers.size(); ++i) {
+            EXPECT_EQ(options.tags[i].number, c.numbers[i]) << c.tracks;
+            EXPECT_EQ(options.tags[i].count, c.count) << c.tracks;
+        }
+    }
+    // With the lead-in written apart, the pregap is "00 pregap" and the sheet keeps its numbers.
+    const SplitOptions own = Named(LeadIn::OwnTrack, sundrel::ReadCueSheet(head + cases[0].tracks));
+    EXPECT_EQ(own.names,
+              (std::vector<std::string>{"00 pregap.wav", "03 A.wav", "04 B.wav", "12 C.wav"}));
+    EXPECT_EQ(own.tags.at(1).number, 3);
+    EXPECT_EQ(own.tags.at(3).count, 12);
+    // The classic names count by place: an earlier split's record knows them so.
+    SplitOptions classic;
+    const MarkerSet set = sundrel::ReadCueSheet(head + cases[0].tracks);
+    sundrel::NameSplit(classic, sundrel::MarkersFromTimes(set, kRate, kFrames), kFrames, 1, kRate,
+                       {}, "night.wav", "");
+    EXPECT_EQ(classic.names,
+              (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+    EXPECT_EQ(classic.tags.at(0).number, 3);
+}
+
+// Label files and tracklists know no numbers: their tracks count from 1.
+TEST(SplitNaming, ListsWithoutNumbersCountFromOne) {
+    MarkerSet set;
+    set.tracks = {{sundrel::ExactTime{10, 1}, "A", ""}, {sundrel::ExactTime{50, 1}, "B", ""}};
+    const SplitOptions options = Named(LeadIn::JoinFirstTrack, set);
+    // The unnamed stretch before the first listed track is track 1.
+    EXPECT_EQ(options.names, (std::vector<std::string>{"01.wav", "02 A.wav", "03 B.wav"}));
+    EXPECT_EQ(options.tags.at(2).number, 3);
+    EXPECT_EQ(options.tags.at(2).count, 3);
+}
+
 TEST(SplitNaming, OneArtistThroughoutIsNoCompilation) {
     MarkerSet set = sundrel::ReadCueSheet(kSheet);
     for (auto& t : set.tracks) {
