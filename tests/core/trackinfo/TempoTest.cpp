@@ -137,6 +137,16 @@ TEST(Tempo, TrackAnalysisOfAStereoMix) {
     const TrackInfo info = AnalyseTrack(source, 0, static_cast<std::int64_t>(loop.size()), format);
     EXPECT_NEAR(info.bpm, 127.0, 0.5);
     EXPECT_TRUE(info.HasLoudness());
+    // Several settings from one reading: each its own tempo, all the same loudness.
+    TrackInfoTuning strict;
+    strict.minBeatSalience = 1000;
+    const std::vector<TrackInfoTuning> tunings{{}, strict};
+    const auto each =
+        AnalyseTrackWith(source, 0, static_cast<std::int64_t>(loop.size()), format, tunings);
+    ASSERT_EQ(each.size(), 2u);
+    EXPECT_EQ(each[0].bpm, info.bpm);
+    EXPECT_EQ(each[1].bpm, 0.0);
+    EXPECT_EQ(each[1].loudness.integrated, info.loudness.integrated);
 }
 
 } // namespace
