@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/MarkerSources.h"
 #include "cli/TerminalProgress.h"
+#include "core/analysis/FileElements.h"
 #include "core/markers/TrackSpans.h"
 #include "core/riff/FileError.h"
 #include "core/time/TimeCode.h"
@@ -11,7 +12,9 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sundrel::cli {
@@ -21,6 +24,7 @@ namespace {
 struct AnalyseArgs {
     MarkerSources sources;
     bool json = false;
+    std::string tuning;
 };
 
 // Tracks are analysed two at a time: one worker for each of the two cores the analysis is
@@ -64,32 +68,86 @@ void PrintTrack(int number, const std::string& start, const TrackInfo& info, boo
     std::cout << line << "\n";
 }
 
-void RunAnalyse(const AnalyseArgs& args) {
-    const CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli analyse");
+void PrintTracks(const CollectedMarkers& collected, const std::vector<TrackInfo>& infos,
+                 bool json) {
     const CWaveFile& wave = *collected.session->Wave();
     const std::vector<Marker>& markers = collected.session->Markers().Markers();
-    std::vector<TrackInfo> infos;
-    try {
-        TerminalProgress progress("sundrel-cli analyse: analysing tracks");
-        progress.Show(0.0);
-        infos = AnalyseSplitTracks(wave, markers, kWorkers,
-                                   [&progress](double share) { progress.Show(share); });
-    } catch (const FileError& e) {
-        throw Failure{kExitInput, e.what()};
-    }
     const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
     const std::uint32_t block = std::max<std::uint32_t>(wave.m_wfx.nBlockAlign, 1);
     // Numbered as split numbers its files: a lead-in of its own is track 0.
     const int first = collected.leadInTrack ? 0 : 1;
-    if (args.json) {
+    if (json) {
         std::cout << "[\n";
     }
     for (std::size_t i = 0; i < infos.size() && i < plan.size(); ++i) {
         const std::string start = FormatFrameTime(static_cast<std::int64_t>(plan[i].offset / block),
                                                   wave.m_wfx.nSamplesPerSec);
-        PrintTrack(first + static_cast<int>(i), start, infos[i], args.json, i + 1 == infos.size());
+        PrintTrack(first + static_cast<int>(i), start, infos[i], json, i + 1 == infos.size());
     }
-    if (args.json) {
+    if (json) {
+        std::cout << "]\n";
+    }
+}
+
+// The settings of `text` separated by ';' (one setting, the built-in one, when it is empty).
+std::vector<TrackInfoTuning> Tunings(std::string_view text) {
+    std::vector<TrackInfoTuning> tunings;
+    try {
+        do {
+            const std::size_t semi = text.find(';');
+            ParseTrackInfoTuning(text.substr(0, semi), tunings.emplace_back());
+            text = semi == std::string_view::npos ? std::string_view{} : text.substr(semi + 1);
+        } while (!text.empty());
+    } catch (const std::invalid_argument& e) {
+        throw Failure{kExitUsage, e.what()};
+    }
+    return tunings;
+}
+
+void RunAnalyse(const AnalyseArgs& args) {
+    const std::vector<TrackInfoTuning> tunings = Tunings(args.tuning);
+    const CollectedMarkers collected = CollectMarkers(args.sources, "sundrel-cli analyse");
+    const CWaveFile& wave = *collected.session->Wave();
+    const std::vector<Marker>& markers = collected.session->Markers().Markers();
+    // Each track analysed with each setting: by setting, by track.
+    std::vector<std::vector<TrackInfo>> infos(tunings.size());
+    try {
+        TerminalProgress progress("sundrel-cli analyse: analysing tracks");
+        progress.Show(0.0);
+        if (tunings.size() == 1) {
+            infos.front() = AnalyseSplitTracks(wave, markers, kWorkers,
+                                               [&progress](double share) { progress.Show(share); });
+        } else {
+            // The evaluation's grid: each track read once on this thread, its onsets and
+            // chroma measured once for all the settings.
+            const WaveFormat format = wave.GetFormat();
+            const FileElements elements(wave.m_strPath, wave.m_nDataOffset, wave.m_nFileSize,
+                                        format);
+            const auto spans = SplitFrameSpans(wave, markers);
+            for (std::size_t i = 0; i < spans.size(); ++i) {
+                const auto each = AnalyseTrackWith(std::cref(elements), spans[i].first,
+                                                   spans[i].frames, format, tunings);
+                for (std::size_t t = 0; t < tunings.size(); ++t) {
+                    infos[t].push_back(each[t]);
+                }
+                progress.Show(static_cast<double>(i + 1) / static_cast<double>(spans.size()));
+            }
+        }
+    } catch (const FileError& e) {
+        throw Failure{kExitInput, e.what()};
+    }
+    // With more than one setting: a JSON array of each one's array.
+    const bool grid = tunings.size() > 1;
+    if (grid) {
+        std::cout << "[";
+    }
+    for (std::size_t t = 0; t < tunings.size(); ++t) {
+        if (t > 0) {
+            std::cout << ",";
+        }
+        PrintTracks(collected, infos[t], args.json || grid);
+    }
+    if (grid) {
         std::cout << "]\n";
     }
     std::cout.flush();
@@ -113,6 +171,8 @@ void AddAnalyseCommand(CLI::App& app, int& status) {
     auto args = std::make_shared<AnalyseArgs>();
     AddMarkerSourceOptions(*cmd, args->sources);
     cmd->add_flag("--json", args->json, "Print a JSON array, one object per track");
+    // The analysis's constants, for the evaluation that chooses them (scripts/eval-trackinfo).
+    cmd->add_option("--tuning", args->tuning)->group("");
     cmd->callback([args, &status] {
         try {
             RunAnalyse(*args);

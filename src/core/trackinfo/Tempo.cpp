@@ -21,11 +21,6 @@ namespace {
 // Gaps between beats at most this far from the fitted line (a share of the period) count.
 constexpr double kBeatTolerance = 0.2;
 constexpr std::size_t kMinBeats = 8;
-// A faster level of the beat is preferred when its points' onsets are at least this share as
-// strong as the strongest level's (every click of a click track is as strong as the next).
-constexpr double kBeatDivisionShare = 0.6;
-// Onsets count up to this many times the track's mean onset strength.
-constexpr double kOnsetCap = 5.0;
 
 struct Line {
     double slope = 0;
@@ -122,7 +117,7 @@ BeatGrid GridOf(std::complex<double> sum, double period) {
     return {period, first};
 }
 
-// The period within 5 % of `guess` at which the onsets repeat most strongly, searched in steps
+// The period within 0.5 % of `guess` at which the onsets repeat most strongly, searched in steps
 // of 0.05 % and then 0.005 %, with the phase of its beats.
 BeatGrid RefineOnOnsets(std::span<const double> onsets, double mean, double hopSeconds,
                         double guess) {
@@ -145,8 +140,90 @@ BeatGrid RefineOnOnsets(std::span<const double> onsets, double mean, double hopS
             }
         }
     };
-    search(guess, 0.0005, 100);
+    search(guess, 0.0005, 10);
     search(best.period, 0.00005, 10);
+    return best;
+}
+
+// How much stronger the onsets are on `g` (the strongest within a hop of each point) than on
+// average.
+double Salience(std::span<const double> onsets, double mean, double hopSeconds, const BeatGrid& g) {
+    double sum = 0;
+    std::size_t points = 0;
+    for (double at = g.first - std::floor(g.first / g.period) * g.period;
+         at / hopSeconds + 1 < static_cast<double>(onsets.size()); at += g.period) {
+        const auto i = static_cast<std::size_t>(std::lround(at / hopSeconds));
+        double strongest = 0;
+        for (std::size_t k = i > 0 ? i - 1 : 0; k <= i + 1 && k < onsets.size(); ++k) {
+            strongest = std::max(strongest, onsets[k]);
+        }
+        sum += strongest;
+        ++points;
+    }
+    return points == 0 ? 0.0 : sum / static_cast<double>(points) / mean;
+}
+
+// The magnitude spectrum of the onsets over the whole track, |sum of (onset - mean) e^-iwt|,
+// read at any frequency: one transform of the onsets, zero-padded to at least twice their
+// length (bins a fraction of a BPM apart) and centred, so the transform's window only tapers
+// their ends.
+class OnsetSpectrum {
+  public:
+    OnsetSpectrum(std::span<const double> onsets, double mean, double hopSeconds) {
+        std::size_t size = 1024;
+        while (size < 2 * onsets.size()) {
+            size *= 2;
+        }
+        std::vector<float> frame(size, 0.0f);
+        const std::size_t from = (size - onsets.size()) / 2;
+        for (std::size_t i = 0; i < onsets.size(); ++i) {
+            frame[from + i] = static_cast<float>(onsets[i] - mean);
+        }
+        FrameFft fft(size);
+        const auto power = fft.Compute(frame);
+        m_magnitude.resize(power.size());
+        for (std::size_t k = 0; k < power.size(); ++k) {
+            m_magnitude[k] = std::sqrt(static_cast<double>(power[k]));
+        }
+        m_binsPerHz = static_cast<double>(size) * hopSeconds;
+    }
+    // The larger of the two bins around `hz` (0 above the last).
+    double At(double hz) const {
+        const double bin = hz * m_binsPerHz;
+        const auto below = static_cast<std::size_t>(std::max(0.0, std::floor(bin)));
+        if (below + 1 >= m_magnitude.size()) {
+            return 0;
+        }
+        return std::max(m_magnitude[below], m_magnitude[below + 1]);
+    }
+
+  private:
+    std::vector<double> m_magnitude;
+    double m_binsPerHz = 0;
+};
+
+// The tempo whose pulse train fits the onsets of the whole track best, from half the slowest
+// to twice the fastest tempo reported in steps of 0.05 %: the mean magnitude of the onsets'
+// spectrum at its first `harmonics` harmonics (a beat that is there also shows at its
+// divisions; a tempo that counts two beats as three, or half a beat as one, misses every other
+// harmonic), times a log-normal prior around 120 BPM `width` octaves wide that settles which
+// of two tempi an octave apart is the beat. The spectrum's magnitudes do not depend on where
+// the hops fall, so a small stretch leaves the ranking be.
+double BestFittingTempo(const OnsetSpectrum& spectrum, int harmonics, double width) {
+    double best = 0, bestFit = -1;
+    for (double bpm = kMinTempo / 2; bpm <= kMaxTempo * 2; bpm *= 1.0005) {
+        double sum = 0;
+        for (int h = 1; h <= harmonics; ++h) {
+            sum += spectrum.At(bpm / 60.0 * h);
+        }
+        const double octaves = std::log2(bpm / 120.0);
+        const double fit =
+            sum * (width > 0 ? std::exp(-0.5 * octaves * octaves / (width * width)) : 1.0);
+        if (fit > bestFit) {
+            bestFit = fit;
+            best = bpm;
+        }
+    }
     return best;
 }
 
@@ -222,18 +299,18 @@ double BeatPeriod(std::span<const double> beats) {
     return FitBeatGrid(beats).period;
 }
 
-double TrackTempo(std::span<const float> mono, double rate) {
+OnsetEvidence MeasureOnsets(std::span<const float> mono, double rate) {
     // Hops of about 11.6 ms (128 samples at 11 kHz), the time step aubio's beat tracker is
     // tuned for (its default 512 at 44.1 kHz), and windows of four hops.
     const auto r = static_cast<uint_t>(std::lround(rate));
     if (r == 0) {
-        return 0;
+        return {};
     }
     const auto hop = static_cast<uint_t>(1u << std::max(0L, std::lround(std::log2(rate * 0.0116))));
     const uint_t window = hop * 4;
     AubioTempo t(window, hop, r);
     if (!t.Ok()) {
-        return 0;
+        return {};
     }
     // The onset strength of each hop: the spectral flux (the sum of the rises of the spectrum's
     // magnitudes) of the Hann-windowed `window` samples that end with it, the track preceded
@@ -263,15 +340,25 @@ double TrackTempo(std::span<const float> mono, double rate) {
         }
         onsets.push_back(static_cast<double>(flux));
     }
-    const BeatGrid grid = FitBeatGrid(beats);
-    if (!(grid.period > 0)) {
+    OnsetEvidence evidence;
+    evidence.steadyBeats = FitBeatGrid(beats).period > 0;
+    evidence.hopSeconds = hop / rate;
+    evidence.onsets = std::move(onsets);
+    return evidence;
+}
+
+double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning) {
+    // The tracker places beats at its best guess even in noise or a held chord, but not on a
+    // steady grid through the track.
+    if (!evidence.steadyBeats || evidence.onsets.empty() || !(evidence.hopSeconds > 0)) {
         return 0;
     }
+    std::vector<double> onsets = evidence.onsets;
     double mean = 0;
     for (const double o : onsets) {
         mean += o;
     }
-    mean /= static_cast<double>(std::max<std::size_t>(onsets.size(), 1));
+    mean /= static_cast<double>(onsets.size());
     if (!(mean > 0)) {
         return 0;
     }
@@ -279,61 +366,26 @@ double TrackTempo(std::span<const float> mono, double rate) {
     // to a few times the mean.
     double clipped = 0;
     for (double& o : onsets) {
-        o = std::min(o, kOnsetCap * mean);
+        o = std::min(o, tuning.onsetCap * mean);
         clipped += o;
     }
     mean = clipped / static_cast<double>(onsets.size());
-    const double hopSeconds = hop / rate;
-    // The tracker's period is a rough guess (its beats follow its own period, a hop at a
-    // time): each level's period is refined on the onsets themselves.
-    const auto level = [&](double period) {
-        return RefineOnOnsets(onsets, mean, hopSeconds, period);
-    };
-    // How much stronger the onsets are on `g` (the strongest within a hop of each point) than
-    // on average.
-    const auto salience = [&](const BeatGrid& g) {
-        double sum = 0;
-        std::size_t points = 0;
-        for (double at = g.first - std::floor(g.first / g.period) * g.period;
-             at / hopSeconds + 1 < static_cast<double>(onsets.size()); at += g.period) {
-            const auto i = static_cast<std::size_t>(std::lround(at / hopSeconds));
-            double strongest = 0;
-            for (std::size_t k = i > 0 ? i - 1 : 0; k <= i + 1 && k < onsets.size(); ++k) {
-                strongest = std::max(strongest, onsets[k]);
-            }
-            sum += strongest;
-            ++points;
-        }
-        return points == 0 ? 0.0 : sum / static_cast<double>(points) / mean;
-    };
-    // The tracker places beats at its best guess even in noise or a held chord: a track has a
-    // tempo only when its beats fall on its onsets.
-    const BeatGrid beat = level(grid.period);
-    const double onBeats = salience(beat);
-    if (!(beat.period > 0) || onBeats < kMinBeatSalience) {
+    const double hopSeconds = evidence.hopSeconds;
+    // The tempo whose pulse train fits the whole track best, its period then refined on the
+    // onsets themselves (the spectrum's bins are a fraction of a BPM apart, not a hundredth).
+    const OnsetSpectrum spectrum(onsets, mean, hopSeconds);
+    const int harmonics = std::max(1, static_cast<int>(std::lround(tuning.harmonics)));
+    const double bpm = BestFittingTempo(spectrum, harmonics, tuning.priorWidth);
+    const BeatGrid beat = RefineOnOnsets(onsets, mean, hopSeconds, 60.0 / bpm);
+    // A track has a tempo only when its onsets fall on the beats.
+    if (!(beat.period > 0) || Salience(onsets, mean, hopSeconds, beat) < tuning.minBeatSalience) {
         return 0;
     }
-    // It may also count every second, third or fourth beat, or two beats as three (sparse
-    // onsets, a half-time feel): of its period and those divisions (below kMaxTempo), the one
-    // whose points' onsets are strongest is the beat, or the fastest nearly as strong.
-    std::vector<std::pair<double, double>> levels{{beat.period, onBeats}}; // period, salience
-    for (const double division : {1.5, 2.0, 3.0, 4.0}) {
-        const BeatGrid finer = level(beat.period / division);
-        if (finer.period > 0 && 60.0 / finer.period < kMaxTempo) {
-            levels.emplace_back(finer.period, salience(finer));
-        }
-    }
-    double strongest = 0;
-    for (const auto& l : levels) {
-        strongest = std::max(strongest, l.second);
-    }
-    double period = 0;
-    for (const auto& [p, strength] : levels) {
-        if (strength >= kBeatDivisionShare * strongest && (period == 0 || p < period)) {
-            period = p;
-        }
-    }
-    return std::round(FoldTempo(60.0 / period) * 10.0) / 10.0;
+    return std::round(FoldTempo(60.0 / beat.period) * 10.0) / 10.0;
+}
+
+double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning) {
+    return TempoOf(MeasureOnsets(mono, rate), tuning);
 }
 
 } // namespace sundrel

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/trackinfo/TrackInfoTuning.h"
+
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace sundrel {
 
@@ -9,11 +12,6 @@ namespace sundrel {
 // onto eighth notes, and DJ music is counted in this range.
 inline constexpr double kMinTempo = 70.0;
 inline constexpr double kMaxTempo = 180.0;
-
-// How much stronger the onsets on the beats found must be than the track's onsets on average:
-// about 1.1 for noise, whose "beats" fall anywhere, below 1 for a held chord, 1.3 to 4 for
-// real music with a beat (scripts/eval-trackinfo) and far more for a click track.
-inline constexpr double kMinBeatSalience = 1.25;
 
 // `bpm` halved or doubled until it lies in [kMinTempo, kMaxTempo); 0 stays 0.
 double FoldTempo(double bpm);
@@ -31,11 +29,25 @@ struct BeatGrid {
 BeatGrid FitBeatGrid(std::span<const double> beats);
 double BeatPeriod(std::span<const double> beats); // FitBeatGrid(beats).period
 
-// The tempo (BPM, one decimal, folded into the range above) of a mono signal at `rate` Hz,
-// from the beats aubio's tracker finds in it, refined over the whole signal by FitBeatGrid,
-// and counted at the finest division of the tracker's beat whose onsets are as strong. 0 for a
-// signal without a steady beat: one whose onsets (aubio's spectral flux) on the beats found
-// are on average less than kMinBeatSalience times as strong as all its onsets.
-double TrackTempo(std::span<const float> mono, double rate);
+// What the tempo is read from: the onset strength of each hop of about 11.6 ms (aubio's
+// spectral flux: the sum of the rises of the spectrum's magnitudes), and whether aubio's beat
+// tracker found a steady grid of beats (FitBeatGrid) in the track.
+struct OnsetEvidence {
+    std::vector<double> onsets;
+    double hopSeconds = 0;
+    bool steadyBeats = false;
+};
+OnsetEvidence MeasureOnsets(std::span<const float> mono, double rate);
+
+// The tempo (BPM, one decimal, folded into the range above) of the track of `evidence`: the
+// tempo from 35 to 360 BPM whose pulse train fits the onsets of the whole track best (the
+// magnitudes of their spectrum at its first tuning.harmonics harmonics, weighted by a
+// log-normal prior around 120 BPM tuning.priorWidth octaves wide), refined on the onsets. 0 for
+// a track without a steady beat: no steady grid of the tracker's beats, or onsets on that
+// tempo's beats on average less than tuning.minBeatSalience times as strong as all its onsets.
+double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning = {});
+
+// TempoOf(MeasureOnsets(mono, rate), tuning) of a mono signal at `rate` Hz.
+double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning = {});
 
 } // namespace sundrel

@@ -23,11 +23,19 @@ bool TrackInfo::HasLoudness() const {
 }
 
 TrackInfo AnalyseTrack(const ElementSource& source, std::int64_t firstFrame, std::int64_t frames,
-                       const WaveFormat& format, std::stop_token stop) {
+                       const WaveFormat& format, std::stop_token stop,
+                       const TrackInfoTuning& tuning) {
+    return AnalyseTrackWith(source, firstFrame, frames, format, {&tuning, 1}, stop).front();
+}
+
+std::vector<TrackInfo> AnalyseTrackWith(const ElementSource& source, std::int64_t firstFrame,
+                                        std::int64_t frames, const WaveFormat& format,
+                                        std::span<const TrackInfoTuning> tunings,
+                                        std::stop_token stop) {
     TrackInfo info;
     const unsigned channels = format.channels;
-    if (channels == 0 || format.sampleRate == 0 || frames <= 0) {
-        return info;
+    if (channels == 0 || format.sampleRate == 0 || frames <= 0 || tunings.empty()) {
+        return std::vector<TrackInfo>(std::max<std::size_t>(tunings.size(), 1), info);
     }
     const std::uint32_t decimation = AnalysisDecimation(format.sampleRate);
     const float scale =
@@ -80,9 +88,17 @@ TrackInfo AnalyseTrack(const ElementSource& source, std::int64_t firstFrame, std
         },
         scale);
     const double monoRate = static_cast<double>(format.sampleRate) / decimation;
-    info.bpm = TrackTempo(mono, monoRate);
-    info.key = TrackKey(mono, monoRate);
-    return info;
+    // The onsets and the chroma are measured once; each setting reads its tempo and key from
+    // them.
+    const OnsetEvidence onsets = MeasureOnsets(mono, monoRate);
+    const Harmony harmony = TrackHarmony(mono, monoRate);
+    std::vector<TrackInfo> infos;
+    for (const TrackInfoTuning& tuning : tunings) {
+        info.bpm = TempoOf(onsets, tuning);
+        info.key = KeyOfHarmony(harmony, tuning.minTonalShare);
+        infos.push_back(info);
+    }
+    return infos;
 }
 
 std::vector<TrackInfo> AnalyseTracks(const ElementSource& source, std::span<const TrackSpan> spans,

@@ -84,9 +84,12 @@ Harmony TrackHarmony(std::span<const float> mono, double rate) {
     return harmony;
 }
 
-std::optional<MusicalKey> TrackKey(std::span<const float> mono, double rate) {
-    const Harmony harmony = TrackHarmony(mono, rate);
-    if (harmony.tonalShare < kMinTonalShare) {
+std::optional<MusicalKey> TrackKey(std::span<const float> mono, double rate, double minTonalShare) {
+    return KeyOfHarmony(TrackHarmony(mono, rate), minTonalShare);
+}
+
+std::optional<MusicalKey> KeyOfHarmony(const Harmony& harmony, double minTonalShare) {
+    if (harmony.tonalShare < minTonalShare) {
         return std::nullopt;
     }
     return KeyOfChroma(harmony.chroma);

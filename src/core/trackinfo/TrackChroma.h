@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/trackinfo/MusicalKey.h"
+#include "core/trackinfo/TrackInfoTuning.h"
 
 #include <cstddef>
 #include <optional>
@@ -24,9 +25,12 @@ struct Harmony {
 Harmony TrackHarmony(std::span<const float> mono, double rate);
 
 // The key of a mono signal at `rate` Hz (KeyOfChroma of its chroma); none when notes stand out
-// too little from the spectrum for a key (a tonal share below kMinTonalShare).
-std::optional<MusicalKey> TrackKey(std::span<const float> mono, double rate);
-inline constexpr double kMinTonalShare = 0.15;
+// too little from the spectrum for a key (a tonal share below `minTonalShare`).
+std::optional<MusicalKey> TrackKey(std::span<const float> mono, double rate,
+                                   double minTonalShare = TrackInfoTuning{}.minTonalShare);
+// The same from the track's harmony.
+std::optional<MusicalKey> KeyOfHarmony(const Harmony& harmony,
+                                       double minTonalShare = TrackInfoTuning{}.minTonalShare);
 
 inline constexpr double kChromaLow = 65.40639; // Hz, C2: the lowest semitone's centre
 inline constexpr int kChromaSemitones = 60;    // to B6: bass lines and chords, few partials

@@ -76,6 +76,33 @@ TEST(CliAnalyse, OneLinePerTrackAndJson) {
     EXPECT_EQ(json.out.substr(json.out.size() - 2), "]\n");
 }
 
+// The evaluation's grid: each setting's analysis of every track, in the order given; a
+// setting it cannot use is a usage error that names it.
+TEST(CliAnalyse, EachTuningOfAGridGetsItsOwnArray) {
+    const AnalyseMix m;
+    const auto run = RunCli({"analyse", m.path.string(), "--at", "20", "--tuning",
+                             "tonal-share=0.15;salience=1000;tonal-share=1000"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, ContainsRegex("^\\[\\[\n  \\{\"track\": 1, [^\n]*\"bpm\": 12[56]\\.[0-9], "
+                                       "\"key\": \"E minor\""));
+    // The second setting has no tempo, the third no key; each one's loudness is the first's.
+    const std::size_t second = run.out.find("]\n,[");
+    const std::size_t third = run.out.find("]\n,[", second + 1);
+    ASSERT_NE(third, std::string::npos) << run.out;
+    const std::string a = run.out.substr(0, second), b = run.out.substr(second, third - second),
+                      c = run.out.substr(third);
+    EXPECT_THAT(b, ContainsRegex("\"bpm\": null, \"key\": \"E minor\""));
+    EXPECT_THAT(b, ContainsRegex("\"bpm\": null, \"key\": \"D major\""));
+    EXPECT_THAT(c, ContainsRegex("\"bpm\": 12[56]\\.[0-9], \"key\": null"));
+    const auto lufs = [](const std::string& s) { return s.substr(s.find("\"lufs\"")); };
+    EXPECT_EQ(lufs(a).substr(0, 14), lufs(c).substr(0, 14));
+
+    const auto bad = RunCli({"analyse", m.path.string(), "--tuning", "salience=1;speed=2"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_THAT(bad.err, HasSubstr("tuning: speed=2"));
+    EXPECT_TRUE(bad.out.empty());
+}
+
 TEST(CliAnalyse, AnUnreadableMixIsAnInputFailure) {
     fixture::TempDir dir;
     fixture::WriteFile(dir / "not.wav", fixture::Bytes(100, std::byte{7}));

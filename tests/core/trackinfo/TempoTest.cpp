@@ -86,6 +86,39 @@ TEST(Tempo, NoBeatInSilenceOrNoise) {
     EXPECT_EQ(TrackTempo(std::vector<float>(static_cast<std::size_t>(30 * kRate)), kRate), 0.0);
     EXPECT_EQ(TrackTempo(std::vector<float>(100), kRate), 0.0);
     EXPECT_EQ(TrackTempo({}, kRate), 0.0);
+    for (const std::uint32_t seed : {1u, 2u, 3u}) {
+        EXPECT_EQ(TrackTempo(testmusic::PinkNoise(40, kRate, 0.1, seed), kRate), 0.0) << seed;
+    }
+}
+
+// The level of the beat must not move with a small stretch: drum loops whose tempo or whose
+// double lies where both stay in the range (80-90 and 160-180 BPM: either is the beat), and
+// waltzes, whose bar of three beats invites counting two beats as three, each read as it is and
+// 5 % slower and faster: each stretch read as the stretch times the first reading (halved or
+// doubled into the range), within 0.5 BPM.
+TEST(Tempo, TheBeatLevelHoldsUnderSmallStretches) {
+    struct Case {
+        const char* name;
+        testmusic::Signal music;
+        double bpm;
+    };
+    const std::vector<Case> cases{
+        {"loop 84", testmusic::DrumLoop(84, 60, kRate, 11), 84},
+        {"loop 88", testmusic::DrumLoop(88, 60, kRate, 12), 88},
+        {"loop 168", testmusic::DrumLoop(168, 60, kRate, 13), 168},
+        {"waltz 104", testmusic::Waltz(104, 60, kRate, 14), 104},
+        {"waltz 136", testmusic::Waltz(136, 60, kRate, 15), 136},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double plain = TrackTempo(c.music, kRate);
+        EXPECT_NEAR(plain < c.bpm * 1.5 ? plain : plain / 2, c.bpm, 0.5);
+        for (const double ratio : {0.95, 1.05}) {
+            SCOPED_TRACE(ratio);
+            EXPECT_NEAR(TrackTempo(testmusic::Resample(c.music, ratio), kRate),
+                        FoldTempo(plain * ratio), 0.5);
+        }
+    }
 }
 
 // The whole path: 44.1 kHz stereo, folded and decimated before the tracker.
@@ -104,6 +137,16 @@ TEST(Tempo, TrackAnalysisOfAStereoMix) {
     const TrackInfo info = AnalyseTrack(source, 0, static_cast<std::int64_t>(loop.size()), format);
     EXPECT_NEAR(info.bpm, 127.0, 0.5);
     EXPECT_TRUE(info.HasLoudness());
+    // Several settings from one reading: each its own tempo, all the same loudness.
+    TrackInfoTuning strict;
+    strict.minBeatSalience = 1000;
+    const std::vector<TrackInfoTuning> tunings{{}, strict};
+    const auto each =
+        AnalyseTrackWith(source, 0, static_cast<std::int64_t>(loop.size()), format, tunings);
+    ASSERT_EQ(each.size(), 2u);
+    EXPECT_EQ(each[0].bpm, info.bpm);
+    EXPECT_EQ(each[1].bpm, 0.0);
+    EXPECT_EQ(each[1].loudness.integrated, info.loudness.integrated);
 }
 
 } // namespace

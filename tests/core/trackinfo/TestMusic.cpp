@@ -83,6 +83,20 @@ Signal DrumLoop(double bpm, double seconds, double rate, std::uint32_t seed) {
     return s;
 }
 
+Signal Waltz(double bpm, double seconds, double rate, std::uint32_t seed) {
+    Signal s(static_cast<std::size_t>(seconds * rate), 0.0f);
+    std::mt19937 rng(seed);
+    int n = 0;
+    for (double t = 0.05; t < seconds; t += 60.0 / bpm, ++n) {
+        if (n % 3 == 0) {
+            AddKick(s, rate, t);
+        } else {
+            AddNoiseBurst(s, rate, t, 0.12, 0.3, 30, rng);
+        }
+    }
+    return s;
+}
+
 Signal Resample(const Signal& in, double ratio) {
     Signal out(static_cast<std::size_t>(static_cast<double>(in.size()) / ratio));
     for (std::size_t i = 0; i < out.size(); ++i) {

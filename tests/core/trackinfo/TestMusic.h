@@ -20,6 +20,9 @@ Signal ClickTrack(double bpm, double seconds, double rate);
 // a little noise; `seed` varies the hats' levels.
 Signal DrumLoop(double bpm, double seconds, double rate, std::uint32_t seed = 1);
 
+// Three beats to the bar: a kick on the first, a snare on the second and third.
+Signal Waltz(double bpm, double seconds, double rate, std::uint32_t seed = 1);
+
 // `in` played `ratio` times as fast (linear interpolation): its tempo times `ratio`.
 Signal Resample(const Signal& in, double ratio);
 
