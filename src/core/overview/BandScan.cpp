@@ -461,8 +461,19 @@ void Scan(std::span<const std::int16_t> samples, int channels, std::int64_t lead
         std::fill(mono + n, mono + kBlock, 0.0f);
         SumGroups(mono, kBlock, plan.decimate, to);
     };
-    for (std::size_t at = skip; at < lead; at += kBlock) {
-        piece(at, std::min(kBlock, lead - at), steps.data() + front + (at - skip) / decimate);
+    std::size_t next = skip;
+    if (skip == 0 && lead >= kBlock) {
+        // Whole blocks of lead-in (what BandLeadInFrames asks for) go through the front end
+        // too; their energies are not needed.
+        const std::size_t leadBlocks = lead / kBlock;
+        thread_local std::vector<double> unused;
+        unused.resize(leadBlocks);
+        Front(samples.data(), leadBlocks, channels, plan.decimate, steps.data() + front,
+              unused.data());
+        next = leadBlocks * kBlock;
+    }
+    for (; next < lead; next += kBlock) {
+        piece(next, std::min(kBlock, lead - next), steps.data() + front + (next - skip) / decimate);
     }
     const std::size_t whole = (frames - lead) / kBlock;
     const std::span<const std::int16_t> chunk = samples.subspan(lead * ch, (frames - lead) * ch);

@@ -96,9 +96,9 @@ template <int Count, bool Odd>
     return sum;
 }
 
-// Blocks with groups of `Decimate` frames. Each step of the inner loop reads the vectors of
-// eight groups' worth of frames (four vectors for groups of four) and writes their eight sums:
-// horizontal adds of the groups' lanes, in an order the last step puts back in time order.
+// Blocks with groups of `Decimate` frames. Each step of the inner loop reads four vectors
+// (groups of four frames: their eight sums) or four groups (their four sums): horizontal adds
+// of the groups' lanes, which the last step of each puts in time order.
 template <int Decimate>
 [[gnu::target("avx2,fma")]] void Scan(const std::int16_t* x, std::size_t blocks, BlockSums* out,
                                       float* steps, double* energy) {
@@ -127,12 +127,11 @@ template <int Decimate>
             for (std::size_t i = 0; i < kVectors; i += 4 * kEach, p += 4 * kStride, to += 4) {
                 // One statement each: the energies are added in the vectors' order.
                 const __m256i g0 = Group<kEach, false>(p, a);
-                const __m256i g1 = Group<kEach, kOdd>(p + kStride, a);
+                const __m256i h01 = _mm256_hadd_epi32(g0, Group<kEach, kOdd>(p + kStride, a));
                 const __m256i g2 = Group<kEach, false>(p + 2 * kStride, a);
-                const __m256i g3 = Group<kEach, kOdd>(p + 3 * kStride, a);
+                const __m256i h23 = _mm256_hadd_epi32(g2, Group<kEach, kOdd>(p + 3 * kStride, a));
                 // The halves of groups 0..3, the first halves in the low 128 bits.
-                const __m256i halves =
-                    _mm256_hadd_epi32(_mm256_hadd_epi32(g0, g1), _mm256_hadd_epi32(g2, g3));
+                const __m256i halves = _mm256_hadd_epi32(h01, h23);
                 const __m128i sums = _mm_add_epi32(_mm256_castsi256_si128(halves),
                                                    _mm256_extracti128_si256(halves, 1));
                 _mm_storeu_ps(to, _mm_cvtepi32_ps(sums));
