@@ -2,7 +2,9 @@
 // mono sum) of a 1 GiB 16-bit stereo mix, as ratios against one plain read pass over the same
 // bytes measured in the same run: pread in the same 1 MiB pieces the summary reads, summing
 // the 16-bit values, on one thread.
-//   warm   everything from the page cache (a read pass first loads it); the median of 6 runs
+//   warm   everything from the page cache (a read pass first loads it); the median of 6 runs,
+//          by the wall clock and by the processor time the process spent (all its threads,
+//          the kernel's copying included); on a busy machine the second is the steadier
 //   cold   the file's pages dropped (posix_fadvise DONTNEED) before each run, so every pass
 //          reads the disk; the median of 3 runs
 // Also the time from Start until the first chunk (the start of the mix) is summarised.
@@ -29,6 +31,7 @@
 #include <string>
 #include <sys/statfs.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -103,9 +106,22 @@ std::int64_t Sum(std::span<const std::int16_t> values) {
     return sum;
 }
 
+// The processor time of the whole process, in seconds.
+double ProcessSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+};
+
 // The plain pass: pread in kPiece pieces, every 16-bit value summed.
-double ReadPass(const fs::path& path, std::uint64_t offset) {
+Times ReadPass(const fs::path& path, std::uint64_t offset) {
     const auto start = std::chrono::steady_clock::now();
+    const double cpu = ProcessSeconds();
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0) {
         Die(path.string());
@@ -121,7 +137,7 @@ double ReadPass(const fs::path& path, std::uint64_t offset) {
         sum += Sum(buffer);
     }
     ::close(fd);
-    const double elapsed = Seconds(start);
+    const Times elapsed{Seconds(start), ProcessSeconds() - cpu};
     std::fprintf(stderr, "(checksum %lld)\n", static_cast<long long>(sum));
     return elapsed;
 }
@@ -129,10 +145,12 @@ double ReadPass(const fs::path& path, std::uint64_t offset) {
 struct JobTimes {
     double total = 0;
     double first = 0; // until chunk 0 was summarised
+    double cpu = 0;
 };
 
 JobTimes Summarise(const CWaveFile& wave, int threads) {
     const auto start = std::chrono::steady_clock::now();
+    const double cpu = ProcessSeconds();
     SummaryJob job(wave, threads);
     job.Start();
     const auto summary = job.Summary();
@@ -143,6 +161,7 @@ JobTimes Summarise(const CWaveFile& wave, int threads) {
     t.first = Seconds(start);
     job.Wait();
     t.total = Seconds(start);
+    t.cpu = ProcessSeconds() - cpu;
     if (job.Error() || !summary->IsComplete()) {
         Die("summary: " + job.Error().value_or("incomplete"));
     }
@@ -190,19 +209,23 @@ int main(int argc, char** argv) {
     const CWaveFile wave(mix);
     std::printf("load average before: %s\n", LoadAverage().c_str());
 
-    std::vector<double> read, one, two, first1, first2;
+    std::vector<double> read, one, two, first1, first2, readCpu, oneCpu;
     ReadPass(mix, wave.m_nDataOffset); // loads the page cache
     // Each run measures the three in a different order, so none always follows the same one.
     for (int run = 0; run < 6; ++run) {
         for (int i = 0; i < 3; ++i) {
             switch ((run + i) % 3) {
-            case 0:
-                read.push_back(ReadPass(mix, wave.m_nDataOffset));
+            case 0: {
+                const Times r = ReadPass(mix, wave.m_nDataOffset);
+                read.push_back(r.wall);
+                readCpu.push_back(r.cpu);
                 break;
+            }
             case 1: {
                 const JobTimes a = Summarise(wave, 1);
                 one.push_back(a.total);
                 first1.push_back(a.first);
+                oneCpu.push_back(a.cpu);
                 break;
             }
             default: {
@@ -221,6 +244,8 @@ int main(int argc, char** argv) {
     Report("summary, 2 threads", two, Median(read));
     std::printf("  first chunk summarised after %.1f ms (1 thread), %.1f ms (2 threads)\n",
                 Median(first1) * 1e3, Median(first2) * 1e3);
+    std::printf("  processor time: read pass %.3f s, summary on 1 thread %.3f s = %5.2f x\n",
+                Median(readCpu), Median(oneCpu), Median(oneCpu) / Median(readCpu));
 
     std::vector<double> coldRead, coldOne, coldTwo;
     for (int run = 0; run < 3; ++run) {
@@ -228,7 +253,7 @@ int main(int argc, char** argv) {
             DropCache(mix);
             switch ((run + i) % 3) {
             case 0:
-                coldRead.push_back(ReadPass(mix, wave.m_nDataOffset));
+                coldRead.push_back(ReadPass(mix, wave.m_nDataOffset).wall);
                 break;
             case 1:
                 coldOne.push_back(Summarise(wave, 1).total);

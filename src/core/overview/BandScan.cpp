@@ -1,6 +1,7 @@
 #include "core/overview/BandScan.h"
 
 #include "core/overview/BlockScan.h"
+#include "core/overview/StereoScanX86.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,9 +21,10 @@ namespace {
 constexpr std::size_t kBlock = static_cast<std::size_t>(kBaseBlockFrames);
 
 // Runs of blocks filtered side by side: the loops over them have a fixed count and no
-// branches, which GCC turns into packed float arithmetic; 32 runs make four independent
-// chains of AVX vectors, so the latency of one filter step is hidden.
-constexpr int kRuns = 32;
+// branches, which GCC turns into packed float arithmetic. 16 runs make two independent
+// chains of AVX vectors whose filter states all stay in registers: more chains would hide
+// more of a step's latency but spill the states to memory, which costs more.
+constexpr int kRuns = 16;
 constexpr std::size_t kRunCount = kRuns;
 constexpr int kEnergyLanes = 8;
 
@@ -222,10 +224,11 @@ bool HasAvx2() {
     }
 }
 
-// FrontPortable for stereo and groups of 4 or 8 frames. madd with ones adds each frame's
-// two channels into a 32-bit lane; three horizontal adds over four vectors give the sums of
-// four frames (lanes in the order 0 4 1 5 2 6 3 7 of time), which a permutation puts in
-// order, or whose halves add into sums of eight. All sums are exact integers.
+// FrontPortable for stereo and groups of 4, 8, 16 or 32 frames. madd with ones adds each
+// frame's two channels into a 32-bit lane; three horizontal adds over four vectors give the
+// sums of four frames (lanes in the order 0 4 1 5 2 6 3 7 of time), which a permutation puts
+// in order, or whose halves add into sums of eight, and those into sums of sixteen and
+// thirty-two. All sums are exact integers (the float ones too: at most 2^21).
 template <int Decimate>
 [[gnu::target("avx2,fma")]] void FrontStereoAvx2(const std::int16_t* x, std::size_t blocks,
                                                  float* steps, double* energy) {
@@ -259,7 +262,19 @@ template <int Decimate>
             } else {
                 const __m128i eights = _mm_add_epi32(_mm256_castsi256_si128(fours),
                                                      _mm256_extracti128_si256(fours, 1));
-                _mm_storeu_ps(steps + b * (kBlock / 8) + i, _mm_cvtepi32_ps(eights));
+                float* to = steps + b * (kBlock / Decimate) + i * 8 / Decimate;
+                if constexpr (Decimate == 8) {
+                    _mm_storeu_ps(to, _mm_cvtepi32_ps(eights));
+                } else {
+                    // Neighbouring sums of eight added: the first two lanes hold sums of
+                    // sixteen, and adding those the first lane one of thirty-two.
+                    const __m128i sixteens = _mm_hadd_epi32(eights, eights);
+                    if constexpr (Decimate == 16) {
+                        _mm_storel_pi(reinterpret_cast<__m64*>(to), _mm_cvtepi32_ps(sixteens));
+                    } else {
+                        *to = _mm_cvtss_f32(_mm_cvtepi32_ps(_mm_hadd_epi32(sixteens, sixteens)));
+                    }
+                }
             }
         }
         alignas(32) float lanes[8];
@@ -278,13 +293,21 @@ void Front(const std::int16_t* x, std::size_t blocks, int channels, int decimate
            double* energy) {
 #if defined(__x86_64__)
     if (channels == 2 && HasAvx2()) {
-        if (decimate == 4) {
+        switch (decimate) {
+        case 4:
             FrontStereoAvx2<4>(x, blocks, steps, energy);
             return;
-        }
-        if (decimate == 8) {
+        case 8:
             FrontStereoAvx2<8>(x, blocks, steps, energy);
             return;
+        case 16:
+            FrontStereoAvx2<16>(x, blocks, steps, energy);
+            return;
+        case 32:
+            FrontStereoAvx2<32>(x, blocks, steps, energy);
+            return;
+        default:
+            break;
         }
     }
 #endif
@@ -383,14 +406,20 @@ std::int64_t BandLeadInFrames(std::uint32_t sampleRate) {
            kBaseBlockFrames;
 }
 
-void ScanBands(std::span<const std::int16_t> samples, int channels, std::int64_t leadFrames,
-               const BandPlan& plan, std::span<BandSums> out) {
+namespace {
+
+// ScanBands, and where `blockSums` is not null ScanBlocksAndBands.
+void Scan(std::span<const std::int16_t> samples, int channels, std::int64_t leadFrames,
+          const BandPlan& plan, std::span<BandSums> out, BlockSums* blockSums) {
+    if (channels != 1 && channels != 2) {
+        throw std::invalid_argument("band scan of a wrong size");
+    }
     const auto ch = static_cast<std::size_t>(channels);
     const std::size_t frames = samples.size() / ch;
     const auto lead = static_cast<std::size_t>(
         std::clamp<std::int64_t>(leadFrames, 0, static_cast<std::int64_t>(frames)));
     const std::size_t blocks = (frames - lead + kBlock - 1) / kBlock;
-    if ((channels != 1 && channels != 2) || out.size() != blocks) {
+    if (out.size() != blocks) {
         throw std::invalid_argument("band scan of a wrong size");
     }
     if (blocks == 0) {
@@ -432,12 +461,40 @@ void ScanBands(std::span<const std::int16_t> samples, int channels, std::int64_t
         std::fill(mono + n, mono + kBlock, 0.0f);
         SumGroups(mono, kBlock, plan.decimate, to);
     };
-    for (std::size_t at = skip; at < lead; at += kBlock) {
-        piece(at, std::min(kBlock, lead - at), steps.data() + front + (at - skip) / decimate);
+    std::size_t next = skip;
+    if (skip == 0 && lead >= kBlock) {
+        // Whole blocks of lead-in (what BandLeadInFrames asks for) go through the front end
+        // too; their energies are not needed.
+        const std::size_t leadBlocks = lead / kBlock;
+        thread_local std::vector<double> unused;
+        unused.resize(leadBlocks);
+        Front(samples.data(), leadBlocks, channels, plan.decimate, steps.data() + front,
+              unused.data());
+        next = leadBlocks * kBlock;
+    }
+    for (; next < lead; next += kBlock) {
+        piece(next, std::min(kBlock, lead - next), steps.data() + front + (next - skip) / decimate);
     }
     const std::size_t whole = (frames - lead) / kBlock;
-    Front(samples.data() + lead * ch, whole, channels, plan.decimate,
-          steps.data() + front + leadSteps, energy.data());
+    const std::span<const std::int16_t> chunk = samples.subspan(lead * ch, (frames - lead) * ch);
+    bool fused = false;
+#if defined(SUNDREL_STEREO_SCAN_X86)
+    if (blockSums != nullptr && channels == 2 && StereoScanServes(plan.decimate)) {
+        ScanStereoBlocks(chunk.data(), whole, plan.decimate, blockSums,
+                         steps.data() + front + leadSteps, energy.data());
+        // A last block the samples do not fill, as ScanBlocks scans it.
+        ScanBlocks(chunk.subspan(whole * kBlock * ch), channels,
+                   std::span(blockSums + whole * ch, (blocks - whole) * ch));
+        fused = true;
+    }
+#endif
+    if (!fused) {
+        Front(chunk.data(), whole, channels, plan.decimate, steps.data() + front + leadSteps,
+              energy.data());
+        if (blockSums != nullptr) {
+            ScanBlocks(chunk, channels, std::span(blockSums, blocks * ch));
+        }
+    }
     if (whole < blocks) {
         const std::size_t at = lead + whole * kBlock;
         piece(at, frames - at, steps.data() + front + leadSteps + whole * perBlock);
@@ -492,6 +549,22 @@ void ScanBands(std::span<const std::int16_t> samples, int channels, std::int64_t
             out[block] = {lowPart * k, midPart * k, highPart * k};
         }
     }
+}
+
+} // namespace
+
+void ScanBands(std::span<const std::int16_t> samples, int channels, std::int64_t leadFrames,
+               const BandPlan& plan, std::span<BandSums> out) {
+    Scan(samples, channels, leadFrames, plan, out, nullptr);
+}
+
+void ScanBlocksAndBands(std::span<const std::int16_t> samples, int channels,
+                        std::int64_t leadFrames, const BandPlan& plan, std::span<BandSums> out,
+                        std::span<BlockSums> sums) {
+    if (sums.size() != out.size() * static_cast<std::size_t>(std::max(channels, 0))) {
+        throw std::invalid_argument("block scan of a wrong size");
+    }
+    Scan(samples, channels, leadFrames, plan, out, sums.data());
 }
 
 } // namespace sundrel::overview

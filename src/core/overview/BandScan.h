@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/overview/BlockScan.h"
+
 #include <cstdint>
 #include <span>
 
@@ -58,5 +60,12 @@ std::int64_t BandLeadInFrames(std::uint32_t sampleRate);
 // blocks that are filtered side by side, each primed by the frames before it.
 void ScanBands(std::span<const std::int16_t> samples, int channels, std::int64_t leadFrames,
                const BandPlan& plan, std::span<BandSums> out);
+
+// ScanBands, and ScanBlocks over the same blocks (the lead-in left out) into `sums` (one per
+// block and channel), each with exactly its own results. Where the processor and the format
+// allow (16-bit stereo, AVX2), one pass over the samples serves both.
+void ScanBlocksAndBands(std::span<const std::int16_t> samples, int channels,
+                        std::int64_t leadFrames, const BandPlan& plan, std::span<BandSums> out,
+                        std::span<BlockSums> sums);
 
 } // namespace sundrel::overview

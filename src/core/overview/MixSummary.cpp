@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <stdexcept>
 #include <string>
 
@@ -15,12 +18,46 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
     return (a + b - 1) / b;
 }
 
+// The square root of a mean square, rounded half away from zero and kept to 16 bits: what
+// std::min(65535.0, std::round(rms)) gives (NaN included), without the library call.
+std::uint16_t RoundedRoot(double meanSquare) {
+    const double rms = std::min(65535.0, std::sqrt(meanSquare));
+    auto whole = static_cast<std::uint32_t>(rms);  // 0..65535, rounded toward zero
+    if (rms - static_cast<double>(whole) >= 0.5) { // exact: the fraction of a double
+        ++whole;
+    }
+    return static_cast<std::uint16_t>(whole);
+}
+
+// RoundedRoot of each value, two at a time where SSE2 serves (every x86-64 processor):
+// sqrtpd, minpd and the truncation give the same numbers as their scalar forms, and minpd
+// returns its second operand for NaN as std::min does.
+void RoundedRoots(std::span<const double> in, std::span<std::uint16_t> out) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128d top = _mm_set1_pd(65535.0);
+    const __m128d half = _mm_set1_pd(0.5);
+    for (; i + 2 <= in.size(); i += 2) {
+        const __m128d rms = _mm_min_pd(_mm_sqrt_pd(_mm_loadu_pd(in.data() + i)), top);
+        const __m128i whole = _mm_cvttpd_epi32(rms);
+        const __m128d up = _mm_cmpge_pd(_mm_sub_pd(rms, _mm_cvtepi32_pd(whole)), half);
+        // The comparison's 64-bit masks (all ones: -1) as two 32-bit lanes, taken away.
+        const __m128i rounded =
+            _mm_sub_epi32(whole, _mm_shuffle_epi32(_mm_castpd_si128(up), _MM_SHUFFLE(3, 1, 2, 0)));
+        out[i] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(rounded));
+        out[i + 1] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(_mm_srli_si128(rounded, 4)));
+    }
+#endif
+    for (; i < in.size(); ++i) {
+        out[i] = RoundedRoot(in[i]);
+    }
+}
+
 std::uint16_t RoundedRms(double squares, std::int64_t frames) {
     if (frames <= 0) {
         return 0;
     }
-    const double rms = std::sqrt(squares / static_cast<double>(frames));
-    return static_cast<std::uint16_t>(std::min(65535.0, std::round(rms)));
+    return RoundedRoot(squares / static_cast<double>(frames));
 }
 
 // Mean of each frame's channels (rounded toward zero), for mixes of more than two channels.
@@ -149,31 +186,57 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
     }
 
     const std::int64_t firstFrame = chunk * ChunkFrames();
-    std::vector<BandSums> bands(static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames)));
-    ScanBands(interleaved, m_nChannels, leadFrames, m_bandPlan, bands);
-    interleaved = interleaved.subspan(static_cast<std::size_t>(leadFrames * m_nChannels));
-    std::vector<BlockSums> sums(
-        static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames) * m_nChannels));
-    ScanBlocks(interleaved, m_nChannels, sums);
+    // Each level's sums, kept by each thread from chunk to chunk; every level is written
+    // whole before it is read.
+    thread_local std::vector<BandSums> bands;
+    thread_local std::vector<BlockSums> sums;
+    thread_local std::vector<BandSums> coarserBands;
+    thread_local std::vector<BlockSums> coarser;
+    thread_local std::vector<double> means;
+    thread_local std::vector<std::uint16_t> roots;
+    bands.resize(static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames)));
+    sums.resize(static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames) * m_nChannels));
+    ScanBlocksAndBands(interleaved, m_nChannels, leadFrames, m_bandPlan, bands, sums);
     for (int level = 0;; ++level) {
         const std::int64_t blockFrames = BlockFrames(level);
+        // A power of two: the mean of a whole block is its sum times this, exactly as the
+        // division gives it.
+        const double perFrame = 1.0 / static_cast<double>(blockFrames);
         const std::int64_t firstBlock = firstFrame / blockFrames;
         const std::int64_t blocks = CeilDiv(frames, blockFrames);
+        // The mean squares of each block's channels and bands, then their roots in one go.
+        const auto perBlock = static_cast<std::size_t>(m_nChannels + 3);
+        means.resize(static_cast<std::size_t>(blocks) * perBlock);
+        roots.resize(means.size());
         for (std::int64_t b = 0; b < blocks; ++b) {
             const std::int64_t count = std::min(blockFrames, frames - b * blockFrames);
+            const auto mean = [&](double squares) {
+                return count == blockFrames ? squares * perFrame
+                                            : squares / static_cast<double>(count);
+            };
+            double* m = means.data() + static_cast<std::size_t>(b) * perBlock;
             for (int c = 0; c < m_nChannels; ++c) {
-                const BlockSums& s = sums[static_cast<std::size_t>(b * m_nChannels + c)];
-                m_blocks[Index(level, c, firstBlock + b)] = {s.min, s.max,
-                                                             RoundedRms(s.squares, count)};
+                *m++ = mean(sums[static_cast<std::size_t>(b * m_nChannels + c)].squares);
             }
             const BandSums& e = bands[static_cast<std::size_t>(b)];
-            m_bands[BandIndex(level, firstBlock + b)] = {
-                RoundedRms(e.low, count), RoundedRms(e.mid, count), RoundedRms(e.high, count)};
+            m[0] = mean(e.low);
+            m[1] = mean(e.mid);
+            m[2] = mean(e.high);
+        }
+        RoundedRoots(means, roots);
+        for (std::int64_t b = 0; b < blocks; ++b) {
+            const std::uint16_t* r = roots.data() + static_cast<std::size_t>(b) * perBlock;
+            for (int c = 0; c < m_nChannels; ++c) {
+                const BlockSums& s = sums[static_cast<std::size_t>(b * m_nChannels + c)];
+                m_blocks[Index(level, c, firstBlock + b)] = {s.min, s.max, *r++};
+            }
+            m_bands[BandIndex(level, firstBlock + b)] = {r[0], r[1], r[2]};
         }
         if (level + 1 == kLevels) {
             break;
         }
-        std::vector<BandSums> coarserBands(static_cast<std::size_t>(CeilDiv(blocks, kLevelFactor)));
+        // The next level's sums from groups of kLevelFactor blocks of this one.
+        coarserBands.assign(static_cast<std::size_t>(CeilDiv(blocks, kLevelFactor)), BandSums{});
         for (std::int64_t b = 0; b < blocks; ++b) {
             const BandSums& e = bands[static_cast<std::size_t>(b)];
             BandSums& t = coarserBands[static_cast<std::size_t>(b / kLevelFactor)];
@@ -181,11 +244,9 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
             t.mid += e.mid;
             t.high += e.high;
         }
-        bands = std::move(coarserBands);
-        // The next level's sums from groups of kLevelFactor blocks of this one.
-        std::vector<BlockSums> coarser(
-            static_cast<std::size_t>(CeilDiv(blocks, kLevelFactor) * m_nChannels),
-            BlockSums{32767, -32768, 0.0});
+        bands.swap(coarserBands);
+        coarser.assign(static_cast<std::size_t>(CeilDiv(blocks, kLevelFactor) * m_nChannels),
+                       BlockSums{32767, -32768, 0.0});
         for (std::int64_t b = 0; b < blocks; ++b) {
             for (int c = 0; c < m_nChannels; ++c) {
                 const BlockSums& s = sums[static_cast<std::size_t>(b * m_nChannels + c)];
@@ -196,7 +257,7 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
                 t.squares += s.squares;
             }
         }
-        sums = std::move(coarser);
+        sums.swap(coarser);
     }
     m_ready[static_cast<std::size_t>(chunk)].store(true, std::memory_order_release);
     m_nReady.fetch_add(1, std::memory_order_acq_rel);

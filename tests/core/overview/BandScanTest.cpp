@@ -16,6 +16,7 @@ namespace {
 using sundrel::overview::BandPlan;
 using sundrel::overview::Bands;
 using sundrel::overview::BandSums;
+using sundrel::overview::BlockSums;
 using sundrel::overview::kBaseBlockFrames;
 using sundrel::overview::MixSummary;
 using sundrel::overview::PlanBands;
@@ -325,10 +326,76 @@ TEST(BandScan, TheSummaryKeepsTheBandsAtEveryLevel) {
     EXPECT_FALSE(summary.BandRange(static_cast<std::int64_t>(frames), 1 << 30).has_value());
 }
 
+TEST(BandScan, OnePassGivesWhatTheTwoScansGiveBitForBit) {
+    // Every band plan (groups of 1, 2, 4, 8, 16 and 32 frames), whole and partial blocks,
+    // lead-ins of none, part of a block, whole blocks and more, samples starting one value
+    // past an aligned address, and values at both ends of the range (two squares of -32768
+    // overflow a signed 32-bit lane; channel sums reach -65536).
+    std::mt19937 rng(13);
+    std::uniform_int_distribution<int> full(-32768, 32767);
+    std::normal_distribution<double> quiet(0.0, 40.0);
+    const auto value = [&](std::size_t f, int c) -> double {
+        if (f % 3000 < 700) {
+            return -32768.0;
+        }
+        if (f % 3000 < 900) {
+            return c == 0 ? 32767.0 : -32768.0;
+        }
+        return f % 2000 < 1000 ? full(rng) : quiet(rng);
+    };
+    const std::uint32_t rates[] = {8000, 16000, 22050, 44100, 48000, 96000, 192000};
+    const std::size_t counts[] = {24 * kBlock, 37 * kBlock + 300, 200};
+    const std::size_t leads[] = {0, 77, 2 * kBlock, 3 * kBlock + 5};
+    for (const std::uint32_t rate : rates) {
+        const BandPlan plan = PlanBands(rate);
+        for (const int channels : {1, 2}) {
+            const auto ch = static_cast<std::size_t>(channels);
+            for (const std::size_t count : counts) {
+                for (const std::size_t lead : leads) {
+                    const std::string where =
+                        std::to_string(rate) + " Hz, " + std::to_string(channels) + " ch, " +
+                        std::to_string(count) + " frames after " + std::to_string(lead);
+                    const auto made = Make(channels, lead + count, value);
+                    std::vector<std::int16_t> buffer(made.size() + 1);
+                    std::copy(made.begin(), made.end(), buffer.begin() + 1);
+                    const std::span<const std::int16_t> x = std::span(buffer).subspan(1);
+                    const std::size_t blocks = (count + kBlock - 1) / kBlock;
+                    const auto signedLead = static_cast<std::int64_t>(lead);
+
+                    std::vector<BandSums> wantBands(blocks);
+                    ScanBands(x, channels, signedLead, plan, wantBands);
+                    std::vector<BlockSums> wantSums(blocks * ch);
+                    sundrel::overview::ScanBlocks(x.subspan(lead * ch), channels, wantSums);
+                    std::vector<BandSums> gotBands(blocks);
+                    std::vector<BlockSums> gotSums(blocks * ch);
+                    sundrel::overview::ScanBlocksAndBands(x, channels, signedLead, plan, gotBands,
+                                                          gotSums);
+                    for (std::size_t k = 0; k < gotSums.size(); ++k) {
+                        ASSERT_EQ(gotSums[k].min, wantSums[k].min) << where << ", entry " << k;
+                        ASSERT_EQ(gotSums[k].max, wantSums[k].max) << where << ", entry " << k;
+                        ASSERT_EQ(gotSums[k].squares, wantSums[k].squares)
+                            << where << ", entry " << k;
+                    }
+                    for (std::size_t b = 0; b < blocks; ++b) {
+                        ASSERT_EQ(gotBands[b].low, wantBands[b].low) << where << ", block " << b;
+                        ASSERT_EQ(gotBands[b].mid, wantBands[b].mid) << where << ", block " << b;
+                        ASSERT_EQ(gotBands[b].high, wantBands[b].high) << where << ", block " << b;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(BandScan, WrongSizesAndLeadInsAreRefused) {
     const auto x = Tone(2, 3 * kBlock, 100, 44100);
     std::vector<BandSums> out(2);
     EXPECT_THROW(ScanBands(x, 2, 0, PlanBands(44100), out), std::invalid_argument);
+    // Room for the blocks of one channel only.
+    std::vector<BandSums> three(3);
+    std::vector<BlockSums> sums(3);
+    EXPECT_THROW(sundrel::overview::ScanBlocksAndBands(x, 2, 0, PlanBands(44100), three, sums),
+                 std::invalid_argument);
     MixSummary summary({1, 2, 44100, 16, false}, 3 * static_cast<std::int64_t>(kBlock));
     // Chunk 0 has nothing before it.
     EXPECT_THROW(summary.PublishChunk(0, x, 10), std::invalid_argument);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -162,6 +163,30 @@ TEST(MixSummary, RangeRefusesWhatItCannotAnswer) {
     EXPECT_DOUBLE_EQ(summary.FilledShare(), 0.5);
     EXPECT_THROW(summary.Block(0, 0, 0), std::logic_error);
     EXPECT_THROW(mix.Publish(summary, 1), std::invalid_argument);
+}
+
+TEST(MixSummary, AnRmsHalfwayBetweenTwoValuesRoundsAwayFromZero) {
+    // Mono blocks of 512 frames: a quarter at 1 makes an RMS of exactly 0.5; one frame less
+    // stays below it. The last block of four frames (a mean over a count that is not a power
+    // of two) again holds exactly 0.5.
+    std::vector<std::int16_t> x(4 * 512 + 4, 0);
+    for (int i = 0; i < 128; ++i) {
+        x[static_cast<std::size_t>(i) * 4] = 1;
+        x[512 + static_cast<std::size_t>(i) * 4] = i == 0 ? 0 : 1;
+        x[1024 + static_cast<std::size_t>(i) * 4] = -1;
+    }
+    std::fill(x.begin() + 1536, x.begin() + 2048, std::int16_t{-32768});
+    x[2048] = 1;
+    MixSummary summary({sundrel::kFormatPcm, 1, 48000, 16, false},
+                       static_cast<std::int64_t>(x.size()));
+    summary.PublishChunk(0, x);
+    const std::uint16_t want[] = {1, 0, 1, 32768, 1};
+    for (std::int64_t b = 0; b < 5; ++b) {
+        EXPECT_EQ(summary.Block(0, 0, b).rms, want[b]) << "block " << b;
+    }
+    // Over the whole mix, one block of the next level.
+    const double whole = std::sqrt((128.0 + 127.0 + 128.0 + 512.0 * 1073741824.0 + 1.0) / 2052.0);
+    EXPECT_EQ(summary.Block(1, 0, 0).rms, std::lround(whole));
 }
 
 // Readers on another thread see only published chunks, each whole and final. Run under
