@@ -4,6 +4,7 @@
 #include "core/analysis/FileElements.h"
 #include "core/markers/TrackSpans.h"
 #include "core/riff/FileError.h"
+#include "core/split/SplitNaming.h"
 #include "core/time/TimeCode.h"
 #include "core/trackinfo/SplitAnalysis.h"
 #include "core/trackinfo/TrackInfoText.h"
@@ -74,15 +75,16 @@ void PrintTracks(const CollectedMarkers& collected, const std::vector<TrackInfo>
     const std::vector<Marker>& markers = collected.session->Markers().Markers();
     const auto plan = PlanTracksAtFrames(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign);
     const std::uint32_t block = std::max<std::uint32_t>(wave.m_wfx.nBlockAlign, 1);
-    // Numbered as split numbers its files: a lead-in of its own is track 0.
-    const int first = collected.leadInTrack ? 0 : 1;
+    // Numbered as split numbers its files: the sheet's numbers, a lead-in of its own 0.
+    const std::vector<int> numbers = SplitTrackNumbers(
+        NamesOfTracks(markers, wave.m_nDataSize, wave.m_wfx.nBlockAlign), collected.leadInTrack);
     if (json) {
         std::cout << "[\n";
     }
-    for (std::size_t i = 0; i < infos.size() && i < plan.size(); ++i) {
+    for (std::size_t i = 0; i < infos.size() && i < plan.size() && i < numbers.size(); ++i) {
         const std::string start = FormatFrameTime(static_cast<std::int64_t>(plan[i].offset / block),
                                                   wave.m_wfx.nSamplesPerSec);
-        PrintTrack(first + static_cast<int>(i), start, infos[i], json, i + 1 == infos.size());
+        PrintTrack(numbers[i], start, infos[i], json, i + 1 == infos.size());
     }
     if (json) {
         std::cout << "]\n";

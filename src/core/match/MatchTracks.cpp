@@ -183,6 +183,11 @@ std::vector<FilePlay> FollowHandovers(const Layout& layout, std::span<const floa
         plays[*b.play].middle = h.middle;
         plays[*b.play - 1].play.end = h.outEnd;
     }
+    // The handovers on both sides of a short play can cross inside it: it then plays for no
+    // time rather than ending before it starts.
+    for (FilePlay& p : plays) {
+        p.play.end = std::max(p.play.end, p.play.start);
+    }
     return plays;
 }
 

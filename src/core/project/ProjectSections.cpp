@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
+#include <utf8cpp/utf8.h>
 
 namespace sundrel {
 
@@ -234,6 +236,27 @@ std::string MatchFault(const MatchResult& match) {
     return {};
 }
 
+namespace {
+
+// A file's tag as a project can hold it: valid UTF-8 without zero bytes, cut at a character
+// boundary to the longest name a project keeps. Tags come from the files as they are, so a
+// long comment-like title must not make the whole project unsaveable.
+std::string FitTag(const std::string& tag) {
+    std::string text;
+    utf8::replace_invalid(tag.begin(), tag.end(), std::back_inserter(text));
+    std::erase(text, '\0');
+    if (text.size() > kProjectMaxName) {
+        std::size_t end = kProjectMaxName;
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            --end; // a continuation byte: the character starts earlier
+        }
+        text.resize(end);
+    }
+    return text;
+}
+
+} // namespace
+
 MatchResult MatchToKeep(const MatchResult& match) {
     MatchResult kept;
     kept.mixSeconds = match.mixSeconds;
@@ -251,9 +274,14 @@ MatchResult MatchToKeep(const MatchResult& match) {
             place[i] = kept.files.size();
             kept.files.push_back(match.files[i]);
             kept.tags.push_back(i < match.tags.size() ? match.tags[i] : FileTags{});
+            for (std::string* field : TagFields(kept.tags.back())) {
+                *field = FitTag(*field);
+            }
         }
     }
     for (FilePlay& p : kept.layout.plays) {
+        // Neighbouring handovers can meet inside a short play; it then lasts no time at all.
+        p.play.end = std::max(p.play.end, p.play.start);
         if (p.file < place.size()) {
             p.file = place[p.file];
         } else {

@@ -37,17 +37,26 @@ std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uin
     return names;
 }
 
+std::vector<int> SplitTrackNumbers(std::span<const TrackNaming> tracks, bool leadInTrack) {
+    const std::size_t first = leadInTrack && tracks.size() > 1 ? 1 : 0;
+    std::vector<int> own;
+    for (std::size_t i = first; i < tracks.size(); ++i) {
+        own.push_back(tracks[i].ownNumber);
+    }
+    std::vector<int> numbers(first, 0);
+    const std::vector<int> rest = TrackNumbers(own);
+    numbers.insert(numbers.end(), rest.begin(), rest.end());
+    return numbers;
+}
+
 void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint64_t dataSize,
                std::uint32_t frameSize, std::uint32_t rate, const MixInfo& mix,
                const std::filesystem::path& mixPath, std::string_view nameTemplate,
                bool leadInTrack) {
     const std::vector<TrackNaming> tracks = NamesOfTracks(markers, dataSize, frameSize);
     const std::size_t first = leadInTrack && tracks.size() > 1 ? 1 : 0;
-    std::vector<int> own;
-    for (std::size_t i = first; i < tracks.size(); ++i) {
-        own.push_back(tracks[i].ownNumber);
-    }
-    const std::vector<int> numbers = TrackNumbers(own);
+    const std::vector<int> all = SplitTrackNumbers(tracks, leadInTrack);
+    const std::vector<int> numbers(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
     std::vector<TrackNameFields> fields;
     bool named = !mix.Empty();
     for (std::size_t i = first; i < tracks.size(); ++i) {
@@ -76,8 +85,9 @@ void NameSplit(SplitOptions& options, std::span<const Marker> markers, std::uint
             tracks[first].artist.empty() ? mix.artist : tracks[first].artist;
         severalArtists = severalArtists || artist != firstArtist;
     }
-    const int count =
-        std::max(static_cast<int>(tracks.size() - first), numbers.empty() ? 0 : numbers.back());
+    // The numbers rise, so the last is the highest: the total a player shows beside each one.
+    // (Not the count of tracks: a sheet's lead-in numbered 0 is no track of the album.)
+    const int count = numbers.empty() ? 0 : numbers.back();
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         const TrackNaming& t = tracks[i];
         const bool leadIn = i < first;

@@ -25,6 +25,10 @@ struct TrackNaming {
 std::vector<TrackNaming> NamesOfTracks(std::span<const Marker> markers, std::uint64_t dataSize,
                                        std::uint32_t frameSize);
 
+// The number of each track of that split, in time order (TrackNumbers of the markers' own
+// numbers); a lead-in written as a track of its own is 0 and counts in no number.
+std::vector<int> SplitTrackNumbers(std::span<const TrackNaming> tracks, bool leadInTrack);
+
 // Sets `options.names` and `options.tags` for a split of `markers` of the mix at `mixPath`
 // (`dataSize` bytes of audio in frames of `frameSize` bytes at `rate` frames a second):
 // the names from `nameTemplate` (see TrackFileNames; an empty template keeps the classic

@@ -370,11 +370,15 @@ double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning) {
         clipped += o;
     }
     mean = clipped / static_cast<double>(onsets.size());
+    if (!(mean > 0)) {
+        return 0; // a cap of 0 leaves no onset to find a beat in
+    }
     const double hopSeconds = evidence.hopSeconds;
     // The tempo whose pulse train fits the whole track best, its period then refined on the
     // onsets themselves (the spectrum's bins are a fraction of a BPM apart, not a hundredth).
     const OnsetSpectrum spectrum(onsets, mean, hopSeconds);
-    const int harmonics = std::max(1, static_cast<int>(std::lround(tuning.harmonics)));
+    const int harmonics =
+        std::clamp(static_cast<int>(std::lround(tuning.harmonics)), 1, kMostTempoHarmonics);
     const double bpm = BestFittingTempo(spectrum, harmonics, tuning.priorWidth);
     const BeatGrid beat = RefineOnOnsets(onsets, mean, hopSeconds, 60.0 / bpm);
     // A track has a tempo only when its onsets fall on the beats.

@@ -7,6 +7,9 @@ namespace sundrel {
 // The constants of a track's tempo and key, chosen by scripts/eval-trackinfo (each package of
 // the development set scored with the values the other packages chose). The defaults are the
 // values built in; the evaluation tries others through `sundrel-cli analyse --tuning`.
+// The most harmonics a tempo's fit reads (each costs a pass over the candidate tempi).
+inline constexpr int kMostTempoHarmonics = 16;
+
 struct TrackInfoTuning {
     // How much stronger the onsets on the beats found must be than the track's onsets on
     // average: 1.15 to 1.2 for pink noise, whose "beats" fall anywhere, below 1 for a held
@@ -15,7 +18,7 @@ struct TrackInfoTuning {
     double minBeatSalience = 1.3;
     // The harmonics of a tempo's pulse train its fit is measured on, and the width (octaves)
     // of the prior around 120 BPM that settles which of two tempi an octave apart is the beat.
-    double harmonics = 3;
+    double harmonics = 3; // used as a whole number 1..kMostTempoHarmonics
     double priorWidth = 2.0;
     // Onsets count up to this many times the track's mean onset strength.
     double onsetCap = 5.0;

@@ -105,9 +105,11 @@ QRect COverviewCtrl::PlayRect(std::size_t i) const {
     }
     const int w = width();
     const int barHeight = fontMetrics().height() + 2;
+    // A play's times come from a project file too: kept to the mix (and a little beyond, so an
+    // edge still shows) before they become pixels.
     const auto x = [&](double seconds) {
-        return static_cast<int>(
-            std::lround(sundrel::view::XAtSeconds({0.0, m_duration}, seconds, w)));
+        const double kept = std::clamp(seconds, -1.0, m_duration + 1.0);
+        return static_cast<int>(std::lround(sundrel::view::XAtSeconds({0.0, m_duration}, kept, w)));
     };
     const int left = x(m_plays[i].start);
     const int right = std::max(left + 1, x(m_plays[i].end));

@@ -377,4 +377,26 @@ TEST(ProjectSections, TheWriterRefusesWhatTheReaderWould) {
     EXPECT_THAT(bad->what(), HasSubstr("The match cannot be saved: play 0 of the match holds"));
 }
 
+TEST(ProjectSections, AMatchAsTheMatcherGivesItIsKeptAsAProjectCanHoldIt) {
+    // Two handovers can meet inside a short play, and tags come from the files as they are:
+    // neither may make the project unsaveable.
+    MatchResult match = TwoPlays();
+    match.layout.plays[1].play.end = 280.0; // before its start at 290
+    std::string title = "x";                // then 600 two-byte characters: byte 1024 is inside one
+    for (int i = 0; i < 600; ++i) {
+        title += "\xC3\xA9";
+    }
+    match.tags[2].title = title;
+    match.tags[1].artist = std::string("A\xFF") + '\0' + "B";
+    const std::vector<Marker> markers = {FrameMarker(0)};
+    const auto back = DecodeProject(EncodeProject("m", markers, {}, &match), "p.sdr");
+    ASSERT_TRUE(back.match);
+    EXPECT_EQ(back.match->layout.plays[1].play.end, 290.0);
+    const std::string& kept = back.match->tags[1].title;
+    EXPECT_EQ(kept, title.substr(0, 1023));
+    EXPECT_EQ(back.match->tags[0].artist.find('\0'), std::string::npos);
+    EXPECT_EQ(back.match->tags[0].artist.front(), 'A');
+    EXPECT_EQ(back.match->tags[0].artist.back(), 'B');
+}
+
 } // namespace

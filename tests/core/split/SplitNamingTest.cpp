@@ -65,6 +65,14 @@ TEST(SplitNaming, ALeadInOfItsOwnIsThePregapAndCountsInNoNumber) {
     EXPECT_EQ(options.tags[1].number, 1);
     EXPECT_EQ(options.tags[3].number, 3);
     EXPECT_EQ(options.tags[3].count, 3);
+    // The same markers reopened from a project, which does not keep the lead-in choice: the
+    // unnumbered first track is still the pregap and counts in no total.
+    SplitOptions reopened;
+    sundrel::NameSplit(reopened, sundrel::MarkersFromTimes(set, kRate, kFrames, LeadIn::OwnTrack),
+                       kFrames, 1, kRate, {}, "night.wav", "{nn} {title}", false);
+    ASSERT_EQ(reopened.tags.size(), 4u);
+    EXPECT_EQ(reopened.tags[1].number, 1);
+    EXPECT_EQ(reopened.tags[3].count, 3);
     // A sheet whose first track starts at 0 has no lead-in to write.
     MarkerSet atZero = set;
     atZero.tracks[0].start = sundrel::ExactTime{0, 75};
