@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -51,6 +52,25 @@ inline double ReadPass(const std::filesystem::path& path) {
     const double elapsed = Seconds(start);
     std::fprintf(stderr, "(checksum %lu)\n", sum);
     return elapsed;
+}
+
+// The sum of a piece as fast as plain code gets it: 8 int32 lanes side by side (one vector of
+// int16; a piece of 1 MiB gives each lane 65536 values, which cannot overflow), kept in
+// registers by GCC's vectoriser at -O2 (SSE2). The same loop built for AVX2 is no faster: the
+// pass is bound by the copy out of the page cache, not by the sum.
+inline std::int64_t Sum(std::span<const std::int16_t> values) {
+    std::int32_t lanes[8] = {};
+    const std::int16_t* x = values.data();
+    for (std::size_t i = 0; i + 8 <= values.size(); i += 8) {
+        for (std::size_t l = 0; l < 8; ++l) {
+            lanes[l] += x[i + l];
+        }
+    }
+    std::int64_t sum = 0;
+    for (const std::int32_t lane : lanes) {
+        sum += lane;
+    }
+    return sum;
 }
 
 // The percentages of a split into sixteen tracks of uneven lengths (0 and 100 included), the

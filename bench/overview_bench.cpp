@@ -87,25 +87,6 @@ void DropCache(const fs::path& path) {
     ::close(fd);
 }
 
-// The sum of a piece as fast as plain code gets it: 8 int32 lanes side by side (one vector of
-// int16; a piece of 1 MiB gives each lane 65536 values, which cannot overflow), kept in
-// registers by GCC's vectoriser at -O2 (SSE2). The same loop built for AVX2 is no faster: the
-// pass is bound by the copy out of the page cache, not by the sum.
-std::int64_t Sum(std::span<const std::int16_t> values) {
-    std::int32_t lanes[8] = {};
-    const std::int16_t* x = values.data();
-    for (std::size_t i = 0; i + 8 <= values.size(); i += 8) {
-        for (std::size_t l = 0; l < 8; ++l) {
-            lanes[l] += x[i + l];
-        }
-    }
-    std::int64_t sum = 0;
-    for (const std::int32_t lane : lanes) {
-        sum += lane;
-    }
-    return sum;
-}
-
 // The processor time of the whole process, in seconds.
 double ProcessSeconds() {
     timespec t{};
@@ -134,7 +115,7 @@ Times ReadPass(const fs::path& path, std::uint64_t offset) {
         if (read.error != 0 || read.bytes != kPiece) {
             Die("read");
         }
-        sum += Sum(buffer);
+        sum += benchio::Sum(buffer);
     }
     ::close(fd);
     const Times elapsed{Seconds(start), ProcessSeconds() - cpu};

@@ -50,20 +50,6 @@ std::vector<std::int16_t> MakeMix() {
     return x;
 }
 
-std::int64_t Sum(const std::int16_t* x, std::size_t n) {
-    std::int32_t lanes[8] = {};
-    for (std::size_t i = 0; i + 8 <= n; i += 8) {
-        for (std::size_t l = 0; l < 8; ++l) {
-            lanes[l] += x[i + l];
-        }
-    }
-    std::int64_t sum = 0;
-    for (const std::int32_t lane : lanes) {
-        sum += lane;
-    }
-    return sum;
-}
-
 // Every chunk with the lead-in before it copied into `buffer`, then handed to `work`.
 double ThreadSeconds() {
     timespec t{};
@@ -102,7 +88,7 @@ int main(int argc, char** argv) {
     std::vector<BlockSums> sums(kChunk / kBaseBlockFrames * 2);
     std::vector<BandSums> bands(kChunk / kBaseBlockFrames);
     const auto copy = [&](std::int64_t, std::span<const std::int16_t> x, std::int64_t) {
-        checksum += Sum(x.data(), x.size());
+        checksum += benchio::Sum(x);
     };
     const auto blocks = [&](std::int64_t, std::span<const std::int16_t> x, std::int64_t lead) {
         const auto chunk = x.subspan(static_cast<std::size_t>(lead) * 2);

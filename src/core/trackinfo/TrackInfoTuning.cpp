@@ -1,53 +1,21 @@
 #include "core/trackinfo/TrackInfoTuning.h"
 
+#include "core/analysis/NamedValues.h"
+
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <stdexcept>
-#include <string>
 #include <utility>
 
 namespace sundrel {
 
 void ParseTrackInfoTuning(std::string_view text, TrackInfoTuning& tuning) {
-    TrackInfoTuning out = tuning;
     const std::array<std::pair<std::string_view, double TrackInfoTuning::*>, 5> fields{{
         {"salience", &TrackInfoTuning::minBeatSalience},
-        {"onset-cap", &TrackInfoTuning::onsetCap},
         {"harmonics", &TrackInfoTuning::harmonics},
         {"prior-width", &TrackInfoTuning::priorWidth},
+        {"onset-cap", &TrackInfoTuning::onsetCap},
         {"tonal-share", &TrackInfoTuning::minTonalShare},
     }};
-    while (!text.empty()) {
-        const std::size_t comma = text.find(',');
-        const std::string_view part = text.substr(0, comma);
-        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
-        const std::size_t eq = part.find('=');
-        const std::string_view name = part.substr(0, eq);
-        double* target = nullptr;
-        for (const auto& [known, member] : fields) {
-            if (name == known) {
-                target = &(out.*member);
-            }
-        }
-        std::string message = "tuning: ";
-        message += part;
-        if (target == nullptr || eq == std::string_view::npos) {
-            message += ": expected NAME=VALUE with NAME one of salience, harmonics, "
-                       "prior-width, onset-cap, tonal-share";
-            throw std::invalid_argument(message);
-        }
-        const std::string_view value = part.substr(eq + 1);
-        double v = 0.0;
-        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), v);
-        if (error != std::errc{} || end != value.data() + value.size() || !std::isfinite(v) ||
-            v < 0.0) {
-            message += ": the value is not a number >= 0";
-            throw std::invalid_argument(message);
-        }
-        *target = v;
-    }
-    tuning = out;
+    ReadNamedValues(text, tuning, fields);
 }
 
 } // namespace sundrel
