@@ -5,6 +5,7 @@
 
 #include "gui/view/TrackTable.h"
 #include "gui/app/SplitChoicesDlg.h"
+#include "gui/view/OverviewCtrl.h"
 #include "gui/view/TrackAnalyser.h"
 #include "support/Window.h"
 
@@ -119,6 +120,11 @@ class TrackTableTest : public QObject {
                  QStringLiteral("C:\\Music\\Energy 52 - Cafe Del Mar.mp3"));
         QCOMPARE(table->item(1, CTrackTable::kFile)->text(), QString());
         QCOMPARE(table->item(2, CTrackTable::kFile)->text(), QStringLiteral("Last.flac"));
+        // The overview's labels carry the same numbers.
+        const std::vector<sundrel::gui::ViewMarker>& drawn = w.dlg.Overview()->Markers();
+        QCOMPARE(drawn.size(), std::size_t{2});
+        QCOMPARE(drawn[0].label, QStringLiteral("4 No file"));
+        QCOMPARE(drawn[1].label, QStringLiteral("6 Last"));
         // A marker added between 04 and 06 is track 5.
         session.AddAtFrame(50 * 8000);
         QCOMPARE(table->item(3, CTrackTable::kNumber)->text(), QStringLiteral("7"));

@@ -9,6 +9,7 @@
 #include "gui/view/OverviewCtrl.h"
 #include "gui/view/WaveViewCtrl.h"
 
+#include "core/markers/TrackNumbers.h"
 #include "core/overview/SummaryJob.h"
 #include "core/time/TimeCode.h"
 #include "core/view/InputMath.h"
@@ -265,11 +266,16 @@ void CSundrelDlg::ShowMarkersInViews() {
     if (m_session.IsLoaded()) {
         const std::vector<sundrel::Marker>& list = m_session.Markers().Markers();
         // Each marker is labelled with the number of the track it starts, as the track table
-        // numbers them (the start of the mix begins track 1).
-        std::vector<std::size_t> trackOf(list.size());
+        // numbers them: a cue sheet's own numbers, else 1, 2, 3 from the start of the mix.
         const std::vector<std::size_t> order = m_session.Markers().TimeOrder();
+        std::vector<int> own;
+        for (const std::size_t index : order) {
+            own.push_back(list[index].number);
+        }
+        const std::vector<int> numbers = sundrel::TrackNumbers(own);
+        std::vector<int> trackOf(list.size());
         for (std::size_t rank = 0; rank < order.size(); ++rank) {
-            trackOf[order[rank]] = rank + 1;
+            trackOf[order[rank]] = numbers[rank];
         }
         // The start of the mix is not drawn: it is where every view begins anyway.
         for (std::size_t i = 1; i < list.size(); ++i) {
