@@ -11,13 +11,14 @@ namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
     SuggestTuning out = tuning;
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 10> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 11> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
         {"sudden-bonus", &SuggestTuning::suddenBonus},
         {"tile-bonus", &SuggestTuning::tileBonus},
         {"key-bonus", &SuggestTuning::keyBonus},
+        {"tempo-bonus", &SuggestTuning::tempoBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
         {"silence-evidence", &SuggestTuning::silenceEvidence},
@@ -40,7 +41,8 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         if (target == nullptr || eq == std::string_view::npos) {
             message +=
                 ": expected NAME=VALUE with NAME one of penalty, length-prior, "
-                "novelty-bonus, sudden-bonus, tile-bonus, key-bonus, min-share, silence-mix, "
+                "novelty-bonus, sudden-bonus, tile-bonus, key-bonus, tempo-bonus, min-share, "
+                "silence-mix, "
                 "silence-evidence, sharpness";
             throw std::invalid_argument(message);
         }

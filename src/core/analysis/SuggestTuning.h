@@ -7,7 +7,7 @@
 namespace sundrel {
 
 // Reads "name=value,name=value" over `tuning` (names as the fields: penalty, length-prior,
-// novelty-bonus, sudden-bonus, tile-bonus, key-bonus, min-share, silence-mix,
+// novelty-bonus, sudden-bonus, tile-bonus, key-bonus, tempo-bonus, min-share, silence-mix,
 // silence-evidence, sharpness).
 // Throws std::invalid_argument naming the part it cannot use (an unknown name, a value that is
 // not a finite number >= 0) and leaves `tuning` as it was.

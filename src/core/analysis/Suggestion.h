@@ -60,6 +60,9 @@ struct SuggestTuning {
     // harmony (keyBonus) above their medians (see ComputeTileNovelty).
     double tileBonus = 0.25;
     double keyBonus = 1.0;
+    // As many penalties per unit of the change of the dominant tempo across a candidate (see
+    // TempoChangeAt), on a log scale.
+    double tempoBonus = 0.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // How sharply a boundary's confidence falls as other places explain the mix about as well
