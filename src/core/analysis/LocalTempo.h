@@ -26,9 +26,9 @@ LocalTempi ComputeLocalTempi(std::span<const double> onsets, double blockSeconds
 // before it and those within as much after it each give the median of their tempi, and the
 // change is the distance between the two medians in octaves (a tempo heard at double or half
 // speed counts as the same: the distance to the nearest whole octave), less the spread of the
-// tempi on each side (their median distance from their own median): a side without a steady
-// pulse, whose windows disagree, shows no change. 0 with fewer than three windows with a tempo
-// on either side.
+// tempi on each side (their median distance from their own median), so that windows that
+// disagree among themselves claim less of a change. 0 with fewer than three windows with a
+// tempo on either side.
 double TempoChangeAt(const LocalTempi& tempi, double seconds, double sideSeconds);
 
 } // namespace sundrel
