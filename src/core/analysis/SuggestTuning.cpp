@@ -63,7 +63,8 @@ SuggestTuning BuiltInTuning(bool countKnown) {
     SuggestTuning tuning;
     if (!countKnown) {
         tuning.tileBonus = 0.0;
-        tuning.keyBonus = 0.5;
+        tuning.keyBonus = 0.0;
+        tuning.silenceEvidence = 0.5;
     }
     return tuning;
 }
