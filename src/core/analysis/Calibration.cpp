@@ -15,13 +15,12 @@ using Point = std::pair<double, double>; // score, confidence
 // fit of "within 10 s" over the score, every package pooled, each kind with the count known
 // and unknown apart, each block at the lower end of its share's interval), rounded. Between
 // knots the confidence is interpolated; outside them it is the nearest knot's.
-constexpr std::array<Point, 4> kTransitionKnown{
-    {{0.311, 0.276}, {0.583, 0.590}, {0.870, 0.721}, {0.980, 0.721}}};
+constexpr std::array<Point, 6> kTransitionKnown{
+    {{0.222, 0.0}, {0.335, 0.211}, {0.601, 0.509}, {0.772, 0.697}, {0.893, 0.743}, {0.976, 0.743}}};
 constexpr std::array<Point, 6> kTransitionUnknown{
-    {{0.233, 0.0}, {0.359, 0.284}, {0.594, 0.358}, {0.744, 0.439}, {0.778, 0.439}, {0.863, 0.649}}};
-constexpr std::array<Point, 1> kSilenceKnown{{{0.696, 0.923}}};
-constexpr std::array<Point, 4> kSilenceUnknown{
-    {{0.578, 0.0}, {0.591, 0.211}, {0.678, 0.785}, {0.867, 0.800}}};
+    {{0.002, 0.0}, {0.217, 0.267}, {0.440, 0.491}, {0.580, 0.491}, {0.656, 0.517}, {0.834, 0.607}}};
+constexpr std::array<Point, 1> kSilenceKnown{{{0.721, 0.933}}};
+constexpr std::array<Point, 3> kSilenceUnknown{{{0.578, 0.0}, {0.669, 0.816}, {0.867, 0.816}}};
 
 double Interpolate(std::span<const Point> table, double score) {
     if (score <= table.front().first) {

@@ -3,6 +3,7 @@
 #include "core/analysis/Calibration.h"
 #include "core/analysis/Features.h"
 #include "core/analysis/FileElements.h"
+#include "core/analysis/LocalTempo.h"
 #include "core/analysis/Loudness.h"
 #include "core/analysis/MixSignal.h"
 #include "core/analysis/Novelty.h"
@@ -33,6 +34,14 @@ constexpr double kSilenceBonusPenalties = 0.5;
 // The section-scale novelty compares tiles of about 3 s, ten on each side (30 s).
 constexpr double kTileSeconds = 3.0;
 constexpr std::size_t kTilesEachSide = 10;
+// The dominant tempo is read over windows of 12 s (several bars at any dance tempo) every
+// 1.5 s, and compared across a candidate over the same 30 s a side as the tiles.
+constexpr double kTempoWindowSeconds = 12.0;
+constexpr double kTempoStrideSeconds = 1.5;
+constexpr double kTempoSideSeconds = 30.0;
+// A change of the dominant tempo counts in units of this many octaves (about 2 %: more than a
+// beat-matched track drifts, less than two tracks' tempi usually differ).
+constexpr double kTempoStepOctaves = 0.03;
 
 // The share of the work each stage takes, for the progress figure.
 constexpr double kReadShare = 0.55;
@@ -183,6 +192,21 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         }
     }
 
+    // The change of the dominant tempo across each candidate, read only when a tuning uses it.
+    std::vector<double> tempoChange(candidates.size(), 0.0);
+    if (std::any_of(tunings.begin(), tunings.end(),
+                    [](const SuggestTuning& t) { return t.tempoBonus > 0.0; })) {
+        const double blockSeconds = static_cast<double>(signal.blockFrames) / signal.rate;
+        const LocalTempi tempi = ComputeLocalTempi(LevelOnsets(signal.blockPower), blockSeconds,
+                                                   kTempoWindowSeconds, kTempoStrideSeconds);
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            const double seconds =
+                static_cast<double>(features.EdgeFrame(candidates[i])) / signal.rate;
+            tempoChange[i] =
+                std::log1p(TempoChangeAt(tempi, seconds, kTempoSideSeconds) / kTempoStepOctaves);
+        }
+    }
+
     const SegmentCost cost(standard, silent);
     const SuggestResult common = result;
     std::vector<SuggestResult> results;
@@ -205,7 +229,8 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
             // the same music on both sides, one between tracks does not.
             const std::size_t t = candidates[i];
             bonus[i] = penalty * (tuning.tileBonus * Excess(tileNovelty[t]) +
-                                  tuning.keyBonus * Excess(keyNovelty[t]));
+                                  tuning.keyBonus * Excess(keyNovelty[t]) +
+                                  tuning.tempoBonus * tempoChange[i]);
             bonus[i] += silenceAt.contains(t)
                             ? silenceBonus
                             : penalty * (tuning.noveltyBonus * std::max(0.0, novelty[t] - 1.0) +

@@ -12,13 +12,14 @@
 namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 10> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 11> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
         {"sudden-bonus", &SuggestTuning::suddenBonus},
         {"tile-bonus", &SuggestTuning::tileBonus},
         {"key-bonus", &SuggestTuning::keyBonus},
+        {"tempo-bonus", &SuggestTuning::tempoBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
         {"silence-evidence", &SuggestTuning::silenceEvidence},
@@ -31,7 +32,8 @@ SuggestTuning BuiltInTuning(bool countKnown) {
     SuggestTuning tuning;
     if (!countKnown) {
         tuning.tileBonus = 0.0;
-        tuning.keyBonus = 0.5;
+        tuning.keyBonus = 0.0;
+        tuning.silenceEvidence = 0.5;
     }
     return tuning;
 }

@@ -388,6 +388,30 @@ double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning) {
     return std::round(FoldTempo(60.0 / beat.period) * 10.0) / 10.0;
 }
 
+double FittingTempo(std::span<const double> onsets, double hopSeconds,
+                    const TrackInfoTuning& tuning) {
+    if (onsets.empty() || !(hopSeconds > 0)) {
+        return 0;
+    }
+    double mean = 0;
+    for (const double o : onsets) {
+        mean += o;
+    }
+    mean /= static_cast<double>(onsets.size());
+    if (!(mean > 0)) {
+        return 0;
+    }
+    std::vector<double> capped(onsets.begin(), onsets.end());
+    double sum = 0;
+    for (double& o : capped) {
+        o = std::min(o, tuning.onsetCap * mean);
+        sum += o;
+    }
+    const OnsetSpectrum spectrum(capped, sum / static_cast<double>(capped.size()), hopSeconds);
+    return BestFittingTempo(spectrum, std::max(1, static_cast<int>(std::lround(tuning.harmonics))),
+                            tuning.priorWidth);
+}
+
 double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning) {
     return TempoOf(MeasureOnsets(mono, rate), tuning);
 }

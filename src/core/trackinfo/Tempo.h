@@ -47,6 +47,14 @@ OnsetEvidence MeasureOnsets(std::span<const float> mono, double rate);
 // tempo's beats on average less than tuning.minBeatSalience times as strong as all its onsets.
 double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning = {});
 
+// The tempo (BPM, from half kMinTempo to twice kMaxTempo, not folded) whose pulse train fits
+// `onsets` (one every `hopSeconds`) best, by the harmonic fit and prior of TempoOf, the onsets
+// capped at tuning.onsetCap times their mean first; 0 when they do not rise above 0 anywhere.
+// No beat test: what a short stretch of a mix is read with, where only the dominant pulse
+// matters.
+double FittingTempo(std::span<const double> onsets, double hopSeconds,
+                    const TrackInfoTuning& tuning = {});
+
 // TempoOf(MeasureOnsets(mono, rate), tuning) of a mono signal at `rate` Hz.
 double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning = {});
 
