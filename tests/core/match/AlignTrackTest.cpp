@@ -95,6 +95,35 @@ TEST(AlignTrack, FindsATrackPlayedTwiceAndQuietly) {
     EXPECT_NEAR(plays[1].FileAt(110.0), 30.0 + 10.0 * 1.02, 0.05);
 }
 
+// A file heard clearly for only nine seconds (its other parts quiet under louder music),
+// slowed with the key kept to a ratio between the grid's: the nine seconds of matches fix
+// the slope, so the line holds at the play's far ends too.
+TEST(AlignTrack, FitsTheSlopeOfAShortClearStretch) {
+    constexpr double kShortSeconds = 48.0;
+    const auto score = Score(kShortSeconds, 11);
+    const Track track = Analyse(RenderAll(score, kShortSeconds, kMatchRate));
+    std::vector<float> mix = RenderAll(Score(100.0, 997), 100.0, kMatchRate);
+    AlignOptions coarse;
+    coarse.ratioStep = 0.03; // 0.94 is the nearest ratio of the grid
+    coarse.minMatches = 20;
+    coarse.minConfidence = 0.0;
+    for (const double ratio : {0.932, 1.047}) {
+        std::vector<float> played = mix;
+        Render(score, 0.0, 14.0, ratio, true, 30.0, 0.05, kMatchRate, played);
+        Render(score, 14.0, 23.0, ratio, true, 30.0 + 14.0 / ratio, 2.0, kMatchRate, played);
+        Render(score, 23.0, 28.4, ratio, true, 30.0 + 23.0 / ratio, 0.05, kMatchRate, played);
+        std::vector<PeakPair> mixPairs;
+        const std::vector<TrackPlay> plays =
+            AlignTrack(Index(played, mixPairs), track.pairs, track.frames, coarse);
+        ASSERT_FALSE(plays.empty()) << ratio;
+        const TrackPlay& p = plays[0];
+        EXPECT_NEAR(p.ratio, ratio, 0.002) << ratio;
+        EXPECT_NEAR(p.FileAt(30.0 + 18.0 / ratio), 18.0, 0.03) << ratio;
+        EXPECT_NEAR(p.FileAt(30.0), 0.0, 0.1) << ratio;
+        EXPECT_NEAR(p.FileAt(30.0 + 28.4 / ratio), 28.4, 0.1) << ratio;
+    }
+}
+
 TEST(AlignTrack, NeverMatchesATrackThatDoesNotPlay) {
     const auto played = Score(kTrackSeconds, 5);
     std::vector<PeakPair> mixPairs;
