@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace sundrel {
 
@@ -15,6 +16,9 @@ constexpr int kWindowFrames = 64;    // 2 s: the unit of match density along a l
 constexpr int kMinWindowMatches = 3; // a window with fewer is not part of a play
 constexpr int kMaxQuietWindows = 12; // 24 s of a play may go without matches (a breakdown)
 constexpr double kInlierFrames = 2.5;
+// Plays of one file whose lines meet within this (file seconds) at both plays' middles are
+// one play: the file's matches broke off where its music thinned out.
+constexpr double kJoinSeconds = 0.5;
 constexpr double kSlopeError = 0.25; // of a grid step: the most a fitted slope may be unsure
 
 struct Transform {
@@ -240,6 +244,41 @@ double Overlap(const TrackPlay& x, const TrackPlay& y) {
     return std::min(x.end, y.end) - std::max(x.start, y.start);
 }
 
+// `plays` with the ones on one line joined: a play stretching over parts of the file that
+// hold few matches (a breakdown, a long soft passage) breaks up into pieces, each fitted on
+// its own, so each piece's ratio is less sure than the whole's. The joined line goes from
+// the first piece's start to the last one's end.
+std::vector<TrackPlay> JoinPieces(std::vector<TrackPlay> plays, double maxSpeedChange) {
+    std::sort(plays.begin(), plays.end(),
+              [](const TrackPlay& x, const TrackPlay& y) { return x.start < y.start; });
+    std::vector<TrackPlay> joined;
+    for (const TrackPlay& q : plays) {
+        if (!joined.empty()) {
+            TrackPlay& p = joined.back();
+            const double end = std::max(p.end, q.end);
+            const double fileEnd = p.end > q.end ? p.FileAt(p.end) : q.FileAt(q.end);
+            TrackPlay both = p;
+            both.end = end;
+            both.ratio = (fileEnd - p.offset) / (end - p.start);
+            const double pMiddle = 0.5 * (p.start + p.end);
+            const double qMiddle = 0.5 * (q.start + q.end);
+            if (q.start > p.start && std::abs(both.ratio - 1.0) <= maxSpeedChange &&
+                std::abs(both.FileAt(pMiddle) - p.FileAt(pMiddle)) <= kJoinSeconds &&
+                std::abs(both.FileAt(qMiddle) - q.FileAt(qMiddle)) <= kJoinSeconds) {
+                const double pLength = p.end - p.start;
+                const double qLength = q.end - q.start;
+                both.matches = p.matches + q.matches;
+                both.confidence =
+                    (p.confidence * pLength + q.confidence * qLength) / (pLength + qLength);
+                p = both;
+                continue;
+            }
+        }
+        joined.push_back(q);
+    }
+    return joined;
+}
+
 } // namespace
 
 std::vector<TrackPlay> AlignTrack(const MixIndex& mix, std::span<const PeakPair> track,
@@ -287,7 +326,7 @@ std::vector<TrackPlay> AlignTrack(const MixIndex& mix, std::span<const PeakPair>
             }
         }
     }
-    return plays;
+    return JoinPieces(std::move(plays), options.maxSpeedChange + 0.5 * options.ratioStep);
 }
 
 } // namespace sundrel
