@@ -149,6 +149,7 @@ std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> tra
     double a = h.offset;
     double b = 1.0 / t.ratio;
     std::vector<Match> matches;
+    double moved = 0.0; // the direction the fit moved along the grid
     for (;;) {
         matches = MatchesNear(mix, track, t, a, reach);
         b = 1.0 / t.ratio;
@@ -163,9 +164,13 @@ std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> tra
                             : b >= maxSlope ? -options.ratioStep
                                             : 0.0;
         const double next = t.ratio + step;
-        if (step == 0.0 || std::abs(next - 1.0) > options.maxSpeedChange + 1e-9) {
+        // The fit only moves on one way: a slope that turns back lies between two ratios of
+        // the grid and stays at the edge it reached.
+        if (step == 0.0 || step * moved < 0.0 ||
+            std::abs(next - 1.0) > options.maxSpeedChange + 1e-9) {
             break;
         }
+        moved = step;
         t.ratio = next;
     }
     std::vector<Match> inliers;
