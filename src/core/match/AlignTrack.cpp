@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace sundrel {
 
@@ -15,6 +16,10 @@ constexpr int kWindowFrames = 64;    // 2 s: the unit of match density along a l
 constexpr int kMinWindowMatches = 3; // a window with fewer is not part of a play
 constexpr int kMaxQuietWindows = 12; // 24 s of a play may go without matches (a breakdown)
 constexpr double kInlierFrames = 2.5;
+// Plays of one file whose lines meet within this (file seconds) at both plays' middles are
+// one play: the file's matches broke off where its music thinned out.
+constexpr double kJoinSeconds = 0.5;
+constexpr double kSlopeError = 0.25; // of a grid step: the most a fitted slope may be unsure
 
 struct Transform {
     double ratio = 1.0;
@@ -90,8 +95,8 @@ void Vote(const MixIndex& mix, std::span<const PeakPair> track, std::int32_t tra
 
 // Least-squares line mix = a + b * file over `matches` within `tolerance` of the current line;
 // the slope stays within `minSlope`..`maxSlope`. False when too few matches remain.
-bool FitLine(const std::vector<Match>& matches, double tolerance, double minSlope, double maxSlope,
-             double& a, double& b) {
+bool FitLine(const std::vector<Match>& matches, double tolerance, double ratioStep, double minSlope,
+             double maxSlope, double& a, double& b) {
     double n = 0, sf = 0, sm = 0, sff = 0, sfm = 0;
     for (const Match& m : matches) {
         if (std::abs(m.mix - (a + b * m.file)) > tolerance) {
@@ -107,36 +112,66 @@ bool FitLine(const std::vector<Match>& matches, double tolerance, double minSlop
         return false;
     }
     const double var = sff - sf * sf / n;
-    // Matches spanning less than 20 s of the file keep the grid's slope: too short a lever.
-    if (var / n > (20.0 / kMatchFrameSeconds) * (20.0 / kMatchFrameSeconds) / 12.0) {
+    // The slope is fitted where the matches pin it down better than the grid does: its
+    // standard error (matches spread evenly within `tolerance` of the line) under a quarter
+    // of a grid step. Else the grid's slope stays: too short a lever, or too few matches.
+    const double spread = tolerance * tolerance / 3.0;
+    if (var > 0.0 && spread / var < kSlopeError * kSlopeError * ratioStep * ratioStep) {
         b = std::clamp((sfm - sf * sm / n) / var, minSlope, maxSlope);
     }
     a = (sm - b * sf) / n;
     return true;
 }
 
+// The matches of `t` within `reach` frames of the line through mix frame `offset` (file frame 0).
+std::vector<Match> MatchesNear(const MixIndex& mix, std::span<const PeakPair> track,
+                               const Transform& t, double offset, double reach) {
+    std::vector<Match> matches;
+    ForEachMatch(mix, track, t, [&](float o, const PeakPair& p) {
+        if (std::abs(double(o) - offset) <= reach) {
+            matches.push_back({double(o) + double(p.frame) / t.ratio, double(p.frame)});
+        }
+    });
+    return matches;
+}
+
 // The plays along the line of `h`: its matches fitted, then the runs of windows dense with
-// matches.
+// matches. The votes hardly tell neighbouring ratios apart where most of a file's matches
+// lie in a short stretch of it, so the ratio that voted best may be a few steps off: where
+// the fitted slope stops at the edge of the range around the grid's ratio, the fit moves on
+// to the next ratio of the grid in that direction until the slope settles inside.
 std::vector<TrackPlay> Refine(const MixIndex& mix, std::span<const PeakPair> track,
                               std::int32_t trackFrames, const Hypothesis& h,
                               const AlignOptions& options) {
-    const Transform& t = h.transform;
+    Transform t = h.transform;
     const double reach = std::max(3.0 * kOffsetBin, 0.007 * double(trackFrames));
-    std::vector<Match> matches;
     double trackPairs = double(track.size());
-    ForEachMatch(mix, track, t, [&](float offset, const PeakPair& p) {
-        if (std::abs(double(offset) - h.offset) <= reach) {
-            matches.push_back({double(offset) + double(p.frame) / t.ratio, double(p.frame)});
-        }
-    });
-    double b = 1.0 / t.ratio;
     double a = h.offset;
-    const double minSlope = 1.0 / (t.ratio + 1.5 * options.ratioStep);
-    const double maxSlope = 1.0 / (t.ratio - 1.5 * options.ratioStep);
-    for (const double tolerance : {reach, 12.0, 5.0, kInlierFrames}) {
-        if (!FitLine(matches, tolerance, minSlope, maxSlope, a, b)) {
-            return {};
+    double b = 1.0 / t.ratio;
+    std::vector<Match> matches;
+    double moved = 0.0; // the direction the fit moved along the grid
+    for (;;) {
+        matches = MatchesNear(mix, track, t, a, reach);
+        b = 1.0 / t.ratio;
+        const double minSlope = 1.0 / (t.ratio + 1.5 * options.ratioStep);
+        const double maxSlope = 1.0 / (t.ratio - 1.5 * options.ratioStep);
+        for (const double tolerance : {reach, 12.0, 5.0, kInlierFrames}) {
+            if (!FitLine(matches, tolerance, options.ratioStep, minSlope, maxSlope, a, b)) {
+                return {};
+            }
         }
+        const double step = b <= minSlope   ? options.ratioStep
+                            : b >= maxSlope ? -options.ratioStep
+                                            : 0.0;
+        const double next = t.ratio + step;
+        // The fit only moves on one way: a slope that turns back lies between two ratios of
+        // the grid and stays at the edge it reached.
+        if (step == 0.0 || step * moved < 0.0 ||
+            std::abs(next - 1.0) > options.maxSpeedChange + 1e-9) {
+            break;
+        }
+        moved = step;
+        t.ratio = next;
     }
     std::vector<Match> inliers;
     for (const Match& m : matches) {
@@ -214,6 +249,41 @@ double Overlap(const TrackPlay& x, const TrackPlay& y) {
     return std::min(x.end, y.end) - std::max(x.start, y.start);
 }
 
+// `plays` with the ones on one line joined: a play stretching over parts of the file that
+// hold few matches (a breakdown, a long soft passage) breaks up into pieces, each fitted on
+// its own, so each piece's ratio is less sure than the whole's. The joined line goes from
+// the first piece's start to the last one's end.
+std::vector<TrackPlay> JoinPieces(std::vector<TrackPlay> plays, double maxSpeedChange) {
+    std::sort(plays.begin(), plays.end(),
+              [](const TrackPlay& x, const TrackPlay& y) { return x.start < y.start; });
+    std::vector<TrackPlay> joined;
+    for (const TrackPlay& q : plays) {
+        if (!joined.empty()) {
+            TrackPlay& p = joined.back();
+            const double end = std::max(p.end, q.end);
+            const double fileEnd = p.end > q.end ? p.FileAt(p.end) : q.FileAt(q.end);
+            TrackPlay both = p;
+            both.end = end;
+            both.ratio = (fileEnd - p.offset) / (end - p.start);
+            const double pMiddle = 0.5 * (p.start + p.end);
+            const double qMiddle = 0.5 * (q.start + q.end);
+            if (q.start > p.start && std::abs(both.ratio - 1.0) <= maxSpeedChange &&
+                std::abs(both.FileAt(pMiddle) - p.FileAt(pMiddle)) <= kJoinSeconds &&
+                std::abs(both.FileAt(qMiddle) - q.FileAt(qMiddle)) <= kJoinSeconds) {
+                const double pLength = p.end - p.start;
+                const double qLength = q.end - q.start;
+                both.matches = p.matches + q.matches;
+                both.confidence =
+                    (p.confidence * pLength + q.confidence * qLength) / (pLength + qLength);
+                p = both;
+                continue;
+            }
+        }
+        joined.push_back(q);
+    }
+    return joined;
+}
+
 } // namespace
 
 std::vector<TrackPlay> AlignTrack(const MixIndex& mix, std::span<const PeakPair> track,
@@ -261,7 +331,7 @@ std::vector<TrackPlay> AlignTrack(const MixIndex& mix, std::span<const PeakPair>
             }
         }
     }
-    return plays;
+    return JoinPieces(std::move(plays), options.maxSpeedChange + 0.5 * options.ratioStep);
 }
 
 } // namespace sundrel

@@ -35,7 +35,7 @@ struct AlignOptions {
 };
 
 // Where the track whose peak pairs are `track` (spectra 0..trackFrames) plays in the mix
-// of `mix`, each play once, in order of strength. Every ratio of the grid is tried in both
+// of `mix`, each play once, in time order. Every ratio of the grid is tried in both
 // kinds of speed change by transforming the track's pairs (key lock: their times; resampling:
 // times and bands), the pairs vote for an offset in the mix's table, and each offset that
 // stands out of the chance level is refined: the matching pairs fit the exact line of mix time

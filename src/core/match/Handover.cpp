@@ -32,6 +32,14 @@ constexpr double kHoldTo = 0.5;
 // A file's frames whose mean square sample is below this (-90 dB of full scale) are digital
 // silence; a recording's own fade-out is part of it to its last sample.
 constexpr double kSilence = 1e-9;
+// A bass swap: the bass (the level bands below 177 Hz) goes over from one track to the
+// other at once while both tracks' upper bands play on. Where, kSwapSeconds either side of
+// the point where the bass changes hands, the track without its bass there stays kKilled
+// (10 dB) under its own bass level alone and both tracks are heard, that point is the
+// blend's middle: the DJ's handover, wherever the levels of the upper bands cross.
+constexpr std::size_t kBassBands = 3;
+constexpr double kSwapSeconds = 2.0;
+constexpr double kKilled = 0.1;
 
 float ToFloat(float x) {
     return x;
@@ -88,10 +96,10 @@ using Eq = std::array<double, kLevelBands>;
 
 // Non-negative least squares of the mix's spectra over `kWindow` frames from `first` as
 // gOut * out + gIn * in (each file's spectra through its Eq), each band weighted by the
-// inverse of the mix's mean power in it.
+// inverse of the mix's mean power in it. Only the lowest `bands` bands where given.
 Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const float> outFile,
           const Eq& outEq, const TrackPlay& in, std::span<const float> inFile, const Eq& inEq,
-          std::int64_t first, const std::vector<double>& weight) {
+          std::int64_t first, const std::vector<double>& weight, std::size_t bands = kLevelBands) {
     double aa = 0, bb = 0, ab = 0, am = 0, bm = 0, sa = 0, sb = 0, sm = 0;
     const auto frames = std::int64_t(mix.size() / kLevelBands);
     for (std::int64_t m = first; m < first + kWindow; ++m) {
@@ -101,7 +109,7 @@ Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const floa
         const float* x = mix.data() + std::size_t(m) * kLevelBands;
         const float* a = FileRow(outFile, out, m);
         const float* b = FileRow(inFile, in, m);
-        for (std::size_t k = 0; k < kLevelBands; ++k) {
+        for (std::size_t k = 0; k < bands; ++k) {
             const double w = weight[k];
             const double av = a ? a[k] * outEq[k] * w : 0.0;
             const double bv = b ? b[k] * inEq[k] * w : 0.0;
@@ -243,7 +251,7 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         EqOf(mix, out, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
     const Eq inEq =
         EqOf(mix, in, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
-    std::vector<double> centre, gOut, gIn, outShare, inShare;
+    std::vector<double> centre, gOut, gIn, outShare, inShare, bassOut, bassIn;
     for (std::int64_t m = first; m <= last; m += kStep) {
         const Gains g = Fit(mix, out, outFile, outEq, in, inFile, inEq, m, weight);
         centre.push_back((double(m) + kWindow / 2.0) * kMatchFrameSeconds);
@@ -251,6 +259,9 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         gIn.push_back(g.in);
         outShare.push_back(g.outShare);
         inShare.push_back(g.inShare);
+        const Gains bass = Fit(mix, out, outFile, outEq, in, inFile, inEq, m, weight, kBassBands);
+        bassOut.push_back(bass.out);
+        bassIn.push_back(bass.in);
     }
     std::vector<double> aloneOut, aloneIn;
     for (std::size_t i = 0; i < centre.size(); ++i) {
@@ -268,11 +279,14 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     }
     // The middle: the split of the fits that best has the outgoing track ahead before it and
     // the incoming one after it.
-    {
+    const auto splitAt = [&centre](const std::vector<double>& outGain, double outRef,
+                                   const std::vector<double>& inGain,
+                                   double inRef) -> std::optional<double> {
         std::vector<double> lead(centre.size());
         double total = 0.0;
         for (std::size_t i = 0; i < centre.size(); ++i) {
-            lead[i] = std::clamp(gIn[i] / refIn, 0.0, 2.0) - std::clamp(gOut[i] / refOut, 0.0, 2.0);
+            lead[i] =
+                std::clamp(inGain[i] / inRef, 0.0, 2.0) - std::clamp(outGain[i] / outRef, 0.0, 2.0);
             total += lead[i];
         }
         double before = 0.0;
@@ -286,7 +300,51 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             }
         }
         if (split > 0 && split < centre.size()) {
-            found.middle = 0.5 * (centre[split - 1] + centre[split]);
+            return 0.5 * (centre[split - 1] + centre[split]);
+        }
+        return std::nullopt;
+    };
+    found.middle = splitAt(gOut, refOut, gIn, refIn);
+    const auto mean = [&centre](const std::vector<double>& values, double lo, double hi) {
+        double sum = 0.0;
+        int count = 0;
+        for (std::size_t i = 0; i < centre.size(); ++i) {
+            if (centre[i] >= lo && centre[i] <= hi) {
+                sum += values[i];
+                ++count;
+            }
+        }
+        return count > 0 ? sum / count : 0.0;
+    };
+    bool swapped = false;
+    {
+        std::vector<double> aloneBassOut, aloneBassIn;
+        for (std::size_t i = 0; i < centre.size(); ++i) {
+            if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
+                aloneBassOut.push_back(bassOut[i]);
+            }
+            if (centre[i] > aloneInFrom && centre[i] < aloneInFrom + kReferenceSeconds) {
+                aloneBassIn.push_back(bassIn[i]);
+            }
+        }
+        const double refBassOut = Median(aloneBassOut);
+        const double refBassIn = Median(aloneBassIn);
+        const std::optional<double> swap = refBassOut > 0.0 && refBassIn > 0.0
+                                               ? splitAt(bassOut, refBassOut, bassIn, refBassIn)
+                                               : std::nullopt;
+        if (swap) {
+            const double x = *swap;
+            const double lo = x - kSwapSeconds;
+            const double hi = x + kSwapSeconds;
+            swapped = mean(bassIn, lo, x) <= kKilled * refBassIn &&
+                      mean(bassOut, x, hi) <= kKilled * refBassOut &&
+                      mean(bassOut, lo, x) > kKilled * refBassOut &&
+                      mean(bassIn, x, hi) > kKilled * refBassIn &&
+                      mean(gIn, lo, x) >= kAudible * refIn &&
+                      mean(gOut, x, hi) >= kAudible * refOut;
+            if (swapped) {
+                found.middle = x;
+            }
         }
     }
     // The incoming track: the first fit from which kSteady fits in a row hear it.
@@ -322,21 +380,10 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     // again) can look like a long blend: the incoming file seems to play softly under the
     // outgoing one. But where the outgoing track still holds most of the mix just before the
     // levels cross and the incoming one most of it just after, nothing fades.
-    if (found.middle) {
-        const auto meanShare = [&](const std::vector<double>& share, double lo, double hi) {
-            double sum = 0.0;
-            int count = 0;
-            for (std::size_t i = 0; i < centre.size(); ++i) {
-                if (centre[i] >= lo && centre[i] <= hi) {
-                    sum += share[i];
-                    ++count;
-                }
-            }
-            return count > 0 ? sum / count : 0.0;
-        };
+    if (found.middle && !swapped) {
         const double x = *found.middle;
-        if (meanShare(outShare, x - kHoldFrom, x - kHoldTo) >= kHoldShare &&
-            meanShare(inShare, x + kHoldTo, x + kHoldFrom) >= kHoldShare) {
+        if (mean(outShare, x - kHoldFrom, x - kHoldTo) >= kHoldShare &&
+            mean(inShare, x + kHoldTo, x + kHoldFrom) >= kHoldShare) {
             found.inStart = x;
             found.outEnd = x;
             return found;

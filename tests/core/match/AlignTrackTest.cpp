@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sundrel {
@@ -93,6 +94,65 @@ TEST(AlignTrack, FindsATrackPlayedTwiceAndQuietly) {
     EXPECT_NEAR(plays[0].offset, plays[0].start - 10.0, 0.1);
     EXPECT_NEAR(plays[1].start, 100.0, 0.6);
     EXPECT_NEAR(plays[1].FileAt(110.0), 30.0 + 10.0 * 1.02, 0.05);
+}
+
+// A file heard clearly for only nine seconds (its other parts quiet under louder music),
+// slowed with the key kept to a ratio between the grid's: the nine seconds of matches fix
+// the slope, so the line holds at the play's far ends too.
+TEST(AlignTrack, FitsTheSlopeOfAShortClearStretch) {
+    constexpr double kShortSeconds = 48.0;
+    const auto score = Score(kShortSeconds, 11);
+    const Track track = Analyse(RenderAll(score, kShortSeconds, kMatchRate));
+    std::vector<float> mix = RenderAll(Score(100.0, 997), 100.0, kMatchRate);
+    AlignOptions coarse;
+    coarse.ratioStep = 0.03; // 0.94 is the nearest ratio of the grid
+    coarse.minMatches = 20;
+    coarse.minConfidence = 0.0;
+    for (const double ratio : {0.932, 1.047}) {
+        std::vector<float> played = mix;
+        Render(score, 0.0, 14.0, ratio, true, 30.0, 0.05, kMatchRate, played);
+        Render(score, 14.0, 23.0, ratio, true, 30.0 + 14.0 / ratio, 2.0, kMatchRate, played);
+        Render(score, 23.0, 28.4, ratio, true, 30.0 + 23.0 / ratio, 0.05, kMatchRate, played);
+        std::vector<PeakPair> mixPairs;
+        const std::vector<TrackPlay> plays =
+            AlignTrack(Index(played, mixPairs), track.pairs, track.frames, coarse);
+        ASSERT_FALSE(plays.empty()) << ratio;
+        const TrackPlay& p = *std::max_element(
+            plays.begin(), plays.end(),
+            [](const TrackPlay& x, const TrackPlay& y) { return x.matches < y.matches; });
+        EXPECT_NEAR(p.ratio, ratio, 0.002) << ratio;
+        EXPECT_NEAR(p.FileAt(30.0 + 18.0 / ratio), 18.0, 0.03) << ratio;
+        EXPECT_NEAR(p.FileAt(30.0), 0.0, 0.1) << ratio;
+        EXPECT_NEAR(p.FileAt(30.0 + 28.4 / ratio), 28.4, 0.1) << ratio;
+    }
+}
+
+// The file's seconds 30-70 are a passage too soft to leave a landmark in the mix, and the
+// next ten seconds leave few: the parts either side are one play, its ratio taken over the
+// whole of it.
+TEST(AlignTrack, ASoftPassageDoesNotBreakAPlay) {
+    constexpr double kLongSeconds = 120.0;
+    const auto score = Score(kLongSeconds, 13);
+    const Track track = Analyse(RenderAll(score, kLongSeconds, kMatchRate));
+    std::vector<float> mix = RenderAll(Score(150.0, 996), 150.0, kMatchRate);
+    for (float& x : mix) {
+        x *= 0.4f;
+    }
+    constexpr double kRatio = 1.014;
+    // Nothing else is heard under the soft passage either.
+    std::fill(mix.begin() + std::ptrdiff_t((20.0 + 30.0 / kRatio) * kMatchRate),
+              mix.begin() + std::ptrdiff_t((20.0 + 70.0 / kRatio) * kMatchRate), 0.0f);
+    Render(score, 0.0, 30.0, kRatio, false, 20.0, 1.0, kMatchRate, mix);
+    Render(score, 70.0, 80.0, kRatio, false, 20.0 + 70.0 / kRatio, 0.02, kMatchRate, mix);
+    Render(score, 80.0, 110.0, kRatio, false, 20.0 + 80.0 / kRatio, 1.0, kMatchRate, mix);
+    std::vector<PeakPair> mixPairs;
+    const std::vector<TrackPlay> plays =
+        AlignTrack(Index(mix, mixPairs), track.pairs, track.frames);
+    ASSERT_EQ(plays.size(), 1u);
+    EXPECT_NEAR(plays[0].start, 20.0, 0.6);
+    EXPECT_NEAR(plays[0].end, 20.0 + 110.0 / kRatio, 0.8);
+    EXPECT_NEAR(plays[0].ratio, kRatio, 0.0005);
+    EXPECT_FALSE(plays[0].keyLock);
 }
 
 TEST(AlignTrack, NeverMatchesATrackThatDoesNotPlay) {

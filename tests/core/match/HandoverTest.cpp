@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <utility>
 
 namespace sundrel {
 namespace {
@@ -161,6 +163,66 @@ TEST(FindHandover, ACutBetweenTracksThatShareALoopStaysACut) {
     ASSERT_TRUE(h.middle);
     EXPECT_NEAR(*h.middle, 50.0, 1.0);
     EXPECT_LE(h.outEnd - h.inStart, 2.5);
+}
+
+// A bass line of sine notes from 50 to 150 Hz, below the score's lowest partials.
+std::vector<float> BassLine(double seconds, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<float> x(std::size_t(seconds * kMatchRate), 0.0f);
+    for (std::size_t note = 0; note * 2000 < x.size(); ++note) {
+        const double hz = 50.0 * std::pow(3.0, unit(rng));
+        for (std::size_t i = 0; i < 2000 && note * 2000 + i < x.size(); ++i) {
+            const double t = double(i) / kMatchRate;
+            const double envelope = std::sin(std::numbers::pi * double(i) / 2000.0);
+            x[note * 2000 + i] = float(0.4 * envelope * std::sin(2.0 * std::numbers::pi * hz * t));
+        }
+    }
+    return x;
+}
+
+// A bass swap over mix seconds 30-50: A plays on at full level to 50 s but loses its bass at
+// 40 s, where B's bass comes in; B's upper bands rise from 30 s on. The levels of the upper
+// bands cross late, but the handover is the swap. Neither file's edge lies in the blend (A
+// plays 20 s short of its end, B skips 15 s), so only the bass can tell. An equal-power
+// crossfade of the same tracks keeps its middle too.
+TEST(FindHandover, ABassSwapIsTheMiddle) {
+    const auto withBass = [](double seconds, std::uint32_t seed) {
+        std::vector<float> melody = Track(seconds, seed);
+        const std::vector<float> bass = BassLine(seconds, seed + 10);
+        for (std::size_t i = 0; i < melody.size(); ++i) {
+            melody[i] += bass[i];
+        }
+        return std::pair{melody, bass};
+    };
+    const auto [a, aBass] = withBass(70.0, 31);
+    const auto [b, bBass] = withBass(75.0, 32);
+    for (const bool swap : {true, false}) {
+        std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
+        for (std::size_t i = 0; i < mix.size(); ++i) {
+            const double t = double(i) / kMatchRate;
+            const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
+            const double x = share * std::numbers::pi / 2;
+            const double outGain = swap ? 1.0 : std::cos(x);
+            const double inGain = swap ? std::sqrt(std::sin(x)) : std::sin(x);
+            if (t < 50.0) {
+                const double killed = swap && t >= 40.0 ? aBass[i] : 0.0;
+                mix[i] += float(outGain * (a[i] - killed));
+            }
+            if (t >= 30.0) {
+                const std::size_t at =
+                    i - std::size_t(30 * kMatchRate) + std::size_t(15 * kMatchRate);
+                const double killed = swap && t < 40.0 ? bBass[at] : 0.0;
+                mix[i] += float(inGain * (b[at] - killed));
+            }
+        }
+        const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 50.0, 0.0), LevelSpectra(a),
+                                        Play(30.0, 90.0, 15.0), LevelSpectra(b));
+        ASSERT_TRUE(h.middle) << swap;
+        EXPECT_NEAR(*h.middle, 40.0, 0.75) << swap;
+        EXPECT_LT(h.inStart, 35.0) << swap;
+        EXPECT_GT(h.outEnd, 45.0) << swap;
+    }
 }
 
 } // namespace
