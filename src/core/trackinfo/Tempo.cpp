@@ -163,6 +163,25 @@ double Salience(std::span<const double> onsets, double mean, double hopSeconds, 
     return points == 0 ? 0.0 : sum / static_cast<double>(points) / mean;
 }
 
+// The mean of `onsets` after each is capped at `cap` times their mean, so that one loud onset
+// (a single chord struck, a door) does not pass for a beat; 0 when nothing rises above 0.
+double CapOnsets(std::vector<double>& onsets, double cap) {
+    double mean = 0;
+    for (const double o : onsets) {
+        mean += o;
+    }
+    mean /= static_cast<double>(onsets.size());
+    if (!(mean > 0)) {
+        return 0;
+    }
+    double capped = 0;
+    for (double& o : onsets) {
+        o = std::min(o, cap * mean);
+        capped += o;
+    }
+    return capped / static_cast<double>(onsets.size());
+}
+
 // The magnitude spectrum of the onsets over the whole track, |sum of (onset - mean) e^-iwt|,
 // read at any frequency: one transform of the onsets, zero-padded to at least twice their
 // length (bins a fraction of a BPM apart) and centred, so the transform's window only tapers
@@ -204,12 +223,15 @@ class OnsetSpectrum {
 
 // The tempo whose pulse train fits the onsets of the whole track best, from half the slowest
 // to twice the fastest tempo reported in steps of 0.05 %: the mean magnitude of the onsets'
-// spectrum at its first `harmonics` harmonics (a beat that is there also shows at its
+// spectrum at its first tuning.harmonics harmonics (a beat that is there also shows at its
 // divisions; a tempo that counts two beats as three, or half a beat as one, misses every other
-// harmonic), times a log-normal prior around 120 BPM `width` octaves wide that settles which
-// of two tempi an octave apart is the beat. The spectrum's magnitudes do not depend on where
+// harmonic), times a log-normal prior around 120 BPM tuning.priorWidth octaves wide that settles
+// which of two tempi an octave apart is the beat. The spectrum's magnitudes do not depend on where
 // the hops fall, so a small stretch leaves the ranking be.
-double BestFittingTempo(const OnsetSpectrum& spectrum, int harmonics, double width) {
+double BestFittingTempo(const OnsetSpectrum& spectrum, const TrackInfoTuning& tuning) {
+    const int harmonics =
+        std::clamp(static_cast<int>(std::lround(tuning.harmonics)), 1, kMostTempoHarmonics);
+    const double width = tuning.priorWidth;
     double best = 0, bestFit = -1;
     for (double bpm = kMinTempo / 2; bpm <= kMaxTempo * 2; bpm *= 1.0005) {
         double sum = 0;
@@ -354,32 +376,15 @@ double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning) {
         return 0;
     }
     std::vector<double> onsets = evidence.onsets;
-    double mean = 0;
-    for (const double o : onsets) {
-        mean += o;
-    }
-    mean /= static_cast<double>(onsets.size());
+    const double mean = CapOnsets(onsets, tuning.onsetCap);
     if (!(mean > 0)) {
         return 0;
-    }
-    // One loud onset (a single chord struck, a door) must not pass for a beat: onsets count up
-    // to a few times the mean.
-    double clipped = 0;
-    for (double& o : onsets) {
-        o = std::min(o, tuning.onsetCap * mean);
-        clipped += o;
-    }
-    mean = clipped / static_cast<double>(onsets.size());
-    if (!(mean > 0)) {
-        return 0; // a cap of 0 leaves no onset to find a beat in
     }
     const double hopSeconds = evidence.hopSeconds;
     // The tempo whose pulse train fits the whole track best, its period then refined on the
     // onsets themselves (the spectrum's bins are a fraction of a BPM apart, not a hundredth).
     const OnsetSpectrum spectrum(onsets, mean, hopSeconds);
-    const int harmonics =
-        std::clamp(static_cast<int>(std::lround(tuning.harmonics)), 1, kMostTempoHarmonics);
-    const double bpm = BestFittingTempo(spectrum, harmonics, tuning.priorWidth);
+    const double bpm = BestFittingTempo(spectrum, tuning);
     const BeatGrid beat = RefineOnOnsets(onsets, mean, hopSeconds, 60.0 / bpm);
     // A track has a tempo only when its onsets fall on the beats.
     if (!(beat.period > 0) || Salience(onsets, mean, hopSeconds, beat) < tuning.minBeatSalience) {
@@ -393,23 +398,12 @@ double FittingTempo(std::span<const double> onsets, double hopSeconds,
     if (onsets.empty() || !(hopSeconds > 0)) {
         return 0;
     }
-    double mean = 0;
-    for (const double o : onsets) {
-        mean += o;
-    }
-    mean /= static_cast<double>(onsets.size());
+    std::vector<double> capped(onsets.begin(), onsets.end());
+    const double mean = CapOnsets(capped, tuning.onsetCap);
     if (!(mean > 0)) {
         return 0;
     }
-    std::vector<double> capped(onsets.begin(), onsets.end());
-    double sum = 0;
-    for (double& o : capped) {
-        o = std::min(o, tuning.onsetCap * mean);
-        sum += o;
-    }
-    const OnsetSpectrum spectrum(capped, sum / static_cast<double>(capped.size()), hopSeconds);
-    return BestFittingTempo(spectrum, std::max(1, static_cast<int>(std::lround(tuning.harmonics))),
-                            tuning.priorWidth);
+    return BestFittingTempo(OnsetSpectrum(capped, mean, hopSeconds), tuning);
 }
 
 double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning) {
