@@ -14,6 +14,7 @@
 #include "core/overview/BandScan.h"
 #include "core/overview/BlockScan.h"
 #include "core/overview/MixSummary.h"
+#include "core/overview/StereoScanX86.h"
 
 #include <algorithm>
 #include <cmath>
@@ -155,5 +156,23 @@ int main(int argc, char** argv) {
     fastest("both in one",
             [&] { sundrel::overview::ScanBlocksAndBands(one, 2, leadIn, plan, bands, sums); });
     fastest("PublishChunk", [&] { summary.PublishChunk(++next, one, leadIn); });
+#if defined(SUNDREL_STEREO_SCAN_X86)
+    // The fused kernel alone, each one the processor has: the rest of "both in one" is the
+    // band filters.
+    using sundrel::overview::StereoKernel;
+    std::vector<float> steps(kChunk / static_cast<std::size_t>(plan.decimate));
+    std::vector<double> energy(kChunk / kBaseBlockFrames);
+    for (const auto& [kernel, name] : {std::pair{StereoKernel::Avx2, "fused kernel, AVX2"},
+                                       std::pair{StereoKernel::Avx512, "fused kernel, AVX-512"}}) {
+        if (sundrel::overview::StereoKernelAvailable(kernel) &&
+            sundrel::overview::StereoScanServes(plan.decimate)) {
+            fastest(name, [&] {
+                sundrel::overview::ScanStereoBlocks(kernel, one.data() + leadIn * 2,
+                                                    kChunk / kBaseBlockFrames, plan.decimate,
+                                                    sums.data(), steps.data(), energy.data());
+            });
+        }
+    }
+#endif
     return 0;
 }

@@ -2,7 +2,13 @@
 
 #if defined(SUNDREL_STEREO_SCAN_X86)
 
+#include <bit>
+// GCC 12's 512-bit intrinsics initialise their unused operand from itself, which it then
+// reports as maybe used uninitialised (GCC bug 105593) wherever they are inlined.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
+#pragma GCC diagnostic pop
 #include <stdexcept>
 
 namespace sundrel::overview {
@@ -78,6 +84,18 @@ template <bool Odd>
               static_cast<double>(right)};
 }
 
+// The energy of one block from its two accumulators: their lanes added, then summed in order
+// in double.
+[[gnu::target("avx2,fma"), gnu::always_inline]] inline double BlockEnergy(__m256 e0, __m256 e1) {
+    alignas(32) float e[8];
+    _mm256_store_ps(e, _mm256_add_ps(e0, e1));
+    double sum = 0.0;
+    for (const float lane : e) {
+        sum += static_cast<double>(lane);
+    }
+    return sum;
+}
+
 // The channel sums of `Count` vectors from `p` added lane by lane. `Odd`: whether the first
 // vector's index is odd (only one vector can have an odd index: groups of more start on an
 // even one).
@@ -138,38 +156,152 @@ template <int Decimate>
             }
         }
         FoldStereo(a, out + 2 * b);
-        alignas(32) float e[8];
-        _mm256_store_ps(e, _mm256_add_ps(a.e0, a.e1));
-        double sum = 0.0;
-        for (const float lane : e) {
-            sum += static_cast<double>(lane);
+        energy[b] = BlockEnergy(a.e0, a.e1);
+    }
+}
+
+// The same work in 512-bit registers, sixteen frames per vector. Vector k holds what the
+// 256-bit code reads as its vectors 2k (even, low half) and 2k + 1 (odd, high half), so one
+// float accumulator does the work of e0 (its low eight lanes) and e1 (its high eight), with
+// every lane's products added in the same order: the energies come out bit for bit the same.
+// Everything else is integer arithmetic, exact in any order.
+struct WideAccumulators {
+    __m512i lo;
+    __m512i hi;
+    __m512i all;
+    __m512i odd;
+    __m512 e;
+};
+
+// One vector of sixteen frames into `a`; returns the sixteen channel sums as 32-bit lanes.
+[[gnu::target("avx512f,avx512bw,avx2,fma"), gnu::always_inline]] inline __m512i
+VisitWide(const std::int16_t* p, WideAccumulators& a) {
+    // As in Visit: lanes 0 2 1 3 of each group of four, within each 128-bit lane.
+    const __m512i pairUp =
+        _mm512_broadcast_i32x4(_mm_setr_epi8(0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 12, 13, 10, 11, 14, 15));
+    const __m512i v = _mm512_loadu_si512(p);
+    a.lo = _mm512_min_epi16(a.lo, v);
+    a.hi = _mm512_max_epi16(a.hi, v);
+    const __m512i paired = _mm512_shuffle_epi8(v, pairUp);
+    const __m512i squares = _mm512_madd_epi16(paired, paired);
+    a.all = _mm512_add_epi64(a.all, squares);
+    a.odd = _mm512_add_epi64(a.odd, _mm512_srli_epi64(squares, 32));
+    const __m512i sums = _mm512_madd_epi16(v, _mm512_set1_epi16(1));
+    const __m512 f = _mm512_cvtepi32_ps(sums);
+    a.e = _mm512_fmadd_ps(f, f, a.e);
+    return sums;
+}
+
+// Neighbouring lanes of the 32 values of `first` then `second` added: lane j gets values 2j
+// and 2j + 1, so sums over runs of n frames become sums over runs of 2n, in time order.
+[[gnu::target("avx512f,avx512bw,avx2,fma"), gnu::always_inline]] inline __m512i
+PairUp(__m512i first, __m512i second) {
+    const __m512i even =
+        _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    const __m512i odd =
+        _mm512_setr_epi32(1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
+    return _mm512_add_epi32(_mm512_permutex2var_epi32(first, even, second),
+                            _mm512_permutex2var_epi32(first, odd, second));
+}
+
+// 2^Levels vectors from `p`: lane j of the result is the sum of the channel sums of the j-th
+// run of 2^Levels frames. The vectors are visited in order (one statement each), which the
+// energy's order of additions needs.
+template <int Levels>
+[[gnu::target("avx512f,avx512bw,avx2,fma"), gnu::always_inline]] inline __m512i
+Groups(const std::int16_t* p, WideAccumulators& a) {
+    if constexpr (Levels == 0) {
+        return VisitWide(p, a);
+    } else {
+        const __m512i first = Groups<Levels - 1>(p, a);
+        const __m512i second = Groups<Levels - 1>(p + (32 << (Levels - 1)), a);
+        return PairUp(first, second);
+    }
+}
+
+// The high 256 bits of a 512-bit register (by a shuffle: GCC 12 warns about the extract
+// intrinsics' undefined operand).
+[[gnu::target("avx512f,avx512bw,avx2,fma"), gnu::always_inline]] inline __m256i High(__m512i v) {
+    return _mm512_castsi512_si256(_mm512_shuffle_i64x2(v, v, _MM_SHUFFLE(3, 2, 3, 2)));
+}
+[[gnu::target("avx512f,avx512bw,avx2,fma"), gnu::always_inline]] inline __m256 High(__m512 v) {
+    return _mm512_castps512_ps256(_mm512_shuffle_f32x4(v, v, _MM_SHUFFLE(3, 2, 3, 2)));
+}
+
+template <int Decimate>
+[[gnu::target("avx512f,avx512bw,avx2,fma")]] void
+ScanWide(const std::int16_t* x, std::size_t blocks, BlockSums* out, float* steps, double* energy) {
+    constexpr int kLevels = std::countr_zero(static_cast<unsigned>(Decimate));
+    constexpr std::size_t kPerBlock = kBlock / Decimate;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::int16_t* p = x + b * kBlock * 2;
+        float* to = steps + b * kPerBlock;
+        WideAccumulators a{_mm512_set1_epi16(32767), _mm512_set1_epi16(-32768),
+                           _mm512_setzero_si512(), _mm512_setzero_si512(), _mm512_setzero_ps()};
+        // Each step reads Decimate vectors: sixteen groups.
+        for (std::size_t i = 0; i < kPerBlock; i += 16, p += 32 * Decimate, to += 16) {
+            _mm512_storeu_ps(to, _mm512_cvtepi32_ps(Groups<kLevels>(p, a)));
         }
-        energy[b] = sum;
+        const Accumulators narrow{_mm256_min_epi16(_mm512_castsi512_si256(a.lo), High(a.lo)),
+                                  _mm256_max_epi16(_mm512_castsi512_si256(a.hi), High(a.hi)),
+                                  _mm256_add_epi64(_mm512_castsi512_si256(a.all), High(a.all)),
+                                  _mm256_add_epi64(_mm512_castsi512_si256(a.odd), High(a.odd)),
+                                  _mm512_castps512_ps256(a.e),
+                                  High(a.e)};
+        FoldStereo(narrow, out + 2 * b);
+        energy[b] = BlockEnergy(narrow.e0, narrow.e1);
+    }
+}
+
+template <int Decimate>
+void Dispatch(StereoKernel kernel, const std::int16_t* x, std::size_t blocks, BlockSums* out,
+              float* steps, double* energy) {
+    if (kernel == StereoKernel::Avx512) {
+        ScanWide<Decimate>(x, blocks, out, steps, energy);
+    } else {
+        Scan<Decimate>(x, blocks, out, steps, energy);
     }
 }
 
 } // namespace
 
-bool StereoScanServes(int decimate) {
+bool StereoKernelAvailable(StereoKernel kernel) {
     static const bool avx2 =
         __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("fma") != 0;
-    return avx2 && (decimate == 4 || decimate == 8 || decimate == 16 || decimate == 32);
+    static const bool avx512 =
+        avx2 && __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
+    return kernel == StereoKernel::Avx512 ? avx512 : avx2;
+}
+
+bool StereoScanServes(int decimate) {
+    return StereoKernelAvailable(StereoKernel::Avx2) &&
+           (decimate == 4 || decimate == 8 || decimate == 16 || decimate == 32);
 }
 
 void ScanStereoBlocks(const std::int16_t* x, std::size_t blocks, int decimate, BlockSums* out,
                       float* steps, double* energy) {
+    static const StereoKernel best =
+        StereoKernelAvailable(StereoKernel::Avx512) ? StereoKernel::Avx512 : StereoKernel::Avx2;
+    ScanStereoBlocks(best, x, blocks, decimate, out, steps, energy);
+}
+
+void ScanStereoBlocks(StereoKernel kernel, const std::int16_t* x, std::size_t blocks, int decimate,
+                      BlockSums* out, float* steps, double* energy) {
+    if (!StereoKernelAvailable(kernel)) {
+        throw std::invalid_argument("stereo scan with a kernel this processor lacks");
+    }
     switch (decimate) {
     case 4:
-        Scan<4>(x, blocks, out, steps, energy);
+        Dispatch<4>(kernel, x, blocks, out, steps, energy);
         break;
     case 8:
-        Scan<8>(x, blocks, out, steps, energy);
+        Dispatch<8>(kernel, x, blocks, out, steps, energy);
         break;
     case 16:
-        Scan<16>(x, blocks, out, steps, energy);
+        Dispatch<16>(kernel, x, blocks, out, steps, energy);
         break;
     case 32:
-        Scan<32>(x, blocks, out, steps, energy);
+        Dispatch<32>(kernel, x, blocks, out, steps, energy);
         break;
     default:
         throw std::invalid_argument("stereo scan of groups it does not take");

@@ -2,7 +2,7 @@
 
 // One pass over whole blocks of 16-bit stereo that does the work of the min/max/RMS scan and
 // of the band scan's front end at once, so the samples are read once (x86-64 with AVX2 and
-// FMA only).
+// FMA, or AVX-512BW, which does the same work on twice as many frames per instruction).
 
 #include "core/overview/BlockScan.h"
 
@@ -14,6 +14,13 @@ namespace sundrel::overview {
 #if defined(__x86_64__)
 #define SUNDREL_STEREO_SCAN_X86 1
 
+// The code of the fused scan: 256-bit AVX2 with FMA, or 512-bit AVX-512 (F and BW, with
+// FMA). Both give the same results bit for bit.
+enum class StereoKernel { Avx2, Avx512 };
+
+// Whether this processor runs `kernel`.
+bool StereoKernelAvailable(StereoKernel kernel);
+
 // Whether this processor runs ScanStereoBlocks with groups of `decimate` frames: it needs
 // AVX2 and FMA, and takes groups of 4, 8, 16 or 32 frames.
 bool StereoScanServes(int decimate);
@@ -24,8 +31,13 @@ bool StereoScanServes(int decimate);
 // - steps[b * (kBaseBlockFrames / decimate) + g]: the sum of the channel sums of group g of
 //   block b (exact integers, as floats).
 // energy and steps are what the band scan's own front end computes, bit for bit.
+// The fastest kernel the processor has does the work.
 void ScanStereoBlocks(const std::int16_t* x, std::size_t blocks, int decimate, BlockSums* out,
                       float* steps, double* energy);
+
+// The same with a given kernel, which must be available.
+void ScanStereoBlocks(StereoKernel kernel, const std::int16_t* x, std::size_t blocks, int decimate,
+                      BlockSums* out, float* steps, double* energy);
 #endif
 
 } // namespace sundrel::overview
