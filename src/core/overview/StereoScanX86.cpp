@@ -4,11 +4,15 @@
 
 #include <bit>
 // GCC 12's 512-bit intrinsics initialise their unused operand from itself, which it then
-// reports as maybe used uninitialised (GCC bug 105593) wherever they are inlined.
+// reports as maybe used uninitialised wherever they are inlined (a false warning).
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #include <stdexcept>
 
 namespace sundrel::overview {
