@@ -15,6 +15,7 @@
 #include "BenchIo.h"
 #include "core/audio/WaveFile.h"
 #include "core/io/ReadAll.h"
+#include "core/overview/StereoScanX86.h"
 #include "core/overview/SummaryJob.h"
 #include "core/split/TrackHeader.h"
 
@@ -174,6 +175,20 @@ fs::path WorkFolder(int argc, char** argv) {
     return tmpl;
 }
 
+// The code that scans 16-bit stereo on this processor.
+const char* StereoKernelName() {
+#if defined(SUNDREL_STEREO_SCAN_X86)
+    using sundrel::overview::StereoKernel;
+    if (sundrel::overview::StereoKernelAvailable(StereoKernel::Avx512)) {
+        return "one fused pass, AVX-512";
+    }
+    if (sundrel::overview::StereoKernelAvailable(StereoKernel::Avx2)) {
+        return "one fused pass, AVX2";
+    }
+#endif
+    return "separate min/max/RMS and band scans";
+}
+
 void Report(const char* what, const std::vector<double>& runs, double read) {
     std::printf("  %-28s %7.3f s  = %5.2f x the read pass\n", what, Median(runs),
                 Median(runs) / read);
@@ -189,6 +204,7 @@ int main(int argc, char** argv) {
     MakeMix(mix);
     const CWaveFile wave(mix);
     std::printf("load average before: %s\n", LoadAverage().c_str());
+    std::printf("16-bit stereo scan: %s\n", StereoKernelName());
 
     std::vector<double> read, one, two, first1, first2, readCpu, oneCpu;
     ReadPass(mix, wave.m_nDataOffset); // loads the page cache

@@ -63,7 +63,7 @@ void ScanBands(std::span<const std::int16_t> samples, int channels, std::int64_t
 
 // ScanBands, and ScanBlocks over the same blocks (the lead-in left out) into `sums` (one per
 // block and channel), each with exactly its own results. Where the processor and the format
-// allow (16-bit stereo, AVX2), one pass over the samples serves both.
+// allow (16-bit stereo, AVX2 or AVX-512BW), one pass over the samples serves both.
 void ScanBlocksAndBands(std::span<const std::int16_t> samples, int channels,
                         std::int64_t leadFrames, const BandPlan& plan, std::span<BandSums> out,
                         std::span<BlockSums> sums);
