@@ -1,7 +1,7 @@
 #include "core/analysis/LocalTempo.h"
 
 #include "core/analysis/Median.h"
-#include "core/trackinfo/Tempo.h"
+#include "core/analysis/PulseFit.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,6 +4,7 @@
 
 #include "core/analysis/FrameFft.h"
 #include "core/analysis/Median.h"
+#include "core/analysis/PulseFit.h"
 
 #include <aubio/aubio.h>
 
@@ -163,90 +164,9 @@ double Salience(std::span<const double> onsets, double mean, double hopSeconds, 
     return points == 0 ? 0.0 : sum / static_cast<double>(points) / mean;
 }
 
-// The mean of `onsets` after each is capped at `cap` times their mean, so that one loud onset
-// (a single chord struck, a door) does not pass for a beat; 0 when nothing rises above 0.
-double CapOnsets(std::vector<double>& onsets, double cap) {
-    double mean = 0;
-    for (const double o : onsets) {
-        mean += o;
-    }
-    mean /= static_cast<double>(onsets.size());
-    if (!(mean > 0)) {
-        return 0;
-    }
-    double capped = 0;
-    for (double& o : onsets) {
-        o = std::min(o, cap * mean);
-        capped += o;
-    }
-    return capped / static_cast<double>(onsets.size());
-}
-
-// The magnitude spectrum of the onsets over the whole track, |sum of (onset - mean) e^-iwt|,
-// read at any frequency: one transform of the onsets, zero-padded to at least twice their
-// length (bins a fraction of a BPM apart) and centred, so the transform's window only tapers
-// their ends.
-class OnsetSpectrum {
-  public:
-    OnsetSpectrum(std::span<const double> onsets, double mean, double hopSeconds) {
-        std::size_t size = 1024;
-        while (size < 2 * onsets.size()) {
-            size *= 2;
-        }
-        std::vector<float> frame(size, 0.0f);
-        const std::size_t from = (size - onsets.size()) / 2;
-        for (std::size_t i = 0; i < onsets.size(); ++i) {
-            frame[from + i] = static_cast<float>(onsets[i] - mean);
-        }
-        FrameFft fft(size);
-        const auto power = fft.Compute(frame);
-        m_magnitude.resize(power.size());
-        for (std::size_t k = 0; k < power.size(); ++k) {
-            m_magnitude[k] = std::sqrt(static_cast<double>(power[k]));
-        }
-        m_binsPerHz = static_cast<double>(size) * hopSeconds;
-    }
-    // The larger of the two bins around `hz` (0 above the last).
-    double At(double hz) const {
-        const double bin = hz * m_binsPerHz;
-        const auto below = static_cast<std::size_t>(std::max(0.0, std::floor(bin)));
-        if (below + 1 >= m_magnitude.size()) {
-            return 0;
-        }
-        return std::max(m_magnitude[below], m_magnitude[below + 1]);
-    }
-
-  private:
-    std::vector<double> m_magnitude;
-    double m_binsPerHz = 0;
-};
-
-// The tempo whose pulse train fits the onsets of the whole track best, from half the slowest
-// to twice the fastest tempo reported in steps of 0.05 %: the mean magnitude of the onsets'
-// spectrum at its first tuning.harmonics harmonics (a beat that is there also shows at its
-// divisions; a tempo that counts two beats as three, or half a beat as one, misses every other
-// harmonic), times a log-normal prior around 120 BPM tuning.priorWidth octaves wide that settles
-// which of two tempi an octave apart is the beat. The spectrum's magnitudes do not depend on where
-// the hops fall, so a small stretch leaves the ranking be.
-double BestFittingTempo(const OnsetSpectrum& spectrum, const TrackInfoTuning& tuning) {
-    const int harmonics =
-        std::clamp(static_cast<int>(std::lround(tuning.harmonics)), 1, kMostTempoHarmonics);
-    const double width = tuning.priorWidth;
-    double best = 0, bestFit = -1;
-    for (double bpm = kMinTempo / 2; bpm <= kMaxTempo * 2; bpm *= 1.0005) {
-        double sum = 0;
-        for (int h = 1; h <= harmonics; ++h) {
-            sum += spectrum.At(bpm / 60.0 * h);
-        }
-        const double octaves = std::log2(bpm / 120.0);
-        const double fit =
-            sum * (width > 0 ? std::exp(-0.5 * octaves * octaves / (width * width)) : 1.0);
-        if (fit > bestFit) {
-            bestFit = fit;
-            best = bpm;
-        }
-    }
-    return best;
+// The pulse fit's constants of `tuning`.
+PulseFitTuning PulseFitOf(const TrackInfoTuning& tuning) {
+    return {tuning.harmonics, tuning.priorWidth, tuning.onsetCap};
 }
 
 } // namespace
@@ -384,26 +304,13 @@ double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning) {
     // The tempo whose pulse train fits the whole track best, its period then refined on the
     // onsets themselves (the spectrum's bins are a fraction of a BPM apart, not a hundredth).
     const OnsetSpectrum spectrum(onsets, mean, hopSeconds);
-    const double bpm = BestFittingTempo(spectrum, tuning);
+    const double bpm = BestFittingTempo(spectrum, PulseFitOf(tuning));
     const BeatGrid beat = RefineOnOnsets(onsets, mean, hopSeconds, 60.0 / bpm);
     // A track has a tempo only when its onsets fall on the beats.
     if (!(beat.period > 0) || Salience(onsets, mean, hopSeconds, beat) < tuning.minBeatSalience) {
         return 0;
     }
     return std::round(FoldTempo(60.0 / beat.period) * 10.0) / 10.0;
-}
-
-double FittingTempo(std::span<const double> onsets, double hopSeconds,
-                    const TrackInfoTuning& tuning) {
-    if (onsets.empty() || !(hopSeconds > 0)) {
-        return 0;
-    }
-    std::vector<double> capped(onsets.begin(), onsets.end());
-    const double mean = CapOnsets(capped, tuning.onsetCap);
-    if (!(mean > 0)) {
-        return 0;
-    }
-    return BestFittingTempo(OnsetSpectrum(capped, mean, hopSeconds), tuning);
 }
 
 double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning) {

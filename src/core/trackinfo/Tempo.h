@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/analysis/PulseFit.h"
 #include "core/trackinfo/TrackInfoTuning.h"
 
 #include <cstdint>
@@ -7,11 +8,6 @@
 #include <vector>
 
 namespace sundrel {
-
-// The slowest and fastest tempo reported: a beat tracker may lock onto every other beat or
-// onto eighth notes, and DJ music is counted in this range.
-inline constexpr double kMinTempo = 70.0;
-inline constexpr double kMaxTempo = 180.0;
 
 // `bpm` halved or doubled until it lies in [kMinTempo, kMaxTempo); 0 stays 0.
 double FoldTempo(double bpm);
@@ -46,14 +42,6 @@ OnsetEvidence MeasureOnsets(std::span<const float> mono, double rate);
 // a track without a steady beat: no steady grid of the tracker's beats, or onsets on that
 // tempo's beats on average less than tuning.minBeatSalience times as strong as all its onsets.
 double TempoOf(const OnsetEvidence& evidence, const TrackInfoTuning& tuning = {});
-
-// The tempo (BPM, from half kMinTempo to twice kMaxTempo, not folded) whose pulse train fits
-// `onsets` (one every `hopSeconds`) best, by the harmonic fit and prior of TempoOf, the onsets
-// capped at tuning.onsetCap times their mean first; 0 when they do not rise above 0 anywhere.
-// No beat test: what a short stretch of a mix is read with, where only the dominant pulse
-// matters.
-double FittingTempo(std::span<const double> onsets, double hopSeconds,
-                    const TrackInfoTuning& tuning = {});
 
 // TempoOf(MeasureOnsets(mono, rate), tuning) of a mono signal at `rate` Hz.
 double TrackTempo(std::span<const float> mono, double rate, const TrackInfoTuning& tuning = {});

@@ -10,7 +10,6 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/wavfile.h>
 
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -52,14 +51,7 @@ TEST(CliAnalyse, OneLinePerTrackAndJson) {
     const AnalyseMix m;
     const auto run = RunCli({"analyse", m.path.string(), "--at", "20"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<std::string> lines = [&] {
-        std::vector<std::string> v;
-        std::istringstream in(run.out);
-        for (std::string line; std::getline(in, line);) {
-            v.push_back(line);
-        }
-        return v;
-    }();
+    const std::vector<std::string> lines = clitest::Lines(run.out);
     ASSERT_EQ(lines.size(), 2u) << run.out;
     EXPECT_THAT(lines[0], ContainsRegex("^01  0:00:00.000  12[56]\\.[0-9] BPM  E minor +9A  "
                                         " *-[0-9]+\\.[0-9] LUFS  +-?[0-9]+\\.[0-9] dBTP  "
@@ -117,14 +109,7 @@ TEST(CliAnalyse, AnUnreadableMixIsAnInputFailure) {
 TEST(CliAnalyse, SplitTagsNamedTracksUnlessTold) {
     const AnalyseMix m;
     const std::string labels = (m.dir / "labels.txt").string();
-    fixture::WriteFile(labels, [] {
-        const std::string text = "0\t0\tOne - First\n20\t20\tTwo - Second\n";
-        fixture::Bytes b;
-        for (const char c : text) {
-            b.push_back(static_cast<std::byte>(c));
-        }
-        return b;
-    }());
+    fixture::WriteText(labels, "0\t0\tOne - First\n20\t20\tTwo - Second\n");
     for (const bool analyse : {true, false}) {
         const fs::path out = m.dir / (analyse ? "with" : "without");
         std::vector<std::string> args{"split", m.path.string(), "--labels", labels,

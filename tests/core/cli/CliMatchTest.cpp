@@ -9,12 +9,12 @@
 
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using clitest::Lines;
 using clitest::RunCli;
 namespace fs = std::filesystem;
 
@@ -51,15 +51,6 @@ struct PlayedSet {
         WriteMono(mix, m);
     }
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 TEST(CliMatch, ListsThePlaysOfTheFilesThatPlayOnly) {
     PlayedSet set;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace clitest {
@@ -87,6 +88,15 @@ Result RunCliWithStdout(const std::vector<std::string>& args, int stdoutFd) {
     int raw = 0;
     ::waitpid(pid, &raw, 0);
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", fixture::ReadText(dir / "err")};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 } // namespace clitest

@@ -40,4 +40,7 @@ Result RunCliRedirected(const std::vector<std::string>& args, const std::string&
 // wrote there, standard output and error together, and `err` is empty.
 Result RunCliOnTerminal(const std::vector<std::string>& args);
 
+// The lines of `text`, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
 } // namespace clitest

@@ -151,9 +151,10 @@ INSTANTIATE_TEST_SUITE_P(Pcm, FlacSplitFormats,
                                          FormatCase{"s32_stereo", {1, 2, 44100, 32}}),
                          [](const auto& p) { return std::string(p.param.name); });
 
-// The tags of each track as Vorbis comments, the empty ones left out, read back by metaflac,
-// libsndfile and ffprobe; with them what a DJ mix's tracks carry besides their own names: the
-// DJ as album artist, the mix's date and genre, disc 1 of 1 and the compilation flag.
+// The tags of each track as Vorbis comments, the empty ones left out, read back by metaflac
+// (every comment as written) and ffprobe (as players name them); with them what a DJ mix's
+// tracks carry besides their own names: the DJ as album artist, the mix's date and genre,
+// disc 1 of 1 and the compilation flag.
 TEST(FlacSplit, TagsReadBack) {
     fixture::TempDir dir;
     const fs::path mix = WriteMix(dir, Format{}, 30'000);
@@ -177,14 +178,6 @@ TEST(FlacSplit, TagsReadBack) {
     // The room the flac tool leaves for editing tags in place.
     EXPECT_THAT(Metaflac(written[0].path, "--list --block-type=PADDING"),
                 HasSubstr("length: 8192"));
-
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(written[0].path.c_str(), SFM_READ, &info);
-    ASSERT_NE(sf, nullptr);
-    EXPECT_STREQ(sf_get_string(sf, SF_STR_TITLE), "Über die Brücke — Live");
-    EXPECT_STREQ(sf_get_string(sf, SF_STR_ARTIST), "Café Tacvba");
-    EXPECT_STREQ(sf_get_string(sf, SF_STR_ALBUM), "Sunset Mix");
-    sf_close(sf);
 
     if (Shell("command -v ffprobe").second == 0) {
         const std::string json =

@@ -19,7 +19,7 @@ ExactTime S(std::int64_t seconds) {
     return {seconds, 1};
 }
 
-TEST(Tracklist, ReadsEveryTimedShape) {
+TEST(Tracklist, ReadsEveryTimedShape) { // the names' own splitting: ArtistTitleTest
     struct Case {
         const char* line;
         TrackEntry track;
@@ -36,9 +36,6 @@ TEST(Tracklist, ReadsEveryTimedShape) {
         {"12. (75:30) Artist - Title", {S(4530), "Title", "Artist"}}, // minutes past 59
         {"03:15 - Artist - Title", {S(195), "Title", "Artist"}},
         {"03:15 | Artist \u2013 Title", {S(195), "Title", "Artist"}},
-        {"03:15 Strings of Life by Rhythim Is Rhythim",
-         {S(195), "Strings of Life", "Rhythim Is Rhythim"}},
-        {"03:15 Just a Title", {S(195), "Just a Title", ""}},
         {"03:15", {S(195), "", ""}},
         {"  \t03:15\tArtist\t-\tTitle  ", {S(195), "Title", "Artist"}},
         {"03:15 Jay-Z - 4:44", {S(195), "4:44", "Jay-Z"}},

@@ -1,8 +1,5 @@
 #include "core/project/ProjectSections.h"
-#include "core/markers/Marker.h"
-#include "core/project/ProjectFile.h"
-#include "support/Thrown.h"
-#include "support/WavFixture.h"
+#include "ProjectBytes.h"
 
 #include <bit>
 #include <gmock/gmock.h>
@@ -28,12 +25,8 @@ Marker Track(std::int64_t frame, int number, std::string source, std::string tit
     return m;
 }
 
-void PutText(Bytes& b, const std::string& text) {
-    fixture::Put16(b, static_cast<std::uint32_t>(text.size()));
-    for (char c : text) {
-        b.push_back(static_cast<std::byte>(c));
-    }
-}
+using projecttest::PutText;
+using projecttest::Refusal;
 
 void PutDouble(Bytes& b, double v) {
     fixture::Put64(b, std::bit_cast<std::uint64_t>(v));
@@ -45,23 +38,11 @@ void PutSection(Bytes& b, const char* tag, const Bytes& body) {
     b.insert(b.end(), body.begin(), body.end());
 }
 
-// Version 4's fields for frame markers with titles, laid out as the format describes them.
-// Version 5 also gives the count of the sections that follow (none when negative).
+// Version 4's fields: version 3's, then the mix's names. Version 5 also gives the count of the
+// sections that follow (none when negative).
 Bytes Head(const std::string& path, const std::vector<Marker>& markers, int version = 5,
            int sections = 2) {
-    Bytes b;
-    fixture::PutId(b, "Sndr");
-    b.push_back(std::byte{'l'});
-    b.push_back(static_cast<std::byte>(version));
-    PutText(b, path);
-    b.push_back(static_cast<std::byte>(markers.size()));
-    for (const Marker& m : markers) {
-        fixture::Put64(b, static_cast<std::uint64_t>(m.frame));
-        b.push_back(std::byte{0});
-        fixture::Put32(b, 0);
-        PutText(b, m.title);
-        PutText(b, m.artist);
-    }
+    Bytes b = projecttest::MarkerFields(path, markers, version);
     PutText(b, "Mix");
     PutText(b, "DJ");
     if (version == 5 && sections >= 0) {
@@ -158,15 +139,6 @@ MatchResult TwoPlays() {
     return match;
 }
 
-std::string Refusal(const Bytes& bytes) {
-    const auto e = fixture::Thrown<ProjectError>([&] { DecodeProject(bytes, "p.sdr"); });
-    if (!e) {
-        return "no error";
-    }
-    return (e->GetKind() == ProjectError::Kind::Malformed ? "malformed: " : "other: ") +
-           std::string(e->what());
-}
-
 TEST(ProjectSections, NumbersSourcesAndTheMatchComeBack) {
     const MatchResult match = TwoPlays();
     fixture::TempDir dir;
@@ -183,26 +155,15 @@ TEST(ProjectSections, NumbersSourcesAndTheMatchComeBack) {
     EXPECT_EQ(back.match->tags, (std::vector{match.tags[1], match.tags[2]}));
     EXPECT_TRUE(back.match->skipped.empty());
     EXPECT_EQ(back.match->mixSeconds, 612.25);
+    // Each play's fields: the bytes below, written again from what was read, are those the
+    // documented layout (the next test) gives for the same match.
     ASSERT_EQ(back.match->layout.plays.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        const sundrel::FilePlay& got = back.match->layout.plays[i];
-        const sundrel::FilePlay& was = match.layout.plays[i];
-        EXPECT_EQ(back.match->files[got.file], match.files[was.file]) << i;
-        EXPECT_EQ(got.id, was.id);
-        EXPECT_EQ(got.middle, was.middle);
-        EXPECT_EQ(got.play.start, was.play.start);
-        EXPECT_EQ(got.play.end, was.play.end);
-        EXPECT_EQ(got.play.offset, was.play.offset);
-        EXPECT_EQ(got.play.ratio, was.play.ratio);
-        EXPECT_EQ(got.play.keyLock, was.play.keyLock);
-        EXPECT_EQ(got.play.confidence, was.play.confidence);
-        EXPECT_EQ(got.play.matches, was.play.matches);
-    }
+    EXPECT_EQ(back.match->files[back.match->layout.plays[0].file], "/sets/a.mp3");
+    EXPECT_EQ(back.match->layout.plays[1].middle, 295.75);
     EXPECT_EQ(back.match->layout.unknown, match.layout.unknown);
     ASSERT_EQ(back.match->layout.boundaries.size(), 3u);
     EXPECT_EQ(back.match->layout.boundaries[1].play, std::optional<std::size_t>{1});
     EXPECT_EQ(back.match->layout.boundaries[2].play, std::nullopt);
-    EXPECT_EQ(back.match->layout.boundaries[2].seconds, 590.5);
     // Written again, the project is the same bytes.
     EXPECT_EQ(EncodeProject(back.wavePath, back.markers, back.mix, &*back.match),
               fixture::ReadFile(dir / "set.sdr"));

@@ -1,8 +1,5 @@
 #include "core/project/ProjectVersion3.h"
-#include "core/markers/Marker.h"
-#include "core/project/ProjectFile.h"
-#include "support/Thrown.h"
-#include "support/WavFixture.h"
+#include "ProjectBytes.h"
 
 #include <bit>
 #include <functional>
@@ -33,30 +30,9 @@ Marker At(Marker m, std::int64_t frame) {
     return m;
 }
 
-void PutText(Bytes& b, const std::string& text) {
-    fixture::Put16(b, static_cast<std::uint32_t>(text.size()));
-    for (char c : text) {
-        b.push_back(static_cast<std::byte>(c));
-    }
-}
-
-// A version 3 file laid out field by field as the README describes it.
-Bytes Version3(const std::string& path, const std::vector<Marker>& markers) {
-    Bytes b;
-    fixture::PutId(b, "Sndr");
-    b.push_back(std::byte{'l'});
-    b.push_back(std::byte{3});
-    PutText(b, path);
-    b.push_back(static_cast<std::byte>(markers.size()));
-    for (const Marker& m : markers) {
-        fixture::Put64(b, static_cast<std::uint64_t>(m.frame));
-        b.push_back(std::byte{m.percent ? std::uint8_t{1} : std::uint8_t{0}});
-        fixture::Put32(b, m.percent ? std::bit_cast<std::uint32_t>(*m.percent) : 0u);
-        PutText(b, m.title);
-        PutText(b, m.artist);
-    }
-    return b;
-}
+using projecttest::MarkerFields; // a version 3 file as the README lays it out
+using projecttest::PutText;
+using projecttest::Refusal;
 
 // A version 2 file laid out field by field: the 260-byte path field, a count, the floats.
 Bytes Version2(const std::string& path, const std::vector<float>& percents) {
@@ -74,15 +50,6 @@ Bytes Version2(const std::string& path, const std::vector<float>& percents) {
     return b;
 }
 
-// The kind and message of the refusal to decode `bytes`.
-std::string Refusal(const Bytes& bytes) {
-    const auto e = fixture::Thrown<ProjectError>([&] { DecodeProject(bytes, "p.sdr"); });
-    if (!e) {
-        return "no error";
-    }
-    return (e->GetKind() == Kind::Malformed ? "malformed: " : "other: ") + std::string(e->what());
-}
-
 const std::vector<Marker> kMixed = {
     PercentMarker(0.0f),
     Named(FrameMarker(16'272'900), "Señor \xE2\x98\x83 Café", "DJ \xF0\x9F\x8E\xA7 Ω"),
@@ -94,7 +61,7 @@ const std::vector<Marker> kMixed = {
 TEST(ProjectVersion3, LayoutAndRoundTrip) {
     const std::string path = "/music/Été/mix.wav";
     const Bytes encoded = EncodeProject(path, kMixed);
-    EXPECT_EQ(encoded, Version3(path, kMixed));
+    EXPECT_EQ(encoded, MarkerFields(path, kMixed));
     const auto back = DecodeProject(encoded, "p.sdr");
     EXPECT_EQ(back.version, 3);
     EXPECT_EQ(back.wavePath, path);
@@ -140,7 +107,7 @@ TEST(ProjectVersion3, VersionTwoUnlessFramesOrNamesNeedThree) {
 
 TEST(ProjectVersion3, EveryTruncationIsRefused) {
     for (const Bytes& whole :
-         {Version3("/m.wav", kMixed), EncodeProject("/m.wav", kMixed, {"Mix", "DJ"})}) {
+         {MarkerFields("/m.wav", kMixed), EncodeProject("/m.wav", kMixed, {"Mix", "DJ"})}) {
         ASSERT_EQ(Refusal(whole), "no error");
         for (std::size_t length = 0; length < whole.size(); ++length) {
             EXPECT_THAT(Refusal(fixture::Slice(whole, 0, length)),
@@ -154,7 +121,7 @@ TEST(ProjectVersion3, DamagedFieldsAreRefusedNamingTheFault) {
     // The file is "/m.wav" and the marker of frame 5 titled "T" by "A": the path length at
     // 6, the count at 14, the frame at 15, flags 23, percentage 24, title length 28, title
     // 30, artist length 31, artist 33.
-    const Bytes good = Version3("/m.wav", {Named(FrameMarker(5), "T", "A")});
+    const Bytes good = MarkerFields("/m.wav", {Named(FrameMarker(5), "T", "A")});
     ASSERT_EQ(good.size(), 34u);
     auto set = [](std::size_t at, Bytes bytes) {
         return [at, bytes](Bytes& b) { std::copy(bytes.begin(), bytes.end(), b.begin() + at); };
@@ -209,7 +176,7 @@ TEST(ProjectVersion3, DamagedFieldsAreRefusedNamingTheFault) {
     // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8 either.
     for (const std::string bad :
          {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\xE2\x98", "\xFF"}) {
-        EXPECT_THAT(Refusal(Version3("/m.wav", {Named(FrameMarker(0), bad)})),
+        EXPECT_THAT(Refusal(MarkerFields("/m.wav", {Named(FrameMarker(0), bad)})),
                     HasSubstr("is not UTF-8"))
             << bad.size();
     }
@@ -244,7 +211,7 @@ TEST(ProjectVersion3, WriterRefusesWhatTheReaderWould) {
 // The mix's own names make version 4: version 3's fields, then the mix's title and artist.
 TEST(ProjectVersion4, MixNamesFollowTheMarkers) {
     const sundrel::MixInfo mix{"Live at the Señor \xE2\x98\x83", "DJ Ω"};
-    Bytes expected = Version3("/m.wav", kMixed);
+    Bytes expected = MarkerFields("/m.wav", kMixed);
     expected[5] = std::byte{4};
     PutText(expected, mix.title);
     PutText(expected, mix.artist);
@@ -261,7 +228,7 @@ TEST(ProjectVersion4, MixNamesFollowTheMarkers) {
     Bytes longer = encoded;
     longer.push_back(std::byte{0});
     EXPECT_THAT(Refusal(longer), HasSubstr("1 bytes follow its last field"));
-    Bytes latin1 = Version3("/m.wav", kMixed);
+    Bytes latin1 = MarkerFields("/m.wav", kMixed);
     latin1[5] = std::byte{4};
     PutText(latin1, "Caf\xE9");
     PutText(latin1, "");

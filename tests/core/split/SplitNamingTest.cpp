@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 using sundrel::LeadIn;
@@ -79,58 +81,30 @@ TEST(SplitNaming, ALeadInOfItsOwnIsThePregapAndCountsInNoNumber) {
     EXPECT_EQ(Named(LeadIn::OwnTrack, atZero).names.size(), 3u);
 }
 
-// Sheets that do not number from 1: the files, the tags and the count follow the sheet's TRACK
-// numbers; the count is the highest number, so that no track is tagged past it (3/12, not
-// 3/10, when a sheet of twelve starts at TRACK 03).
+// A sheet that does not number from 1 (its twelve tracks start at TRACK 03): the files, the
+// tags and the count follow its TRACK numbers; the count is the highest number, so that no
+// track is tagged past it (3/12, not 3/10). (Numbers after a data track or across a gap:
+// TrackNumbersTest.)
 TEST(SplitNaming, NumbersFollowASheetThatDoesNotStartAtOne) {
-    const std::string head = "PERFORMER \"DJ\"\nFILE \"night.wav\" WAVE\n";
-    struct Case {
-        std::string tracks;
-        std::vector<std::string> names;
-        std::vector<int> numbers;
-        int count;
-    };
-    const Case cases[] = {
-        {"TRACK 03 AUDIO\n TITLE A\n INDEX 01 00:01:00\n"
-         "TRACK 04 AUDIO\n TITLE B\n INDEX 01 01:00:00\n"
-         "TRACK 12 AUDIO\n TITLE C\n INDEX 01 02:00:00\n",
-         {"03 A.wav", "04 B.wav", "12 C.wav"},
-         {3, 4, 12},
-         12},
-        // A leading data track: the audio tracks are 2 and 3.
-        {"TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n"
-         "TRACK 02 AUDIO\n TITLE A\n INDEX 01 00:00:00\n"
-         "TRACK 03 AUDIO\n TITLE B\n INDEX 01 01:00:00\n",
-         {"02 A.wav", "03 B.wav"},
-         {2, 3},
-         3},
-        // A gap in the numbers stays one.
-        {"TRACK 01 AUDIO\n TITLE A\n INDEX 01 00:00:00\n"
-         "TRACK 02 AUDIO\n TITLE B\n INDEX 01 01:00:00\n"
-         "TRACK 05 AUDIO\n TITLE C\n INDEX 01 02:00:00\n",
-         {"01 A.wav", "02 B.wav", "05 C.wav"},
-         {1, 2, 5},
-         5},
-    };
-    for (const Case& c : cases) {
-        const SplitOptions options =
-            Named(LeadIn::JoinFirstTrack, sundrel::ReadCueSheet(head + c.tracks));
-        EXPECT_EQ(options.names, c.names) << c.tracks;
-        ASSERT_EQ(options.tags.size(), c.numbers.size());
-        for (std::size_t i = 0; i < c.numbers.size(); ++i) {
-            EXPECT_EQ(options.tags[i].number, c.numbers[i]) << c.tracks;
-            EXPECT_EQ(options.tags[i].count, c.count) << c.tracks;
-        }
+    const MarkerSet set = sundrel::ReadCueSheet("PERFORMER \"DJ\"\nFILE \"night.wav\" WAVE\n"
+                                                "TRACK 03 AUDIO\n TITLE A\n INDEX 01 00:01:00\n"
+                                                "TRACK 04 AUDIO\n TITLE B\n INDEX 01 01:00:00\n"
+                                                "TRACK 12 AUDIO\n TITLE C\n INDEX 01 02:00:00\n");
+    const SplitOptions options = Named(LeadIn::JoinFirstTrack, set);
+    EXPECT_EQ(options.names, (std::vector<std::string>{"03 A.wav", "04 B.wav", "12 C.wav"}));
+    ASSERT_EQ(options.tags.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(options.tags[i].number, (std::array{3, 4, 12})[i]);
+        EXPECT_EQ(options.tags[i].count, 12);
     }
     // With the lead-in written apart, the pregap is "00 pregap" and the sheet keeps its numbers.
-    const SplitOptions own = Named(LeadIn::OwnTrack, sundrel::ReadCueSheet(head + cases[0].tracks));
+    const SplitOptions own = Named(LeadIn::OwnTrack, set);
     EXPECT_EQ(own.names,
               (std::vector<std::string>{"00 pregap.wav", "03 A.wav", "04 B.wav", "12 C.wav"}));
     EXPECT_EQ(own.tags.at(1).number, 3);
     EXPECT_EQ(own.tags.at(3).count, 12);
     // The classic names count by place: an earlier split's record knows them so.
     SplitOptions classic;
-    const MarkerSet set = sundrel::ReadCueSheet(head + cases[0].tracks);
     sundrel::NameSplit(classic, sundrel::MarkersFromTimes(set, kRate, kFrames), kFrames, 1, kRate,
                        {}, "night.wav", "");
     EXPECT_EQ(classic.names,
