@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace sundrel {
@@ -19,6 +20,10 @@ constexpr double kAudible = 0.1; // of the gain alone: 10 dB down
 constexpr double kReferenceSeconds = 20.0;
 constexpr double kSearchSeconds = 30.0;
 constexpr int kSteady = 4; // fits in a row that must agree
+// A track that, at its gain where it plays alone, would explain less than this share of the
+// mix's power over a fit's window (-20 dB) is not heard there.
+constexpr double kQuiet = 0.01;
+constexpr int kMaxLag = 16; // frames a play's line is moved at most (0.5 s)
 // When the middle of the stretch between the incoming file's first sample and the outgoing
 // file's last (at the plays' lines) lies this close to where the tracks' levels cross, the
 // two plays hold their files to the edges and the edges are the overlap's ends.
@@ -88,6 +93,10 @@ struct Gains {
     // The share of the mix's (weighted) power each track explains at its gain.
     double outShare = 0.0;
     double inShare = 0.0;
+    // Each file's own (weighted) power over the window, before its gain, and the mix's.
+    double outPower = 0.0;
+    double inPower = 0.0;
+    double mixPower = 0.0;
 };
 
 // Each band's gain from a file's spectra to the mix's where the track plays alone: the DJ's
@@ -138,6 +147,9 @@ Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const floa
         const double residualIn = -onlyIn * bm;
         g = residualOut < residualIn ? Gains{onlyOut, 0.0} : Gains{0.0, onlyIn};
     }
+    g.outPower = sa;
+    g.inPower = sb;
+    g.mixPower = sm;
     if (sm > 0.0) {
         g.outShare = g.out * sa / sm;
         g.inShare = g.in * sb / sm;
@@ -168,6 +180,91 @@ Eq EqOf(std::span<const float> mix, const TrackPlay& play, std::span<const float
     return eq;
 }
 
+// The shift of `play`'s line, in frames (within kMaxLag either way), that best lines the
+// file's level spectra up with the mix's over mix frames first..last, where the track plays
+// alone: the sum over bands of the correlation of the two log levels' moves. A play's line is
+// fitted to landmarks all through it, and a tempo change by resampling may leave it a few
+// frames off at its ends; gains fitted to spectra out of step follow the beat, not the fade.
+int LineLag(std::span<const float> mix, const TrackPlay& play, std::span<const float> file,
+            std::int64_t first, std::int64_t last) {
+    const auto frames = std::int64_t(mix.size() / kLevelBands);
+    first = std::max<std::int64_t>(first, kMaxLag);
+    last = std::min(last, frames - kMaxLag);
+    if (last - first < 4 * kWindow) {
+        return 0;
+    }
+    const auto n = std::size_t(last - first);
+    const auto level = [](double power, double floor) { return std::log(power + floor); };
+    // Each band's log level of the mix, its mean taken off, and the floor that keeps silent
+    // frames from ruling.
+    std::array<std::vector<double>, kLevelBands> x;
+    std::array<double, kLevelBands> floor{};
+    for (std::size_t k = 0; k < kLevelBands; ++k) {
+        double sum = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            sum += mix[(std::size_t(first) + i) * kLevelBands + k];
+        }
+        floor[k] = 1e-3 * sum / double(n) + 1e-12;
+        x[k].resize(n);
+        double mean = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            x[k][i] = level(mix[(std::size_t(first) + i) * kLevelBands + k], floor[k]);
+            mean += x[k][i];
+        }
+        for (double& v : x[k]) {
+            v -= mean / double(n);
+        }
+    }
+    double best = -std::numeric_limits<double>::infinity();
+    int bestLag = 0;
+    std::vector<double> a(n);
+    for (int step = 0; step <= 2 * kMaxLag; ++step) {
+        // 0, 1, -1, 2, -2, ...: a tie keeps the smaller shift.
+        const int lag = step % 2 == 1 ? (step + 1) / 2 : -step / 2;
+        double score = 0.0;
+        bool complete = true;
+        for (std::size_t k = 0; k < kLevelBands && complete; ++k) {
+            double sum = 0.0;
+            for (std::size_t i = 0; i < n && complete; ++i) {
+                const float* row = FileRow(file, play, first + std::int64_t(i) - lag);
+                complete = row != nullptr;
+                a[i] = row ? row[k] : 0.0;
+                sum += a[i];
+            }
+            const double fileFloor = 1e-3 * sum / double(n) + 1e-12;
+            double mean = 0.0;
+            for (double& v : a) {
+                v = level(v, fileFloor);
+                mean += v;
+            }
+            mean /= double(n);
+            double xa = 0.0, aa = 0.0, xx = 0.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                xa += x[k][i] * (a[i] - mean);
+                aa += (a[i] - mean) * (a[i] - mean);
+                xx += x[k][i] * x[k][i];
+            }
+            if (aa > 0.0 && xx > 0.0) {
+                score += xa / std::sqrt(aa * xx);
+            }
+        }
+        if (!complete) {
+            return 0; // the file does not cover the stretch
+        }
+        if (score > best) {
+            best = score;
+            bestLag = lag;
+        }
+    }
+    return bestLag;
+}
+
+// `play` with its line moved `lag` frames later in the mix.
+TrackPlay Relined(TrackPlay play, int lag) {
+    play.offset -= double(lag) * kMatchFrameSeconds * play.ratio;
+    return play;
+}
+
 // File seconds of the first and last frame of `file` (level spectra) that hold more than
 // digital silence.
 std::pair<double, double> SoundingSpan(std::span<const float> file) {
@@ -196,6 +293,15 @@ std::pair<double, double> SoundingSpan(std::span<const float> file) {
 }
 
 } // namespace
+
+bool LinesMeet(const TrackPlay& out, double outFileSeconds, const TrackPlay& in) {
+    if (out.ratio <= 0.0 || in.ratio <= 0.0) {
+        return false;
+    }
+    const double outFileEnds = out.start + (outFileSeconds - out.offset) / out.ratio;
+    const double inFileBegins = in.start - in.offset / in.ratio;
+    return outFileEnds > in.start || inFileBegins < out.end;
+}
 
 std::vector<float> LevelSpectra(std::span<const float> mono) {
     return Spectra(mono);
@@ -243,26 +349,58 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     const double inBegins = in.ratio > 0.0 ? in.start + (inFirst - in.offset) / in.ratio : in.start;
     const double outEnds =
         out.ratio > 0.0 ? out.start + (outLast - out.offset) / out.ratio : out.end;
-    const double aloneOutTo = std::min(in.start, std::max(inBegins, in.start - kSearchSeconds));
-    const double aloneInFrom = std::max(out.end, std::min(outEnds, out.end + kSearchSeconds));
+    // Where the landmarks leave a gap between the plays (a quiet or featureless stretch), the
+    // lines still reach across it: the search runs from the earlier of the two landmark ends
+    // and to the later, not from each play's own.
+    const double earliest = std::min(in.start, out.end) - kSearchSeconds;
+    const double latest = std::max(in.start, out.end) + kSearchSeconds;
+    const double aloneOutTo = std::min(in.start, std::max(inBegins, earliest));
+    const double aloneInFrom = std::max(out.end, std::min(outEnds, latest));
     // The mix's EQ of each track where it plays alone: without it, a band the DJ turned up
     // in one track is explained as the other track playing softly.
+    // Each line set right where its track plays alone, next to the blend.
+    const int outLag =
+        LineLag(mix, out, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
+    const int inLag =
+        LineLag(mix, in, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
+    const TrackPlay outLine = Relined(out, outLag);
+    const TrackPlay inLine = Relined(in, inLag);
     const Eq outEq =
-        EqOf(mix, out, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
+        EqOf(mix, outLine, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
     const Eq inEq =
-        EqOf(mix, in, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
+        EqOf(mix, inLine, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
     std::vector<double> centre, gOut, gIn, outShare, inShare, bassOut, bassIn;
+    std::vector<double> powerOut, powerIn, powerMix, bassPowerOut, bassPowerIn, bassPowerMix;
     for (std::int64_t m = first; m <= last; m += kStep) {
-        const Gains g = Fit(mix, out, outFile, outEq, in, inFile, inEq, m, weight);
+        const Gains g = Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight);
         centre.push_back((double(m) + kWindow / 2.0) * kMatchFrameSeconds);
         gOut.push_back(g.out);
         gIn.push_back(g.in);
         outShare.push_back(g.outShare);
         inShare.push_back(g.inShare);
-        const Gains bass = Fit(mix, out, outFile, outEq, in, inFile, inEq, m, weight, kBassBands);
+        powerOut.push_back(g.outPower);
+        powerIn.push_back(g.inPower);
+        powerMix.push_back(g.mixPower);
+        const Gains bass =
+            Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight, kBassBands);
         bassOut.push_back(bass.out);
         bassIn.push_back(bass.in);
+        bassPowerOut.push_back(bass.outPower);
+        bassPowerIn.push_back(bass.inPower);
+        bassPowerMix.push_back(bass.mixPower);
     }
+    // Where a file is all but silent against the mix (its own fade-out under the other
+    // track, a bass line gone), a gain cannot be read from it: the fit divides the mix by next
+    // to nothing. Where the track, at its gain alone (`reference`), would explain less than
+    // kQuiet of the mix's power, it is not heard: gain 0.
+    const auto silence = [](std::vector<double>& gains, double reference,
+                            const std::vector<double>& power, const std::vector<double>& mixPower) {
+        for (std::size_t i = 0; i < gains.size(); ++i) {
+            if (reference * power[i] < kQuiet * mixPower[i]) {
+                gains[i] = 0.0;
+            }
+        }
+    };
     std::vector<double> aloneOut, aloneIn;
     for (std::size_t i = 0; i < centre.size(); ++i) {
         if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
@@ -277,6 +415,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     if (refOut <= 0.0 || refIn <= 0.0) {
         return found;
     }
+    silence(gOut, refOut, powerOut, powerMix);
+    silence(gIn, refIn, powerIn, powerMix);
     // The middle: the split of the fits that best has the outgoing track ahead before it and
     // the incoming one after it.
     const auto splitAt = [&centre](const std::vector<double>& outGain, double outRef,
@@ -329,6 +469,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         }
         const double refBassOut = Median(aloneBassOut);
         const double refBassIn = Median(aloneBassIn);
+        silence(bassOut, refBassOut, bassPowerOut, bassPowerMix);
+        silence(bassIn, refBassIn, bassPowerIn, bassPowerMix);
         const std::optional<double> swap = refBassOut > 0.0 && refBassIn > 0.0
                                                ? splitAt(bassOut, refBassOut, bassIn, refBassIn)
                                                : std::nullopt;
@@ -356,9 +498,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         for (std::size_t j = i; j < i + kSteady; ++j) {
             audible = audible && gIn[j] >= kAudible * refIn;
         }
-        if (audible && centre[i] >= in.start - kSearchSeconds) {
-            found.inStart =
-                std::max(in.start - kSearchSeconds, centre[i] - 0.5 * kWindow * kMatchFrameSeconds);
+        if (audible && centre[i] >= earliest) {
+            found.inStart = std::max(earliest, centre[i] - 0.5 * kWindow * kMatchFrameSeconds);
             break;
         }
     }
@@ -371,7 +512,7 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         for (std::size_t j = i - kSteady; j < i; ++j) {
             audible = audible && gOut[j] >= kAudible * refOut;
         }
-        if (audible && centre[i - 1] <= out.end + kSearchSeconds) {
+        if (audible && centre[i - 1] <= latest) {
             found.outEnd = centre[i - 1] + 0.5 * kWindow * kMatchFrameSeconds;
             break;
         }
@@ -390,11 +531,13 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         }
     }
     // Plays that hold their files to the edges: the edges are exact where levels are not.
-    const double edgeMiddle = 0.5 * (inBegins + outEnds);
-    if (found.middle && inBegins < outEnds && inBegins >= from && outEnds <= to &&
+    const double inEdge = inBegins + double(inLag) * kMatchFrameSeconds;
+    const double outEdge = outEnds + double(outLag) * kMatchFrameSeconds;
+    const double edgeMiddle = 0.5 * (inEdge + outEdge);
+    if (found.middle && inEdge < outEdge && inEdge >= from && outEdge <= to &&
         std::abs(edgeMiddle - *found.middle) <= kEdgeAgreeSeconds) {
-        found.inStart = inBegins;
-        found.outEnd = outEnds;
+        found.inStart = inEdge;
+        found.outEnd = outEdge;
         found.middle = edgeMiddle;
     }
     return found;

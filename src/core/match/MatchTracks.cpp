@@ -152,16 +152,21 @@ std::vector<FilePlay> FollowHandovers(const Layout& layout, std::span<const floa
         if (!b.play || *b.play == 0) {
             continue;
         }
-        // A short gap between two plays may be both tracks at their quietest.
-        if (!layout.boundaries[k - 1].play &&
-            layout.plays[*b.play].play.start - layout.plays[*b.play - 1].play.end >
-                kBridgedGapSeconds) {
-            continue;
-        }
         const FilePlay& in = layout.plays[*b.play];
         const FilePlay& out = layout.plays[*b.play - 1];
+        // A short gap between two plays may be both tracks at their quietest; a longer one is
+        // a blend still where the one file, on its play's line, sounds into the other play (an
+        // outro or intro without landmarks).
+        const bool longGap =
+            !layout.boundaries[k - 1].play && in.play.start - out.play.end > kBridgedGapSeconds;
+        if (longGap && !LinesMeet(out.play, found[out.id].fileSeconds, in.play)) {
+            continue;
+        }
         const Handover h =
             FindHandover(mixLevels, out.play, *found[out.id].levels, in.play, *found[in.id].levels);
+        if (longGap && !(h.middle && h.outEnd >= h.inStart)) {
+            continue; // the levels do not hear the two tracks meet: the gap stays unknown
+        }
         const double landmarkEnd = found[out.id].play.play.end;
         const double landmarkStart = found[in.id].play.play.start;
         const bool cut = h.middle ? h.outEnd - h.inStart <= kHardCutSeconds

@@ -97,6 +97,47 @@ TEST(FindHandover, AnOverlapBetweenTheFilesEdgesIsExact) {
     EXPECT_NEAR(*h.middle, 40.0, 0.05);
 }
 
+// Both lines are 0.2 s off (a line fitted to a whole play drifts at its ends): each is set
+// right where its track plays alone, so the files' edges still give the overlap's exact ends.
+TEST(FindHandover, LinesAFewFramesOffAreSetRight) {
+    const Blend blend(0.0, 0.0, 0.4);
+    for (const double off : {0.2, -0.2}) {
+        const Handover h = blend.Find(Play(0.0, 48.0, off), Play(32.0, 90.0, 2.0 - off));
+        ASSERT_TRUE(h.middle) << off;
+        EXPECT_NEAR(h.inStart, 30.0, 0.05) << off;
+        EXPECT_NEAR(h.outEnd, 50.0, 0.05) << off;
+        EXPECT_NEAR(*h.middle, 40.0, 0.05) << off;
+    }
+}
+
+// A's landmarks end at 14 s and B's begin at 48 s (a featureless outro and intro): neither
+// file's edge lies in the blend (A plays 20 s short of its end, B skips 15 s). The search
+// still spans the gap: A is heard past 44 s, the middle is at 40.
+TEST(FindHandover, LandmarksThatLeaveAGapStillFindTheBlend) {
+    const Blend blend(20.0, 15.0);
+    const Handover h = blend.Find(Play(0.0, 14.0, 0.0), Play(48.0, 90.0, 33.0));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.75);
+    // Each track is heard while within 10 dB of its level alone: A to about 46 s, B from 34.
+    EXPECT_GT(h.outEnd, 45.0);
+    EXPECT_LT(h.outEnd, 51.0);
+    EXPECT_GT(h.inStart, 29.0);
+    EXPECT_LT(h.inStart, 35.0);
+}
+
+TEST(LinesMeet, AGapIsABlendOnlyWhereALineReachesAcrossIt) {
+    // A's file (60 s) played from its start at 0.9 file seconds per mix second: it sounds
+    // to mix second 66.7, past B's start at 60.
+    TrackPlay a = Play(0.0, 30.0, 0.0);
+    a.ratio = 0.9;
+    EXPECT_TRUE(LinesMeet(a, 60.0, Play(60.0, 90.0, 10.0)));
+    // At 1.1 it ends at 54.5, and B (10 s into its file) began at 50, after A's end at 30.
+    a.ratio = 1.1;
+    EXPECT_FALSE(LinesMeet(a, 60.0, Play(60.0, 90.0, 10.0)));
+    // B's file traced back begins at 25, before A's landmarks end.
+    EXPECT_TRUE(LinesMeet(a, 60.0, Play(60.0, 90.0, 35.0)));
+}
+
 // The landmarks found B only from mix second 49 (as for a quiet intro): its line still puts
 // its first sample at 30 s, so A is not taken as alone where B already plays, and the middle
 // stays where it is. The same for A's matches ending early, at 31 s.
@@ -181,41 +222,70 @@ std::vector<float> BassLine(double seconds, std::uint32_t seed) {
     return x;
 }
 
+// A track with a bass line: the whole, and the bass alone.
+std::pair<std::vector<float>, std::vector<float>> WithBass(double seconds, std::uint32_t seed) {
+    std::vector<float> melody = Track(seconds, seed);
+    const std::vector<float> bass = BassLine(seconds, seed + 10);
+    for (std::size_t i = 0; i < melody.size(); ++i) {
+        melody[i] += bass[i];
+    }
+    return {melody, bass};
+}
+
+// The mix of a bass swap (`swap`) or an equal-power crossfade over mix seconds 30-50 from A
+// (from its file's start) to B (from its second 15).
+std::vector<float> SwapMix(const std::vector<float>& a, const std::vector<float>& aBass,
+                           const std::vector<float>& b, const std::vector<float>& bBass,
+                           bool swap) {
+    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = double(i) / kMatchRate;
+        const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
+        const double x = share * std::numbers::pi / 2;
+        const double outGain = swap ? 1.0 : std::cos(x);
+        const double inGain = swap ? std::sqrt(std::sin(x)) : std::sin(x);
+        if (t < 50.0 && i < a.size()) {
+            const double killed = swap && t >= 40.0 ? aBass[i] : 0.0;
+            mix[i] += float(outGain * (a[i] - killed));
+        }
+        if (t >= 30.0) {
+            const std::size_t at = i - std::size_t(30 * kMatchRate) + std::size_t(15 * kMatchRate);
+            const double killed = swap && t < 40.0 ? bBass[at] : 0.0;
+            mix[i] += float(inGain * (b[at] - killed));
+        }
+    }
+    return mix;
+}
+
+// A's file itself fades out over its last 5 s, to its end at 50 s, after the swap. Where
+// its bass is all but gone, no gain is read from it: the swap stays the middle, not the
+// end of A's fade.
+TEST(FindHandover, AFileFadingOutAfterTheSwapKeepsItsMiddle) {
+    auto [a, aBass] = WithBass(50.0, 41);
+    const auto [b, bBass] = WithBass(75.0, 42);
+    for (std::size_t i = std::size_t(45 * kMatchRate); i < a.size(); ++i) {
+        const auto fade = float(double(a.size() - i) / (5.0 * kMatchRate));
+        a[i] *= fade * fade;
+        aBass[i] *= fade * fade;
+    }
+    const std::vector<float> mix = SwapMix(a, aBass, b, bBass, true);
+    const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 50.0, 0.0), LevelSpectra(a),
+                                    Play(30.0, 90.0, 15.0), LevelSpectra(b));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.75);
+    EXPECT_LT(h.outEnd, 50.5);
+}
+
 // A bass swap over mix seconds 30-50: A plays on at full level to 50 s but loses its bass at
 // 40 s, where B's bass comes in; B's upper bands rise from 30 s on. The levels of the upper
 // bands cross late, but the handover is the swap. Neither file's edge lies in the blend (A
 // plays 20 s short of its end, B skips 15 s), so only the bass can tell. An equal-power
 // crossfade of the same tracks keeps its middle too.
 TEST(FindHandover, ABassSwapIsTheMiddle) {
-    const auto withBass = [](double seconds, std::uint32_t seed) {
-        std::vector<float> melody = Track(seconds, seed);
-        const std::vector<float> bass = BassLine(seconds, seed + 10);
-        for (std::size_t i = 0; i < melody.size(); ++i) {
-            melody[i] += bass[i];
-        }
-        return std::pair{melody, bass};
-    };
-    const auto [a, aBass] = withBass(70.0, 31);
-    const auto [b, bBass] = withBass(75.0, 32);
+    const auto [a, aBass] = WithBass(70.0, 31);
+    const auto [b, bBass] = WithBass(75.0, 32);
     for (const bool swap : {true, false}) {
-        std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
-        for (std::size_t i = 0; i < mix.size(); ++i) {
-            const double t = double(i) / kMatchRate;
-            const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
-            const double x = share * std::numbers::pi / 2;
-            const double outGain = swap ? 1.0 : std::cos(x);
-            const double inGain = swap ? std::sqrt(std::sin(x)) : std::sin(x);
-            if (t < 50.0) {
-                const double killed = swap && t >= 40.0 ? aBass[i] : 0.0;
-                mix[i] += float(outGain * (a[i] - killed));
-            }
-            if (t >= 30.0) {
-                const std::size_t at =
-                    i - std::size_t(30 * kMatchRate) + std::size_t(15 * kMatchRate);
-                const double killed = swap && t < 40.0 ? bBass[at] : 0.0;
-                mix[i] += float(inGain * (b[at] - killed));
-            }
-        }
+        const std::vector<float> mix = SwapMix(a, aBass, b, bBass, swap);
         const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 50.0, 0.0), LevelSpectra(a),
                                         Play(30.0, 90.0, 15.0), LevelSpectra(b));
         ASSERT_TRUE(h.middle) << swap;
