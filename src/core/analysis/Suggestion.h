@@ -63,6 +63,9 @@ struct SuggestTuning {
     // As many penalties per unit of the change of the dominant tempo across a candidate (see
     // TempoChangeAt), on a log scale.
     double tempoBonus = 0.25;
+    // As many penalties per unit of the section-scale novelty of timbre across the middle of a
+    // long blend (see ComputeBlendNovelty) above its median.
+    double blendBonus = 0.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // How sharply a boundary's confidence falls as other places explain the mix about as well
