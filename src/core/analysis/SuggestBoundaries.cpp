@@ -3,7 +3,6 @@
 #include "core/analysis/Calibration.h"
 #include "core/analysis/Features.h"
 #include "core/analysis/FileElements.h"
-#include "core/analysis/LevelDeparture.h"
 #include "core/analysis/LocalTempo.h"
 #include "core/analysis/Loudness.h"
 #include "core/analysis/MixSignal.h"
@@ -39,10 +38,6 @@ constexpr std::size_t kTilesEachSide = 10;
 // The blend novelty leaves out 0 to 30 s on each side of a candidate in steps of two tiles:
 // a DJ's blends last up to about a minute, and a side beyond half of one hears one track.
 constexpr std::array<std::size_t, 6> kBlendGapTiles{0, 2, 4, 6, 8, 10};
-// The level across an overlap is read over half-widths of 2.5 to 30 s (overlaps of 5 s to a
-// minute) against 20 s on either side.
-constexpr std::array<double, 6> kLevelHalfWidthSeconds{2.5, 5.0, 10.0, 15.0, 22.5, 30.0};
-constexpr double kLevelSideSeconds = 20.0;
 // The dominant tempo is read over windows of 12 s (several bars at any dance tempo) every
 // 1.5 s, and compared across a candidate over the same 30 s a side as the tiles.
 constexpr double kTempoWindowSeconds = 12.0;
@@ -180,18 +175,6 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
     }
     const std::vector<double> blendNovelty = ComputeBlendNovelty(
         standard, TimbreColumns(standard), hopsPerTile, kTilesEachSide, blendGaps, silent);
-    // How much louder or quieter than both sides the mix plays around each hop: the level of an
-    // overlap of two tracks.
-    std::vector<double> level(standard.hops, 0.0);
-    for (std::size_t h = 0; h < standard.hops; ++h) {
-        level[h] = standard.values[h * standard.Dims() + standard.Dims() - 1];
-    }
-    std::vector<std::size_t> levelWidths;
-    for (const double seconds : kLevelHalfWidthSeconds) {
-        levelWidths.push_back(hopsFor(seconds));
-    }
-    const std::vector<double> levelDeparture =
-        ComputeLevelDeparture(level, levelWidths, hopsFor(kLevelSideSeconds), silent);
     std::vector<std::size_t> candidates =
         PickPeaks(novelty, hopsFor(kCandidateSpacingSeconds), 0.0);
     for (const std::vector<double>* curve : {&sudden, &tileNovelty, &keyNovelty, &blendNovelty}) {
@@ -261,8 +244,7 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
             bonus[i] = penalty * (tuning.tileBonus * Excess(tileNovelty[t]) +
                                   tuning.keyBonus * Excess(keyNovelty[t]) +
                                   tuning.tempoBonus * tempoChange[i] +
-                                  tuning.blendBonus * Excess(blendNovelty[t]) +
-                                  tuning.levelBonus * levelDeparture[t]);
+                                  tuning.blendBonus * Excess(blendNovelty[t]));
             bonus[i] += silenceAt.contains(t)
                             ? silenceBonus
                             : penalty * (tuning.noveltyBonus * std::max(0.0, novelty[t] - 1.0) +

@@ -12,7 +12,7 @@
 namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 13> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 12> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
@@ -21,7 +21,6 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         {"key-bonus", &SuggestTuning::keyBonus},
         {"tempo-bonus", &SuggestTuning::tempoBonus},
         {"blend-bonus", &SuggestTuning::blendBonus},
-        {"level-bonus", &SuggestTuning::levelBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
         {"silence-evidence", &SuggestTuning::silenceEvidence},

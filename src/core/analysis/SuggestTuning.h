@@ -7,8 +7,8 @@
 namespace sundrel {
 
 // Reads "name=value,name=value" over `tuning` (names as the fields: penalty, length-prior,
-// novelty-bonus, sudden-bonus, tile-bonus, key-bonus, tempo-bonus, blend-bonus, level-bonus,
-// min-share, silence-mix, silence-evidence, sharpness).
+// novelty-bonus, sudden-bonus, tile-bonus, key-bonus, tempo-bonus, blend-bonus, min-share,
+// silence-mix, silence-evidence, sharpness).
 // Throws std::invalid_argument naming the part it cannot use (an unknown name, a value that is
 // not a finite number >= 0) and leaves `tuning` as it was.
 void ParseTuning(std::string_view text, SuggestTuning& tuning);

@@ -66,9 +66,6 @@ struct SuggestTuning {
     // As many penalties per unit of the section-scale novelty of timbre across the middle of a
     // long blend (see ComputeBlendNovelty) above its median.
     double blendBonus = 0.0;
-    // As many penalties per unit (of the standardized level) by which the level around a
-    // candidate stands above or below both sides (see ComputeLevelDeparture).
-    double levelBonus = 0.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // How sharply a boundary's confidence falls as other places explain the mix about as well
