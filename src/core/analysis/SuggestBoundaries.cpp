@@ -168,16 +168,21 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         ComputeTileNovelty(standard, TimbreColumns(standard), hopsPerTile, kTilesEachSide, silent);
     const std::vector<double> keyNovelty =
         ComputeTileNovelty(standard, ChromaColumns(standard), hopsPerTile, kTilesEachSide, silent);
-    // The same change of timbre read across the middle of a long blend.
-    std::vector<std::size_t> blendGaps;
-    for (const std::size_t tiles : kBlendGapTiles) {
-        blendGaps.push_back(tiles * hopsPerTile);
+    // The same change of timbre read across the middle of a long blend, only when a tuning
+    // uses it.
+    std::vector<double> blendNovelty(standard.hops, 0.0);
+    if (std::any_of(tunings.begin(), tunings.end(),
+                    [](const SuggestTuning& t) { return t.blendBonus > 0.0; })) {
+        std::vector<std::size_t> blendGaps;
+        for (const std::size_t tiles : kBlendGapTiles) {
+            blendGaps.push_back(tiles * hopsPerTile);
+        }
+        blendNovelty = ComputeBlendNovelty(standard, TimbreColumns(standard), hopsPerTile,
+                                           kTilesEachSide, blendGaps, silent);
     }
-    const std::vector<double> blendNovelty = ComputeBlendNovelty(
-        standard, TimbreColumns(standard), hopsPerTile, kTilesEachSide, blendGaps, silent);
     std::vector<std::size_t> candidates =
         PickPeaks(novelty, hopsFor(kCandidateSpacingSeconds), 0.0);
-    for (const std::vector<double>* curve : {&sudden, &tileNovelty, &keyNovelty, &blendNovelty}) {
+    for (const std::vector<double>* curve : {&sudden, &tileNovelty, &keyNovelty}) {
         for (const std::size_t t : PickPeaks(*curve, hopsFor(kCandidateSpacingSeconds), 0.0)) {
             candidates.push_back(t);
         }

@@ -34,6 +34,7 @@ SuggestTuning BuiltInTuning(bool countKnown) {
     if (!countKnown) {
         tuning.tileBonus = 0.0;
         tuning.keyBonus = 0.0;
+        tuning.blendBonus = 0.0;
         tuning.silenceEvidence = 0.5;
     }
     return tuning;
