@@ -14,7 +14,7 @@ constexpr double kVarianceFloor = 0.25;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // The points a segmentation may cut at: 0, the candidates, the end.
-std::vector<std::size_t> Points(std::span<const std::size_t> candidates, std::size_t hops) {
+std::vector<std::size_t> CutPoints(std::span<const std::size_t> candidates, std::size_t hops) {
     std::vector<std::size_t> points{0};
     for (const std::size_t c : candidates) {
         if (c > points.back() && c < hops) {
@@ -25,19 +25,18 @@ std::vector<std::size_t> Points(std::span<const std::size_t> candidates, std::si
     return points;
 }
 
-// Segment costs between every two points at least `gap` apart (infinity otherwise).
-std::vector<double> PairCosts(const SegmentCost& cost, const std::vector<std::size_t>& points,
-                              std::size_t gap, const LengthPrior& prior) {
-    const std::size_t p = points.size();
-    std::vector<double> table(p * p, kInf);
-    for (std::size_t i = 0; i < p; ++i) {
-        for (std::size_t j = i + 1; j < p; ++j) {
-            if (points[j] - points[i] >= gap) {
-                table[i * p + j] = cost(points[i], points[j]) + prior(points[j] - points[i]);
-            }
+// The indices in the table of the cut points of `candidates` it holds: 0, those, the end.
+std::vector<std::size_t> TableIndices(const PointCosts& costs,
+                                      std::span<const std::size_t> candidates) {
+    const std::vector<std::size_t> points = CutPoints(candidates, costs.Hops());
+    std::vector<std::size_t> indices;
+    for (const std::size_t hop : points) {
+        const std::size_t i = costs.IndexOf(hop);
+        if (i < costs.Points().size()) {
+            indices.push_back(i);
         }
     }
-    return table;
+    return indices;
 }
 
 // The bonus of each point (0 for the two ends).
@@ -55,6 +54,23 @@ std::vector<double> PointBonus(std::span<const std::size_t> candidates,
 }
 
 } // namespace
+
+PointCosts::PointCosts(const SegmentCost& cost, std::span<const std::size_t> candidates)
+    : m_nHops(cost.Hops()), m_points(CutPoints(candidates, cost.Hops())),
+      m_table(m_points.size() * m_points.size(), 0.0) {
+    const std::size_t p = m_points.size();
+    for (std::size_t i = 0; i < p; ++i) {
+        for (std::size_t j = i + 1; j < p; ++j) {
+            m_table[i * p + j] = cost(m_points[i], m_points[j]);
+        }
+    }
+}
+
+std::size_t PointCosts::IndexOf(std::size_t hop) const {
+    const auto it = std::lower_bound(m_points.begin(), m_points.end(), hop);
+    return it != m_points.end() && *it == hop ? static_cast<std::size_t>(it - m_points.begin())
+                                              : m_points.size();
+}
 
 double LengthPrior::operator()(std::size_t hops) const {
     if (weight <= 0.0 || meanHops <= 0.0 || hops == 0) {
@@ -98,15 +114,34 @@ std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
                                           std::span<const std::size_t> candidates,
                                           std::span<const double> bonus, std::size_t count,
                                           std::size_t minGap, const LengthPrior& prior) {
-    const std::size_t hops = cost.Hops();
+    return SegmentWithCount(PointCosts(cost, candidates), candidates, bonus, count, minGap, prior);
+}
+
+std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
+                                          std::span<const std::size_t> candidates,
+                                          std::span<const double> bonus, std::size_t count,
+                                          std::size_t minGap, const LengthPrior& prior) {
+    const std::size_t hops = costs.Hops();
     if (count == 0 || hops < 2) {
         return {};
     }
     const std::size_t gap =
         std::max<std::size_t>(1, minGap * (count + 1) <= hops ? minGap : hops / (count + 1) / 2);
-    const std::vector<std::size_t> points = Points(candidates, hops);
+    const std::vector<std::size_t> index = TableIndices(costs, candidates);
+    std::vector<std::size_t> points;
+    for (const std::size_t i : index) {
+        points.push_back(costs.Points()[i]);
+    }
     const std::size_t p = points.size();
-    const std::vector<double> pair = PairCosts(cost, points, gap, prior);
+    // Segment costs between every two points at least `gap` apart (infinity otherwise).
+    std::vector<double> pair(p * p, kInf);
+    for (std::size_t i = 0; i < p; ++i) {
+        for (std::size_t j = i + 1; j < p; ++j) {
+            if (points[j] - points[i] >= gap) {
+                pair[i * p + j] = costs.At(index[i], index[j]) + prior(points[j] - points[i]);
+            }
+        }
+    }
     const std::vector<double> gain = PointBonus(candidates, bonus, points);
     // best[k][j]: least cost of k + 1 segments covering hops up to points[j].
     std::vector<std::vector<double>> best;
@@ -151,11 +186,22 @@ std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
                                             std::size_t minGap) {
-    const std::size_t hops = cost.Hops();
+    return SegmentWithPenalty(PointCosts(cost, candidates), candidates, bonus, penalty, minGap);
+}
+
+std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
+                                            std::span<const std::size_t> candidates,
+                                            std::span<const double> bonus, double penalty,
+                                            std::size_t minGap) {
+    const std::size_t hops = costs.Hops();
     if (hops < 2) {
         return {};
     }
-    const std::vector<std::size_t> points = Points(candidates, hops);
+    const std::vector<std::size_t> index = TableIndices(costs, candidates);
+    std::vector<std::size_t> points;
+    for (const std::size_t i : index) {
+        points.push_back(costs.Points()[i]);
+    }
     const std::size_t p = points.size();
     const std::size_t gap = std::max<std::size_t>(1, minGap);
     const std::vector<double> gain = PointBonus(candidates, bonus, points);
@@ -168,7 +214,7 @@ std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
             if (best[i] == kInf || points[j] - points[i] < gap) {
                 continue;
             }
-            const double c = best[i] + cost(points[i], points[j]) + cut;
+            const double c = best[i] + costs.At(index[i], index[j]) + cut;
             if (c < best[j]) {
                 best[j] = c;
                 from[j] = i;

@@ -31,6 +31,27 @@ class SegmentCost {
     std::vector<std::size_t> m_count; // hops counted, prefix
 };
 
+// The cost of every segment between two cut points (0, the candidates, the end), computed once
+// for all: the segmentations read it, so that many settings of the bonuses, the prior and the
+// penalty share one table (each cost sums a log over every feature).
+class PointCosts {
+  public:
+    PointCosts(const SegmentCost& cost, std::span<const std::size_t> candidates);
+
+    std::size_t Hops() const { return m_nHops; }
+    // The cut points, ascending: 0, the candidates inside 1..hops-1, the end.
+    const std::vector<std::size_t>& Points() const { return m_points; }
+    // The index in Points() of the cut point at `hop`; Points().size() when there is none.
+    std::size_t IndexOf(std::size_t hop) const;
+    // The cost of the segment from point i to point j (i < j, indices of Points()).
+    double At(std::size_t i, std::size_t j) const { return m_table[i * m_points.size() + j]; }
+
+  private:
+    std::size_t m_nHops;
+    std::vector<std::size_t> m_points;
+    std::vector<double> m_table;
+};
+
 // A prior on track lengths: each track of n hops costs weight * log(n / meanHops)^2 more, so
 // that the chosen boundaries keep lengths near the mean where the sound leaves the choice open.
 // A zero weight (or mean) turns it off.
@@ -53,10 +74,19 @@ std::vector<std::size_t> SegmentWithCount(const SegmentCost& cost,
                                           std::span<const std::size_t> candidates,
                                           std::span<const double> bonus, std::size_t count,
                                           std::size_t minGap, const LengthPrior& prior = {});
+// The same from a table of costs; candidates that are not among its points are not cut at.
+std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
+                                          std::span<const std::size_t> candidates,
+                                          std::span<const double> bonus, std::size_t count,
+                                          std::size_t minGap, const LengthPrior& prior = {});
 
 // With the count unknown: each boundary costs `penalty`, so one is taken only where it lowers
 // the cost by more than that (penalized optimal partitioning).
 std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
+                                            std::span<const std::size_t> candidates,
+                                            std::span<const double> bonus, double penalty,
+                                            std::size_t minGap);
+std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
                                             std::size_t minGap);

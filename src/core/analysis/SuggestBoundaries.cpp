@@ -15,6 +15,7 @@
 #include "core/audio/WaveFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <span>
@@ -34,6 +35,9 @@ constexpr double kSilenceBonusPenalties = 0.5;
 // The section-scale novelty compares tiles of about 3 s, ten on each side (30 s).
 constexpr double kTileSeconds = 3.0;
 constexpr std::size_t kTilesEachSide = 10;
+// The blend novelty leaves out 0 to 30 s on each side of a candidate in steps of two tiles:
+// a DJ's blends last up to about a minute, and a side beyond half of one hears one track.
+constexpr std::array<std::size_t, 6> kBlendGapTiles{0, 2, 4, 6, 8, 10};
 // The dominant tempo is read over windows of 12 s (several bars at any dance tempo) every
 // 1.5 s, and compared across a candidate over the same 30 s a side as the tiles.
 constexpr double kTempoWindowSeconds = 12.0;
@@ -164,6 +168,18 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         ComputeTileNovelty(standard, TimbreColumns(standard), hopsPerTile, kTilesEachSide, silent);
     const std::vector<double> keyNovelty =
         ComputeTileNovelty(standard, ChromaColumns(standard), hopsPerTile, kTilesEachSide, silent);
+    // The same change of timbre read across the middle of a long blend, only when a tuning
+    // uses it.
+    std::vector<double> blendNovelty(standard.hops, 0.0);
+    if (std::any_of(tunings.begin(), tunings.end(),
+                    [](const SuggestTuning& t) { return t.blendBonus > 0.0; })) {
+        std::vector<std::size_t> blendGaps;
+        for (const std::size_t tiles : kBlendGapTiles) {
+            blendGaps.push_back(tiles * hopsPerTile);
+        }
+        blendNovelty = ComputeBlendNovelty(standard, TimbreColumns(standard), hopsPerTile,
+                                           kTilesEachSide, blendGaps, silent);
+    }
     std::vector<std::size_t> candidates =
         PickPeaks(novelty, hopsFor(kCandidateSpacingSeconds), 0.0);
     for (const std::vector<double>* curve : {&sudden, &tileNovelty, &keyNovelty}) {
@@ -208,6 +224,8 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
     }
 
     const SegmentCost cost(standard, silent);
+    // Every tuning cuts at the same candidates: the segments' costs are computed once.
+    const PointCosts costs(cost, candidates);
     const SuggestResult common = result;
     std::vector<SuggestResult> results;
     for (const SuggestTuning& tuning : tunings) {
@@ -230,7 +248,8 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
             const std::size_t t = candidates[i];
             bonus[i] = penalty * (tuning.tileBonus * Excess(tileNovelty[t]) +
                                   tuning.keyBonus * Excess(keyNovelty[t]) +
-                                  tuning.tempoBonus * tempoChange[i]);
+                                  tuning.tempoBonus * tempoChange[i] +
+                                  tuning.blendBonus * Excess(blendNovelty[t]));
             bonus[i] += silenceAt.contains(t)
                             ? silenceBonus
                             : penalty * (tuning.noveltyBonus * std::max(0.0, novelty[t] - 1.0) +
@@ -244,10 +263,10 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
             prior.meanHops = static_cast<double>(standard.hops) / static_cast<double>(count + 1);
             prior.weight = tuning.lengthPrior * penalty;
             gap = std::max(gap, static_cast<std::size_t>(tuning.minShareOfMean * prior.meanHops));
-            chosen = SegmentWithCount(cost, candidates, bonus, count, gap, prior);
+            chosen = SegmentWithCount(costs, candidates, bonus, count, gap, prior);
             if (chosen.size() < count) {
                 gap = minGap; // the share of the mean asked too much of this mix
-                chosen = SegmentWithCount(cost, candidates, bonus, count, gap, prior);
+                chosen = SegmentWithCount(costs, candidates, bonus, count, gap, prior);
             }
         } else {
             const double transitionPenalty =
@@ -275,7 +294,7 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                     keptBonus.push_back(raised[i]);
                 }
             }
-            chosen = SegmentWithPenalty(cost, kept, keptBonus, transitionPenalty, gap);
+            chosen = SegmentWithPenalty(costs, kept, keptBonus, transitionPenalty, gap);
         }
         const std::vector<double> gains = BoundaryGains(cost, chosen);
         const auto bonusOf = [&](std::size_t t) {

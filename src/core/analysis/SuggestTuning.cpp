@@ -12,7 +12,7 @@
 namespace sundrel {
 
 void ParseTuning(std::string_view text, SuggestTuning& tuning) {
-    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 11> fields{{
+    const std::array<std::pair<std::string_view, double SuggestTuning::*>, 12> fields{{
         {"penalty", &SuggestTuning::penaltyPerLogHop},
         {"length-prior", &SuggestTuning::lengthPrior},
         {"novelty-bonus", &SuggestTuning::noveltyBonus},
@@ -20,6 +20,7 @@ void ParseTuning(std::string_view text, SuggestTuning& tuning) {
         {"tile-bonus", &SuggestTuning::tileBonus},
         {"key-bonus", &SuggestTuning::keyBonus},
         {"tempo-bonus", &SuggestTuning::tempoBonus},
+        {"blend-bonus", &SuggestTuning::blendBonus},
         {"min-share", &SuggestTuning::minShareOfMean},
         {"silence-mix", &SuggestTuning::silenceMixFactor},
         {"silence-evidence", &SuggestTuning::silenceEvidence},
@@ -33,6 +34,7 @@ SuggestTuning BuiltInTuning(bool countKnown) {
     if (!countKnown) {
         tuning.tileBonus = 0.0;
         tuning.keyBonus = 0.0;
+        tuning.blendBonus = 0.0;
         tuning.silenceEvidence = 0.5;
     }
     return tuning;

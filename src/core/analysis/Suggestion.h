@@ -51,18 +51,21 @@ struct SuggestTuning {
     // log of the number of hops (a BIC-like penalty for features far from independent).
     double penaltyPerLogHop = 28.0;
     // With the count known, each track pays this many penalties times log(length / mean)^2.
-    double lengthPrior = 5.0;
+    double lengthPrior = 2.0;
     // Each candidate is worth this many penalties per unit of its novelty above the median,
     // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
     double noveltyBonus = 0.0;
     double suddenBonus = 0.0;
     // As many penalties per unit of the section-scale novelty of timbre (tileBonus) and of
     // harmony (keyBonus) above their medians (see ComputeTileNovelty).
-    double tileBonus = 0.5;
+    double tileBonus = 0.25;
     double keyBonus = 0.5;
     // As many penalties per unit of the change of the dominant tempo across a candidate (see
     // TempoChangeAt), on a log scale.
     double tempoBonus = 0.25;
+    // As many penalties per unit of the section-scale novelty of timbre across the middle of a
+    // long blend (see ComputeBlendNovelty) above its median.
+    double blendBonus = 1.0;
     // With the count known, no track is shorter than this share of the mean track length.
     double minShareOfMean = 0.0;
     // How sharply a boundary's confidence falls as other places explain the mix about as well

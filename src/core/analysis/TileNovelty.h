@@ -25,6 +25,18 @@ std::vector<double> ComputeTileNovelty(const StandardFeatures& features,
                                        std::span<const std::size_t> dims, std::size_t hopsPerTile,
                                        std::size_t tiles, std::span<const std::uint8_t> skip = {});
 
+// The same comparison with the middle of a long blend in mind: while two tracks overlap, the
+// tiles hold both, so the tiles next to t on either side are alike and the plain novelty is low
+// in the middle of the blend and highest at its edges. Here the novelty is averaged over
+// sides laid `gaps[k]` hops away from t on both sides (the tiles before end at t - gap, those
+// after start at t + gap): a gap of at least half the blend compares the tracks' own sound,
+// and only at the middle of the blend do the most gaps do so, so the mean peaks there
+// (and at a hard cut, where every gap does). Divided by its median, as ComputeTileNovelty.
+std::vector<double> ComputeBlendNovelty(const StandardFeatures& features,
+                                        std::span<const std::size_t> dims, std::size_t hopsPerTile,
+                                        std::size_t tiles, std::span<const std::size_t> gaps,
+                                        std::span<const std::uint8_t> skip = {});
+
 // The feature columns of StandardFeatures that describe timbre and level, and those that
 // describe the pitch classes (the key and the harmony).
 std::vector<std::size_t> TimbreColumns(const StandardFeatures& features);

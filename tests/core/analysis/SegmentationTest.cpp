@@ -218,3 +218,45 @@ TEST(Segmentation, PlacementsRankTheOtherPlacesOfABoundary) {
 }
 
 } // namespace
+
+namespace {
+
+// One table of costs over every candidate serves every setting and every subset of the
+// candidates: the same choices as the costs computed for that call alone.
+TEST(Segmentation, OneTableOfCostsServesEverySubsetOfTheCandidates) {
+    const sundrel::SegmentCost cost(ThreeSegments());
+    const auto candidates = EveryTenth();
+    const sundrel::PointCosts table(cost, candidates);
+    ASSERT_EQ(table.Points().size(), candidates.size() + 2);
+    EXPECT_EQ(table.Points().front(), 0u);
+    EXPECT_EQ(table.Points().back(), 300u);
+    EXPECT_EQ(table.IndexOf(100), 10u);
+    EXPECT_EQ(table.IndexOf(105), table.Points().size());
+    EXPECT_DOUBLE_EQ(table.At(10, 22), cost(100, 220));
+    EXPECT_DOUBLE_EQ(table.At(0, 30), cost(0, 300));
+
+    // Every third candidate, one off the table (it is not cut at), and bonuses.
+    std::vector<std::size_t> subset;
+    std::vector<double> bonus;
+    for (std::size_t i = 0; i < candidates.size(); i += 3) {
+        subset.push_back(candidates[i]);
+        bonus.push_back(i == 9 ? 60.0 : 0.0);
+    }
+    const std::vector<std::size_t> onTable = subset;
+    const std::vector<double> onTableBonus = bonus;
+    subset.insert(subset.begin() + 2, 65);
+    bonus.insert(bonus.begin() + 2, 1e6);
+    for (std::size_t count = 1; count <= 3; ++count) {
+        const sundrel::LengthPrior prior{300.0 / static_cast<double>(count + 1), 20.0};
+        EXPECT_EQ(sundrel::SegmentWithCount(table, subset, bonus, count, 20, prior),
+                  sundrel::SegmentWithCount(cost, onTable, onTableBonus, count, 20, prior))
+            << count;
+    }
+    for (const double penalty : {5.0, 50.0, 500.0}) {
+        EXPECT_EQ(sundrel::SegmentWithPenalty(table, subset, bonus, penalty, 20),
+                  sundrel::SegmentWithPenalty(cost, onTable, onTableBonus, penalty, 20))
+            << penalty;
+    }
+}
+
+} // namespace

@@ -12,7 +12,8 @@ namespace {
 TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
     sundrel::SuggestTuning t;
     sundrel::ParseTuning("penalty=14,length-prior=0.5,novelty-bonus=1,sudden-bonus=2,"
-                         "tile-bonus=5,key-bonus=6,tempo-bonus=0.25,min-share=0.34,silence-mix=3,"
+                         "tile-bonus=5,key-bonus=6,tempo-bonus=0.25,blend-bonus=1.5,"
+                         "min-share=0.34,silence-mix=3,"
                          "silence-evidence=0.7,"
                          "sharpness=4",
                          t);
@@ -23,6 +24,7 @@ TEST(SuggestTuning, ReadsEveryNameAndRefusesWholeOnABadPart) {
     EXPECT_DOUBLE_EQ(t.tileBonus, 5.0);
     EXPECT_DOUBLE_EQ(t.keyBonus, 6.0);
     EXPECT_DOUBLE_EQ(t.tempoBonus, 0.25);
+    EXPECT_DOUBLE_EQ(t.blendBonus, 1.5);
     EXPECT_DOUBLE_EQ(t.minShareOfMean, 0.34);
     EXPECT_DOUBLE_EQ(t.silenceMixFactor, 3.0);
     EXPECT_DOUBLE_EQ(t.silenceEvidence, 0.7);

@@ -91,6 +91,46 @@ TEST(TileNovelty, SkippedHopsAreNoChangeOfMusic) {
     EXPECT_GT(most(sundrel::ComputeTileNovelty(g, timbre, 8, 10, skip)), 3.0 * skipped);
 }
 
+// While two tracks overlap the mix sounds like neither (a third sound for the length of the
+// blend): the plain novelty marks the blend's edges and sags in its middle; the blend novelty
+// holds its height across the whole blend, the middle included. At a hard cut both mark the
+// cut.
+TEST(TileNovelty, BlendNoveltyHoldsUpInTheMiddleOfALongBlend) {
+    const std::vector<double> a = Direction(1);
+    const std::vector<double> both = Direction(9);
+    const std::vector<double> b = Direction(2);
+    // 600 hops of 8-hop tiles, ten a side; the blend runs from hop 200 to 264.
+    const auto blended = Parts(600, {{0, a}, {200, both}, {264, b}});
+    const auto timbre = sundrel::TimbreColumns(blended);
+    const std::vector<std::size_t> gaps{0, 16, 32, 48};
+    const auto plain = sundrel::ComputeTileNovelty(blended, timbre, 8, 10);
+    const auto blend = sundrel::ComputeBlendNovelty(blended, timbre, 8, 10, gaps);
+    ASSERT_EQ(blend.size(), 600u);
+    const std::size_t top = Highest(blend);
+    EXPECT_GE(top, 200u);
+    EXPECT_LE(top, 264u);
+    EXPECT_GT(blend[232], 0.9 * blend[top]);
+    EXPECT_GT(blend[232], 3.0);
+    EXPECT_LT(plain[232], 0.75 * plain[Highest(plain)]);
+
+    const auto cut = Parts(600, {{0, a}, {300, b}});
+    EXPECT_NEAR(
+        static_cast<double>(Highest(sundrel::ComputeBlendNovelty(cut, timbre, 8, 10, gaps))), 300.0,
+        2.0);
+    // One gap of 0 is the plain novelty; no gaps, no comparison.
+    EXPECT_EQ(sundrel::ComputeBlendNovelty(blended, timbre, 8, 10, std::vector<std::size_t>{0}),
+              plain);
+    EXPECT_TRUE(sundrel::ComputeBlendNovelty(blended, timbre, 8, 10, {}) ==
+                std::vector<double>(600, 0.0));
+    // A side needs two tiles beyond its gap: nothing within 48 + 16 hops of either end.
+    const auto far =
+        sundrel::ComputeBlendNovelty(blended, timbre, 8, 10, std::vector<std::size_t>{48});
+    EXPECT_EQ(far[63], 0.0);
+    EXPECT_NE(far[64], 0.0);
+    EXPECT_NE(far[600 - 64], 0.0);
+    EXPECT_EQ(far[600 - 63], 0.0);
+}
+
 TEST(TileNovelty, ComparesOnlyTheColumnsAsked) {
     // Only the pitch classes change (a new key over the same timbre).
     std::vector<double> a = Direction(3);
