@@ -18,6 +18,7 @@
 #include <random>
 #include <span>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -26,6 +27,16 @@ namespace benchio {
 [[noreturn]] inline void Die(const std::string& what) {
     std::perror(what.c_str());
     std::exit(1);
+}
+
+// The load average of the machine, printed beside the timings: the ratios are only comparable
+// between runs under a similar load.
+inline void PrintLoad(const char* when) {
+    double load[3] = {};
+    if (::getloadavg(load, 3) == 3) {
+        std::printf("load average %s: %.2f %.2f %.2f (%u cores)\n", when, load[0], load[1], load[2],
+                    std::thread::hardware_concurrency());
+    }
 }
 
 // The seconds since `since`.
