@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -37,6 +38,14 @@ inline void PrintLoad(const char* when) {
         std::printf("load average %s: %.2f %.2f %.2f (%u cores)\n", when, load[0], load[1], load[2],
                     std::thread::hardware_concurrency());
     }
+}
+
+// The processor seconds this process has used so far, all its threads together. On a machine
+// other work shares, wall times stretch with the load; processor times much less.
+inline double CpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
 // The seconds since `since`.

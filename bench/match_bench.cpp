@@ -1,6 +1,9 @@
 // Matching track files in a mix, as a ratio against decoding the same files (the mix and every
 // candidate) once to mono at the analysis rate, measured in the same run. Decoding is the floor:
-// the match decodes each file once and does all its other work on top.
+// the match decodes each file once and does all its other work on top. Each pass is timed on
+// the wall clock and in processor seconds (all threads together): on a shared machine the
+// wall ratio follows the load, the processor ratio hardly, and processor seconds / cores is
+// about the wall time the pass needs on cores of its own.
 //
 // Usage: match_bench [MIX.wav TRACKS]   (default: the two-hour mix of scripts/make-match-mixes
 //                                        --hours2, else its --long or --small mix, under
@@ -21,6 +24,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using benchio::CpuSeconds;
 using benchio::PrintLoad;
 using benchio::Seconds;
 
@@ -55,6 +59,7 @@ int main(int argc, char** argv) {
     PrintLoad("before");
     // The floor: every file decoded once, one after the other, as a single thread would.
     const auto decodeStart = std::chrono::steady_clock::now();
+    const double decodeCpuStart = CpuSeconds();
     double audioSeconds = 0.0;
     for (const fs::path& file : std::vector<fs::path>{mix}) {
         audioSeconds += double(sundrel::DecodeMono(file, sundrel::kMatchRate).size());
@@ -66,19 +71,23 @@ int main(int argc, char** argv) {
         }
     }
     const double decode = Seconds(decodeStart);
+    const double decodeCpu = CpuSeconds() - decodeCpuStart;
     std::printf("mix: %s, %zu candidates, %.0f min of audio\n", mix.c_str(), files.size(),
                 audioSeconds / sundrel::kMatchRate / 60.0);
-    std::printf("decoding every file once (1 thread): %7.2f s\n", decode);
+    std::printf("decoding every file once (1 thread): %7.2f s  (processor %7.2f s)\n", decode,
+                decodeCpu);
     for (const unsigned threads : {1u, 2u}) {
         sundrel::MatchOptions options;
         options.threads = threads;
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = CpuSeconds();
         const sundrel::MatchResult result = sundrel::MatchTracks(mix, files, options);
         const double elapsed = Seconds(start);
-        std::printf("match, %u thread%s:                  %7.2f s  = %5.2f x decoding  (%zu "
-                    "plays)\n",
-                    threads, threads == 1 ? " " : "s", elapsed, elapsed / decode,
-                    result.layout.plays.size());
+        const double cpu = CpuSeconds() - cpuStart;
+        std::printf("match, %u thread%s:                  %7.2f s  (processor %7.2f s)  = %5.2f x "
+                    "decoding, processor %5.2f x  (%zu plays)\n",
+                    threads, threads == 1 ? " " : "s", elapsed, cpu, elapsed / decode,
+                    cpu / decodeCpu, result.layout.plays.size());
     }
     PrintLoad("after ");
     return 0;
