@@ -13,11 +13,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <span>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -26,6 +28,24 @@ namespace benchio {
 [[noreturn]] inline void Die(const std::string& what) {
     std::perror(what.c_str());
     std::exit(1);
+}
+
+// The load average of the machine, printed beside the timings: the ratios are only comparable
+// between runs under a similar load.
+inline void PrintLoad(const char* when) {
+    double load[3] = {};
+    if (::getloadavg(load, 3) == 3) {
+        std::printf("load average %s: %.2f %.2f %.2f (%u cores)\n", when, load[0], load[1], load[2],
+                    std::thread::hardware_concurrency());
+    }
+}
+
+// The processor seconds this process has used so far, all its threads together. On a machine
+// other work shares, wall times stretch with the load; processor times much less.
+inline double CpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
 // The seconds since `since`.

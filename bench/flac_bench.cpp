@@ -160,6 +160,7 @@ double BusiestShare(std::vector<sundrel::TrackSpan> plan, unsigned workers) {
 
 using benchio::Clear;
 using benchio::Median;
+using benchio::PrintLoad;
 
 fs::path WorkFolder(int argc, char** argv) {
     const bool given = argc > 1 && argv[1][0] != '\0';
@@ -173,14 +174,6 @@ fs::path WorkFolder(int argc, char** argv) {
         Die(tmpl);
     }
     return tmpl;
-}
-
-void PrintLoad(const char* when) {
-    double load[3] = {};
-    if (::getloadavg(load, 3) == 3) {
-        std::printf("load average %s: %.2f %.2f %.2f (%u cores)\n", when, load[0], load[1], load[2],
-                    std::thread::hardware_concurrency());
-    }
 }
 
 } // namespace
