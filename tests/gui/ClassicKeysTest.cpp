@@ -141,8 +141,7 @@ class ClassicKeysTest : public QObject {
         Window w;
         QVERIFY(w.Shown());
         const auto mix = w.Mix(5.0, kSmall);
-        w.Pick(mix);
-        w.dlg.Command(ids::kCmdOpen)->trigger();
+        w.RunWith(ids::kCmdOpen, mix);
         const QStringList filters = w.prompt.filters.value(0).split(QStringLiteral(";;"));
         QCOMPARE(filters.value(0), QStringLiteral("Sundrel (*.sdr)"));
         QCOMPARE(filters.size(), 2);

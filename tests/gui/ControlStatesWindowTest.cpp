@@ -6,11 +6,8 @@
 
 #include "support/Window.h"
 
-#include "core/project/ProjectFile.h"
-
 #include <QAction>
 #include <QComboBox>
-#include <fstream>
 
 namespace ids = sundrel::gui::ids;
 
@@ -41,25 +38,14 @@ void Click(Window& w, int id) {
     Button(w.dlg, id)->click();
 }
 
-// A project of percentage markers; without a mix, the version 1 layout that names none.
 std::filesystem::path WriteProject(Window& w, const char* name, const std::filesystem::path& mix,
                                    const std::vector<float>& percents) {
-    std::vector<sundrel::Marker> markers;
-    for (const float percent : percents) {
-        markers.push_back(sundrel::PercentMarker(percent));
-    }
-    fixture::Bytes bytes = sundrel::EncodeProject(mix.string(), markers);
-    if (mix.empty()) {
-        bytes.erase(bytes.begin() + 6, bytes.begin() + 266); // no path field
-        bytes[5] = std::byte{1};
-    }
-    fixture::WriteFile(w.dir / name, bytes);
+    fixture::WriteFile(w.dir / name, ProjectBytes(mix, percents));
     return w.dir / name;
 }
 
 void Open(Window& w, const std::filesystem::path& project) {
-    w.Pick(project);
-    w.dlg.Command(ids::kCmdOpen)->trigger();
+    w.RunWith(ids::kCmdOpen, project);
 }
 
 } // namespace
@@ -169,18 +155,16 @@ class ControlStatesWindowTest : public QObject {
         Window w;
         QVERIFY(w.Load(60.0, kSmall));
         const std::string labels = "10.000000\t10.000000\tOne\n20.000000\t20.000000\tTwo\n";
-        std::ofstream(w.dir / "labels.txt") << labels;
+        fixture::WriteText(w.dir / "labels.txt", labels);
         Click(w, ids::kPlay);
-        w.Pick(w.dir / "labels.txt");
-        w.dlg.Command(ids::kCmdImportLabels)->trigger();
+        w.RunWith(ids::kCmdImportLabels, w.dir / "labels.txt");
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
         QCOMPARE(Controls(w).left(4), QStringLiteral("0011"));
 
         Window idle;
         QVERIFY(idle.Load(60.0, kSmall));
-        std::ofstream(idle.dir / "labels.txt") << labels;
-        idle.Pick(idle.dir / "labels.txt");
-        idle.dlg.Command(ids::kCmdImportLabels)->trigger();
+        fixture::WriteText(idle.dir / "labels.txt", labels);
+        idle.RunWith(ids::kCmdImportLabels, idle.dir / "labels.txt");
         QCOMPARE(idle.dlg.Session().Markers().Count(), std::size_t{3});
         QCOMPARE(Controls(idle).left(5), QStringLiteral("11001"));
     }

@@ -70,19 +70,6 @@ class DesktopTest : public QObject {
     // Each case starts from the defaults.
     void init() { QSettings(QStringLiteral("Sundrel"), QStringLiteral("Sundrel")).clear(); }
 
-    void settingsLiveInTheTemporaryConfigFolder() {
-        // TempConfig.cpp pointed XDG_CONFIG_HOME here before the application started.
-        const QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-        QVERIFY(!home.isEmpty());
-        QVERIFY(home != QDir::home().filePath(QStringLiteral(".config")));
-        {
-            AppSettings settings;
-            settings.SetZoomSpan(30.0);
-            settings.Sync();
-        }
-        QVERIFY(QFileInfo::exists(home + QStringLiteral("/Sundrel/Sundrel.conf")));
-    }
-
     void settingsRoundTrip() {
         sundrel::app::Preferences prefs;
         prefs.outputDevice = "ALSA: USB Audio (hw:1,0)";
@@ -181,8 +168,7 @@ class DesktopTest : public QObject {
             Window w;
             QVERIFY(w.dlg.OpenPath(mix));
             AddMarkerAt(w.dlg, 10.0f);
-            w.Pick(project);
-            w.dlg.Command(ids::kCmdSaveAs)->trigger();
+            w.RunWith(ids::kCmdSaveAs, project);
             QVERIFY(std::filesystem::exists(project));
         }
         const auto disguised = files / "mix.sdr"; // a mix named like a project

@@ -97,8 +97,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.prompt.filters, QList<QString>{QStringLiteral("Windows PCM (*.wav)")});
         QVERIFY(!dlg.Session().IsLoaded());
 
-        w.Pick(mix);
-        dlg.Command(ids::kCmdLoadWave)->trigger();
+        w.RunWith(ids::kCmdLoadWave, mix);
         QVERIFY(w.prompt.messages.isEmpty());
         QCOMPARE(dlg.Session().WavePath(), mix);
         QCOMPARE(Label(dlg, ids::kDuration)->text(), QStringLiteral("0:01:00.000"));
@@ -131,8 +130,7 @@ class MainWindowTest : public QObject {
         fixture::WriteFile(bad, fixture::Bytes(100, std::byte{'x'}));
 
         for (const auto& path : {bad, w.dir / "missing.wav"}) {
-            w.Pick(path);
-            w.dlg.Command(ids::kCmdLoadWave)->trigger();
+            w.RunWith(ids::kCmdLoadWave, path);
             QCOMPARE(w.prompt.messages.size(), 1);
             QVERIFY(w.prompt.LastText().contains(QString::fromStdString(path.string())));
             QCOMPARE(w.prompt.messages[0].icon, ScriptedPrompt::Icon::Stop);

@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <fstream>
 
 namespace ids = sundrel::gui::ids;
 using namespace sundrel::test;
@@ -43,10 +42,6 @@ const char* const kMixxxCue = "REM DATE 2026-12-05\n"
                               "    PERFORMER \"Moby\"\n"
                               "    INDEX 01 00:41:74\n";
 
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 struct Placed {
     std::int64_t frame;
     std::string title;
@@ -65,18 +60,9 @@ std::vector<Placed> Placement(const CSundrelDlg& dlg) {
     return placed;
 }
 
-QString Cell(const CTrackTable* table, int row, int column) {
-    const QTableWidgetItem* item = table->item(row, column);
-    return item != nullptr ? item->text() : QString();
-}
-
-// The status line under the track table in full (the label itself may shorten the file name).
-const QLabel* StatusLabel(const CSundrelDlg& dlg) {
-    return dlg.findChild<QLabel*>(QStringLiteral("statusLine"));
-}
+// The status line's first sentence, without what follows in brackets.
 QString Status(const CSundrelDlg& dlg) {
-    const QLabel* label = StatusLabel(dlg);
-    return label->toolTip().section(QLatin1Char('\n'), 0, 0).section(QStringLiteral(" ("), 0, 0);
+    return StatusText(dlg).section(QLatin1Char('\n'), 0, 0).section(QStringLiteral(" ("), 0, 0);
 }
 
 // 60 s with markers at 5 s and 20 s (the second named).
@@ -101,7 +87,7 @@ class MarkerFilesWindowTest : public QObject {
         LoadMarkedMix(w);
         const std::vector<Placed> before = Placement(w.dlg);
         const std::filesystem::path cue = w.dir / "mix.cue";
-        WriteText(cue, kMixxxCue);
+        fixture::WriteText(cue, kMixxxCue);
 
         // The question comes first; Cancel changes nothing.
         w.Pick(cue);
@@ -113,19 +99,17 @@ class MarkerFilesWindowTest : public QObject {
         QVERIFY(Placement(w.dlg) == before);
         QVERIFY(Status(w.dlg).startsWith(QStringLiteral("Loaded mix.wav"))); // unchanged
 
-        w.Pick(cue);
-        w.dlg.Command(ids::kCmdImportCue)->trigger(); // answered Replace
+        w.RunWith(ids::kCmdImportCue, cue); // answered Replace
         QVERIFY(w.prompt.messages.isEmpty());
         QCOMPARE(w.prompt.startFolders.last(), QString::fromStdString(w.dir.Path().string()));
         // Where the markers land and the mix's names: MarkerImportTest, MixSessionImportTest.
-        const std::vector<Placed> imported = Placement(w.dlg);
-        QCOMPARE(imported.size(), std::size_t{3});
+        QCOMPARE(Placement(w.dlg).size(), std::size_t{3});
         // The list box, the table and the status follow.
         QCOMPARE(MarkerBox(w.dlg)->count(), 3);
         const CTrackTable* table = w.dlg.TrackTable();
         QCOMPARE(table->rowCount(), 3);
-        QCOMPARE(Cell(table, 1, CTrackTable::kStart), QStringLiteral("0:00:12.493"));
-        QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Porcelain"));
+        QCOMPARE(Cell(w.dlg, 1, CTrackTable::kStart), QStringLiteral("0:00:12.493"));
+        QCOMPARE(Cell(w.dlg, 2, CTrackTable::kTitle), QStringLiteral("Porcelain"));
         QCOMPARE(Status(w.dlg), QStringLiteral("3 tracks from mix.cue"));
         // The overview labels each marker with the number of the track it starts, as the
         // table numbers it.
@@ -133,20 +117,16 @@ class MarkerFilesWindowTest : public QObject {
         QCOMPARE(drawn.size(), std::size_t{2});
         QVERIFY(drawn[0].label.startsWith(QStringLiteral("2 ")));
         QCOMPARE(drawn[1].label, QStringLiteral("3 Porcelain"));
-        const QLabel* status = StatusLabel(w.dlg);
+        const QLabel* status = StatusLine(w.dlg);
         QVERIFY2(status->fontMetrics().horizontalAdvance(status->text()) <= status->width(),
                  qPrintable(status->text()));
         QVERIFY(status->text().startsWith(QStringLiteral("3 tracks")));
         QVERIFY(w.dlg.windowTitle().contains(QLatin1Char('*')));
         QVERIFY(Button(w.dlg, ids::kSplit)->isEnabled());
 
-        // Edit > Undo brings back the markers and the table; Redo the import.
+        // Edit > Undo brings back the table (the markers and names: MixSessionImportTest).
         w.dlg.Command(ids::kCmdUndo)->trigger();
-        QVERIFY(Placement(w.dlg) == before);
-        QCOMPARE(table->rowCount(), 3);
-        QCOMPARE(Cell(table, 2, CTrackTable::kTitle), QStringLiteral("Kept"));
-        w.dlg.Command(ids::kCmdRedo)->trigger();
-        QVERIFY(Placement(w.dlg) == imported);
+        QCOMPARE(Cell(w.dlg, 2, CTrackTable::kTitle), QStringLiteral("Kept"));
     }
 
     void aBadFileOrAMismatchChangesNothing() {
@@ -167,8 +147,7 @@ class MarkerFilesWindowTest : public QObject {
         for (const Case& c : cases) {
             Window w;
             LoadMarkedMix(w);
-            const std::vector<Placed> before = Placement(w.dlg);
-            WriteText(w.dir / c.name, c.text);
+            fixture::WriteText(w.dir / c.name, c.text);
             w.Pick(w.dir / c.name);
             w.dlg
                 .Command(c.kind == MarkerFileKind::Cue      ? ids::kCmdImportCue
@@ -177,8 +156,7 @@ class MarkerFilesWindowTest : public QObject {
                 ->trigger();
             QVERIFY2(w.prompt.LastText().contains(c.expected), qPrintable(w.prompt.LastText()));
             QCOMPARE(w.prompt.messages.last().icon, sundrel::gui::Prompt::Icon::Stop);
-            QVERIFY(Placement(w.dlg) == before);
-            QCOMPARE(w.dlg.TrackTable()->rowCount(), 3);
+            QCOMPARE(w.dlg.TrackTable()->rowCount(), 3); // (nothing changed: MixSessionImportTest)
             QVERIFY(Status(w.dlg).startsWith(QStringLiteral("Loaded mix.wav"))); // unchanged
         }
     }
@@ -188,7 +166,7 @@ class MarkerFilesWindowTest : public QObject {
         QVERIFY(w.Load(60.0, kSmall));
         std::string text = kMixxxCue;
         text.replace(text.find("\"mix.wav\""), 9, "\"C:\\Music\\friday.wav\"");
-        WriteText(w.dir / "friday.cue", text);
+        fixture::WriteText(w.dir / "friday.cue", text);
         w.Pick(w.dir / "friday.cue");
         w.prompt.choices.enqueue(1); // Cancel
         w.dlg.Command(ids::kCmdImportCue)->trigger();
@@ -198,8 +176,7 @@ class MarkerFilesWindowTest : public QObject {
                  qPrintable(w.prompt.questions[0].text));
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{1});
         // Used anyway: no second question (the mix had no markers to replace).
-        w.Pick(w.dir / "friday.cue");
-        w.dlg.Command(ids::kCmdImportCue)->trigger();
+        w.RunWith(ids::kCmdImportCue, w.dir / "friday.cue");
         QCOMPARE(w.prompt.questions.size(), 2);
         QCOMPARE(w.dlg.Session().Markers().Count(), std::size_t{3});
     }
@@ -239,31 +216,27 @@ class MarkerFilesWindowTest : public QObject {
     void aPastedListWithoutTimesNamesTheMarkersOrSaysBothCounts() {
         Window w;
         LoadMarkedMix(w); // three tracks: 0 s, 5 s, 20 s
-        const std::vector<Placed> before = Placement(w.dlg);
         Paste(w, QStringLiteral("Artist A - First\nArtist B - Second\n"));
         QVERIFY2(w.prompt.LastText().contains(
                      QStringLiteral("the list names 2 tracks, but the markers make 3 tracks")),
                  qPrintable(w.prompt.LastText()));
-        QVERIFY(Placement(w.dlg) == before);
         QVERIFY(w.prompt.questions.isEmpty()); // names alone replace no marker: no question
 
         Paste(w, QStringLiteral("Artist A - First\nArtist B - Second\nThird\n"));
         QCOMPARE(w.prompt.messages.size(), 1);
         QCOMPARE(Status(w.dlg), QStringLiteral("Named 3 tracks from the pasted tracklist"));
-        QCOMPARE(Cell(w.dlg.TrackTable(), 1, CTrackTable::kTitle), QStringLiteral("Second"));
-        w.dlg.Command(ids::kCmdUndo)->trigger();
-        QVERIFY(Placement(w.dlg) == before);
+        QCOMPARE(Cell(w.dlg, 1, CTrackTable::kTitle), QStringLiteral("Second"));
     }
 
-    // Edit > Shift Markers...: every marker but the start moves by the seconds typed, as one
-    // undo step; a shift out of the mix says why and moves nothing.
+    // Edit > Shift Markers...: the seconds typed (with a decimal comma too) reach the session,
+    // which moves every marker but the start as one undo step (MixSessionImportTest); a shift
+    // out of the mix is said.
     void shiftMarkersMovesAllButTheStart() {
         Window w;
         QVERIFY(w.Load(60.0, kSmall));
         sundrel::MixSession& session = w.dlg.Session();
         session.AddAtFrame(10 * kRate, "A", "");
         session.AddAtFrame(25 * kRate, "B", "");
-        const std::vector<Placed> before = Placement(w.dlg);
         auto* shift = w.dlg.findChild<QAction*>(QStringLiteral("actionShiftMarkers"));
         QVERIFY(shift != nullptr);
         w.prompt.texts.enqueue({QStringLiteral("-1,5")});
@@ -275,9 +248,6 @@ class MarkerFilesWindowTest : public QObject {
         shift->trigger();
         QVERIFY2(w.prompt.LastText().contains(QStringLiteral("track 3 would start at or after")),
                  qPrintable(w.prompt.LastText()));
-        QCOMPARE(Placement(w.dlg).back().frame, 23 * kRate + kRate / 2);
-        w.dlg.Command(ids::kCmdUndo)->trigger();
-        QVERIFY(Placement(w.dlg) == before);
     }
 
     void exportsWriteTheMarkersToTheChosenFile() {
@@ -316,8 +286,7 @@ class MarkerFilesWindowTest : public QObject {
             QCOMPARE(sundrel::ReadMarkerFile(out, c.kind).tracks.size(), std::size_t{3});
         }
         // A file that cannot be written: the message names it, the status stays.
-        w.Pick(w.dir / "missing" / "x.cue");
-        w.dlg.Command(ids::kCmdExportCue)->trigger();
+        w.RunWith(ids::kCmdExportCue, w.dir / "missing" / "x.cue");
         QVERIFY2(w.prompt.LastText().contains(QStringLiteral("x.cue")),
                  qPrintable(w.prompt.LastText()));
         QVERIFY(!std::filesystem::exists(w.dir / "missing"));
@@ -331,7 +300,7 @@ class MarkerFilesWindowTest : public QObject {
         Window w;
         std::filesystem::create_directories(w.dir / "sets");
         const std::filesystem::path mix = w.Mix(60.0, kSmall, "sets/mix.wav");
-        WriteText(w.dir / "sets" / "mix.cue", kMixxxCue);
+        fixture::WriteText(w.dir / "sets" / "mix.cue", kMixxxCue);
         // As the command line, a drop and Open Recent open it: by its kind.
         QVERIFY(w.dlg.OpenPath(w.dir / "sets" / "mix.cue"));
         QCOMPARE(w.dlg.Session().WavePath(), mix);
@@ -342,20 +311,19 @@ class MarkerFilesWindowTest : public QObject {
         // Import > Cue Sheet without a mix does the same; a sheet naming a missing file or
         // none is reported and nothing is loaded.
         Window fresh;
-        WriteText(w.dir / "gone.cue", std::string(kMixxxCue).replace(
-                                          std::string(kMixxxCue).find("mix.wav"), 7, "gone.wav"));
-        fresh.Pick(w.dir / "gone.cue");
-        fresh.dlg.Command(ids::kCmdImportCue)->trigger();
+        fixture::WriteText(
+            w.dir / "gone.cue",
+            std::string(kMixxxCue).replace(std::string(kMixxxCue).find("mix.wav"), 7, "gone.wav"));
+        fresh.RunWith(ids::kCmdImportCue, w.dir / "gone.cue");
         QVERIFY2(fresh.prompt.LastText().contains(QStringLiteral("gone.wav, which is not there")),
                  qPrintable(fresh.prompt.LastText()));
         QVERIFY(!fresh.dlg.Session().IsLoaded());
         std::string noFile = kMixxxCue;
         noFile.erase(noFile.find("FILE"), std::string("FILE \"mix.wav\" WAVE\n").size());
-        WriteText(w.dir / "sets" / "nofile.cue", noFile);
+        fixture::WriteText(w.dir / "sets" / "nofile.cue", noFile);
         QVERIFY(!fresh.dlg.OpenCueSheet(w.dir / "sets" / "nofile.cue"));
         QVERIFY(fresh.prompt.LastText().contains(QStringLiteral("names no audio file")));
-        fresh.Pick(w.dir / "sets" / "mix.cue");
-        fresh.dlg.Command(ids::kCmdImportCue)->trigger();
+        fresh.RunWith(ids::kCmdImportCue, w.dir / "sets" / "mix.cue");
         QCOMPARE(fresh.dlg.Session().WavePath(), mix);
         QCOMPARE(fresh.dlg.Session().Markers().Count(), std::size_t{3});
         QCOMPARE(Status(fresh.dlg), QStringLiteral("3 tracks from mix.cue"));

@@ -11,7 +11,6 @@
 
 #include <QProgressDialog>
 #include <QSettings>
-#include <algorithm>
 #include <cmath>
 
 namespace ids = sundrel::gui::ids;
@@ -20,41 +19,6 @@ using namespace sundrel::test;
 namespace {
 
 constexpr std::uint32_t kRate = 8000;
-
-void WriteMono(const std::filesystem::path& path, const std::vector<float>& x) {
-    fixture::Bytes audio;
-    for (const float v : x) {
-        const auto s = static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 0.999f) * 32767));
-        fixture::Put16(audio, static_cast<std::uint16_t>(s));
-    }
-    fixture::WriteFile(path, fixture::CanonicalWav({1, 1, kRate, 16}, audio));
-}
-
-// Alpha plays from its start to mix second 40, Bravo (3 % fast, from its second 5) to 85,
-// then 15 s of music that is none of the files. Charlie is in the folder but never plays.
-struct PlayedSet {
-    std::filesystem::path mix;
-    std::filesystem::path tracks;
-
-    explicit PlayedSet(const std::filesystem::path& dir)
-        : mix(dir / "mix.wav"), tracks(dir / "tracks") {
-        std::filesystem::create_directories(tracks / "more");
-        const auto alpha = matchtest::Score(60.0, 41);
-        const auto bravo = matchtest::Score(60.0, 42);
-        WriteMono(tracks / "Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate));
-        WriteMono(tracks / "more/Bravo.wav", matchtest::RenderAll(bravo, 60.0, kRate));
-        WriteMono(tracks / "Charlie.wav",
-                  matchtest::RenderAll(matchtest::Score(60.0, 43), 60.0, kRate));
-        std::vector<float> m;
-        matchtest::Render(alpha, 0.0, 40.0, 1.0, true, 0.0, 1.0, kRate, m);
-        m.resize(40 * kRate, 0.0f);
-        matchtest::Render(bravo, 5.0, 50.0, 1.03, true, 40.0, 0.7, kRate, m);
-        m.resize(85 * kRate, 0.0f);
-        matchtest::Render(matchtest::Score(15.0, 77), 0.0, 15.0, 1.0, true, 85.0, 0.8, kRate, m);
-        m.resize(100 * kRate, 0.0f);
-        WriteMono(mix, m);
-    }
-};
 
 // Runs File > Match Tracks... to its end; false when it did not finish in time.
 bool Matched(Window& w) {
@@ -71,11 +35,6 @@ bool Matched(Window& w) {
                           nullptr;
                },
                5000);
-}
-
-QString Cell(const Window& w, int row, int column) {
-    const QTableWidgetItem* item = w.dlg.TrackTable()->item(row, column);
-    return item ? item->text() : QString();
 }
 
 std::vector<std::string> Titles(const Window& w) {
@@ -139,7 +98,7 @@ class MatchWindowTest : public QObject {
     void folderNamesTheTracksInTheTableAndTheOverview() {
         Window w;
         QVERIFY(w.Shown());
-        const PlayedSet set(w.dir.Path());
+        const matchtest::PlayedSet set(w.dir.Path(), true); // unknown music from 85 s
         QVERIFY(w.dlg.LoadWaveFile(set.mix));
         w.dlg.Session().AddAtFrame(20 * kRate, "typed");
         QVERIFY(w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
@@ -159,11 +118,11 @@ class MatchWindowTest : public QObject {
         QCOMPARE(Entries(MarkerBox(w.dlg)),
                  (QStringList{QStringLiteral("List Marker--"), QStringLiteral("Marker 1"),
                               QStringLiteral("Marker 2")}));
-        QCOMPARE(Cell(w, 1, CTrackTable::kTitle), QStringLiteral("Bravo"));
+        QCOMPARE(Cell(w.dlg, 1, CTrackTable::kTitle), QStringLiteral("Bravo"));
         QVERIFY(!w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
-        QCOMPARE(Cell(w, 0, CTrackTable::kFile), QStringLiteral("Alpha.wav"));
-        QCOMPARE(Cell(w, 1, CTrackTable::kFile), QStringLiteral("Bravo.wav"));
-        QCOMPARE(Cell(w, 2, CTrackTable::kFile), QStringLiteral("unknown"));
+        QCOMPARE(Cell(w.dlg, 0, CTrackTable::kFile), QStringLiteral("Alpha.wav"));
+        QCOMPARE(Cell(w.dlg, 1, CTrackTable::kFile), QStringLiteral("Bravo.wav"));
+        QCOMPARE(Cell(w.dlg, 2, CTrackTable::kFile), QStringLiteral("unknown"));
         QVERIFY(w.dlg.TrackTable()
                     ->item(1, CTrackTable::kFile)
                     ->toolTip()
@@ -193,14 +152,14 @@ class MatchWindowTest : public QObject {
         QCOMPARE(overview->Plays()[1].title, QStringLiteral("Bravo"));
         QCOMPARE(overview->Unknown().size(), std::size_t{1});
         QVERIFY(!w.dlg.TrackTable()->isColumnHidden(CTrackTable::kFile));
-        QCOMPARE(Cell(w, 1, CTrackTable::kFile), QStringLiteral("Bravo.wav"));
-        QCOMPARE(Cell(w, 2, CTrackTable::kFile), QStringLiteral("unknown"));
+        QCOMPARE(Cell(w.dlg, 1, CTrackTable::kFile), QStringLiteral("Bravo.wav"));
+        QCOMPARE(Cell(w.dlg, 2, CTrackTable::kFile), QStringLiteral("unknown"));
     }
 
     void refusalsAndCancelKeepTheMarkers() {
         Window w;
         QVERIFY(w.Shown());
-        const PlayedSet set(w.dir.Path());
+        const matchtest::PlayedSet set(w.dir.Path(), true); // unknown music from 85 s
         QVERIFY(w.dlg.LoadWaveFile(set.mix));
         w.dlg.Session().AddAtFrame(20 * kRate, "typed");
         const auto kept = std::vector<std::string>{"", "typed"};

@@ -83,8 +83,7 @@ class SessionWindowTest : public QObject {
             QVERIFY(w.Shown());
             QVERIFY(w.Load(10.0));
             w.AddAt(5.0f);
-            w.Pick(w.dir / "set.sdr");
-            w.dlg.Command(ids::kCmdSaveAs)->trigger();
+            w.RunWith(ids::kCmdSaveAs, w.dir / "set.sdr");
             QCOMPARE(w.dlg.windowTitle(), QStringLiteral("set.sdr - Sundrel"));
             w.AddAt(7.5f);
             QCOMPARE(w.dlg.windowTitle(), QStringLiteral("set.sdr* - Sundrel"));

@@ -6,8 +6,6 @@
 #include "gui/view/WaveViewCtrl.h"
 #include "support/Window.h"
 
-#include "core/project/ProjectFile.h"
-
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -26,14 +24,6 @@ using sundrel::test::Window;
 using namespace sundrel::test;
 
 namespace {
-
-fixture::Bytes Project(const std::filesystem::path& wav, const std::vector<float>& percents) {
-    std::vector<sundrel::Marker> markers;
-    for (const float percent : percents) {
-        markers.push_back(sundrel::PercentMarker(percent));
-    }
-    return sundrel::EncodeProject(wav.string(), markers);
-}
 
 // What an Open that fails must leave exactly as it was.
 struct Snapshot {
@@ -79,9 +69,7 @@ class SplitProjectWindowTest : public QObject {
         QVERIFY(w.prompt.questions[0].text.contains(QStringLiteral("track02.wav")));
         // Said in the status line, not in a box to dismiss.
         QVERIFY(w.prompt.messages.isEmpty());
-        QVERIFY(w.dlg.findChild<QLabel*>(QStringLiteral("statusLine"))
-                    ->toolTip()
-                    .startsWith(QStringLiteral("Wrote 3 tracks")));
+        QVERIFY(StatusText(w.dlg).startsWith(QStringLiteral("Wrote 3 tracks")));
         QCOMPARE(Label(w.dlg, ids::kSplitStatus)->text(), QStringLiteral("Finished Split"));
         // The window cut at its markers (25 % and 70 %, as PlanTracks aligns them); the core
         // tests check the bytes of the tracks.
@@ -150,32 +138,28 @@ class SplitProjectWindowTest : public QObject {
         Window saved;
         const auto mix = saved.Mix(10.0);
         QVERIFY(saved.dlg.LoadWaveFile(mix));
-        saved.Pick(saved.dir / "one.sdr");
-        saved.dlg.Command(ids::kCmdSaveAs)->trigger();
+        saved.RunWith(ids::kCmdSaveAs, saved.dir / "one.sdr");
         saved.AddAt(2.55f);
         saved.AddAt(6.0f);
-        saved.Pick(saved.dir / "three.sdr");
-        saved.dlg.Command(ids::kCmdSaveAs)->trigger();
-        saved.Pick(saved.dir / "no" / "such.sdr");
-        saved.dlg.Command(ids::kCmdSaveAs)->trigger();
+        saved.RunWith(ids::kCmdSaveAs, saved.dir / "three.sdr");
+        saved.RunWith(ids::kCmdSaveAs, saved.dir / "no" / "such.sdr");
         QCOMPARE(saved.prompt.filters[0], QStringLiteral("Sundrel (*.sdr)"));
         QCOMPARE(saved.prompt.suffixes[0], QStringLiteral("sdr"));
         QCOMPARE(saved.prompt.messages.last().icon, ScriptedPrompt::Icon::Stop);
         QVERIFY(saved.prompt.LastText().contains(QStringLiteral("such.sdr")));
-        QVERIFY(fixture::ReadFile(saved.dir / "one.sdr") == Project(mix, {0.0f}));
-        QVERIFY(fixture::ReadFile(saved.dir / "three.sdr") == Project(mix, {0.0f, 25.5f, 60.0f}));
+        QVERIFY(fixture::ReadFile(saved.dir / "one.sdr") == ProjectBytes(mix, {0.0f}));
+        QVERIFY(fixture::ReadFile(saved.dir / "three.sdr") ==
+                ProjectBytes(mix, {0.0f, 25.5f, 60.0f}));
 
         // Opened in a fresh window: the mix, the view of its first two seconds, the markers;
         // one marker leaves Split off.
         Window w;
         CSundrelDlg& dlg = w.dlg;
-        w.Pick(saved.dir / "one.sdr");
-        dlg.Command(ids::kCmdOpen)->trigger();
+        w.RunWith(ids::kCmdOpen, saved.dir / "one.sdr");
         QCOMPARE(Entries(MarkerBox(dlg)), QStringList{"List Marker--"});
         QCOMPARE(w.Enabled({ids::kSplit, ids::kPlay}), QStringLiteral("01"));
         dlg.Session().SetPosition(5.0f);
-        w.Pick(saved.dir / "three.sdr");
-        dlg.Command(ids::kCmdOpen)->trigger();
+        w.RunWith(ids::kCmdOpen, saved.dir / "three.sdr");
         QVERIFY(w.prompt.messages.isEmpty());
         QCOMPARE(dlg.Session().Wave()->m_strPath, mix);
         QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.5f, 60.0f}));
@@ -192,8 +176,7 @@ class SplitProjectWindowTest : public QObject {
         // Opening while playing ends the playback of the mix being replaced first.
         dlg.OnPlay();
         QVERIFY(dlg.Session().IsPlaying());
-        w.Pick(saved.dir / "three.sdr");
-        dlg.Command(ids::kCmdOpen)->trigger();
+        w.RunWith(ids::kCmdOpen, saved.dir / "three.sdr");
         QVERIFY(!dlg.Session().IsPlayerActive());
         QVERIFY(Button(dlg, ids::kPlay)->isEnabled());
     }
@@ -225,11 +208,10 @@ class SplitProjectWindowTest : public QObject {
             w.prompt.files.enqueue(shown(folder / "set\xe9.sdr"));
             w.dlg.Command(ids::kCmdSaveAs)->trigger();
             QVERIFY2(w.prompt.messages.isEmpty(), qPrintable(w.prompt.LastText()));
-            QVERIFY(fixture::ReadFile(folder / "set\xe9.sdr") == Project(mix, {0.0f, 50.0f}));
+            QVERIFY(fixture::ReadFile(folder / "set\xe9.sdr") == ProjectBytes(mix, {0.0f, 50.0f}));
 
             Button(w.dlg, ids::kSplit)->click(); // into the folder offered, the mix's
-            const QString status =
-                w.dlg.findChild<QLabel*>(QStringLiteral("statusLine"))->toolTip();
+            const QString status = StatusText(w.dlg);
             QVERIFY2(status.startsWith(QStringLiteral("Wrote 2 tracks")), qPrintable(status));
             QVERIFY(std::filesystem::exists(folder / "track02.wav"));
 
@@ -245,7 +227,7 @@ class SplitProjectWindowTest : public QObject {
     void aFailedOpenChangesNothing() {
         Window w;
         const auto mix = w.Mix(10.0);
-        const fixture::Bytes good = Project(mix, {0.0f, 30.0f, 40.0f});
+        const fixture::Bytes good = ProjectBytes(mix, {0.0f, 30.0f, 40.0f});
         fixture::Bytes future = good;
         future[5] = std::byte{3}; // version
         const struct {
@@ -254,8 +236,8 @@ class SplitProjectWindowTest : public QObject {
             const char* text;
             const char* caption;
         } cases[] = {
-            {"moved.sdr", Project(w.dir / "moved.wav", {0.0f, 30.0f}), "Wave file doesn't exist",
-             "error"},
+            {"moved.sdr", ProjectBytes(w.dir / "moved.wav", {0.0f, 30.0f}),
+             "Wave file doesn't exist", "error"},
             // Every damaged file takes this way (which are damaged: ProjectFileTest).
             {"future.sdr", future, "future.sdr", "Sundrel"},
         };
@@ -284,10 +266,7 @@ class SplitProjectWindowTest : public QObject {
     void versionOneReplacesOnlyTheMarkers() {
         Window w;
         const auto v1 = w.dir / "old.sdr";
-        fixture::Bytes bytes = Project("", {0.0f, 10.0f, 20.0f});
-        bytes.erase(bytes.begin() + 6, bytes.begin() + 266); // version 1 has no path field
-        bytes[5] = std::byte{1};
-        fixture::WriteFile(v1, bytes);
+        fixture::WriteFile(v1, ProjectBytes("", {0.0f, 10.0f, 20.0f}));
         // With a mix, its view stays (which markers, on which mix: MixSessionTest).
         QVERIFY(w.Load(10.0));
         w.AddAt(5.0f);
@@ -304,9 +283,8 @@ class SplitProjectWindowTest : public QObject {
 
     void openingAShortMixWarnsAndShowsABlankView() {
         Window w;
-        fixture::WriteFile(w.dir / "short.sdr", Project(w.Mix(1.5), {0.0f}));
-        w.Pick(w.dir / "short.sdr");
-        w.dlg.Command(ids::kCmdOpen)->trigger();
+        fixture::WriteFile(w.dir / "short.sdr", ProjectBytes(w.Mix(1.5), {0.0f}));
+        w.RunWith(ids::kCmdOpen, w.dir / "short.sdr");
         QCOMPARE(w.prompt.messages.size(), 1);
         QCOMPARE(w.prompt.LastText(),
                  QStringLiteral("The period of time view chosen is not valid"));

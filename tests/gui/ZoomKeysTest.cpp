@@ -8,6 +8,7 @@
 #include "gui/view/WaveViewCtrl.h"
 #include "support/Window.h"
 
+#include <QGroupBox>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -293,6 +294,9 @@ class ZoomKeysTest : public QObject {
         const QRect overview = w.dlg.Overview()->geometry();
         const QPoint split = Button(w.dlg, ids::kSplit)->pos();
         const QPoint play = Button(w.dlg, ids::kPlay)->pos();
+        auto* transport = w.dlg.findChild<QGroupBox*>(QStringLiteral("grpPlay"));
+        const int transportWidth = transport->width();
+        const int sliderWidth = Slider(w.dlg)->width();
         w.dlg.resize(minimum + QSize(300, 200));
         QCOMPARE(w.dlg.ViewFrameRect().width(), view.width() + 300);
         QCOMPARE(w.dlg.Overview()->width(), overview.width() + 300);
@@ -303,6 +307,10 @@ class ZoomKeysTest : public QObject {
         QCOMPARE(Button(w.dlg, ids::kSplit)->pos(),
                  split + QPoint(300, w.dlg.ViewFrameRect().height() - view.height()));
         QCOMPARE(Button(w.dlg, ids::kPlay)->pos().x(), play.x());
+        // The transport's frame and its slider stretch, still holding the position label.
+        QCOMPARE(transport->width(), transportWidth + 300);
+        QCOMPARE(Slider(w.dlg)->width(), sliderWidth + 300);
+        QVERIFY(transport->geometry().contains(Label(w.dlg, ids::kPosition)->geometry()));
         // The view draws its window at the new size.
         QVERIFY(w.dlg.WaveView()->WaitRendered(5000));
         QCOMPARE(w.dlg.WaveView()->CachedImage().width(), w.dlg.WaveView()->ClientRect().width());

@@ -1,4 +1,3 @@
-#include "core/analysis/Signals.h"
 #include "core/cli/CliRunner.h"
 #include "core/match/SynthMusic.h"
 #include "support/WavFixture.h"
@@ -20,36 +19,12 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kRate = 8000;
 
-void WriteMono(const fs::path& path, const std::vector<float>& x) {
-    std::vector<std::int16_t> pcm;
-    for (const float v : x) {
-        pcm.push_back(static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 0.999f) * 32767)));
-    }
-    fixture::WriteFile(path, fixture::CanonicalWav(fixture::Format{1, 1, kRate, 16},
-                                                   analysistest::Pcm16Bytes(pcm)));
-}
-
-// Alpha plays from its start to mix second 40, then Bravo (3 % fast, from its second 5) to
-// the end; Charlie is a candidate that never plays.
-struct PlayedSet {
+// The played set without music past Bravo, in a folder of its own.
+struct Folder {
     fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    fs::path tracks = dir / "tracks";
-
-    PlayedSet() {
-        fs::create_directories(tracks / "more");
-        const auto alpha = matchtest::Score(60.0, 41);
-        const auto bravo = matchtest::Score(60.0, 42);
-        const auto charlie = matchtest::Score(60.0, 43);
-        WriteMono(tracks / "Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate));
-        WriteMono(tracks / "more/Bravo.wav", matchtest::RenderAll(bravo, 60.0, kRate));
-        WriteMono(tracks / "Charlie.wav", matchtest::RenderAll(charlie, 60.0, kRate));
-        std::vector<float> m;
-        matchtest::Render(alpha, 0.0, 40.0, 1.0, true, 0.0, 1.0, kRate, m);
-        m.resize(40 * kRate, 0.0f); // a hard cut at 40 s
-        matchtest::Render(bravo, 5.0, 50.0, 1.03, true, 40.0, 0.7, kRate, m);
-        WriteMono(mix, m);
-    }
+};
+struct PlayedSet : Folder, matchtest::PlayedSet {
+    PlayedSet() : matchtest::PlayedSet(dir.Path(), false) {}
 };
 
 TEST(CliMatch, ListsThePlaysOfTheFilesThatPlayOnly) {
@@ -109,9 +84,9 @@ TEST(CliMatch, SuggestsBoundariesWhereNoFilePlays) {
     fixture::TempDir dir;
     fs::create_directories(dir / "tracks");
     const auto alpha = matchtest::Score(60.0, 41);
-    WriteMono(dir / "tracks/Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate));
-    WriteMono(dir / "tracks/Delta.wav",
-              matchtest::RenderAll(matchtest::Score(60.0, 44), 60.0, kRate));
+    matchtest::WriteMono(dir / "tracks/Alpha.wav", matchtest::RenderAll(alpha, 60.0, kRate), kRate);
+    matchtest::WriteMono(dir / "tracks/Delta.wav",
+                         matchtest::RenderAll(matchtest::Score(60.0, 44), 60.0, kRate), kRate);
     std::vector<float> m;
     matchtest::Render(alpha, 0.0, 40.0, 1.0, true, 0.0, 1.0, kRate, m);
     m.resize(40 * kRate, 0.0f);
@@ -119,7 +94,7 @@ TEST(CliMatch, SuggestsBoundariesWhereNoFilePlays) {
     m.resize(122 * kRate, 0.0f);
     matchtest::Render(matchtest::Score(78.0, 52), 0.0, 78.0, 1.0, true, 122.0, 0.6, kRate, m);
     m.resize(200 * kRate, 0.0f);
-    WriteMono(dir / "mix.wav", m);
+    matchtest::WriteMono(dir / "mix.wav", m, kRate);
 
     auto r =
         RunCli({"match", (dir / "mix.wav").string(), "--tracks-from", (dir / "tracks").string()});

@@ -5,6 +5,7 @@
 // with the key kept (times alone scaled).
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 namespace matchtest {
@@ -27,5 +28,20 @@ void Render(const std::vector<Note>& score, double from, double to, double ratio
 
 // The whole score at its own speed.
 std::vector<float> RenderAll(const std::vector<Note>& score, double seconds, std::uint32_t rate);
+
+// Writes `x` as a 16-bit mono WAV file at `rate`, clipped to full scale.
+void WriteMono(const std::filesystem::path& path, const std::vector<float>& x, std::uint32_t rate);
+
+// The DJ's files and a mix that plays some of them, mono at 8000 Hz, written into `dir`:
+// Alpha plays from its start to mix second 40, then Bravo (3 % fast, from its second 5) after
+// a hard cut, to about 83.7 s; Charlie is among the files but never plays. `unknownTail` adds
+// 15 s of music that none of the files holds from 85 s on (the mix then ends at 100 s).
+struct PlayedSet {
+    static constexpr std::uint32_t kRate = 8000;
+    std::filesystem::path mix;    // dir/mix.wav
+    std::filesystem::path tracks; // dir/tracks: Alpha.wav, more/Bravo.wav, Charlie.wav
+
+    PlayedSet(const std::filesystem::path& dir, bool unknownTail);
+};
 
 } // namespace matchtest

@@ -3,8 +3,10 @@
 // What the widget tests share: mixes written into a temporary folder, a main window answered
 // by a ScriptedPrompt, and helpers for the marker list, menus and modal dialogs.
 
+#include "core/project/ProjectFile.h"
 #include "gui/app/ControlIds.h"
 #include "gui/app/SundrelDlg.h"
+#include "gui/view/TrackTable.h"
 #include "support/ScriptedPrompt.h"
 #include "support/WavFixture.h"
 
@@ -65,6 +67,21 @@ inline QMenu* Menu(const CSundrelDlg& dlg, const char* name) {
     return dlg.findChild<QMenu*>(QString::fromLatin1(name));
 }
 
+// The status line under the track table, and all it says (the label may shorten its text; its
+// tool tip holds the whole).
+inline QLabel* StatusLine(const CSundrelDlg& dlg) {
+    return dlg.findChild<QLabel*>(QStringLiteral("statusLine"));
+}
+inline QString StatusText(const CSundrelDlg& dlg) {
+    return StatusLine(dlg)->toolTip();
+}
+
+// A cell of the track table, empty where there is none.
+inline QString Cell(const CSundrelDlg& dlg, int row, int column) {
+    const QTableWidgetItem* item = dlg.TrackTable()->item(row, column);
+    return item != nullptr ? item->text() : QString();
+}
+
 // The markers' percentages (0 for a marker of a frame alone).
 inline std::vector<float> Percents(const CSundrelDlg& dlg) {
     std::vector<float> percents;
@@ -72,6 +89,21 @@ inline std::vector<float> Percents(const CSundrelDlg& dlg) {
         percents.push_back(marker.percent.value_or(0.0f));
     }
     return percents;
+}
+
+// A project of percentage markers for `mix`; with no mix, the version 1 layout that names none.
+inline fixture::Bytes ProjectBytes(const std::filesystem::path& mix,
+                                   const std::vector<float>& percents) {
+    std::vector<Marker> markers;
+    for (const float percent : percents) {
+        markers.push_back(PercentMarker(percent));
+    }
+    fixture::Bytes bytes = EncodeProject(mix.string(), markers);
+    if (mix.empty()) {
+        bytes.erase(bytes.begin() + 6, bytes.begin() + 266); // no path field
+        bytes[5] = std::byte{1};
+    }
+    return bytes;
 }
 
 // A percentage marker at `seconds`, as Add Marker makes it, without its questions.
@@ -128,6 +160,11 @@ struct Window {
     // The answer to the next file dialog.
     void Pick(const std::filesystem::path& path) {
         prompt.files.enqueue(QString::fromStdString(path.string()));
+    }
+    // Runs `command` with `path` as the answer to its file dialog.
+    void RunWith(int command, const std::filesystem::path& path) {
+        Pick(path);
+        dlg.Command(command)->trigger();
     }
     // Add Marker with the position at `seconds`.
     void AddAt(float seconds) {
