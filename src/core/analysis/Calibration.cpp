@@ -16,12 +16,8 @@ using Point = std::pair<double, double>; // score, confidence
 // and unknown apart, each block at the lower end of its share's interval, lowered where the
 // fit promised more than a package it had not seen gave), rounded. Between knots the
 // confidence is interpolated; outside them it is the nearest knot's.
-constexpr std::array<Point, 6> kTransitionKnown{{{0.547, 0.467},
-                                                 {0.623, 0.467},
-                                                 {0.718, 0.642},
-                                                 {0.772, 0.697},
-                                                 {0.868, 0.743},
-                                                 {0.905, 0.762}}};
+constexpr std::array<Point, 4> kTransitionKnown{
+    {{0.498, 0.554}, {0.852, 0.750}, {0.863, 0.750}, {0.876, 0.750}}};
 constexpr std::array<Point, 7> kTransitionUnknown{{{0.206, 0.253},
                                                    {0.272, 0.320},
                                                    {0.436, 0.488},
