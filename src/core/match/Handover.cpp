@@ -45,6 +45,11 @@ constexpr double kSilence = 1e-9;
 constexpr std::size_t kBassBands = 3;
 constexpr double kSwapSeconds = 2.0;
 constexpr double kKilled = 0.1;
+// A sweep: the lower bands (below 500 Hz), which a low-pass closing on the outgoing track
+// leaves to the end of the blend, and the share of their relative level that the upper bands
+// must fall under (6 dB) for the track to count as swept.
+constexpr std::size_t kLowBands = 6;
+constexpr double kSwept = 0.5;
 
 float ToFloat(float x) {
     return x;
@@ -108,7 +113,8 @@ using Eq = std::array<double, kLevelBands>;
 // inverse of the mix's mean power in it. Only the lowest `bands` bands where given.
 Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const float> outFile,
           const Eq& outEq, const TrackPlay& in, std::span<const float> inFile, const Eq& inEq,
-          std::int64_t first, const std::vector<double>& weight, std::size_t bands = kLevelBands) {
+          std::int64_t first, const std::vector<double>& weight, std::size_t bands = kLevelBands,
+          std::size_t lowest = 0) {
     double aa = 0, bb = 0, ab = 0, am = 0, bm = 0, sa = 0, sb = 0, sm = 0;
     const auto frames = std::int64_t(mix.size() / kLevelBands);
     for (std::int64_t m = first; m < first + kWindow; ++m) {
@@ -118,7 +124,7 @@ Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const floa
         const float* x = mix.data() + std::size_t(m) * kLevelBands;
         const float* a = FileRow(outFile, out, m);
         const float* b = FileRow(inFile, in, m);
-        for (std::size_t k = 0; k < bands; ++k) {
+        for (std::size_t k = lowest; k < bands; ++k) {
             const double w = weight[k];
             const double av = a ? a[k] * outEq[k] * w : 0.0;
             const double bv = b ? b[k] * inEq[k] * w : 0.0;
@@ -369,8 +375,9 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         EqOf(mix, outLine, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
     const Eq inEq =
         EqOf(mix, inLine, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
-    std::vector<double> centre, gOut, gIn, outShare, inShare, bassOut, bassIn;
+    std::vector<double> centre, gOut, gIn, outShare, inShare, bassOut, bassIn, lowOut, lowIn;
     std::vector<double> powerOut, powerIn, powerMix, bassPowerOut, bassPowerIn, bassPowerMix;
+    std::vector<double> lowPowerOut, lowPowerIn, lowPowerMix, highOut;
     for (std::int64_t m = first; m <= last; m += kStep) {
         const Gains g = Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight);
         centre.push_back((double(m) + kWindow / 2.0) * kMatchFrameSeconds);
@@ -388,6 +395,16 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         bassPowerOut.push_back(bass.outPower);
         bassPowerIn.push_back(bass.inPower);
         bassPowerMix.push_back(bass.mixPower);
+        const Gains low =
+            Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight, kLowBands);
+        lowOut.push_back(low.out);
+        lowIn.push_back(low.in);
+        lowPowerOut.push_back(low.outPower);
+        lowPowerIn.push_back(low.inPower);
+        lowPowerMix.push_back(low.mixPower);
+        const Gains high = Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight,
+                               kLevelBands, kLowBands);
+        highOut.push_back(high.out);
     }
     // Where a file is all but silent against the mix (its own fade-out under the other
     // track, a bass line gone), a gain cannot be read from it: the fit divides the mix by next
@@ -456,6 +473,37 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         }
         return count > 0 ? sum / count : 0.0;
     };
+    // A low-pass sweep on the outgoing track takes its upper bands out while its lower ones
+    // still follow the fade, and one gain across all bands reads that as the track fading
+    // early. Where the outgoing track's upper bands, relative to their level alone, hold less
+    // than kSwept of what its lower bands hold between the two crossings, the lower bands'
+    // crossing is the middle.
+    {
+        std::vector<double> aloneLowOut, aloneLowIn, aloneHighOut;
+        for (std::size_t i = 0; i < centre.size(); ++i) {
+            if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
+                aloneLowOut.push_back(lowOut[i]);
+                aloneHighOut.push_back(highOut[i]);
+            }
+            if (centre[i] > aloneInFrom && centre[i] < aloneInFrom + kReferenceSeconds) {
+                aloneLowIn.push_back(lowIn[i]);
+            }
+        }
+        const double refLowOut = Median(aloneLowOut);
+        const double refLowIn = Median(aloneLowIn);
+        const double refHighOut = Median(aloneHighOut);
+        if (found.middle && refLowOut > 0.0 && refLowIn > 0.0 && refHighOut > 0.0) {
+            silence(lowOut, refLowOut, lowPowerOut, lowPowerMix);
+            silence(lowIn, refLowIn, lowPowerIn, lowPowerMix);
+            const double full = *found.middle;
+            const double low = splitAt(lowOut, refLowOut, lowIn, refLowIn).value_or(full);
+            const double lowHeld = mean(lowOut, full - 1.0, low + 1.0) / refLowOut;
+            const double highHeld = mean(highOut, full - 1.0, low + 1.0) / refHighOut;
+            if (low > full && highHeld < kSwept * lowHeld) {
+                found.middle = low;
+            }
+        }
+    }
     bool swapped = false;
     {
         std::vector<double> aloneBassOut, aloneBassIn;

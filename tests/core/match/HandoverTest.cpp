@@ -187,6 +187,21 @@ TEST(FindHandover, ALowPassSweepKeepsTheMiddle) {
     EXPECT_NEAR(*h.middle, 40.0, 1.0);
 }
 
+// The DJ's full sweep: A's low-pass closes from above the band to 150 Hz over the blend, so
+// its upper half-octaves are gone well before the middle while its bass still follows the
+// fade. A track losing its highs is not read as fading early: the middle stays where the
+// levels cross, in a blend of edges kept and of edges skipped.
+TEST(FindHandover, AFullSweepDoesNotReadAsAnEarlyFade) {
+    const Blend skipped(20.0, 15.0, 1.0, LowPass{16000.0, 150.0});
+    const Handover h = skipped.Find(Play(0.0, 45.0, 0.0), Play(35.0, 90.0, 20.0));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.5);
+    const Blend edges(0.0, 0.0, 1.0, LowPass{16000.0, 150.0});
+    const Handover e = edges.Find(Play(0.0, 45.0, 0.0), Play(35.0, 90.0, 5.0));
+    ASSERT_TRUE(e.middle);
+    EXPECT_NEAR(*e.middle, 40.0, 0.5);
+}
+
 // A ends on the 15 s that B begins with (a shared loop), and the mix cuts from A's end to
 // B's second 15: B's landmarks already match from mix second 35. Neither track fades, so
 // the handover is a cut at 50 s, not a 15-s blend.
