@@ -46,9 +46,11 @@ constexpr std::size_t kBassBands = 3;
 constexpr double kSwapSeconds = 2.0;
 constexpr double kKilled = 0.1;
 // A sweep: the lower bands (below 500 Hz), which a low-pass closing on the outgoing track
-// leaves to the end of the blend, and the share of their relative level that the upper bands
-// must fall under (6 dB) for the track to count as swept.
+// leaves to the end of the blend, the top bands (from 1.4 kHz), which it has taken out by the
+// middle, and the share of the lower bands' relative level that the top bands must fall
+// under (6 dB) for the track to count as swept.
 constexpr std::size_t kLowBands = 6;
+constexpr std::size_t kTopBand = 9;
 constexpr double kSwept = 0.5;
 
 float ToFloat(float x) {
@@ -403,7 +405,7 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         lowPowerIn.push_back(low.inPower);
         lowPowerMix.push_back(low.mixPower);
         const Gains high = Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight,
-                               kLevelBands, kLowBands);
+                               kLevelBands, kTopBand);
         highOut.push_back(high.out);
     }
     // Where a file is all but silent against the mix (its own fade-out under the other
@@ -475,9 +477,9 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     };
     // A low-pass sweep on the outgoing track takes its upper bands out while its lower ones
     // still follow the fade, and one gain across all bands reads that as the track fading
-    // early. Where the outgoing track's upper bands, relative to their level alone, hold less
-    // than kSwept of what its lower bands hold between the two crossings, the lower bands'
-    // crossing is the middle.
+    // early. Where the lower bands cross later and the outgoing track's top bands, relative to
+    // their level alone, hold less than kSwept of what its lower bands hold between the two
+    // crossings, the lower bands' crossing is the middle.
     {
         std::vector<double> aloneLowOut, aloneLowIn, aloneHighOut;
         for (std::size_t i = 0; i < centre.size(); ++i) {
