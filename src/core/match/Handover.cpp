@@ -112,7 +112,7 @@ using Eq = std::array<double, kLevelBands>;
 
 // Non-negative least squares of the mix's spectra over `kWindow` frames from `first` as
 // gOut * out + gIn * in (each file's spectra through its Eq), each band weighted by the
-// inverse of the mix's mean power in it. Only the lowest `bands` bands where given.
+// inverse of the mix's mean power in it. Only bands `lowest` to `bands` - 1 count.
 Gains Fit(std::span<const float> mix, const TrackPlay& out, std::span<const float> outFile,
           const Eq& outEq, const TrackPlay& in, std::span<const float> inFile, const Eq& inEq,
           std::int64_t first, const std::vector<double>& weight, std::size_t bands = kLevelBands,
@@ -364,8 +364,6 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     const double latest = std::max(in.start, out.end) + kSearchSeconds;
     const double aloneOutTo = std::min(in.start, std::max(inBegins, earliest));
     const double aloneInFrom = std::max(out.end, std::min(outEnds, latest));
-    // The mix's EQ of each track where it plays alone: without it, a band the DJ turned up
-    // in one track is explained as the other track playing softly.
     // Each line set right where its track plays alone, next to the blend.
     const int outLag =
         LineLag(mix, out, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
@@ -373,6 +371,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         LineLag(mix, in, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
     const TrackPlay outLine = Relined(out, outLag);
     const TrackPlay inLine = Relined(in, inLag);
+    // The mix's EQ of each track where it plays alone: without it, a band the DJ turned up
+    // in one track is explained as the other track playing softly.
     const Eq outEq =
         EqOf(mix, outLine, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
     const Eq inEq =

@@ -40,9 +40,10 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
                       std::span<const float> inFile);
 
 // Whether two plays with a gap between them may still blend: the outgoing file, played on
-// along its line past the play's end (`outFileSeconds` long), still sounds where the
-// incoming play begins, or the incoming file, traced back along its line, has begun where
-// the outgoing play ends. Landmarks can miss a quiet or featureless outro or intro.
+// along its line past the play's end, has not reached its end (`outFileSeconds`, trailing
+// silence included) where the incoming play begins, or the incoming file, traced back along
+// its line, has begun where the outgoing play ends. Landmarks can miss a quiet or featureless
+// outro or intro; FindHandover then decides from the levels whether the tracks meet.
 bool LinesMeet(const TrackPlay& out, double outFileSeconds, const TrackPlay& in);
 
 } // namespace sundrel
