@@ -57,11 +57,11 @@ std::vector<double> PointBonus(std::span<const std::size_t> candidates,
 
 PointCosts::PointCosts(const SegmentCost& cost, std::span<const std::size_t> candidates)
     : m_nHops(cost.Hops()), m_points(CutPoints(candidates, cost.Hops())),
-      m_table(m_points.size() * m_points.size(), 0.0) {
+      m_table(m_points.size() * (m_points.size() - 1) / 2, 0.0) {
     const std::size_t p = m_points.size();
     for (std::size_t i = 0; i < p; ++i) {
         for (std::size_t j = i + 1; j < p; ++j) {
-            m_table[i * p + j] = cost(m_points[i], m_points[j]);
+            m_table[PairIndex(i, j, p)] = cost(m_points[i], m_points[j]);
         }
     }
 }
@@ -134,11 +134,12 @@ std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
     }
     const std::size_t p = points.size();
     // Segment costs between every two points at least `gap` apart (infinity otherwise).
-    std::vector<double> pair(p * p, kInf);
+    std::vector<double> pair(p * (p - 1) / 2, kInf);
     for (std::size_t i = 0; i < p; ++i) {
         for (std::size_t j = i + 1; j < p; ++j) {
             if (points[j] - points[i] >= gap) {
-                pair[i * p + j] = costs.At(index[i], index[j]) + prior(points[j] - points[i]);
+                pair[PairIndex(i, j, p)] =
+                    costs.At(index[i], index[j]) + prior(points[j] - points[i]);
             }
         }
     }
@@ -149,14 +150,14 @@ std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
     best.emplace_back(p, kInf);
     from.emplace_back(p, 0);
     for (std::size_t j = 1; j < p; ++j) {
-        best[0][j] = pair[j] - (j + 1 < p ? gain[j] : 0.0);
+        best[0][j] = pair[PairIndex(0, j, p)] - (j + 1 < p ? gain[j] : 0.0);
     }
     for (std::size_t k = 1; k <= count; ++k) {
         best.emplace_back(p, kInf);
         from.emplace_back(p, 0);
         for (std::size_t j = 1; j < p; ++j) {
             for (std::size_t i = 1; i < j; ++i) {
-                const double c = best[k - 1][i] + pair[i * p + j];
+                const double c = best[k - 1][i] + pair[PairIndex(i, j, p)];
                 if (c < best[k][j]) {
                     best[k][j] = c;
                     from[k][j] = i;

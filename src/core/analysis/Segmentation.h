@@ -31,6 +31,12 @@ class SegmentCost {
     std::vector<std::size_t> m_count; // hops counted, prefix
 };
 
+// Where the value for points i < j of p lies in a table that keeps only i < j, row by row:
+// half the memory of a square one (a 2-hour mix has thousands of points).
+inline std::size_t PairIndex(std::size_t i, std::size_t j, std::size_t p) {
+    return i * (2 * p - i - 1) / 2 + (j - i - 1);
+}
+
 // The cost of every segment between two cut points (0, the candidates, the end), computed once
 // for all: the segmentations read it, so that many settings of the bonuses, the prior and the
 // penalty share one table (each cost sums a log over every feature).
@@ -44,7 +50,9 @@ class PointCosts {
     // The index in Points() of the cut point at `hop`; Points().size() when there is none.
     std::size_t IndexOf(std::size_t hop) const;
     // The cost of the segment from point i to point j (i < j, indices of Points()).
-    double At(std::size_t i, std::size_t j) const { return m_table[i * m_points.size() + j]; }
+    double At(std::size_t i, std::size_t j) const {
+        return m_table[PairIndex(i, j, m_points.size())];
+    }
 
   private:
     std::size_t m_nHops;
