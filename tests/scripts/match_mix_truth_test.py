@@ -8,7 +8,7 @@ candidates must agree with each other. Exits 77 (skipped) without the music or n
     match_mix_truth_test.py REPO
 """
 import importlib.machinery
-import importlib.util
+import types
 import json
 import subprocess
 import sys
@@ -22,8 +22,8 @@ ENVELOPE = 441  # samples per envelope value: 10 ms at the mixes' rate
 def load(repo):
     loader = importlib.machinery.SourceFileLoader("mixes", str(repo / "scripts" /
                                                               "make-match-mixes"))
-    spec = importlib.util.spec_from_loader("mixes", loader)
-    module = importlib.util.module_from_spec(spec)
+    module = types.ModuleType("mixes")
+    module.__file__ = loader.path
     loader.exec_module(module)
     return module
 

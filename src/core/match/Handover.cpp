@@ -420,17 +420,27 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             }
         }
     };
-    std::vector<double> aloneOut, aloneIn;
-    for (std::size_t i = 0; i < centre.size(); ++i) {
-        if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
-            aloneOut.push_back(gOut[i]);
+    // A track's level alone: the median of `values` over the reference stretch where the
+    // outgoing track still plays alone (before the blend) or the incoming one already does.
+    const auto aloneLevel = [&centre](const std::vector<double>& values, bool outgoing,
+                                      double edge) {
+        std::vector<double> alone;
+        for (std::size_t i = 0; i < centre.size(); ++i) {
+            if (outgoing ? centre[i] < edge && centre[i] > edge - kReferenceSeconds
+                         : centre[i] > edge && centre[i] < edge + kReferenceSeconds) {
+                alone.push_back(values[i]);
+            }
         }
-        if (centre[i] > aloneInFrom && centre[i] < aloneInFrom + kReferenceSeconds) {
-            aloneIn.push_back(gIn[i]);
-        }
-    }
-    const double refOut = Median(aloneOut);
-    const double refIn = Median(aloneIn);
+        return Median(std::move(alone));
+    };
+    const auto aloneOut = [&](const std::vector<double>& values) {
+        return aloneLevel(values, true, aloneOutTo);
+    };
+    const auto aloneIn = [&](const std::vector<double>& values) {
+        return aloneLevel(values, false, aloneInFrom);
+    };
+    const double refOut = aloneOut(gOut);
+    const double refIn = aloneIn(gIn);
     if (refOut <= 0.0 || refIn <= 0.0) {
         return found;
     }
@@ -481,19 +491,9 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     // their level alone, hold less than kSwept of what its lower bands hold between the two
     // crossings, the lower bands' crossing is the middle.
     {
-        std::vector<double> aloneLowOut, aloneLowIn, aloneHighOut;
-        for (std::size_t i = 0; i < centre.size(); ++i) {
-            if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
-                aloneLowOut.push_back(lowOut[i]);
-                aloneHighOut.push_back(highOut[i]);
-            }
-            if (centre[i] > aloneInFrom && centre[i] < aloneInFrom + kReferenceSeconds) {
-                aloneLowIn.push_back(lowIn[i]);
-            }
-        }
-        const double refLowOut = Median(aloneLowOut);
-        const double refLowIn = Median(aloneLowIn);
-        const double refHighOut = Median(aloneHighOut);
+        const double refLowOut = aloneOut(lowOut);
+        const double refLowIn = aloneIn(lowIn);
+        const double refHighOut = aloneOut(highOut);
         if (found.middle && refLowOut > 0.0 && refLowIn > 0.0 && refHighOut > 0.0) {
             silence(lowOut, refLowOut, lowPowerOut, lowPowerMix);
             silence(lowIn, refLowIn, lowPowerIn, lowPowerMix);
@@ -508,17 +508,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     }
     bool swapped = false;
     {
-        std::vector<double> aloneBassOut, aloneBassIn;
-        for (std::size_t i = 0; i < centre.size(); ++i) {
-            if (centre[i] < aloneOutTo && centre[i] > aloneOutTo - kReferenceSeconds) {
-                aloneBassOut.push_back(bassOut[i]);
-            }
-            if (centre[i] > aloneInFrom && centre[i] < aloneInFrom + kReferenceSeconds) {
-                aloneBassIn.push_back(bassIn[i]);
-            }
-        }
-        const double refBassOut = Median(aloneBassOut);
-        const double refBassIn = Median(aloneBassIn);
+        const double refBassOut = aloneOut(bassOut);
+        const double refBassIn = aloneIn(bassIn);
         silence(bassOut, refBassOut, bassPowerOut, bassPowerMix);
         silence(bassIn, refBassIn, bassPowerIn, bassPowerMix);
         const std::optional<double> swap = refBassOut > 0.0 && refBassIn > 0.0
