@@ -409,16 +409,20 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         highOut.push_back(high.out);
     }
     // Where a file is all but silent against the mix (its own fade-out under the other
-    // track, a bass line gone), a gain cannot be read from it: the fit divides the mix by next
-    // to nothing. Where the track, at its gain alone (`reference`), would explain less than
-    // kQuiet of the mix's power, it is not heard: gain 0.
+    // track, a bass line gone, a quiet intro), a gain cannot be read from it: the fit divides
+    // the mix by next to nothing. Where the track, at its gain alone (`reference`), would
+    // explain less than kQuiet of the mix's power, it is not heard: gain 0, and the fits where
+    // that is so are marked, for the DJ's fader there is not known.
     const auto silence = [](std::vector<double>& gains, double reference,
                             const std::vector<double>& power, const std::vector<double>& mixPower) {
+        std::vector<char> unread(gains.size(), 0);
         for (std::size_t i = 0; i < gains.size(); ++i) {
             if (reference * power[i] < kQuiet * mixPower[i]) {
                 gains[i] = 0.0;
+                unread[i] = 1;
             }
         }
+        return unread;
     };
     // A track's level alone: the median of `values` over the reference stretch where the
     // outgoing track still plays alone (before the blend) or the incoming one already does.
@@ -444,18 +448,30 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     if (refOut <= 0.0 || refIn <= 0.0) {
         return found;
     }
-    silence(gOut, refOut, powerOut, powerMix);
-    silence(gIn, refIn, powerIn, powerMix);
+    const std::vector<char> outUnread = silence(gOut, refOut, powerOut, powerMix);
+    const std::vector<char> inUnread = silence(gIn, refIn, powerIn, powerMix);
     // The middle: the split of the fits that best has the outgoing track ahead before it and
-    // the incoming one after it.
+    // the incoming one after it. Where one track's gain cannot be read (its file all but silent
+    // there, as in a long quiet intro), the other's stands for both: an equal-power crossfade
+    // keeps the two relative gains summing to one. Counting the unread track as silent would
+    // put the middle where its file grows loud, not where the DJ's faders cross.
     const auto splitAt = [&centre](const std::vector<double>& outGain, double outRef,
-                                   const std::vector<double>& inGain,
-                                   double inRef) -> std::optional<double> {
+                                   const std::vector<char>& outUnknown,
+                                   const std::vector<double>& inGain, double inRef,
+                                   const std::vector<char>& inUnknown) -> std::optional<double> {
         std::vector<double> lead(centre.size());
         double total = 0.0;
         for (std::size_t i = 0; i < centre.size(); ++i) {
-            lead[i] =
-                std::clamp(inGain[i] / inRef, 0.0, 2.0) - std::clamp(outGain[i] / outRef, 0.0, 2.0);
+            double inLevel = std::clamp(inGain[i] / inRef, 0.0, 2.0);
+            double outLevel = std::clamp(outGain[i] / outRef, 0.0, 2.0);
+            if (inUnknown[i] && outUnknown[i]) {
+                inLevel = outLevel = 0.0;
+            } else if (inUnknown[i]) {
+                inLevel = std::max(0.0, 1.0 - outLevel);
+            } else if (outUnknown[i]) {
+                outLevel = std::max(0.0, 1.0 - inLevel);
+            }
+            lead[i] = inLevel - outLevel;
             total += lead[i];
         }
         double before = 0.0;
@@ -473,7 +489,7 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         }
         return std::nullopt;
     };
-    found.middle = splitAt(gOut, refOut, gIn, refIn);
+    found.middle = splitAt(gOut, refOut, outUnread, gIn, refIn, inUnread);
     const auto mean = [&centre](const std::vector<double>& values, double lo, double hi) {
         double sum = 0.0;
         int count = 0;
@@ -495,10 +511,13 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         const double refLowIn = aloneIn(lowIn);
         const double refHighOut = aloneOut(highOut);
         if (found.middle && refLowOut > 0.0 && refLowIn > 0.0 && refHighOut > 0.0) {
-            silence(lowOut, refLowOut, lowPowerOut, lowPowerMix);
-            silence(lowIn, refLowIn, lowPowerIn, lowPowerMix);
+            const std::vector<char> lowOutUnread =
+                silence(lowOut, refLowOut, lowPowerOut, lowPowerMix);
+            const std::vector<char> lowInUnread = silence(lowIn, refLowIn, lowPowerIn, lowPowerMix);
             const double full = *found.middle;
-            const double low = splitAt(lowOut, refLowOut, lowIn, refLowIn).value_or(full);
+            const double low =
+                splitAt(lowOut, refLowOut, lowOutUnread, lowIn, refLowIn, lowInUnread)
+                    .value_or(full);
             const double lowHeld = mean(lowOut, full - 1.0, low + 1.0) / refLowOut;
             const double highHeld = mean(highOut, full - 1.0, low + 1.0) / refHighOut;
             if (low > full && highHeld < kSwept * lowHeld) {
@@ -510,19 +529,25 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     {
         const double refBassOut = aloneOut(bassOut);
         const double refBassIn = aloneIn(bassIn);
-        silence(bassOut, refBassOut, bassPowerOut, bassPowerMix);
-        silence(bassIn, refBassIn, bassPowerIn, bassPowerMix);
-        const std::optional<double> swap = refBassOut > 0.0 && refBassIn > 0.0
-                                               ? splitAt(bassOut, refBassOut, bassIn, refBassIn)
-                                               : std::nullopt;
+        const std::vector<char> bassOutUnread =
+            silence(bassOut, refBassOut, bassPowerOut, bassPowerMix);
+        const std::vector<char> bassInUnread =
+            silence(bassIn, refBassIn, bassPowerIn, bassPowerMix);
+        const std::optional<double> swap =
+            refBassOut > 0.0 && refBassIn > 0.0
+                ? splitAt(bassOut, refBassOut, bassOutUnread, bassIn, refBassIn, bassInUnread)
+                : std::nullopt;
         if (swap) {
             const double x = *swap;
             const double lo = x - kSwapSeconds;
             const double hi = x + kSwapSeconds;
-            swapped = mean(bassIn, lo, x) <= kKilled * refBassIn &&
-                      mean(bassOut, x, hi) <= kKilled * refBassOut &&
-                      mean(bassOut, lo, x) > kKilled * refBassOut &&
-                      mean(bassIn, x, hi) > kKilled * refBassIn &&
+            // The bass levels are read from fits wholly on one side of the swap: a fit centred
+            // within half its window of it hears both tracks' bass.
+            const double half = 0.5 * kWindow * kMatchFrameSeconds;
+            swapped = mean(bassIn, lo - half, x - half) <= kKilled * refBassIn &&
+                      mean(bassOut, x + half, hi + half) <= kKilled * refBassOut &&
+                      mean(bassOut, lo - half, x - half) > kKilled * refBassOut &&
+                      mean(bassIn, x + half, hi + half) > kKilled * refBassIn &&
                       mean(gIn, lo, x) >= kAudible * refIn &&
                       mean(gOut, x, hi) >= kAudible * refOut;
             if (swapped) {
@@ -530,6 +555,29 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             }
         }
     }
+    // The share of the two tracks' relative gains (their faders, as far as the levels tell)
+    // that the outgoing (or incoming) track holds from lo to hi. Unlike the share of the mix it
+    // explains, it does not sink where the file fits the mix less well (a resampled or
+    // stretched play, a file heard through the DJ's EQ). A gain that cannot be read is taken
+    // as the rest of the other's, as for the middle.
+    const auto held = [&](bool outgoing, double lo, double hi) {
+        double sum = 0.0;
+        int count = 0;
+        for (std::size_t i = 0; i < centre.size(); ++i) {
+            if (centre[i] >= lo && centre[i] <= hi) {
+                double o = std::clamp(gOut[i] / refOut, 0.0, 2.0);
+                double n = std::clamp(gIn[i] / refIn, 0.0, 2.0);
+                if (outUnread[i] && !inUnread[i]) {
+                    o = std::max(0.0, 1.0 - n);
+                } else if (inUnread[i] && !outUnread[i]) {
+                    n = std::max(0.0, 1.0 - o);
+                }
+                sum += o + n > 0.0 ? (outgoing ? o : n) / (o + n) : 0.0;
+                ++count;
+            }
+        }
+        return count > 0 ? sum / count : 0.0;
+    };
     // The incoming track: the first fit from which kSteady fits in a row hear it.
     for (std::size_t i = 0; i + kSteady <= centre.size(); ++i) {
         if (centre[i] > in.start + kSearchSeconds) {
@@ -564,8 +612,10 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     // levels cross and the incoming one most of it just after, nothing fades.
     if (found.middle && !swapped) {
         const double x = *found.middle;
-        if (mean(outShare, x - kHoldFrom, x - kHoldTo) >= kHoldShare &&
-            mean(inShare, x + kHoldTo, x + kHoldFrom) >= kHoldShare) {
+        if ((mean(outShare, x - kHoldFrom, x - kHoldTo) >= kHoldShare &&
+             mean(inShare, x + kHoldTo, x + kHoldFrom) >= kHoldShare) ||
+            (held(true, x - kHoldFrom, x - kHoldTo) >= kHoldShare &&
+             held(false, x + kHoldTo, x + kHoldFrom) >= kHoldShare)) {
             found.inStart = x;
             found.outEnd = x;
             return found;

@@ -78,6 +78,11 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
     }
     FrameFft fft(kShortFft);
     std::vector<float> frame(kShortFft);
+    // File seconds per mix sample inside one short frame: a resampled play runs through its
+    // file `ratio` times as fast, pitch and all; a time-stretched one (key lock) keeps the
+    // file's pitch, so its short spectra match the file read at its own rate.
+    const double outStep = (out.keyLock ? 1.0 : out.ratio) / kMatchRate;
+    const double inStep = (in.keyLock ? 1.0 : in.ratio) / kMatchRate;
     std::vector<double> lead; // similarity to `out` minus similarity to `in`, every 2 ms
     for (std::int64_t at = first; at <= last; at += kShortHop) {
         const double seconds = double(at) / kMatchRate;
@@ -86,11 +91,11 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
         });
         const double outFile = out.FileAt(seconds);
         const Shape a = ShapeAt(fft, frame, [&](std::int64_t d) {
-            return SnippetSample(outTail, outFile + double(d) * out.ratio / kMatchRate);
+            return SnippetSample(outTail, outFile + double(d) * outStep);
         });
         const double inFile = in.FileAt(seconds);
         const Shape b = ShapeAt(fft, frame, [&](std::int64_t d) {
-            return SnippetSample(inHead, inFile + double(d) * in.ratio / kMatchRate);
+            return SnippetSample(inHead, inFile + double(d) * inStep);
         });
         lead.push_back(double(Similarity(m, a)) - double(Similarity(m, b)));
     }

@@ -36,6 +36,7 @@ TEST(RefineCut, FindsAHardCutWithinTenMilliseconds) {
         b.end = 30.0;
         b.offset = 30.0;
         b.ratio = 1.04;
+        b.keyLock = false; // resampled, pitch and all, as the mix below is made
         for (std::size_t i = 0; i < mix.size(); ++i) {
             const double t = double(i) / kMatchRate;
             if (i < cutFrame && t >= a.start) {
@@ -51,6 +52,45 @@ TEST(RefineCut, FindsAHardCutWithinTenMilliseconds) {
             EXPECT_NEAR(RefineCut(ToPcm(mix), guess, a, tail, b, head), cut, 0.010)
                 << "cut " << cut << " guess " << guess;
         }
+    }
+}
+
+// A played 8 % fast with its key kept (time-stretched), then a hard cut to A itself from
+// further on (the same track again): read at 1.08 times its speed, A's file would sound a
+// tone higher than the mix, and the other part of A, at the mix's pitch, would seem to play
+// before the cut.
+TEST(RefineCut, ReadsATimeStretchedPlayAtItsFilesPitch) {
+    const auto score = matchtest::Score(120.0, 23);
+    const auto file = matchtest::RenderAll(score, 120.0, kMatchRate);
+    const double cut = 13.4567;
+    TrackPlay a;
+    a.start = 5.0;
+    a.end = cut;
+    a.offset = 10.0;
+    a.ratio = 1.08;
+    a.keyLock = true;
+    TrackPlay b;
+    b.start = cut;
+    b.end = 30.0;
+    b.offset = 60.0;
+    b.keyLock = false;
+    std::vector<float> before;
+    matchtest::Render(score, a.offset, a.FileAt(cut) + 1.0, a.ratio, true, a.start, 0.7,
+                      kMatchRate, before);
+    std::vector<float> after;
+    matchtest::Render(score, b.offset - 1.0, 100.0, 1.0, false, b.start - 1.0, 0.7, kMatchRate,
+                      after);
+    const auto cutFrame = static_cast<std::size_t>(cut * kMatchRate);
+    std::vector<float> mix(static_cast<std::size_t>(30.0 * kMatchRate), 0.0f);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const std::vector<float>& from = i < cutFrame ? before : after;
+        mix[i] = i < from.size() ? from[i] : 0.0f;
+    }
+    const FileSnippet tail = SnippetAround(file, a.FileAt(cut));
+    const FileSnippet head = SnippetAround(file, b.FileAt(cut));
+    for (const double guess : {cut - 0.3, cut + 0.3}) {
+        EXPECT_NEAR(RefineCut(ToPcm(mix), guess, a, tail, b, head), cut, 0.010)
+            << "guess " << guess;
     }
 }
 

@@ -69,6 +69,22 @@ TEST(PlayLayout, AWeakerPlayInsideAStrongerOneIsDropped) {
     EXPECT_EQ(l.plays[1].file, 2u);
 }
 
+TEST(PlayLayout, AWeakerPlaySpanningTwoStrongerOnesIsDropped) {
+    // A play that lies inside two stronger plays together (neither holds 80 % of it) is music
+    // sharing a passage with both; a short track blended over 40 % of it at each end stays.
+    const Layout spanned = LayOutPlays(
+        {Play(0, 0.0, 330.0, 900), Play(1, 120.0, 390.0, 60), Play(2, 300.0, 700.0, 900)}, 700.0,
+        BoundaryPlace::Middle);
+    ASSERT_EQ(spanned.plays.size(), 2u);
+    EXPECT_EQ(spanned.plays[1].file, 2u);
+    EXPECT_EQ(spanned.boundaries.size(), 2u);
+    const Layout shortTrack = LayOutPlays(
+        {Play(0, 0.0, 240.0, 900), Play(1, 200.0, 300.0, 60), Play(2, 260.0, 600.0, 900)}, 600.0,
+        BoundaryPlace::Middle);
+    ASSERT_EQ(shortTrack.plays.size(), 3u);
+    EXPECT_EQ(shortTrack.plays[1].file, 1u);
+}
+
 TEST(PlayLayout, BoundaryPlacesParse) {
     EXPECT_EQ(ParseBoundaryPlace("start"), BoundaryPlace::Start);
     EXPECT_EQ(ParseBoundaryPlace("middle"), BoundaryPlace::Middle);
