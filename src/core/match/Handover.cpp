@@ -504,8 +504,11 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     // A low-pass sweep on the outgoing track takes its upper bands out while its lower ones
     // still follow the fade, and one gain across all bands reads that as the track fading
     // early. Where the lower bands cross later and the outgoing track's top bands, relative to
-    // their level alone, hold less than kSwept of what its lower bands hold between the two
-    // crossings, the lower bands' crossing is the middle.
+    // their level alone, hold less than kSwept of what its lower bands hold within a second of
+    // the lower bands' crossing, that crossing is the middle. By the middle of a sweep the
+    // filter has closed below the top bands; a span reaching back to where all bands cross
+    // would take in the sweep's open start, the more so the earlier a fade that is read from
+    // the outgoing track alone puts that crossing.
     {
         const double refLowOut = aloneOut(lowOut);
         const double refLowIn = aloneIn(lowIn);
@@ -518,8 +521,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             const double low =
                 splitAt(lowOut, refLowOut, lowOutUnread, lowIn, refLowIn, lowInUnread)
                     .value_or(full);
-            const double lowHeld = mean(lowOut, full - 1.0, low + 1.0) / refLowOut;
-            const double highHeld = mean(highOut, full - 1.0, low + 1.0) / refHighOut;
+            const double lowHeld = mean(lowOut, low - 1.0, low + 1.0) / refLowOut;
+            const double highHeld = mean(highOut, low - 1.0, low + 1.0) / refHighOut;
             if (low > full && highHeld < kSwept * lowHeld) {
                 found.middle = low;
             }
@@ -630,6 +633,27 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         found.inStart = inEdge;
         found.outEnd = outEdge;
         found.middle = edgeMiddle;
+    } else if (found.middle) {
+        // A track whose file is too quiet to be read (a soft intro or outro) is not heard
+        // from the levels, yet its fader is open: where it is unread between the middle and
+        // where it is first (last) heard, the blend reaches to the middle at least.
+        const auto mostlyUnread = [&centre](const std::vector<char>& unread, double lo, double hi) {
+            int count = 0, silent = 0;
+            for (std::size_t i = 0; i < centre.size(); ++i) {
+                if (centre[i] >= lo && centre[i] <= hi) {
+                    ++count;
+                    silent += unread[i];
+                }
+            }
+            return count > 0 && 2 * silent >= count;
+        };
+        const double x = *found.middle;
+        if (x < found.inStart && mostlyUnread(inUnread, x, found.inStart)) {
+            found.inStart = x;
+        }
+        if (x > found.outEnd && mostlyUnread(outUnread, found.outEnd, x)) {
+            found.outEnd = x;
+        }
     }
     return found;
 }

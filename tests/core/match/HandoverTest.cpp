@@ -202,6 +202,46 @@ TEST(FindHandover, AFullSweepDoesNotReadAsAnEarlyFade) {
     EXPECT_NEAR(*e.middle, 40.0, 0.5);
 }
 
+// A crossfade over mix seconds 30-50 from A (heard through `outFilter`, as in Blend) to B
+// from its first sample, B's file opening with 12 s all but silent (-50 dB): B's gain cannot
+// be read until 42 s, past the middle.
+template <typename Filter> Handover QuietIntroBlend(const Filter& outFilter) {
+    const std::vector<float> a = Track(70.0, 31);
+    std::vector<float> b = Track(60.0, 32);
+    for (std::size_t i = 0; i < std::size_t(12 * kMatchRate); ++i) {
+        b[i] *= 0.003f;
+    }
+    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = double(i) / kMatchRate;
+        const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
+        const double x = share * std::numbers::pi / 2;
+        if (t < 50.0) {
+            mix[i] += float(std::cos(x) * outFilter(a[i], share));
+        }
+        if (t >= 30.0) {
+            mix[i] += float(std::sin(x) * b[i - std::size_t(30 * kMatchRate)]);
+        }
+    }
+    return FindHandover(LevelSpectra(mix), Play(0.0, 48.0, 0.0), LevelSpectra(a),
+                        Play(42.0, 90.0, 12.0), LevelSpectra(b));
+}
+
+// A's fade alone tells where the faders cross: B growing loud in its file does not move the
+// middle there, and the blend, though B is heard only from about 42 s, holds its middle. With
+// A swept by a closing low-pass, A's fade is read from its lower bands.
+TEST(FindHandover, AQuietIntroDoesNotPutTheMiddleWhereItGrowsLoud) {
+    const Handover h = QuietIntroBlend([](double v, double) { return v; });
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.75);
+    EXPECT_LE(h.inStart, *h.middle);
+    EXPECT_GE(h.outEnd, *h.middle);
+    const Handover swept = QuietIntroBlend(LowPass{16000.0, 150.0});
+    ASSERT_TRUE(swept.middle);
+    EXPECT_NEAR(*swept.middle, 40.0, 0.75);
+    EXPECT_LE(swept.inStart, *swept.middle);
+}
+
 // A ends on the 15 s that B begins with (a shared loop), and the mix cuts from A's end to
 // B's second 15: B's landmarks already match from mix second 35. Neither track fades, so
 // the handover is a cut at 50 s, not a 15-s blend.
@@ -218,6 +258,34 @@ TEST(FindHandover, ACutBetweenTracksThatShareALoopStaysACut) {
                                     Play(35.0, 90.0, 0.0), LevelSpectra(b));
     ASSERT_TRUE(h.middle);
     EXPECT_NEAR(*h.middle, 50.0, 1.0);
+    EXPECT_LE(h.outEnd - h.inStart, 2.5);
+}
+
+// A hard cut at 50 s from A to B in a mix that also holds a noise no file has (a crowd, a
+// microphone): neither file explains 80 % of the mix, and B's file, fitted to the noise
+// before the cut, seems to play softly under A. Neither track's gain moves at the cut but
+// for the handover itself: it is a cut.
+TEST(FindHandover, ACutUnderANoiseNoFileHoldsStaysACut) {
+    const std::vector<float> a = Track(70.0, 31);
+    const std::vector<float> b = Track(75.0, 32);
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    double power = 0.0;
+    for (const float v : a) {
+        power += double(v) * v;
+    }
+    const double level = std::sqrt(0.4 * power / double(a.size()));
+    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = double(i) / kMatchRate;
+        const double v =
+            t < 50.0 ? a[i] : b[i - std::size_t(50 * kMatchRate) + std::size_t(15 * kMatchRate)];
+        mix[i] = float(v + level * noise(rng));
+    }
+    const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 49.0, 0.0), LevelSpectra(a),
+                                    Play(47.0, 90.0, 12.0), LevelSpectra(b));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 50.0, 0.5);
     EXPECT_LE(h.outEnd - h.inStart, 2.5);
 }
 
@@ -250,8 +318,8 @@ std::pair<std::vector<float>, std::vector<float>> WithBass(double seconds, std::
 // The mix of a bass swap (`swap`) or an equal-power crossfade over mix seconds 30-50 from A
 // (from its file's start) to B (from its second 15).
 std::vector<float> SwapMix(const std::vector<float>& a, const std::vector<float>& aBass,
-                           const std::vector<float>& b, const std::vector<float>& bBass,
-                           bool swap) {
+                           const std::vector<float>& b, const std::vector<float>& bBass, bool swap,
+                           double inLeak = 0.0) {
     std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
     for (std::size_t i = 0; i < mix.size(); ++i) {
         const double t = double(i) / kMatchRate;
@@ -265,7 +333,7 @@ std::vector<float> SwapMix(const std::vector<float>& a, const std::vector<float>
         }
         if (t >= 30.0) {
             const std::size_t at = i - std::size_t(30 * kMatchRate) + std::size_t(15 * kMatchRate);
-            const double killed = swap && t < 40.0 ? bBass[at] : 0.0;
+            const double killed = swap && t < 40.0 ? (1.0 - inLeak) * bBass[at] : 0.0;
             mix[i] += float(inGain * (b[at] - killed));
         }
     }
@@ -308,6 +376,18 @@ TEST(FindHandover, ABassSwapIsTheMiddle) {
         EXPECT_LT(h.inStart, 35.0) << swap;
         EXPECT_GT(h.outEnd, 45.0) << swap;
     }
+}
+
+// The incoming track's bass is cut by a filter that lets a quarter of it through (-12 dB)
+// until the swap: still a swap, told from the fits that lie wholly before or after it.
+TEST(FindHandover, ABassSwapThroughALeakyFilterIsTheMiddle) {
+    const auto [a, aBass] = WithBass(70.0, 31);
+    const auto [b, bBass] = WithBass(75.0, 32);
+    const std::vector<float> mix = SwapMix(a, aBass, b, bBass, true, 0.25);
+    const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 50.0, 0.0), LevelSpectra(a),
+                                    Play(30.0, 90.0, 15.0), LevelSpectra(b));
+    ASSERT_TRUE(h.middle);
+    EXPECT_NEAR(*h.middle, 40.0, 0.75);
 }
 
 } // namespace
