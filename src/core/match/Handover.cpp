@@ -634,26 +634,11 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         found.outEnd = outEdge;
         found.middle = edgeMiddle;
     } else if (found.middle) {
-        // A track whose file is too quiet to be read (a soft intro or outro) is not heard
-        // from the levels, yet its fader is open: where it is unread between the middle and
-        // where it is first (last) heard, the blend reaches to the middle at least.
-        const auto mostlyUnread = [&centre](const std::vector<char>& unread, double lo, double hi) {
-            int count = 0, silent = 0;
-            for (std::size_t i = 0; i < centre.size(); ++i) {
-                if (centre[i] >= lo && centre[i] <= hi) {
-                    ++count;
-                    silent += unread[i];
-                }
-            }
-            return count > 0 && 2 * silent >= count;
-        };
-        const double x = *found.middle;
-        if (x < found.inStart && mostlyUnread(inUnread, x, found.inStart)) {
-            found.inStart = x;
-        }
-        if (x > found.outEnd && mostlyUnread(outUnread, found.outEnd, x)) {
-            found.outEnd = x;
-        }
+        // A track is heard from where its gain comes within 10 dB of its level alone, but the
+        // middle is where the faders cross, and a file too quiet or too alike to be read there
+        // (a soft intro, a swept outro) may be heard only after it: the blend holds its middle.
+        found.inStart = std::min(found.inStart, *found.middle);
+        found.outEnd = std::max(found.outEnd, *found.middle);
     }
     return found;
 }

@@ -10,13 +10,16 @@ double Strength(const TrackPlay& p) {
     return double(p.matches) * (0.5 + p.confidence);
 }
 
-// Whether `weak` lies mostly inside one of the `kept` plays, or almost wholly inside them
-// together (the tracks on either side of a blend, which music sharing a passage with both can
-// seem to span): it adds nothing a listener would hear as a track of its own. A real track
-// blended over 40 % of its length at each end still plays alone for a fifth of it.
+// Whether `weak` lies mostly inside one of the `kept` plays: it adds nothing a listener would
+// hear as a track. Or almost wholly inside them together while the mix holds less than
+// kFaintShare of its landmarks than of theirs: music sharing a passage with the tracks on
+// either side of a blend. A short track blended at both ends is still matched about as well
+// as they are, though their landmark ends may reach far into it.
+constexpr double kFaintShare = 0.5;
 bool Covered(const TrackPlay& weak, const std::vector<FilePlay>& kept) {
     const double length = weak.end - weak.start;
     std::vector<Stretch> inside;
+    bool faint = true;
     for (const FilePlay& k : kept) {
         const Stretch s{std::max(weak.start, k.play.start), std::min(weak.end, k.play.end)};
         if (s.end > s.start) {
@@ -24,7 +27,11 @@ bool Covered(const TrackPlay& weak, const std::vector<FilePlay>& kept) {
                 return true;
             }
             inside.push_back(s);
+            faint = faint && weak.confidence < kFaintShare * k.play.confidence;
         }
+    }
+    if (!faint) {
+        return false;
     }
     std::sort(inside.begin(), inside.end(),
               [](const Stretch& a, const Stretch& b) { return a.start < b.start; });

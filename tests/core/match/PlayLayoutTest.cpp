@@ -69,15 +69,20 @@ TEST(PlayLayout, AWeakerPlayInsideAStrongerOneIsDropped) {
     EXPECT_EQ(l.plays[1].file, 2u);
 }
 
-TEST(PlayLayout, AWeakerPlaySpanningTwoStrongerOnesIsDropped) {
-    // A play that lies inside two stronger plays together (neither holds 80 % of it) is music
-    // sharing a passage with both; a short track blended over 40 % of it at each end stays.
-    const Layout spanned = LayOutPlays(
-        {Play(0, 0.0, 330.0, 900), Play(1, 120.0, 390.0, 60), Play(2, 300.0, 700.0, 900)}, 700.0,
-        BoundaryPlace::Middle);
+TEST(PlayLayout, AFaintPlaySpanningTwoStrongerOnesIsDropped) {
+    // A play that lies inside two stronger plays together (neither holds 80 % of it), its
+    // landmarks matched far less than theirs, is music sharing a passage with both.
+    std::vector<FilePlay> plays = {Play(0, 0.0, 330.0, 900), Play(1, 120.0, 390.0, 60),
+                                   Play(2, 300.0, 700.0, 900)};
+    plays[1].play.confidence = 0.2;
+    const Layout spanned = LayOutPlays(plays, 700.0, BoundaryPlace::Middle);
     ASSERT_EQ(spanned.plays.size(), 2u);
     EXPECT_EQ(spanned.plays[1].file, 2u);
     EXPECT_EQ(spanned.boundaries.size(), 2u);
+    // Matched about as well as they are, it is a short track whose neighbours' landmarks reach
+    // far into it; so is one blended over 40 % of it at each end.
+    plays[1].play.confidence = 0.7;
+    EXPECT_EQ(LayOutPlays(plays, 700.0, BoundaryPlace::Middle).plays.size(), 3u);
     const Layout shortTrack = LayOutPlays(
         {Play(0, 0.0, 240.0, 900), Play(1, 200.0, 300.0, 60), Play(2, 260.0, 600.0, 900)}, 600.0,
         BoundaryPlace::Middle);
