@@ -52,6 +52,16 @@ float SnippetSample(const FileSnippet& s, double fileSeconds) {
     return at >= 0 && at < std::int64_t(s.samples.size()) ? s.samples[std::size_t(at)] : 0.0f;
 }
 
+// Whether the snippet holds the short frame centred on file second `fileSeconds` (read at
+// `step` file seconds per sample), counting the silence before the file's start and after
+// its end as held.
+bool Holds(const FileSnippet& s, double fileSeconds, double step) {
+    const double half = 0.5 * double(kShortFft) * step;
+    const double end = s.fileStart + double(s.samples.size()) / kMatchRate;
+    return (fileSeconds - half >= s.fileStart || s.fileStart <= 0.0) &&
+           (fileSeconds + half <= end || s.toEnd);
+}
+
 } // namespace
 
 FileSnippet SnippetAround(std::span<const float> file, double at) {
@@ -60,6 +70,7 @@ FileSnippet SnippetAround(std::span<const float> file, double at) {
                                              std::llround((at + kSnippetSeconds) * kMatchRate));
     FileSnippet snippet;
     snippet.fileStart = double(first) / kMatchRate;
+    snippet.toEnd = last == std::int64_t(file.size());
     if (last > first) {
         snippet.samples.assign(file.begin() + first, file.begin() + last);
     }
@@ -68,7 +79,7 @@ FileSnippet SnippetAround(std::span<const float> file, double at) {
 
 double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPlay& out,
                  const FileSnippet& outTail, const TrackPlay& in, const FileSnippet& inHead) {
-    const double reach = 0.5 * kSnippetSeconds;
+    const double reach = kCutReachSeconds;
     const auto centre = std::llround(coarse * kMatchRate);
     const auto first = std::max<std::int64_t>(kShortFft, centre - std::llround(reach * kMatchRate));
     const auto last = std::min<std::int64_t>(std::int64_t(mix.size()) - std::int64_t(kShortFft),
@@ -78,11 +89,6 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
     }
     FrameFft fft(kShortFft);
     std::vector<float> frame(kShortFft);
-    // File seconds per mix sample inside one short frame: a resampled play runs through its
-    // file `ratio` times as fast, pitch and all; a time-stretched one (key lock) keeps the
-    // file's pitch, so its short spectra match the file read at its own rate.
-    const double outStep = (out.keyLock ? 1.0 : out.ratio) / kMatchRate;
-    const double inStep = (in.keyLock ? 1.0 : in.ratio) / kMatchRate;
     std::vector<double> lead; // similarity to `out` minus similarity to `in`, every 2 ms
     for (std::int64_t at = first; at <= last; at += kShortHop) {
         const double seconds = double(at) / kMatchRate;
@@ -91,13 +97,20 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
         });
         const double outFile = out.FileAt(seconds);
         const Shape a = ShapeAt(fft, frame, [&](std::int64_t d) {
-            return SnippetSample(outTail, outFile + double(d) * outStep);
+            return SnippetSample(outTail, outFile + double(d) * out.ratio / kMatchRate);
         });
         const double inFile = in.FileAt(seconds);
         const Shape b = ShapeAt(fft, frame, [&](std::int64_t d) {
-            return SnippetSample(inHead, inFile + double(d) * inStep);
+            return SnippetSample(inHead, inFile + double(d) * in.ratio / kMatchRate);
         });
-        lead.push_back(double(Similarity(m, a)) - double(Similarity(m, b)));
+        // Where a snippet does not reach (a play's landmarks ending far from the cut), the
+        // file is not known there: silence would lose every comparison. No lead either way.
+        const bool known = Holds(outTail, outFile, out.ratio / kMatchRate) &&
+                           Holds(inHead, inFile, in.ratio / kMatchRate);
+        lead.push_back(known ? double(Similarity(m, a)) - double(Similarity(m, b)) : 0.0);
+    }
+    if (std::all_of(lead.begin(), lead.end(), [](double l) { return l == 0.0; })) {
+        return coarse; // neither file known around the cut
     }
     // The split s maximising sum(lead before s) - sum(lead from s on).
     double total = 0.0;

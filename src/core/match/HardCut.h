@@ -13,15 +13,20 @@ namespace sundrel {
 struct FileSnippet {
     double fileStart = 0.0;
     std::vector<float> samples;
+    bool toEnd = false; // the samples run to the file's end: silence follows
 };
 
-// Seconds of file audio kept on either side of a play's ends for RefineCut.
-inline constexpr double kSnippetSeconds = 2.0;
+// Seconds either side of a hard cut's rough place that RefineCut and CutAtFileEdge search.
+inline constexpr double kCutReachSeconds = 1.0;
+// Seconds of file audio kept on either side of a play's ends for RefineCut: a play's landmarks
+// may end (begin) a few seconds from the cut, where the track's sound goes on in the next one
+// (a shared loop, a passage alike), and the cut's search reaches a second further.
+inline constexpr double kSnippetSeconds = 6.0;
 
 // The piece of `file` (mono at kMatchRate) around file second `at`, kSnippetSeconds either side.
 FileSnippet SnippetAround(std::span<const float> file, double at);
 
-// The exact point of a hard cut near mix second `coarse` (within kSnippetSeconds / 2) from
+// The exact point of a hard cut near mix second `coarse` (within kCutReachSeconds) from
 // play `out` to play `in`: the split of the mix (mono at kMatchRate, full scale 32768) that
 // best agrees with `out`'s file before it and `in`'s file after it, compared as short
 // spectra every 2 ms. `outTail` holds `out`'s file around its end, `inHead` `in`'s around its
@@ -37,6 +42,6 @@ double RefineCut(std::span<const std::int16_t> mix, double coarse, const TrackPl
 // few milliseconds over the whole play, where short spectra around the cut can be fooled by
 // two tracks of much the same sound.
 std::optional<double> CutAtFileEdge(const TrackPlay& out, double outSeconds, const TrackPlay& in,
-                                    double reach = 0.5 * kSnippetSeconds);
+                                    double reach = kCutReachSeconds);
 
 } // namespace sundrel

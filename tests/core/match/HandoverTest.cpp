@@ -378,12 +378,13 @@ TEST(FindHandover, ABassSwapIsTheMiddle) {
     }
 }
 
-// The incoming track's bass is cut by a filter that lets a quarter of it through (-12 dB)
-// until the swap: still a swap, told from the fits that lie wholly before or after it.
+// The incoming track's bass is cut by a filter that lets a third of it through (-9 dB) until
+// the swap: still a swap, told from the fits that lie wholly before or after it (those
+// within half a window of it hear the incoming bass too).
 TEST(FindHandover, ABassSwapThroughALeakyFilterIsTheMiddle) {
     const auto [a, aBass] = WithBass(70.0, 31);
     const auto [b, bBass] = WithBass(75.0, 32);
-    const std::vector<float> mix = SwapMix(a, aBass, b, bBass, true, 0.25);
+    const std::vector<float> mix = SwapMix(a, aBass, b, bBass, true, 0.35);
     const Handover h = FindHandover(LevelSpectra(mix), Play(0.0, 50.0, 0.0), LevelSpectra(a),
                                     Play(30.0, 90.0, 15.0), LevelSpectra(b));
     ASSERT_TRUE(h.middle);
