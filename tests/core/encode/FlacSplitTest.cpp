@@ -2,7 +2,7 @@
 // libsndfile stops at 24 bits) decodes every track back to exactly the mix's samples, the flac
 // tool verifies each stream's MD5, and metaflac reads the tags back.
 
-#include "../split/ChildProcess.h"
+#include "../split/TrackReaders.h"
 #include "core/audio/WaveFile.h"
 #include "core/io/UniqueFd.h"
 #include "core/split/FlacTrack.h"
@@ -16,7 +16,6 @@
 
 #include <cstring>
 #include <fcntl.h>
-#include <sndfile.h>
 #include <stop_token>
 
 namespace {
@@ -29,42 +28,8 @@ using sundrel::SplitError;
 using testing::HasSubstr;
 
 using childproc::Shell;
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// Every sample of a file as libsndfile reads it: left-justified to 32 bits, so 8-bit WAV
-// (unsigned) and 8-bit FLAC (signed) samples of the same value read the same. Files libsndfile
-// cannot read (FLAC deeper than 24 bits) are decoded to WAV by the flac tool first.
-std::vector<int> Samples(const fs::path& path, int* channels = nullptr) {
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
-    if (sf == nullptr && path.extension() == ".flac") {
-        const fs::path wav = path.string() + ".decoded.wav";
-        const auto [out, status] =
-            Shell("flac -d -s -f -o " + Quoted(wav) + " " + Quoted(path) + " 2>&1");
-        EXPECT_EQ(status, 0) << path << ": " << out;
-        std::vector<int> samples = Samples(wav, channels);
-        fs::remove(wav);
-        return samples;
-    }
-    EXPECT_NE(sf, nullptr) << path << ": " << sf_strerror(nullptr);
-    if (sf == nullptr) {
-        return {};
-    }
-    // Read to the end: a FLAC stream without samples says its length is unknown.
-    std::vector<int> samples;
-    std::vector<int> block(std::size_t{4096} * static_cast<std::size_t>(info.channels));
-    for (sf_count_t n; (n = sf_readf_int(sf, block.data(), 4096)) > 0;) {
-        samples.insert(samples.end(), block.begin(), block.begin() + n * info.channels);
-    }
-    sf_close(sf);
-    if (channels != nullptr) {
-        *channels = info.channels;
-    }
-    return samples;
-}
+using trackread::Quoted;
+using trackread::Samples;
 
 std::string Metaflac(const fs::path& path, const std::string& options) {
     const auto [out, status] = Shell("metaflac " + options + " " + Quoted(path));
@@ -179,10 +144,8 @@ TEST(FlacSplit, TagsReadBack) {
     EXPECT_THAT(Metaflac(written[0].path, "--list --block-type=PADDING"),
                 HasSubstr("length: 8192"));
 
-    if (Shell("command -v ffprobe").second == 0) {
-        const std::string json =
-            Shell("ffprobe -v error -show_entries format_tags -of json " + Quoted(written[0].path))
-                .first;
+    if (trackread::HaveTool("ffprobe")) {
+        const std::string json = trackread::Ffprobe(written[0].path);
         // ffprobe names the comments it knows its own way and shows the others as written.
         for (const char* tag :
              {"\"album_artist\": \"DJ Ω\"", "\"DATE\": \"2026-12-05\"", "\"GENRE\": \"Techno\"",
