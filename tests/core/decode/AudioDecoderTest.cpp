@@ -1,5 +1,6 @@
 #include "core/decode/AudioDecoder.h"
 #include "core/match/FileTags.h"
+#include "support/Thrown.h"
 #include "support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -91,12 +92,7 @@ TEST(AudioDecoder, DecodesEveryListedFormatToMonoAtTheAnalysisRateWholeOrInBlock
 }
 
 std::string DecodeMessage(const fs::path& path) {
-    try {
-        DecodeMono(path, kRate);
-    } catch (const DecodeError& e) {
-        return e.what();
-    }
-    return "no error";
+    return fixture::Refusal<DecodeError>([&] { DecodeMono(path, kRate); });
 }
 
 TEST(AudioDecoder, RefusesWhatIsNotAudioNamingTheFile) {
