@@ -81,12 +81,8 @@ TEST(MusicalKey, SynthesizedProgressionsInEveryKey) {
 TEST(MusicalKey, TheChromaOfASingleNoteIsItsPitchClass) {
     const double rate = 11025;
     // A 440 Hz tone and its octave: pitch class A (9).
-    std::vector<float> tone(static_cast<std::size_t>(rate * 3));
-    for (std::size_t i = 0; i < tone.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        tone[i] = static_cast<float>(0.5 * std::sin(2 * 3.14159265358979 * 440 * t) +
-                                     0.2 * std::sin(2 * 3.14159265358979 * 880 * t));
-    }
+    const auto tone = testmusic::Mix(testmusic::Sine(440, 0, 0.5, 3, rate),
+                                     testmusic::Sine(880, 0, 0.2, 3, rate));
     const Chroma c = TrackHarmony(tone, rate).chroma;
     EXPECT_EQ(std::max_element(c.begin(), c.end()) - c.begin(), 9);
     EXPECT_EQ(TrackHarmony(std::vector<float>(10), rate).chroma, Chroma{})

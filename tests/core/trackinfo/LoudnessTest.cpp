@@ -53,13 +53,7 @@ TrackInfo AnalyseFile(const fs::path& path) {
 // The reference signal of EBU Tech 3341: a 1 kHz sine at -23 dBFS in both channels of a stereo
 // file measures -23.0 LUFS.
 TEST(TrackLoudness, StereoSineAtTheReferenceLevel) {
-    const double rate = 48000;
-    const double amplitude = std::pow(10.0, -23.0 / 20.0);
-    testmusic::Signal sine(static_cast<std::size_t>(rate * 20));
-    for (std::size_t i = 0; i < sine.size(); ++i) {
-        sine[i] = static_cast<float>(
-            amplitude * std::sin(2 * std::numbers::pi * 1000 * static_cast<double>(i) / rate));
-    }
+    const auto sine = testmusic::Sine(1000, 0, std::pow(10.0, -23.0 / 20.0), 20, 48000);
     fixture::TempDir dir;
     fixture::WriteFile(dir / "sine.wav",
                        fixture::CanonicalWav({1, 2, 48000, 16}, testmusic::Pcm16(sine, 2)));
