@@ -125,13 +125,9 @@ TEST(FlacSplit, TagsReadBack) {
     const fs::path mix = WriteMix(dir, Format{}, 30'000);
     CWaveFile wave(mix);
     sundrel::SplitOptions options = Flac();
-    sundrel::TrackTags tags{"Über die Brücke — Live", "Café Tacvba", "Sunset Mix", 1, 2};
-    tags.albumArtist = "DJ Ω";
-    tags.date = "2026-12-05";
-    tags.genre = "Techno";
-    tags.disc = 1;
-    tags.compilation = true;
-    options.tags = {tags, {"", "", "Sunset Mix", 2, 2}};
+    options.tags = {{"Über die Brücke — Live", "Café Tacvba", "Sunset Mix", 1, 2, "DJ Ω",
+                     "2026-12-05", "Techno", 1, true},
+                    {"", "", "Sunset Mix", 2, 2}};
     const auto written = wave.Split(Markers({0, 10'000}), dir / "out", options);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(Metaflac(written[0].path, "--export-tags-to=-"),

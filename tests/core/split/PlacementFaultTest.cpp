@@ -2,6 +2,7 @@
 // a rename failing at every step in turn, and a process killed at every step in turn. Each
 // leaves the old set of tracks or the new one, and nothing a later split mistakes.
 
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/SplitTypes.h"
@@ -35,18 +36,13 @@ std::vector<Bytes> Tracks(const fs::path& dir) {
 
 // A folder holding the five tracks of a split at kOld; `oldSet` and `newSet` are what a split
 // at kOld and at kNew write.
-struct Folder {
-    fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    fs::path out = dir / "out";
+struct Folder : splittest::MixFolder {
     std::vector<Bytes> oldSet;
     std::vector<Bytes> newSet;
-    Folder() {
-        fixture::WriteFile(mix, fixture::CanonicalWav({}, fixture::TestSignal({}, 20'000)));
+    Folder() : MixFolder(20'000) {
         fs::create_directory(dir / "new");
         Split(kNew, dir / "new");
         newSet = Tracks(dir / "new");
-        fs::create_directory(out);
         Split(kOld, out);
         oldSet = Tracks(out);
     }

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/riff/MappedFile.h"
 #include "core/riff/WaveLayout.h"
@@ -63,15 +64,8 @@ std::vector<sundrel::SplitTrack> SplitAt(CWaveFile& wave, const std::vector<floa
 const float kHalf[] = {0.0f, 50.0f, 100.0f};
 
 // The 1,000,044-byte canonical 16-bit stereo mix of the worked examples.
-struct MillionByteMix {
-    fixture::TempDir dir;
-    Bytes audio = fixture::TestSignal(Format{}, 250'000);
-    fs::path mix = dir / "mix.wav";
-    fs::path out = dir / "out";
-    MillionByteMix() {
-        fixture::WriteFile(mix, fixture::CanonicalWav(Format{}, audio));
-        fs::create_directory(out);
-    }
+struct MillionByteMix : splittest::MixFolder {
+    MillionByteMix() : MixFolder(250'000) {}
 };
 
 TEST(Split, HalfOfTheMillionByteMixReplacesOldTracks) {

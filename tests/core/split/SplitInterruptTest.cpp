@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/io/HoldSignals.h"
 #include "core/io/StaleTemps.h"
@@ -53,14 +54,10 @@ void KillSplitMidway(const fs::path& mix, const fs::path& out, int sig) {
 TEST(SplitInterrupted, KilledSplitLeavesNoTemporaries) {
     for (const int sig : {SIGTERM, SIGKILL, SIGINT, SIGHUP}) {
         SCOPED_TRACE(sig);
-        fixture::TempDir dir;
-        const fixture::Format f{};
-        fixture::WriteFile(dir / "mix.wav",
-                           fixture::CanonicalWav(f, fixture::TestSignal(f, 400'000)));
-        fs::create_directory(dir / "out");
-        KillSplitMidway(dir / "mix.wav", dir / "out", sig);
+        const splittest::MixFolder m(400'000);
+        KillSplitMidway(m.mix, m.out, sig);
         // The track written before the kill had no name yet.
-        EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
+        EXPECT_EQ(Listing(m.out), std::vector<std::string>{});
     }
 }
 

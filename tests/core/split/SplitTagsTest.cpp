@@ -1,3 +1,4 @@
+#include "MixFolder.h"
 #include "TrackReaders.h"
 #include "core/audio/WaveFile.h"
 #include "core/markers/Marker.h"
@@ -54,19 +55,7 @@ std::vector<std::string> ChunkIds(const Bytes& file) {
     return ids;
 }
 
-struct Mix {
-    fixture::TempDir dir;
-    Format format;
-    Bytes audio;
-    fs::path path = dir / "mix.wav";
-    fs::path out = dir / "out";
-    Mix(const Format& f, std::size_t bytes) : format(f) {
-        audio = fixture::TestSignal(f, bytes / f.FrameSize() + 1);
-        audio.resize(bytes);
-        fixture::WriteFile(path, fixture::CanonicalWav(f, audio));
-        fs::create_directory(out);
-    }
-};
+using Mix = splittest::MixFolder;
 
 const std::string kUnicodeTitle = "Zw\xc3\xb6lf \xe6\x9d\xb1\xe4\xba\xac"; // "Zwölf 東京"
 
@@ -92,7 +81,7 @@ std::vector<sundrel::Marker> Markers() {
 }
 
 std::vector<sundrel::SplitTrack> SplitNamed(const Mix& m, SplitOptions options) {
-    CWaveFile wave(m.path);
+    CWaveFile wave(m.mix);
     options.sync = false;
     return wave.Split(Markers(), m.out, options);
 }
@@ -100,8 +89,8 @@ std::vector<sundrel::SplitTrack> SplitNamed(const Mix& m, SplitOptions options) 
 // Every track holds the mix's bytes exactly behind a 44-byte header whose data size is the
 // track's, its RIFF size covering what follows, and libsndfile reads the same audio.
 void ExpectTracksIntact(const Mix& m, const std::vector<sundrel::SplitTrack>& tracks, bool tagged) {
-    CWaveFile wave(m.path);
-    const std::vector<int> mix = trackread::Samples(m.path);
+    CWaveFile wave(m.mix);
+    const std::vector<int> mix = trackread::Samples(m.mix);
     const std::size_t frame = m.format.FrameSize();
     for (const auto& t : tracks) {
         SCOPED_TRACE(t.path.string());
@@ -196,7 +185,7 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeaderAndReadBack) {
         SCOPED_TRACE(f.bits);
         // An odd data size gives the 8-bit mono mix an odd last track (and the markers an odd
         // first one); 16-bit stereo tracks stay whole frames.
-        const Mix m(f, f.bits == 8 ? 5001 : 20'000);
+        const Mix m(f.bits == 8 ? 5001 : 5000, f);
         SplitOptions options;
         options.names = {"01 DJ One - Opening.wav",
                          "02 Caf\xc3\xa9 Crew - " + kUnicodeTitle + ".wav", "03.wav"};
@@ -217,7 +206,7 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeaderAndReadBack) {
         ExpectTagsReadBack(tracks, f);
     }
     // Untagged 8-bit mono tracks cut at odd bytes: the first and last have odd data chunks.
-    const Mix m(Format{1, 1, 8000, 8}, 5001);
+    const Mix m(5001, Format{1, 1, 8000, 8});
     const auto tracks = SplitNamed(m, {});
     ASSERT_EQ(tracks.size(), 3u);
     EXPECT_EQ(tracks[0].path, m.out / "track01.wav");
@@ -225,7 +214,7 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeaderAndReadBack) {
 }
 
 TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
-    const Mix m(Format{}, 20'000);
+    const Mix m(5000);
     const struct {
         std::vector<std::string> names;
         std::size_t tags;
@@ -254,15 +243,15 @@ TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
 }
 
 TEST(SplitTags, NamedTrackNeverReplacesTheMix) {
-    const Mix m(Format{}, 20'000);
-    CWaveFile wave(m.path);
+    const Mix m(5000);
+    CWaveFile wave(m.mix);
     SplitOptions options;
     options.sync = false;
     options.names = {"a.wav", "mix.wav", "c.wav"};
     EXPECT_THAT(fixture::Refusal<sundrel::SplitError>(
                     [&] { wave.Split(Markers(), m.dir.Path(), options); }),
                 HasSubstr("this is the mix being split"));
-    EXPECT_EQ(fixture::ReadFile(m.path), fixture::CanonicalWav(m.format, m.audio));
+    EXPECT_EQ(fixture::ReadFile(m.mix), fixture::CanonicalWav(m.format, m.audio));
 }
 
 TEST(SplitTags, ReplacedAndStaleTracksFollowTheNames) {

@@ -1,4 +1,5 @@
 #include "core/split/TrackPlacement.h"
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/split/SplitTypes.h"
 #include "support/Thrown.h"
@@ -65,13 +66,8 @@ TEST(PlaceAll, AFailedPlacementUndoesTheEarlierOnes) {
               (std::vector<std::string>{".t1", ".t2", "track01.wav", "track03.wav"}));
 }
 
-struct OldTracks {
-    fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    fs::path out = dir / "out";
-    OldTracks() {
-        fixture::WriteFile(mix, fixture::CanonicalWav({}, fixture::TestSignal({}, 30'000)));
-        fs::create_directory(out);
+struct OldTracks : splittest::MixFolder {
+    OldTracks() : MixFolder(30'000) {
         fixture::WriteFile(out / "track01.wav", Filled(100, 1));
         fixture::WriteFile(out / "track02.wav", Filled(200, 2));
     }
