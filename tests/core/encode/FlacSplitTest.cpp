@@ -37,13 +37,20 @@ std::string Metaflac(const fs::path& path, const std::string& options) {
     return out;
 }
 
-// A mix with chunks around its audio, so the audio does not start at byte 44.
-fs::path WriteMix(const fixture::TempDir& dir, const Format& f, std::size_t frames) {
-    const fs::path mix = dir / "mix.wav";
-    fixture::WriteFile(mix, fixture::ChunkyWav(f, fixture::TestSignal(f, frames, 5)));
-    fs::create_directory(dir / "out");
-    return mix;
-}
+// A mix with chunks around its audio, so the audio does not start at byte 44, loaded.
+struct ChunkyMix {
+    fixture::TempDir dir;
+    fs::path mix = dir / "mix.wav";
+    fs::path out = dir / "out";
+    CWaveFile wave;
+    ChunkyMix(const Format& f, std::size_t frames) : wave(Written(mix, f, frames)) {
+        fs::create_directory(out);
+    }
+    static const fs::path& Written(const fs::path& path, const Format& f, std::size_t frames) {
+        fixture::WriteFile(path, fixture::ChunkyWav(f, fixture::TestSignal(f, frames, 5)));
+        return path;
+    }
+};
 
 std::vector<sundrel::Marker> Markers(std::initializer_list<std::int64_t> frames) {
     std::vector<sundrel::Marker> markers;
@@ -71,17 +78,15 @@ class FlacSplitFormats : public testing::TestWithParam<FormatCase> {};
 // shorter than a FLAC block, one of several seconds) are encoded side by side.
 TEST_P(FlacSplitFormats, TracksDecodeToTheMixExactly) {
     const Format f = GetParam().format;
-    fixture::TempDir dir;
     const std::size_t frames = 150'001;
-    const fs::path mix = WriteMix(dir, f, frames);
-    CWaveFile wave(mix);
-    const auto written = wave.Split(Markers({0, 1000, 1000, 1100, 120'000}), dir / "out", Flac());
+    ChunkyMix m(f, frames);
+    const auto written = m.wave.Split(Markers({0, 1000, 1000, 1100, 120'000}), m.out, Flac());
 
     ASSERT_EQ(written.size(), 5u);
-    EXPECT_EQ(Listing(dir / "out"),
+    EXPECT_EQ(Listing(m.out),
               (std::vector<std::string>{".sundrel-split", "track01.flac", "track02.flac",
                                         "track03.flac", "track04.flac", "track05.flac"}));
-    const std::vector<int> source = Samples(mix);
+    const std::vector<int> source = Samples(m.mix);
     ASSERT_EQ(source.size(), frames * f.channels);
     std::vector<int> joined;
     for (const sundrel::SplitTrack& track : written) {
@@ -121,14 +126,12 @@ INSTANTIATE_TEST_SUITE_P(Pcm, FlacSplitFormats,
 // tracks carry besides their own names: the DJ as album artist, the mix's date and genre,
 // disc 1 of 1 and the compilation flag.
 TEST(FlacSplit, TagsReadBack) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 30'000);
-    CWaveFile wave(mix);
+    ChunkyMix m(Format{}, 30'000);
     sundrel::SplitOptions options = Flac();
     options.tags = {{"Über die Brücke — Live", "Café Tacvba", "Sunset Mix", 1, 2, "DJ Ω",
                      "2026-12-05", "Techno", 1, true},
                     {"", "", "Sunset Mix", 2, 2}};
-    const auto written = wave.Split(Markers({0, 10'000}), dir / "out", options);
+    const auto written = m.wave.Split(Markers({0, 10'000}), m.out, options);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(Metaflac(written[0].path, "--export-tags-to=-"),
               "TITLE=Über die Brücke — Live\nARTIST=Café Tacvba\nALBUM=Sunset Mix\n"
@@ -151,18 +154,16 @@ TEST(FlacSplit, TagsReadBack) {
     }
 
     // Without tags: the vendor string alone.
-    fs::remove_all(dir / "out");
-    fs::create_directory(dir / "out");
-    const auto bare = wave.Split(Markers({0}), dir / "out", Flac());
+    fs::remove_all(m.out);
+    fs::create_directory(m.out);
+    const auto bare = m.wave.Split(Markers({0}), m.out, Flac());
     EXPECT_EQ(Metaflac(bare[0].path, "--export-tags-to=-"), "");
 }
 
 // A seek point every 10 seconds, completed with where its frame lies once the stream is written.
 TEST(FlacSplit, SeekTableFilledIn) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{1, 1, 8000, 16}, 200'000); // 25 s
-    CWaveFile wave(mix);
-    const auto written = wave.Split(Markers({0}), dir / "out", Flac());
+    ChunkyMix m(Format{1, 1, 8000, 16}, 200'000); // 25 s
+    const auto written = m.wave.Split(Markers({0}), m.out, Flac());
     const std::string table = Metaflac(written[0].path, "--list --block-type=SEEKTABLE");
     EXPECT_THAT(table, HasSubstr("seek points: 3"));
     EXPECT_THAT(table, HasSubstr("point 0: sample_number=0, stream_offset=0,"));
@@ -173,34 +174,30 @@ TEST(FlacSplit, SeekTableFilledIn) {
 // Float audio cannot be held exactly: refused before anything is written, older tracks
 // kept. A title that is not UTF-8 stops the split with no track left either.
 TEST(FlacSplit, RefusalsLeaveTheFolderAsItWas) {
-    fixture::TempDir dir;
-    const Format f{3, 2, 44100, 32};
-    const fs::path mix = WriteMix(dir, f, 20'000);
+    ChunkyMix m(Format{3, 2, 44100, 32}, 20'000);
     const Bytes old(10, std::byte{7});
-    fixture::WriteFile(dir / "out" / "track01.flac", old);
-    CWaveFile wave(mix);
+    fixture::WriteFile(m.out / "track01.flac", old);
     const auto e = fixture::Thrown<SplitError>([&] {
-        wave.Split(Markers({0, 5000}), dir / "out", Flac());
+        m.wave.Split(Markers({0, 5000}), m.out, Flac());
     });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->GetSide(), SplitError::Side::Track);
     EXPECT_EQ(std::string(e->what()),
-              mix.string() + ": float 32-bit stereo 44100 Hz audio cannot be written as FLAC: "
-                             "FLAC holds integer samples only, and converting float samples "
-                             "would change the audio; split as WAV instead");
-    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{"track01.flac"});
-    EXPECT_EQ(fixture::ReadFile(dir / "out" / "track01.flac"), old);
+              m.mix.string() + ": float 32-bit stereo 44100 Hz audio cannot be written as FLAC: "
+                               "FLAC holds integer samples only, and converting float samples "
+                               "would change the audio; split as WAV instead");
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{"track01.flac"});
+    EXPECT_EQ(fixture::ReadFile(m.out / "track01.flac"), old);
 
-    const fs::path pcm = WriteMix(dir, Format{}, 20'000);
-    CWaveFile wave16(pcm);
+    CWaveFile wave16(ChunkyMix::Written(m.mix, Format{}, 20'000));
     sundrel::SplitOptions options = Flac();
     options.tags = {{"fine", "", "", 1, 2}, {"bad \xff\xfe", "", "", 2, 2}};
     EXPECT_THAT(fixture::Refusal<SplitError>([&] {
-                    wave16.Split(Markers({0, 5000}), dir / "out", options);
+                    wave16.Split(Markers({0, 5000}), m.out, options);
                 }),
                 HasSubstr("track02.flac: the TITLE tag is not UTF-8 text"));
-    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{"track01.flac"});
-    EXPECT_EQ(fixture::ReadFile(dir / "out" / "track01.flac"), old);
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{"track01.flac"});
+    EXPECT_EQ(fixture::ReadFile(m.out / "track01.flac"), old);
 }
 
 TEST(FlacRefusal, OnlyWhatFlacCannotHoldExactly) {
@@ -218,21 +215,19 @@ TEST(FlacRefusal, OnlyWhatFlacCannotHoldExactly) {
 // A failed write in one worker (the file size limit stops the longest track) stops the
 // split: no track of the run is left, however far the others got.
 TEST(FlacSplit, OneFailedTrackLeavesNoTrack) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 400'000);
-    CWaveFile wave(mix);
+    ChunkyMix m(Format{}, 400'000);
     const auto outcome = childproc::Run([&](int fd) {
         childproc::LimitFileSize(300'000); // the 1.4 MB of the longest track do not fit
-        childproc::Send(fd, fixture::Refusal<SplitError>([&] {
-                            wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}),
-                                       dir / "out", Flac());
-                        }));
+        childproc::Send(
+            fd, fixture::Refusal<SplitError>([&] {
+                m.wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}), m.out, Flac());
+            }));
     });
     EXPECT_TRUE(childproc::ExitedCleanly(outcome));
     const std::string& report = outcome.output;
     EXPECT_THAT(report,
                 HasSubstr("track06.flac: cannot write: " + std::string(std::strerror(EFBIG))));
-    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{});
 }
 
 // Open files for the jobs of EncodeFlacTracks over `spans` of a mix.
@@ -253,15 +248,13 @@ struct Jobs {
 // A failure of the progress callback stops the workers and is passed on. (How the workers
 // share the jobs and report progress: TrackWorkersTest.)
 TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 60'000);
-    CWaveFile wave(mix);
-    const sundrel::io::UniqueFd fd(::open(mix.c_str(), O_RDONLY | O_CLOEXEC));
-    const sundrel::FlacSource source{fd.Get(), mix, wave.m_nFileSize, wave.m_nDataOffset,
-                                     wave.GetFormat()};
+    ChunkyMix m(Format{}, 60'000);
+    const sundrel::io::UniqueFd fd(::open(m.mix.c_str(), O_RDONLY | O_CLOEXEC));
+    const sundrel::FlacSource source{fd.Get(), m.mix, m.wave.m_nFileSize, m.wave.m_nDataOffset,
+                                     m.wave.GetFormat()};
     std::vector<Bytes> first;
     for (const unsigned threads : {1u, 3u}) {
-        const fs::path folder = dir / ("t" + std::to_string(threads));
+        const fs::path folder = m.dir / ("t" + std::to_string(threads));
         fs::create_directory(folder);
         Jobs j(folder, {{0, 40'000}, {40'000, 160'000}, {200'000, 40'000}});
         sundrel::EncodeFlacTracks(source, j.jobs, {}, threads);
@@ -273,7 +266,7 @@ TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
             }
         }
     }
-    Jobs j(dir.Path(), {{0, 80'000}, {80'000, 80'000}, {160'000, 80'000}});
+    Jobs j(m.dir.Path(), {{0, 80'000}, {80'000, 80'000}, {160'000, 80'000}});
     EXPECT_THROW(sundrel::EncodeFlacTracks(
                      source, j.jobs,
                      [](std::uint64_t, std::uint64_t total) {
@@ -286,26 +279,24 @@ TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
 
 // A mix that lost audio since it was loaded is reported as such, on the mix's side.
 TEST(FlacTrack, MixShorterThanLoaded) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 10'000);
-    CWaveFile wave(mix);
-    fs::resize_file(mix, wave.m_nDataOffset + 20'000);
-    const sundrel::io::UniqueFd fd(::open(mix.c_str(), O_RDONLY | O_CLOEXEC));
+    ChunkyMix m(Format{}, 10'000);
+    fs::resize_file(m.mix, m.wave.m_nDataOffset + 20'000);
+    const sundrel::io::UniqueFd fd(::open(m.mix.c_str(), O_RDONLY | O_CLOEXEC));
     const sundrel::io::UniqueFd out(
-        ::open((dir / "t.flac").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    const sundrel::FlacSource source{fd.Get(), mix, wave.m_nFileSize, wave.m_nDataOffset,
-                                     wave.GetFormat()};
+        ::open((m.dir / "t.flac").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    const sundrel::FlacSource source{fd.Get(), m.mix, m.wave.m_nFileSize, m.wave.m_nDataOffset,
+                                     m.wave.GetFormat()};
     const auto e = fixture::Thrown<SplitError>([&] {
-        sundrel::EncodeFlacTrack(source, {0, 40'000}, out.Get(), dir / "t.flac", {});
+        sundrel::EncodeFlacTrack(source, {0, 40'000}, out.Get(), m.dir / "t.flac", {});
     });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
     EXPECT_THAT(e->what(), HasSubstr(": the mix changed on disk (it is now " +
-                                     std::to_string(wave.m_nDataOffset + 20'000) + " bytes"));
+                                     std::to_string(m.wave.m_nDataOffset + 20'000) + " bytes"));
 
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_FALSE(sundrel::EncodeFlacTrack(source, {0, 4'000}, out.Get(), dir / "t.flac", {},
+    EXPECT_FALSE(sundrel::EncodeFlacTrack(source, {0, 4'000}, out.Get(), m.dir / "t.flac", {},
                                           sundrel::kFlacLevel, stop.get_token()));
 }
 
