@@ -248,24 +248,6 @@ TEST(BandScan, RunsAndChunksGiveWhatOnePassOverTheWholeSignalGives) {
     }
 }
 
-TEST(BandScan, EachBlockHoldsItsOwnFrames) {
-    // Tones that change every three blocks: every block is dominated by its own tone, so the
-    // bands are neither shifted by a block nor smeared over the next.
-    constexpr std::uint32_t kRate = 44100;
-    const double tones[] = {80.0, 6000.0, 1000.0};
-    const std::size_t frames = 3 * 3 * 40 * kBlock;
-    const auto x = Make(2, frames, [&](std::size_t f, int) {
-        const double hz = tones[f / (3 * kBlock) % 3];
-        return 12000.0 * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(f) / kRate);
-    });
-    const auto blocks = Scan(x, 2, kRate);
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-        const BandSums s = Shares(blocks, b, b + 1);
-        const double own = std::array{s.low, s.high, s.mid}[b / 3 % 3];
-        EXPECT_GT(own, 0.75) << "block " << b;
-    }
-}
-
 TEST(BandScan, TheSummaryKeepsTheBandsAtEveryLevel) {
     constexpr std::uint32_t kRate = 48000;
     const std::int64_t chunk = MixSummary::ChunkFrames();

@@ -242,18 +242,6 @@ TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
     }
 }
 
-TEST(SplitTags, NamedTrackNeverReplacesTheMix) {
-    const Mix m(5000);
-    CWaveFile wave(m.mix);
-    SplitOptions options;
-    options.sync = false;
-    options.names = {"a.wav", "mix.wav", "c.wav"};
-    EXPECT_THAT(fixture::Refusal<sundrel::SplitError>(
-                    [&] { wave.Split(Markers(), m.dir.Path(), options); }),
-                HasSubstr("this is the mix being split"));
-    EXPECT_EQ(fixture::ReadFile(m.mix), fixture::CanonicalWav(m.format, m.audio));
-}
-
 TEST(SplitTags, ReplacedAndStaleTracksFollowTheNames) {
     fixture::TempDir dir;
     for (const char* name : {"track01.wav", "track02.wav", "track07.wav", "01 A.wav", "mix.wav"}) {

@@ -28,19 +28,6 @@ Placement At(const fs::path& temp, const fs::path& target) {
     return {temp, target, aside, {}};
 }
 
-TEST(PlaceAll, ReplacesEveryTargetAndRemovesTheOldFiles) {
-    fixture::TempDir dir;
-    fixture::WriteFile(dir / "track01.wav", Filled(10, 1));
-    fixture::WriteFile(dir / ".t1", Filled(20, 2));
-    fixture::WriteFile(dir / ".t2", Filled(30, 3));
-    const Placement p[] = {At(dir / ".t1", dir / "track01.wav"),
-                           At(dir / ".t2", dir / "track02.wav")};
-    sundrel::PlaceAll(p, sundrel::PlacementJournal(dir.Path()), false);
-    EXPECT_EQ(fixture::ReadFile(dir / "track01.wav"), Filled(20, 2));
-    EXPECT_EQ(fixture::ReadFile(dir / "track02.wav"), Filled(30, 3));
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"track01.wav", "track02.wav"}));
-}
-
 // The third placement fails (its temporary is gone): the first two are undone, whether they
 // replaced a file or took a new name.
 TEST(PlaceAll, AFailedPlacementUndoesTheEarlierOnes) {
