@@ -43,16 +43,6 @@ TEST(MusicalKey, NamesInStandardAndCamelotNotation) {
     EXPECT_EQ(wheel.size(), 24u);
 }
 
-TEST(MusicalKey, NoKeyWithoutPitch) {
-    EXPECT_FALSE(KeyOfChroma(Chroma{}));
-    Chroma flat;
-    flat.fill(3.0);
-    EXPECT_FALSE(KeyOfChroma(flat));
-    Chroma bad{};
-    bad[0] = -1;
-    EXPECT_FALSE(KeyOfChroma(bad));
-}
-
 // Every key, three progressions each, as the chroma of one track.
 TEST(MusicalKey, SynthesizedProgressionsInEveryKey) {
     const double rate = 11025;
@@ -90,9 +80,16 @@ TEST(MusicalKey, TheChromaOfASingleNoteIsItsPitchClass) {
     EXPECT_EQ(TrackHarmony(std::vector<float>(44100), rate).frames, 0u) << "silence";
 }
 
-// Noise and drums alone spread over every semitone: no key. Drums over chords keep the
-// chords' key.
-TEST(MusicalKey, NoKeyInNoiseOrDrumsAlone) {
+// No pitch (no chroma, a flat one, a negative one) is no key; noise and drums alone spread
+// over every semitone: no key. Drums over chords keep the chords' key.
+TEST(MusicalKey, NoKeyWithoutPitchNorInNoiseOrDrumsAlone) {
+    EXPECT_FALSE(KeyOfChroma(Chroma{}));
+    Chroma flat;
+    flat.fill(3.0);
+    EXPECT_FALSE(KeyOfChroma(flat));
+    Chroma bad{};
+    bad[0] = -1;
+    EXPECT_FALSE(KeyOfChroma(bad));
     const double rate = 11025;
     EXPECT_FALSE(TrackKey(testmusic::PinkNoise(30, rate, 0.1), rate));
     const auto drums = testmusic::DrumLoop(128, 30, rate);

@@ -98,21 +98,19 @@ TEST(TrackLoudness, PinkNoiseAgreesWithFfmpeg) {
     }
 }
 
-TEST(TrackLoudness, SilenceHasNoLoudnessAndNoTags) {
+TEST(TrackLoudness, SilenceHasNoLoudnessAndNoTagsTheRestTheirTexts) {
     fixture::TempDir dir;
     fixture::WriteFile(dir / "silence.wav",
                        fixture::CanonicalWav({1, 2, 44100, 16}, fixture::Bytes(44100 * 4 * 5)));
-    const TrackInfo info = AnalyseFile(dir / "silence.wav");
+    TrackInfo info = AnalyseFile(dir / "silence.wav");
     EXPECT_FALSE(info.HasLoudness());
     EXPECT_EQ(info.bpm, 0.0);
     EXPECT_FALSE(info.key);
-    std::vector<TrackTags> tags(1);
-    AddTrackInfoTags(tags, std::vector<TrackInfo>{info});
-    EXPECT_EQ(tags[0], TrackTags{});
-}
+    std::vector<TrackTags> none(1);
+    AddTrackInfoTags(none, std::vector<TrackInfo>{info});
+    EXPECT_EQ(none[0], TrackTags{});
 
-TEST(TrackLoudness, TagTexts) {
-    TrackInfo info;
+    info = TrackInfo{};
     info.bpm = 127.96;
     info.key = MusicalKey{6, false};
     info.loudness.integrated = -9.284;
