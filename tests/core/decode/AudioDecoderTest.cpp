@@ -128,9 +128,7 @@ TEST(FileTags, ReadsTheTagsOrFallsBackToTheFileName) {
           " -c:a libmp3lame -metadata title=Über -metadata artist=Zoë -metadata album=Set " +
           Quoted(dir / "t.mp3"));
     const FileTags mp3 = ReadFileTags(dir / "t.mp3");
-    EXPECT_EQ(mp3.title, "Über");
-    EXPECT_EQ(mp3.artist, "Zoë");
-    EXPECT_EQ(mp3.album, "Set");
+    EXPECT_EQ(std::tuple(mp3.title, mp3.artist, mp3.album), std::tuple("Über", "Zoë", "Set"));
     Shell("oggenc -Q -t 'Slow Burn' -a Mira -o " + Quoted(dir / "t.ogg") + " " + Quoted(wav));
     EXPECT_EQ(ReadFileTags(dir / "t.ogg").title, "Slow Burn");
     EXPECT_EQ(ReadFileTags(dir / "t.ogg").artist, "Mira");

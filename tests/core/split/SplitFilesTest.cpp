@@ -125,9 +125,8 @@ TEST(Split, TrackOfFourGibibytesIsWrittenAsRf64) {
     const fs::path track = dir / "track01.wav";
     const sundrel::MappedFile file(track);
     const auto layout = sundrel::ReadWaveLayout(file.Bytes());
-    EXPECT_EQ(layout.container, sundrel::Container::Rf64);
-    EXPECT_EQ(layout.dataOffset, 80u);
-    EXPECT_EQ(layout.dataSize, dataSize);
+    EXPECT_EQ(std::tuple(layout.container, layout.dataOffset, layout.dataSize),
+              std::tuple(sundrel::Container::Rf64, 80u, dataSize));
     EXPECT_EQ(fs::file_size(track), 80 + dataSize);
     EXPECT_EQ(ReadAt(track, 80, 4), B({1, 2, 3, 4}));
     EXPECT_EQ(ReadAt(track, 80 + dataSize - 4, 4), B({5, 6, 7, 8}));
