@@ -33,11 +33,7 @@ std::uint32_t U32At(const Bytes& b, std::size_t at) {
 }
 
 std::string IdAt(const Bytes& b, std::size_t at) {
-    std::string id;
-    for (std::size_t i = 0; i < 4; ++i) {
-        id += static_cast<char>(b.at(at + i));
-    }
-    return id;
+    return {reinterpret_cast<const char*>(b.data() + at), 4};
 }
 
 // The ids of the chunks of a RIFF file, walked with their pad bytes from the first after
