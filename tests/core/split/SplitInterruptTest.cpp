@@ -17,38 +17,17 @@ namespace fs = std::filesystem;
 using fixture::Bytes;
 using fixture::Listing;
 
-// Runs a split of `mix` in a child that stops after its first track; the child is then killed
-// with `sig`. Returns once it is gone.
+// Runs a split of `mix` in a child that `sig` ends once its first track is copied.
 void KillSplitMidway(const fs::path& mix, const fs::path& out, int sig) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::close(fds[0]);
+    const auto outcome = childproc::Run([&](int) {
         CWaveFile wave(mix);
         sundrel::SplitOptions options;
         options.sync = false;
-        bool told = false;
-        options.onProgress = [&](std::uint64_t, std::uint64_t) {
-            if (!told) {
-                told = true;
-                [[maybe_unused]] const auto n = ::write(fds[1], "x", 1);
-                ::pause();
-            }
-        };
+        options.onProgress = [sig](std::uint64_t, std::uint64_t) { ::raise(sig); };
         const float percents[] = {0, 25, 50, 75, 100};
         wave.Split(percents, 5, out, options);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    char c = 0;
-    ASSERT_EQ(::read(fds[0], &c, 1), 1);
-    ::close(fds[0]);
-    ::kill(pid, sig);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+    });
+    EXPECT_TRUE(WIFSIGNALED(outcome.status) && WTERMSIG(outcome.status) == sig);
 }
 
 TEST(SplitInterrupted, KilledSplitLeavesNoTemporaries) {
