@@ -2,6 +2,7 @@
 // a rename failing at every step in turn, and a process killed at every step in turn. Each
 // leaves the old set of tracks or the new one, and nothing a later split mistakes.
 
+#include "ChildProcess.h"
 #include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/split/SplitPlan.h"
@@ -105,21 +106,17 @@ TEST(PlacementFault, KilledAtAnyStepLeavesTheOldSetOrTheNew) {
         for (int killAt = 1;; ++killAt) {
             SCOPED_TRACE(std::to_string(exchange) + " " + std::to_string(killAt));
             Folder f;
-            const pid_t pid = ::fork();
-            ASSERT_GE(pid, 0);
-            if (pid == 0) {
-                int steps = 0;
-                sundrel::SetPlacementFault([&](PlacementStep step) {
-                    if (++steps == killAt) {
-                        ::raise(SIGKILL);
-                    }
-                    return !exchange && step == PlacementStep::Exchange ? EINVAL : 0;
-                });
-                f.Split(kNew, f.out);
-                ::_exit(0);
-            }
-            int status = 0;
-            ::waitpid(pid, &status, 0);
+            const int status =
+                childproc::Run([&](int) {
+                    int steps = 0;
+                    sundrel::SetPlacementFault([&](PlacementStep step) {
+                        if (++steps == killAt) {
+                            ::raise(SIGKILL);
+                        }
+                        return !exchange && step == PlacementStep::Exchange ? EINVAL : 0;
+                    });
+                    f.Split(kNew, f.out);
+                }).status;
             if (WIFEXITED(status)) {
                 EXPECT_EQ(WEXITSTATUS(status), 0);
                 EXPECT_EQ(Tracks(f.out), f.newSet);
