@@ -47,10 +47,7 @@ struct TwoTrackMix {
                 testmusic::Mix(testmusic::DrumLoop(bpm, kTrackSeconds, kRate), harmony, 0.8f);
             music.insert(music.end(), track.begin(), track.end());
         }
-        for (float& v : music) {
-            v *= 0.5f;
-        }
-        audio = testmusic::Pcm16(music, 2, {1.0f, 0.9f});
+        audio = testmusic::Pcm16(music, 2, {0.5f, 0.45f});
         fixture::WriteFile(path, fixture::CanonicalWav({1, 2, kRate, 16}, audio));
     }
 };
