@@ -5,6 +5,7 @@
 #include "core/audio/WaveFile.h"
 #include "core/riff/ChunkSource.h"
 #include "core/riff/FileError.h"
+#include "support/Thrown.h"
 #include "support/WavFixture.h"
 
 #include <atomic>
@@ -100,15 +101,9 @@ TEST(ShrinkingMix, AWalkThatRunsIntoTheNewEndSaysTheMixChanged) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         ASSERT_GE(fd, 0);
         CuttingSource source(fd, path, cutTo);
-        try {
-            sundrel::ReadWaveLayout(source);
-            ADD_FAILURE() << "no error";
-        } catch (const sundrel::FileError& e) {
-            EXPECT_EQ(std::string(e.what()), path.string() +
-                                                 ": the mix changed on disk (it is now " +
-                                                 std::to_string(cutTo) + " bytes, was " +
-                                                 std::to_string(file.size()) + ")");
-        }
+        EXPECT_EQ(fixture::Refusal<sundrel::FileError>([&] { sundrel::ReadWaveLayout(source); }),
+                  path.string() + ": the mix changed on disk (it is now " + std::to_string(cutTo) +
+                      " bytes, was " + std::to_string(file.size()) + ")");
         ::close(fd);
     }
 }
@@ -174,12 +169,9 @@ TEST(ShrinkingMix, AnalysisOfAMixCutShortReportsItInEveryStage) {
         };
         sundrel::SuggestOptions options;
         options.minTrackSeconds = 10.0;
-        try {
-            sundrel::SuggestBoundaries(path, options, cutOnce);
-            ADD_FAILURE() << "no error for a mix cut to " << cutTo << " bytes";
-        } catch (const sundrel::FileError& e) {
-            EXPECT_EQ(std::string(e.what()), expected);
-        }
+        EXPECT_EQ(fixture::Refusal<sundrel::FileError>(
+                      [&] { sundrel::SuggestBoundaries(path, options, cutOnce); }),
+                  expected);
         EXPECT_TRUE(cut);
     }
 }

@@ -1,5 +1,6 @@
 #include "core/decode/AudioDecoder.h"
 #include "core/match/FileTags.h"
+#include "support/Thrown.h"
 #include "support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -91,12 +92,7 @@ TEST(AudioDecoder, DecodesEveryListedFormatToMonoAtTheAnalysisRateWholeOrInBlock
 }
 
 std::string DecodeMessage(const fs::path& path) {
-    try {
-        DecodeMono(path, kRate);
-    } catch (const DecodeError& e) {
-        return e.what();
-    }
-    return "no error";
+    return fixture::Refusal<DecodeError>([&] { DecodeMono(path, kRate); });
 }
 
 TEST(AudioDecoder, RefusesWhatIsNotAudioNamingTheFile) {
@@ -132,9 +128,7 @@ TEST(FileTags, ReadsTheTagsOrFallsBackToTheFileName) {
           " -c:a libmp3lame -metadata title=Über -metadata artist=Zoë -metadata album=Set " +
           Quoted(dir / "t.mp3"));
     const FileTags mp3 = ReadFileTags(dir / "t.mp3");
-    EXPECT_EQ(mp3.title, "Über");
-    EXPECT_EQ(mp3.artist, "Zoë");
-    EXPECT_EQ(mp3.album, "Set");
+    EXPECT_EQ(std::tuple(mp3.title, mp3.artist, mp3.album), std::tuple("Über", "Zoë", "Set"));
     Shell("oggenc -Q -t 'Slow Burn' -a Mira -o " + Quoted(dir / "t.ogg") + " " + Quoted(wav));
     EXPECT_EQ(ReadFileTags(dir / "t.ogg").title, "Slow Burn");
     EXPECT_EQ(ReadFileTags(dir / "t.ogg").artist, "Mira");

@@ -2,7 +2,7 @@
 // libsndfile stops at 24 bits) decodes every track back to exactly the mix's samples, the flac
 // tool verifies each stream's MD5, and metaflac reads the tags back.
 
-#include "../split/ChildProcess.h"
+#include "../split/TrackReaders.h"
 #include "core/audio/WaveFile.h"
 #include "core/io/UniqueFd.h"
 #include "core/split/FlacTrack.h"
@@ -16,7 +16,6 @@
 
 #include <cstring>
 #include <fcntl.h>
-#include <sndfile.h>
 #include <stop_token>
 
 namespace {
@@ -29,42 +28,8 @@ using sundrel::SplitError;
 using testing::HasSubstr;
 
 using childproc::Shell;
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// Every sample of a file as libsndfile reads it: left-justified to 32 bits, so 8-bit WAV
-// (unsigned) and 8-bit FLAC (signed) samples of the same value read the same. Files libsndfile
-// cannot read (FLAC deeper than 24 bits) are decoded to WAV by the flac tool first.
-std::vector<int> Samples(const fs::path& path, int* channels = nullptr) {
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
-    if (sf == nullptr && path.extension() == ".flac") {
-        const fs::path wav = path.string() + ".decoded.wav";
-        const auto [out, status] =
-            Shell("flac -d -s -f -o " + Quoted(wav) + " " + Quoted(path) + " 2>&1");
-        EXPECT_EQ(status, 0) << path << ": " << out;
-        std::vector<int> samples = Samples(wav, channels);
-        fs::remove(wav);
-        return samples;
-    }
-    EXPECT_NE(sf, nullptr) << path << ": " << sf_strerror(nullptr);
-    if (sf == nullptr) {
-        return {};
-    }
-    // Read to the end: a FLAC stream without samples says its length is unknown.
-    std::vector<int> samples;
-    std::vector<int> block(std::size_t{4096} * static_cast<std::size_t>(info.channels));
-    for (sf_count_t n; (n = sf_readf_int(sf, block.data(), 4096)) > 0;) {
-        samples.insert(samples.end(), block.begin(), block.begin() + n * info.channels);
-    }
-    sf_close(sf);
-    if (channels != nullptr) {
-        *channels = info.channels;
-    }
-    return samples;
-}
+using trackread::Quoted;
+using trackread::Samples;
 
 std::string Metaflac(const fs::path& path, const std::string& options) {
     const auto [out, status] = Shell("metaflac " + options + " " + Quoted(path));
@@ -72,13 +37,20 @@ std::string Metaflac(const fs::path& path, const std::string& options) {
     return out;
 }
 
-// A mix with chunks around its audio, so the audio does not start at byte 44.
-fs::path WriteMix(const fixture::TempDir& dir, const Format& f, std::size_t frames) {
-    const fs::path mix = dir / "mix.wav";
-    fixture::WriteFile(mix, fixture::ChunkyWav(f, fixture::TestSignal(f, frames, 5)));
-    fs::create_directory(dir / "out");
-    return mix;
-}
+// A mix with chunks around its audio, so the audio does not start at byte 44, loaded.
+struct ChunkyMix {
+    fixture::TempDir dir;
+    fs::path mix = dir / "mix.wav";
+    fs::path out = dir / "out";
+    CWaveFile wave;
+    ChunkyMix(const Format& f, std::size_t frames) : wave(Written(mix, f, frames)) {
+        fs::create_directory(out);
+    }
+    static const fs::path& Written(const fs::path& path, const Format& f, std::size_t frames) {
+        fixture::WriteFile(path, fixture::ChunkyWav(f, fixture::TestSignal(f, frames, 5)));
+        return path;
+    }
+};
 
 std::vector<sundrel::Marker> Markers(std::initializer_list<std::int64_t> frames) {
     std::vector<sundrel::Marker> markers;
@@ -106,17 +78,15 @@ class FlacSplitFormats : public testing::TestWithParam<FormatCase> {};
 // shorter than a FLAC block, one of several seconds) are encoded side by side.
 TEST_P(FlacSplitFormats, TracksDecodeToTheMixExactly) {
     const Format f = GetParam().format;
-    fixture::TempDir dir;
     const std::size_t frames = 150'001;
-    const fs::path mix = WriteMix(dir, f, frames);
-    CWaveFile wave(mix);
-    const auto written = wave.Split(Markers({0, 1000, 1000, 1100, 120'000}), dir / "out", Flac());
+    ChunkyMix m(f, frames);
+    const auto written = m.wave.Split(Markers({0, 1000, 1000, 1100, 120'000}), m.out, Flac());
 
     ASSERT_EQ(written.size(), 5u);
-    EXPECT_EQ(Listing(dir / "out"),
+    EXPECT_EQ(Listing(m.out),
               (std::vector<std::string>{".sundrel-split", "track01.flac", "track02.flac",
                                         "track03.flac", "track04.flac", "track05.flac"}));
-    const std::vector<int> source = Samples(mix);
+    const std::vector<int> source = Samples(m.mix);
     ASSERT_EQ(source.size(), frames * f.channels);
     std::vector<int> joined;
     for (const sundrel::SplitTrack& track : written) {
@@ -156,18 +126,12 @@ INSTANTIATE_TEST_SUITE_P(Pcm, FlacSplitFormats,
 // tracks carry besides their own names: the DJ as album artist, the mix's date and genre,
 // disc 1 of 1 and the compilation flag.
 TEST(FlacSplit, TagsReadBack) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 30'000);
-    CWaveFile wave(mix);
+    ChunkyMix m(Format{}, 30'000);
     sundrel::SplitOptions options = Flac();
-    sundrel::TrackTags tags{"Über die Brücke — Live", "Café Tacvba", "Sunset Mix", 1, 2};
-    tags.albumArtist = "DJ Ω";
-    tags.date = "2026-12-05";
-    tags.genre = "Techno";
-    tags.disc = 1;
-    tags.compilation = true;
-    options.tags = {tags, {"", "", "Sunset Mix", 2, 2}};
-    const auto written = wave.Split(Markers({0, 10'000}), dir / "out", options);
+    options.tags = {{"Über die Brücke — Live", "Café Tacvba", "Sunset Mix", 1, 2, "DJ Ω",
+                     "2026-12-05", "Techno", 1, true},
+                    {"", "", "Sunset Mix", 2, 2}};
+    const auto written = m.wave.Split(Markers({0, 10'000}), m.out, options);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(Metaflac(written[0].path, "--export-tags-to=-"),
               "TITLE=Über die Brücke — Live\nARTIST=Café Tacvba\nALBUM=Sunset Mix\n"
@@ -179,10 +143,8 @@ TEST(FlacSplit, TagsReadBack) {
     EXPECT_THAT(Metaflac(written[0].path, "--list --block-type=PADDING"),
                 HasSubstr("length: 8192"));
 
-    if (Shell("command -v ffprobe").second == 0) {
-        const std::string json =
-            Shell("ffprobe -v error -show_entries format_tags -of json " + Quoted(written[0].path))
-                .first;
+    if (trackread::HaveTool("ffprobe")) {
+        const std::string json = trackread::Ffprobe(written[0].path);
         // ffprobe names the comments it knows its own way and shows the others as written.
         for (const char* tag :
              {"\"album_artist\": \"DJ Ω\"", "\"DATE\": \"2026-12-05\"", "\"GENRE\": \"Techno\"",
@@ -192,18 +154,16 @@ TEST(FlacSplit, TagsReadBack) {
     }
 
     // Without tags: the vendor string alone.
-    fs::remove_all(dir / "out");
-    fs::create_directory(dir / "out");
-    const auto bare = wave.Split(Markers({0}), dir / "out", Flac());
+    fs::remove_all(m.out);
+    fs::create_directory(m.out);
+    const auto bare = m.wave.Split(Markers({0}), m.out, Flac());
     EXPECT_EQ(Metaflac(bare[0].path, "--export-tags-to=-"), "");
 }
 
 // A seek point every 10 seconds, completed with where its frame lies once the stream is written.
 TEST(FlacSplit, SeekTableFilledIn) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{1, 1, 8000, 16}, 200'000); // 25 s
-    CWaveFile wave(mix);
-    const auto written = wave.Split(Markers({0}), dir / "out", Flac());
+    ChunkyMix m(Format{1, 1, 8000, 16}, 200'000); // 25 s
+    const auto written = m.wave.Split(Markers({0}), m.out, Flac());
     const std::string table = Metaflac(written[0].path, "--list --block-type=SEEKTABLE");
     EXPECT_THAT(table, HasSubstr("seek points: 3"));
     EXPECT_THAT(table, HasSubstr("point 0: sample_number=0, stream_offset=0,"));
@@ -214,34 +174,30 @@ TEST(FlacSplit, SeekTableFilledIn) {
 // Float audio cannot be held exactly: refused before anything is written, older tracks
 // kept. A title that is not UTF-8 stops the split with no track left either.
 TEST(FlacSplit, RefusalsLeaveTheFolderAsItWas) {
-    fixture::TempDir dir;
-    const Format f{3, 2, 44100, 32};
-    const fs::path mix = WriteMix(dir, f, 20'000);
+    ChunkyMix m(Format{3, 2, 44100, 32}, 20'000);
     const Bytes old(10, std::byte{7});
-    fixture::WriteFile(dir / "out" / "track01.flac", old);
-    CWaveFile wave(mix);
+    fixture::WriteFile(m.out / "track01.flac", old);
     const auto e = fixture::Thrown<SplitError>([&] {
-        wave.Split(Markers({0, 5000}), dir / "out", Flac());
+        m.wave.Split(Markers({0, 5000}), m.out, Flac());
     });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->GetSide(), SplitError::Side::Track);
     EXPECT_EQ(std::string(e->what()),
-              mix.string() + ": float 32-bit stereo 44100 Hz audio cannot be written as FLAC: "
-                             "FLAC holds integer samples only, and converting float samples "
-                             "would change the audio; split as WAV instead");
-    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{"track01.flac"});
-    EXPECT_EQ(fixture::ReadFile(dir / "out" / "track01.flac"), old);
+              m.mix.string() + ": float 32-bit stereo 44100 Hz audio cannot be written as FLAC: "
+                               "FLAC holds integer samples only, and converting float samples "
+                               "would change the audio; split as WAV instead");
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{"track01.flac"});
+    EXPECT_EQ(fixture::ReadFile(m.out / "track01.flac"), old);
 
-    const fs::path pcm = WriteMix(dir, Format{}, 20'000);
-    CWaveFile wave16(pcm);
+    CWaveFile wave16(ChunkyMix::Written(m.mix, Format{}, 20'000));
     sundrel::SplitOptions options = Flac();
     options.tags = {{"fine", "", "", 1, 2}, {"bad \xff\xfe", "", "", 2, 2}};
     EXPECT_THAT(fixture::Refusal<SplitError>([&] {
-                    wave16.Split(Markers({0, 5000}), dir / "out", options);
+                    wave16.Split(Markers({0, 5000}), m.out, options);
                 }),
                 HasSubstr("track02.flac: the TITLE tag is not UTF-8 text"));
-    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{"track01.flac"});
-    EXPECT_EQ(fixture::ReadFile(dir / "out" / "track01.flac"), old);
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{"track01.flac"});
+    EXPECT_EQ(fixture::ReadFile(m.out / "track01.flac"), old);
 }
 
 TEST(FlacRefusal, OnlyWhatFlacCannotHoldExactly) {
@@ -259,21 +215,19 @@ TEST(FlacRefusal, OnlyWhatFlacCannotHoldExactly) {
 // A failed write in one worker (the file size limit stops the longest track) stops the
 // split: no track of the run is left, however far the others got.
 TEST(FlacSplit, OneFailedTrackLeavesNoTrack) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 400'000);
-    CWaveFile wave(mix);
+    ChunkyMix m(Format{}, 400'000);
     const auto outcome = childproc::Run([&](int fd) {
         childproc::LimitFileSize(300'000); // the 1.4 MB of the longest track do not fit
-        childproc::Send(fd, fixture::Refusal<SplitError>([&] {
-                            wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}),
-                                       dir / "out", Flac());
-                        }));
+        childproc::Send(
+            fd, fixture::Refusal<SplitError>([&] {
+                m.wave.Split(Markers({0, 10'000, 20'000, 30'000, 40'000, 50'000}), m.out, Flac());
+            }));
     });
     EXPECT_TRUE(childproc::ExitedCleanly(outcome));
     const std::string& report = outcome.output;
     EXPECT_THAT(report,
                 HasSubstr("track06.flac: cannot write: " + std::string(std::strerror(EFBIG))));
-    EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
+    EXPECT_EQ(Listing(m.out), std::vector<std::string>{});
 }
 
 // Open files for the jobs of EncodeFlacTracks over `spans` of a mix.
@@ -294,15 +248,13 @@ struct Jobs {
 // A failure of the progress callback stops the workers and is passed on. (How the workers
 // share the jobs and report progress: TrackWorkersTest.)
 TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 60'000);
-    CWaveFile wave(mix);
-    const sundrel::io::UniqueFd fd(::open(mix.c_str(), O_RDONLY | O_CLOEXEC));
-    const sundrel::FlacSource source{fd.Get(), mix, wave.m_nFileSize, wave.m_nDataOffset,
-                                     wave.GetFormat()};
+    ChunkyMix m(Format{}, 60'000);
+    const sundrel::io::UniqueFd fd(::open(m.mix.c_str(), O_RDONLY | O_CLOEXEC));
+    const sundrel::FlacSource source{fd.Get(), m.mix, m.wave.m_nFileSize, m.wave.m_nDataOffset,
+                                     m.wave.GetFormat()};
     std::vector<Bytes> first;
     for (const unsigned threads : {1u, 3u}) {
-        const fs::path folder = dir / ("t" + std::to_string(threads));
+        const fs::path folder = m.dir / ("t" + std::to_string(threads));
         fs::create_directory(folder);
         Jobs j(folder, {{0, 40'000}, {40'000, 160'000}, {200'000, 40'000}});
         sundrel::EncodeFlacTracks(source, j.jobs, {}, threads);
@@ -314,7 +266,7 @@ TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
             }
         }
     }
-    Jobs j(dir.Path(), {{0, 80'000}, {80'000, 80'000}, {160'000, 80'000}});
+    Jobs j(m.dir.Path(), {{0, 80'000}, {80'000, 80'000}, {160'000, 80'000}});
     EXPECT_THROW(sundrel::EncodeFlacTracks(
                      source, j.jobs,
                      [](std::uint64_t, std::uint64_t total) {
@@ -327,26 +279,24 @@ TEST(FlacTracks, SameFilesOnAnyNumberOfWorkers) {
 
 // A mix that lost audio since it was loaded is reported as such, on the mix's side.
 TEST(FlacTrack, MixShorterThanLoaded) {
-    fixture::TempDir dir;
-    const fs::path mix = WriteMix(dir, Format{}, 10'000);
-    CWaveFile wave(mix);
-    fs::resize_file(mix, wave.m_nDataOffset + 20'000);
-    const sundrel::io::UniqueFd fd(::open(mix.c_str(), O_RDONLY | O_CLOEXEC));
+    ChunkyMix m(Format{}, 10'000);
+    fs::resize_file(m.mix, m.wave.m_nDataOffset + 20'000);
+    const sundrel::io::UniqueFd fd(::open(m.mix.c_str(), O_RDONLY | O_CLOEXEC));
     const sundrel::io::UniqueFd out(
-        ::open((dir / "t.flac").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    const sundrel::FlacSource source{fd.Get(), mix, wave.m_nFileSize, wave.m_nDataOffset,
-                                     wave.GetFormat()};
+        ::open((m.dir / "t.flac").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    const sundrel::FlacSource source{fd.Get(), m.mix, m.wave.m_nFileSize, m.wave.m_nDataOffset,
+                                     m.wave.GetFormat()};
     const auto e = fixture::Thrown<SplitError>([&] {
-        sundrel::EncodeFlacTrack(source, {0, 40'000}, out.Get(), dir / "t.flac", {});
+        sundrel::EncodeFlacTrack(source, {0, 40'000}, out.Get(), m.dir / "t.flac", {});
     });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->GetSide(), SplitError::Side::Mix);
     EXPECT_THAT(e->what(), HasSubstr(": the mix changed on disk (it is now " +
-                                     std::to_string(wave.m_nDataOffset + 20'000) + " bytes"));
+                                     std::to_string(m.wave.m_nDataOffset + 20'000) + " bytes"));
 
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_FALSE(sundrel::EncodeFlacTrack(source, {0, 4'000}, out.Get(), dir / "t.flac", {},
+    EXPECT_FALSE(sundrel::EncodeFlacTrack(source, {0, 4'000}, out.Get(), m.dir / "t.flac", {},
                                           sundrel::kFlacLevel, stop.get_token()));
 }
 

@@ -70,14 +70,6 @@ TEST_F(SpecialFiles, EveryKindIsNamedAndNothingBlocks) {
     }
 }
 
-TEST_F(SpecialFiles, RegularFilesStillOpenForBlockingReads) {
-    fixture::WriteFile(dir / "a.wav", fixture::Bytes(10));
-    const auto fd = sundrel::io::OpenRegularFile(dir / "a.wav");
-    ASSERT_TRUE(fd);
-    char buf[16];
-    EXPECT_EQ(::read(fd.Get(), buf, sizeof buf), 10);
-}
-
 TEST_F(SpecialFiles, TheMixTheProjectAndTheMixAProjectNamesAreRefused) {
     const std::string fifo = (dir / "fifo.wav").string();
     const std::string refused = ": not a regular file \\(a FIFO\\)";

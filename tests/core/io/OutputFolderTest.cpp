@@ -1,5 +1,6 @@
 #include "core/io/OutputFolder.h"
 #include "core/io/ErrorText.h"
+#include "support/Thrown.h"
 #include "support/WavFixture.h"
 
 #include <gmock/gmock.h>
@@ -34,13 +35,10 @@ TEST(OutputFolder, AFileInTheWayIsReportedAndNothingIsMade) {
     fixture::TempDir dir;
     fixture::WriteFile(dir / "taken", {});
     for (const fs::path& folder : {dir / "taken", dir / "taken" / "sub"}) {
-        try {
-            PrepareOutputFolder(folder);
-            ADD_FAILURE() << folder << " was accepted";
-        } catch (const IoError& e) {
-            EXPECT_EQ(e.Error(), ENOTDIR);
-            EXPECT_THAT(e.what(), HasSubstr(folder.string() + ": cannot create the folder"));
-        }
+        const auto e = fixture::Thrown<IoError>([&] { PrepareOutputFolder(folder); });
+        ASSERT_TRUE(e) << folder << " was accepted";
+        EXPECT_EQ(e->Error(), ENOTDIR);
+        EXPECT_THAT(e->what(), HasSubstr(folder.string() + ": cannot create the folder"));
     }
     EXPECT_TRUE(fs::is_regular_file(dir / "taken"));
 }

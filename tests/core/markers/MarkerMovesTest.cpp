@@ -4,6 +4,7 @@
 
 #include "core/markers/MarkerMoves.h"
 #include "core/markers/MarkerPrint.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -34,18 +35,10 @@ TEST(MarkerMoves, ShiftMovesAllButTheStartAndKeepsNames) {
     EXPECT_EQ(ShiftMarkers(markers, -2999, 10'000)[0].frame, 1);
     EXPECT_EQ(ShiftMarkers(markers, 4999, 10'000)[2].frame, 9999);
     // Out of the mix at either end: refused, naming the track in time order.
-    try {
-        ShiftMarkers(markers, -3000, 10'000);
-        ADD_FAILURE() << "shifted onto the start";
-    } catch (const MarkerMoveError& e) {
-        EXPECT_STREQ(e.what(), "track 2 would start at or before the start of the mix");
-    }
-    try {
-        ShiftMarkers(markers, 5000, 10'000);
-        ADD_FAILURE() << "shifted past the end";
-    } catch (const MarkerMoveError& e) {
-        EXPECT_STREQ(e.what(), "track 3 would start at or after the end of the mix");
-    }
+    EXPECT_EQ(fixture::Refusal<MarkerMoveError>([&] { ShiftMarkers(markers, -3000, 10'000); }),
+              "track 2 would start at or before the start of the mix");
+    EXPECT_EQ(fixture::Refusal<MarkerMoveError>([&] { ShiftMarkers(markers, 5000, 10'000); }),
+              "track 3 would start at or after the end of the mix");
 }
 
 TEST(MarkerMoves, SnapTakesTheStrongestTargetWithinReachAndKeepsTheOrder) {

@@ -63,16 +63,13 @@ TEST(MarkerMath, PercentPositionAndLimitRules) {
     }
 }
 
-TEST(MarkerList, AFreshListHoldsTheStartMarkerOnly) {
-    const MarkerList list;
+// A fresh list holds the start marker only.
+TEST(MarkerList, AddKeepsEntriesBesideElementsAndSortKeepsLabels) {
+    MarkerList list;
     EXPECT_EQ(list.Markers(), std::vector<Marker>{PercentMarker(0.0f)});
     EXPECT_EQ(list.Entries(), Entries{"List Marker.."});
     ASSERT_NE(list.At(0), nullptr);
     EXPECT_EQ(list.At(1), nullptr);
-}
-
-TEST(MarkerList, AddKeepsEntriesBesideElementsAndSortKeepsLabels) {
-    MarkerList list;
     EXPECT_EQ(list.Add(60.0f, 120.0), 1u);
     EXPECT_EQ(list.Add(30.0f, 120.0), 2u);
     EXPECT_EQ(list.Add(Named(500, "Intro", "DJ")), 3u);

@@ -7,7 +7,7 @@ namespace {
 using sundrel::TrackNumbers;
 using V = std::vector<int>;
 
-TEST(TrackNumbers, SheetNumbersStayAndTheRestCountOn) {
+TEST(TrackNumbers, SheetNumbersStayTheRestCountOnAndAPregapIsZero) {
     EXPECT_EQ(TrackNumbers(V{}), V{});
     EXPECT_EQ(TrackNumbers(V{0, 0, 0}), (V{1, 2, 3}));       // a label file or a tracklist
     EXPECT_EQ(TrackNumbers(V{3, 4, 5}), (V{3, 4, 5}));       // a sheet starting at TRACK 03
@@ -19,9 +19,6 @@ TEST(TrackNumbers, SheetNumbersStayAndTheRestCountOn) {
     EXPECT_EQ(TrackNumbers(V{0, 3, 4}), (V{1, 3, 4})); // a track before the sheet's first
     // Numbers that do not rise never repeat.
     EXPECT_EQ(TrackNumbers(V{5, 5, 2}), (V{5, 6, 7}));
-}
-
-TEST(TrackNumbers, AudioBeforeTrackOneIsTrackZero) {
     // A cue sheet's pregap made a track of its own is numbered 0, as shnsplit's "00 pregap",
     // and every track after keeps its number.
     EXPECT_EQ(TrackNumbers(V{0, 1, 2}), (V{0, 1, 2}));

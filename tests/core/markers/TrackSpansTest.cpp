@@ -56,14 +56,8 @@ TEST(SplitPlan, WorkedMarkerSets) {
 
 TEST(SplitPlan, RefusesPercentagesItCannotCutAt) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<std::vector<float>> bad = {{},
-                                                 {0.0f},
-                                                 {0.0f, 50.0f},
-                                                 {10.0f, 100.0f},
-                                                 {0.0f, 60.0f, 40.0f, 100.0f},
-                                                 {0, nan, 100},
-                                                 {0.0f, 100.5f},
-                                                 {-1.0f, 0.0f, 100.0f}};
+    const std::vector<std::vector<float>> bad = {
+        {}, {0}, {0, 50}, {10, 100}, {0, 60, 40, 100}, {0, nan, 100}, {0, 100.5f}, {-1, 0, 100}};
     for (const auto& p : bad) {
         EXPECT_THROW(PlanTracks(p, kMillion, 4), std::invalid_argument) << p.size();
     }
@@ -111,46 +105,29 @@ TEST(SplitPlan, TracksTileTheDataForRandomMarkers) {
 TEST(SplitPlan, FramesCutAtFrameTimesFrameSize) {
     using sundrel::FrameMarker;
     using sundrel::PercentMarker;
-    struct Case {
-        const char* what;
-        std::vector<sundrel::Marker> markers;
-        std::uint64_t size;
-        std::uint32_t frame;
-        std::vector<TrackSpan> tracks;
+    using Markers = std::vector<sundrel::Marker>;
+    using Spans = std::vector<TrackSpan>;
+    const auto at = [](std::initializer_list<std::int64_t> frames) {
+        Markers markers;
+        for (const std::int64_t f : frames) {
+            markers.push_back(FrameMarker(f));
+        }
+        return markers;
     };
-    const Case cases[] = {
-        {"in any order",
-         {FrameMarker(0), FrameMarker(30), FrameMarker(10)},
-         240,
-         6,
-         {{0, 60}, {60, 120}, {180, 60}}},
-        {"start put in front", {FrameMarker(10)}, 240, 6, {{0, 60}, {60, 180}}},
+    // What, the markers, the data size and frame size, the tracks.
+    const std::tuple<const char*, Markers, std::uint64_t, std::uint32_t, Spans> cases[] = {
+        {"in any order", at({0, 30, 10}), 240, 6, {{0, 60}, {60, 120}, {180, 60}}},
+        {"start put in front", at({10}), 240, 6, {{0, 60}, {60, 180}}},
         {"no markers", {}, 240, 6, {{0, 240}}},
-        {"held within the data",
-         {FrameMarker(-5), FrameMarker(41), FrameMarker(1000)},
-         240,
-         6,
-         {{0, 240}, {240, 0}, {240, 0}}},
-        {"a partial last frame stays in the last track",
-         {FrameMarker(0), FrameMarker(40)},
-         243,
-         6,
-         {{0, 240}, {240, 3}}},
-        {"equal frames give an empty track",
-         {FrameMarker(0), FrameMarker(5), FrameMarker(5)},
-         80,
-         4,
-         {{0, 20}, {20, 0}, {20, 60}}},
-        // A percentage above 0 whose frame is 0 is not the start: the start is still cut.
+        {"held within the data", at({-5, 41, 1000}), 240, 6, {{0, 240}, {240, 0}, {240, 0}}},
+        {"a partial last frame stays in the last track", at({0, 40}), 243, 6, {{0, 240}, {240, 3}}},
+        {"equal frames give an empty track", at({0, 5, 5}), 80, 4, {{0, 20}, {20, 0}, {20, 60}}},
+        // A percentage above 0 whose frame is 0 (0.001 %) is not the start: the start is still cut.
         {"0 % is the start", {PercentMarker(0.0f), FrameMarker(4)}, 80, 4, {{0, 16}, {16, 64}}},
-        {"a small percentage is not",
-         {PercentMarker(0.001f), FrameMarker(4)},
-         80,
-         4,
-         {{0, 0}, {0, 16}, {16, 64}}},
+        {"0.001 %", {PercentMarker(0.001f), FrameMarker(4)}, 80, 4, {{0, 0}, {0, 16}, {16, 64}}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(sundrel::PlanTracksAtFrames(c.markers, c.size, c.frame), c.tracks) << c.what;
+    for (const auto& [what, markers, size, frame, tracks] : cases) {
+        EXPECT_EQ(sundrel::PlanTracksAtFrames(markers, size, frame), tracks) << what;
     }
 }
 

@@ -108,9 +108,8 @@ TEST(MixSummary, RangeAndColumnsMatchBruteForceOnRandomRanges) {
                 }
                 const Peak want =
                     perColumn < 512 ? summary.Block(0, 0, from / 512) : *summary.Range(0, from, to);
-                EXPECT_EQ(out[c].min, want.min);
-                EXPECT_EQ(out[c].max, want.max);
-                EXPECT_EQ(out[c].rms, want.rms);
+                EXPECT_EQ(std::tuple(out[c].min, out[c].max, out[c].rms),
+                          std::tuple(want.min, want.max, want.rms));
             }
         }
         // The whole mix in one column covers every frame.

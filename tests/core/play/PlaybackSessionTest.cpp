@@ -14,6 +14,8 @@ class Session : public ::testing::Test {
   protected:
     fixture::TempDir dir;
     std::unique_ptr<CWaveFile> wave;
+    Devices devices;
+    sundrel::PlaybackSession session{devices.Factory()};
     void SetUp() override {
         const fixture::Format f{1, 2, 44100, 16};
         fixture::WriteFile(dir / "mix.wav",
@@ -33,9 +35,7 @@ sundrel::PlayResult PlayToTheEnd(sundrel::PlaybackSession& session, const CWaveF
 }
 
 TEST_F(Session, EndsByItselfWithThePositionAtTheLastFramePlayed) {
-    Devices devices;
     devices.autoComplete = true;
-    sundrel::PlaybackSession session(devices.Factory());
     EXPECT_EQ(PlayToTheEnd(session, *wave, 0.25f).end, sundrel::PlayEnd::Finished);
     EXPECT_EQ(session.Result()->end, sundrel::PlayEnd::Finished);
     // 0.25 s is byte 44,100 of the data, plus the 4 bytes the start is raised by.
@@ -49,8 +49,6 @@ TEST_F(Session, EndsByItselfWithThePositionAtTheLastFramePlayed) {
 }
 
 TEST_F(Session, StartingAgainStopsThePlayerBeforeTheNextOneOpensItsDevice) {
-    Devices devices;
-    sundrel::PlaybackSession session(devices.Factory());
     session.Start(*wave, 0.0f);
     ASSERT_TRUE(devices.made.at(0)->WaitForBlocks(20));
     session.Start(*wave, 0.5f);
@@ -63,9 +61,7 @@ TEST_F(Session, StartingAgainStopsThePlayerBeforeTheNextOneOpensItsDevice) {
 }
 
 TEST_F(Session, ADeviceThatCannotOpenIsReportedAndTheSessionStaysUsable) {
-    Devices devices;
     devices.openResult = {sundrel::WaveOutError::NoDevice, "no sound output device"};
-    sundrel::PlaybackSession session(devices.Factory());
     const auto failed = PlayToTheEnd(session, *wave, 0.0f);
     EXPECT_EQ(failed.end, sundrel::PlayEnd::DeviceError);
     EXPECT_EQ(failed.message, "no sound output device");

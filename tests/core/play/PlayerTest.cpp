@@ -17,7 +17,7 @@ using testing_play::RecordingWaveOut;
 
 const fixture::Format kStereo16{1, 2, 44100, 16};
 
-TEST(Player, SendsTheDataFromTheStartByteInFullBlocksThenTheTail) {
+TEST(Player, SendsTheDataFromTheStartByte) {
     const fixture::Format mono8{1, 1, 22050, 8}, wide{1, 2, 1000, 24};
     struct Case {
         fixture::Format f;
@@ -50,13 +50,9 @@ TEST(Player, SendsTheDataFromTheStartByteInFullBlocksThenTheTail) {
             out, [&](const std::string& text) { labels.push_back(text); }, c.start);
         EXPECT_EQ(result.end, sundrel::PlayEnd::Finished);
         EXPECT_EQ(out.bytes, Slice(audio, c.offset)); // nothing of a chunk after the data
+        // One label per read, the time read so far. (How the blocks are handed over and the
+        // device closed: PlayRangeTest.)
         const std::size_t total = audio.size() - c.offset;
-        EXPECT_EQ(out.blockSizes.size(), (total + 8191) / 8192);
-        EXPECT_EQ(out.blockSizes.front(), 8192u);
-        EXPECT_EQ(out.blockSizes.back(), total % 8192); // the tail is played
-        EXPECT_EQ(out.closes, 1);
-        EXPECT_EQ(out.resets, 0);
-        // One label per read, the time read so far.
         EXPECT_EQ(labels.size(), (total + 1023) / 1024);
         CTimeCode last;
         last.Parse(labels.back());

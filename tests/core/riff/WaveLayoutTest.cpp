@@ -179,9 +179,8 @@ TEST(WaveLayout, Rf64TakesTheDataSizeFromDs64) {
     std::memcpy(head.data(), "RF64", 4);
     Set32(head, 4, 0xFFFFFFFFu);
     const auto layout = SparseLayout(head);
-    EXPECT_EQ(layout.container, sundrel::Container::Rf64);
-    EXPECT_EQ(layout.dataOffset, dataOffset);
-    EXPECT_EQ(layout.dataSize, dataSize);
+    EXPECT_EQ(std::tuple(layout.container, layout.dataOffset, layout.dataSize),
+              std::tuple(sundrel::Container::Rf64, dataOffset, dataSize));
 }
 
 TEST(WaveLayout, WrappedSizesOfLargeRiffFilesAreReadToTheEndInWholeFrames) {
@@ -236,10 +235,9 @@ TEST(WaveLayout, WrappedSizesFollowedByAChunkAreFoundOrFlagged) {
         const auto layout =
             SparseLayout(WavBuilder().Fmt(Format{}).ChunkDeclared("data", field, {}).Build(),
                          44 + c.audio + c.tail.size(), writes);
-        EXPECT_EQ(layout.dataOffset, 44u);
-        EXPECT_EQ(layout.dataSize, c.size);
-        EXPECT_EQ(layout.dataSizeRecovered, c.recovered);
-        EXPECT_EQ(layout.dataSizeUncertain, c.uncertain);
+        EXPECT_EQ((std::tuple{layout.dataOffset, layout.dataSize, layout.dataSizeRecovered,
+                              layout.dataSizeUncertain}),
+                  (std::tuple{std::uint64_t{44}, c.size, c.recovered, c.uncertain}));
     }
 }
 

@@ -2,6 +2,8 @@
 // a rename failing at every step in turn, and a process killed at every step in turn. Each
 // leaves the old set of tracks or the new one, and nothing a later split mistakes.
 
+#include "ChildProcess.h"
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/split/SplitPlan.h"
 #include "core/split/SplitTypes.h"
@@ -35,18 +37,13 @@ std::vector<Bytes> Tracks(const fs::path& dir) {
 
 // A folder holding the five tracks of a split at kOld; `oldSet` and `newSet` are what a split
 // at kOld and at kNew write.
-struct Folder {
-    fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    fs::path out = dir / "out";
+struct Folder : splittest::MixFolder {
     std::vector<Bytes> oldSet;
     std::vector<Bytes> newSet;
-    Folder() {
-        fixture::WriteFile(mix, fixture::CanonicalWav({}, fixture::TestSignal({}, 20'000)));
+    Folder() : MixFolder(20'000) {
         fs::create_directory(dir / "new");
         Split(kNew, dir / "new");
         newSet = Tracks(dir / "new");
-        fs::create_directory(out);
         Split(kOld, out);
         oldSet = Tracks(out);
     }
@@ -109,21 +106,17 @@ TEST(PlacementFault, KilledAtAnyStepLeavesTheOldSetOrTheNew) {
         for (int killAt = 1;; ++killAt) {
             SCOPED_TRACE(std::to_string(exchange) + " " + std::to_string(killAt));
             Folder f;
-            const pid_t pid = ::fork();
-            ASSERT_GE(pid, 0);
-            if (pid == 0) {
-                int steps = 0;
-                sundrel::SetPlacementFault([&](PlacementStep step) {
-                    if (++steps == killAt) {
-                        ::raise(SIGKILL);
-                    }
-                    return !exchange && step == PlacementStep::Exchange ? EINVAL : 0;
-                });
-                f.Split(kNew, f.out);
-                ::_exit(0);
-            }
-            int status = 0;
-            ::waitpid(pid, &status, 0);
+            const int status =
+                childproc::Run([&](int) {
+                    int steps = 0;
+                    sundrel::SetPlacementFault([&](PlacementStep step) {
+                        if (++steps == killAt) {
+                            ::raise(SIGKILL);
+                        }
+                        return !exchange && step == PlacementStep::Exchange ? EINVAL : 0;
+                    });
+                    f.Split(kNew, f.out);
+                }).status;
             if (WIFEXITED(status)) {
                 EXPECT_EQ(WEXITSTATUS(status), 0);
                 EXPECT_EQ(Tracks(f.out), f.newSet);

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/io/HoldSignals.h"
 #include "core/io/StaleTemps.h"
@@ -16,51 +17,26 @@ namespace fs = std::filesystem;
 using fixture::Bytes;
 using fixture::Listing;
 
-// Runs a split of `mix` in a child that stops after its first track; the child is then killed
-// with `sig`. Returns once it is gone.
+// Runs a split of `mix` in a child that `sig` ends once its first track is copied.
 void KillSplitMidway(const fs::path& mix, const fs::path& out, int sig) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::close(fds[0]);
+    const auto outcome = childproc::Run([&](int) {
         CWaveFile wave(mix);
         sundrel::SplitOptions options;
         options.sync = false;
-        bool told = false;
-        options.onProgress = [&](std::uint64_t, std::uint64_t) {
-            if (!told) {
-                told = true;
-                [[maybe_unused]] const auto n = ::write(fds[1], "x", 1);
-                ::pause();
-            }
-        };
+        options.onProgress = [sig](std::uint64_t, std::uint64_t) { ::raise(sig); };
         const float percents[] = {0, 25, 50, 75, 100};
         wave.Split(percents, 5, out, options);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    char c = 0;
-    ASSERT_EQ(::read(fds[0], &c, 1), 1);
-    ::close(fds[0]);
-    ::kill(pid, sig);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+    });
+    EXPECT_TRUE(WIFSIGNALED(outcome.status) && WTERMSIG(outcome.status) == sig);
 }
 
 TEST(SplitInterrupted, KilledSplitLeavesNoTemporaries) {
     for (const int sig : {SIGTERM, SIGKILL, SIGINT, SIGHUP}) {
         SCOPED_TRACE(sig);
-        fixture::TempDir dir;
-        const fixture::Format f{};
-        fixture::WriteFile(dir / "mix.wav",
-                           fixture::CanonicalWav(f, fixture::TestSignal(f, 400'000)));
-        fs::create_directory(dir / "out");
-        KillSplitMidway(dir / "mix.wav", dir / "out", sig);
+        const splittest::MixFolder m(400'000);
+        KillSplitMidway(m.mix, m.out, sig);
         // The track written before the kill had no name yet.
-        EXPECT_EQ(Listing(dir / "out"), std::vector<std::string>{});
+        EXPECT_EQ(Listing(m.out), std::vector<std::string>{});
     }
 }
 

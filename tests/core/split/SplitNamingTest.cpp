@@ -54,6 +54,15 @@ TEST(SplitNaming, TheLeadInJoinsTrackOneAndNumbersFollowTheSheet) {
     // No performer of its own: the sheet's, as shnsplit and mp3splt take it.
     EXPECT_EQ(options.tags[1].artist, "DJ One");
     EXPECT_EQ(options.tags[2].number, 3);
+    // One artist throughout (every track by the DJ) is no compilation.
+    MarkerSet dj = set;
+    for (auto& t : dj.tracks) {
+        t.artist.clear();
+    }
+    for (const TrackTags& t : Named(LeadIn::JoinFirstTrack, dj).tags) {
+        EXPECT_EQ(t.artist, "DJ One");
+        EXPECT_FALSE(t.compilation);
+    }
 }
 
 TEST(SplitNaming, ALeadInOfItsOwnIsThePregapAndCountsInNoNumber) {
@@ -85,7 +94,7 @@ TEST(SplitNaming, ALeadInOfItsOwnIsThePregapAndCountsInNoNumber) {
 // tags and the count follow its TRACK numbers; the count is the highest number, so that no
 // track is tagged past it (3/12, not 3/10). (Numbers after a data track or across a gap:
 // TrackNumbersTest.)
-TEST(SplitNaming, NumbersFollowASheetThatDoesNotStartAtOne) {
+TEST(SplitNaming, NumbersFollowTheSheetOrCountFromOne) {
     const MarkerSet set = sundrel::ReadCueSheet("PERFORMER \"DJ\"\nFILE \"night.wav\" WAVE\n"
                                                 "TRACK 03 AUDIO\n TITLE A\n INDEX 01 00:01:00\n"
                                                 "TRACK 04 AUDIO\n TITLE B\n INDEX 01 01:00:00\n"
@@ -110,29 +119,15 @@ TEST(SplitNaming, NumbersFollowASheetThatDoesNotStartAtOne) {
     EXPECT_EQ(classic.names,
               (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
     EXPECT_EQ(classic.tags.at(0).number, 3);
-}
 
-// Label files and tracklists know no numbers: their tracks count from 1.
-TEST(SplitNaming, ListsWithoutNumbersCountFromOne) {
-    MarkerSet set;
-    set.tracks = {{sundrel::ExactTime{10, 1}, "A", ""}, {sundrel::ExactTime{50, 1}, "B", ""}};
-    const SplitOptions options = Named(LeadIn::JoinFirstTrack, set);
-    // The unnamed stretch before the first listed track is track 1.
-    EXPECT_EQ(options.names, (std::vector<std::string>{"01.wav", "02 A.wav", "03 B.wav"}));
-    EXPECT_EQ(options.tags.at(2).number, 3);
-    EXPECT_EQ(options.tags.at(2).count, 3);
-}
-
-TEST(SplitNaming, OneArtistThroughoutIsNoCompilation) {
-    MarkerSet set = sundrel::ReadCueSheet(kSheet);
-    for (auto& t : set.tracks) {
-        t.artist.clear(); // every track by the DJ
-    }
-    const SplitOptions options = Named(LeadIn::JoinFirstTrack, set);
-    for (const TrackTags& t : options.tags) {
-        EXPECT_EQ(t.artist, "DJ One");
-        EXPECT_FALSE(t.compilation);
-    }
+    // Label files and tracklists know no numbers: their tracks count from 1, the unnamed
+    // stretch before the first listed track being track 1.
+    MarkerSet list;
+    list.tracks = {{sundrel::ExactTime{10, 1}, "A", ""}, {sundrel::ExactTime{50, 1}, "B", ""}};
+    const SplitOptions listed = Named(LeadIn::JoinFirstTrack, list);
+    EXPECT_EQ(listed.names, (std::vector<std::string>{"01.wav", "02 A.wav", "03 B.wav"}));
+    EXPECT_EQ(listed.tags.at(2).number, 3);
+    EXPECT_EQ(listed.tags.at(2).count, 3);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-#include "ChildProcess.h"
+#include "MixFolder.h"
+#include "TrackReaders.h"
 #include "core/audio/WaveFile.h"
 #include "core/markers/Marker.h"
 #include "core/split/SplitTypes.h"
@@ -9,7 +10,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sndfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/wavfile.h>
@@ -33,11 +33,7 @@ std::uint32_t U32At(const Bytes& b, std::size_t at) {
 }
 
 std::string IdAt(const Bytes& b, std::size_t at) {
-    std::string id;
-    for (std::size_t i = 0; i < 4; ++i) {
-        id += static_cast<char>(b.at(at + i));
-    }
-    return id;
+    return {reinterpret_cast<const char*>(b.data() + at), 4};
 }
 
 // The ids of the chunks of a RIFF file, walked with their pad bytes from the first after
@@ -55,43 +51,7 @@ std::vector<std::string> ChunkIds(const Bytes& file) {
     return ids;
 }
 
-// The frames libsndfile reads from a 16-bit or 8-bit file, as raw bytes of the file's format.
-Bytes SndfileBytes(const fs::path& path, const Format& f) {
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
-    if (sf == nullptr) {
-        return {};
-    }
-    std::vector<short> samples(static_cast<std::size_t>(info.frames) * f.channels);
-    const sf_count_t got = sf_readf_short(sf, samples.data(), info.frames);
-    sf_close(sf);
-    samples.resize(static_cast<std::size_t>(got) * f.channels);
-    Bytes bytes;
-    for (const short s : samples) {
-        const auto u = static_cast<std::uint16_t>(s);
-        if (f.bits == 8) {
-            bytes.push_back(static_cast<std::byte>((u >> 8) ^ 0x80u)); // back to unsigned
-        } else {
-            bytes.push_back(static_cast<std::byte>(u & 0xFF));
-            bytes.push_back(static_cast<std::byte>(u >> 8));
-        }
-    }
-    return bytes;
-}
-
-struct Mix {
-    fixture::TempDir dir;
-    Format format;
-    Bytes audio;
-    fs::path path = dir / "mix.wav";
-    fs::path out = dir / "out";
-    Mix(const Format& f, std::size_t bytes) : format(f) {
-        audio = fixture::TestSignal(f, bytes / f.FrameSize() + 1);
-        audio.resize(bytes);
-        fixture::WriteFile(path, fixture::CanonicalWav(f, audio));
-        fs::create_directory(out);
-    }
-};
+using Mix = splittest::MixFolder;
 
 const std::string kUnicodeTitle = "Zw\xc3\xb6lf \xe6\x9d\xb1\xe4\xba\xac"; // "Zwölf 東京"
 
@@ -117,22 +77,17 @@ std::vector<sundrel::Marker> Markers() {
 }
 
 std::vector<sundrel::SplitTrack> SplitNamed(const Mix& m, SplitOptions options) {
-    CWaveFile wave(m.path);
+    CWaveFile wave(m.mix);
     options.sync = false;
     return wave.Split(Markers(), m.out, options);
-}
-
-// A split of `m` with the classic names and ThreeTags.
-std::vector<sundrel::SplitTrack> SplitTagged(const Mix& m) {
-    SplitOptions options;
-    options.tags = ThreeTags();
-    return SplitNamed(m, options);
 }
 
 // Every track holds the mix's bytes exactly behind a 44-byte header whose data size is the
 // track's, its RIFF size covering what follows, and libsndfile reads the same audio.
 void ExpectTracksIntact(const Mix& m, const std::vector<sundrel::SplitTrack>& tracks, bool tagged) {
-    CWaveFile wave(m.path);
+    CWaveFile wave(m.mix);
+    const std::vector<int> mix = trackread::Samples(m.mix);
+    const std::size_t frame = m.format.FrameSize();
     for (const auto& t : tracks) {
         SCOPED_TRACE(t.path.string());
         const Bytes file = fixture::ReadFile(t.path);
@@ -156,17 +111,77 @@ void ExpectTracksIntact(const Mix& m, const std::vector<sundrel::SplitTrack>& tr
             EXPECT_EQ(ChunkIds(file), (std::vector<std::string>{"fmt ", "data"}));
             EXPECT_EQ(file.size(), 44 + t.span.size + t.span.size % 2);
         }
-        EXPECT_EQ(SndfileBytes(t.path, m.format),
-                  Slice(m.audio, t.span.offset, t.span.size - t.span.size % m.format.FrameSize()));
+        EXPECT_EQ(trackread::Samples(t.path),
+                  trackread::SamplesOf(mix, t.span.offset / frame * m.format.channels,
+                                       t.span.size / frame * m.format.channels));
     }
 }
 
-TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeader) {
+// TagLib (16-bit tracks: it counts the pad byte of an odd data chunk as audio) and ffprobe (a
+// WAV file's INFO list; it has no field for the album artist, disc or compilation, which are
+// in the id3 chunk) read the tags back.
+void ExpectTagsReadBack(const std::vector<sundrel::SplitTrack>& tracks, const Format& f) {
+    const auto expected = ThreeTags();
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TrackTags& t = expected[i];
+        if (f.bits == 16) {
+            TagLib::RIFF::WAV::File file(tracks[i].path.c_str());
+            ASSERT_TRUE(file.isValid());
+            ASSERT_TRUE(file.hasID3v2Tag());
+            ASSERT_TRUE(file.hasInfoTag());
+            TagLib::ID3v2::Tag* id3 = file.ID3v2Tag();
+            EXPECT_EQ(id3->title().to8Bit(true), t.title);
+            EXPECT_EQ(id3->artist().to8Bit(true), t.artist);
+            EXPECT_EQ(id3->album().to8Bit(true), t.album);
+            EXPECT_EQ(id3->track(), static_cast<unsigned>(t.number));
+            EXPECT_EQ(id3->header()->majorVersion(), 3u);
+            const auto frame = [&](const char* id) {
+                const auto& list = id3->frameListMap()[id];
+                return list.isEmpty() ? std::string("(none)")
+                                      : list.front()->toString().to8Bit(true);
+            };
+            EXPECT_EQ(frame("TRCK"), std::to_string(t.number) + "/3");
+            EXPECT_EQ(frame("TPE2"), t.albumArtist);
+            EXPECT_EQ(frame("TPOS"), "1/1");
+            EXPECT_EQ(frame("TCMP"), "1");
+            EXPECT_EQ(id3->year(), 2026u);
+            EXPECT_EQ(id3->genre().to8Bit(true), t.genre);
+            TagLib::RIFF::Info::Tag* info = file.InfoTag();
+            EXPECT_EQ(info->title().to8Bit(true), t.title);
+            EXPECT_EQ(info->artist().to8Bit(true), t.artist);
+            EXPECT_EQ(info->album().to8Bit(true), t.album);
+            EXPECT_EQ(info->track(), static_cast<unsigned>(t.number));
+            EXPECT_EQ(info->fieldText("ITRK").to8Bit(true), std::to_string(t.number));
+            EXPECT_EQ(info->genre().to8Bit(true), t.genre);
+            EXPECT_EQ(info->fieldText("ICRD").to8Bit(true), t.date);
+            EXPECT_EQ(file.audioProperties()->sampleFrames(), tracks[i].span.size / 4);
+        }
+        if (!trackread::HaveTool("ffprobe")) {
+            continue;
+        }
+        const std::string json = trackread::Ffprobe(tracks[i].path);
+        if (!t.title.empty()) {
+            EXPECT_THAT(json, HasSubstr("\"title\": \"" + t.title + "\"")) << json;
+            EXPECT_THAT(json, HasSubstr("\"artist\": \"" + t.artist + "\"")) << json;
+        } else {
+            EXPECT_THAT(json, testing::Not(HasSubstr("\"title\""))) << json;
+        }
+        EXPECT_THAT(json, HasSubstr("\"album\": \"" + t.album + "\"")) << json;
+        EXPECT_THAT(json, HasSubstr("\"genre\": \"Deep House\"")) << json;
+        EXPECT_THAT(json, HasSubstr("\"date\": \"2026-12-05\"")) << json;
+        EXPECT_THAT(json,
+                    testing::ContainsRegex("\"track\": \"" + std::to_string(t.number) + "(/3)?\""))
+            << json;
+    }
+}
+
+TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeaderAndReadBack) {
     for (const Format& f : {Format{}, Format{1, 1, 8000, 8}}) {
         SCOPED_TRACE(f.bits);
         // An odd data size gives the 8-bit mono mix an odd last track (and the markers an odd
         // first one); 16-bit stereo tracks stay whole frames.
-        const Mix m(f, f.bits == 8 ? 5001 : 20'000);
+        const Mix m(f.bits == 8 ? 5001 : 5000, f);
         SplitOptions options;
         options.names = {"01 DJ One - Opening.wav",
                          "02 Caf\xc3\xa9 Crew - " + kUnicodeTitle + ".wav", "03.wav"};
@@ -184,97 +199,18 @@ TEST(SplitTags, NamedTaggedTracksKeepTheirAudioAndHeader) {
             EXPECT_EQ(tracks[2].span.size % 2, 1u);
         }
         ExpectTracksIntact(m, tracks, true);
+        ExpectTagsReadBack(tracks, f);
     }
-}
-
-// Untagged 8-bit mono tracks cut at odd bytes: the first and last have odd data chunks.
-TEST(SplitTags, UntaggedTracksPadAnOddDataChunk) {
-    const Mix m(Format{1, 1, 8000, 8}, 5001);
+    // Untagged 8-bit mono tracks cut at odd bytes: the first and last have odd data chunks.
+    const Mix m(5001, Format{1, 1, 8000, 8});
     const auto tracks = SplitNamed(m, {});
     ASSERT_EQ(tracks.size(), 3u);
     EXPECT_EQ(tracks[0].path, m.out / "track01.wav");
-    EXPECT_EQ(tracks[0].span.size % 2, 1u);
-    ExpectTracksIntact(m, tracks, false); // each track's audio is its span of the mix's
-}
-
-TEST(SplitTags, TagLibReadsTheTagsBack) {
-    const Mix m(Format{}, 20'000);
-    const auto tracks = SplitTagged(m);
-    const auto expected = ThreeTags();
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        SCOPED_TRACE(i);
-        TagLib::RIFF::WAV::File file(tracks[i].path.c_str());
-        ASSERT_TRUE(file.isValid());
-        ASSERT_TRUE(file.hasID3v2Tag());
-        ASSERT_TRUE(file.hasInfoTag());
-        const TrackTags& t = expected[i];
-        TagLib::ID3v2::Tag* id3 = file.ID3v2Tag();
-        EXPECT_EQ(id3->title().to8Bit(true), t.title);
-        EXPECT_EQ(id3->artist().to8Bit(true), t.artist);
-        EXPECT_EQ(id3->album().to8Bit(true), t.album);
-        EXPECT_EQ(id3->track(), static_cast<unsigned>(t.number));
-        ASSERT_FALSE(id3->frameListMap()["TRCK"].isEmpty());
-        EXPECT_EQ(id3->frameListMap()["TRCK"].front()->toString().to8Bit(true),
-                  std::to_string(t.number) + "/3");
-        EXPECT_EQ(id3->header()->majorVersion(), 3u);
-        const auto frame = [&](const char* id) {
-            const auto& list = id3->frameListMap()[id];
-            return list.isEmpty() ? std::string("(none)") : list.front()->toString().to8Bit(true);
-        };
-        EXPECT_EQ(frame("TPE2"), t.albumArtist);
-        EXPECT_EQ(frame("TPOS"), "1/1");
-        EXPECT_EQ(frame("TCMP"), "1");
-        EXPECT_EQ(id3->year(), 2026u);
-        EXPECT_EQ(id3->genre().to8Bit(true), t.genre);
-        TagLib::RIFF::Info::Tag* info = file.InfoTag();
-        EXPECT_EQ(info->title().to8Bit(true), t.title);
-        EXPECT_EQ(info->artist().to8Bit(true), t.artist);
-        EXPECT_EQ(info->album().to8Bit(true), t.album);
-        EXPECT_EQ(info->track(), static_cast<unsigned>(t.number));
-        EXPECT_EQ(info->fieldText("ITRK").to8Bit(true), std::to_string(t.number));
-        EXPECT_EQ(info->genre().to8Bit(true), t.genre);
-        EXPECT_EQ(info->fieldText("ICRD").to8Bit(true), t.date);
-        // (TagLib 1.13 counts the pad byte of an odd data chunk as audio: whole frames here.)
-        EXPECT_EQ(file.audioProperties()->sampleFrames(), tracks[i].span.size / 4);
-    }
-}
-
-std::string Ffprobe(const fs::path& path) {
-    return childproc::Shell("ffprobe -v error -show_entries format_tags -of json '" +
-                            path.string() + "'")
-        .first;
-}
-
-TEST(SplitTags, FfprobeReadsTheTagsBack) {
-    if (childproc::Shell("command -v ffprobe").second != 0) {
-        GTEST_SKIP() << "ffprobe is not installed";
-    }
-    const Mix m(Format{1, 1, 8000, 8}, 5001);
-    const auto tracks = SplitTagged(m);
-    const auto expected = ThreeTags();
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        SCOPED_TRACE(i);
-        const std::string json = Ffprobe(tracks[i].path);
-        const TrackTags& t = expected[i];
-        if (!t.title.empty()) {
-            EXPECT_THAT(json, HasSubstr("\"title\": \"" + t.title + "\"")) << json;
-            EXPECT_THAT(json, HasSubstr("\"artist\": \"" + t.artist + "\"")) << json;
-        } else {
-            EXPECT_THAT(json, testing::Not(HasSubstr("\"title\""))) << json;
-        }
-        EXPECT_THAT(json, HasSubstr("\"album\": \"" + t.album + "\"")) << json;
-        // ffprobe reads a WAV file's INFO list (it has no field for the album artist, disc or
-        // compilation; those are in the id3 chunk, read by TagLib).
-        EXPECT_THAT(json, HasSubstr("\"genre\": \"Deep House\"")) << json;
-        EXPECT_THAT(json, HasSubstr("\"date\": \"2026-12-05\"")) << json;
-        EXPECT_THAT(json,
-                    testing::ContainsRegex("\"track\": \"" + std::to_string(t.number) + "(/3)?\""))
-            << json;
-    }
+    ExpectTracksIntact(m, tracks, false);
 }
 
 TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
-    const Mix m(Format{}, 20'000);
+    const Mix m(5000);
     const struct {
         std::vector<std::string> names;
         std::size_t tags;
@@ -300,18 +236,6 @@ TEST(SplitTags, NamesAndTagsThatDoNotFitAreRefusedBeforeAnythingIsWritten) {
                     HasSubstr(c.reason));
         EXPECT_TRUE(fixture::Listing(m.out).empty());
     }
-}
-
-TEST(SplitTags, NamedTrackNeverReplacesTheMix) {
-    const Mix m(Format{}, 20'000);
-    CWaveFile wave(m.path);
-    SplitOptions options;
-    options.sync = false;
-    options.names = {"a.wav", "mix.wav", "c.wav"};
-    EXPECT_THAT(fixture::Refusal<sundrel::SplitError>(
-                    [&] { wave.Split(Markers(), m.dir.Path(), options); }),
-                HasSubstr("this is the mix being split"));
-    EXPECT_EQ(fixture::ReadFile(m.path), fixture::CanonicalWav(m.format, m.audio));
 }
 
 TEST(SplitTags, ReplacedAndStaleTracksFollowTheNames) {

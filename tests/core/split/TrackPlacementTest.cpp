@@ -1,4 +1,5 @@
 #include "core/split/TrackPlacement.h"
+#include "MixFolder.h"
 #include "core/audio/WaveFile.h"
 #include "core/split/SplitTypes.h"
 #include "support/Thrown.h"
@@ -27,19 +28,6 @@ Placement At(const fs::path& temp, const fs::path& target) {
     return {temp, target, aside, {}};
 }
 
-TEST(PlaceAll, ReplacesEveryTargetAndRemovesTheOldFiles) {
-    fixture::TempDir dir;
-    fixture::WriteFile(dir / "track01.wav", Filled(10, 1));
-    fixture::WriteFile(dir / ".t1", Filled(20, 2));
-    fixture::WriteFile(dir / ".t2", Filled(30, 3));
-    const Placement p[] = {At(dir / ".t1", dir / "track01.wav"),
-                           At(dir / ".t2", dir / "track02.wav")};
-    sundrel::PlaceAll(p, sundrel::PlacementJournal(dir.Path()), false);
-    EXPECT_EQ(fixture::ReadFile(dir / "track01.wav"), Filled(20, 2));
-    EXPECT_EQ(fixture::ReadFile(dir / "track02.wav"), Filled(30, 3));
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"track01.wav", "track02.wav"}));
-}
-
 // The third placement fails (its temporary is gone): the first two are undone, whether they
 // replaced a file or took a new name.
 TEST(PlaceAll, AFailedPlacementUndoesTheEarlierOnes) {
@@ -65,59 +53,50 @@ TEST(PlaceAll, AFailedPlacementUndoesTheEarlierOnes) {
               (std::vector<std::string>{".t1", ".t2", "track01.wav", "track03.wav"}));
 }
 
-struct OldTracks {
-    fixture::TempDir dir;
-    fs::path mix = dir / "mix.wav";
-    fs::path out = dir / "out";
-    OldTracks() {
-        fixture::WriteFile(mix, fixture::CanonicalWav({}, fixture::TestSignal({}, 30'000)));
-        fs::create_directory(out);
+struct OldTracks : splittest::MixFolder {
+    OldTracks() : MixFolder(30'000) {
         fixture::WriteFile(out / "track01.wav", Filled(100, 1));
         fixture::WriteFile(out / "track02.wav", Filled(200, 2));
     }
 };
 
-// A folder under a later track's name: found before any file is written or replaced.
-TEST(SplitPlacement, FolderAtALaterTrackNameFailsBeforeAnyTrackIsReplaced) {
-    OldTracks t;
-    fs::create_directory(t.out / "track03.wav");
-    CWaveFile wave(t.mix);
-    const float percents[] = {0, 30, 60, 100};
-    sundrel::SplitOptions options;
-    options.onProgress = [](std::uint64_t, std::uint64_t) { ADD_FAILURE() << "a track copied"; };
-    const auto e = fixture::Thrown<SplitError>([&] { wave.Split(percents, 4, t.out, options); });
-    ASSERT_TRUE(e);
-    EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create: a folder has this name"));
-    EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
-    EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
-    EXPECT_EQ(Listing(t.out),
-              (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
-}
-
-// A folder appears at the last name while the tracks are copied: the renaming fails at that
-// name, and the tracks already put in place give way to the old files again.
-TEST(SplitPlacement, RenameFailingAtTheLastTrackRestoresTheOldTracks) {
-    OldTracks t;
-    CWaveFile wave(t.mix);
-    const float percents[] = {0, 30, 60, 100};
-    sundrel::SplitOptions options;
-    options.sync = false;
-    options.onProgress = [&](std::uint64_t done, std::uint64_t total) {
-        if (done == total) {
+// A folder under a later track's name is found before any file is written or replaced; one
+// that appears at the last name while the tracks are copied makes the renaming fail there, and
+// the tracks already put in place give way to the old files again.
+TEST(SplitPlacement, FolderAtALaterTrackNameLeavesTheOldTracks) {
+    for (const bool duringCopy : {false, true}) {
+        SCOPED_TRACE(duringCopy);
+        OldTracks t;
+        if (!duringCopy) {
             fs::create_directory(t.out / "track03.wav");
         }
-    };
-    options.onTrackWritten = [](const sundrel::SplitTrack& track) {
-        ADD_FAILURE() << track.path << " reported";
-    };
-    const auto e = fixture::Thrown<SplitError>([&] { wave.Split(percents, 4, t.out, options); });
-    ASSERT_TRUE(e);
-    EXPECT_THAT(e->what(), HasSubstr("track03.wav: cannot create"));
-    EXPECT_THAT(e->what(), HasSubstr("the old files are left as they were"));
-    EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
-    EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
-    EXPECT_EQ(Listing(t.out),
-              (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+        CWaveFile wave(t.mix);
+        const float percents[] = {0, 30, 60, 100};
+        sundrel::SplitOptions options;
+        options.sync = false;
+        options.onProgress = [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_TRUE(duringCopy) << "a track copied";
+            if (done == total) {
+                fs::create_directory(t.out / "track03.wav");
+            }
+        };
+        options.onTrackWritten = [](const sundrel::SplitTrack& track) {
+            ADD_FAILURE() << track.path << " reported";
+        };
+        const auto e =
+            fixture::Thrown<SplitError>([&] { wave.Split(percents, 4, t.out, options); });
+        ASSERT_TRUE(e);
+        EXPECT_THAT(e->what(), HasSubstr(duringCopy ? "track03.wav: cannot create"
+                                                    : "track03.wav: cannot create: a folder has "
+                                                      "this name"));
+        if (duringCopy) {
+            EXPECT_THAT(e->what(), HasSubstr("the old files are left as they were"));
+        }
+        EXPECT_EQ(fixture::ReadFile(t.out / "track01.wav"), Filled(100, 1));
+        EXPECT_EQ(fixture::ReadFile(t.out / "track02.wav"), Filled(200, 2));
+        EXPECT_EQ(Listing(t.out),
+                  (std::vector<std::string>{"track01.wav", "track02.wav", "track03.wav"}));
+    }
 }
 
 // A cancel during the copy, or once every track is complete (just before they would take their

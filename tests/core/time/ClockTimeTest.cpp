@@ -6,7 +6,7 @@ namespace {
 
 using sundrel::ParseClockTime;
 
-TEST(ClockTime, ReadsSecondsAndClockForms) {
+TEST(ClockTime, ReadsSecondsAndClockFormsAndRefusesEverythingElse) {
     EXPECT_EQ(ParseClockTime("185.5"), 185.5);
     EXPECT_EQ(ParseClockTime("3:05.5"), 185.5); // the fraction is a decimal, not milliseconds
     EXPECT_EQ(ParseClockTime("1:02:03.25"), 3723.25);
@@ -14,9 +14,7 @@ TEST(ClockTime, ReadsSecondsAndClockForms) {
     EXPECT_EQ(ParseClockTime("90"), 90.0);
     EXPECT_EQ(ParseClockTime("75:00"), 4500.0); // the leading field is not limited
     EXPECT_EQ(ParseClockTime("0"), 0.0);
-}
-
-TEST(ClockTime, RefusesEverythingElse) {
+    // Everything else is refused.
     for (const char* bad :
          {"", "1:60", "1:60:00", "-5", "+5", "1e3", "1::2", "1:2:3:4", " 5", "5 ", "5.", ".5",
           "abc", "3:05.5.1", "3:0x", "1,5", "inf", "nan", "12345678901"}) {

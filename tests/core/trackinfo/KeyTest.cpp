@@ -43,16 +43,6 @@ TEST(MusicalKey, NamesInStandardAndCamelotNotation) {
     EXPECT_EQ(wheel.size(), 24u);
 }
 
-TEST(MusicalKey, NoKeyWithoutPitch) {
-    EXPECT_FALSE(KeyOfChroma(Chroma{}));
-    Chroma flat;
-    flat.fill(3.0);
-    EXPECT_FALSE(KeyOfChroma(flat));
-    Chroma bad{};
-    bad[0] = -1;
-    EXPECT_FALSE(KeyOfChroma(bad));
-}
-
 // Every key, three progressions each, as the chroma of one track.
 TEST(MusicalKey, SynthesizedProgressionsInEveryKey) {
     const double rate = 11025;
@@ -81,12 +71,8 @@ TEST(MusicalKey, SynthesizedProgressionsInEveryKey) {
 TEST(MusicalKey, TheChromaOfASingleNoteIsItsPitchClass) {
     const double rate = 11025;
     // A 440 Hz tone and its octave: pitch class A (9).
-    std::vector<float> tone(static_cast<std::size_t>(rate * 3));
-    for (std::size_t i = 0; i < tone.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        tone[i] = static_cast<float>(0.5 * std::sin(2 * 3.14159265358979 * 440 * t) +
-                                     0.2 * std::sin(2 * 3.14159265358979 * 880 * t));
-    }
+    const auto tone = testmusic::Mix(testmusic::Sine(440, 0, 0.5, 3, rate),
+                                     testmusic::Sine(880, 0, 0.2, 3, rate));
     const Chroma c = TrackHarmony(tone, rate).chroma;
     EXPECT_EQ(std::max_element(c.begin(), c.end()) - c.begin(), 9);
     EXPECT_EQ(TrackHarmony(std::vector<float>(10), rate).chroma, Chroma{})
@@ -94,9 +80,16 @@ TEST(MusicalKey, TheChromaOfASingleNoteIsItsPitchClass) {
     EXPECT_EQ(TrackHarmony(std::vector<float>(44100), rate).frames, 0u) << "silence";
 }
 
-// Noise and drums alone spread over every semitone: no key. Drums over chords keep the
-// chords' key.
-TEST(MusicalKey, NoKeyInNoiseOrDrumsAlone) {
+// No pitch (no chroma, a flat one, a negative one) is no key; noise and drums alone spread
+// over every semitone: no key. Drums over chords keep the chords' key.
+TEST(MusicalKey, NoKeyWithoutPitchNorInNoiseOrDrumsAlone) {
+    EXPECT_FALSE(KeyOfChroma(Chroma{}));
+    Chroma flat;
+    flat.fill(3.0);
+    EXPECT_FALSE(KeyOfChroma(flat));
+    Chroma bad{};
+    bad[0] = -1;
+    EXPECT_FALSE(KeyOfChroma(bad));
     const double rate = 11025;
     EXPECT_FALSE(TrackKey(testmusic::PinkNoise(30, rate, 0.1), rate));
     const auto drums = testmusic::DrumLoop(128, 30, rate);

@@ -53,13 +53,7 @@ TrackInfo AnalyseFile(const fs::path& path) {
 // The reference signal of EBU Tech 3341: a 1 kHz sine at -23 dBFS in both channels of a stereo
 // file measures -23.0 LUFS.
 TEST(TrackLoudness, StereoSineAtTheReferenceLevel) {
-    const double rate = 48000;
-    const double amplitude = std::pow(10.0, -23.0 / 20.0);
-    testmusic::Signal sine(static_cast<std::size_t>(rate * 20));
-    for (std::size_t i = 0; i < sine.size(); ++i) {
-        sine[i] = static_cast<float>(
-            amplitude * std::sin(2 * std::numbers::pi * 1000 * static_cast<double>(i) / rate));
-    }
+    const auto sine = testmusic::Sine(1000, 0, std::pow(10.0, -23.0 / 20.0), 20, 48000);
     fixture::TempDir dir;
     fixture::WriteFile(dir / "sine.wav",
                        fixture::CanonicalWav({1, 2, 48000, 16}, testmusic::Pcm16(sine, 2)));
@@ -104,21 +98,19 @@ TEST(TrackLoudness, PinkNoiseAgreesWithFfmpeg) {
     }
 }
 
-TEST(TrackLoudness, SilenceHasNoLoudnessAndNoTags) {
+TEST(TrackLoudness, SilenceHasNoLoudnessAndNoTagsTheRestTheirTexts) {
     fixture::TempDir dir;
     fixture::WriteFile(dir / "silence.wav",
                        fixture::CanonicalWav({1, 2, 44100, 16}, fixture::Bytes(44100 * 4 * 5)));
-    const TrackInfo info = AnalyseFile(dir / "silence.wav");
+    TrackInfo info = AnalyseFile(dir / "silence.wav");
     EXPECT_FALSE(info.HasLoudness());
     EXPECT_EQ(info.bpm, 0.0);
     EXPECT_FALSE(info.key);
-    std::vector<TrackTags> tags(1);
-    AddTrackInfoTags(tags, std::vector<TrackInfo>{info});
-    EXPECT_EQ(tags[0], TrackTags{});
-}
+    std::vector<TrackTags> none(1);
+    AddTrackInfoTags(none, std::vector<TrackInfo>{info});
+    EXPECT_EQ(none[0], TrackTags{});
 
-TEST(TrackLoudness, TagTexts) {
-    TrackInfo info;
+    info = TrackInfo{};
     info.bpm = 127.96;
     info.key = MusicalKey{6, false};
     info.loudness.integrated = -9.284;

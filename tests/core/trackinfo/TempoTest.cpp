@@ -15,15 +15,12 @@ namespace {
 constexpr double kRate = 11025;
 
 TEST(Tempo, FoldsHalfAndDoubleTempiIntoTheDjRange) {
-    EXPECT_DOUBLE_EQ(FoldTempo(64.0), 128.0);
-    EXPECT_DOUBLE_EQ(FoldTempo(32.0), 128.0);
-    EXPECT_DOUBLE_EQ(FoldTempo(256.0), 128.0);
-    EXPECT_DOUBLE_EQ(FoldTempo(174.0), 174.0);
-    EXPECT_DOUBLE_EQ(FoldTempo(180.0), 90.0);
-    EXPECT_DOUBLE_EQ(FoldTempo(70.0), 70.0);
-    EXPECT_DOUBLE_EQ(FoldTempo(69.9), 139.8);
-    EXPECT_EQ(FoldTempo(0.0), 0.0);
-    EXPECT_EQ(FoldTempo(-5.0), 0.0);
+    const std::pair<double, double> folds[] = {{64, 128},     {32, 128}, {256, 128},
+                                               {174, 174},    {180, 90}, {70, 70},
+                                               {69.9, 139.8}, {0, 0},    {-5, 0}};
+    for (const auto& [bpm, folded] : folds) {
+        EXPECT_DOUBLE_EQ(FoldTempo(bpm), folded) << bpm;
+    }
 }
 
 // Beats as a tracker reports them: a steady grid with jitter, missed beats, a stray beat

@@ -58,6 +58,15 @@ double NoteFrequency(int semitonesFromC4) {
 
 } // namespace
 
+Signal Sine(double hz, double phase, double amplitude, double seconds, double rate) {
+    Signal s(static_cast<std::size_t>(seconds * rate));
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] = static_cast<float>(amplitude *
+                                  std::sin(kTwoPi * hz * static_cast<double>(i) / rate + phase));
+    }
+    return s;
+}
+
 Signal ClickTrack(double bpm, double seconds, double rate) {
     Signal s(static_cast<std::size_t>(seconds * rate), 0.0f);
     for (double t = 0.1; t < seconds; t += 60.0 / bpm) {

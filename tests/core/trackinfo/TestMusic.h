@@ -13,6 +13,9 @@ namespace testmusic {
 // Mono samples in [-1, 1].
 using Signal = std::vector<float>;
 
+// A sine of `hz` from `phase` (radians) at `amplitude`.
+Signal Sine(double hz, double phase, double amplitude, double seconds, double rate);
+
 // A short decaying 1.5 kHz click on every beat (the first at 0.1 s).
 Signal ClickTrack(double bpm, double seconds, double rate);
 

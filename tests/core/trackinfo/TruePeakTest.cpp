@@ -75,20 +75,14 @@ Scanned Scan(const std::vector<std::int32_t>& elements, unsigned channels, std::
     return {peak, scan.FramesMeasured()};
 }
 
-testmusic::Signal Sine(double hz, double phase, double amplitude, double seconds, double rate) {
-    testmusic::Signal s(static_cast<std::size_t>(seconds * rate));
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        s[i] = static_cast<float>(
-            amplitude *
-            std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / rate + phase));
-    }
-    return s;
-}
-
 // The scan gives the library's value to the last bit: on music, noise, intersample peaks (a
 // quarter-rate sine sampled 45 degrees off its crests), a lone spike at the first and at the
 // last frame, hard-clipped music, at every oversampling the library uses.
 TEST(TruePeak, EqualsTheLibraryOverTheWholeTrack) {
+    const auto music = testmusic::Mix(testmusic::DrumLoop(124, 20, 44100, 3),
+                                      testmusic::ChordProgression(9, true, 1, 2.5, 44100), 0.6f);
+    const auto loud = testmusic::Mix(testmusic::DrumLoop(128, 12, 48000, 5),
+                                     testmusic::ChordProgression(2, false, 0, 1.5, 48000));
     const struct {
         const char* name;
         std::uint32_t rate;
@@ -96,23 +90,13 @@ TEST(TruePeak, EqualsTheLibraryOverTheWholeTrack) {
         testmusic::Signal signal;
         std::vector<float> gains;
     } cases[] = {
-        {"music",
-         44100,
-         2,
-         testmusic::Mix(testmusic::DrumLoop(124, 20, 44100, 3),
-                        testmusic::ChordProgression(9, true, 1, 2.5, 44100), 0.6f),
-         {1.0f, 0.7f}},
-        {"loud music",
-         48000,
-         2,
-         testmusic::Mix(testmusic::DrumLoop(128, 12, 48000, 5),
-                        testmusic::ChordProgression(2, false, 0, 1.5, 48000)),
-         {2.5f, 2.5f}},
+        {"music", 44100, 2, music, {1.0f, 0.7f}},
+        {"loud music", 48000, 2, loud, {2.5f, 2.5f}},
         {"pink noise", 44100, 1, testmusic::PinkNoise(15, 44100, 0.2, 7), {}},
         {"noise at 96 kHz", 96000, 2, testmusic::PinkNoise(6, 96000, 0.1, 8), {1.0f, 0.3f}},
         {"noise at 192 kHz", 192000, 2, testmusic::PinkNoise(3, 192000, 0.1, 9), {}},
-        {"intersample", 44100, 2, Sine(11025, std::numbers::pi / 4, 0.9, 4, 44100), {}},
-        {"quiet sine", 22050, 1, Sine(440, 0, 0.01, 5, 22050), {}},
+        {"intersample", 44100, 2, testmusic::Sine(11025, std::numbers::pi / 4, 0.9, 4, 44100), {}},
+        {"quiet sine", 22050, 1, testmusic::Sine(440, 0, 0.01, 5, 22050), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,7 +109,7 @@ TEST(TruePeak, EqualsTheLibraryOverTheWholeTrack) {
     // the last frame.
     for (const std::size_t at : {std::size_t{0}, std::size_t{1}, std::size_t{44099}}) {
         SCOPED_TRACE(at);
-        auto s = Sine(1000, 0, 0.05, 1, 44100);
+        auto s = testmusic::Sine(1000, 0, 0.05, 1, 44100);
         s[at] = -0.8f;
         s[at > 0 ? at - 1 : at + 1] = 0.8f;
         const auto elements = Elements(s, 2);

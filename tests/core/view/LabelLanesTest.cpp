@@ -31,11 +31,9 @@ TEST(LabelLanes, CrowdedLabelsGoToTheNextRowThenShortThenOut) {
     const std::vector<LabelWish> wishes{
         {10, 100, 12, false}, {40, 100, 12, false}, {70, 100, 12, false}, {100, 100, 12, false}};
     const auto places = PlaceLabels(wishes, 1000, 2);
-    EXPECT_EQ(places[0].lane, 0);
-    EXPECT_FALSE(places[0].shortForm);
-    EXPECT_EQ(places[0].left, 12);
-    EXPECT_EQ(places[1].lane, 1);
-    EXPECT_FALSE(places[1].shortForm);
+    EXPECT_EQ(std::tuple(places[0].lane, places[0].shortForm, places[0].left),
+              std::tuple(0, false, 12));
+    EXPECT_EQ(std::pair(places[1].lane, places[1].shortForm), std::pair(1, false));
     // Both rows are taken where the third and fourth would start: even their numbers stay out.
     EXPECT_EQ(places[2].lane, -1);
     EXPECT_EQ(places[3].lane, -1);
@@ -46,8 +44,7 @@ TEST(LabelLanes, TheSelectedLabelWinsAndShortFormsFillGaps) {
     const std::vector<LabelWish> wishes{
         {25, 60, 10, false}, {30, 60, 10, true}, {200, 60, 10, false}, {215, 60, 10, false}};
     const auto places = PlaceLabels(wishes, 1000, 1);
-    EXPECT_EQ(places[1].lane, 0); // selected: placed first, whole
-    EXPECT_FALSE(places[1].shortForm);
+    EXPECT_EQ(std::pair(places[1].lane, places[1].shortForm), std::pair(0, false)); // selected
     EXPECT_EQ(places[0].lane, -1); // 27..87 and 27..37 both touch 32..92
     EXPECT_EQ(places[2].lane, 0);
     EXPECT_EQ(places[3].lane, -1); // 217 lies inside 202..262
@@ -56,8 +53,7 @@ TEST(LabelLanes, TheSelectedLabelWinsAndShortFormsFillGaps) {
     // With the second marker further on, the first one's number fits before it.
     const std::vector<LabelWish> spaced{{10, 60, 10, false}, {30, 60, 10, true}};
     const auto two = PlaceLabels(spaced, 1000, 1);
-    EXPECT_EQ(two[0].lane, 0);
-    EXPECT_TRUE(two[0].shortForm);
+    EXPECT_EQ(std::pair(two[0].lane, two[0].shortForm), std::pair(0, true));
 }
 
 TEST(LabelLanes, ALabelAtTheRightEdgeTurnsLeftAndNothingOverlapsInABusyStrip) {

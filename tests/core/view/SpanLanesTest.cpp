@@ -26,15 +26,14 @@ TEST(SpanLanes, BlendsAlternateRowsAndCutsShareOne) {
     const std::vector<int> lanes = SpanLanes(spans);
     EXPECT_EQ(lanes, (std::vector<int>{0, 1, 0, 1}));
     ExpectApart(spans, lanes);
-}
 
-TEST(SpanLanes, OrderGivenDoesNotMatterAndThreeAtOnceNeedThreeRows) {
-    const std::vector<Span> spans{{50, 150}, {0, 100}, {60, 70}, {160, 170}};
-    const std::vector<int> lanes = SpanLanes(spans);
-    ExpectApart(spans, lanes);
-    EXPECT_EQ(lanes[1], 0); // the first to start takes the bottom row
-    EXPECT_EQ(*std::max_element(lanes.begin(), lanes.end()), 2);
-    EXPECT_EQ(lanes[3], 0); // free again once the others ended
+    // The order given does not matter, and three at once need three rows.
+    const std::vector<Span> three{{50, 150}, {0, 100}, {60, 70}, {160, 170}};
+    const std::vector<int> rows = SpanLanes(three);
+    ExpectApart(three, rows);
+    EXPECT_EQ(rows[1], 0); // the first to start takes the bottom row
+    EXPECT_EQ(*std::max_element(rows.begin(), rows.end()), 2);
+    EXPECT_EQ(rows[3], 0); // free again once the others ended
     EXPECT_TRUE(SpanLanes({}).empty());
 }
 

@@ -1,4 +1,5 @@
 #include "core/view/WaveTraces.h"
+#include "support/WavFixture.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -14,9 +15,7 @@ sundrel::WaveFormat Pcm(std::uint16_t channels, std::uint16_t bits) {
 std::vector<std::byte> Samples16(std::size_t n, std::initializer_list<std::int16_t> pattern) {
     std::vector<std::byte> b;
     for (std::size_t i = 0; i < n; ++i) {
-        const auto u = static_cast<std::uint16_t>(pattern.begin()[i % pattern.size()]);
-        b.push_back(std::byte(u & 0xFF));
-        b.push_back(std::byte(u >> 8));
+        fixture::Put16(b, static_cast<std::uint16_t>(pattern.begin()[i % pattern.size()]));
     }
     return b;
 }
