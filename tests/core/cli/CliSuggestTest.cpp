@@ -94,30 +94,6 @@ TEST(CliSuggest, NothingFoundIsSaidOnStderrWithStatusZero) {
     }
 }
 
-TEST(CliSuggest, ExitStatusForUsageAndInput) {
-    fixture::TempDir dir;
-    fixture::WriteFile(dir / "bad.wav", fixture::Bytes(64, std::byte{'x'}));
-    const GapMix mix;
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-    };
-    const std::vector<Case> cases{
-        {{"suggest"}, 1},
-        {{"suggest", mix.path.string(), "--tracks", "0"}, 1},
-        {{"suggest", mix.path.string(), "--min-track", "-5"}, 1},
-        {{"suggest", mix.path.string(), "--bogus"}, 1},
-        {{"suggest", (dir / "missing.wav").string()}, 2},
-        {{"suggest", (dir / "bad.wav").string()}, 2},
-        {{"split", mix.path.string(), "--tracks", "2"}, 1}, // --tracks needs --suggested
-    };
-    for (const Case& c : cases) {
-        const auto r = RunCli(c.args);
-        EXPECT_EQ(r.status, c.status) << ::testing::PrintToString(c.args) << r.err;
-        EXPECT_FALSE(r.err.empty());
-    }
-}
-
 TEST(CliSplit, SuggestedCutsAtTheGap) {
     const GapMix mix;
     const auto out = mix.dir / "tracks";
