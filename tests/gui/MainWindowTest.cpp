@@ -52,7 +52,7 @@ void Leave(CSundrelDlg& dlg, WayOut way) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void startsEmpty() {
+    void startsEmptyAndTheMenusFollowTheLoadedMix() {
         Window w;
         CSundrelDlg& dlg = w.dlg;
         dlg.show();
@@ -68,10 +68,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(ScrollBar(dlg)->value(), 10);
         QVERIFY(Timer(dlg)->isActive());
         QCOMPARE(Percents(dlg), std::vector<float>{0.0f});
-    }
 
-    void menuStatesFollowTheLoadedMixAndAutoJump() {
-        Window w;
+        // The menus follow the loaded mix and Auto Jump.
         QAction* saveAs = w.dlg.Command(ids::kCmdSaveAs);
         QAction* jumpTo = w.dlg.Command(ids::kCmdJumpToTime);
         QAction* autoJump = w.dlg.Command(ids::kCmdAutoJump);
@@ -102,7 +100,7 @@ class MainWindowTest : public QObject {
         QVERIFY(w.dlg.Session().AutoJump());
     }
 
-    void loadingAMix() {
+    void loadingAMixOrAFileThatIsNone() {
         Window w;
         CSundrelDlg& dlg = w.dlg;
         const auto mix = w.Mix(60.0);
@@ -124,24 +122,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(dlg.WaveView()->m_nLastSample, std::int64_t{176402});
         QVERIFY(!dlg.WaveView()->IsCursorLineShown()); // no line before a position is chosen
 
-        // Markers and the position carry over to the next mix.
-        AddMarkerAt(dlg, 15.0f);          // 25 %
-        dlg.Session().SetPosition(90.0f); // beyond the next mix: the slider stays at its end
-        QVERIFY(dlg.LoadWaveFile(w.Mix(30.0, {}, "second.wav")));
-        QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.0f}));
-        QCOMPARE(Slider(dlg)->value(), 1000);
-        QCOMPARE(Label(dlg, ids::kDuration)->text(), QStringLiteral("0:00:30.000"));
-    }
-
-    void aRefusedFileChangesNothing() {
-        Window w;
-        QVERIFY(w.Load(3.0));
+        // A file that cannot be loaded changes nothing.
         const auto file = w.dlg.Session().Wave();
         CWaveViewCtrl* view = w.dlg.WaveView();
         std::filesystem::create_directory(w.dir / "elsewhere");
         const auto bad = w.dir / "elsewhere" / "bad.wav";
         fixture::WriteFile(bad, fixture::Bytes(100, std::byte{'x'}));
-
         for (const auto& path : {bad, w.dir / "missing.wav"}) {
             w.RunWith(ids::kCmdLoadWave, path);
             QCOMPARE(w.prompt.messages.size(), 1);
@@ -153,6 +139,14 @@ class MainWindowTest : public QObject {
             QVERIFY(view->m_bMapped);
             QCOMPARE(std::filesystem::current_path(), std::filesystem::canonical(w.dir.Path()));
         }
+
+        // Markers and the position carry over to the next mix.
+        AddMarkerAt(dlg, 15.0f);          // 25 %
+        dlg.Session().SetPosition(90.0f); // beyond the next mix: the slider stays at its end
+        QVERIFY(dlg.LoadWaveFile(w.Mix(30.0, {}, "second.wav")));
+        QCOMPARE(Percents(dlg), (std::vector<float>{0.0f, 25.0f}));
+        QCOMPARE(Slider(dlg)->value(), 1000);
+        QCOMPARE(Label(dlg, ids::kDuration)->text(), QStringLiteral("0:00:30.000"));
     }
 
     void aMixShorterThanTwoSecondsWarns() {
