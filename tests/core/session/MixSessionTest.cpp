@@ -475,6 +475,8 @@ TEST_F(MixSessionTest, TheListHoldsAtMost255Markers) {
     EXPECT_EQ(session.Markers().Count(), 255u);
     session.SetPosition(50.0f);
     EXPECT_EQ(session.CheckAddAtPosition(), sundrel::AddMarkerCheck::ListFull);
+    EXPECT_EQ(session.AddAtPercent(60.0f), sundrel::AddMarkerCheck::ListFull); // typed ones too
+    EXPECT_EQ(session.AddAtTime(40.0), sundrel::AddMarkerCheck::ListFull);
     const std::string full = Describe(session);
     listener.told.clear();
     EXPECT_FALSE(session.AddAtFrame(5).has_value());
