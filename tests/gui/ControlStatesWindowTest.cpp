@@ -85,11 +85,12 @@ class ControlStatesWindowTest : public QObject {
         Click(w, ids::kPlay);
         QCOMPARE(Controls(w), QStringLiteral("001111111"));
         w.Choose(0);
-        QVERIFY(!w.dlg.Session().IsPlaying());
+        QVERIFY(!w.dlg.Session().IsPlayerActive());
         QCOMPARE(Controls(w), QStringLiteral("110010110"));
         Click(w, ids::kPlay);
         w.Choose(1);
         QCOMPARE(Controls(w), QStringLiteral("110011111"));
+        QCOMPARE(w.View(), QStringLiteral("29 31")); // the selection's window
 
         // Add Marker during playback enables Split beside the playing transport.
         Click(w, ids::kPlay);

@@ -1,7 +1,9 @@
 // The window as a desktop program: settings kept in a temporary config folder, files opened
-// by their content from the command line, drops and Open Recent, the Preferences and the
-// manual when the desktop cannot open it.
+// by their content from the command line, drops and Open Recent, the Preferences, the manual
+// when the desktop cannot open it, and Help > About Sundrel with its links' look, colours and
+// clicks.
 
+#include "gui/about/AboutDlg.h"
 #include "gui/about/ManualWindow.h"
 #include "gui/app/AppSettings.h"
 #include "gui/app/PreferencesDlg.h"
@@ -15,6 +17,8 @@
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEnterEvent>
+#include <QImage>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QTextBrowser>
@@ -60,6 +64,32 @@ QList<QAction*> RecentEntries(CSundrelDlg& dlg) {
         }
     }
     return entries;
+}
+
+const QColor kLink(0, 0, 255);
+const QColor kHover(255, 0, 0);
+const QColor kVisited(5, 34, 143);
+
+// True when the link is set to draw in `colour` and its pixels on screen show it.
+bool Shows(CLinkStatic& link, const QColor& colour) {
+    if (link.palette().color(QPalette::WindowText) != colour) {
+        return false;
+    }
+    const QImage image = link.grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void Hover(QWidget& widget, bool over) {
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), widget.mapToGlobal(QPointF(1, 1)));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&widget, over ? static_cast<QEvent*>(&enter) : &leave);
 }
 
 } // namespace
@@ -219,7 +249,7 @@ class DesktopTest : public QObject {
         QCOMPARE(w.prompt.questions.size(), 1);
         QVERIFY(w.prompt.questions[0].text.startsWith(QStringLiteral("The marker list holds 2")));
         QCOMPARE(w.dlg.Session().WavePath(), mix);
-        w.prompt.choices.enqueue(0); // Keep the markers (the answers: SessionWindowTest)
+        w.prompt.choices.enqueue(0); // Keep the markers (the answers: MainWindowTest)
         QVERIFY(Drop(w.dlg, {QUrl::fromLocalFile(Text(other))}));
         QCOMPARE(w.dlg.Session().WavePath(), other);
     }
@@ -351,8 +381,16 @@ class DesktopTest : public QObject {
     void theManualOpensInsideWhenTheDesktopRefuses() {
         Window w;
         w.prompt.openUrlResult = true;
+        // The installed or built copy; a manual in the current folder (the mix's) is no
+        // longer looked for.
+        std::filesystem::current_path(w.dir.Path());
+        fixture::WriteFile(w.dir / "Manual.txt", {});
         w.dlg.Command(ids::kCmdManual)->trigger();
         QCOMPARE(w.prompt.urls.size(), 1);
+        const QString opened = w.prompt.urls[0].toLocalFile();
+        QVERIFY(opened == QFileInfo(QStringLiteral(SUNDREL_MANUAL_INSTALLED)).canonicalFilePath() ||
+                opened == QFileInfo(QStringLiteral(SUNDREL_MANUAL_BUILT)).canonicalFilePath());
+        QVERIFY(opened.endsWith(QStringLiteral("/manual.md")));
         QVERIFY(w.dlg.findChildren<CManualWindow*>().isEmpty());
 
         w.prompt.openUrlResult = false; // no launcher, or it failed
@@ -374,6 +412,84 @@ class DesktopTest : public QObject {
         manual->close();
         QTRY_VERIFY(w.dlg.findChildren<CManualWindow*>().isEmpty()); // deleted on close
         QVERIFY(w.prompt.messages.isEmpty());
+    }
+
+    // The box from the window: underlined hands that show their whole address; the manual
+    // opened from it (in the program's own window) outlives it.
+    void opensFromTheWindowAndItsManualOutlivesIt() {
+        sundrel::test::Window w;
+        w.prompt.openUrlResult = false; // the program's own manual window
+        QStringList links;
+        bool looks = true; // underlined, a pointing hand, wide enough for the whole address
+        bool closed = false;
+        sundrel::test::WhenModal<CAboutDlg>([&](CAboutDlg* dlg) {
+            for (CLinkStatic* link : {&dlg->m_linkProduct, &dlg->m_linkMaker}) {
+                links << link->text();
+                looks = looks && link->font().underline() &&
+                        link->cursor().shape() == Qt::PointingHandCursor &&
+                        link->width() >= link->sizeHint().width();
+            }
+            QTest::mouseClick(&dlg->m_linkProduct, Qt::LeftButton, {}, QPoint(2, 2));
+            closed = !dlg->isVisible();
+            if (!closed) {
+                dlg->reject();
+            }
+        });
+        w.dlg.Command(sundrel::gui::ids::kCmdAbout)->trigger();
+        QVERIFY(closed);
+        const QList<CManualWindow*> manuals = w.dlg.findChildren<CManualWindow*>();
+        QCOMPARE(manuals.size(), 1);
+        QVERIFY(manuals[0]->isVisible());
+        QVERIFY(!manuals[0]->isModal());
+        QCOMPARE(links.size(), 2);
+        // Where an installed copy keeps them, wherever this copy runs from.
+        QCOMPARE(links[0],
+                 QUrl::fromLocalFile(QStringLiteral(SUNDREL_MANUAL_INSTALLED)).toString());
+        QCOMPARE(links[1], QUrl::fromLocalFile(QStringLiteral(SUNDREL_HOME_INSTALLED)).toString());
+        QVERIFY(links[0].endsWith(QStringLiteral("/doc/sundrel/manual.md")));
+        const QString source = QUrl::fromLocalFile(QStringLiteral(SUNDREL_MANUAL_BUILT))
+                                   .adjusted(QUrl::RemoveFilename)
+                                   .toString();
+        for (const QString& link : links) {
+            QVERIFY(link.startsWith(QStringLiteral("file:///")));
+            QVERIFY2(!link.startsWith(source), qPrintable(link)); // nothing in the source tree
+        }
+        QVERIFY(looks);
+    }
+
+    // The links open the folder and the manual as Help > Manual does; their colour follows
+    // the mouse until visited.
+    void linksOpenAndTheirColourFollowsHoverUntilVisited() {
+        ScriptedPrompt prompt;
+        prompt.openUrlResult = false; // nothing opens them: not reported, still visited
+        CAboutDlg dlg(prompt);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QTest::mouseClick(&dlg.m_linkMaker, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseClick(&dlg.m_linkProduct, Qt::RightButton, {}, QPoint(2, 2));
+        QCOMPARE(prompt.urls.size(), 1);
+        QCOMPARE(prompt.urls[0].toString(), dlg.m_linkMaker.text());
+        QVERIFY(dlg.m_linkMaker.IsVisited());
+        CLinkStatic& link = dlg.m_linkProduct;
+        QVERIFY(Shows(link, kLink)); // the other link, and a right click, visit nothing
+        Hover(link, true);
+        QVERIFY(Shows(link, kHover));
+        Hover(link, false);
+        QVERIFY(Shows(link, kLink));
+
+        // Visited wins over hover, and stays after the mouse leaves and comes back. The
+        // manual: the copy there is (installed, or the source's), in the program's own window
+        // when the desktop cannot open it.
+        Hover(link, true);
+        QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(2, 2));
+        QVERIFY(Shows(link, kVisited));
+        Hover(link, false);
+        Hover(link, true);
+        QVERIFY(Shows(link, kVisited));
+        QCOMPARE(prompt.urls.size(), 2);
+        QCOMPARE(prompt.urls[1].toLocalFile(), sundrel::gui::ManualPath());
+        QCOMPARE(dlg.findChildren<CManualWindow*>().size(), 1);
+        QVERIFY(prompt.messages.isEmpty());
     }
 };
 

@@ -132,28 +132,23 @@ class MarkerFilesWindowTest : public QObject {
     void aBadFileOrAMismatchChangesNothing() {
         struct Case {
             const char* name;
-            MarkerFileKind kind;
+            int command;
             std::string text;
             QString expected; // part of the message
         };
         const Case cases[] = {
-            {"bad.cue", MarkerFileKind::Cue,
+            {"bad.cue", ids::kCmdImportCue,
              std::string(kMixxxCue).replace(std::string(kMixxxCue).find("00:12:37"), 8, "00:12:xx"),
              QStringLiteral("bad.cue: not a usable cue sheet: line 13: the time \"00:12:xx\"")},
             // Read well, but a track past the end of the 60 s mix.
-            {"late.txt", MarkerFileKind::Tracklist, "00:00 A - One\n01:30 B - Two\n",
+            {"late.txt", ids::kCmdImportTracklist, "00:00 A - One\n01:30 B - Two\n",
              QStringLiteral("The markers of late.txt do not fit mix.wav: track 2")},
         };
         for (const Case& c : cases) {
             Window w;
             LoadMarkedMix(w);
             fixture::WriteText(w.dir / c.name, c.text);
-            w.Pick(w.dir / c.name);
-            w.dlg
-                .Command(c.kind == MarkerFileKind::Cue      ? ids::kCmdImportCue
-                         : c.kind == MarkerFileKind::Labels ? ids::kCmdImportLabels
-                                                            : ids::kCmdImportTracklist)
-                ->trigger();
+            w.RunWith(c.command, w.dir / c.name);
             QVERIFY2(w.prompt.LastText().contains(c.expected), qPrintable(w.prompt.LastText()));
             QCOMPARE(w.prompt.messages.last().icon, sundrel::gui::Prompt::Icon::Stop);
             QCOMPARE(w.dlg.TrackTable()->rowCount(), 3); // (nothing changed: MixSessionImportTest)

@@ -95,15 +95,6 @@ TEST(CliAnalyse, EachTuningOfAGridGetsItsOwnArray) {
     EXPECT_TRUE(bad.out.empty());
 }
 
-TEST(CliAnalyse, AnUnreadableMixIsAnInputFailure) {
-    fixture::TempDir dir;
-    fixture::WriteFile(dir / "not.wav", fixture::Bytes(100, std::byte{7}));
-    const auto run = RunCli({"analyse", (dir / "not.wav").string()});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_THAT(run.err, HasSubstr("sundrel-cli analyse: "));
-    EXPECT_TRUE(run.out.empty());
-}
-
 // Named tracks get the tags; --no-analysis leaves them out (that the audio stays the mix's:
 // TrackInfoTagsTest).
 TEST(CliAnalyse, SplitTagsNamedTracksUnlessTold) {

@@ -27,10 +27,15 @@ struct PlayedSet : Folder, matchtest::PlayedSet {
     PlayedSet() : matchtest::PlayedSet(dir.Path(), false) {}
 };
 
+// The plays of the files that play, and only those; a file that is not audio among the
+// candidates is named and skipped, and candidates that are not there are refused.
 TEST(CliMatch, ListsThePlaysOfTheFilesThatPlayOnly) {
     PlayedSet set;
-    const auto r = RunCli({"match", set.mix.string(), "--tracks-from", set.tracks.string()});
+    fixture::WriteFile(set.tracks / "notes.mp3", fixture::Bytes(100, std::byte{'n'}));
+    auto r = RunCli({"match", set.mix.string(), "--tracks-from", set.tracks.string()});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("notes.mp3: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("(skipped)"), std::string::npos) << r.err;
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
     EXPECT_NE(lines[0].find("Alpha.wav"), std::string::npos);
@@ -38,6 +43,15 @@ TEST(CliMatch, ListsThePlaysOfTheFilesThatPlayOnly) {
     EXPECT_LT(std::stod(lines[0]), 1.0);
     EXPECT_NEAR(std::stod(lines[1]), 40.0, 1.0);
     EXPECT_NE(lines[1].find(" 1.03"), std::string::npos) << lines[1];
+
+    fs::create_directories(set.dir / "empty");
+    r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "empty").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no audio files in the folder"), std::string::npos) << r.err;
+    fixture::WriteText(set.dir / "set.m3u", "x.mp3\n");
+    r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "set.m3u").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("none of the playlist's 1 files exists"), std::string::npos) << r.err;
 }
 
 TEST(CliMatch, ExportAndSplitTakeNamedTracksFromTheFiles) {
@@ -57,25 +71,6 @@ TEST(CliMatch, ExportAndSplitTakeNamedTracksFromTheFiles) {
     const TagLib::FileRef second((set.dir / "out/track02.wav").c_str());
     ASSERT_FALSE(second.isNull()) << split.out;
     EXPECT_EQ(second.tag()->title().to8Bit(true), "Bravo");
-}
-
-TEST(CliMatch, RefusesCandidatesThatAreNotThere) {
-    PlayedSet set;
-    fs::create_directories(set.dir / "empty");
-    auto r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "empty").string()});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("no audio files in the folder"), std::string::npos) << r.err;
-    fixture::WriteText(set.dir / "set.m3u", "x.mp3\n");
-    r = RunCli({"match", set.mix.string(), "--tracks-from", (set.dir / "set.m3u").string()});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("none of the playlist's 1 files exists"), std::string::npos) << r.err;
-    // A file that is not audio among the candidates is named and skipped.
-    fixture::WriteFile(set.tracks / "notes.mp3", fixture::Bytes(100, std::byte{'n'}));
-    r = RunCli({"match", set.mix.string(), "--tracks-from", set.tracks.string()});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("notes.mp3: "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("(skipped)"), std::string::npos) << r.err;
-    EXPECT_EQ(Lines(r.out).size(), 2u);
 }
 
 // Alpha plays to 40 s; then two tracks that are not among the files, 80 s and 78 s with 2 s

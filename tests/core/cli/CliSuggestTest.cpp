@@ -49,7 +49,7 @@ std::string Seconds(std::int64_t frame) {
     return text;
 }
 
-TEST(CliSuggest, OneLinePerSuggestionOrAJsonArray) {
+TEST(CliSuggest, OneLinePerSuggestionOrAJsonArrayAndSplitCutsThere) {
     const GapMix mix;
     auto r = RunCli({"suggest", mix.path.string()});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -73,6 +73,18 @@ TEST(CliSuggest, OneLinePerSuggestionOrAJsonArray) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("penalty=-2: the value is not a number >= 0"), std::string::npos) << r.err;
+
+    // split --suggested cuts there: the first track ends at the gap's middle, to within the
+    // percentage marker's rounding.
+    const auto out = mix.dir / "tracks";
+    std::filesystem::create_directory(out);
+    r = RunCli({"split", mix.path.string(), "--suggested", "-o", out.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(std::filesystem::exists(out / "track02.wav"));
+    EXPECT_FALSE(std::filesystem::exists(out / "track03.wav"));
+    const auto frames =
+        static_cast<std::int64_t>((std::filesystem::file_size(out / "track01.wav") - 44) / 2);
+    EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(mix.middle), 8.0);
 }
 
 TEST(CliSuggest, NothingFoundIsSaidOnStderrWithStatusZero) {
@@ -93,49 +105,6 @@ TEST(CliSuggest, NothingFoundIsSaidOnStderrWithStatusZero) {
         EXPECT_THAT(r.err, ::testing::HasSubstr("no boundaries found"));
     }
 }
-
-TEST(CliSuggest, ExitStatusForUsageAndInput) {
-    fixture::TempDir dir;
-    fixture::WriteFile(dir / "bad.wav", fixture::Bytes(64, std::byte{'x'}));
-    const GapMix mix;
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-    };
-    const std::vector<Case> cases{
-        {{"suggest"}, 1},
-        {{"suggest", mix.path.string(), "--tracks", "0"}, 1},
-        {{"suggest", mix.path.string(), "--min-track", "-5"}, 1},
-        {{"suggest", mix.path.string(), "--bogus"}, 1},
-        {{"suggest", (dir / "missing.wav").string()}, 2},
-        {{"suggest", (dir / "bad.wav").string()}, 2},
-        {{"split", mix.path.string(), "--tracks", "2"}, 1}, // --tracks needs --suggested
-    };
-    for (const Case& c : cases) {
-        const auto r = RunCli(c.args);
-        EXPECT_EQ(r.status, c.status) << ::testing::PrintToString(c.args) << r.err;
-        EXPECT_FALSE(r.err.empty());
-    }
-}
-
-TEST(CliSplit, SuggestedCutsAtTheGap) {
-    const GapMix mix;
-    const auto out = mix.dir / "tracks";
-    std::filesystem::create_directory(out);
-    const auto r = RunCli({"split", mix.path.string(), "--suggested", "-o", out.string()});
-    ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(std::filesystem::exists(out / "track01.wav"));
-    ASSERT_TRUE(std::filesystem::exists(out / "track02.wav"));
-    EXPECT_FALSE(std::filesystem::exists(out / "track03.wav"));
-    // The first track ends at the gap's middle, to within the percentage marker's rounding.
-    const auto frames =
-        static_cast<std::int64_t>((std::filesystem::file_size(out / "track01.wav") - 44) / 2);
-    EXPECT_NEAR(static_cast<double>(frames), static_cast<double>(mix.middle), 8.0);
-}
-
-} // namespace
-
-namespace {
 
 // A 124 s mix cannot hold five tracks a minute long: fewer boundaries come, stderr says so, and
 // --strict makes it a failure, for suggest and for split --suggested alike.

@@ -1,5 +1,6 @@
 #include "core/interop/CueSheet.h"
 #include "core/interop/ExactTimeMath.h"
+#include "support/Thrown.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -145,13 +146,10 @@ TEST(CueSheet, RefusesEachMalformedLineWithItsNumber) {
         {"", 0, "no TRACK"},
     };
     for (const Case& c : cases) {
-        try {
-            ReadCueSheet(c.sheet);
-            ADD_FAILURE() << "accepted:\n" << c.sheet;
-        } catch (const InteropError& e) {
-            EXPECT_EQ(e.Line(), c.line) << e.what() << "\n" << c.sheet;
-            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
-        }
+        const auto e = fixture::Thrown<InteropError>([&] { ReadCueSheet(c.sheet); });
+        ASSERT_TRUE(e) << "accepted:\n" << c.sheet;
+        EXPECT_EQ(e->Line(), c.line) << e->what() << "\n" << c.sheet;
+        EXPECT_NE(std::string(e->what()).find(c.reason), std::string::npos) << e->what();
     }
 }
 
@@ -250,13 +248,10 @@ TEST(CueSheet, ReadsARekordboxRecordingSheetAsOneMix) {
     // A seconds field past 59 cannot be rekordbox's h:mm:ss.
     std::string bad = kRekordboxSheet;
     bad.replace(bad.find("01:02:05"), 8, "01:02:65");
-    try {
-        ReadCueSheet(bad);
-        ADD_FAILURE() << "accepted seconds past 59";
-    } catch (const InteropError& e) {
-        EXPECT_EQ(e.Line(), 21u);
-        EXPECT_NE(std::string(e.what()).find("h:mm:ss"), std::string::npos) << e.what();
-    }
+    const auto e = fixture::Thrown<InteropError>([&] { ReadCueSheet(bad); });
+    ASSERT_TRUE(e) << "accepted seconds past 59";
+    EXPECT_EQ(e->Line(), 21u);
+    EXPECT_NE(std::string(e->what()).find("h:mm:ss"), std::string::npos) << e->what();
 }
 
 TEST(CueSheet, AnUnsignedRecordingSheetSaysWhichReadingItTook) {

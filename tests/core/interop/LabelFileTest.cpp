@@ -1,5 +1,6 @@
 #include "core/interop/LabelFile.h"
 #include "core/interop/ExactTimeMath.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -86,13 +87,10 @@ TEST(LabelFile, RefusesEachMalformedLineWithItsNumber) {
         {"", 0, "no label"},
     };
     for (const Case& c : cases) {
-        try {
-            ReadLabelFile(c.file);
-            ADD_FAILURE() << "accepted:\n" << c.file;
-        } catch (const InteropError& e) {
-            EXPECT_EQ(e.Line(), c.line) << e.what();
-            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
-        }
+        const auto e = fixture::Thrown<InteropError>([&] { ReadLabelFile(c.file); });
+        ASSERT_TRUE(e) << "accepted:\n" << c.file;
+        EXPECT_EQ(e->Line(), c.line) << e->what();
+        EXPECT_NE(std::string(e->what()).find(c.reason), std::string::npos) << e->what();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "core/interop/TextLines.h"
 #include "core/interop/InteropLimits.h"
 #include "core/interop/MarkerSet.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -68,12 +69,9 @@ TEST(TextLines, RefusesWithTheLine) {
          0}, // a lone surrogate
     };
     for (const Case& c : cases) {
-        try {
-            DecodeLines(c.bytes);
-            ADD_FAILURE() << "accepted case of line " << c.line;
-        } catch (const InteropError& e) {
-            EXPECT_EQ(e.Line(), c.line) << e.what();
-        }
+        const auto e = fixture::Thrown<InteropError>([&] { DecodeLines(c.bytes); });
+        ASSERT_TRUE(e) << "accepted case of line " << c.line;
+        EXPECT_EQ(e->Line(), c.line) << e->what();
     }
     // The longest line allowed is read.
     EXPECT_EQ(DecodeLines(std::string(sundrel::kMaxMarkerLineBytes, 'x')).size(), 1u);

@@ -1,5 +1,6 @@
 #include "core/interop/Tracklist.h"
 #include "core/interop/ExactTimeMath.h"
+#include "support/Thrown.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -159,13 +160,10 @@ TEST(Tracklist, RefusesEachMalformedLineWithItsNumber) {
         {"\n  \n", 0, "no track"},
     };
     for (const Case& c : cases) {
-        try {
-            ReadTracklist(c.text);
-            ADD_FAILURE() << "accepted:\n" << c.text;
-        } catch (const InteropError& e) {
-            EXPECT_EQ(e.Line(), c.line) << e.what();
-            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
-        }
+        const auto e = fixture::Thrown<InteropError>([&] { ReadTracklist(c.text); });
+        ASSERT_TRUE(e) << "accepted:\n" << c.text;
+        EXPECT_EQ(e->Line(), c.line) << e->what();
+        EXPECT_NE(std::string(e->what()).find(c.reason), std::string::npos) << e->what();
     }
     // Equal times are read: the importer decides what two tracks at one time mean.
     EXPECT_EQ(ReadTracklist("01:00 A\n01:00 B\n").tracks.size(), 2u);

@@ -132,6 +132,12 @@ TEST(ProjectVersion3, DamagedFieldsAreRefusedNamingTheFault) {
         return b;
     };
     auto byte = [](int v) { return Bytes{static_cast<std::byte>(v)}; };
+    auto percent = [&](float f) { // the percentage flag set, with `f` as the percentage
+        return [&, f](Bytes& b) {
+            set(23, byte(1))(b);
+            set(24, bits(f))(b);
+        };
+    };
     struct Case {
         std::function<void(Bytes&)> damage;
         const char* says;
@@ -145,21 +151,9 @@ TEST(ProjectVersion3, DamagedFieldsAreRefusedNamingTheFault) {
         {set(22, byte(0x80)), "marker 0 has a negative frame"},
         {set(23, byte(2)), "marker 0 has unknown flags"},
         {set(24, bits(1.0f)), "marker 0 has a percentage but no flag for it"},
-        {[&](Bytes& b) {
-             set(23, byte(1))(b);
-             set(24, bits(100.5f))(b);
-         },
-         "marker 0 is not a percentage in 0..100"},
-        {[&](Bytes& b) {
-             set(23, byte(1))(b);
-             set(24, bits(-0.5f))(b);
-         },
-         "marker 0 is not a percentage"},
-        {[&](Bytes& b) {
-             set(23, byte(1))(b);
-             set(24, bits(std::numeric_limits<float>::quiet_NaN()))(b);
-         },
-         "marker 0 is not a percentage"},
+        {percent(100.5f), "marker 0 is not a percentage in 0..100"},
+        {percent(-0.5f), "marker 0 is not a percentage"},
+        {percent(std::numeric_limits<float>::quiet_NaN()), "marker 0 is not a percentage"},
         {set(28, {std::byte{0x01}, std::byte{0x04}}), "the title of marker 0 is 1025 bytes long"},
         {set(30, byte(0xC3)), "the title of marker 0 is not UTF-8"},   // a lead byte alone
         {set(33, byte(0x80)), "the artist of marker 0 is not UTF-8"},  // a continuation alone

@@ -218,10 +218,6 @@ TEST_F(Suggestions, AcceptAllIsOneUndoStepAndLoadingDropsThem) {
     EXPECT_TRUE(session.Suggestions().empty());
 }
 
-} // namespace
-
-namespace {
-
 // Saving the project over the loaded mix, by any name that leads to it, is refused and the
 // mix is kept; saving over the opened project is ordinary.
 TEST_F(Import, SavingOverTheMixIsRefused) {

@@ -82,6 +82,15 @@ inline QString Cell(const CSundrelDlg& dlg, int row, int column) {
     return item != nullptr ? item->text() : QString();
 }
 
+// A column of the track table, top to bottom.
+inline QStringList Column(const CSundrelDlg& dlg, int column) {
+    QStringList cells;
+    for (int row = 0; row < dlg.TrackTable()->rowCount(); ++row) {
+        cells << Cell(dlg, row, column);
+    }
+    return cells;
+}
+
 // The markers' percentages (0 for a marker of a frame alone).
 inline std::vector<float> Percents(const CSundrelDlg& dlg) {
     std::vector<float> percents;
