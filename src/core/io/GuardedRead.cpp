@@ -58,7 +58,10 @@ bool Install() {
     action.sa_sigaction = OnBus;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
-    return ::sigaction(SIGBUS, &action, &g_previous) == 0;
+    // The handler before is taken first: once ours is in place, a fault on another thread
+    // may already need it.
+    return ::sigaction(SIGBUS, nullptr, &g_previous) == 0 &&
+           ::sigaction(SIGBUS, &action, nullptr) == 0;
 }
 
 // Installs the handler once; true while it is still the process's SIGBUS handler (another
