@@ -199,8 +199,9 @@ bool MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
     if (source > 2) {
         folded.resize(interleaved.size() / static_cast<std::size_t>(source));
     }
-    // Everything that reads the samples; it allocates nothing and owns nothing, so a guard may
-    // abandon it part way.
+    // Everything that reads the samples. It writes only this thread's own buffers (each
+    // written whole before it is read) and owns no object that needs destroying, so a guard
+    // may abandon it part way.
     const std::function<void()> read = [&] {
         std::span<const std::int16_t> samples = interleaved;
         if (source > 2) {
