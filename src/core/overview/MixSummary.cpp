@@ -60,19 +60,18 @@ std::uint16_t RoundedRms(double squares, std::int64_t frames) {
     return RoundedRoot(squares / static_cast<double>(frames));
 }
 
-// Mean of each frame's channels (rounded toward zero), for mixes of more than two channels.
-std::vector<std::int16_t> FoldToMono(std::span<const std::int16_t> interleaved, int channels) {
-    const std::size_t frames = interleaved.size() / static_cast<std::size_t>(channels);
-    std::vector<std::int16_t> mono(frames);
+// Mean of each frame's channels (rounded toward zero) into `mono`, which holds one value per
+// frame, for mixes of more than two channels.
+void FoldToMono(std::span<const std::int16_t> interleaved, int channels,
+                std::span<std::int16_t> mono) {
     const std::int16_t* x = interleaved.data();
-    for (std::size_t f = 0; f < frames; ++f) {
+    for (std::int16_t& m : mono) {
         std::int32_t sum = 0;
         for (int c = 0; c < channels; ++c) {
             sum += *x++;
         }
-        mono[f] = static_cast<std::int16_t>(sum / channels);
+        m = static_cast<std::int16_t>(sum / channels);
     }
-    return mono;
 }
 
 } // namespace
@@ -168,6 +167,11 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
 
 void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> interleaved,
                               std::int64_t leadFrames) {
+    PublishChunk(chunk, interleaved, leadFrames, SampleGuard{});
+}
+
+bool MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> interleaved,
+                              std::int64_t leadFrames, const SampleGuard& guard) {
     const std::int64_t frames = ChunkFrameCount(chunk);
     const int source = std::max<int>(1, m_format.channels);
     if (frames == 0 || leadFrames < 0 || leadFrames > chunk * ChunkFrames() ||
@@ -179,11 +183,6 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
         throw std::invalid_argument("summary chunk " + std::to_string(chunk) +
                                     " is already published");
     }
-    std::vector<std::int16_t> folded;
-    if (source > 2) {
-        folded = FoldToMono(interleaved, source);
-        interleaved = folded;
-    }
 
     const std::int64_t firstFrame = chunk * ChunkFrames();
     // Each level's sums, kept by each thread from chunk to chunk; every level is written
@@ -194,9 +193,28 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
     thread_local std::vector<BlockSums> coarser;
     thread_local std::vector<double> means;
     thread_local std::vector<std::uint16_t> roots;
+    thread_local std::vector<std::int16_t> folded;
     bands.resize(static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames)));
     sums.resize(static_cast<std::size_t>(CeilDiv(frames, kBaseBlockFrames) * m_nChannels));
-    ScanBlocksAndBands(interleaved, m_nChannels, leadFrames, m_bandPlan, bands, sums);
+    if (source > 2) {
+        folded.resize(interleaved.size() / static_cast<std::size_t>(source));
+    }
+    // Everything that reads the samples. It writes only this thread's own buffers (each
+    // written whole before it is read) and owns no object that needs destroying, so a guard
+    // may abandon it part way.
+    const std::function<void()> read = [&] {
+        std::span<const std::int16_t> samples = interleaved;
+        if (source > 2) {
+            FoldToMono(interleaved, source, folded);
+            samples = folded;
+        }
+        ScanBlocksAndBands(samples, m_nChannels, leadFrames, m_bandPlan, bands, sums);
+    };
+    if (!guard) {
+        read();
+    } else if (!guard(read)) {
+        return false;
+    }
     for (int level = 0;; ++level) {
         const std::int64_t blockFrames = BlockFrames(level);
         // A power of two: the mean of a whole block is its sum times this, exactly as the
@@ -261,6 +279,7 @@ void MixSummary::PublishChunk(std::int64_t chunk, std::span<const std::int16_t> 
     }
     m_ready[static_cast<std::size_t>(chunk)].store(true, std::memory_order_release);
     m_nReady.fetch_add(1, std::memory_order_acq_rel);
+    return true;
 }
 
 template <class Visit>

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -90,6 +91,13 @@ class MixSummary {
     void PublishChunk(std::int64_t chunk, std::span<const std::int16_t> interleaved,
                       std::int64_t leadFrames);
     std::int64_t LeadInFrames() const { return BandLeadInFrames(m_format.sampleRate); }
+    // The same for samples that may stop being readable (a mapped file that shrinks): `guard`
+    // runs `read`, the part that reads them, and tells whether what it read stands. `read` only
+    // reads the samples and writes this thread's own buffers (it may be abandoned part way).
+    // When the guard says no, nothing is published and this returns false.
+    using SampleGuard = std::function<bool(const std::function<void()>& read)>;
+    bool PublishChunk(std::int64_t chunk, std::span<const std::int16_t> interleaved,
+                      std::int64_t leadFrames, const SampleGuard& guard);
 
   private:
     std::size_t Index(int level, int channel, std::int64_t block) const {

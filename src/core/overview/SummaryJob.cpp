@@ -2,6 +2,7 @@
 
 #include "core/audio/WaveFile.h"
 #include "core/io/ErrorText.h"
+#include "core/io/GuardedRead.h"
 #include "core/io/OpenRegular.h"
 #include "core/io/ReadAll.h"
 #include "core/overview/FullScale.h"
@@ -11,6 +12,8 @@
 #include <bit>
 #include <cstddef>
 #include <exception>
+#include <functional>
+#include <optional>
 #include <span>
 #include <sys/stat.h>
 
@@ -21,6 +24,15 @@ namespace {
 std::int64_t FrameCount(const WaveFormat& format, std::uint64_t dataSize) {
     const std::uint32_t frameSize = format.FrameSize();
     return frameSize == 0 ? 0 : static_cast<std::int64_t>(dataSize / frameSize);
+}
+
+// Bytes of the file each worker keeps mapped at a time.
+constexpr std::size_t kMapWindow = std::size_t{16} << 20;
+
+// The size of the file now, or `otherwise` when it cannot be told.
+std::uint64_t SizeNow(int fd, std::uint64_t otherwise) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : otherwise;
 }
 
 } // namespace
@@ -102,6 +114,13 @@ void SummaryJob::Work(std::stop_token stop) {
     const bool direct = !m_format.IsFloat() && m_format.bitsPerSample == 16;
     std::vector<std::byte> bytes;
     std::vector<std::int16_t> samples;
+    // 16-bit PCM is scanned straight from a mapping of the file, which spares the copy into
+    // a buffer, unless mapping or guarding the reads fails; then it is read like the rest.
+    // A fault on a page the file no longer holds ends the guarded scan of that chunk.
+    std::optional<io::MappedWindows> windows;
+    if (direct && m_dataOffset % alignof(std::int16_t) == 0) {
+        windows.emplace(m_fd.Get(), m_dataOffset, m_dataOffset + m_dataSize, kMapWindow);
+    }
     try {
         while (!stop.stop_requested()) {
             const std::int64_t chunk = m_nextChunk.fetch_add(1, std::memory_order_relaxed);
@@ -116,6 +135,39 @@ void SummaryJob::Work(std::stop_token stop) {
             const std::uint64_t offset =
                 m_dataOffset +
                 static_cast<std::uint64_t>(chunk * MixSummary::ChunkFrames() - lead) * frameSize;
+            if (windows) {
+                const std::span<const std::byte> view = windows->View(offset, size);
+                bool changed = false;
+                bool unguarded = view.empty();
+                const auto guard = [&](const std::function<void()>& read) {
+                    switch (io::GuardedRead(view, read)) {
+                    case io::GuardResult::Done:
+                        // A cut inside the chunk's last page reads as zeros, without a fault.
+                        changed = SizeNow(m_fd.Get(), 0) < offset + size;
+                        return !changed;
+                    case io::GuardResult::Faulted:
+                        changed = true;
+                        return false;
+                    case io::GuardResult::Unavailable:
+                        break;
+                    }
+                    unguarded = true;
+                    return false;
+                };
+                if (!unguarded && summary.PublishChunk(
+                                      chunk,
+                                      std::span(reinterpret_cast<const std::int16_t*>(view.data()),
+                                                size / sizeof(std::int16_t)),
+                                      lead, guard)) {
+                    m_handled.fetch_add(1, std::memory_order_acq_rel);
+                    continue;
+                }
+                if (changed) {
+                    Fail(MixChangedText(m_path, SizeNow(m_fd.Get(), offset), m_nFileSize));
+                    break;
+                }
+                windows.reset(); // read from here on
+            }
             samples.resize(frames * m_format.channels);
             std::span<std::byte> target;
             if (direct) {
@@ -130,11 +182,7 @@ void SummaryJob::Work(std::stop_token stop) {
                 break;
             }
             if (read.bytes < size) {
-                struct stat st {};
-                const std::uint64_t now = ::fstat(m_fd.Get(), &st) == 0
-                                              ? static_cast<std::uint64_t>(st.st_size)
-                                              : offset + read.bytes;
-                Fail(MixChangedText(m_path, now, m_nFileSize));
+                Fail(MixChangedText(m_path, SizeNow(m_fd.Get(), offset + read.bytes), m_nFileSize));
                 break;
             }
             if (!direct) {

@@ -20,10 +20,11 @@ class CWaveFile;
 namespace sundrel::overview {
 
 // Computes the MixSummary of a mix on worker threads. Workers take chunks in order from a
-// shared counter, so the start of the mix is summarised first, and read each with pread into
-// their own buffer rather than through a mapping: a file that shrinks meanwhile yields short
-// reads, not a fault. A chunk the file no longer holds whole stays unready; the job then stops
-// and Error() says why.
+// shared counter, so the start of the mix is summarised first. 16-bit PCM is scanned straight
+// from windows of the file mapped by each worker, every scan guarded (io::GuardedRead) so that
+// a file that shrinks meanwhile ends that scan rather than the program; other formats, and
+// files that cannot be mapped, are read with pread into the worker's own buffer. A chunk the
+// file no longer holds whole stays unready; the job then stops and Error() says why.
 class SummaryJob {
   public:
     // Copies what it needs (path, audio range, format); `wave` need not outlive the job.

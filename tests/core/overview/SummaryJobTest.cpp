@@ -1,11 +1,17 @@
 #include "core/overview/SummaryJob.h"
 #include "core/audio/WaveFile.h"
+#include "core/io/GuardedRead.h"
+#include "core/io/UniqueFd.h"
 #include "core/overview/FullScale.h"
 #include "core/overview/SummaryReference.h"
 #include "support/WavFixture.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -195,6 +201,9 @@ TEST(SummaryJob, FileShrunkOrGoneEndsWithAnErrorAndKeepsWhatWasRead) {
         {"cut at the start of the audio", 0,
          "the mix changed on disk (it is now 44 bytes, was " + std::to_string(44 + frames * 4) +
              ")"},
+        {"cut inside the last page", frames - 1,
+         "the mix changed on disk (it is now " + std::to_string(44 + (frames - 1) * 4) +
+             " bytes, was " + std::to_string(44 + frames * 4) + ")"},
         {"removed", -1, "No such file"},
     };
     for (const Case& c : cases) {
@@ -244,6 +253,103 @@ TEST(SummaryJob, FileShrinkingWhileReadEndsWithoutAFault) {
     if (job.Error()) {
         EXPECT_FALSE(summary->IsComplete());
         EXPECT_NE(job.Error()->find("the mix changed on disk"), std::string::npos);
+    }
+}
+
+// A chunk whose file is cut while its guarded scan runs (the cut lands inside the chunk)
+// stays unpublished, and the thread's next chunks come out as if nothing had happened.
+TEST(SummaryJob, MappedChunkCutDuringItsScanIsNotPublished) {
+    const fixture::Format f{1, 2, 44100, 16};
+    const std::int64_t frames = 3 * kChunk;
+    fixture::TempDir dir;
+    const fixture::Bytes audio = fixture::TestSignal(f, static_cast<std::size_t>(frames), 3);
+    fixture::WriteFile(dir / "mix.wav", fixture::CanonicalWav(f, audio));
+    const sundrel::io::UniqueFd fd(::open((dir / "mix.wav").c_str(), O_RDWR | O_CLOEXEC));
+    const std::uint64_t size = 44 + static_cast<std::uint64_t>(frames) * 4;
+    const sundrel::WaveFormat format{1, 2, 44100, 16, false};
+    MixSummary summary(format, frames);
+    sundrel::io::MappedWindows windows(fd.Get(), 44, size, 4 << 20);
+    const auto view = windows.View(44, static_cast<std::size_t>(kChunk) * 4);
+    ASSERT_FALSE(view.empty());
+    const std::span samples(reinterpret_cast<const std::int16_t*>(view.data()), view.size() / 2);
+    bool faulted = false;
+    const bool published =
+        summary.PublishChunk(0, samples, 0, [&](const std::function<void()>& read) {
+            // Cut half way into the chunk just before it is scanned.
+            EXPECT_EQ(::ftruncate(fd.Get(), 44 + kChunk * 2), 0);
+            faulted = sundrel::io::GuardedRead(view, read) == sundrel::io::GuardResult::Faulted;
+            return !faulted;
+        });
+    EXPECT_TRUE(faulted);
+    EXPECT_FALSE(published);
+    EXPECT_FALSE(summary.ChunkReady(0));
+    EXPECT_EQ(summary.FilledShare(), 0.0);
+
+    // The same thread then publishes every chunk from the samples: all as they should be.
+    const auto direct = SummariseDirectly(f, audio);
+    std::vector<std::int16_t> whole(audio.size() / 2);
+    std::memcpy(whole.data(), audio.data(), audio.size());
+    for (std::int64_t k = 0; k < summary.ChunkCount(); ++k) {
+        const std::int64_t lead = std::min(summary.LeadInFrames(), k * kChunk);
+        summary.PublishChunk(
+            k,
+            std::span(whole).subspan(static_cast<std::size_t>(k * kChunk - lead) * 2,
+                                     static_cast<std::size_t>(kChunk + lead) * 2),
+            lead);
+    }
+    ASSERT_TRUE(summary.IsComplete());
+    for (int level = 0; level < summary.Levels(); ++level) {
+        for (std::int64_t b = 0; b < summary.BlockCount(level); ++b) {
+            for (int c = 0; c < 2; ++c) {
+                const Peak got = summary.Block(level, c, b);
+                const Peak want = direct->Block(level, c, b);
+                ASSERT_TRUE(got.min == want.min && got.max == want.max && got.rms == want.rms);
+            }
+            const auto got = summary.BandBlock(level, b);
+            const auto want = direct->BandBlock(level, b);
+            ASSERT_TRUE(got.low == want.low && got.mid == want.mid && got.high == want.high);
+        }
+    }
+}
+
+// Another thread cuts the mix while the job reads it, on one and on two workers: the job
+// ends with the mix reported changed, and only chunks before the cut are summarised.
+TEST(SummaryJob, MixCutWhileReadGivesTheChangedResult) {
+    for (const int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        bool cutInTime = false;
+        // The workers may (rarely, on a busy machine) get past the cut before it happens:
+        // then the round is done again.
+        for (int round = 0; round < 5 && !cutInTime; ++round) {
+            fixture::TempDir dir;
+            WriteLongMix(dir / "long.wav");
+            const CWaveFile wave(dir / "long.wav");
+            SummaryJob job(wave, threads);
+            const std::int64_t seen = 4 + round;
+            const std::int64_t cutChunk = seen + 96;
+            const std::uint64_t cut = 44 + static_cast<std::uint64_t>(cutChunk * kChunk) * 4 + 1234;
+            job.Start();
+            const auto summary = job.Summary();
+            while (!summary->ChunkReady(seen) && !job.Done()) {
+                std::this_thread::yield();
+            }
+            std::filesystem::resize_file(dir / "long.wav", cut);
+            job.Wait();
+            if (!job.Error()) {
+                EXPECT_TRUE(summary->IsComplete());
+                continue;
+            }
+            cutInTime = true;
+            EXPECT_NE(job.Error()->find("the mix changed on disk (it is now " +
+                                        std::to_string(cut) + " bytes"),
+                      std::string::npos)
+                << *job.Error();
+            EXPECT_FALSE(summary->IsComplete());
+            for (std::int64_t k = cutChunk; k < summary->ChunkCount(); ++k) {
+                ASSERT_FALSE(summary->ChunkReady(k)) << k;
+            }
+        }
+        EXPECT_TRUE(cutInTime);
     }
 }
 
