@@ -186,14 +186,15 @@ std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
 std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
-                                            std::size_t minGap) {
-    return SegmentWithPenalty(PointCosts(cost, candidates), candidates, bonus, penalty, minGap);
+                                            std::size_t minGap, const LengthPrior& prior) {
+    return SegmentWithPenalty(PointCosts(cost, candidates), candidates, bonus, penalty, minGap,
+                              prior);
 }
 
 std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
-                                            std::size_t minGap) {
+                                            std::size_t minGap, const LengthPrior& prior) {
     const std::size_t hops = costs.Hops();
     if (hops < 2) {
         return {};
@@ -215,7 +216,8 @@ std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
             if (best[i] == kInf || points[j] - points[i] < gap) {
                 continue;
             }
-            const double c = best[i] + costs.At(index[i], index[j]) + cut;
+            const double c =
+                best[i] + costs.At(index[i], index[j]) + prior(points[j] - points[i]) + cut;
             if (c < best[j]) {
                 best[j] = c;
                 from[j] = i;

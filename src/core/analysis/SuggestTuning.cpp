@@ -36,6 +36,7 @@ SuggestTuning BuiltInTuning(bool countKnown) {
         tuning.keyBonus = 0.0;
         tuning.blendBonus = 0.0;
         tuning.silenceEvidence = 0.5;
+        tuning.lengthPrior = 0.0;
     }
     return tuning;
 }
