@@ -186,15 +186,14 @@ std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
 std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
-                                            std::size_t minGap, const LengthPrior& prior) {
-    return SegmentWithPenalty(PointCosts(cost, candidates), candidates, bonus, penalty, minGap,
-                              prior);
+                                            std::size_t minGap) {
+    return SegmentWithPenalty(PointCosts(cost, candidates), candidates, bonus, penalty, minGap);
 }
 
 std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
-                                            std::size_t minGap, const LengthPrior& prior) {
+                                            std::size_t minGap) {
     const std::size_t hops = costs.Hops();
     if (hops < 2) {
         return {};
@@ -216,8 +215,7 @@ std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
             if (best[i] == kInf || points[j] - points[i] < gap) {
                 continue;
             }
-            const double c =
-                best[i] + costs.At(index[i], index[j]) + prior(points[j] - points[i]) + cut;
+            const double c = best[i] + costs.At(index[i], index[j]) + cut;
             if (c < best[j]) {
                 best[j] = c;
                 from[j] = i;

@@ -89,15 +89,15 @@ std::vector<std::size_t> SegmentWithCount(const PointCosts& costs,
                                           std::size_t minGap, const LengthPrior& prior = {});
 
 // With the count unknown: each boundary costs `penalty`, so one is taken only where it lowers
-// the cost by more than that (penalized optimal partitioning); each track also pays `prior`.
+// the cost by more than that (penalized optimal partitioning).
 std::vector<std::size_t> SegmentWithPenalty(const SegmentCost& cost,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
-                                            std::size_t minGap, const LengthPrior& prior = {});
+                                            std::size_t minGap);
 std::vector<std::size_t> SegmentWithPenalty(const PointCosts& costs,
                                             std::span<const std::size_t> candidates,
                                             std::span<const double> bonus, double penalty,
-                                            std::size_t minGap, const LengthPrior& prior = {});
+                                            std::size_t minGap);
 
 // What each boundary saves against merging its two neighbouring segments.
 std::vector<double> BoundaryGains(const SegmentCost& cost, std::span<const std::size_t> boundaries);

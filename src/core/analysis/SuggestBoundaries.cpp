@@ -304,20 +304,12 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                 }
             }
             chosen = SegmentWithPenalty(costs, kept, keptBonus, transitionPenalty, gap);
-            // The tracks' mean length as these boundaries give it draws the lengths of a second
-            // choice towards it, as the count's mean does when the count is known.
-            if (tuning.lengthPrior > 0.0 && !chosen.empty()) {
-                prior.meanHops =
-                    static_cast<double>(standard.hops) / static_cast<double>(chosen.size() + 1);
-                prior.weight = tuning.lengthPrior * penalty;
-                chosen = SegmentWithPenalty(costs, kept, keptBonus, transitionPenalty, gap, prior);
-            }
-            // A mix whose boundaries are mostly silences separates its tracks by silences: the
-            // few changes of music found besides them lie inside its tracks.
+            // A mix where at least half the boundaries are silences separates its tracks by
+            // silences: the changes of music found besides them lie inside its tracks.
             const auto silencesChosen = static_cast<std::size_t>(
                 std::count_if(chosen.begin(), chosen.end(),
                               [&](std::size_t t) { return silenceAt.contains(t); }));
-            if (silencesChosen >= 2 && 2 * silencesChosen > chosen.size()) {
+            if (silencesChosen >= 2 && 2 * silencesChosen >= chosen.size()) {
                 std::erase_if(chosen, [&](std::size_t t) { return !silenceAt.contains(t); });
             }
         }

@@ -50,9 +50,7 @@ struct SuggestTuning {
     // With the count unknown a boundary must lower the segmentation cost by this much times the
     // log of the number of hops (a BIC-like penalty for features far from independent).
     double penaltyPerLogHop = 28.0;
-    // Each track pays this many penalties times log(length / mean)^2: with the count known the
-    // mean is the mix's length over the count; with it unknown, over the tracks a first choice
-    // without the prior finds, and the choice is made again with it.
+    // With the count known, each track pays this many penalties times log(length / mean)^2.
     double lengthPrior = 2.0;
     // Each candidate is worth this many penalties per unit of its novelty above the median,
     // and suddenBonus as many per unit of its short-scale novelty (a hard cut) above it.
@@ -79,7 +77,7 @@ struct SuggestTuning {
     // With the count unknown and at least two silences, a transition is taken only where the
     // section-scale change of music is at least this share of the median change across the
     // silences (0: every transition may be taken). Whatever its value, a mix where the silences
-    // chosen outnumber the transitions keeps its silences alone.
+    // chosen are at least as many as the transitions keeps its silences alone.
     double silenceEvidence = 0.0;
 };
 
