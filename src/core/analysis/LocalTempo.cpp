@@ -15,41 +15,49 @@ namespace {
 constexpr double kFloorDb = -80.0;
 constexpr std::size_t kMinWindows = 3;
 
-// The distance between two tempi in octaves, a whole number of octaves apart counting as none.
-double OctaveDistance(double a, double b) {
-    const double d = std::abs(std::log2(a / b));
-    return std::abs(d - std::round(d));
-}
-
 struct Side {
-    double median = 0;
+    double tempo = 0;
     double spread = 0;
     bool ok = false;
 };
 
-Side SideOf(const LocalTempi& tempi, double from, double to) {
-    std::vector<double> logs;
+Side SideOf(const LocalTempi& tempi, double from, double to, bool threeTwo) {
+    std::vector<double> bpm;
     for (std::size_t i = 0; i < tempi.bpm.size(); ++i) {
         const double start = static_cast<double>(i) * tempi.strideSeconds;
         if (start >= from && start + tempi.windowSeconds <= to && tempi.bpm[i] > 0) {
-            logs.push_back(tempi.bpm[i]);
+            bpm.push_back(tempi.bpm[i]);
         }
     }
-    if (logs.size() < kMinWindows) {
+    if (bpm.size() < kMinWindows) {
         return {};
     }
-    // The median in log2, each tempo first brought within half an octave of the first one, so
-    // that a window read at double speed does not pull the median away.
-    const double reference = std::log2(logs.front());
-    for (double& v : logs) {
-        v = std::log2(v);
-        v -= std::round(v - reference);
-    }
     Side side;
-    side.median = Median(logs);
+    if (threeTwo) {
+        double least = 0.0;
+        for (std::size_t i = 0; i < bpm.size(); ++i) {
+            double total = 0.0;
+            for (const double other : bpm) {
+                total += PulseDistance(bpm[i], other, true);
+            }
+            if (i == 0 || total < least) {
+                least = total;
+                side.tempo = bpm[i];
+            }
+        }
+    } else {
+        // The median in log2, each tempo first brought within half an octave of the first
+        // one, so that a window read at double speed does not pull the median away.
+        std::vector<double> logs;
+        const double reference = std::log2(bpm.front());
+        for (const double v : bpm) {
+            logs.push_back(std::log2(v) - std::round(std::log2(v) - reference));
+        }
+        side.tempo = std::exp2(Median(logs));
+    }
     std::vector<double> deviations;
-    for (const double v : logs) {
-        deviations.push_back(OctaveDistance(std::exp2(v), std::exp2(side.median)));
+    for (const double v : bpm) {
+        deviations.push_back(PulseDistance(v, side.tempo, threeTwo));
     }
     side.spread = Median(deviations);
     side.ok = true;
@@ -57,6 +65,17 @@ Side SideOf(const LocalTempi& tempi, double from, double to) {
 }
 
 } // namespace
+
+double PulseDistance(double a, double b, bool threeTwo) {
+    const double d = std::log2(a / b);
+    double least = std::abs(d - std::round(d));
+    if (threeTwo) {
+        for (const double level : {std::log2(3.0), -std::log2(3.0)}) {
+            least = std::min(least, std::abs(d - level - std::round(d - level)));
+        }
+    }
+    return least;
+}
 
 std::vector<double> LevelOnsets(std::span<const float> blockPower) {
     std::vector<double> onsets(blockPower.size(), 0.0);
@@ -92,13 +111,15 @@ LocalTempi ComputeLocalTempi(std::span<const double> onsets, double blockSeconds
     return out;
 }
 
-double TempoChangeAt(const LocalTempi& tempi, double seconds, double sideSeconds) {
-    const Side before = SideOf(tempi, seconds - sideSeconds, seconds);
-    const Side after = SideOf(tempi, seconds, seconds + sideSeconds);
-    if (!before.ok || !after.ok) {
+double TempoChangeAt(const LocalTempi& tempi, double seconds, double sideSeconds,
+                     const TempoReading& reading) {
+    const Side before = SideOf(tempi, seconds - sideSeconds, seconds, reading.threeTwo);
+    const Side after = SideOf(tempi, seconds, seconds + sideSeconds, reading.threeTwo);
+    if (!before.ok || !after.ok || before.spread > reading.steadyOctaves ||
+        after.spread > reading.steadyOctaves) {
         return 0.0;
     }
-    const double change = OctaveDistance(std::exp2(before.median), std::exp2(after.median));
+    const double change = PulseDistance(before.tempo, after.tempo, reading.threeTwo);
     return std::max(0.0, change - before.spread - after.spread);
 }
 

@@ -215,11 +215,20 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
         const double blockSeconds = static_cast<double>(signal.blockFrames) / signal.rate;
         const LocalTempi tempi = ComputeLocalTempi(LevelOnsets(signal.blockPower), blockSeconds,
                                                    kTempoWindowSeconds, kTempoStrideSeconds);
+        // Without the count, where the change of tempo is weighed against a penalty alone, a
+        // pulse read at 3:2 is no change and each side must hold a steady pulse: inside one
+        // track the dominant pulse of a short window flips between levels of its metre, and
+        // music without a beat reads a new tempo in every window.
+        TempoReading reading;
+        if (!options.tracks) {
+            reading.threeTwo = true;
+            reading.steadyOctaves = kTempoStepOctaves;
+        }
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             const double seconds =
                 static_cast<double>(features.EdgeFrame(candidates[i])) / signal.rate;
-            tempoChange[i] =
-                std::log1p(TempoChangeAt(tempi, seconds, kTempoSideSeconds) / kTempoStepOctaves);
+            tempoChange[i] = std::log1p(TempoChangeAt(tempi, seconds, kTempoSideSeconds, reading) /
+                                        kTempoStepOctaves);
         }
     }
 
@@ -295,6 +304,14 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                 }
             }
             chosen = SegmentWithPenalty(costs, kept, keptBonus, transitionPenalty, gap);
+            // A mix where at least half the boundaries are silences separates its tracks by
+            // silences: the changes of music found besides them lie inside its tracks.
+            const auto silencesChosen = static_cast<std::size_t>(
+                std::count_if(chosen.begin(), chosen.end(),
+                              [&](std::size_t t) { return silenceAt.contains(t); }));
+            if (silencesChosen >= 2 && 2 * silencesChosen >= chosen.size()) {
+                std::erase_if(chosen, [&](std::size_t t) { return !silenceAt.contains(t); });
+            }
         }
         const std::vector<double> gains = BoundaryGains(cost, chosen);
         const auto bonusOf = [&](std::size_t t) {

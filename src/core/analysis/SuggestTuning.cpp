@@ -35,7 +35,6 @@ SuggestTuning BuiltInTuning(bool countKnown) {
         tuning.tileBonus = 0.0;
         tuning.keyBonus = 0.0;
         tuning.blendBonus = 0.0;
-        tuning.silenceEvidence = 0.5;
     }
     return tuning;
 }

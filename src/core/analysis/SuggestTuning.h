@@ -14,8 +14,7 @@ namespace sundrel {
 void ParseTuning(std::string_view text, SuggestTuning& tuning);
 
 // The constants built in: those the evaluation chose on every package of the development set,
-// with the count known (SuggestTuning's defaults) or unknown (no timbre, key or blend bonus, and a
-// transition in a mix with silences needs half their median change of music).
+// with the count known (SuggestTuning's defaults) or unknown (no timbre, key or blend bonus).
 SuggestTuning BuiltInTuning(bool countKnown);
 
 } // namespace sundrel

@@ -122,4 +122,72 @@ TEST(LocalTempo, TheSpreadOfEachSideIsTakenOffTheChange) {
     EXPECT_EQ(sundrel::TempoChangeAt(tempi, 20.0, 10.0), 0.0);
 }
 
+TEST(LocalTempo, PulseDistanceCountsTheLevelsOfAPulseAsNone) {
+    using sundrel::PulseDistance;
+    for (const double ratio : {1.0, 2.0, 0.5, 4.0}) {
+        EXPECT_NEAR(PulseDistance(120.0 * ratio, 120.0, false), 0.0, 1e-12);
+    }
+    for (const double ratio : {1.5, 2.0 / 3.0, 3.0, 4.0 / 3.0, 0.75}) {
+        SCOPED_TRACE(ratio);
+        EXPECT_NEAR(PulseDistance(120.0 * ratio, 120.0, true), 0.0, 1e-12);
+        EXPECT_GT(PulseDistance(120.0 * ratio, 120.0, false), 0.4);
+    }
+    // Near a level the distance is to that level, either way round.
+    EXPECT_NEAR(PulseDistance(126.0, 120.0, true), std::log2(126.0 / 120.0), 1e-12);
+    EXPECT_NEAR(PulseDistance(120.0, 126.0, true), std::log2(126.0 / 120.0), 1e-12);
+    EXPECT_NEAR(PulseDistance(190.0, 120.0, true), std::log2(190.0 / 180.0), 1e-12);
+    EXPECT_NEAR(PulseDistance(190.0, 120.0, false), std::log2(240.0 / 190.0), 1e-12);
+    // No two tempi lie further apart than halfway from 1 to 4:3, the widest gap between levels.
+    double widest = 0.0;
+    for (double bpm = 60.0; bpm < 240.0; bpm += 0.25) {
+        widest = std::max(widest, PulseDistance(bpm, 100.0, true));
+    }
+    EXPECT_NEAR(widest, std::log2(4.0 / 3.0) / 2.0, 0.002);
+}
+
+// A track whose dominant pulse is read at 3:2 of its beat for a while (a triplet figure, a
+// dotted riff) keeps its tempo when 3:2 counts as the same pulse; a new, unrelated tempo still
+// changes it.
+TEST(LocalTempo, ThreeAgainstTwoIsTheSamePulseWhenReadSo) {
+    std::vector<float> power;
+    AddBeats(power, 60.0, 100.0);
+    AddBeats(power, 60.0, 150.0);
+    AddBeats(power, 60.0, 170.0);
+    const sundrel::LocalTempi tempi = Tempi(power);
+    sundrel::TempoReading reading;
+    reading.threeTwo = true;
+    EXPECT_NEAR(sundrel::TempoChangeAt(tempi, 60.0, 30.0), std::log2(200.0 / 150.0), 0.01);
+    EXPECT_LT(sundrel::TempoChangeAt(tempi, 60.0, 30.0, reading), 0.005);
+    EXPECT_NEAR(sundrel::TempoChangeAt(tempi, 120.0, 30.0, reading), std::log2(170.0 / 150.0),
+                0.01);
+}
+
+// A change counts with a steady gate only where at least half the windows of each side agree
+// with the side's tempo to within the gate.
+TEST(LocalTempo, AGateAsksForASteadyPulseOnBothSides) {
+    sundrel::LocalTempi tempi;
+    tempi.strideSeconds = 1.0;
+    tempi.windowSeconds = 2.0;
+    tempi.bpm.assign(40, 120.0);
+    const double after[] = {132.0, 124.0, 132.0, 141.0, 132.0, 126.0, 132.0, 139.0, 132.0};
+    for (std::size_t i = 0; i < 9; ++i) {
+        tempi.bpm[20 + i] = after[i];
+    }
+    for (const bool threeTwo : {false, true}) {
+        SCOPED_TRACE(threeTwo);
+        sundrel::TempoReading reading;
+        reading.threeTwo = threeTwo;
+        reading.steadyOctaves = 0.03;
+        // Five of nine windows after the point read 132: steady, the change stays.
+        const double change = sundrel::TempoChangeAt(tempi, 20.0, 10.0, reading);
+        EXPECT_NEAR(change, std::log2(132.0 / 120.0), 1e-9);
+        // Four of nine: no steady pulse after it, no change, though without the gate there is.
+        tempi.bpm[28] = 127.0;
+        EXPECT_EQ(sundrel::TempoChangeAt(tempi, 20.0, 10.0, reading), 0.0);
+        reading.steadyOctaves = 1.0;
+        EXPECT_GT(sundrel::TempoChangeAt(tempi, 20.0, 10.0, reading), 0.0);
+        tempi.bpm[28] = 132.0;
+    }
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/analysis/Signals.h"
 #include "core/analysis/SuggestBoundaries.h"
+#include "core/analysis/SuggestTuning.h"
 
 #include <gtest/gtest.h>
 
@@ -103,30 +104,29 @@ TEST(SuggestSilence, GapBetweenTwoSteadyTracksIsTheOnlyCut) {
 }
 
 // Where silences separate the tracks, a change of sound inside a track (here a chord that moves
-// up a fifth and a noise that gives way to a tone) is no boundary once transitions must beat a
-// raised penalty; with the plain penalty both changes are cut too.
+// up a fifth and a noise that gives way to a tone) is no boundary with the constants built in
+// for an unknown count; the same changes are cut where no silence shows how the tracks are
+// separated.
 TEST(SuggestSilence, SilencesBetweenTracksSuppressChangesInsideThem) {
-    const std::vector<Piece> pieces{{Kind::Chord, 30 * kRate, -14, 220},
-                                    {Kind::Chord, 30 * kRate, -14, 330},
-                                    Quiet(Kind::Silence, 2),
-                                    {Kind::Noise, 30 * kRate, -20, 0},
-                                    {Kind::Square, 30 * kRate, -12, 440},
-                                    Quiet(Kind::Silence, 2),
-                                    {Kind::Chord, 40 * kRate, -14, 262}};
+    std::vector<Piece> pieces{{Kind::Chord, 30 * kRate, -14, 220},
+                              {Kind::Chord, 30 * kRate, -14, 330},
+                              Quiet(Kind::Silence, 2),
+                              {Kind::Noise, 30 * kRate, -20, 0},
+                              {Kind::Square, 30 * kRate, -12, 440},
+                              Quiet(Kind::Silence, 2),
+                              {Kind::Chord, 40 * kRate, -14, 262}};
     const auto edges = analysistest::Edges(pieces);
     const std::vector<std::int64_t> gaps{edges[1] + (edges[2] - edges[1]) / 2,
                                          edges[4] + (edges[5] - edges[4]) / 2};
-    // The tones' steady beating and the single onsets after the gaps read as tempi: the tempo's
-    // bonus is left out here, where only the silences' effect is measured.
-    sundrel::SuggestTuning plain;
-    plain.tempoBonus = 0.0;
-    plain.silenceMixFactor = 1.0;
-    EXPECT_EQ(Suggest(pieces, 1.0, plain).size(), 4u);
-    sundrel::SuggestTuning raised = plain;
-    raised.silenceMixFactor = 1000.0;
-    const auto found = Suggest(pieces, 1.0, raised);
+    const sundrel::SuggestTuning builtIn = sundrel::BuiltInTuning(false);
+    const auto found = Suggest(pieces, 1.0, builtIn);
     EXPECT_EQ(SilenceFrames(found), gaps);
     EXPECT_EQ(found.size(), 2u);
+    // The second gap gone: one silence does not show how this mix separates its tracks.
+    pieces.erase(pieces.begin() + 5);
+    const auto joined = Suggest(pieces, 1.0, builtIn);
+    EXPECT_EQ(SilenceFrames(joined).size(), 1u);
+    EXPECT_GE(joined.size(), 3u);
 }
 
 } // namespace
