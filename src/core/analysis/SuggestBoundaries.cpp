@@ -304,12 +304,14 @@ std::vector<SuggestResult> Analyse(const MixSignal& signal, const ElementSource&
                 }
             }
             chosen = SegmentWithPenalty(costs, kept, keptBonus, transitionPenalty, gap);
-            // A mix where at least half the boundaries are silences separates its tracks by
-            // silences: the changes of music found besides them lie inside its tracks.
+            // A mix where at least two thirds of the boundaries are silences separates its
+            // tracks by silences: the changes of music found besides them lie inside its tracks.
+            // A lower share would also take mixes that blend some tracks and leave gaps between
+            // others, and drop their blends.
             const auto silencesChosen = static_cast<std::size_t>(
                 std::count_if(chosen.begin(), chosen.end(),
                               [&](std::size_t t) { return silenceAt.contains(t); }));
-            if (silencesChosen >= 2 && 2 * silencesChosen >= chosen.size()) {
+            if (silencesChosen >= 2 && 3 * silencesChosen >= 2 * chosen.size()) {
                 std::erase_if(chosen, [&](std::size_t t) { return !silenceAt.contains(t); });
             }
         }
