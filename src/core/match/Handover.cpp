@@ -52,6 +52,11 @@ constexpr double kKilled = 0.1;
 constexpr std::size_t kLowBands = 6;
 constexpr std::size_t kTopBand = 9;
 constexpr double kSwept = 0.5;
+// The most of its level alone a track's relative gain counts for where the blend's middle is
+// read. A fader is at most fully up; a gain read above that is the fit dividing the mix by a
+// file all but silent there (sparse hits in an outro), and a few such fits would outweigh the
+// whole fade.
+constexpr double kFullLevel = 1.0;
 
 float ToFloat(float x) {
     return x;
@@ -462,8 +467,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         std::vector<double> lead(centre.size());
         double total = 0.0;
         for (std::size_t i = 0; i < centre.size(); ++i) {
-            double inLevel = std::clamp(inGain[i] / inRef, 0.0, 2.0);
-            double outLevel = std::clamp(outGain[i] / outRef, 0.0, 2.0);
+            double inLevel = std::clamp(inGain[i] / inRef, 0.0, kFullLevel);
+            double outLevel = std::clamp(outGain[i] / outRef, 0.0, kFullLevel);
             if (inUnknown[i] && outUnknown[i]) {
                 inLevel = outLevel = 0.0;
             } else if (inUnknown[i]) {
@@ -521,10 +526,24 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             const double low =
                 splitAt(lowOut, refLowOut, lowOutUnread, lowIn, refLowIn, lowInUnread)
                     .value_or(full);
-            const double lowHeld = mean(lowOut, low - 1.0, low + 1.0) / refLowOut;
-            const double highHeld = mean(highOut, low - 1.0, low + 1.0) / refHighOut;
-            if (low > full && highHeld < kSwept * lowHeld) {
+            const auto swept = [&](double x) {
+                const double lowHeld = mean(lowOut, x - 1.0, x + 1.0) / refLowOut;
+                const double highHeld = mean(highOut, x - 1.0, x + 1.0) / refHighOut;
+                return highHeld < kSwept * lowHeld;
+            };
+            // The outgoing track's lower bands alone, its fader read as the rest of the
+            // incoming one's: the mix lacks the swept track's highs that its file holds, the
+            // fit explains the gap by less of the incoming track, and the incoming gain then
+            // reads low all through the sweep's second half, the crossing late. The track
+            // must be swept both there and where all bands cross: a second's loud hit of the
+            // outgoing track, read in the lower bands more than in the top, is no sweep.
+            const std::optional<double> outAlone =
+                splitAt(lowOut, refLowOut, lowOutUnread, lowIn, refLowIn,
+                        std::vector<char>(centre.size(), 1));
+            if (low > full && swept(low)) {
                 found.middle = low;
+            } else if (outAlone && swept(*outAlone) && swept(full)) {
+                found.middle = *outAlone;
             }
         }
     }

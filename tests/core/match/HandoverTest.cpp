@@ -391,5 +391,72 @@ TEST(FindHandover, ABassSwapThroughALeakyFilterIsTheMiddle) {
     EXPECT_NEAR(*h.middle, 40.0, 0.75);
 }
 
+// An equal-power crossfade over mix seconds 30-50 from A (its file from 0, heard through
+// `outFilter` as in Blend, and `boost` times louder from 43 to 44 s: the DJ riding the fader
+// up for a hit) to B (its file from 0, shaped by `inShape` given file seconds and sample).
+template <typename Shape, typename Filter>
+Handover RiddenBlend(double boost, const Shape& inShape, const Filter& outFilter) {
+    const std::vector<float> a = Track(70.0, 41);
+    std::vector<float> b = Track(60.0, 42);
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        b[i] = float(inShape(double(i) / kMatchRate, b[i]));
+    }
+    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = double(i) / kMatchRate;
+        const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
+        const double x = share * std::numbers::pi / 2;
+        if (t < 50.0) {
+            const double up = t >= 43.0 && t < 44.0 ? boost : 1.0;
+            mix[i] += float(up * std::cos(x) * outFilter(a[i], share));
+        }
+        if (t >= 30.0) {
+            mix[i] += float(std::sin(x) * b[i - std::size_t(30 * kMatchRate)]);
+        }
+    }
+    return FindHandover(LevelSpectra(mix), Play(0.0, 48.0, 0.0), LevelSpectra(a),
+                        Play(32.0, 90.0, 2.0), LevelSpectra(b));
+}
+
+// A's gain reads two to three times its level alone for a second after the middle: a fader
+// is never above full, and that second does not outweigh the fade. Nor does the hit, louder
+// in A's lower bands than in its top, read as a sweep.
+TEST(FindHandover, AGainAboveFullDoesNotOutweighTheFade) {
+    for (const double boost : {2.0, 3.0}) {
+        const Handover h = RiddenBlend(
+            boost, [](double, double v) { return v; }, [](double v, double) { return v; });
+        ASSERT_TRUE(h.middle) << boost;
+        EXPECT_NEAR(*h.middle, 40.0, 0.75) << boost;
+    }
+}
+
+// Four one-pole high-passes in a row at `cutoff` Hz.
+struct HighPass {
+    double cutoff;
+    mutable std::array<double, 4> lows{};
+    double operator()(double v) const {
+        const double k = 1.0 - std::exp(-2.0 * std::numbers::pi * cutoff / kMatchRate);
+        for (double& p : lows) {
+            p += k * (v - p);
+            v -= p;
+        }
+        return v;
+    }
+};
+
+// A swept out by a closing low-pass while B opens with 20 s of its highs alone (hats and
+// percussion): the fit explains the mix's missing A highs by less of B, so B's gain reads low
+// all through the sweep's second half. A's lower bands alone still tell where the faders cross.
+TEST(FindHandover, ASweepIntoABrightIntroIsReadFromTheOutgoingLowerBands) {
+    for (const double cutoff : {500.0, 1000.0}) {
+        const HighPass bright{cutoff};
+        const Handover h = RiddenBlend(
+            1.0, [&](double s, double v) { return s < 20.0 ? bright(v) : v; },
+            LowPass{16000.0, 150.0});
+        ASSERT_TRUE(h.middle) << cutoff;
+        EXPECT_NEAR(*h.middle, 40.0, 1.0) << cutoff;
+    }
+}
+
 } // namespace
 } // namespace sundrel
