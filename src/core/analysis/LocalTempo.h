@@ -33,8 +33,9 @@ struct TempoReading {
     // Windows that read the pulse at 3:2 count as the same (see PulseDistance): a short
     // window's dominant pulse flips between such levels inside one steady track.
     bool threeTwo = false;
-    // A side holds a steady pulse when at least half its windows lie within this many octaves
-    // of its tempo; without a steady pulse on both sides there is no change (music without a
+    // A side holds a steady pulse when the median distance of its windows from its tempo is
+    // within this many octaves (more than half the windows for an even count: the median is the
+    // upper middle value); without a steady pulse on both sides there is no change (music without a
     // beat reads a new tempo in every window, and two such sides differ anywhere).
     double steadyOctaves = 1.0;
 };

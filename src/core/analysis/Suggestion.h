@@ -76,8 +76,8 @@ struct SuggestTuning {
     double silenceMixFactor = 1.0;
     // With the count unknown and at least two silences, a transition is taken only where the
     // section-scale change of music is at least this share of the median change across the
-    // silences (0: every transition may be taken). Whatever its value, a mix where the silences
-    // chosen are at least as many as the transitions keeps its silences alone.
+    // silences (0: every transition may be taken). Whatever its value, a mix where at least two
+    // thirds of the boundaries chosen (and two or more) are silences keeps its silences alone.
     double silenceEvidence = 0.0;
 };
 

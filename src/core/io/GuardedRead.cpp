@@ -35,22 +35,30 @@ void OnBus(int signal, siginfo_t* info, void* context) {
             siglongjmp(guard->resume, 1);
         }
     }
-    // Not ours: whatever was there before handles it.
-    if ((g_previous.sa_flags & SA_SIGINFO) != 0 && g_previous.sa_sigaction != nullptr) {
-        g_previous.sa_sigaction(signal, info, context);
-        return;
+    // Not ours: whatever was there before handles it. The ignore and default actions are
+    // told first: they share the field that holds an SA_SIGINFO handler.
+    const bool sent = info == nullptr || info->si_code <= 0; // by kill, not by a fault
+    if (g_previous.sa_handler == SIG_IGN && sent) {
+        return; // a sent SIGBUS stays ignored, as before
     }
     if (g_previous.sa_handler != SIG_DFL && g_previous.sa_handler != SIG_IGN) {
-        g_previous.sa_handler(signal);
+        if ((g_previous.sa_flags & SA_SIGINFO) != 0) {
+            g_previous.sa_sigaction(signal, info, context);
+        } else {
+            g_previous.sa_handler(signal);
+        }
         return;
     }
-    // The default action (a fault cannot be ignored): SIGBUS is blocked while this runs, so
-    // the raised one is delivered on return, with the default handler, and ends the process.
+    // The default action (a fault cannot be ignored). For a fault, returning runs the access
+    // again and the kernel raises it anew with the default handler, keeping its address and
+    // cause in the core dump; a sent one is raised again, delivered once this returns.
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
     ::sigaction(SIGBUS, &fallback, nullptr);
-    ::raise(SIGBUS);
+    if (sent) {
+        ::raise(SIGBUS);
+    }
 }
 
 bool Install() {
