@@ -208,17 +208,11 @@ TEST_F(Segmentation, OneTableOfCostsServesEverySubsetOfTheCandidates) {
     EXPECT_DOUBLE_EQ(table.At(10, 22), cost(100, 220));
     EXPECT_DOUBLE_EQ(table.At(0, 30), cost(0, 300));
 
-    // Every third candidate, one off the table (it is not cut at), and bonuses.
-    std::vector<std::size_t> subset;
-    std::vector<double> bonus;
-    for (std::size_t i = 0; i < candidates.size(); i += 3) {
-        subset.push_back(candidates[i]);
-        bonus.push_back(i == 9 ? 60.0 : 0.0);
-    }
-    const std::vector<std::size_t> onTable = subset;
-    const std::vector<double> onTableBonus = bonus;
-    subset.insert(subset.begin() + 2, 65);
-    bonus.insert(bonus.begin() + 2, 1e6);
+    // Every third candidate with a bonus, and the same with one off the table (it is not cut at).
+    const std::vector<std::size_t> onTable{10, 40, 70, 100, 130, 160, 190, 220, 250, 280};
+    const std::vector<double> onTableBonus{0, 0, 0, 60, 0, 0, 0, 0, 0, 0};
+    const std::vector<std::size_t> subset{10, 40, 65, 70, 100, 130, 160, 190, 220, 250, 280};
+    const std::vector<double> bonus{0, 0, 1e6, 0, 60, 0, 0, 0, 0, 0, 0};
     for (std::size_t count = 1; count <= 3; ++count) {
         const sundrel::LengthPrior prior{300.0 / static_cast<double>(count + 1), 20.0};
         EXPECT_EQ(sundrel::SegmentWithCount(table, subset, bonus, count, 20, prior),
