@@ -11,7 +11,6 @@
 namespace {
 
 using sundrel::PickPeaks;
-using ::testing::Contains;
 using ::testing::ElementsAre;
 
 struct PeakCase {
@@ -61,27 +60,15 @@ std::vector<std::size_t> EveryTenth() {
     return c;
 }
 
-TEST(Segmentation, CountKnownFindsTheChangesAmongManyCandidates) {
-    const sundrel::SegmentCost cost(ThreeSegments());
-    const auto candidates = EveryTenth();
-    const std::vector<double> none(candidates.size(), 0.0);
-    // (As many as the changes: CountKnownIsTheBestSubsetOfItsCandidates.) More than the changes:
-    // still the changes among them, spacing kept.
-    const auto four = sundrel::SegmentWithCount(cost, candidates, none, 4, 20);
-    ASSERT_EQ(four.size(), 4u);
-    EXPECT_THAT(four, Contains(100));
-    EXPECT_THAT(four, Contains(220));
-    for (std::size_t i = 1; i < four.size(); ++i) {
-        EXPECT_GE(four[i] - four[i - 1], 20u);
-    }
-    // A count that cannot be spaced as asked gets the gap shrunk, not fewer boundaries.
-    EXPECT_EQ(sundrel::SegmentWithCount(cost, candidates, none, 3, 200).size(), 3u);
-}
+// The three segments with a candidate every tenth hop and no bonuses.
+class Segmentation : public ::testing::Test {
+  protected:
+    const sundrel::SegmentCost cost{ThreeSegments()};
+    const std::vector<std::size_t> candidates = EveryTenth();
+    const std::vector<double> none = std::vector<double>(candidates.size(), 0.0);
+};
 
-TEST(Segmentation, PenaltyDecidesHowManyAndBonusForcesOne) {
-    const sundrel::SegmentCost cost(ThreeSegments());
-    const auto candidates = EveryTenth();
-    const std::vector<double> none(candidates.size(), 0.0);
+TEST_F(Segmentation, PenaltyDecidesHowManyAndBonusForcesOne) {
     EXPECT_THAT(sundrel::SegmentWithPenalty(cost, candidates, none, 20.0, 20),
                 ElementsAre(100, 220));
     EXPECT_TRUE(sundrel::SegmentWithPenalty(cost, candidates, none, 1e9, 20).empty());
@@ -91,20 +78,17 @@ TEST(Segmentation, PenaltyDecidesHowManyAndBonusForcesOne) {
     EXPECT_THAT(sundrel::SegmentWithPenalty(cost, candidates, bonus, 20.0, 20),
                 ElementsAre(50, 100, 220));
     EXPECT_THAT(sundrel::SegmentWithCount(cost, candidates, bonus, 1, 20), ElementsAre(50));
+    // A count that cannot be spaced as asked gets the gap shrunk, not fewer boundaries.
+    EXPECT_EQ(sundrel::SegmentWithCount(cost, candidates, none, 3, 200).size(), 3u);
 }
 
-TEST(Segmentation, GainsAreLargestAtRealChanges) {
-    const sundrel::SegmentCost cost(ThreeSegments());
+TEST_F(Segmentation, GainsAreLargestAtRealChanges) {
     const std::vector<std::size_t> boundaries{100, 160, 220};
     const auto gains = sundrel::BoundaryGains(cost, boundaries);
     ASSERT_EQ(gains.size(), 3u);
     EXPECT_GT(gains[0], 10 * std::abs(gains[1]));
     EXPECT_GT(gains[2], 10 * std::abs(gains[1]));
 }
-
-} // namespace
-
-namespace {
 
 // The cost SegmentWithCount minimizes, for any set of boundaries.
 double TotalCost(const sundrel::SegmentCost& cost, const std::vector<std::size_t>& boundaries,
@@ -127,44 +111,45 @@ double TotalCost(const sundrel::SegmentCost& cost, const std::vector<std::size_t
     return total;
 }
 
-// With the count known the choice is the best of every choice its candidates allow: no subset
-// of the candidates of that size (spaced as asked) costs less, with a length prior and bonuses.
-TEST(Segmentation, CountKnownIsTheBestSubsetOfItsCandidates) {
-    const sundrel::SegmentCost cost(ThreeSegments());
-    const std::vector<std::size_t> candidates{30, 60, 95, 100, 130, 170, 215, 220, 260};
+// With the count known the choice is the best of every choice its candidates allow: spaced as
+// asked, and no subset of the candidates of that size (spaced as asked) costs less, with a
+// length prior and bonuses; also with more boundaries asked than the sound has changes.
+TEST_F(Segmentation, CountKnownIsTheBestSubsetOfItsCandidates) {
+    const std::vector<std::size_t> few{30, 60, 95, 100, 130, 170, 215, 220, 260};
     const std::vector<double> bonus{0, 40, 0, 0, 5, 0, 30, 0, 0};
     constexpr std::size_t kGap = 25;
+    const auto spaced = [](const std::vector<std::size_t>& b) {
+        for (std::size_t i = 0; i <= b.size(); ++i) {
+            if ((i == b.size() ? 300 : b[i]) - (i == 0 ? 0 : b[i - 1]) < kGap) {
+                return false;
+            }
+        }
+        return true;
+    };
     for (const double weight : {0.0, 50.0, 2000.0}) {
-        for (std::size_t count = 1; count <= 3; ++count) {
+        for (std::size_t count = 1; count <= 4; ++count) {
             SCOPED_TRACE("weight " + std::to_string(weight) + ", count " + std::to_string(count));
             const sundrel::LengthPrior prior{300.0 / static_cast<double>(count + 1), weight};
-            const auto chosen =
-                sundrel::SegmentWithCount(cost, candidates, bonus, count, kGap, prior);
+            const auto chosen = sundrel::SegmentWithCount(cost, few, bonus, count, kGap, prior);
             ASSERT_EQ(chosen.size(), count);
-            const double best = TotalCost(cost, chosen, candidates, bonus, prior);
+            EXPECT_TRUE(spaced(chosen));
+            const double best = TotalCost(cost, chosen, few, bonus, prior);
             // Every subset of `count` candidates, by bit mask.
-            for (unsigned mask = 0; mask < (1u << candidates.size()); ++mask) {
+            for (unsigned mask = 0; mask < (1u << few.size()); ++mask) {
                 std::vector<std::size_t> subset;
-                for (std::size_t i = 0; i < candidates.size(); ++i) {
+                for (std::size_t i = 0; i < few.size(); ++i) {
                     if (mask & (1u << i)) {
-                        subset.push_back(candidates[i]);
+                        subset.push_back(few[i]);
                     }
                 }
-                bool spaced = subset.size() == count;
-                for (std::size_t i = 0; spaced && i <= subset.size(); ++i) {
-                    const std::size_t a = i == 0 ? 0 : subset[i - 1];
-                    const std::size_t b = i == subset.size() ? 300 : subset[i];
-                    spaced = b - a >= kGap;
-                }
-                if (spaced) {
-                    EXPECT_LE(best, TotalCost(cost, subset, candidates, bonus, prior) + 1e-6);
+                if (subset.size() == count && spaced(subset)) {
+                    EXPECT_LE(best, TotalCost(cost, subset, few, bonus, prior) + 1e-6);
                 }
             }
             // Where the count asks for as many boundaries as the penalty gives, both agree.
             if (weight == 0.0) {
                 for (const double penalty : {1.0, 20.0, 200.0, 2000.0}) {
-                    const auto free =
-                        sundrel::SegmentWithPenalty(cost, candidates, bonus, penalty, kGap);
+                    const auto free = sundrel::SegmentWithPenalty(cost, few, bonus, penalty, kGap);
                     if (free.size() == count) {
                         EXPECT_EQ(free, chosen) << "penalty " << penalty;
                     }
@@ -176,32 +161,26 @@ TEST(Segmentation, CountKnownIsTheBestSubsetOfItsCandidates) {
 
 // A strong length prior overrules a weak change of sound: with nothing to tell the candidates
 // apart, the one nearest to equal lengths wins; a real change still wins over the prior.
-TEST(Segmentation, LengthPriorPrefersEvenTracksWhereTheSoundIsSilent) {
+TEST_F(Segmentation, LengthPriorPrefersEvenTracksWhereTheSoundIsSilent) {
     sundrel::StandardFeatures flat;
     flat.hops = 300;
     flat.weight = {1.0};
     for (std::size_t h = 0; h < flat.hops; ++h) {
         flat.values.push_back(0.3 * std::sin(static_cast<double>(h) * 1.7));
     }
-    const sundrel::SegmentCost flatCost(flat);
-    const std::vector<std::size_t> candidates{40, 90, 148, 210, 250};
-    const std::vector<double> none(candidates.size(), 0.0);
-    const sundrel::LengthPrior prior{150.0, 50.0};
-    EXPECT_THAT(sundrel::SegmentWithCount(flatCost, candidates, none, 1, 20, prior),
+    const std::vector<std::size_t> few{40, 90, 148, 210, 250};
+    EXPECT_THAT(sundrel::SegmentWithCount(sundrel::SegmentCost(flat), few,
+                                          std::vector<double>(few.size(), 0.0), 1, 20,
+                                          sundrel::LengthPrior{150.0, 50.0}),
                 ElementsAre(148));
-
-    const sundrel::SegmentCost cost(ThreeSegments());
-    EXPECT_THAT(sundrel::SegmentWithCount(cost, EveryTenth(), std::vector<double>(29, 0.0), 2, 20,
-                                          sundrel::LengthPrior{100.0, 50.0}),
-                ElementsAre(100, 220));
+    EXPECT_THAT(
+        sundrel::SegmentWithCount(cost, candidates, none, 2, 20, sundrel::LengthPrior{100.0, 50.0}),
+        ElementsAre(100, 220));
 }
 
 // The places a boundary could take between its neighbours: cheapest first, the chosen
 // boundary at the head where it is the best, none closer than the gap to a neighbour.
-TEST(Segmentation, PlacementsRankTheOtherPlacesOfABoundary) {
-    const sundrel::SegmentCost cost(ThreeSegments());
-    const auto candidates = EveryTenth();
-    const std::vector<double> none(candidates.size(), 0.0);
+TEST_F(Segmentation, PlacementsRankTheOtherPlacesOfABoundary) {
     const std::vector<std::size_t> boundaries{100, 220};
     const auto places = sundrel::Placements(cost, candidates, none, boundaries, 0, 20);
     ASSERT_FALSE(places.empty());
@@ -217,15 +196,9 @@ TEST(Segmentation, PlacementsRankTheOtherPlacesOfABoundary) {
     EXPECT_TRUE(sundrel::Placements(cost, candidates, none, boundaries, 2, 20).empty());
 }
 
-} // namespace
-
-namespace {
-
 // One table of costs over every candidate serves every setting and every subset of the
 // candidates: the same choices as the costs computed for that call alone.
-TEST(Segmentation, OneTableOfCostsServesEverySubsetOfTheCandidates) {
-    const sundrel::SegmentCost cost(ThreeSegments());
-    const auto candidates = EveryTenth();
+TEST_F(Segmentation, OneTableOfCostsServesEverySubsetOfTheCandidates) {
     const sundrel::PointCosts table(cost, candidates);
     ASSERT_EQ(table.Points().size(), candidates.size() + 2);
     EXPECT_EQ(table.Points().front(), 0u);
@@ -235,17 +208,11 @@ TEST(Segmentation, OneTableOfCostsServesEverySubsetOfTheCandidates) {
     EXPECT_DOUBLE_EQ(table.At(10, 22), cost(100, 220));
     EXPECT_DOUBLE_EQ(table.At(0, 30), cost(0, 300));
 
-    // Every third candidate, one off the table (it is not cut at), and bonuses.
-    std::vector<std::size_t> subset;
-    std::vector<double> bonus;
-    for (std::size_t i = 0; i < candidates.size(); i += 3) {
-        subset.push_back(candidates[i]);
-        bonus.push_back(i == 9 ? 60.0 : 0.0);
-    }
-    const std::vector<std::size_t> onTable = subset;
-    const std::vector<double> onTableBonus = bonus;
-    subset.insert(subset.begin() + 2, 65);
-    bonus.insert(bonus.begin() + 2, 1e6);
+    // Every third candidate with a bonus, and the same with one off the table (it is not cut at).
+    const std::vector<std::size_t> onTable{10, 40, 70, 100, 130, 160, 190, 220, 250, 280};
+    const std::vector<double> onTableBonus{0, 0, 0, 60, 0, 0, 0, 0, 0, 0};
+    const std::vector<std::size_t> subset{10, 40, 65, 70, 100, 130, 160, 190, 220, 250, 280};
+    const std::vector<double> bonus{0, 0, 1e6, 0, 60, 0, 0, 0, 0, 0, 0};
     for (std::size_t count = 1; count <= 3; ++count) {
         const sundrel::LengthPrior prior{300.0 / static_cast<double>(count + 1), 20.0};
         EXPECT_EQ(sundrel::SegmentWithCount(table, subset, bonus, count, 20, prior),

@@ -46,11 +46,6 @@ TEST(SuggestApi, ProgressRisesToOneAndStopCancels) {
     }
     EXPECT_EQ(seen.back(), 1.0);
 
-    std::stop_source before;
-    before.request_stop();
-    EXPECT_THROW(sundrel::SuggestBoundaries(reader, format, ShortTracks(), {}, before.get_token()),
-                 sundrel::AnalysisCancelled);
-
     // A stop requested while it runs ends it before the work is done.
     std::stop_source during;
     double last = 0.0;
@@ -87,24 +82,17 @@ TEST(SuggestApi, SameBoundaryInEveryFormat) {
         SCOPED_TRACE(c.name);
         fixture::Bytes audio;
         for (const std::int16_t s : samples) {
-            switch (c.format.bits) {
-            case 8:
-                audio.push_back(static_cast<std::byte>((s >> 8) + 128));
-                break;
-            case 16:
-                fixture::Put16(audio, static_cast<std::uint16_t>(s));
-                break;
-            case 24:
-                audio.push_back(std::byte{0x5A});
-                fixture::Put16(audio, static_cast<std::uint16_t>(s));
-                break;
-            default:
-                if (c.format.tag == 3) {
-                    const float f = static_cast<float>(s) / 32767.0f;
-                    fixture::Put32(audio, std::bit_cast<std::uint32_t>(f));
-                } else {
-                    fixture::Put32(audio, static_cast<std::uint32_t>(s) << 16 | 0x1234u);
-                }
+            if (c.format.tag == 3) {
+                const float f = static_cast<float>(s) / 32767.0f;
+                fixture::Put32(audio, std::bit_cast<std::uint32_t>(f));
+                continue;
+            }
+            // The sample in the top half of a 32-bit word with filler below; each format keeps
+            // the word's top bytes (8-bit samples are unsigned: the sign bit flipped).
+            const std::uint32_t word = static_cast<std::uint32_t>(s) << 16 | 0x5A34u;
+            for (unsigned k = 4 - c.format.bits / 8u; k < 4; ++k) {
+                const auto byte = static_cast<std::uint8_t>(word >> (8 * k));
+                audio.push_back(static_cast<std::byte>(c.format.bits == 8 ? byte ^ 0x80 : byte));
             }
         }
         const auto path = dir / (c.name + ".wav");
