@@ -18,13 +18,8 @@ using Point = std::pair<double, double>; // score, confidence
 // confidence is interpolated; outside them it is the nearest knot's.
 constexpr std::array<Point, 4> kTransitionKnown{
     {{0.498, 0.554}, {0.852, 0.750}, {0.863, 0.750}, {0.876, 0.750}}};
-constexpr std::array<Point, 7> kTransitionUnknown{{{0.206, 0.253},
-                                                   {0.272, 0.320},
-                                                   {0.436, 0.488},
-                                                   {0.440, 0.490},
-                                                   {0.640, 0.511},
-                                                   {0.711, 0.533},
-                                                   {0.834, 0.533}}};
+constexpr std::array<Point, 4> kTransitionUnknown{
+    {{0.435, 0.584}, {0.666, 0.619}, {0.684, 0.619}, {0.766, 0.619}}};
 constexpr std::array<Point, 1> kSilenceKnown{{{0.721, 0.933}}};
 constexpr std::array<Point, 1> kSilenceUnknown{{{0.708, 0.793}}};
 
