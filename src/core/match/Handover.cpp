@@ -111,6 +111,19 @@ struct Gains {
     double mixPower = 0.0;
 };
 
+// One band group's fits over the windows of a handover, a value per window.
+struct BandFits {
+    std::vector<double> out, in, outPower, inPower, mixPower;
+
+    void Add(const Gains& g) {
+        out.push_back(g.out);
+        in.push_back(g.in);
+        outPower.push_back(g.outPower);
+        inPower.push_back(g.inPower);
+        mixPower.push_back(g.mixPower);
+    }
+};
+
 // Each band's gain from a file's spectra to the mix's where the track plays alone: the DJ's
 // EQ and the track's level.
 using Eq = std::array<double, kLevelBands>;
@@ -382,9 +395,8 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         EqOf(mix, outLine, outFile, toFrame(aloneOutTo - kReferenceSeconds), toFrame(aloneOutTo));
     const Eq inEq =
         EqOf(mix, inLine, inFile, toFrame(aloneInFrom), toFrame(aloneInFrom + kReferenceSeconds));
-    std::vector<double> centre, gOut, gIn, outShare, inShare, bassOut, bassIn, lowOut, lowIn;
-    std::vector<double> powerOut, powerIn, powerMix, bassPowerOut, bassPowerIn, bassPowerMix;
-    std::vector<double> lowPowerOut, lowPowerIn, lowPowerMix, highOut;
+    std::vector<double> centre, gOut, gIn, outShare, inShare, powerOut, powerIn, powerMix, highOut;
+    BandFits bassFits, lowFits;
     for (std::int64_t m = first; m <= last; m += kStep) {
         const Gains g = Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight);
         centre.push_back((double(m) + kWindow / 2.0) * kMatchFrameSeconds);
@@ -395,20 +407,9 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
         powerOut.push_back(g.outPower);
         powerIn.push_back(g.inPower);
         powerMix.push_back(g.mixPower);
-        const Gains bass =
-            Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight, kBassBands);
-        bassOut.push_back(bass.out);
-        bassIn.push_back(bass.in);
-        bassPowerOut.push_back(bass.outPower);
-        bassPowerIn.push_back(bass.inPower);
-        bassPowerMix.push_back(bass.mixPower);
-        const Gains low =
-            Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight, kLowBands);
-        lowOut.push_back(low.out);
-        lowIn.push_back(low.in);
-        lowPowerOut.push_back(low.outPower);
-        lowPowerIn.push_back(low.inPower);
-        lowPowerMix.push_back(low.mixPower);
+        bassFits.Add(
+            Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight, kBassBands));
+        lowFits.Add(Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight, kLowBands));
         const Gains high = Fit(mix, outLine, outFile, outEq, inLine, inFile, inEq, m, weight,
                                kLevelBands, kTopBand);
         highOut.push_back(high.out);
@@ -515,19 +516,20 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     // would take in the sweep's open start, the more so the earlier a fade that is read from
     // the outgoing track alone puts that crossing.
     {
-        const double refLowOut = aloneOut(lowOut);
-        const double refLowIn = aloneIn(lowIn);
+        const double refLowOut = aloneOut(lowFits.out);
+        const double refLowIn = aloneIn(lowFits.in);
         const double refHighOut = aloneOut(highOut);
         if (found.middle && refLowOut > 0.0 && refLowIn > 0.0 && refHighOut > 0.0) {
             const std::vector<char> lowOutUnread =
-                silence(lowOut, refLowOut, lowPowerOut, lowPowerMix);
-            const std::vector<char> lowInUnread = silence(lowIn, refLowIn, lowPowerIn, lowPowerMix);
+                silence(lowFits.out, refLowOut, lowFits.outPower, lowFits.mixPower);
+            const std::vector<char> lowInUnread =
+                silence(lowFits.in, refLowIn, lowFits.inPower, lowFits.mixPower);
             const double full = *found.middle;
             const double low =
-                splitAt(lowOut, refLowOut, lowOutUnread, lowIn, refLowIn, lowInUnread)
+                splitAt(lowFits.out, refLowOut, lowOutUnread, lowFits.in, refLowIn, lowInUnread)
                     .value_or(full);
             const auto swept = [&](double x) {
-                const double lowHeld = mean(lowOut, x - 1.0, x + 1.0) / refLowOut;
+                const double lowHeld = mean(lowFits.out, x - 1.0, x + 1.0) / refLowOut;
                 const double highHeld = mean(highOut, x - 1.0, x + 1.0) / refHighOut;
                 return highHeld < kSwept * lowHeld;
             };
@@ -538,7 +540,7 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             // must be swept both there and where all bands cross: a second's loud hit of the
             // outgoing track, read in the lower bands more than in the top, is no sweep.
             const std::optional<double> outAlone =
-                splitAt(lowOut, refLowOut, lowOutUnread, lowIn, refLowIn,
+                splitAt(lowFits.out, refLowOut, lowOutUnread, lowFits.in, refLowIn,
                         std::vector<char>(centre.size(), 1));
             if (low > full && swept(low)) {
                 found.middle = low;
@@ -549,16 +551,16 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
     }
     bool swapped = false;
     {
-        const double refBassOut = aloneOut(bassOut);
-        const double refBassIn = aloneIn(bassIn);
+        const double refBassOut = aloneOut(bassFits.out);
+        const double refBassIn = aloneIn(bassFits.in);
         const std::vector<char> bassOutUnread =
-            silence(bassOut, refBassOut, bassPowerOut, bassPowerMix);
+            silence(bassFits.out, refBassOut, bassFits.outPower, bassFits.mixPower);
         const std::vector<char> bassInUnread =
-            silence(bassIn, refBassIn, bassPowerIn, bassPowerMix);
-        const std::optional<double> swap =
-            refBassOut > 0.0 && refBassIn > 0.0
-                ? splitAt(bassOut, refBassOut, bassOutUnread, bassIn, refBassIn, bassInUnread)
-                : std::nullopt;
+            silence(bassFits.in, refBassIn, bassFits.inPower, bassFits.mixPower);
+        const std::optional<double> swap = refBassOut > 0.0 && refBassIn > 0.0
+                                               ? splitAt(bassFits.out, refBassOut, bassOutUnread,
+                                                         bassFits.in, refBassIn, bassInUnread)
+                                               : std::nullopt;
         if (swap) {
             const double x = *swap;
             const double lo = x - kSwapSeconds;
@@ -566,10 +568,10 @@ Handover FindHandover(std::span<const float> mix, const TrackPlay& out,
             // The bass levels are read from fits wholly on one side of the swap: a fit centred
             // within half its window of it hears both tracks' bass.
             const double half = 0.5 * kWindow * kMatchFrameSeconds;
-            swapped = mean(bassIn, lo - half, x - half) <= kKilled * refBassIn &&
-                      mean(bassOut, x + half, hi + half) <= kKilled * refBassOut &&
-                      mean(bassOut, lo - half, x - half) > kKilled * refBassOut &&
-                      mean(bassIn, x + half, hi + half) > kKilled * refBassIn &&
+            swapped = mean(bassFits.in, lo - half, x - half) <= kKilled * refBassIn &&
+                      mean(bassFits.out, x + half, hi + half) <= kKilled * refBassOut &&
+                      mean(bassFits.out, lo - half, x - half) > kKilled * refBassOut &&
+                      mean(bassFits.in, x + half, hi + half) > kKilled * refBassIn &&
                       mean(gIn, lo, x) >= kAudible * refIn &&
                       mean(gOut, x, hi) >= kAudible * refOut;
             if (swapped) {

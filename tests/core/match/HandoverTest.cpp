@@ -202,6 +202,28 @@ TEST(FindHandover, AFullSweepDoesNotReadAsAnEarlyFade) {
     EXPECT_NEAR(*e.middle, 40.0, 0.5);
 }
 
+// 90 s of mix: an equal-power crossfade over mix seconds 30-50 from A (heard through
+// `outFilter`, given a sample and the fade's share, and `boost` times louder from 43 to 44 s)
+// to B from its first sample.
+template <typename Filter>
+std::vector<float> EqualPowerFade(const std::vector<float>& a, const std::vector<float>& b,
+                                  const Filter& outFilter, double boost = 1.0) {
+    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = double(i) / kMatchRate;
+        const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
+        const double x = share * std::numbers::pi / 2;
+        if (t < 50.0) {
+            const double up = t >= 43.0 && t < 44.0 ? boost : 1.0;
+            mix[i] += float(up * std::cos(x) * outFilter(a[i], share));
+        }
+        if (t >= 30.0) {
+            mix[i] += float(std::sin(x) * b[i - std::size_t(30 * kMatchRate)]);
+        }
+    }
+    return mix;
+}
+
 // A crossfade over mix seconds 30-50 from A (heard through `outFilter`, as in Blend) to B
 // from its first sample, B's file opening with 12 s all but silent (-50 dB): B's gain cannot
 // be read until 42 s, past the middle.
@@ -211,18 +233,7 @@ template <typename Filter> Handover QuietIntroBlend(const Filter& outFilter) {
     for (std::size_t i = 0; i < std::size_t(12 * kMatchRate); ++i) {
         b[i] *= 0.003f;
     }
-    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
-    for (std::size_t i = 0; i < mix.size(); ++i) {
-        const double t = double(i) / kMatchRate;
-        const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
-        const double x = share * std::numbers::pi / 2;
-        if (t < 50.0) {
-            mix[i] += float(std::cos(x) * outFilter(a[i], share));
-        }
-        if (t >= 30.0) {
-            mix[i] += float(std::sin(x) * b[i - std::size_t(30 * kMatchRate)]);
-        }
-    }
+    const std::vector<float> mix = EqualPowerFade(a, b, outFilter);
     return FindHandover(LevelSpectra(mix), Play(0.0, 48.0, 0.0), LevelSpectra(a),
                         Play(42.0, 90.0, 12.0), LevelSpectra(b));
 }
@@ -401,19 +412,7 @@ Handover RiddenBlend(double boost, const Shape& inShape, const Filter& outFilter
     for (std::size_t i = 0; i < b.size(); ++i) {
         b[i] = float(inShape(double(i) / kMatchRate, b[i]));
     }
-    std::vector<float> mix(std::size_t(90 * kMatchRate), 0.0f);
-    for (std::size_t i = 0; i < mix.size(); ++i) {
-        const double t = double(i) / kMatchRate;
-        const double share = std::clamp((t - 30.0) / 20.0, 0.0, 1.0);
-        const double x = share * std::numbers::pi / 2;
-        if (t < 50.0) {
-            const double up = t >= 43.0 && t < 44.0 ? boost : 1.0;
-            mix[i] += float(up * std::cos(x) * outFilter(a[i], share));
-        }
-        if (t >= 30.0) {
-            mix[i] += float(std::sin(x) * b[i - std::size_t(30 * kMatchRate)]);
-        }
-    }
+    const std::vector<float> mix = EqualPowerFade(a, b, outFilter, boost);
     return FindHandover(LevelSpectra(mix), Play(0.0, 48.0, 0.0), LevelSpectra(a),
                         Play(32.0, 90.0, 2.0), LevelSpectra(b));
 }
